@@ -1,0 +1,1 @@
+// Watch-list file, settings window and capture live in this library.

@@ -1,0 +1,166 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QFrame;
+
+namespace tickora {
+
+class ClickLabel;
+class EntryBox;
+class PictureBox;
+class QuoteGrid;
+
+/// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
+/// Every platform service arrives through the constructor. Long work (a refresh, a download)
+/// runs asynchronously; a step that continues later takes a `Then` that runs when it is done.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    using Then = std::function<void()>;
+
+    explicit Form1(const Services& services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    /// Shows the refusal for a second running instance; false when this process must end.
+    static bool claimSingleInstance(SingleInstance& instance, Dialogs& dialogs);
+    /// Moves the window to the top-left corner of the screen and maximises it.
+    void showAtStart();
+
+    // ---- controls, named as the window's design names them ----
+    QLabel* Label2 = nullptr;        ///< today's date
+    QLabel* Label3 = nullptr;        ///< status bar of the refresh cycle
+    QLabel* Label4 = nullptr;        ///< Nikkei average line and chart titles
+    QLabel* Label5 = nullptr;        ///< number of the grid's current row
+    EntryBox* Text1 = nullptr;       ///< entry box, the grid's only editor
+    QCheckBox* Check1 = nullptr;     ///< mute box for the price chimes
+    QTimer* Timer1 = nullptr;        ///< refresh clock
+    QuoteGrid* MSFlexGrid1 = nullptr;
+    PictureBox* Image2 = nullptr;    ///< market chart beside the grid
+    std::array<PictureBox*, 12> Image1{};  ///< thumbnails, slot k shows grid row k + 1
+    std::array<ClickLabel*, 12> Label1{};  ///< thumbnail captions
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
+    QFrame* Line3 = nullptr;
+
+    // ---- menu items ----
+    QMenu* menu = nullptr; ///< "ファイル"
+    QAction* menu1 = nullptr;
+    QAction* menu11 = nullptr;
+    QAction* menu2 = nullptr;
+    QAction* end1 = nullptr;
+    QAction* menu3 = nullptr;
+    QAction* menu4 = nullptr;
+    QAction* menu5 = nullptr;
+    QAction* munu6 = nullptr;
+    QAction* nyd = nullptr;
+    QAction* menu7 = nullptr;
+    QAction* en = nullptr;
+    QAction* HDCOPY = nullptr;
+    QAction* menu8 = nullptr;
+
+    // ---- shared fields ----
+    qint16 watchCount = 0;
+    QStringList shortNames = QStringList(13);
+    qint16 chartCode = 0;
+    qint16 screenPixelsY = 0;
+    QString helpPath;
+
+    const Services& services() const { return m_services; }
+
+    // ---- start-up, exit, help ----
+    void end1_Click();
+    void menu8_Click();
+
+    // ---- refresh cycle ----
+    void Timer1_Timer();
+    void menu3_Click();
+    void menu4_Click();
+    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged.
+    void stopCycle();
+    void PackRows();
+    void LayoutThumbs();
+    void LayoutThumbLabels();
+    void RefreshThumbs(Then then = {});
+
+    // ---- quote refresh pass and Nikkei line ----
+    void refreshQuotes(Then then = {});
+    void heikin(Then then = {});
+
+    // ---- charts ----
+    void chart(Then then = {});
+    void lifechart(Then then = {});
+    void yahoochart(Then then = {});
+    void mchart(Then then = {});
+    void relchart(Then then = {});
+    void nynkchart(Then then = {});
+    void tourakuchart(Then then = {});
+    void nychart(Then then = {});
+    void dolen(Then then = {});
+    void Image1_Click(int index);
+    void Label1_Click(int index);
+    void menu5_Click();
+    void munu6_Click();
+    void nyd_Click();
+    void menu7_Click();
+    void en_Click();
+    /// Closes every secondary window of the program (chart windows, settings).
+    void closeSecondaryWindows();
+
+    // ---- code entry and grid events ----
+    void Text1_Change();
+    void Text1_GotFocus();
+    /// Returns true when the key is consumed.
+    bool Text1_KeyPress(int keyAscii);
+    bool NumericOnly(EntryBox* box);
+    void LookupCode();
+    void MSFlexGrid1_Click();
+    void MSFlexGrid1_GotFocus();
+    bool MSFlexGrid1_KeyPress(int keyAscii);
+
+    // ---- files, settings, capture ----
+    void menu2_Click();
+    void menu11_Click();
+    void menu1_Click();
+    void HDCOPY_Click();
+
+private:
+    void buildControls();
+    void buildMenu();
+    void formLoad();
+    void connectEvents();
+    QRect twips(int left, int top, int width, int height) const;
+
+    Services m_services;
+    qreal m_dpi = 96.0;
+
+    // ---- state of the refresh cycle ----
+    // (owned by the refresh cycle code)
+
+    // ---- state of the quote refresh pass ----
+    // (owned by the refresh pass code)
+
+    // ---- state of the charts ----
+    // (owned by the chart code)
+
+    // ---- state of code entry ----
+    // (owned by the code entry code)
+
+    // ---- state of files, settings, capture ----
+    // (owned by the files code)
+};
+
+} // namespace tickora

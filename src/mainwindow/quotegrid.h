@@ -1,0 +1,66 @@
+#pragma once
+
+#include "quotes/quotesheet.h"
+
+#include <QTableWidget>
+
+namespace tickora {
+
+/// The quote grid: 13 × 13 text cells, row 0 a fixed header row and column 0 a fixed column.
+/// Cells are never edited in place; the entry box is the only editor. Row and Col follow the
+/// grid's current cell, which clicks and arrow keys move too.
+class QuoteGrid : public QTableWidget, public QuoteSheet
+{
+    Q_OBJECT
+public:
+    explicit QuoteGrid(qreal dpi, QWidget* parent = nullptr);
+
+    // QuoteSheet: by row and column, without moving the current cell.
+    QString cellText(int row, int col) const override;
+    void setCellText(int row, int col, const QString& text) override;
+    quint32 cellForeColor(int row, int col) const override;
+    void setCellForeColor(int row, int col, quint32 bgr) override;
+
+    /// Background of cells of one row from `firstCol` to `lastCol` (0x00BBGGRR).
+    void setRowBackground(int row, int firstCol, int lastCol, quint32 bgr);
+    QColor cellBackground(int row, int col) const;
+
+    int row() const { return m_row; }
+    int col() const { return m_col; }
+    void setRow(int row);
+    void setCol(int col);
+    void setCurrent(int row, int col);
+    /// Text of the current cell.
+    QString text() const { return cellText(m_row, m_col); }
+    void setText(const QString& text) { setCellText(m_row, m_col, text); }
+
+    void setColWidthTwips(int col, int twips);
+    int colWidthTwips(int col) const;
+    /// First visible non-fixed row.
+    int topRow() const;
+    void setTopRow(int row);
+
+Q_SIGNALS:
+    /// A mouse click on a cell, after the clicked cell has become current.
+    void clicked();
+    /// The grid took the keyboard focus.
+    void focusReceived();
+    /// A character key (Enter is 13) while the grid holds the focus; set `*consumed` to eat it.
+    void keyPressed(int keyAscii, bool* consumed);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QTableWidgetItem* itemAt(int row, int col) const;
+    void syncView();
+
+    qreal m_dpi;
+    int m_row = 1;
+    int m_col = 1;
+    bool m_syncing = false;
+};
+
+} // namespace tickora

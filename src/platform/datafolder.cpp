@@ -1,0 +1,10 @@
+#include "datafolder.h"
+
+namespace tickora {
+
+QStringList installSuppliedFiles(const Config&)
+{
+    return {};
+}
+
+} // namespace tickora

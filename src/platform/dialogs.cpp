@@ -1,0 +1,39 @@
+#include "dialogs.h"
+
+#include <QMessageBox>
+
+namespace tickora {
+
+namespace {
+QMessageBox::Icon toQt(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information:
+        return QMessageBox::Information;
+    case Dialogs::Icon::Warning:
+    case Dialogs::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Dialogs::Icon::Critical:
+        return QMessageBox::Critical;
+    case Dialogs::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
+{
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.exec();
+}
+
+bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("questionBox"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+} // namespace tickora

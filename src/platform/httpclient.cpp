@@ -1,0 +1,46 @@
+#include "httpclient.h"
+
+#include <QStringDecoder>
+
+namespace tickora {
+
+namespace {
+
+QByteArray charsetOf(const QByteArray& contentType)
+{
+    const QList<QByteArray> parts = contentType.split(';');
+    for (const QByteArray& part : parts) {
+        const QByteArray p = part.trimmed();
+        if (p.toLower().startsWith("charset=")) {
+            QByteArray cs = p.mid(8).trimmed().toLower();
+            if (cs.size() >= 2 && (cs.startsWith('"') || cs.startsWith('\'')))
+                cs = cs.mid(1, cs.size() - 2);
+            return cs;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+QString decodeBody(const QByteArray& body, const QByteArray& contentType)
+{
+    const QByteArray cs = charsetOf(contentType);
+    const char* name = "UTF-8";
+    if (cs == "shift_jis" || cs == "shift-jis" || cs == "sjis" || cs == "x-sjis" || cs == "cp932"
+        || cs == "windows-31j" || cs == "ms932")
+        name = "Shift_JIS";
+    else if (cs == "euc-jp" || cs == "x-euc-jp" || cs == "eucjp")
+        name = "EUC-JP";
+    QStringDecoder decoder(name);
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
+    return decoder.decode(body);
+}
+
+QString HttpResponse::text() const
+{
+    return decodeBody(body, contentType);
+}
+
+} // namespace tickora

@@ -1,0 +1,36 @@
+#include "printer.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace tickora {
+
+Printer::Result QtPrinter::printImage(const QImage& image)
+{
+    if (image.isNull())
+        return {false, QStringLiteral("empty picture")};
+    std::unique_ptr<QPrinter> printer;
+    if (m_pdfPath.isEmpty()) {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull())
+            return {false, QStringLiteral("no default printer")};
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    } else {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(m_pdfPath);
+    }
+    // Landscape suits a screen picture; the picture is stretched to the printable page.
+    printer->setPageOrientation(QPageLayout::Landscape);
+    QPainter painter;
+    if (!painter.begin(printer.get()))
+        return {false, QStringLiteral("printer could not start")};
+    const QRect page = painter.viewport();
+    painter.drawImage(page, image);
+    if (!painter.end())
+        return {false, QStringLiteral("printing failed")};
+    return {true, {}};
+}
+
+} // namespace tickora

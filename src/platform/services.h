@@ -1,0 +1,34 @@
+#pragma once
+
+#include "clock.h"
+#include "config.h"
+#include "dialogs.h"
+#include "downloader.h"
+#include "helpviewer.h"
+#include "httpclient.h"
+#include "pictures.h"
+#include "printer.h"
+#include "screen.h"
+#include "singleinstance.h"
+#include "sound.h"
+
+namespace tickora {
+
+/// Every platform service the main window uses, handed to it through its constructor.
+/// The services outlive the window; the struct does not own them.
+struct Services
+{
+    Config config;
+    HttpClient* http = nullptr;
+    Downloader* downloader = nullptr;
+    SoundPlayer* sound = nullptr;
+    Pictures* pictures = nullptr;
+    Screen* screen = nullptr;
+    Printer* printer = nullptr;
+    HelpViewer* help = nullptr;
+    Dialogs* dialogs = nullptr;
+    Clock* clock = nullptr;
+    SingleInstance* instance = nullptr;
+};
+
+} // namespace tickora

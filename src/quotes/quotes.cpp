@@ -1,0 +1,1 @@
+// Text extraction, quote fetch and parse, and the refresh pass live in this library.

@@ -1,0 +1,170 @@
+#pragma once
+
+// Fakes of the platform services for tests: no network, no real clock, no modal dialog.
+
+#include "platform/services.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+namespace tickora::test {
+
+/// Answers requests from a handler after a delay (0 ms: on the next event-loop turn), or holds
+/// them until release() when holding is on. Records every request.
+class FakeHttpClient : public HttpClient
+{
+public:
+    using Handler = std::function<HttpResponse(const HttpRequest&)>;
+
+    void get(const HttpRequest& request, QObject* context, Done done) override;
+
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    /// Serves `body` for every request whose path and query contain `needle`; others get 404.
+    void serve(const QString& needle, const QByteArray& body, int status = 200,
+               const QByteArray& contentType = "text/html; charset=utf-8");
+    void setDelayMs(int ms) { m_delayMs = ms; }
+    void setHolding(bool hold) { m_holding = hold; }
+    /// Answers every held request now, in the order they came.
+    void releaseAll();
+    int held() const { return int(m_heldQueue.size()); }
+
+    QList<HttpRequest> requests;
+    int inFlight = 0;
+    int maxInFlight = 0;
+
+private:
+    struct Pending
+    {
+        HttpRequest request;
+        QPointer<QObject> context;
+        bool hasContext = false;
+        Done done;
+    };
+    void answer(const Pending& p);
+
+    Handler m_handler;
+    QHash<QString, HttpResponse> m_served;
+    QStringList m_servedOrder;
+    int m_delayMs = 0;
+    bool m_holding = false;
+    QList<Pending> m_heldQueue;
+};
+
+class FakeSound : public SoundPlayer
+{
+public:
+    void play(const QString& wavPath) override { played.append(wavPath); }
+    void beep() override { ++beeps; }
+    QStringList played;
+    int beeps = 0;
+};
+
+class FakePictures : public QtPictures
+{
+};
+
+class FakeScreen : public Screen
+{
+public:
+    QSize sizePixels() const override { return size; }
+    qreal logicalDpiX() const override { return dpi; }
+    qreal logicalDpiY() const override { return dpi; }
+    QImage grabDesktop() override
+    {
+        ++grabs;
+        return desktop;
+    }
+    QSize size{1920, 1080};
+    qreal dpi = 96.0;
+    QImage desktop;
+    int grabs = 0;
+};
+
+class FakePrinter : public Printer
+{
+public:
+    Result printImage(const QImage& image) override
+    {
+        printed.append(image);
+        return result;
+    }
+    Result result{true, {}};
+    QList<QImage> printed;
+};
+
+class FakeHelpViewer : public HelpViewer
+{
+public:
+    bool open(const QString& path) override
+    {
+        opened.append(path);
+        return true;
+    }
+    QStringList opened;
+};
+
+/// Records every box; questions take their answers from `answers` (Yes when it runs out).
+/// `whileOpen` runs while a box is "open", to model events arriving during a modal box.
+class FakeDialogs : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString text;
+        Icon icon;
+        bool isQuestion;
+    };
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
+
+    QList<Shown> shown;
+    QList<bool> answers;
+    std::function<void()> whileOpen;
+    int open = 0;
+    int maxOpen = 0;
+};
+
+class FakeClock : public Clock
+{
+public:
+    QDate today() const override { return date; }
+    QTime timeOfDay() const override { return time; }
+    QDate date{2013, 3, 5};
+    QTime time{10, 0, 0};
+};
+
+class FakeSingleInstance : public SingleInstance
+{
+public:
+    bool claim() override { return free; }
+    bool free = true;
+};
+
+/// Every fake with a temporary data folder, ready to hand to a Form1.
+struct FakeServices
+{
+    FakeServices();
+    Services services() const;
+
+    QTemporaryDir dataDir;
+    Config config;
+    FakeHttpClient http;
+    HttpDownloader downloader{http};
+    FakeSound sound;
+    FakePictures pictures;
+    FakeScreen screen;
+    FakePrinter printer;
+    FakeHelpViewer help;
+    FakeDialogs dialogs;
+    FakeClock clock;
+    FakeSingleInstance instance;
+};
+
+} // namespace tickora::test
