@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/prefetch.h"
 #include "platform/services.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -89,8 +91,11 @@ public:
     void Timer1_Timer();
     void menu3_Click();
     void menu4_Click();
-    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged.
+    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged. It holds:
+    /// a tick or start still working finishes its current step and goes no further.
     void stopCycle();
+    /// True while a tick or a start is working.
+    bool cycleBusy() const { return m_cycleBusy; }
     void PackRows();
     void LayoutThumbs();
     void LayoutThumbLabels();
@@ -148,7 +153,20 @@ private:
     qreal m_dpi = 96.0;
 
     // ---- state of the refresh cycle ----
-    // (owned by the refresh cycle code)
+    void setRunningLook();
+    /// True when a stop came after `stopCount` was read: the work in progress must not go on.
+    bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
+    /// Starts every request of one refresh at once; the steps then take their answers in order.
+    void prefetchRefresh();
+    void finishCycleWork();
+    void enableTimer();
+
+    std::unique_ptr<PrefetchingHttpClient> m_http;
+    std::unique_ptr<HttpDownloader> m_downloader;
+    std::unique_ptr<CountingDialogs> m_dialogs;
+    bool m_cycleBusy = false;   ///< a tick or a start is working
+    bool m_startPending = false; ///< a start asked for while busy runs when the work ends
+    quint64 m_stopCount = 0;    ///< counts stops, so work in progress can see one came
 
     // ---- state of the quote refresh pass ----
     // (owned by the refresh pass code)
