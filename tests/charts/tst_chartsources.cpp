@@ -37,7 +37,6 @@ private Q_SLOTS:
     void stockQueryTails();
     void thumbnailPathBySize_data();
     void thumbnailPathBySize();
-    void separateHosts();
     void codeFromText_data();
     void codeFromText();
 };
@@ -121,28 +120,6 @@ void TestChartSources::thumbnailPathBySize()
     const QUrl url = thumbnailChart(configWith(u"http://h"_s), 7203, height).url;
     QCOMPARE(url.path(), u"/chart"_s + path);
     QCOMPARE(url.query(), u"s=7203.T"_s);
-}
-
-void TestChartSources::separateHosts()
-{
-    // Each routine goes to its own service: no chart may fall back on another service's host.
-    Config c;
-    c.dataDir = u"/d"_s;
-    c.chartBase = QUrl(u"http://charts.example"_s);
-    c.nikkeiChartBase = QUrl(u"http://nikkei.example"_s);
-    c.marketDataBase = QUrl(u"http://md.example"_s);
-    c.brokerBase = QUrl(u"https://broker.example"_s);
-    c.fxBase = QUrl(u"http://fx.example"_s);
-    QCOMPARE(yearChart(c, 1).url.host(), u"charts.example"_s);
-    QCOMPARE(sixMonthChart(c, 1).url.host(), u"charts.example"_s);
-    QCOMPARE(thumbnailChart(c, 1, 800).url.host(), u"charts.example"_s);
-    QCOMPARE(nikkeiSixMonthChart(c).url.host(), u"charts.example"_s);
-    QCOMPARE(nikkeiIndexChart(c).url.host(), u"nikkei.example"_s);
-    QCOMPARE(nyNikkeiChart(c).url.host(), u"nikkei.example"_s);
-    QCOMPARE(advanceDeclineChart(c).url.host(), u"md.example"_s);
-    QCOMPARE(dowChart(c).url.scheme(), u"https"_s);
-    QCOMPARE(dowChart(c).url.host(), u"broker.example"_s);
-    QCOMPARE(dollarYenChart(c).url.host(), u"fx.example"_s);
 }
 
 void TestChartSources::codeFromText_data()

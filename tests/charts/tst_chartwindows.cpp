@@ -49,7 +49,6 @@ private Q_SLOTS:
     void form3DrawsItsPictureFromTheCorner();
     void pictureUnscaledAndClipped();
     void autoSizeFollowsPicture();
-    void moveTwips();
     void closedWindowIsDestroyed();
 };
 
@@ -178,13 +177,6 @@ void TestChartWindows::autoSizeFollowsPicture()
     QCOMPARE(box.geometry(), QRect(10, 20, 152, 92));
     box.setPicture(quadrants(QSize(300, 200)));
     QCOMPARE(box.size(), QSize(302, 202));
-}
-
-void TestChartWindows::moveTwips()
-{
-    Form12 w(96.0);
-    w.moveTwips(ChartWindowLeftTwips, ChartWindowTopTwips);
-    QCOMPARE(w.pos(), QPoint(633, 33));
 }
 
 void TestChartWindows::closedWindowIsDestroyed()
