@@ -172,7 +172,30 @@ private:
     // (owned by the refresh pass code)
 
     // ---- state of the charts ----
-    // (owned by the chart code)
+    /// Closes the stock chart windows Form2 and Form3 if they are open.
+    void closeStockChartWindows();
+    /// The chart window held in `slot`, made on first use (or after it was closed).
+    template <class W> W* chartWindow(QPointer<W>& slot);
+    /// Closes the chart window held in `slot` if it is open.
+    template <class W> void closeChartWindow(QPointer<W>& slot);
+    /// Downloads one chart into its file, then hands the file's picture to `show` and runs `then`.
+    void fetchChart(const struct ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
+    /// The picture to show after a download of `chart`, whether or not it replaced the file.
+    QImage chartPicture(const ChartDownload& chart, bool written);
+
+    QPointer<class Form2> m_form2; ///< 1-year chart of a stock
+    QPointer<class Form3> m_form3; ///< 6-month chart of a stock
+    QPointer<class Form5> m_form5; ///< Nikkei 6 months
+    QPointer<class Form7> m_form7; ///< advance/decline ratio
+    QPointer<class Form9> m_form9; ///< New York Dow
+    QPointer<class Form12> m_form12; ///< dollar-yen
+    /// Which address each chart file last received in this run (file path to address).
+    QHash<QString, QUrl> m_chartFileHolds;
+    /// The last picture each thumbnail slot got from a successful download, and its address.
+    std::array<QUrl, 12> m_thumbUrls;
+    std::array<QImage, 12> m_thumbPictures;
+    /// Counts thumbnail refreshes, so answers of a superseded refresh change nothing.
+    int m_thumbRun = 0;
 
     // ---- state of code entry ----
     // (owned by the code entry code)
