@@ -41,14 +41,15 @@ void Form1::Text1_Change()
             m_filtering = true;
             Text1->setText(filtered.text);
             m_filtering = false;
-            for (int i = 0; i < filtered.removed; ++i)
-                if (m_services.sound)
-                    m_services.sound->beep();
+            for (int i = 0; i < filtered.removed && m_services.sound; ++i)
+                m_services.sound->beep();
             Text1->setCursorPosition(int(filtered.text.size()));
             Text1->setFocus();
         }
     }
-    MSFlexGrid1->setText(Text1->text());
+    // The header row and the fixed column are never the box's to edit.
+    if (MSFlexGrid1->row() >= grid::FirstRow && MSFlexGrid1->col() >= grid::Code)
+        MSFlexGrid1->setText(Text1->text());
 }
 
 void Form1::Text1_GotFocus()
@@ -124,6 +125,7 @@ void Form1::lookupCode(std::optional<qint16> code)
     if (code)
         chartCode = *code;
     const int row = MSFlexGrid1->row();
+    const int col = MSFlexGrid1->col();
     const QString path = m_services.config.dataFile(u"tousyou1.csv"_s);
     const CodeList::Result found = code ? m_codeList.lookup(path, *code) : CodeList::Result{};
 
@@ -145,7 +147,10 @@ void Form1::lookupCode(std::optional<qint16> code)
         if (m_services.dialogs)
             m_services.dialogs->message(this, AppTitle, u"入力したコードは該当なし"_s, Dialogs::Icon::None);
         MSFlexGrid1->setCellText(row, grid::Code, QString());
-        Text1->setText(QString());
+        // A refresh tick may have moved the current cell while the message was open; the box then
+        // already shows that other cell, which must not be emptied.
+        if (MSFlexGrid1->row() == row && MSFlexGrid1->col() == col)
+            Text1->setText(QString());
     }
 }
 
