@@ -86,11 +86,15 @@ Pane makePane(QRectF rect, double lo, double hi, int count, double padding = 0.0
 void drawTitle(QPainter& p, QSize size, const QString& left, const QString& right, int pixelSize)
 {
     p.setPen(kText);
-    p.setFont(chartFont(pixelSize, true));
     const QRectF r(6, 2, size.width() - 12, pixelSize + 6);
-    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, left);
     p.setFont(chartFont(pixelSize - 1));
+    const double rightWidth = QFontMetricsF(p.font()).horizontalAdvance(right);
     p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, right);
+    // A long company name gives way to the figures on the right.
+    p.setFont(chartFont(pixelSize, true));
+    const QString shown =
+        QFontMetricsF(p.font()).elidedText(left, Qt::ElideRight, std::max(20.0, r.width() - rightWidth - 8));
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 /// Frame, horizontal grid and value labels to the right of the pane.
