@@ -20,6 +20,7 @@ namespace tickora {
 
 class ClickLabel;
 class EntryBox;
+class Form6;
 class PictureBox;
 class QuoteGrid;
 
@@ -161,6 +162,9 @@ private:
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)
+    QPointer<Form6> m_form6; ///< the settings window while it is open
+    /// Closes the settings window when it is open (part of closing every secondary window).
+    void closeSettingsWindow();
 };
 
 } // namespace tickora
