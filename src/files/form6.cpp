@@ -2,6 +2,7 @@
 
 #include "platform/geometry.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
 
@@ -36,6 +37,10 @@ Form6::Form6(qreal dpi, QWidget* parent) : QWidget(parent)
     pal.setColor(QPalette::Window, bgrColor(LightGrey));
     setPalette(pal);
     resize(twipsToPixels(5430, dpi), twipsToPixels(3720, dpi));
+    // The Japanese UI font of the main window (an installed substitute draws it).
+    QFont font(u"ＭＳ Ｐゴシック"_s);
+    font.setPointSizeF(9);
+    setFont(font);
 
     auto label = [&](const QString& name, QRect geometry) {
         auto* l = new QLabel(this);
