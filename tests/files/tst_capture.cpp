@@ -85,18 +85,6 @@ private Q_SLOTS:
         QVERIFY(problem.contains(u"取り込めませんでした"_s));
     }
 
-    void printFailureMessages()
-    {
-        Printer::Result none{false, u"既定のプリンターが設定されていません"_s, true};
-        const QString noPrinter = printFailureMessage(none, u"/data/pic/p13-03-05 .bmp"_s);
-        QVERIFY(noPrinter.contains(u"既定のプリンター"_s));
-        QVERIFY(noPrinter.contains(u"p13-03-05 .bmp"_s));
-        const QString failed = printFailureMessage({false, u"印刷に失敗しました"_s}, u"x.bmp"_s);
-        QVERIFY(failed.contains(u"印刷できませんでした"_s));
-        QVERIFY(failed.contains(u"印刷に失敗しました"_s));
-        QVERIFY(!failed.contains(u"既定のプリンター"_s));
-    }
-
     void printsToAPdfFile()
     {
         QTemporaryDir tmp;
