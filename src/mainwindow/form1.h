@@ -24,6 +24,7 @@ namespace tickora {
 
 class ClickLabel;
 class EntryBox;
+class Form6;
 class PictureBox;
 class QuoteGrid;
 
@@ -211,6 +212,9 @@ private:
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)
+    QPointer<Form6> m_form6; ///< the settings window while it is open
+    /// Closes the settings window when it is open (part of closing every secondary window).
+    void closeSettingsWindow();
 };
 
 } // namespace tickora
