@@ -1,0 +1,68 @@
+// tickora-bench: prints speed figures of the program's hot paths. It never judges them.
+//
+//   tickora-bench            run every section
+//   tickora-bench parse      one section by name (several may be given)
+//   tickora-bench --list     the sections and what they measure
+#include "sections.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+
+namespace tickora::bench {
+
+double nowSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::vector<Section> sections()
+{
+    return {
+        {"parse", "parseQuotePage over realistic stock-detail pages of 100 KB, 1 MB and 10 MB", runParse},
+    };
+}
+
+} // namespace tickora::bench
+
+int main(int argc, char* argv[])
+{
+    using namespace tickora::bench;
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    const std::vector<Section> all = sections();
+    if (args.contains(QStringLiteral("--list")) || args.contains(QStringLiteral("--help"))) {
+        std::printf("usage: tickora-bench [section ...]\n\nsections:\n");
+        for (const Section& s : all)
+            std::printf("  %-8s %s\n", s.name, s.summary);
+        return 0;
+    }
+    QStringList wanted;
+    for (const QString& a : args)
+        if (!a.startsWith(QLatin1Char('-')))
+            wanted << a;
+    for (const QString& w : wanted) {
+        bool known = false;
+        for (const Section& s : all)
+            known = known || w == QLatin1String(s.name);
+        if (!known) {
+            std::fprintf(stderr, "tickora-bench: no section \"%s\" (see --list)\n", qPrintable(w));
+            return 2;
+        }
+    }
+    int failures = 0;
+    for (const Section& s : all) {
+        if (!wanted.isEmpty() && !wanted.contains(QLatin1String(s.name)))
+            continue;
+        std::printf("== %s: %s\n", s.name, s.summary);
+        std::fflush(stdout);
+        if (s.run(args) != 0)
+            ++failures;
+        std::printf("\n");
+    }
+    return failures == 0 ? 0 : 1;
+}
