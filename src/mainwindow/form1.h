@@ -22,6 +22,7 @@ class ClickLabel;
 class EntryBox;
 class PictureBox;
 class QuoteGrid;
+class RefreshPass;
 
 /// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
 /// Every platform service arrives through the constructor. Long work (a refresh, a download)
@@ -151,7 +152,17 @@ private:
     // (owned by the refresh cycle code)
 
     // ---- state of the quote refresh pass ----
-    // (owned by the refresh pass code)
+    class RefreshHost;
+    /// The pass that refreshQuotes runs, made on first use.
+    RefreshPass& refreshPass();
+    /// Closes the stock chart windows (Form2, Form3) at the start of a pass.
+    void closeStockChartWindows();
+    /// The failure message of a fetch; while one is open, another failure shows nothing.
+    void showFetchFailure();
+    RefreshPass* m_refreshPass = nullptr;
+    bool m_fetchFailureOpen = false;
+    bool m_heikinRunning = false;
+    QList<Then> m_heikinWaiting; ///< callers of heikin served by the request in flight
 
     // ---- state of the charts ----
     // (owned by the chart code)
