@@ -3,10 +3,12 @@
 #include "platform/datafolder.h"
 #include "platform/qthttpclient.h"
 #include "platform/services.h"
+#include "uimap.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -58,5 +60,15 @@ int main(int argc, char* argv[])
 
     Form1 window(services);
     window.showAtStart();
+
+    // For scripts that drive the program like a user: where everything stands, renewed every
+    // second since the thumbnails move when a refresh lays them out.
+    const QString uiMap = qEnvironmentVariable("TICKORA_UI_MAP");
+    QTimer uiMapTimer;
+    if (!uiMap.isEmpty()) {
+        QObject::connect(&uiMapTimer, &QTimer::timeout, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
+        uiMapTimer.start(1000);
+        QTimer::singleShot(300, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
+    }
     return app.exec();
 }

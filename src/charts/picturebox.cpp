@@ -14,16 +14,33 @@ PictureBox::PictureBox(QWidget* parent) : QLabel(parent)
 void PictureBox::setPicture(const QImage& image)
 {
     m_image = image;
-    if (image.isNull())
+    if (image.isNull()) {
         clear();
-    else
+    } else {
         setPixmap(QPixmap::fromImage(image));
+        fitToPicture();
+    }
+}
+
+void PictureBox::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    fitToPicture();
+}
+
+void PictureBox::fitToPicture()
+{
+    if (m_autoSize && !m_image.isNull()) {
+        const int border = 2 * frameWidth();
+        resize(m_image.size() + QSize(border, border));
+    }
 }
 
 void PictureBox::setFlatBorder(bool on)
 {
     setFrameStyle(on ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
     setLineWidth(on ? 1 : 0);
+    fitToPicture();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)

@@ -18,6 +18,10 @@ public:
     bool hasPicture() const { return !m_image.isNull(); }
     /// A single-line flat border, as the thumbnails have.
     void setFlatBorder(bool on);
+    /// When on, each non-empty picture resizes the area to the picture plus its border; the
+    /// top-left corner stays where it is. An empty picture leaves the size as it was.
+    void setAutoSize(bool on);
+    bool autoSize() const { return m_autoSize; }
 
 Q_SIGNALS:
     void clicked();
@@ -26,7 +30,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void fitToPicture();
+
     QImage m_image;
+    bool m_autoSize = false;
 };
 
 /// A text label that emits clicked() on a left click.

@@ -4,6 +4,8 @@
 #include "entrybox.h"
 #include "platform/geometry.h"
 #include "quotegrid.h"
+#include "thumblayout.h"
+#include "widgetstyle.h"
 
 #include <QApplication>
 #include <QFont>
@@ -27,14 +29,6 @@ void registerFontSubstitutes()
     QFont::insertSubstitutions(UiFont, {u"IPAPGothic"_s, u"IPAGothic"_s, u"Noto Sans CJK JP"_s});
 }
 
-void setBackground(QWidget* w, quint32 bgr)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, bgrColor(bgr));
-    w->setPalette(pal);
-}
-
 QFont uiFont(qreal points, bool bold = false)
 {
     QFont f(UiFont);
@@ -48,6 +42,14 @@ QFont uiFont(qreal points, bool bold = false)
 Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m_services(services)
 {
     registerFontSubstitutes();
+    // Every request goes through one prefetching client, so a refresh can start all of its
+    // requests at once; boxes are counted so that a tick never stacks one on another.
+    m_http = std::make_unique<PrefetchingHttpClient>(*services.http);
+    m_downloader = std::make_unique<HttpDownloader>(*m_http);
+    m_dialogs = std::make_unique<CountingDialogs>(*services.dialogs);
+    m_services.http = m_http.get();
+    m_services.downloader = m_downloader.get();
+    m_services.dialogs = m_dialogs.get();
     if (m_services.screen)
         m_dpi = m_services.screen->logicalDpiY();
     setObjectName(u"Form1"_s);
@@ -127,14 +129,9 @@ void Form1::buildControls()
         Label1[k]->setObjectName(u"Label1_%1"_s.arg(k));
         setBackground(Label1[k], LightGrey);
         // Until the first refresh lays them out, the slots stand in the large layout's places.
-        const int col = k % 4;
-        const int row = k / 4;
-        static constexpr int lefts[] = {250, 4800, 9350, 13900};
-        static constexpr int tops[] = {4380, 7380, 10380};
-        static constexpr int labelLefts[] = {550, 5000, 9800, 14350};
-        static constexpr int labelTops[] = {4100, 7100, 10100};
-        Image1[k]->setGeometry(twips(lefts[col], tops[row], 4200, 2700));
-        Label1[k]->move(twips(labelLefts[col], labelTops[row], 0, 0).topLeft());
+        const ThumbPlace place = thumbPlace(k, true);
+        Image1[k]->setGeometry(twips(place.picture.x(), place.picture.y(), 4200, 2700));
+        Label1[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         Label1[k]->adjustSize();
     }
 
@@ -271,10 +268,5 @@ void Form1::menu8_Click()
         m_services.help->open(helpPath);
 }
 
-void Form1::stopCycle()
-{
-    Timer1->stop();
-    setBackground(Label3, 0x00000000);
-}
 
 } // namespace tickora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/prefetch.h"
 #include "platform/services.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -90,8 +92,11 @@ public:
     void Timer1_Timer();
     void menu3_Click();
     void menu4_Click();
-    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged.
+    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged. It holds:
+    /// a tick or start still working finishes its current step and goes no further.
     void stopCycle();
+    /// True while a tick or a start is working.
+    bool cycleBusy() const { return m_cycleBusy; }
     void PackRows();
     void LayoutThumbs();
     void LayoutThumbLabels();
@@ -149,14 +154,25 @@ private:
     qreal m_dpi = 96.0;
 
     // ---- state of the refresh cycle ----
-    // (owned by the refresh cycle code)
+    void setRunningLook();
+    /// True when a stop came after `stopCount` was read: the work in progress must not go on.
+    bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
+    /// Starts every request of one refresh at once; the steps then take their answers in order.
+    void prefetchRefresh();
+    void finishCycleWork();
+    void enableTimer();
+
+    std::unique_ptr<PrefetchingHttpClient> m_http;
+    std::unique_ptr<HttpDownloader> m_downloader;
+    std::unique_ptr<CountingDialogs> m_dialogs;
+    bool m_cycleBusy = false;   ///< a tick or a start is working
+    bool m_startPending = false; ///< a start asked for while busy runs when the work ends
+    quint64 m_stopCount = 0;    ///< counts stops, so work in progress can see one came
 
     // ---- state of the quote refresh pass ----
     class RefreshHost;
     /// The pass that refreshQuotes runs, made on first use.
     RefreshPass& refreshPass();
-    /// Closes the stock chart windows (Form2, Form3) at the start of a pass.
-    void closeStockChartWindows();
     /// The failure message of a fetch; while one is open, another failure shows nothing.
     void showFetchFailure();
     RefreshPass* m_refreshPass = nullptr;
@@ -165,7 +181,30 @@ private:
     QList<Then> m_heikinWaiting; ///< callers of heikin served by the request in flight
 
     // ---- state of the charts ----
-    // (owned by the chart code)
+    /// Closes the stock chart windows Form2 and Form3 if they are open.
+    void closeStockChartWindows();
+    /// The chart window held in `slot`, made on first use (or after it was closed).
+    template <class W> W* chartWindow(QPointer<W>& slot);
+    /// Closes the chart window held in `slot` if it is open.
+    template <class W> void closeChartWindow(QPointer<W>& slot);
+    /// Downloads one chart into its file, then hands the file's picture to `show` and runs `then`.
+    void fetchChart(const struct ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
+    /// The picture to show after a download of `chart`, whether or not it replaced the file.
+    QImage chartPicture(const ChartDownload& chart, bool written);
+
+    QPointer<class Form2> m_form2; ///< 1-year chart of a stock
+    QPointer<class Form3> m_form3; ///< 6-month chart of a stock
+    QPointer<class Form5> m_form5; ///< Nikkei 6 months
+    QPointer<class Form7> m_form7; ///< advance/decline ratio
+    QPointer<class Form9> m_form9; ///< New York Dow
+    QPointer<class Form12> m_form12; ///< dollar-yen
+    /// Which address each chart file last received in this run (file path to address).
+    QHash<QString, QUrl> m_chartFileHolds;
+    /// The last picture each thumbnail slot got from a successful download, and its address.
+    std::array<QUrl, 12> m_thumbUrls;
+    std::array<QImage, 12> m_thumbPictures;
+    /// Counts thumbnail refreshes, so answers of a superseded refresh change nothing.
+    int m_thumbRun = 0;
 
     // ---- state of code entry ----
     // (owned by the code entry code)

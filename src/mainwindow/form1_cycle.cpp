@@ -1,18 +1,181 @@
-// Refresh cycle: start, stop, tick, packing and thumbnail layout.
+// Refresh cycle: start, stop, the tick with its trading-hours questions, packing and thumbnail
+// layout.
 #include "form1.h"
+
+#include "charts/picturebox.h"
+#include "quotegrid.h"
+#include "thumblayout.h"
+#include "widgetstyle.h"
 
 namespace tickora {
 
-void Form1::Timer1_Timer() {}
-void Form1::menu3_Click() {}
-void Form1::menu4_Click() { stopCycle(); }
-void Form1::PackRows() {}
-void Form1::LayoutThumbs() {}
-void Form1::LayoutThumbLabels() {}
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr quint32 Yellow = 0x0000FFFF;
+constexpr quint32 Black = 0x00000000;
+const QTime MarketOpens(9, 0, 0);
+const QTime MarketCloses(15, 1, 0);
+} // namespace
+
+void Form1::setRunningLook()
+{
+    setBackground(Label3, Yellow);
+    Label3->setText(u" リアルタイム株価表示中"_s);
+}
+
+void Form1::stopCycle()
+{
+    ++m_stopCount;
+    Timer1->stop();
+    setBackground(Label3, Black);
+}
+
+void Form1::enableTimer()
+{
+    if (!Timer1->isActive())
+        Timer1->start();
+}
+
+void Form1::menu4_Click()
+{
+    stopCycle();
+}
+
+void Form1::finishCycleWork()
+{
+    m_cycleBusy = false;
+    m_http->clear();
+    if (std::exchange(m_startPending, false))
+        menu3_Click();
+}
+
+void Form1::Timer1_Timer()
+{
+    // A tick that comes due while earlier work or a box is still open is dropped.
+    if (m_cycleBusy || m_dialogs->open() > 0)
+        return;
+    m_cycleBusy = true;
+    const quint64 stops = m_stopCount;
+
+    closeSecondaryWindows();
+    setRunningLook();
+    const QTime now = m_services.clock->timeOfDay();
+    const QString title = u"継続確認"_s;
+    if ((now < MarketOpens && m_dialogs->question(this, title, u"9:00 からスタートです停止しますか？"_s))
+        || (now > MarketCloses && m_dialogs->question(this, title, u"15:00 を過ぎました停止しますか？"_s))) {
+        stopCycle();
+        finishCycleWork();
+        return;
+    }
+    if (stoppedSince(stops)) { // stopped while the question was open
+        finishCycleWork();
+        return;
+    }
+
+    prefetchRefresh();
+    refreshQuotes([this, stops] {
+        if (stoppedSince(stops))
+            return finishCycleWork();
+        RefreshThumbs([this, stops] {
+            if (stoppedSince(stops))
+                return finishCycleWork();
+            relchart([this, stops] {
+                if (stoppedSince(stops))
+                    return finishCycleWork();
+                heikin([this] { finishCycleWork(); });
+            });
+        });
+    });
+}
+
+void Form1::menu3_Click()
+{
+    if (MSFlexGrid1->cellText(grid::FirstRow, grid::Code).isEmpty())
+        return;
+    if (m_cycleBusy) {
+        m_startPending = true; // runs once the current work ends
+        return;
+    }
+    m_cycleBusy = true;
+    const quint64 stops = m_stopCount;
+    enableTimer();
+    PackRows();
+    setRunningLook();
+    prefetchRefresh();
+    refreshQuotes([this, stops] {
+        if (stoppedSince(stops))
+            return finishCycleWork();
+        LayoutThumbs();
+        LayoutThumbLabels();
+        RefreshThumbs([this, stops] {
+            if (stoppedSince(stops))
+                return finishCycleWork();
+            relchart([this, stops] {
+                if (stoppedSince(stops))
+                    return finishCycleWork();
+                heikin([this] { finishCycleWork(); });
+            });
+        });
+    });
+}
+
+void Form1::prefetchRefresh()
+{
+    // Filled in once the quote, chart and Nikkei requests are known here.
+}
+
+void Form1::PackRows()
+{
+    // Twelve sweeps move every filled row over all the empty rows above it.
+    for (int sweep = 0; sweep < 12; ++sweep) {
+        for (int r = grid::FirstRow; r < grid::LastRow; ++r) {
+            if (!MSFlexGrid1->cellText(r, grid::Code).isEmpty() || MSFlexGrid1->cellText(r + 1, grid::Code).isEmpty())
+                continue;
+            for (int c = grid::Code; c <= grid::Time; ++c) {
+                MSFlexGrid1->setCellText(r, c, MSFlexGrid1->cellText(r + 1, c));
+                MSFlexGrid1->setCellText(r + 1, c, QString());
+            }
+        }
+    }
+}
+
+void Form1::LayoutThumbs()
+{
+    // The first thumbnail is always placed; the others up to watchCount.
+    const bool large = usesLargeThumbs(screenPixelsY);
+    int k = 0;
+    do {
+        const QPoint at = thumbPlace(k, large).picture;
+        Image1[k]->move(twips(at.x(), at.y(), 0, 0).topLeft());
+        Image1[k]->setFlatBorder(true);
+        ++k;
+    } while (k < watchCount && k < 12);
+}
+
+void Form1::LayoutThumbLabels()
+{
+    const bool large = usesLargeThumbs(screenPixelsY);
+    int k = 0;
+    do {
+        const QPoint at = thumbPlace(k, large).caption;
+        Label1[k]->move(twips(at.x(), at.y(), 0, 0).topLeft());
+        ++k;
+    } while (k < watchCount && k < 12);
+}
+
 void Form1::RefreshThumbs(Then then)
 {
-    if (then)
-        then();
+    const quint64 stops = m_stopCount;
+    for (PictureBox* image : Image1)
+        image->clearPicture();
+    // The Nikkei 6-month window closes too: yahoochart closes it first thing.
+    yahoochart([this, stops, then = std::move(then)] {
+        if (!stoppedSince(stops))
+            enableTimer();
+        if (then)
+            then();
+    });
 }
 
 } // namespace tickora

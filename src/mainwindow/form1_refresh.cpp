@@ -60,11 +60,6 @@ RefreshPass& Form1::refreshPass()
     return *m_refreshPass;
 }
 
-void Form1::closeStockChartWindows()
-{
-    // The chart windows opened from a thumbnail and the six-month chart window close here.
-}
-
 void Form1::showFetchFailure()
 {
     if (m_fetchFailureOpen || !m_services.dialogs)
@@ -77,9 +72,7 @@ void Form1::showFetchFailure()
 
 void Form1::refreshQuotes(Then then)
 {
-    // Enabling a running timer leaves its countdown alone.
-    if (!Timer1->isActive())
-        Timer1->start();
+    enableTimer();
     closeStockChartWindows();
     refreshPass().request(std::move(then));
 }

@@ -50,7 +50,7 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
         }
     }
     for (int c = 0; c < grid::Cols; ++c)
-        setColumnWidth(c, twipsToPixels(960, dpi)); // the control's default column width
+        setColWidthTwips(c, 960); // the control's default column width
 
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col) {
         if (m_syncing || row < 0 || col < 0)
@@ -152,12 +152,13 @@ void QuoteGrid::syncView()
 
 void QuoteGrid::setColWidthTwips(int col, int twips)
 {
+    m_colTwips[col] = twips;
     setColumnWidth(col, twipsToPixels(twips, m_dpi));
 }
 
 int QuoteGrid::colWidthTwips(int col) const
 {
-    return qRound(columnWidth(col) * 1440.0 / m_dpi);
+    return m_colTwips[col];
 }
 
 int QuoteGrid::topRow() const

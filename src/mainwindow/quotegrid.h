@@ -4,6 +4,8 @@
 
 #include <QTableWidget>
 
+#include <array>
+
 namespace tickora {
 
 /// The quote grid: 13 × 13 text cells, row 0 a fixed header row and column 0 a fixed column.
@@ -58,6 +60,7 @@ private:
     void syncView();
 
     qreal m_dpi;
+    std::array<int, grid::Cols> m_colTwips{};
     int m_row = 1;
     int m_col = 1;
     bool m_syncing = false;

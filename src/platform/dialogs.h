@@ -26,3 +26,33 @@ public:
 };
 
 } // namespace tickora
+
+namespace tickora {
+
+/// Passes every box on to another Dialogs and counts the boxes open at this moment, so callers
+/// can keep boxes from stacking.
+class CountingDialogs : public Dialogs
+{
+public:
+    explicit CountingDialogs(Dialogs& inner) : m_inner(inner) {}
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override
+    {
+        ++m_open;
+        m_inner.message(parent, title, text, icon);
+        --m_open;
+    }
+    bool question(QWidget* parent, const QString& title, const QString& text) override
+    {
+        ++m_open;
+        const bool yes = m_inner.question(parent, title, text);
+        --m_open;
+        return yes;
+    }
+    int open() const { return m_open; }
+
+private:
+    Dialogs& m_inner;
+    int m_open = 0;
+};
+
+} // namespace tickora

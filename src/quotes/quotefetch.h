@@ -24,6 +24,11 @@ using PageFetchDone = std::function<void(const PageFetch&)>;
 /// code text as it stands (a "%" or "#" in it is escaped so that it arrives as itself).
 QUrl quotePageUrl(const QUrl& quoteBase, const QString& code);
 
+/// The request fetchPage sends for `url`, for callers that start it ahead of time.
+HttpRequest pageRequest(const QUrl& url);
+/// The request fetchQuotePage sends for `code`.
+HttpRequest quotePageRequest(const QUrl& quoteBase, const QString& code);
+
 /// GETs `url` with the single header "If-Modified-Since: Thu, 01 Jun 1970 00:00:00 GMT" (asking
 /// for a fresh page every time). `done` runs once, later, unless `context` is destroyed first.
 void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done);

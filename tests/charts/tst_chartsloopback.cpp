@@ -1,0 +1,84 @@
+// The thumbnails and the index chart fetched over real HTTP from a chart server on the loopback
+// interface, then the server goes away: the pictures already loaded stay on screen, nothing
+// crashes and no message appears.
+#include "chartimages.h"
+#include "charts/picturebox.h"
+#include "fakes/fakes.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/quotegrid.h"
+#include "platform/qthttpclient.h"
+
+#include <httplib.h>
+
+#include <QTest>
+
+#include <thread>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+class TestChartsLoopback : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void picturesSurviveTheServerGoingAway();
+};
+
+void TestChartsLoopback::picturesSurviveTheServerGoingAway()
+{
+    const QByteArray thumb = pngOf(drawnChart(QSize(200, 120), QColor(240, 250, 255), u"thumb"_s, 1));
+    const QByteArray index = pngOf(drawnChart(QSize(250, 190), QColor(255, 250, 240), u"index"_s, 2));
+    httplib::Server server;
+    server.set_keep_alive_timeout(1); // stop() waits for idle connections to end
+    server.Get("/f", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(thumb.toStdString(), "image/png");
+    });
+    server.Get("/gifdata/nk_chart_L.gif", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(index.toStdString(), "image/gif");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    QVERIFY(port > 0);
+    std::thread listener([&server] { server.listen_after_bind(); });
+
+    FakeServices fakes;
+    QtHttpClient http(QtHttpClient::Limits{3000, 1 << 20, 2});
+    HttpDownloader downloader(http);
+    Services s = fakes.services();
+    s.config.chartBase = s.config.nikkeiChartBase = QUrl(u"http://127.0.0.1:%1"_s.arg(port));
+    s.http = &http;
+    s.downloader = &downloader;
+    Form1 form(s);
+    form.screenPixelsY = 1080;
+    const QStringList codes = {u"7203"_s, u"6758"_s, u"9984"_s, u"8306"_s, u"7974"_s, u"6501"_s, u"4063"_s};
+    for (int r = 0; r < codes.size(); ++r)
+        form.MSFlexGrid1->setCellText(r + 1, grid::Code, codes[r]);
+    form.watchCount = qint16(codes.size());
+
+    auto refresh = [&form] {
+        for (PictureBox* box : form.Image1)
+            box->clearPicture();
+        bool thumbs = false;
+        bool chart = false;
+        form.yahoochart([&thumbs] { thumbs = true; });
+        form.relchart([&chart] { chart = true; });
+        return QTest::qWaitFor([&] { return thumbs && chart; }, 10000);
+    };
+
+    QVERIFY(refresh());
+    for (int k = 0; k < codes.size(); ++k)
+        QCOMPARE(form.Image1[k]->picture().size(), QSize(200, 120));
+    QCOMPARE(form.Image2->picture().size(), QSize(250, 190));
+
+    server.stop();
+    listener.join();
+
+    QVERIFY(refresh());
+    for (int k = 0; k < codes.size(); ++k)
+        QCOMPARE(form.Image1[k]->picture().size(), QSize(200, 120));
+    QCOMPARE(form.Image2->picture().size(), QSize(250, 190));
+    QVERIFY(fakes.dialogs.shown.isEmpty());
+}
+
+QTEST_MAIN(TestChartsLoopback)
+#include "tst_chartsloopback.moc"

@@ -1,0 +1,210 @@
+// The refresh cycle: start, stop, the tick's trading-hours questions, packing and the thumbnail
+// layout tables.
+#include "charts/picturebox.h"
+#include "fakes/fakes.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/quotegrid.h"
+#include "mainwindow/thumblayout.h"
+
+#include <QTest>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool statusBarIsBlack(const Form1& form)
+{
+    return form.Label3->palette().color(QPalette::Window) == QColor(Qt::black);
+}
+
+bool statusBarIsRunning(const Form1& form)
+{
+    return form.Label3->palette().color(QPalette::Window) == QColor(Qt::yellow)
+        && form.Label3->text() == u" リアルタイム株価表示中"_s;
+}
+
+} // namespace
+
+class TestCycle : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void questionsOutsideTradingHours_data()
+    {
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("one second before the open") << QTime(8, 59, 59) << u"9:00 からスタートです停止しますか？"_s;
+        QTest::newRow("at the open") << QTime(9, 0, 0) << QString();
+        QTest::newRow("midday") << QTime(12, 30, 0) << QString();
+        QTest::newRow("at the close") << QTime(15, 1, 0) << QString();
+        QTest::newRow("one second after the close") << QTime(15, 1, 1) << u"15:00 を過ぎました停止しますか？"_s;
+        QTest::newRow("early morning") << QTime(0, 0, 0) << u"9:00 からスタートです停止しますか？"_s;
+    }
+    void questionsOutsideTradingHours()
+    {
+        QFETCH(QTime, now);
+        QFETCH(QString, question);
+        FakeServices fakes;
+        fakes.clock.time = now;
+        fakes.dialogs.answers = {false}; // No: go on
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        if (question.isEmpty()) {
+            QVERIFY(fakes.dialogs.shown.isEmpty());
+        } else {
+            QCOMPARE(fakes.dialogs.shown.size(), 1);
+            QCOMPARE(fakes.dialogs.shown[0].text, question);
+            QCOMPARE(fakes.dialogs.shown[0].title, u"継続確認"_s);
+            QVERIFY(fakes.dialogs.shown[0].isQuestion);
+        }
+        QTRY_VERIFY(!form.cycleBusy());
+        QVERIFY(form.Timer1->isActive());
+        QVERIFY(statusBarIsRunning(form));
+    }
+
+    void yesStopsTheCycleAndEndsTheTick()
+    {
+        FakeServices fakes;
+        fakes.clock.time = QTime(16, 0, 0);
+        fakes.dialogs.answers = {true};
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(statusBarIsBlack(form));
+        QVERIFY(!form.cycleBusy());
+        QTest::qWait(20);
+        QVERIFY(fakes.http.requests.isEmpty()); // nothing fetched in that tick
+    }
+
+    void ticksNeverStackQuestions()
+    {
+        FakeServices fakes;
+        fakes.clock.time = QTime(7, 0, 0);
+        fakes.dialogs.answers = {false};
+        Form1 form(fakes.services());
+        form.Timer1->start();
+        int reentered = 0;
+        fakes.dialogs.whileOpen = [&] {
+            if (reentered++ == 0)
+                form.Timer1_Timer(); // the next tick comes due while the question is open
+        };
+        form.Timer1_Timer();
+        QCOMPARE(fakes.dialogs.shown.size(), 1);
+        QCOMPARE(fakes.dialogs.maxOpen, 1);
+    }
+
+    void startWithEmptyFirstRowDoesNothing()
+    {
+        FakeServices fakes;
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(2, grid::Code, u"7203"_s);
+        form.menu3->trigger();
+        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(statusBarIsBlack(form));
+        QVERIFY(form.Label3->text().isEmpty());
+        QCOMPARE(form.MSFlexGrid1->cellText(2, grid::Code), u"7203"_s); // not packed either
+        QVERIFY(fakes.http.requests.isEmpty());
+    }
+
+    void startPacksRowsAndRuns()
+    {
+        FakeServices fakes;
+        Form1 form(fakes.services());
+        QuoteGrid* g = form.MSFlexGrid1;
+        g->setCellText(1, grid::Code, u"1301"_s);
+        g->setCellText(3, grid::Code, u"7203"_s);
+        g->setCellText(3, grid::SellTarget, u"2,500"_s);
+        g->setCellText(4, grid::Name, u"stray"_s); // a row without a code counts as empty
+        g->setCellText(5, grid::Code, u"6758"_s);
+        g->setCellText(5, grid::BuyTarget, u"900"_s);
+        form.menu3->trigger();
+        QCOMPARE(g->cellText(1, grid::Code), u"1301"_s);
+        QCOMPARE(g->cellText(2, grid::Code), u"7203"_s);
+        QCOMPARE(g->cellText(2, grid::SellTarget), u"2,500"_s);
+        QCOMPARE(g->cellText(3, grid::Code), u"6758"_s);
+        QCOMPARE(g->cellText(3, grid::BuyTarget), u"900"_s);
+        for (int r = 4; r <= 5; ++r)
+            for (int c = grid::Code; c <= grid::Time; ++c)
+                QVERIFY2(g->cellText(r, c).isEmpty(), qPrintable(u"row %1 col %2"_s.arg(r).arg(c)));
+        QVERIFY(form.Timer1->isActive());
+        QVERIFY(statusBarIsRunning(form));
+    }
+
+    void stopKeepsTheCaption()
+    {
+        FakeServices fakes;
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
+        form.menu3->trigger();
+        QTRY_VERIFY(!form.cycleBusy());
+        form.menu4->trigger();
+        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(statusBarIsBlack(form));
+        QCOMPARE(form.Label3->text(), u" リアルタイム株価表示中"_s);
+    }
+
+    void thumbnailLayoutFollowsScreenHeight_data()
+    {
+        QTest::addColumn<int>("screenHeight");
+        QTest::addColumn<bool>("large");
+        QTest::newRow("800 pixels: small") << 800 << false;
+        QTest::newRow("801 pixels: large") << 801 << true;
+    }
+    void thumbnailLayoutFollowsScreenHeight()
+    {
+        QFETCH(int, screenHeight);
+        QFETCH(bool, large);
+        FakeServices fakes;
+        fakes.screen.size = QSize(1280, screenHeight);
+        Form1 form(fakes.services());
+        const QPoint untouched = form.Image1[3]->pos();
+        const QPoint untouchedLabel = form.Label1[3]->pos();
+        form.watchCount = 3;
+        form.LayoutThumbs();
+        form.LayoutThumbLabels();
+        // 96 DPI: 15 twips a pixel.
+        const QList<QPoint> pictures = large ? QList<QPoint>{{250, 4380}, {4800, 4380}, {9350, 4380}}
+                                             : QList<QPoint>{{850, 4380}, {4000, 4380}, {7150, 4380}};
+        const QList<QPoint> captions = large ? QList<QPoint>{{550, 4100}, {5000, 4100}, {9800, 4100}}
+                                             : QList<QPoint>{{1050, 4130}, {4200, 4130}, {7350, 4130}};
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(form.Image1[k]->pos(), QPoint(qRound(pictures[k].x() / 15.0), qRound(pictures[k].y() / 15.0)));
+            QCOMPARE(form.Label1[k]->pos(), QPoint(qRound(captions[k].x() / 15.0), qRound(captions[k].y() / 15.0)));
+            QCOMPARE(form.Image1[k]->frameShape(), QFrame::Box);
+        }
+        QCOMPARE(form.Image1[3]->pos(), untouched);
+        QCOMPARE(form.Label1[3]->pos(), untouchedLabel);
+    }
+
+    void layoutTablesCoverThreeRowsOfFour()
+    {
+        // The last slot of each table sits in the third row, fourth column.
+        QCOMPARE(thumbPlace(11, true).picture, QPoint(13900, 10380));
+        QCOMPARE(thumbPlace(11, true).caption, QPoint(14350, 10100));
+        QCOMPARE(thumbPlace(11, false).picture, QPoint(10300, 8640));
+        QCOMPARE(thumbPlace(11, false).caption, QPoint(10500, 8390));
+        QCOMPARE(thumbPlace(4, false).picture, QPoint(850, 6500));
+        QCOMPARE(thumbPlace(6, true).caption, QPoint(9800, 7100));
+    }
+
+    void firstThumbnailIsPlacedEvenWithNoRows()
+    {
+        FakeServices fakes;
+        fakes.screen.size = QSize(1024, 768);
+        Form1 form(fakes.services());
+        form.watchCount = 0;
+        const QPoint second = form.Image1[1]->pos();
+        form.LayoutThumbs();
+        QCOMPARE(form.Image1[0]->pos(), QPoint(qRound(850 / 15.0), qRound(4380 / 15.0)));
+        QCOMPARE(form.Image1[1]->pos(), second);
+    }
+};
+
+QTEST_MAIN(TestCycle)
+#include "tst_cycle.moc"
