@@ -2,6 +2,7 @@
 //
 //   tickora-bench            run every section
 //   tickora-bench parse      one section by name (several may be given)
+//   tickora-bench pass --market PATH   the pass section with another tickora-market binary
 //   tickora-bench --list     the sections and what they measure
 #include "sections.h"
 
@@ -22,6 +23,8 @@ std::vector<Section> sections()
 {
     return {
         {"parse", "parseQuotePage over realistic stock-detail pages of 100 KB, 1 MB and 10 MB", runParse},
+        {"pass", "refresh pass over 12 codes against tickora-market --latency-ms 100 [--market PATH]",
+         runPass},
     };
 }
 
@@ -42,9 +45,12 @@ int main(int argc, char* argv[])
         return 0;
     }
     QStringList wanted;
-    for (const QString& a : args)
-        if (!a.startsWith(QLatin1Char('-')))
-            wanted << a;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--market"))
+            ++i; // its value is a path, not a section
+        else if (!args[i].startsWith(QLatin1Char('-')))
+            wanted << args[i];
+    }
     for (const QString& w : wanted) {
         bool known = false;
         for (const Section& s : all)

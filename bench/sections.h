@@ -21,6 +21,7 @@ struct Section
 std::vector<Section> sections();
 
 int runParse(const QStringList& args);
+int runPass(const QStringList& args);
 
 /// Seconds since an arbitrary start, for timing loops.
 double nowSeconds();

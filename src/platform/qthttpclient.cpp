@@ -46,6 +46,11 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
     QNetworkRequest req(request.url);
     for (const auto& [name, value] : request.headers)
         req.setRawHeader(name, value);
+    // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
+    // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
+    // never holds up a refresh. Pages are small enough not to need it.
+    if (!req.hasRawHeader("Accept-Encoding"))
+        req.setRawHeader("Accept-Encoding", "identity");
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     req.setTransferTimeout(m_limits.transferTimeoutMs);
 
