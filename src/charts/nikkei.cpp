@@ -48,7 +48,7 @@ QString nikkeiLine(const QString& pageText)
             bracketed = between(window(near, a, 20), u"(", u")");
     }
 
-    return u"日経平均 "_s + index + u" ("_s + bracketed + u") "_s + fixed;
+    return u"日経平均 "_s + index.toString() + u" ("_s + bracketed.toString() + u") "_s + fixed.toString();
 }
 
 } // namespace tickora
