@@ -101,6 +101,16 @@ void TstTextExtract::getValue_data()
         << u"100"_s;
     QTest::newRow("empty label matches the last block")
         << u"<strong>1</strong></div><strong>2</strong>"_s << QString() << u"2"_s;
+    QTest::newRow("label running into a delimiter is not found")
+        << u"<strong>1</strong></div>x<strong>2</strong>"_s << u"v>x"_s << QString();
+    QTest::newRow("label running into a delimiter, whole earlier")
+        << u"v>x<strong>1</strong></div>x<strong>2</strong>"_s << u"v>x"_s << u"1"_s;
+    QTest::newRow("overlapping occurrences of the label")
+        << u"<strong>1</strong>aaa</div>b"_s << u"aa"_s << u"1"_s;
+    QTest::newRow("label longer than the text")
+        << u"<strong>1</strong>"_s << u"<strong>1</strong>x"_s << QString();
+    QTest::newRow("empty label after a closing delimiter")
+        << u"<strong>1</strong></div>"_s << QString() << QString();
     QTest::newRow("empty text") << QString() << u"始値"_s << QString();
 }
 
