@@ -1,10 +1,7 @@
 // The stock-detail request: address, header, success test and page text.
 #include "fakes/fakes.h"
 #include "quotes/quotefetch.h"
-#include "quotes/quoteparser.h"
 
-#include <QFile>
-#include <QStringEncoder>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -38,8 +35,6 @@ private Q_SLOTS:
     void requestSent();
     void statusRange_data();
     void statusRange();
-    void shiftJisPageParses();
-    void contextGone();
 };
 
 void TstQuoteFetch::address_data()
@@ -129,37 +124,6 @@ void TstQuoteFetch::statusRange()
     QCOMPARE(r.ok, ok);
     QCOMPARE(r.status, status);
     QCOMPARE(r.text, ok ? u"page"_s : QString());
-}
-
-// A page sent in Shift_JIS arrives as text and parses like its UTF-8 original.
-void TstQuoteFetch::shiftJisPageParses()
-{
-    QFile f(QStringLiteral(TICKORA_TEST_DATA "/detail_7203_realtime_up.html"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString page = QString::fromUtf8(f.readAll());
-    QStringEncoder toSjis("Shift_JIS");
-    const QByteArray bytes = toSjis.encode(page);
-    QVERIFY(!toSjis.hasError());
-
-    FakeHttpClient http;
-    http.serve(u"code=7203"_s, bytes, 200, "text/html; charset=Shift_JIS");
-    const PageFetch r = fetchAndWait(http, QUrl(u"http://market.test"_s), u"7203"_s);
-    QVERIFY(r.ok);
-    QCOMPARE(r.text, page);
-    QCOMPARE(parseQuotePage(r.text).price, u"5,430"_s);
-}
-
-void TstQuoteFetch::contextGone()
-{
-    FakeHttpClient http;
-    http.setHolding(true);
-    auto* context = new QObject;
-    bool called = false;
-    fetchQuotePage(http, QUrl(u"http://market.test"_s), u"7203"_s, context,
-                   [&](const PageFetch&) { called = true; });
-    delete context;
-    http.releaseAll();
-    QVERIFY(!called);
 }
 
 QTEST_GUILESS_MAIN(TstQuoteFetch)
