@@ -19,6 +19,7 @@ double nowSeconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// A new section is one entry here and one run function (see sections.h).
 std::vector<Section> sections()
 {
     return {
@@ -60,6 +61,10 @@ int main(int argc, char* argv[])
             return 2;
         }
     }
+    std::printf("tickora-bench, %s build%s\n\n", TICKORA_BUILD_TYPE,
+                QStringLiteral(TICKORA_BUILD_TYPE).startsWith(QLatin1String("Rel"))
+                    ? ""
+                    : " (figures of an optimised build, cmake --preset release, are the ones to quote)");
     int failures = 0;
     for (const Section& s : all) {
         if (!wanted.isEmpty() && !wanted.contains(QLatin1String(s.name)))
