@@ -1,8 +1,53 @@
 #include "entrybox.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 namespace tickora {
+
+namespace {
+
+// `kept` is the number of characters before `c` that stay: a "-" is allowed only when none do.
+bool isRefused(QChar c, qsizetype kept)
+{
+    if (c == u'-')
+        return kept != 0;
+    const char16_t u = c.unicode();
+    return (u >= 32 && u <= 44) || u == u'/' || u > u'9';
+}
+
+qsizetype charLength(QStringView text, qsizetype i)
+{
+    return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+}
+
+} // namespace
+
+RefusedChar firstRefused(QStringView text)
+{
+    // Every character before the first refused one stays, so its position is the count kept.
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (isRefused(text.at(i), i))
+            return {i, charLength(text, i)};
+    return {};
+}
+
+FilteredText removeRefused(QStringView text)
+{
+    // Removing a character only moves the later ones forward, so each character meets the rule
+    // at the place it has among the characters kept before it.
+    FilteredText result;
+    result.text.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = charLength(text, i);
+        if (isRefused(text.at(i), result.text.size()))
+            ++result.removed;
+        else
+            result.text.append(text.mid(i, length));
+        i += length;
+    }
+    return result;
+}
 
 void EntryBox::keyPressEvent(QKeyEvent* event)
 {
@@ -28,6 +73,21 @@ void EntryBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     Q_EMIT focusReceived();
+}
+
+void EntryBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Kana and kanji arrive through the input method, not as keys: report the committed text as
+    // the key that brings it, so the window's key rules see Japanese input as well.
+    if (!event->commitString().isEmpty()) {
+        bool consumed = false;
+        Q_EMIT keyPressed(event->commitString().at(0).unicode(), &consumed);
+        if (consumed) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::inputMethodEvent(event);
 }
 
 } // namespace tickora

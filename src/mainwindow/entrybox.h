@@ -4,8 +4,30 @@
 
 namespace tickora {
 
+/// The entry box's character rule outside the name column: it keeps the digits, ".", a "-" in
+/// the first place and control characters; it refuses the blank, "!" to ",", "/", a "-" in any
+/// later place and every character above "9" (letters, the colon, all non-ASCII characters).
+/// Position of the first refused character of `text` and its length in UTF-16 units (2 for a
+/// character outside the basic plane), or -1 and 0 when the text is clean.
+struct RefusedChar
+{
+    qsizetype position = -1;
+    qsizetype length = 0;
+};
+RefusedChar firstRefused(QStringView text);
+
+/// What removing the first refused character again and again until none is left makes of
+/// `text`, and how many characters that removes, in one pass over the text.
+struct FilteredText
+{
+    QString text;
+    int removed = 0;
+};
+FilteredText removeRefused(QStringView text);
+
 /// The entry box: a one-line editor that reports every character key (Enter as 13, Backspace
 /// as 8) before it takes effect, so the window can consume it, and reports taking the focus.
+/// Text committed by an input method is reported as the key of its first character.
 class EntryBox : public QLineEdit
 {
     Q_OBJECT
@@ -19,6 +41,7 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 };
 
 } // namespace tickora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/prefetch.h"
+#include "codelist.h"
 #include "platform/services.h"
 
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -22,6 +24,7 @@ namespace tickora {
 
 class ClickLabel;
 class EntryBox;
+class Form6;
 class PictureBox;
 class QuoteGrid;
 class RefreshPass;
@@ -208,9 +211,19 @@ private:
 
     // ---- state of code entry ----
     // (owned by the code entry code)
+    /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
+    void showInBox(const QString& text);
+    /// The lookup; no code (an empty or out-of-range code cell) counts as a code not in the list.
+    void lookupCode(std::optional<qint16> code);
+    CodeList m_codeList;
+    bool m_showingCell = false; ///< the box is being loaded from a cell
+    bool m_filtering = false;   ///< the filter is removing refused characters from the box
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)
+    QPointer<Form6> m_form6; ///< the settings window while it is open
+    /// Closes the settings window when it is open (part of closing every secondary window).
+    void closeSettingsWindow();
 };
 
 } // namespace tickora

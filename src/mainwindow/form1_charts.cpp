@@ -61,8 +61,7 @@ void Form1::closeSecondaryWindows()
     closeChartWindow(m_form7);
     closeChartWindow(m_form9);
     closeChartWindow(m_form12);
-    // Secondary windows of the other parts of the program (the settings window Form6, the
-    // capture window) are closed here as well.
+    closeSettingsWindow();
 }
 
 QImage Form1::chartPicture(const ChartDownload& chart, bool written)

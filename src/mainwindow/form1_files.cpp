@@ -1,11 +1,111 @@
 // Watch-list file, display settings, screen capture and printing.
 #include "form1.h"
 
+#include "entrybox.h"
+#include "files/capture.h"
+#include "files/form6.h"
+#include "files/watchlist.h"
+#include "quotegrid.h"
+
 namespace tickora {
 
-void Form1::menu2_Click() {}
-void Form1::menu11_Click() {}
-void Form1::menu1_Click() {}
-void Form1::HDCOPY_Click() {}
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString AppTitle = u"Tickora"_s;
+} // namespace
+
+void Form1::menu2_Click()
+{
+    PackRows();
+    // After packing, the filled rows stand from row 1 without gaps.
+    QList<WatchRow> rows;
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
+        if (MSFlexGrid1->cellText(r, grid::Code).isEmpty())
+            break;
+        WatchRow row;
+        for (int c = grid::Code; c <= grid::Time; ++c)
+            row.append(MSFlexGrid1->cellText(r, c));
+        rows.append(row);
+    }
+    const QString problem = saveWatchList(m_services.config.dataFile(u"dat.txt"_s), rows);
+    if (!problem.isEmpty()) {
+        m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
+        return;
+    }
+    m_services.dialogs->message(this, AppTitle, u"保存完了"_s, Dialogs::Icon::None);
+    MSFlexGrid1->setCurrent(grid::FirstRow, grid::Code);
+    Label5->setText(u"1"_s);
+    MSFlexGrid1->setFocus();
+}
+
+void Form1::menu11_Click()
+{
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
+        for (int c = grid::Code; c <= grid::Time; ++c)
+            MSFlexGrid1->setCellText(r, c, QString());
+        MSFlexGrid1->setCellText(r, 0, QString::number(r));
+    }
+    const WatchListLoad load = loadWatchList(m_services.config.dataFile(u"dat.txt"_s));
+    for (qsizetype i = 0; i < load.content.rows.size(); ++i)
+        for (int c = grid::Code; c <= grid::Time; ++c)
+            MSFlexGrid1->setCellText(grid::FirstRow + int(i), c, load.content.rows[i].value(c - 1));
+
+    // The entry box writes every change into the grid's current cell: make row 1's code cell
+    // current first, so that showing row 1's code in the box writes nothing but that same code.
+    MSFlexGrid1->setCurrent(grid::FirstRow, grid::Code);
+    Label5->setText(u"1"_s);
+    Text1->setText(MSFlexGrid1->cellText(grid::FirstRow, grid::Code));
+
+    if (!load.error.isEmpty())
+        m_services.dialogs->message(this, AppTitle, load.error, Dialogs::Icon::Warning);
+    else if (!load.content.skippedLines.isEmpty())
+        m_services.dialogs->message(this, AppTitle, skippedLinesMessage(load.content.skippedLines),
+                                    Dialogs::Icon::Warning);
+}
+
+void Form1::menu1_Click()
+{
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
+        for (int c = grid::Code; c <= grid::Time; ++c)
+            MSFlexGrid1->setCellText(r, c, QString());
+    stopCycle();
+
+    if (!m_form6) {
+        m_form6 = new Form6(m_dpi);
+        // Not a child (it has no owner), so it goes when the main window goes.
+        connect(this, &QObject::destroyed, m_form6.data(), [form = m_form6] { delete form.data(); });
+    }
+    const QSize screen = m_services.screen ? m_services.screen->sizePixels() : QSize();
+    m_form6->showResolution(QSizeF(screen));
+    m_form6->show();
+    m_form6->raise();
+    m_form6->activateWindow();
+}
+
+void Form1::closeSettingsWindow()
+{
+    if (m_form6)
+        m_form6->close();
+}
+
+void Form1::HDCOPY_Click()
+{
+    // The picture is taken before anything of this command appears on the screen.
+    const QImage shot = m_services.screen->grabDesktop();
+    QString savedPath;
+    const QString problem = saveCapture(*m_services.pictures, shot, m_services.config.dataFile(u"pic"_s),
+                                        m_services.clock->today(), &savedPath);
+    if (!problem.isEmpty()) {
+        m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
+        return;
+    }
+    if (!m_services.dialogs->question(this, u"印刷確認"_s, u"画面保存しました。印刷をしますか"_s))
+        return;
+    const Printer::Result printed = m_services.printer->printImage(shot);
+    if (!printed.printed)
+        m_services.dialogs->message(this, AppTitle, printFailureMessage(printed, savedPath),
+                                    Dialogs::Icon::Warning);
+}
 
 } // namespace tickora

@@ -34,7 +34,9 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     setPalette(pal);
 
-    const int rowHeight = twipsToPixels(225, dpi);
+    // Rows and the default column width are sized so that all 13 rows and columns fit the
+    // grid's area without scrolling.
+    const int rowHeight = twipsToPixels(210, dpi);
     verticalHeader()->setMinimumSectionSize(1);
     for (int r = 0; r < grid::Rows; ++r) {
         setRowHeight(r, rowHeight);
@@ -50,10 +52,11 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
         }
     }
     for (int c = 0; c < grid::Cols; ++c)
-        setColWidthTwips(c, 960); // the control's default column width
+        setColWidthTwips(c, 880);
 
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col) {
-        if (m_syncing || row < 0 || col < 0)
+        // Fixed cells never become current, whatever the view does.
+        if (m_syncing || row < grid::FirstRow || col < 1)
             return;
         m_row = row;
         m_col = col;
@@ -174,18 +177,77 @@ void QuoteGrid::setTopRow(int row)
 void QuoteGrid::focusInEvent(QFocusEvent* event)
 {
     QTableWidget::focusInEvent(event);
+    if (event->reason() == Qt::MouseFocusReason) {
+        // A click gives the focus before the press itself arrives: report the focus once the
+        // press has made the clicked cell current. Should no press follow (a click on a scroll
+        // bar), report it on the next turn of the event loop.
+        m_focusFromClick = true;
+        QMetaObject::invokeMethod(this, &QuoteGrid::emitPendingFocus, Qt::QueuedConnection);
+        return;
+    }
+    Q_EMIT focusReceived();
+}
+
+void QuoteGrid::emitPendingFocus()
+{
+    if (!m_focusFromClick)
+        return;
+    m_focusFromClick = false;
     Q_EMIT focusReceived();
 }
 
 void QuoteGrid::mousePressEvent(QMouseEvent* event)
 {
-    // The clicked cell becomes current before the focus arrives, so the focus handler sees it.
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid() && index.row() >= 1 && index.column() >= 1) {
+    m_pressOutside = !index.isValid() || index.row() < grid::FirstRow || index.column() < 1;
+    if (m_pressOutside) {
+        // A click on a fixed cell or beside the cells leaves the current cell where it is.
+        event->accept();
+    } else {
+        // The clicked cell becomes current before the focus is reported, so the focus handler sees it.
         m_row = index.row();
         m_col = index.column();
+        QTableWidget::mousePressEvent(event);
     }
-    QTableWidget::mousePressEvent(event);
+    emitPendingFocus();
+}
+
+void QuoteGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_pressOutside) {
+        m_pressOutside = false;
+        event->accept();
+        Q_EMIT clicked();
+        return;
+    }
+    QTableWidget::mouseReleaseEvent(event);
+}
+
+void QuoteGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a click like the first: the focus has gone to the
+    // entry box meanwhile, so take it back, and let the press make its cell current.
+    if (!hasFocus())
+        setFocus(Qt::MouseFocusReason);
+    mousePressEvent(event);
+}
+
+void QuoteGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging would move the current cell away from the one handed to the entry box.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseMoveEvent(event);
+}
+
+QModelIndex QuoteGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
+    if (!next.isValid() || next.row() < grid::FirstRow || next.column() < 1)
+        return currentIndex();
+    return next;
 }
 
 void QuoteGrid::keyPressEvent(QKeyEvent* event)

@@ -54,16 +54,23 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     QTableWidgetItem* itemAt(int row, int col) const;
     void syncView();
+    void emitPendingFocus();
 
     qreal m_dpi;
     std::array<int, grid::Cols> m_colTwips{};
     int m_row = 1;
     int m_col = 1;
     bool m_syncing = false;
+    bool m_focusFromClick = false; ///< focus came with a mouse press not yet delivered
+    bool m_pressOutside = false;   ///< the last press hit a fixed cell or no cell
 };
 
 } // namespace tickora

@@ -1,10 +1,81 @@
 #include "datafolder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 namespace tickora {
 
-QStringList installSuppliedFiles(const Config&)
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Resource path inside the program → file name in the data folder.
+struct Supplied
 {
-    return {};
+    const char16_t* resource;
+    const char16_t* name;
+};
+constexpr Supplied SuppliedFiles[] = {
+    {u":/supplied/tousyou1.csv", u"tousyou1.csv"},
+    {u":/supplied/chimes.wav", u"chimes.wav"},
+    {u":/supplied/chimesRow.wav", u"chimesRow.wav"},
+    {u":/supplied/Auot.html", u"Auot.html"},
+};
+
+// Writes `bytes` as a new file at `path`. The bytes go to a temporary file in the same folder
+// first and are then linked under the final name by a rename that refuses to replace an
+// existing file, so a file that appeared meanwhile is kept and a crash leaves no half file.
+bool installNew(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QTemporaryFile temp(path + u".XXXXXX"_s);
+    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush()) {
+        *error = temp.errorString();
+        return false;
+    }
+    // Ordinary permissions, as for any file the user creates.
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (!temp.rename(path)) {
+        *error = temp.errorString();
+        return false;
+    }
+    temp.setAutoRemove(false);
+    return true;
+}
+
+} // namespace
+
+QStringList installSuppliedFiles(const Config& config)
+{
+    QStringList problems;
+    const QString dataDir = QDir::toNativeSeparators(config.dataDir);
+    if (!QDir().mkpath(config.dataDir) || !QFileInfo(config.dataDir).isDir()) {
+        problems.append(u"データフォルダー「%1」を作成できません。"_s.arg(dataDir));
+        return problems;
+    }
+    const QString picDir = config.dataFile(u"pic"_s);
+    if (!QDir().mkpath(picDir) || !QFileInfo(picDir).isDir())
+        problems.append(
+            u"キャプチャー用のフォルダー「%1」を作成できません。"_s.arg(QDir::toNativeSeparators(picDir)));
+
+    for (const Supplied& s : SuppliedFiles) {
+        const QString name = QString::fromUtf16(s.name);
+        const QString target = config.dataFile(name);
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+            continue; // the user's own copy (or a file installed earlier) is never replaced
+        QFile resource(QString::fromUtf16(s.resource));
+        if (!resource.open(QIODevice::ReadOnly)) {
+            problems.append(u"付属ファイル「%1」がプログラムに含まれていません。"_s.arg(name));
+            continue;
+        }
+        QString error;
+        if (!installNew(target, resource.readAll(), &error))
+            problems.append(u"付属ファイル「%1」をデータフォルダーに置けません（%2）。"_s.arg(
+                QDir::toNativeSeparators(target), error));
+    }
+    return problems;
 }
 
 } // namespace tickora

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace tickora {
 
 bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
@@ -14,9 +17,14 @@ bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* e
             *error = file.errorString();
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // QFileDevice buffers small writes: a write that fails while the buffer goes to disk (a full
+    // disk, a size limit) shows only in flush(), and commit() would rename the short file anyway.
+    errno = 0;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        const int cause = errno;
         if (error)
-            *error = file.errorString();
+            *error = cause != 0 ? QString::fromLocal8Bit(std::strerror(cause)) : file.errorString();
         file.cancelWriting();
         return false;
     }

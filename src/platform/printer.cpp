@@ -9,12 +9,12 @@ namespace tickora {
 Printer::Result QtPrinter::printImage(const QImage& image)
 {
     if (image.isNull())
-        return {false, QStringLiteral("empty picture")};
+        return {false, QStringLiteral("印刷する画像がありません")};
     std::unique_ptr<QPrinter> printer;
     if (m_pdfPath.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
-            return {false, QStringLiteral("no default printer")};
+            return {false, QStringLiteral("既定のプリンターが設定されていません"), true};
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     } else {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -25,11 +25,11 @@ Printer::Result QtPrinter::printImage(const QImage& image)
     printer->setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
     if (!painter.begin(printer.get()))
-        return {false, QStringLiteral("printer could not start")};
+        return {false, QStringLiteral("プリンターを使えませんでした")};
     const QRect page = painter.viewport();
     painter.drawImage(page, image);
     if (!painter.end())
-        return {false, QStringLiteral("printing failed")};
+        return {false, QStringLiteral("印刷に失敗しました")};
     return {true, {}};
 }
 

@@ -12,7 +12,8 @@ public:
     struct Result
     {
         bool printed = false;
-        QString error; ///< why nothing was printed (no default printer, a printing error)
+        QString error;          ///< why nothing was printed, in Japanese
+        bool noPrinter = false; ///< nothing was printed because there is no default printer
     };
     virtual ~Printer() = default;
     virtual Result printImage(const QImage& image) = 0;

@@ -14,7 +14,7 @@ void FakeHttpClient::get(const HttpRequest& request, QObject* context, Done done
         m_heldQueue.append(std::move(p));
         return;
     }
-    QTimer::singleShot(m_delayMs, [this, p] { answer(p); });
+    QTimer::singleShot(m_delayMs, &m_guard, [this, p] { answer(p); });
 }
 
 void FakeHttpClient::serve(const QString& needle, const QByteArray& body, int status, const QByteArray& contentType)

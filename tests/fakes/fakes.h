@@ -48,6 +48,7 @@ private:
     };
     void answer(const Pending& p);
 
+    QObject m_guard; // answers due after the fake is gone are dropped
     Handler m_handler;
     QHash<QString, HttpResponse> m_served;
     QStringList m_servedOrder;

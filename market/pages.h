@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace tickora::market {
+
+/// Everything a stock-detail page shows about one stock at one moment.
+struct QuoteView
+{
+    QString code;
+    QString shortName;   ///< as in the code list, e.g. トヨタ自動車
+    QString companyName; ///< the heading, e.g. トヨタ自動車(株)
+    QString industry;
+    double price = 0;
+    double prevClose = 0;
+    double open = 0;
+    double high = 0;
+    double low = 0;
+    qint64 volume = 0;
+    int minute = 9 * 60;     ///< minute of the day of the quote
+    int highMinute = 9 * 60; ///< when the day's high was first reached
+    int lowMinute = 9 * 60;  ///< when the day's low was first reached
+    bool realTime = true;    ///< real-time quote, otherwise delayed by 20 minutes
+    double limitUp = 0;      ///< upper daily limit
+    double limitDown = 0;    ///< lower daily limit
+    bool limitUpReached = false;
+    bool limitDownReached = false;
+    QDate date;     ///< trading day of the quote
+    QDate prevDate; ///< day of the previous close
+    double yearHigh = 0;
+    double yearLow = 0;
+    QDate yearHighDate;
+    QDate yearLowDate;
+    qint64 sharesOutstanding = 0;
+    qint64 unitShares = 100;
+};
+
+/// The Nikkei average at one moment.
+struct IndexView
+{
+    double value = 0;
+    double prevClose = 0;
+    double open = 0;
+    double high = 0;
+    double low = 0;
+    int minute = 9 * 60;
+    QDate date;
+    // Other indices shown in the page's side list.
+    double topix = 0, topixChange = 0;
+    double dow = 0, dowChange = 0;
+    double usdJpy = 0, usdJpyChange = 0;
+};
+
+/// "1,234" for whole prices, with `decimals` digits after the point otherwise.
+QString formatNumber(double value, int decimals = 0);
+/// A signed change: "+15", "-3", "0"; with decimals "+123.45".
+QString formatChange(double change, int decimals = 0);
+/// A signed percentage with two decimals: "+0.45%", "-0.20%", "0.00%".
+QString formatPercent(double change, double base);
+/// "15:00".
+QString formatMinute(int minuteOfDay);
+
+/// The stock-detail page of a listed stock (HTML, UTF-8 when encoded), tens of kilobytes with the
+/// site's navigation, news and footer around the quote.
+QString quotePage(const QuoteView& quote);
+/// The service's answer for a code it does not list: a normal page (served with status 200) that
+/// says so, without the detail table. The code is shown escaped.
+QString notFoundPage(const QString& code);
+/// The Nikkei index page. Besides the index value and the bracketed change, a bold element holding
+/// the time of the value starts at character kNikkeiFixedPosition (1-based, in UTF-16 characters).
+QString nikkeiPage(const IndexView& index);
+constexpr int kNikkeiFixedPosition = 9230;
+
+/// Escapes &, <, >, " and ' for HTML text and attributes.
+QString htmlEscape(const QString& text);
+
+} // namespace tickora::market

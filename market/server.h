@@ -1,0 +1,123 @@
+#pragma once
+
+#include "simulation.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+namespace tickora::market {
+
+/// How the market misbehaves on purpose.
+struct FaultMode
+{
+    enum class Kind
+    {
+        None,
+        Status,
+        Hang,
+        Reset,
+        Garbage,
+        Huge,
+        Drip
+    };
+    Kind kind = Kind::None;
+    int status = 0;    ///< for Status
+    int megabytes = 0; ///< for Huge
+
+    /// Reads "none", "status:NNN" (100..599), "hang", "reset", "garbage", "huge:MB" (1..4096) or "drip".
+    static std::optional<FaultMode> parse(const QString& text);
+    QString toString() const;
+    bool operator==(const FaultMode&) const = default;
+};
+
+/// Reads a comma-separated list of fault modes (none of them "none"); nothing when any is unreadable.
+std::optional<QList<FaultMode>> parseFaultMix(const QString& text);
+
+struct ServerOptions
+{
+    std::uint64_t seed = 1;
+    int latencyMs = 0;
+    FaultMode fault;
+    QString faultPath;         ///< the fault applies to paths starting with this (empty: every path)
+    double faultRate = 0;      ///< fraction of other requests that get a fault drawn from faultMix
+    QList<FaultMode> faultMix; ///< empty: the quick modes (500, 503, 404, 304, reset, garbage)
+    QDate firstDay;            ///< first simulated trading day (invalid: today, or the next weekday)
+    int startMinute = 9 * 60;  ///< minute of the day the first quote of each stock shows
+};
+
+/// The simulated market's HTTP server on loopback. Serves the stock-detail pages, the Nikkei page
+/// and every chart image, applies the latency and the fault mode, and offers control endpoints
+/// under /_control/ (never delayed or faulted): fault?mode=M[&path=P], latency?ms=N,
+/// fault-rate?p=P[&mix=M,M], status.
+class MarketServer
+{
+public:
+    MarketServer(QList<Listing> listings, ServerOptions options);
+    ~MarketServer();
+    MarketServer(const MarketServer&) = delete;
+    MarketServer& operator=(const MarketServer&) = delete;
+
+    /// Binds to 127.0.0.1 on `port` (0: any free port). Returns the port, or -1 on failure.
+    int bind(int port = 0);
+    /// Prints one line per answered request on standard error; call before run().
+    void enableLog();
+    /// Serves until stop(); call after bind().
+    void run();
+    /// bind() and run() on a thread of its own; returns the port or -1.
+    int startInBackground(int port = 0);
+    /// Stops serving and ends every hanging or dripping answer. Safe to call twice.
+    void stop();
+
+    int port() const { return m_port; }
+    Market& market() { return m_market; }
+
+    void setFault(const FaultMode& mode, const QString& pathPrefix = {});
+    FaultMode fault() const;
+    void setLatency(int ms) { m_latencyMs = std::max(0, ms); }
+    void setFaultRate(double rate, const QList<FaultMode>& mix = {});
+    /// Answers currently held back by a hang or a drip.
+    int heldAnswers() const { return m_held.load(); }
+    /// Requests answered so far, control requests excluded.
+    long long requestCount() const { return m_requests.load(); }
+
+private:
+    void installRoutes();
+    void handle(const httplib::Request& req, httplib::Response& res);
+    void handleControl(const httplib::Request& req, httplib::Response& res);
+    /// Fills `res` with the normal answer for a request.
+    void answer(const httplib::Request& req, httplib::Response& res);
+    void applyFault(const FaultMode& mode, const httplib::Request& req, httplib::Response& res);
+    std::optional<FaultMode> faultFor(const QString& path);
+    bool sleepUnlessStopping(int ms) const;
+    QByteArray chartPng(const QString& path, const httplib::Request& req);
+
+    Market m_market;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = -1;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_latencyMs{0};
+    std::atomic<int> m_held{0};
+    std::atomic<long long> m_requests{0};
+
+    mutable std::mutex m_faultMutex;
+    FaultMode m_fault;
+    QString m_faultPath;
+    double m_faultRate = 0;
+    QList<FaultMode> m_faultMix;
+    Rng m_faultRng;
+    std::mutex m_drawMutex;
+};
+
+} // namespace tickora::market

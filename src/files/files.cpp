@@ -1,1 +1,0 @@
-// Watch-list file, settings window and capture live in this library.

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSizeF>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tickora {
+
+/// The resolution as the settings window shows it: width, " x ", height; a whole value
+/// without decimals (1024), a fractional one with them.
+QString resolutionText(QSizeF pixels);
+
+/// The settings window: the screen resolution and the small-screen rule. A top-level window
+/// without owner that deletes itself when closed ("ＯＫ" or the close box) and does not keep
+/// the program running once the main window has closed.
+class Form6 : public QWidget
+{
+    Q_OBJECT
+public:
+    /// `dpi` converts the window's design sizes (twips) into pixels.
+    explicit Form6(qreal dpi, QWidget* parent = nullptr);
+
+    /// Writes the three texts for a screen of `pixels`.
+    void showResolution(QSizeF pixels);
+
+    QLabel* Label1 = nullptr;        ///< heading line
+    QLabel* Label2 = nullptr;        ///< the resolution
+    QLabel* Label3 = nullptr;        ///< the small-screen note
+    QPushButton* Command2 = nullptr; ///< "ＯＫ": closes the window
+};
+
+} // namespace tickora

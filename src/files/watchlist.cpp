@@ -1,0 +1,324 @@
+#include "watchlist.h"
+
+#include "platform/downloader.h"
+#include "platform/numbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <optional>
+
+namespace tickora {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Column names as the user reads them in the grid header (without the padding blanks).
+const QString ColumnNames[WatchListFields] = {
+    u"Code"_s, u"銘柄"_s, u"現在値"_s, u"前日差"_s,   u"前日終値"_s, u"出来高"_s,
+    u"始値"_s, u"高値"_s, u"安値"_s,   u"買値目標"_s, u"売値目標"_s, u"時間"_s,
+};
+
+// A file larger than this is not a watch list; only its beginning is looked at.
+constexpr qint64 ReadCap = 4 * 1024 * 1024;
+
+QString quoted(const QString& text)
+{
+    QString s = text;
+    s.replace(u'"', u"\"\""_s);
+    return u'"' + s + u'"';
+}
+
+QString shown(const QString& text)
+{
+    constexpr qsizetype Max = 20;
+    return text.size() > Max ? text.left(Max) + u"…"_s : text;
+}
+
+// Splits one line into its fields; nothing when a quote is left open or followed by text.
+std::optional<QStringList> splitFields(QStringView line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (true) {
+        QString field;
+        if (i < n && line[i] == u'"') {
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (line[i] == u'"') {
+                    if (i + 1 < n && line[i + 1] == u'"') {
+                        field += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                field += line[i++];
+            }
+            if (!closed || (i < n && line[i] != u','))
+                return std::nullopt;
+        } else {
+            const qsizetype comma = line.indexOf(u',', i);
+            const qsizetype end = comma < 0 ? n : comma;
+            field = line.mid(i, end - i).toString();
+            i = end;
+        }
+        fields.append(field);
+        if (i >= n)
+            return fields;
+        ++i; // the comma; a comma at the very end opens one more, empty field
+        if (fields.size() > WatchListFields)
+            return fields; // too many already; the caller rejects it
+    }
+}
+
+// Decodes one line: UTF-8 when it carries non-ASCII bytes that form valid UTF-8 (or follows
+// a UTF-8 signature), CP932 otherwise. Nothing when the bytes are neither.
+std::optional<QString> decodeLine(QByteArrayView bytes, bool utf8Signature)
+{
+    bool ascii = true;
+    for (char c : bytes)
+        ascii = ascii && uchar(c) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return asUtf8;
+    if (utf8Signature)
+        return std::nullopt;
+    QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);
+    const QString asCp932 = cp932.decode(bytes);
+    if (cp932.hasError())
+        return std::nullopt;
+    return asCp932;
+}
+
+std::optional<WatchRow> parseLine(const QString& line)
+{
+    if (line.trimmed().isEmpty())
+        return std::nullopt;
+    const std::optional<QStringList> fields = splitFields(line);
+    if (!fields || fields->size() != WatchListFields)
+        return std::nullopt;
+    const std::optional<qint16> code = toInt16(fields->front());
+    if (!code)
+        return std::nullopt;
+    WatchRow row = *fields;
+    row[0] = QString::number(*code);
+    return row;
+}
+
+QString writeFailure(const QString& path, const QString& reason)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    QString why;
+    if (info.isDir())
+        why = u"「%1」と同じ名前のフォルダーがあるため、ファイルを書き込めません。"_s.arg(native);
+    else
+        why = u"「%1」に書き込めませんでした（%2）。"_s.arg(native, reason);
+    if (info.isFile())
+        why += u"\n前に保存したファイルはそのまま残っています。"_s;
+    return why;
+}
+
+const QString NotSaved = u"ウォッチリストを保存できませんでした。\n"_s;
+
+} // namespace
+
+QString mapForCp932(QString text)
+{
+    // Qt's Shift_JIS tables follow JIS here; CP932 keeps these characters at other code points.
+    static constexpr std::pair<char16_t, char16_t> Map[] = {
+        {u'\u301C', u'\uFF5E'}, // 〜 → ～
+        {u'\u2212', u'\uFF0D'}, // − → －
+        {u'\u2016', u'\u2225'}, // ‖ → ∥
+        {u'\u00AC', u'\uFFE2'}, // ¬ → ￢
+        {u'\u00A5', u'\uFFE5'}, // ¥ → ￥
+    };
+    for (const auto& [from, to] : Map)
+        text.replace(QChar(from), QChar(to));
+    return text;
+}
+
+bool encodeCp932(const QString& text, QByteArray* out, QString* bad)
+{
+    const QString mapped = mapForCp932(text);
+    QStringEncoder encoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(mapped);
+    if (!encoder.hasError()) {
+        *out = bytes;
+        return true;
+    }
+    // Find the first character (a whole surrogate pair counts as one) that fails alone.
+    if (bad) {
+        for (qsizetype i = 0; i < mapped.size();) {
+            const qsizetype len = (mapped[i].isHighSurrogate() && i + 1 < mapped.size()) ? 2 : 1;
+            const QString one = mapped.mid(i, len);
+            QStringEncoder single("Shift_JIS", QStringConverter::Flag::Stateless);
+            const QByteArray ignored = single.encode(one);
+            if (single.hasError()) {
+                *bad = one;
+                break;
+            }
+            i += len;
+        }
+    }
+    return false;
+}
+
+WatchListBytes formatWatchList(const QList<WatchRow>& rows)
+{
+    WatchListBytes result;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const WatchRow& row = rows[r];
+        const int rowNumber = int(r) + 1;
+        auto cell = [&](int col) { return col < row.size() ? row[col] : QString(); };
+
+        const std::optional<qint16> code = toInt16(cell(0));
+        if (!code) {
+            result.error =
+                u"%1行目の Code「%2」は -32768～32767 の数値ではないため、ファイルに書けません。"_s.arg(
+                    QString::number(rowNumber), shown(cell(0)));
+            result.bytes.clear();
+            return result;
+        }
+        QString line = QString::number(*code);
+        for (int col = 1; col < WatchListFields; ++col) {
+            const QString text = cell(col);
+            if (text.contains(u'\r') || text.contains(u'\n')) {
+                result.error = u"%1行目の%2に改行が含まれているため、ファイルに書けません。"_s.arg(
+                    QString::number(rowNumber), ColumnNames[col]);
+                result.bytes.clear();
+                return result;
+            }
+            line += u',' + quoted(text);
+        }
+        line += u"\r\n"_s;
+
+        QByteArray bytes;
+        QString bad;
+        if (!encodeCp932(line, &bytes, &bad)) {
+            // Name the cell that holds the character.
+            int badCol = 1;
+            for (int col = 1; col < WatchListFields; ++col)
+                if (mapForCp932(cell(col)).contains(bad)) {
+                    badCol = col;
+                    break;
+                }
+            result.error = u"%1行目の%2「%3」に Shift_JIS（CP932）で保存できない文字「%4」があります。"_s.arg(
+                QString::number(rowNumber), ColumnNames[badCol], shown(cell(badCol)), bad);
+            result.bytes.clear();
+            return result;
+        }
+        result.bytes += bytes;
+    }
+    return result;
+}
+
+WatchListContent parseWatchList(const QByteArray& bytes)
+{
+    WatchListContent content;
+    QByteArrayView rest(bytes);
+    bool utf8Signature = false;
+    if (rest.startsWith("\xEF\xBB\xBF")) {
+        utf8Signature = true;
+        rest = rest.sliced(3);
+    }
+    int lineNumber = 0;
+    while (!rest.isEmpty() && content.rows.size() < WatchListMaxRows) {
+        ++lineNumber;
+        const qsizetype lf = rest.indexOf('\n');
+        QByteArrayView lineBytes = lf < 0 ? rest : rest.first(lf);
+        rest = lf < 0 ? QByteArrayView() : rest.sliced(lf + 1);
+        if (lineBytes.endsWith('\r'))
+            lineBytes.chop(1);
+
+        const std::optional<QString> text = decodeLine(lineBytes, utf8Signature && lineNumber == 1);
+        const std::optional<WatchRow> row = text ? parseLine(*text) : std::nullopt;
+        if (row)
+            content.rows.append(*row);
+        else
+            content.skippedLines.append(lineNumber);
+    }
+    return content;
+}
+
+QString skippedLinesMessage(const QList<int>& lines)
+{
+    if (lines.isEmpty())
+        return {};
+    constexpr int Listed = 10;
+    QStringList numbers;
+    for (qsizetype i = 0; i < lines.size() && i < Listed; ++i)
+        numbers.append(QString::number(lines[i]));
+    QString list = numbers.join(u"、"_s) + u" 行目"_s;
+    if (lines.size() > Listed)
+        list += u"（ほか %1 行）"_s.arg(lines.size() - Listed);
+    return u"ウォッチリストの次の行は形式が正しくないため、読み込みませんでした。\n%1"_s.arg(list);
+}
+
+QString saveWatchList(const QString& path, const QList<WatchRow>& rows)
+{
+    const WatchListBytes file = formatWatchList(rows);
+    if (!file.ok())
+        return NotSaved + file.error;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        return NotSaved + u"データフォルダー「%1」がなく、作成することもできません。"_s.arg(
+                              QDir::toNativeSeparators(folder));
+    QString reason;
+    if (!saveFileAtomically(path, file.bytes, &reason))
+        return NotSaved + writeFailure(path, reason);
+    return {};
+}
+
+WatchListLoad loadWatchList(const QString& path)
+{
+    WatchListLoad load;
+    const QFileInfo info(path);
+    const QString native = QDir::toNativeSeparators(path);
+    if (!QFileInfo(info.absolutePath()).isDir()) {
+        load.error = u"データフォルダー「%1」がありません。ウォッチリストを開けませんでした。"_s.arg(
+            QDir::toNativeSeparators(info.absolutePath()));
+        return load;
+    }
+    if (!info.exists()) {
+        load.error = u"ウォッチリストのファイル「%1」がありません。"_s.arg(native);
+        return load;
+    }
+    if (info.isDir()) {
+        load.error = u"「%1」はフォルダーのため、ウォッチリストとして開けません。"_s.arg(native);
+        return load;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        load.error =
+            u"ウォッチリストのファイル「%1」を読み込めませんでした（%2）。"_s.arg(native, file.errorString());
+        return load;
+    }
+    QByteArray bytes = file.read(ReadCap);
+    if (file.error() != QFileDevice::NoError) {
+        load.error =
+            u"ウォッチリストのファイル「%1」を読み込めませんでした（%2）。"_s.arg(native, file.errorString());
+        return load;
+    }
+    if (!file.atEnd()) {
+        // Only whole lines of the part that was read.
+        const qsizetype lf = bytes.lastIndexOf('\n');
+        bytes.truncate(lf < 0 ? 0 : lf + 1);
+    }
+    load.content = parseWatchList(bytes);
+    return load;
+}
+
+} // namespace tickora

@@ -1,0 +1,150 @@
+#include "files/capture.h"
+#include "files/form6.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tickora;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QImage filled(QColor colour)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+} // namespace
+
+class TestCapture : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void fileNameOfADay_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("5 March 2013") << QDate(2013, 3, 5) << u"p13-03-05 .bmp"_s;
+        QTest::newRow("13 November 2012") << QDate(2012, 11, 13) << u"p12-11-13 .bmp"_s;
+        QTest::newRow("last day of 1999") << QDate(1999, 12, 31) << u"p99-12-31 .bmp"_s;
+        QTest::newRow("year 2000") << QDate(2000, 1, 1) << u"p00-01-01 .bmp"_s;
+    }
+    void fileNameOfADay()
+    {
+        QFETCH(QDate, day);
+        QFETCH(QString, name);
+        QCOMPARE(captureFileName(day), name);
+    }
+
+    void savesIntoAMissingFolderAndReplacesTheSameDay()
+    {
+        QTemporaryDir tmp;
+        QtPictures pictures;
+        const QString picDir = tmp.filePath(u"pic"_s);
+        QString path;
+        QVERIFY(saveCapture(pictures, filled(Qt::red), picDir, QDate(2013, 3, 5), &path).isEmpty());
+        QCOMPARE(path, QDir(picDir).filePath(u"p13-03-05 .bmp"_s));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        file.close();
+
+        QVERIFY(saveCapture(pictures, filled(Qt::blue), picDir, QDate(2013, 3, 5)).isEmpty());
+        QCOMPARE(QDir(picDir).entryList(QDir::Files | QDir::Hidden), QStringList{u"p13-03-05 .bmp"_s});
+        QCOMPARE(pictures.load(path).pixelColor(10, 10), QColor(Qt::blue));
+
+        QVERIFY(saveCapture(pictures, filled(Qt::green), picDir, QDate(2013, 3, 6)).isEmpty());
+        QCOMPARE(QDir(picDir).entryList(QDir::Files).size(), 2);
+    }
+
+    void failuresAreReported()
+    {
+        QTemporaryDir tmp;
+        QtPictures pictures;
+        // A regular file where the pic folder should be.
+        QFile blocker(tmp.filePath(u"pic"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QString problem = saveCapture(pictures, filled(Qt::red), tmp.filePath(u"pic"_s), QDate(2013, 3, 5));
+        QVERIFY(problem.contains(u"保存できませんでした"_s));
+
+        // A folder named like the day's file.
+        QVERIFY(QDir().mkpath(tmp.filePath(u"pic2/p13-03-05 .bmp"_s)));
+        problem = saveCapture(pictures, filled(Qt::red), tmp.filePath(u"pic2"_s), QDate(2013, 3, 5));
+        QVERIFY(problem.contains(u"保存できませんでした"_s));
+        QVERIFY(problem.contains(u"フォルダー"_s));
+
+        problem = saveCapture(pictures, QImage(), tmp.filePath(u"pic3"_s), QDate(2013, 3, 5));
+        QVERIFY(problem.contains(u"取り込めませんでした"_s));
+    }
+
+    void printsToAPdfFile()
+    {
+        QTemporaryDir tmp;
+        const QString pdf = tmp.filePath(u"page.pdf"_s);
+        QtPrinter printer(pdf);
+        const Printer::Result result = printer.printImage(filled(Qt::darkCyan));
+        QVERIFY2(result.printed, qPrintable(result.error));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+        QVERIFY(file.readAll().contains("/Count 1")); // one page
+    }
+
+    void printingErrorsAreReported()
+    {
+        QTemporaryDir tmp;
+        QtPrinter unwritable(tmp.filePath(u"missing/folder/page.pdf"_s));
+        Printer::Result result = unwritable.printImage(filled(Qt::red));
+        QVERIFY(!result.printed);
+        QVERIFY(!result.noPrinter);
+        QVERIFY(!result.error.isEmpty());
+        result = QtPrinter(tmp.filePath(u"page.pdf"_s)).printImage(QImage());
+        QVERIFY(!result.printed);
+    }
+
+    void resolutionTexts_data()
+    {
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1024 x 768") << QSizeF(1024, 768) << u"1024 x 768"_s;
+        QTest::newRow("1920 x 1080") << QSizeF(1920, 1080) << u"1920 x 1080"_s;
+        QTest::newRow("fractional quotient") << QSizeF(1366.5, 767.25) << u"1366.5 x 767.25"_s;
+    }
+    void resolutionTexts()
+    {
+        QFETCH(QSizeF, size);
+        QFETCH(QString, text);
+        QCOMPARE(resolutionText(size), text);
+    }
+
+    void settingsWindow()
+    {
+        auto* form = new Form6(96.0);
+        QSignalSpy destroyed(form, &QObject::destroyed);
+        form->showResolution(QSizeF(1024, 768));
+        QCOMPARE(form->objectName(), u"Form6"_s);
+        QCOMPARE(form->windowTitle(), u"Form6"_s);
+        QVERIFY(form->isWindow());
+        QCOMPARE(form->size(), QSize(362, 248)); // 5430 × 3720 twips at 96 DPI
+        QCOMPARE(form->Label1->text(), u"現在使用中のディスプレの解像度   横　Ｘ　縦"_s);
+        QCOMPARE(form->Label2->text(), u"1024 x 768"_s);
+        QCOMPARE(form->Label3->text(), u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s);
+        QCOMPARE(form->Command2->text(), u"ＯＫ"_s);
+        QCOMPARE(form->Command2->geometry(), QRect(272, 192, 57, 25));
+        QCOMPARE(form->Label2->geometry(), QRect(208, 48, 97, 25));
+        form->show();
+        QTest::mouseClick(form->Command2, Qt::LeftButton);
+        QTRY_COMPARE(destroyed.size(), 1); // "ＯＫ" closes and removes the window
+    }
+};
+
+QTEST_MAIN(TestCapture)
+#include "tst_capture.moc"

@@ -1,0 +1,357 @@
+#include "files/watchlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace tickora;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(QList<WatchRow>)
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray cp932(const QString& text)
+{
+    QByteArray out;
+    return encodeCp932(text, &out) ? out : QByteArray("<unencodable>");
+}
+
+WatchRow row(const QString& code, const QString& name = {}, QStringList rest = {})
+{
+    WatchRow r{code, name};
+    r += rest;
+    while (r.size() < WatchListFields)
+        r.append(QString());
+    return r;
+}
+
+// The rows behind tests/files/data/golden-dat.txt, as they stand in the grid.
+QList<WatchRow> goldenRows()
+{
+    return {
+        row(u"0123"_s, u"トヨタ自動車"_s,
+            {u"1,234"_s, u"+15"_s, u"1,219"_s, u"12,345,600"_s, u"1,220"_s, u"1,240"_s, u"1,215"_s, u"1200"_s,
+             u"1,300"_s, u"15:00"_s}),
+        row(u"7203"_s, u"  空 白 入 り "_s),
+        row(u"9984.5"_s, u"ソフトバンクグループ"_s, {{}, u"-30"_s, {}, {}, {}, {}, {}, {}, {}, u"09:01"_s}),
+        row(u"-5"_s, u"髙島屋\u3000\u301C①㈱"_s, {{}, {}, {}, {}, {}, {}, {}, {}, {}, u"  "_s}),
+        row(u"06758"_s, {}, {{}, {}, {}, {}, {}, {}, {}, {}, {}, u"x"_s}),
+    };
+}
+
+// What the grid holds after the golden file is read back: codes as plain numbers, and the
+// wave dash in its CP932 form.
+QList<WatchRow> goldenRowsLoaded()
+{
+    QList<WatchRow> rows = goldenRows();
+    rows[0][0] = u"123"_s;
+    rows[2][0] = u"9984"_s;
+    rows[3][1] = u"髙島屋\u3000\uFF5E①㈱"_s;
+    rows[4][0] = u"6758"_s;
+    return rows;
+}
+
+} // namespace
+
+class TestWatchList : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void goldenFileIsWrittenByteForByte()
+    {
+        const QByteArray golden = readFile(QStringLiteral(TICKORA_TEST_DATA "/golden-dat.txt"));
+        QVERIFY(!golden.isEmpty());
+        const WatchListBytes written = formatWatchList(goldenRows());
+        QVERIFY2(written.ok(), qPrintable(written.error));
+        QCOMPARE(written.bytes, golden);
+    }
+
+    void goldenFileLoadsExactly()
+    {
+        const WatchListContent content =
+            parseWatchList(readFile(QStringLiteral(TICKORA_TEST_DATA "/golden-dat.txt")));
+        QCOMPARE(content.skippedLines, QList<int>());
+        QCOMPARE(content.rows, goldenRowsLoaded());
+    }
+
+    void roundTrips_data()
+    {
+        QTest::addColumn<QList<WatchRow>>("rows");
+        QTest::newRow("empty list") << QList<WatchRow>();
+        QTest::newRow("commas and blanks")
+            << QList<WatchRow>{row(u"1"_s, u" a, b ,c "_s, {u",,,"_s, u" "_s})};
+        QTest::newRow("double quotes") << QList<WatchRow>{
+            row(u"2"_s, u"\"quoted\" name"_s, {u"\""_s, u"\"\""_s, u"a\",\"b"_s, u",\""_s, u"\","_s})};
+        QTest::newRow("a cell that looks like a field list")
+            << QList<WatchRow>{row(u"3"_s, u"\",\"\",\""_s, {u"\"\"\""_s})};
+        QTest::newRow("negative and extreme codes")
+            << QList<WatchRow>{row(u"-32768"_s, u"x"_s), row(u"32767"_s, u"y"_s), row(u"0"_s, u"z"_s)};
+        QList<WatchRow> twelve;
+        for (int i = 1; i <= 12; ++i)
+            twelve.append(row(QString::number(1000 + i), u"銘柄%1"_s.arg(i), {u"%1"_s.arg(i * 111)}));
+        QTest::newRow("twelve rows") << twelve;
+    }
+    void roundTrips()
+    {
+        QFETCH(QList<WatchRow>, rows);
+        const WatchListBytes written = formatWatchList(rows);
+        QVERIFY2(written.ok(), qPrintable(written.error));
+        QCOMPARE(written.bytes.count("\r\n"), rows.size());
+        QCOMPARE(written.bytes.count('\n'), rows.size());
+        const WatchListContent content = parseWatchList(written.bytes);
+        QCOMPARE(content.skippedLines, QList<int>());
+        QCOMPARE(content.rows, rows);
+    }
+
+    void quoteRuleLeavesPlainCellsAlone()
+    {
+        // Only a cell holding a double quote differs from the plain format.
+        QCOMPARE(formatWatchList({row(u"7203"_s, u"A"_s)}).bytes,
+                 QByteArray("7203,\"A\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        QCOMPARE(formatWatchList({row(u"1"_s, u"say \"hi\""_s)}).bytes,
+                 QByteArray("1,\"say \"\"hi\"\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    }
+
+    void cp932Mapping_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("wave dash") << u"\u301C"_s << QByteArray("\x81\x60");
+        QTest::newRow("minus sign") << u"\u2212"_s << QByteArray("\x81\x7C");
+        QTest::newRow("double vertical line") << u"\u2016"_s << QByteArray("\x81\x61");
+        QTest::newRow("not sign") << u"\u00AC"_s << QByteArray("\x81\xCA");
+        QTest::newRow("yen sign") << u"\u00A5"_s << QByteArray("\x81\x8F");
+        QTest::newRow("NEC and IBM extensions")
+            << u"①㈱髙﨑"_s << QByteArray("\x87\x40\x87\x8A\xFB\xFC\xFA\xB1");
+        QTest::newRow("half-width kana and ASCII") << u"ｱ\\~"_s << QByteArray("\xB1\\~");
+    }
+    void cp932Mapping()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(cp932(text), bytes);
+    }
+
+    void refusesWhatTheFileCannotHold_data()
+    {
+        QTest::addColumn<QList<WatchRow>>("rows");
+        QTest::addColumn<QStringList>("mentions");
+        const WatchRow good = row(u"7203"_s, u"A"_s);
+        QTest::newRow("code above range")
+            << QList<WatchRow>{good, good, row(u"32768"_s, u"B"_s)} << QStringList{u"3行目"_s, u"32768"_s};
+        QTest::newRow("code below range") << QList<WatchRow>{row(u"-32769"_s)} << QStringList{u"1行目"_s};
+        QTest::newRow("code not a number")
+            << QList<WatchRow>{good, row(u"72a3"_s)} << QStringList{u"2行目"_s, u"72a3"_s};
+        QTest::newRow("code rounds out of range")
+            << QList<WatchRow>{row(u"32767.5"_s)} << QStringList{u"1行目"_s};
+        QTest::newRow("emoji in the name")
+            << QList<WatchRow>{good, row(u"1"_s, u"株😀"_s)} << QStringList{u"2行目"_s, u"銘柄"_s, u"😀"_s};
+        QTest::newRow("hangul in the sell target")
+            << QList<WatchRow>{row(u"1"_s, {}, {{}, {}, {}, {}, {}, {}, {}, {}, u"한"_s})}
+            << QStringList{u"1行目"_s, u"売値目標"_s, u"한"_s};
+        QTest::newRow("line break in a cell")
+            << QList<WatchRow>{row(u"1"_s, u"a\nb"_s)} << QStringList{u"1行目"_s, u"改行"_s};
+    }
+    void refusesWhatTheFileCannotHold()
+    {
+        QFETCH(QList<WatchRow>, rows);
+        QFETCH(QStringList, mentions);
+        const WatchListBytes written = formatWatchList(rows);
+        QVERIFY(!written.ok());
+        QVERIFY(written.bytes.isEmpty());
+        for (const QString& m : mentions)
+            QVERIFY2(written.error.contains(m), qPrintable(written.error + u" lacks "_s + m));
+    }
+
+    void readsDamagedAndForeignFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QList<int>>("skipped");
+        const QByteArray empties = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"";
+        const QByteArray good1 = "1001,\"a\"" + empties + "\r\n";
+        const QByteArray good2 = "1002,\"b\"" + empties + "\r\n";
+
+        QTest::newRow("empty file") << QByteArray() << QStringList() << QList<int>();
+        QTest::newRow("short line") << good1 + "1,\"a\",\"b\"\r\n" + good2
+                                    << QStringList{u"1001"_s, u"1002"_s} << QList<int>{2};
+        QTest::newRow("long line") << good1 + "1003,\"x\"" + empties + ",\"extra\"\r\n" + good2
+                                   << QStringList{u"1001"_s, u"1002"_s} << QList<int>{2};
+        QTest::newRow("blank lines") << "\r\n" + good1 + "   \r\n" + good2 + "\r\n"
+                                     << QStringList{u"1001"_s, u"1002"_s} << QList<int>{1, 3, 5};
+        QTest::newRow("first field not a number") << "abc,\"a\"" + empties + "\r\n" + "\"\",\"a\"" + empties +
+                                                         "\r\n" + "40000,\"a\"" + empties + "\r\n" + good1
+                                                  << QStringList{u"1001"_s} << QList<int>{1, 2, 3};
+        QTest::newRow("unterminated quote") << good1 + "1003,\"a\"" + empties.chopped(1) + "x\r\n" + good2
+                                            << QStringList{u"1001"_s, u"1002"_s} << QList<int>{2};
+        QTest::newRow("text after a closing quote")
+            << "1003,\"a\"b" + empties + "\r\n" + good1 << QStringList{u"1001"_s} << QList<int>{1};
+        QTest::newRow("LF line ends, no final line end") << good1.chopped(2) + "\n" + good2.chopped(2)
+                                                         << QStringList{u"1001"_s, u"1002"_s} << QList<int>();
+        QTest::newRow("UTF-8 line among CP932 lines")
+            << cp932(u"1001,\"トヨタ\""_s) + empties + "\r\n" + u"1002,\"ソニー\""_s.toUtf8() + empties + "\n"
+            << QStringList{u"1001"_s, u"1002"_s} << QList<int>();
+        QTest::newRow("UTF-8 signature") << "\xEF\xBB\xBF" + u"1001,\"日本\""_s.toUtf8() + empties + "\r\n"
+                                         << QStringList{u"1001"_s} << QList<int>();
+        QTest::newRow("bytes neither UTF-8 nor CP932") << good1 + "1003,\"\xFF\xFE\"" + empties + "\r\n"
+                                                       << QStringList{u"1001"_s} << QList<int>{2};
+        QTest::newRow("hand-made: quoted code, unquoted cells, fraction")
+            << QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n")
+            << QStringList{u"42"_s, u"7204"_s} << QList<int>();
+        QByteArray fifteen;
+        for (int i = 1; i <= 15; ++i)
+            fifteen += QByteArray::number(2000 + i) + ",\"n\"" + empties + "\r\n";
+        QStringList first12;
+        for (int i = 1; i <= 12; ++i)
+            first12.append(QString::number(2000 + i));
+        QTest::newRow("fifteen lines load the first twelve") << fifteen << first12 << QList<int>();
+        QTest::newRow("a bad line does not take a place") << "x\r\n" + fifteen << first12 << QList<int>{1};
+        QTest::newRow("binary junk") << QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12) << QStringList()
+                                     << QList<int>{1, 2};
+    }
+    void readsDamagedAndForeignFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, codes);
+        QFETCH(QList<int>, skipped);
+        const WatchListContent content = parseWatchList(bytes);
+        QStringList got;
+        for (const WatchRow& r : content.rows) {
+            QCOMPARE(r.size(), WatchListFields);
+            got.append(r.first());
+        }
+        QCOMPARE(got, codes);
+        QCOMPARE(content.skippedLines, skipped);
+    }
+
+    void foreignTextIsDecoded()
+    {
+        const QByteArray empties = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"";
+        const WatchListContent content = parseWatchList(cp932(u"1,\"トヨタ自動車\""_s) + empties + "\r\n" +
+                                                        u"2,\"ソニーグループ\""_s.toUtf8() + empties + "\n");
+        QCOMPARE(content.rows.size(), 2);
+        QCOMPARE(content.rows[0][1], u"トヨタ自動車"_s);
+        QCOMPARE(content.rows[1][1], u"ソニーグループ"_s);
+    }
+
+    void skippedLinesAreNamedInOneMessage()
+    {
+        QVERIFY(skippedLinesMessage({}).isEmpty());
+        const QString few = skippedLinesMessage({2, 5});
+        QVERIFY(few.contains(u"2、5 行目"_s));
+        QList<int> many;
+        for (int i = 1; i <= 14; ++i)
+            many.append(i);
+        const QString capped = skippedLinesMessage(many);
+        QVERIFY(capped.contains(u"10 行目"_s));
+        QVERIFY(!capped.contains(u"11"_s));
+        QVERIFY(capped.contains(u"ほか 4 行"_s));
+    }
+
+    void saveReplacesTheFileWhole()
+    {
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(u"kabu/dat.txt"_s); // the folder is made when missing
+        QVERIFY(saveWatchList(path, goldenRows()).isEmpty());
+        QCOMPARE(readFile(path), readFile(QStringLiteral(TICKORA_TEST_DATA "/golden-dat.txt")));
+        QVERIFY(saveWatchList(path, {}).isEmpty());
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(QFileInfo(path).size(), 0);
+    }
+
+    void refusedSaveKeepsTheOldFile()
+    {
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(u"dat.txt"_s);
+        const QByteArray old = "7203,\"old\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+        QVERIFY(writeFile(path, old));
+        const QString problem = saveWatchList(path, {row(u"1"_s), row(u"99999"_s)});
+        QVERIFY(problem.contains(u"保存できませんでした"_s));
+        QVERIFY(problem.contains(u"2行目"_s));
+        QCOMPARE(readFile(path), old);
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"dat.txt"_s});
+    }
+
+    void writeFailingPartWayKeepsTheOldFile()
+    {
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(u"dat.txt"_s);
+        const QByteArray old = "7203,\"old\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+        QVERIFY(writeFile(path, old));
+        QList<WatchRow> twelve;
+        for (int i = 1; i <= 12; ++i)
+            twelve.append(row(QString::number(1000 + i), u"とても長い銘柄の名前 %1"_s.arg(i)));
+
+        // Files may grow to 200 bytes only: the write stops in the middle of the list, as on a
+        // full disk. (Permission bits would not stop root.)
+        struct rlimit saved
+        {
+        };
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 200;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QString problem = saveWatchList(path, twelve);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QVERIFY(problem.contains(u"保存できませんでした"_s));
+        QVERIFY(problem.contains(u"そのまま残っています"_s));
+        QCOMPARE(readFile(path), old);
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"dat.txt"_s});
+        // With room again, the same list saves.
+        QVERIFY(saveWatchList(path, twelve).isEmpty());
+        QCOMPARE(parseWatchList(readFile(path)).rows, twelve);
+    }
+
+    void unwritablePlacesAreReported()
+    {
+        QTemporaryDir tmp;
+        // A folder stands where the file should be.
+        QVERIFY(QDir().mkpath(tmp.filePath(u"a/dat.txt"_s)));
+        QString problem = saveWatchList(tmp.filePath(u"a/dat.txt"_s), {row(u"1"_s)});
+        QVERIFY(problem.contains(u"保存できませんでした"_s));
+        QVERIFY(problem.contains(u"フォルダー"_s));
+        // The data folder's place is taken by a regular file.
+        QVERIFY(writeFile(tmp.filePath(u"b"_s), "x"));
+        problem = saveWatchList(tmp.filePath(u"b/dat.txt"_s), {row(u"1"_s)});
+        QVERIFY(problem.contains(u"保存できませんでした"_s));
+        QVERIFY(problem.contains(u"作成することもできません"_s));
+        QCOMPARE(readFile(tmp.filePath(u"b"_s)), QByteArray("x"));
+    }
+
+    void loadReportsMissingFolderAndFile()
+    {
+        QTemporaryDir tmp;
+        WatchListLoad load = loadWatchList(tmp.filePath(u"nowhere/dat.txt"_s));
+        QVERIFY(load.error.contains(u"データフォルダー"_s));
+        QVERIFY(load.content.rows.isEmpty());
+        load = loadWatchList(tmp.filePath(u"dat.txt"_s));
+        QVERIFY(load.error.contains(u"ありません"_s));
+        QVERIFY(QDir().mkpath(tmp.filePath(u"dir/dat.txt"_s)));
+        load = loadWatchList(tmp.filePath(u"dir/dat.txt"_s));
+        QVERIFY(load.error.contains(u"フォルダー"_s));
+        QVERIFY(load.content.rows.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWatchList)
+#include "tst_watchlist.moc"
