@@ -15,13 +15,23 @@ QUrl quotePageUrl(const QUrl& quoteBase, const QString& code)
     return serviceUrl(quoteBase, u"/stocks/detail/"_s, u"code="_s + text);
 }
 
-void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done)
+HttpRequest pageRequest(const QUrl& url)
 {
     HttpRequest request;
     request.url = url;
     request.headers.append(
         qMakePair(QByteArray("If-Modified-Since"), QByteArray("Thu, 01 Jun 1970 00:00:00 GMT")));
-    http.get(request, context, [done = std::move(done)](const HttpResponse& response) {
+    return request;
+}
+
+HttpRequest quotePageRequest(const QUrl& quoteBase, const QString& code)
+{
+    return pageRequest(quotePageUrl(quoteBase, code));
+}
+
+void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done)
+{
+    http.get(pageRequest(url), context, [done = std::move(done)](const HttpResponse& response) {
         PageFetch result;
         result.status = response.status;
         result.ok = response.isSuccess();
