@@ -24,8 +24,11 @@ std::vector<Section> sections()
 {
     return {
         {"parse", "parseQuotePage over realistic stock-detail pages of 100 KB, 1 MB and 10 MB", runParse},
+        {"startup", "start-up to a drawn main window, and its memory", runStartup},
         {"pass", "refresh pass over 12 codes against tickora-market --latency-ms 100 [--market PATH]",
          runPass},
+        {"tick", "refresh tick (26 requests) against tickora-market --latency-ms 100; memory over 100 ticks",
+         runTick},
     };
 }
 

@@ -22,6 +22,8 @@ std::vector<Section> sections();
 
 int runParse(const QStringList& args);
 int runPass(const QStringList& args);
+int runTick(const QStringList& args);
+int runStartup(const QStringList& args);
 
 /// Seconds since an arbitrary start, for timing loops.
 double nowSeconds();

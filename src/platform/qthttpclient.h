@@ -20,7 +20,7 @@ public:
     {
         int transferTimeoutMs = 15000; ///< limit for the whole exchange, from the request on
         qint64 maxBodyBytes = 16 * 1024 * 1024;
-        int managers = 4;
+        int managers = 5; // six connections each: a whole tick (26 requests) in flight at once
     };
 
     QtHttpClient() : QtHttpClient(Limits{}) {}

@@ -1,0 +1,127 @@
+// A whole refresh tick (12 quote pages, 12 thumbnails, the index chart and the Nikkei page) on the
+// real main window against the simulated market answering every request after 100 ms; the same
+// 26 requests one after another; the memory after 100 ticks; and the time from start-up to a
+// drawn window.
+#include "charts/chartsources.h"
+#include "charts/picturebox.h"
+#include "mainwindow/quotegrid.h"
+#include "marketfixture.h"
+#include "quotes/quotefetch.h"
+#include "sections.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+namespace tickora::bench {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr int LatencyMs = 100;
+constexpr int Runs = 10;
+
+double runTick(Form1& w, StallMeter* meter)
+{
+    QElapsedTimer clock;
+    if (meter)
+        meter->start();
+    clock.start();
+    w.Timer1->start();
+    w.Timer1_Timer();
+    while (w.cycleBusy())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    if (meter)
+        meter->stop();
+    return ms;
+}
+
+/// The 26 requests of a tick, each asked for when the one before has been answered.
+double runOneAfterAnother(HttpClient& http, const Config& config, int screenPixelsY)
+{
+    QList<HttpRequest> requests;
+    for (const QString& code : Codes)
+        requests << quotePageRequest(config.quoteBase, code);
+    for (const QString& code : Codes)
+        requests << HttpRequest{thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url, {}};
+    requests << HttpRequest{nikkeiIndexChart(config).url, {}};
+    requests << pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s));
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype next = 0;
+    bool done = false;
+    std::function<void()> ask = [&] {
+        if (next == requests.size()) {
+            done = true;
+            return;
+        }
+        http.get(requests[next++], nullptr, [&](const HttpResponse&) { ask(); });
+    };
+    ask();
+    waitFor(done);
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int runTick(const QStringList& args)
+{
+    ensureApplication();
+    MarketProcess market(args, LatencyMs);
+    if (!market.running())
+        return 1;
+    BenchWindow bench(market.base());
+    Form1& w = *bench.window;
+
+    runTick(w, nullptr); // connections opened, caches warm
+    std::vector<double> tickMs, stallMs, busyMs, serialMs;
+    StallMeter meter;
+    for (int i = 0; i < Runs; ++i) {
+        tickMs.push_back(runTick(w, &meter));
+        stallMs.push_back(meter.longestWallMs());
+        busyMs.push_back(meter.longestCpuMs());
+    }
+    for (int i = 0; i < 3; ++i)
+        serialMs.push_back(runOneAfterAnother(bench.http, w.services().config, w.screenPixelsY));
+    int thumbs = 0;
+    for (const auto* image : w.Image1)
+        thumbs += image->hasPicture() ? 1 : 0;
+
+    std::printf("  %lld codes (26 requests), server latency %d ms per request, %d ticks\n",
+                static_cast<long long>(Codes.size()), LatencyMs, Runs);
+    std::printf("  tick, requests together:   median %7.1f ms   worst %7.1f ms\n", median(tickMs), worst(tickMs));
+    std::printf("  largest event-loop stall:  median %7.1f ms   worst %7.1f ms\n", median(stallMs), worst(stallMs));
+    std::printf("    of it processor time:    median %7.1f ms   worst %7.1f ms\n", median(busyMs), worst(busyMs));
+    std::printf("  one request after another: median %7.1f ms\n", median(serialMs));
+    std::printf("  thumbnails shown: %d of 12; failure messages: %d\n", thumbs, bench.boxes.messages);
+
+    // Memory: a day of ticks shrunk to 100 back-to-back ticks.
+    const long before = residentKb();
+    for (int i = 0; i < 100; ++i)
+        runTick(w, nullptr);
+    std::printf("  resident memory: %ld kB before, %ld kB after 100 more ticks\n", before, residentKb());
+    w.Timer1->stop();
+    return 0;
+}
+
+int runStartup(const QStringList&)
+{
+    // From nothing to the main window drawn for the first time, in this process.
+    QElapsedTimer clock;
+    clock.start();
+    ensureApplication();
+    const double appMs = double(clock.nsecsElapsed()) / 1e6;
+    BenchWindow bench(QUrl(u"http://127.0.0.1:9"_s));
+    bench.window->grab(); // draws every control once
+    QCoreApplication::processEvents();
+    const double drawnMs = double(clock.nsecsElapsed()) / 1e6;
+    std::printf("  application ready: %7.1f ms\n", appMs);
+    std::printf("  window built and drawn: %7.1f ms after start\n", drawnMs);
+    std::printf("  resident memory with the window drawn: %ld kB\n", residentKb());
+    return 0;
+}
+
+} // namespace tickora::bench

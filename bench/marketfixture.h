@@ -1,0 +1,114 @@
+#pragma once
+
+// What the sections that run the real main window against the simulated market share: the
+// market process on a free port, a Form1 wired to it with quiet sound and counted boxes, and a
+// meter of the event loop's longest stall.
+
+#include "mainwindow/form1.h"
+#include "platform/pictures.h"
+#include "platform/qthttpclient.h"
+#include "platform/screen.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+namespace tickora::bench {
+
+/// The twelve codes the window watches.
+extern const QStringList Codes;
+
+/// Makes sure a QApplication exists (offscreen unless a platform is set).
+void ensureApplication();
+
+/// tickora-market started on a free loopback port; stopped when destroyed.
+class MarketProcess
+{
+public:
+    MarketProcess(const QStringList& args, int latencyMs);
+    ~MarketProcess();
+    bool running() const { return m_ok; }
+    QUrl base() const { return m_base; }
+
+private:
+    QProcess m_process;
+    QUrl m_base;
+    bool m_ok = false;
+};
+
+class QuietSound : public SoundPlayer
+{
+public:
+    void play(const QString&) override {}
+    void beep() override {}
+};
+
+/// Counts boxes instead of showing them; questions are answered No (go on).
+class CountedBoxes : public Dialogs
+{
+public:
+    void message(QWidget*, const QString&, const QString&, Icon) override { ++messages; }
+    bool question(QWidget*, const QString&, const QString&) override
+    {
+        ++questions;
+        return false;
+    }
+    int messages = 0;
+    int questions = 0;
+};
+
+/// Mid-morning, so a tick asks no trading-hours question.
+class MorningClock : public Clock
+{
+public:
+    QDate today() const override { return QDate::currentDate(); }
+    QTime timeOfDay() const override { return QTime(10, 30); }
+};
+
+/// The real main window, its services pointed at one base address, with the twelve codes typed.
+struct BenchWindow
+{
+    explicit BenchWindow(const QUrl& base);
+    QTemporaryDir dataDir;
+    QtHttpClient http;
+    HttpDownloader downloader{http};
+    QuietSound sound;
+    QtPictures pictures;
+    QtScreen screen;
+    CountedBoxes boxes;
+    MorningClock clock;
+    std::unique_ptr<Form1> window;
+};
+
+/// The longest gap between turns of the event loop while it runs, seen by a 1 ms timer: as wall
+/// time, and as the processor time the thread spent in that gap (on a busy machine the wall gap
+/// also holds the time other processes had the processor).
+class StallMeter
+{
+public:
+    StallMeter();
+    void start();
+    void stop();
+    double longestWallMs() const { return m_longestWall; }
+    double longestCpuMs() const { return m_longestCpu; }
+
+private:
+    void tick();
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    double m_lastWall = 0, m_lastCpu = 0;
+    double m_longestWall = 0, m_longestCpu = 0;
+};
+
+/// Runs the event loop until `done` is true.
+void waitFor(const bool& done);
+double median(std::vector<double> v);
+double worst(const std::vector<double>& v);
+/// The process's resident memory in kB (from /proc), 0 where unknown.
+long residentKb();
+
+} // namespace tickora::bench
