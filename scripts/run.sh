@@ -21,7 +21,7 @@ trap cleanup EXIT
 
 # The simulated market picks a free port and says which.
 market_log=$(mktemp)
-"$bin/market/tickora-market" --port 0 --seed "${TICKORA_SEED:-2026}" >"$market_log" 2>&1 &
+"$bin/market/tickora-market" --port 0 --seed "${TICKORA_SEED:-2026}" --start "${TICKORA_MARKET_START:-13:30}" >"$market_log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do grep -q 'listening on' "$market_log" && break; sleep 0.1; done
 url=$(grep -o 'http://127.0.0.1:[0-9]*' "$market_log" | head -n1)

@@ -43,9 +43,10 @@ void drain(FakeServices& fakes, const Form1& form)
     }
 }
 
-enum class StopKind { Command, GridClick, Help, Settings, MarketChart };
-
 } // namespace
+
+enum class StopKind { Command, GridClick, Help, Settings, MarketChart };
+Q_DECLARE_METATYPE(StopKind)
 
 class TestCycle : public QObject
 {
@@ -346,6 +347,5 @@ private Q_SLOTS:
     }
 };
 
-Q_DECLARE_METATYPE(StopKind)
 QTEST_MAIN(TestCycle)
 #include "tst_cycle.moc"
