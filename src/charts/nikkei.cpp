@@ -1,5 +1,7 @@
 #include "nikkei.h"
 
+#include "quotes/textextract.h"
+
 #include <QStringView>
 
 namespace tickora {
@@ -8,16 +10,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The text between the first `start` and the next `end` after it. The same cut as the quote
-// parser's GetText; kept here because this library does not link the quotes library.
-QStringView between(QStringView all, QStringView start, QStringView end)
+// The text between the first `start` and the next `end` after it, within a small window.
+QString between(QStringView all, const QString& start, const QString& end)
 {
-    const qsizetype s = all.indexOf(start);
-    if (s < 0)
-        return {};
-    const qsizetype a = s + start.size();
-    const qsizetype b = all.indexOf(end, a);
-    return b > a ? all.sliced(a, b - a) : QStringView();
+    return GetText(all.toString(), start, end);
 }
 
 // Up to `count` characters of `text` from index `from` (fewer at the end, none past it).
@@ -34,21 +30,21 @@ QString nikkeiLine(const QString& pageText)
 {
     const QStringView page(pageText);
 
-    QStringView index;
+    QString index;
     if (const qsizetype p = page.indexOf(u"cmn-index_value no-bg"); p >= 0)
-        index = between(window(page, p, 400), u"<b>", u"</b>");
+        index = between(window(page, p, 400), u"<b>"_s, u"</b>"_s);
 
     // Character 9220 counted from 1.
-    const QStringView fixed = between(window(page, 9219, 200), u"<b>", u"</b>");
+    const QString fixed = between(window(page, 9219, 200), u"<b>"_s, u"</b>"_s);
 
-    QStringView bracketed;
+    QString bracketed;
     if (const qsizetype q = page.indexOf(u"cmn-indexes_index_link"); q >= 0) {
         const QStringView near = window(page, q, 50);
         if (const qsizetype a = near.indexOf(u"</a>"); a >= 0)
-            bracketed = between(window(near, a, 20), u"(", u")");
+            bracketed = between(window(near, a, 20), u"("_s, u")"_s);
     }
 
-    return u"日経平均 "_s + index.toString() + u" ("_s + bracketed.toString() + u") "_s + fixed.toString();
+    return u"日経平均 "_s + index + u" ("_s + bracketed + u") "_s + fixed;
 }
 
 } // namespace tickora

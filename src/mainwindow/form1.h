@@ -162,6 +162,9 @@ private:
     bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
     /// Starts every request of one refresh at once; the steps then take their answers in order.
     void prefetchRefresh();
+    /// The steps shared by a tick and a start: quotes, (the thumbnail layout, for a start),
+    /// thumbnails, index chart, Nikkei line.
+    void runRefreshSteps(quint64 stopCount, bool layOutThumbs);
     void finishCycleWork();
     void enableTimer();
 

@@ -76,10 +76,20 @@ void Form1::Timer1_Timer()
         return;
     }
 
+    runRefreshSteps(stops, false);
+}
+
+void Form1::runRefreshSteps(quint64 stops, bool layOutThumbs)
+{
+    // Each step runs when the one before has ended, unless a stop came meanwhile.
     prefetchRefresh();
-    refreshQuotes([this, stops] {
+    refreshQuotes([this, stops, layOutThumbs] {
         if (stoppedSince(stops))
             return finishCycleWork();
+        if (layOutThumbs) {
+            LayoutThumbs();
+            LayoutThumbLabels();
+        }
         RefreshThumbs([this, stops] {
             if (stoppedSince(stops))
                 return finishCycleWork();
@@ -105,22 +115,7 @@ void Form1::menu3_Click()
     enableTimer();
     PackRows();
     setRunningLook();
-    prefetchRefresh();
-    refreshQuotes([this, stops] {
-        if (stoppedSince(stops))
-            return finishCycleWork();
-        LayoutThumbs();
-        LayoutThumbLabels();
-        RefreshThumbs([this, stops] {
-            if (stoppedSince(stops))
-                return finishCycleWork();
-            relchart([this, stops] {
-                if (stoppedSince(stops))
-                    return finishCycleWork();
-                heikin([this] { finishCycleWork(); });
-            });
-        });
-    });
+    runRefreshSteps(stops, true);
 }
 
 void Form1::prefetchRefresh()
