@@ -19,12 +19,13 @@ pings every 20 ms in a process of its own (so the harness's own work cannot dela
 reports, for each ping, how long the program's GUI thread, the X server and the probe itself
 waited for a CPU meanwhile (run-queue time from /proc/PID/task/TID/schedstat). A busy machine
 delays a ping without the program being at fault; the adjusted figure takes that time off, but
-is never less than the time the GUI thread itself ran without answering.
+is never less than the time the GUI thread itself ran without answering. While an answer is
+overdue the probe also notes what the GUI thread is doing (/proc/PID/task/TID/stat and
+syscall: running, or blocked in fdatasync, futex, ...), so a stall comes with its cause.
 """
 
 import argparse
 import datetime
-import json
 import os
 import re
 import select
@@ -554,7 +555,7 @@ class Session:
         proc.port = int(m.group(1))
         return proc
 
-    def tickora_env(self, data_dir, market_url, tick_ms=None, extra=None):
+    def tickora_env(self, data_dir, market_url, tick_ms=None):
         env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "TICKORA_"))}
         env.update(DISPLAY=self.display, TZ=self.tz, TMPDIR=self.tmp, XDG_RUNTIME_DIR=self.runtime,
                    LANG="C.UTF-8", QT_QPA_PLATFORM="xcb", NO_AT_BRIDGE="1",
@@ -563,11 +564,10 @@ class Session:
                    TICKORA_PRINT_TO_PDF=os.path.join(self.work, "printed.pdf"))
         if tick_ms is not None:
             env["TICKORA_TICK_MS"] = str(tick_ms)
-        env.update(extra or {})
         return env
 
-    def start_tickora(self, data_dir, market_url, tick_ms=None, extra=None, wait=True):
-        env = self.tickora_env(data_dir, market_url, tick_ms, extra)
+    def start_tickora(self, data_dir, market_url, tick_ms=None, wait=True):
+        env = self.tickora_env(data_dir, market_url, tick_ms)
         if os.path.exists(env["TICKORA_UI_MAP"]):
             os.remove(env["TICKORA_UI_MAP"])
         app = Tickora(self, self.spawn([self.args.tickora], env=env, log="tickora.log"), env)
@@ -688,9 +688,9 @@ class Tickora:
         check(not stuck, "keys held down on the X server: %s" % stuck)
         return t
 
-    def click(self, name, dx=None, dy=None):
-        x, y, w, h = self.rect(name)
-        self.click_at(x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy))
+    def click(self, name):
+        """Clicks the middle of a control, menu item or cell of the UI map."""
+        self.click_at(*_centre(self.rect(name)))
 
     def click_at(self, x, y):
         self.check_alive()
@@ -746,6 +746,12 @@ class Tickora:
         self.proc.wait()
         self.close_pinger()
 
+    def sanitized(self):
+        """True when the program runs with the address sanitizer (whose allocator keeps freed
+        memory in quarantine, so its RSS says nothing about leaks)."""
+        with open("/proc/%d/maps" % self.pid) as f:
+            return "libasan" in f.read()
+
     def rss_kib(self):
         with open("/proc/%d/status" % self.pid) as f:
             for line in f:
@@ -788,10 +794,6 @@ def set_fault(url, mode, path_prefix=None):
     market_get(url, q)
 
 
-def market_status(url):
-    return json.loads(market_get(url, "/_control/status"))
-
-
 # --------------------------------------------------------------------------------------------
 # Event-loop probe
 
@@ -821,7 +823,7 @@ class StallProbe:
 
     def _read(self):
         for line in self.proc.stdout:
-            parts = line.split()
+            parts = line.decode().split()
             if len(parts) == 5:
                 with self.lock:
                     self.samples.append(tuple(float(v) for v in parts[:4]) + (parts[4],))

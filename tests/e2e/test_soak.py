@@ -5,7 +5,11 @@ short tick against tickora-market, which gives a random fault to a share of the 
 at the screen would. Over N ticks (a tick is counted by the market when row 1's page is asked
 for) the program must not end; between tick 100 and tick N its memory (VmRSS) must not grow by
 more than 10 MB, and neither the number of its open files (/proc/PID/fd) nor the number of
-top-level windows on the display may grow. The figures are printed.
+top-level windows on the display may grow; then "終了" must end it cleanly. The figures are
+read with real-time display stopped for a few seconds, when no request is under way (in full
+flight they vary with the requests), and printed. Under the address sanitizer the memory
+figure is printed but not judged (its allocator keeps freed memory in quarantine); its leak
+check when the program ends judges instead.
 
 CTest runs a short soak (--ticks 300, a few minutes at most). A developer runs the full day by
 hand, about 5 minutes on an idle machine:
@@ -153,8 +157,12 @@ def main():
         print("%.2f ticks a second; %d failure boxes answered; market answers by status: %s" %
               ((ticks - resumed_tick) / ticking, answered,
                ", ".join("%s: %d" % kv for kv in sorted(counter.statuses.items()))))
-        check(growth <= MEMORY_LIMIT_KIB, "memory grew by %.1f MB between tick 100 and tick %d"
-              % (growth / 1024, counter.ticks))
+        if app.sanitized():
+            print("memory growth not judged: the address sanitizer keeps freed memory in quarantine; "
+                  "its leak check runs when the program ends")
+        else:
+            check(growth <= MEMORY_LIMIT_KIB, "memory grew by %.1f MB between tick 100 and tick %d"
+                  % (growth / 1024, ticks))
         check(files_end <= files100, "open files grew from %s to %s" % (at100[1], at_end[1]))
         check(at_end[2] <= at100[2], "top-level windows grew from %d to %d" % (at100[2], at_end[2]))
         check(answered > 0 or args.fault_rate in ("0", "0.0"), "no fault ever reached the program")
