@@ -13,6 +13,8 @@ bin=$root/build/release
 
 export TICKORA_DATA_DIR=${TICKORA_DATA_DIR:-$root/build/demo-kabu}
 mkdir -p "$TICKORA_DATA_DIR"
+# A sample watch list for the demo, only where there is none yet.
+[ -e "$TICKORA_DATA_DIR/dat.txt" ] || cp scripts/sample-dat.txt "$TICKORA_DATA_DIR/dat.txt"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
@@ -42,16 +44,24 @@ if [ "$headless" = 0 ]; then
   exec "$bin/app/tickora"
 fi
 
-"$bin/app/tickora" &
+# Drive the program as a user would: open the saved watch list, start real-time display, and
+# take the screenshot once the first refresh has drawn the quotes and charts.
+uimap=$(mktemp)
+rm -f "$uimap"
+TICKORA_UI_MAP=$uimap "$bin/app/tickora" &
 app=$!
 pids+=($app)
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Tickora$' 2>/dev/null | head -n1) && [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "tickora did not open its window" >&2; exit 1; }
+for _ in $(seq 100); do [ -s "$uimap" ] && break; sleep 0.1; done
+[ -s "$uimap" ] || { echo "tickora did not open its window" >&2; exit 1; }
+click() {
+  read -r _ x y w h < <(grep "^$1 " "$uimap")
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+}
+sleep 0.5
+click menu11   # 開く
 sleep 1
+click menu3    # リアルタイム表示
+sleep "${TICKORA_FIRST_REFRESH_SECONDS:-5}"
 shot=$root/build/tickora-screenshot.png
 import -window root "$shot"
 echo "screenshot: $shot"

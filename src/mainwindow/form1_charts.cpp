@@ -325,22 +325,30 @@ void Form1::Label1_Click(int index)
 
 void Form1::menu5_Click()
 {
-    mchart([this] { stopCycle(); });
+    // The stop comes first, so no tick can close the window while its chart downloads.
+    stopCycle();
+    mchart();
 }
 
 void Form1::munu6_Click()
 {
-    nynkchart([this] { stopCycle(); });
+    // The stop comes first, so no tick can close the window while its chart downloads.
+    stopCycle();
+    nynkchart();
 }
 
 void Form1::nyd_Click()
 {
-    nychart([this] { stopCycle(); });
+    // The stop comes first, so no tick can close the window while its chart downloads.
+    stopCycle();
+    nychart();
 }
 
 void Form1::menu7_Click()
 {
-    tourakuchart([this] { stopCycle(); });
+    // The stop comes first, so no tick can close the window while its chart downloads.
+    stopCycle();
+    tourakuchart();
 }
 
 void Form1::en_Click()

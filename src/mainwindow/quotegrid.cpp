@@ -34,7 +34,9 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     setPalette(pal);
 
-    const int rowHeight = twipsToPixels(225, dpi);
+    // Rows and the default column width are sized so that all 13 rows and columns fit the
+    // grid's area without scrolling.
+    const int rowHeight = twipsToPixels(210, dpi);
     verticalHeader()->setMinimumSectionSize(1);
     for (int r = 0; r < grid::Rows; ++r) {
         setRowHeight(r, rowHeight);
@@ -50,7 +52,7 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
         }
     }
     for (int c = 0; c < grid::Cols; ++c)
-        setColWidthTwips(c, 960); // the control's default column width
+        setColWidthTwips(c, 880);
 
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col) {
         // Fixed cells never become current, whatever the view does.

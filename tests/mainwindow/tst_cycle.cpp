@@ -6,6 +6,7 @@
 #include "mainwindow/quotegrid.h"
 #include "mainwindow/thumblayout.h"
 
+#include <QApplication>
 #include <QTest>
 
 using namespace tickora;
@@ -24,6 +25,25 @@ bool statusBarIsRunning(const Form1& form)
     return form.Label3->palette().color(QPalette::Window) == QColor(Qt::yellow)
         && form.Label3->text() == u" リアルタイム株価表示中"_s;
 }
+
+bool windowOpen(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            return true;
+    return false;
+}
+
+// Answers every request held by the fake, also those that the answers start, until the work ends.
+void drain(FakeServices& fakes, const Form1& form)
+{
+    for (int i = 0; i < 50 && (form.cycleBusy() || fakes.http.held() > 0); ++i) {
+        fakes.http.releaseAll();
+        QTest::qWait(5);
+    }
+}
+
+enum class StopKind { Command, GridClick, Help, Settings, MarketChart };
 
 } // namespace
 
@@ -149,6 +169,102 @@ private Q_SLOTS:
         QCOMPARE(form.Label3->text(), u" リアルタイム株価表示中"_s);
     }
 
+    void stopHoldsWhileATickWaitsForTheNetwork_data()
+    {
+        QTest::addColumn<StopKind>("kind");
+        QTest::newRow("stop command") << StopKind::Command;
+        QTest::newRow("grid click") << StopKind::GridClick;
+        QTest::newRow("help") << StopKind::Help;
+        QTest::newRow("settings") << StopKind::Settings;
+        QTest::newRow("market chart command") << StopKind::MarketChart;
+    }
+    void stopHoldsWhileATickWaitsForTheNetwork()
+    {
+        QFETCH(StopKind, kind);
+        FakeServices fakes;
+        fakes.http.setHolding(true);
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
+        form.MSFlexGrid1->setCellText(2, grid::Code, u"6758"_s);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        QVERIFY(form.cycleBusy());
+        QVERIFY(fakes.http.held() > 0); // the tick waits for the network
+        switch (kind) {
+        case StopKind::Command:
+            form.menu4->trigger();
+            break;
+        case StopKind::GridClick:
+            form.MSFlexGrid1_Click();
+            break;
+        case StopKind::Help:
+            form.menu8->trigger();
+            break;
+        case StopKind::Settings:
+            form.menu1->trigger();
+            break;
+        case StopKind::MarketChart:
+            form.menu7->trigger();
+            break;
+        }
+        QVERIFY(!form.Timer1->isActive());
+        drain(fakes, form);
+        QVERIFY(!form.cycleBusy());
+        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(statusBarIsBlack(form));
+    }
+
+    void startWhileATickWorksRunsAfterIt()
+    {
+        FakeServices fakes;
+        fakes.http.setHolding(true);
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        form.menu4->trigger();
+        form.menu3->trigger(); // started again before the stopped tick has ended
+        drain(fakes, form);
+        QVERIFY(!form.cycleBusy());
+        QVERIFY(form.Timer1->isActive());
+        QVERIFY(statusBarIsRunning(form));
+    }
+
+    void overlappingTickIsDropped()
+    {
+        FakeServices fakes;
+        fakes.http.setHolding(true);
+        Form1 form(fakes.services());
+        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        const qsizetype requests = fakes.http.requests.size();
+        QVERIFY(requests > 0);
+        form.Timer1_Timer(); // due while the first one waits
+        QCOMPARE(fakes.http.requests.size(), requests);
+        drain(fakes, form);
+        QVERIFY(!form.cycleBusy());
+        QVERIFY(form.Timer1->isActive());
+        form.Timer1_Timer(); // the next tick runs again
+        QVERIFY(fakes.http.requests.size() > requests);
+        drain(fakes, form);
+    }
+
+    void tickClosesSecondaryWindows()
+    {
+        FakeServices fakes;
+        Form1 form(fakes.services());
+        form.en->trigger(); // dollar-yen window, leaves the cycle running
+        form.menu1->trigger(); // settings window
+        QTRY_VERIFY(windowOpen(u"Form12"_s));
+        QVERIFY(windowOpen(u"Form6"_s));
+        form.Timer1->start();
+        form.Timer1_Timer();
+        QVERIFY(!windowOpen(u"Form12"_s));
+        QVERIFY(!windowOpen(u"Form6"_s));
+        drain(fakes, form);
+    }
+
     void thumbnailLayoutFollowsScreenHeight_data()
     {
         QTest::addColumn<int>("screenHeight");
@@ -206,5 +322,6 @@ private Q_SLOTS:
     }
 };
 
+Q_DECLARE_METATYPE(StopKind)
 QTEST_MAIN(TestCycle)
 #include "tst_cycle.moc"
