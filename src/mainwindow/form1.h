@@ -27,6 +27,7 @@ class EntryBox;
 class Form6;
 class PictureBox;
 class QuoteGrid;
+class RefreshPass;
 
 /// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
 /// Every platform service arrives through the constructor. Long work (a refresh, a download)
@@ -172,7 +173,15 @@ private:
     quint64 m_stopCount = 0;    ///< counts stops, so work in progress can see one came
 
     // ---- state of the quote refresh pass ----
-    // (owned by the refresh pass code)
+    class RefreshHost;
+    /// The pass that refreshQuotes runs, made on first use.
+    RefreshPass& refreshPass();
+    /// The failure message of a fetch; while one is open, another failure shows nothing.
+    void showFetchFailure();
+    RefreshPass* m_refreshPass = nullptr;
+    bool m_fetchFailureOpen = false;
+    bool m_heikinRunning = false;
+    QList<Then> m_heikinWaiting; ///< callers of heikin served by the request in flight
 
     // ---- state of the charts ----
     /// Closes the stock chart windows Form2 and Form3 if they are open.

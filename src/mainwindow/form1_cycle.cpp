@@ -2,7 +2,10 @@
 // layout.
 #include "form1.h"
 
+#include "charts/chartsources.h"
 #include "charts/picturebox.h"
+#include "quotes/quotefetch.h"
+#include "quotes/refreshpass.h"
 #include "quotegrid.h"
 #include "thumblayout.h"
 #include "widgetstyle.h"
@@ -122,7 +125,17 @@ void Form1::menu3_Click()
 
 void Form1::prefetchRefresh()
 {
-    // Filled in once the quote, chart and Nikkei requests are known here.
+    // The steps of a refresh run in their order (quotes, thumbnails, index chart, Nikkei line),
+    // but their requests all start now; each step then takes its answer when it gets there.
+    const Config& config = m_services.config;
+    const int rows = watchRowCount(*MSFlexGrid1);
+    for (int r = 1; r <= rows; ++r)
+        m_http->prefetch(quotePageRequest(config.quoteBase, MSFlexGrid1->cellText(r, grid::Code)));
+    for (int r = 1; r <= rows; ++r)
+        if (const auto code = chartCodeFromText(MSFlexGrid1->cellText(r, grid::Code)))
+            m_http->prefetch(HttpRequest{thumbnailChart(config, *code, screenPixelsY).url, {}});
+    m_http->prefetch(HttpRequest{nikkeiIndexChart(config).url, {}});
+    m_http->prefetch(pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s)));
 }
 
 void Form1::PackRows()

@@ -1,18 +1,100 @@
 // Quote refresh pass and the Nikkei average line.
 #include "form1.h"
 
+#include "charts/nikkei.h"
+#include "quotegrid.h"
+#include "quotes/quotefetch.h"
+#include "quotes/refreshpass.h"
+
 namespace tickora {
+
+using namespace Qt::StringLiterals;
+
+/// The window as the refresh pass sees it.
+class Form1::RefreshHost : public RefreshPassHost
+{
+public:
+    explicit RefreshHost(Form1& window) : m_w(window) {}
+
+    QuoteSheet& sheet() override { return *m_w.MSFlexGrid1; }
+
+    void passStarted(int rowCount) override
+    {
+        m_w.watchCount = qint16(rowCount);
+        if (rowCount > 0)
+            m_w.MSFlexGrid1->setCol(grid::Code);
+    }
+
+    void storeShortName(int row, const QString& shortName) override { m_w.shortNames[row - 1] = shortName; }
+
+    bool muted() const override { return m_w.Check1->checkState() == Qt::Checked; }
+
+    void playChime(Chime chime) override
+    {
+        const Services& s = m_w.services();
+        if (s.sound)
+            s.sound->play(s.config.dataFile(chime == Chime::Sell ? u"chimes.wav"_s : u"chimesRow.wav"_s));
+    }
+
+    void rowDone(int row) override
+    {
+        m_w.MSFlexGrid1->setCurrent(row, grid::Code);
+        // Only asks for the focus: a minimised or inactive window simply gets it when it is
+        // shown or activated again.
+        m_w.MSFlexGrid1->setFocus(Qt::OtherFocusReason);
+        m_w.Label5->setText(QString::number(row));
+    }
+
+    void fetchFailed(int) override { m_w.showFetchFailure(); }
+
+private:
+    Form1& m_w;
+};
+
+RefreshPass& Form1::refreshPass()
+{
+    if (!m_refreshPass) {
+        m_refreshPass = new RefreshPass(*m_services.http, m_services.config.quoteBase,
+                                        std::make_unique<RefreshHost>(*this), this);
+    }
+    return *m_refreshPass;
+}
+
+void Form1::showFetchFailure()
+{
+    if (m_fetchFailureOpen || !m_services.dialogs)
+        return;
+    m_fetchFailureOpen = true;
+    m_services.dialogs->message(this, u"Error!"_s, u"URL読み込みに失敗しました"_s,
+                                Dialogs::Icon::Exclamation);
+    m_fetchFailureOpen = false;
+}
 
 void Form1::refreshQuotes(Then then)
 {
-    if (then)
-        then();
+    enableTimer();
+    closeStockChartWindows();
+    refreshPass().request(std::move(then));
 }
 
 void Form1::heikin(Then then)
 {
-    if (then)
-        then();
+    m_heikinWaiting.append(std::move(then));
+    if (m_heikinRunning)
+        return;
+    m_heikinRunning = true;
+    const QUrl url = serviceUrl(m_services.config.nikkeiBase, u"/nkave"_s);
+    fetchPage(*m_services.http, url, this, [this](const PageFetch& result) {
+        if (result.ok)
+            Label4->setText(nikkeiLine(result.text));
+        else
+            showFetchFailure();
+        m_heikinRunning = false;
+        const QList<Then> waiting = std::exchange(m_heikinWaiting, {});
+        for (const Then& t : waiting)
+            if (t)
+                t();
+    });
 }
 
 } // namespace tickora

@@ -3,8 +3,30 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 
 namespace tickora {
+
+namespace {
+
+enum class Abort
+{
+    None,
+    TooLarge,
+    TimedOut
+};
+
+/// Errors that mean the exchange itself broke (no connection, reset, time-out, broken framing),
+/// as opposed to the errors Qt derives from an HTTP status the server did send.
+bool isTransportError(QNetworkReply::NetworkError e)
+{
+    if (e == QNetworkReply::NoError)
+        return false;
+    return e < QNetworkReply::ContentAccessDenied || e == QNetworkReply::ProtocolFailure ||
+           e == QNetworkReply::ProtocolUnknownError;
+}
+
+} // namespace
 
 QtHttpClient::QtHttpClient(Limits limits) : m_limits(limits)
 {
@@ -24,45 +46,66 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
     QNetworkRequest req(request.url);
     for (const auto& [name, value] : request.headers)
         req.setRawHeader(name, value);
+    // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
+    // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
+    // never holds up a refresh. Pages are small enough not to need it.
+    if (!req.hasRawHeader("Accept-Encoding"))
+        req.setRawHeader("Accept-Encoding", "identity");
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     req.setTransferTimeout(m_limits.transferTimeoutMs);
 
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
     QNetworkReply* reply = manager.get(req);
     const qint64 cap = m_limits.maxBodyBytes;
-    auto overCap = std::make_shared<bool>(false);
+    auto abort = std::make_shared<Abort>(Abort::None);
 
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, cap, overCap](qint64 received, qint64 total) {
-        if (!*overCap && (received > cap || total > cap)) {
-            *overCap = true;
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                     [reply, cap, abort](qint64 received, qint64 total) {
+                         if (*abort == Abort::None && (received > cap || total > cap)) {
+                             *abort = Abort::TooLarge;
+                             reply->abort();
+                         }
+                     });
+    // Qt's own transfer time-out only notices silence; a server that drips a byte now and then
+    // would hold the request for ever. The whole exchange gets the same limit.
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [reply, abort] {
+        if (*abort == Abort::None && reply->isRunning()) {
+            *abort = Abort::TimedOut;
             reply->abort();
         }
     });
+    deadline->start(m_limits.transferTimeoutMs);
 
     QPointer<QObject> guard(context);
     const bool hasContext = context != nullptr;
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, guard, hasContext, overCap, done = std::move(done)] {
-        reply->deleteLater();
-        if (hasContext && !guard)
-            return;
-        HttpResponse response;
-        if (*overCap) {
-            response.error = QStringLiteral("body too large");
-        } else {
+    QObject::connect(
+        reply, &QNetworkReply::finished, reply, [reply, guard, hasContext, abort, done = std::move(done)] {
+            reply->deleteLater();
+            if (hasContext && !guard)
+                return;
+            HttpResponse response;
             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            const bool transportFailed = !status.isValid()
-                || (reply->error() != QNetworkReply::NoError && reply->error() < QNetworkReply::ContentAccessDenied);
-            if (transportFailed) {
+            const QNetworkReply::NetworkError error = reply->error();
+            const int code = status.isValid() ? status.toInt() : 0;
+            // A 2xx status with any error means the body did not arrive whole.
+            const bool broken =
+                isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
+            if (*abort == Abort::TooLarge) {
+                response.error = QStringLiteral("body too large");
+            } else if (*abort == Abort::TimedOut) {
+                response.error = QStringLiteral("time-out");
+            } else if (!status.isValid() || broken) {
                 response.error = reply->errorString();
             } else {
-                response.status = status.toInt();
+                response.status = code;
                 response.body = reply->readAll();
                 response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
             }
-        }
-        if (done)
-            done(response);
-    });
+            if (done)
+                done(response);
+        });
 }
 
 } // namespace tickora

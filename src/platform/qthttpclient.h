@@ -11,13 +11,14 @@ namespace tickora {
 
 /// HttpClient on QNetworkAccessManager. Requests are spread over a few managers so that more
 /// than six of them can be in flight to one host at once. Redirects are followed only to the
-/// same scheme or a safer one; TLS certificates are always verified.
+/// same scheme or a safer one; TLS certificates are always verified. A request that is not done
+/// within the transfer time-out, or whose body passes the size cap, fails without a status.
 class QtHttpClient : public HttpClient
 {
 public:
     struct Limits
     {
-        int transferTimeoutMs = 15000;
+        int transferTimeoutMs = 15000; ///< limit for the whole exchange, from the request on
         qint64 maxBodyBytes = 16 * 1024 * 1024;
         int managers = 4;
     };

@@ -250,6 +250,30 @@ private Q_SLOTS:
         drain(fakes, form);
     }
 
+    void tickStartsEveryRequestAtOnceAndAsksOnlyOnce()
+    {
+        FakeServices fakes;
+        fakes.http.setHolding(true);
+        Form1 form(fakes.services());
+        const QStringList codes = {u"7203"_s, u"6758"_s, u"9984"_s};
+        for (int r = 0; r < codes.size(); ++r)
+            form.MSFlexGrid1->setCellText(r + 1, grid::Code, codes[r]);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        // Three quote pages, three thumbnails, the index chart and the Nikkei page.
+        QCOMPARE(fakes.http.requests.size(), 8);
+        drain(fakes, form);
+        QVERIFY(!form.cycleBusy());
+        QCOMPARE(fakes.http.requests.size(), 8); // every step took its prefetched answer
+        QStringList paths;
+        for (const HttpRequest& r : fakes.http.requests)
+            paths << r.url.path();
+        QCOMPARE(paths.count(u"/stocks/detail/"_s), 3);
+        QCOMPARE(paths.count(u"/f"_s), 3);
+        QCOMPARE(paths.count(u"/nkave"_s), 1);
+        QCOMPARE(paths.count(u"/gifdata/nk_chart_L.gif"_s), 1);
+    }
+
     void tickClosesSecondaryWindows()
     {
         FakeServices fakes;

@@ -1,0 +1,29 @@
+#pragma once
+
+// The sections of tickora-bench. Each section prints its own figures and returns 0 when it
+// could run (a section that needs something missing says so and returns non-zero).
+
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace tickora::bench {
+
+struct Section
+{
+    const char* name;
+    const char* summary;
+    std::function<int(const QStringList& args)> run;
+};
+
+/// Every section, in the order `tickora-bench` runs them when none is named.
+std::vector<Section> sections();
+
+int runParse(const QStringList& args);
+int runPass(const QStringList& args);
+
+/// Seconds since an arbitrary start, for timing loops.
+double nowSeconds();
+
+} // namespace tickora::bench

@@ -1,0 +1,52 @@
+#include "quotefetch.h"
+
+#include "platform/config.h"
+
+namespace tickora {
+
+using namespace Qt::StringLiterals;
+
+QUrl quotePageUrl(const QUrl& quoteBase, const QString& code)
+{
+    // The code goes out as it stands; only "%" and "#" are escaped, as they would otherwise
+    // read as an escape or cut the query short.
+    QString text = code;
+    text.replace(u'%', u"%25"_s).replace(u'#', u"%23"_s);
+    return serviceUrl(quoteBase, u"/stocks/detail/"_s, u"code="_s + text);
+}
+
+HttpRequest pageRequest(const QUrl& url)
+{
+    HttpRequest request;
+    request.url = url;
+    request.headers.append(
+        qMakePair(QByteArray("If-Modified-Since"), QByteArray("Thu, 01 Jun 1970 00:00:00 GMT")));
+    return request;
+}
+
+HttpRequest quotePageRequest(const QUrl& quoteBase, const QString& code)
+{
+    return pageRequest(quotePageUrl(quoteBase, code));
+}
+
+void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done)
+{
+    http.get(pageRequest(url), context, [done = std::move(done)](const HttpResponse& response) {
+        PageFetch result;
+        result.status = response.status;
+        result.ok = response.isSuccess();
+        result.error = response.error;
+        if (result.ok)
+            result.text = response.text();
+        if (done)
+            done(result);
+    });
+}
+
+void fetchQuotePage(HttpClient& http, const QUrl& quoteBase, const QString& code, QObject* context,
+                    PageFetchDone done)
+{
+    fetchPage(http, quotePageUrl(quoteBase, code), context, std::move(done));
+}
+
+} // namespace tickora

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/httpclient.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+namespace tickora {
+
+/// Outcome of fetching one page. `ok` only for an HTTP status 200..299; `status` is 0 when no
+/// status arrived (refused, time-out, reset, body too large). `text` is the decoded page.
+struct PageFetch
+{
+    bool ok = false;
+    int status = 0;
+    QString text;
+    QString error;
+};
+using PageFetchDone = std::function<void(const PageFetch&)>;
+
+/// The stock-detail page of `code`: path /stocks/detail/ and the query "code=" followed by the
+/// code text as it stands (a "%" or "#" in it is escaped so that it arrives as itself).
+QUrl quotePageUrl(const QUrl& quoteBase, const QString& code);
+
+/// The request fetchPage sends for `url`, for callers that start it ahead of time.
+HttpRequest pageRequest(const QUrl& url);
+/// The request fetchQuotePage sends for `code`.
+HttpRequest quotePageRequest(const QUrl& quoteBase, const QString& code);
+
+/// GETs `url` with the single header "If-Modified-Since: Thu, 01 Jun 1970 00:00:00 GMT" (asking
+/// for a fresh page every time). `done` runs once, later, unless `context` is destroyed first.
+void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done);
+
+/// fetchPage of quotePageUrl(quoteBase, code).
+void fetchQuotePage(HttpClient& http, const QUrl& quoteBase, const QString& code, QObject* context,
+                    PageFetchDone done);
+
+} // namespace tickora

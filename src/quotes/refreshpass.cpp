@@ -1,0 +1,198 @@
+#include "refreshpass.h"
+
+#include "quotes/quotefetch.h"
+
+#include <QPointer>
+
+namespace tickora {
+
+int watchRowCount(const QuoteSheet& sheet)
+{
+    int n = grid::LastRow;
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
+        if (sheet.cellText(r, grid::Code).isEmpty()) {
+            n = r - 1;
+            break;
+        }
+    }
+    if (!sheet.cellText(grid::LastRow, grid::Code).isEmpty())
+        n = grid::LastRow;
+    return n;
+}
+
+void emptyQuoteColumns(QuoteSheet& sheet, int row)
+{
+    for (int c = grid::Name; c <= grid::Low; ++c)
+        sheet.setCellText(row, c, QString());
+}
+
+PriceAlerts priceAlerts(const QString& price, const QString& buyTarget, const QString& sellTarget)
+{
+    PriceAlerts a;
+    if (const std::optional<int> c = compareNumericTexts(price, sellTarget))
+        a.sell = *c >= 0;
+    if (const std::optional<int> c = compareNumericTexts(price, buyTarget))
+        a.buy = *c <= 0;
+    return a;
+}
+
+PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& q)
+{
+    emptyQuoteColumns(sheet, row);
+    if (!q.isDetailPage)
+        return {};
+    sheet.setCellText(row, grid::Name, q.name);
+    sheet.setCellText(row, grid::Price, q.price);
+
+    sheet.setCellForeColor(row, grid::BuyTarget, cellcolor::Default);
+    sheet.setCellForeColor(row, grid::SellTarget, cellcolor::Default);
+    const PriceAlerts alerts =
+        priceAlerts(q.price, sheet.cellText(row, grid::BuyTarget), sheet.cellText(row, grid::SellTarget));
+    if (alerts.sell)
+        sheet.setCellForeColor(row, grid::SellTarget, cellcolor::Red);
+    if (alerts.buy)
+        sheet.setCellForeColor(row, grid::BuyTarget, cellcolor::Green);
+
+    if (q.change.contains(QLatin1Char('+')))
+        sheet.setCellForeColor(row, grid::Change, cellcolor::Red);
+    if (q.change.contains(QLatin1Char('-')))
+        sheet.setCellForeColor(row, grid::Change, cellcolor::Green);
+    sheet.setCellText(row, grid::Change, q.change);
+
+    sheet.setCellText(row, grid::Open, q.open);
+    sheet.setCellText(row, grid::High, q.high);
+    sheet.setCellText(row, grid::Low, q.low);
+    sheet.setCellText(row, grid::Volume, q.volume);
+    sheet.setCellText(row, grid::PrevClose, q.prevClose);
+    sheet.setCellText(row, grid::Time, q.time);
+    return alerts;
+}
+
+RefreshPass::RefreshPass(HttpClient& http, QUrl quoteBase, std::unique_ptr<RefreshPassHost> host,
+                         QObject* parent)
+    : QObject(parent), m_http(http), m_quoteBase(std::move(quoteBase)), m_host(std::move(host))
+{
+}
+
+RefreshPass::~RefreshPass() = default;
+
+void RefreshPass::request(Done done)
+{
+    if (m_running) {
+        m_followUp = true;
+        m_doneNext.append(std::move(done));
+        return;
+    }
+    m_doneNow.append(std::move(done));
+    start();
+}
+
+void RefreshPass::start()
+{
+    m_running = true;
+    const quint64 pass = ++m_pass;
+    QuoteSheet& sheet = m_host->sheet();
+    m_rowCount = watchRowCount(sheet);
+    m_nextRow = grid::FirstRow;
+    m_codes = QStringList(grid::LastRow + 1);
+    m_results.assign(size_t(grid::LastRow + 1), std::nullopt);
+    m_host->passStarted(m_rowCount);
+    if (m_rowCount == 0) {
+        finish();
+        return;
+    }
+    for (int r = grid::FirstRow; r <= m_rowCount; ++r) {
+        m_codes[r] = sheet.cellText(r, grid::Code);
+        fetchQuotePage(m_http, m_quoteBase, m_codes[r], this, [this, pass, r](const PageFetch& result) {
+            fetched(pass, r, result.ok, result.text);
+        });
+    }
+}
+
+void RefreshPass::fetched(quint64 pass, int row, bool ok, const QString& page)
+{
+    if (!m_running || pass != m_pass)
+        return; // a result of a pass that has ended
+    RowResult result;
+    result.ok = ok;
+    if (ok)
+        result.quote = parseQuotePage(page);
+    m_results[size_t(row)] = std::move(result);
+    applyReady();
+}
+
+void RefreshPass::applyReady()
+{
+    // Applying a row can run events (focus, a modal box); results arriving meanwhile are picked
+    // up by the loop that is already running.
+    if (m_applying)
+        return;
+    m_applying = true;
+    const quint64 pass = m_pass;
+    while (m_running && pass == m_pass && m_nextRow <= m_rowCount && m_results[size_t(m_nextRow)]) {
+        const int row = m_nextRow++;
+        const RowResult result = *m_results[size_t(row)];
+        m_results[size_t(row)].reset();
+        if (!result.ok) {
+            m_applying = false;
+            fail(row);
+            return;
+        }
+        applyRow(row, result);
+    }
+    m_applying = false;
+    if (m_running && pass == m_pass && m_nextRow > m_rowCount)
+        finish();
+}
+
+void RefreshPass::applyRow(int row, const RowResult& result)
+{
+    QuoteSheet& sheet = m_host->sheet();
+    // The code cell may have been edited, or the rows packed, while the page was on its way:
+    // the page no longer belongs to this row.
+    if (sheet.cellText(row, grid::Code) == m_codes[row]) {
+        m_host->storeShortName(row, result.quote.shortName);
+        const PriceAlerts alerts = writeQuoteRow(sheet, row, result.quote);
+        if (!m_host->muted()) {
+            if (alerts.sell)
+                m_host->playChime(RefreshPassHost::Chime::Sell);
+            if (alerts.buy)
+                m_host->playChime(RefreshPassHost::Chime::Buy);
+        }
+    }
+    m_host->rowDone(row);
+}
+
+void RefreshPass::fail(int row)
+{
+    ++m_pass; // later results of this pass are dropped
+    QuoteSheet& sheet = m_host->sheet();
+    if (sheet.cellText(row, grid::Code) == m_codes[row])
+        emptyQuoteColumns(sheet, row);
+    QPointer<RefreshPass> self(this);
+    m_host->fetchFailed(row);
+    if (self)
+        finish();
+}
+
+void RefreshPass::finish()
+{
+    m_running = false;
+    ++m_pass;
+    const QList<Done> done = std::exchange(m_doneNow, {});
+    QPointer<RefreshPass> self(this);
+    for (const Done& d : done) {
+        if (d)
+            d();
+        if (!self)
+            return;
+    }
+    // A caller above may have started a pass of its own; the follow-up then comes after that one.
+    if (m_followUp && !m_running) {
+        m_followUp = false;
+        m_doneNow = std::exchange(m_doneNext, {});
+        start();
+    }
+}
+
+} // namespace tickora

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "platform/httpclient.h"
+#include "quotes/quoteparser.h"
+#include "quotes/quotesheet.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tickora {
+
+/// Rows a refresh pass covers: the rows before the first row whose code cell is empty, or all
+/// twelve when row 12 holds a code (whatever lies between). A code of blanks counts as filled.
+int watchRowCount(const QuoteSheet& sheet);
+
+/// Empties the columns a pass writes from a page, 2 (name) to 9 (low).
+void emptyQuoteColumns(QuoteSheet& sheet, int row);
+
+/// The targets a price reaches. Price and target must both be numeric texts and are compared as
+/// numbers, equality included; a non-numeric or empty price or target reaches nothing.
+struct PriceAlerts
+{
+    bool sell = false; ///< price ≥ sell target
+    bool buy = false;  ///< price ≤ buy target
+};
+PriceAlerts priceAlerts(const QString& price, const QString& buyTarget, const QString& sellTarget);
+
+/// Writes one parsed page into `row`. For a detail page: name, price, change (coloured red when
+/// it holds "+", green when it holds "-", else its colour is kept), open, high, low, volume,
+/// previous close and time; the target cells are reset to the default colour and coloured
+/// (sell red, buy green) when reached. For any other page, columns 2 to 9 are left empty and
+/// nothing else changes. Code and targets are never written. Returns the alerts given.
+PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& quote);
+
+/// What a refresh pass needs from the window it runs in.
+class RefreshPassHost
+{
+public:
+    enum class Chime
+    {
+        Sell,
+        Buy
+    };
+    virtual ~RefreshPassHost() = default;
+    virtual QuoteSheet& sheet() = 0;
+    /// A pass starts; it covers rows 1..rowCount.
+    virtual void passStarted(int rowCount) = 0;
+    virtual void storeShortName(int row, const QString& shortName) = 0;
+    virtual bool muted() const = 0;
+    /// Starts a chime and returns at once.
+    virtual void playChime(Chime chime) = 0;
+    /// Row `row` has been handled (the last row reached so far).
+    virtual void rowDone(int row) = 0;
+    /// The page of `row` could not be fetched. May run a modal box; the pass has ended its
+    /// work on the grid by then.
+    virtual void fetchFailed(int row) = 0;
+};
+
+/// The quote refresh pass. All rows' pages are requested at once; their results are applied
+/// strictly in row order, each row emptied and written only when its turn comes. The first
+/// failed fetch empties that row's columns 2 to 9, leaves later rows as they were, is reported
+/// once, and ends the pass. A row whose code changed while its page was on the way is left as
+/// it stands. Passes never overlap: a request made while one runs is served by one more pass
+/// right after it (any number of such requests share that pass).
+class RefreshPass : public QObject
+{
+    Q_OBJECT
+public:
+    using Done = std::function<void()>;
+
+    RefreshPass(HttpClient& http, QUrl quoteBase, std::unique_ptr<RefreshPassHost> host,
+                QObject* parent = nullptr);
+    ~RefreshPass() override;
+
+    /// Runs a pass, or arranges the follow-up pass when one is running. `done` runs exactly once,
+    /// when the pass that serves this request has ended (at once when it covers no rows), unless
+    /// this object is destroyed first.
+    void request(Done done);
+    bool isRunning() const { return m_running; }
+
+private:
+    struct RowResult
+    {
+        bool ok = false;
+        QuoteFields quote;
+    };
+
+    void start();
+    void fetched(quint64 pass, int row, bool ok, const QString& page);
+    void applyReady();
+    void applyRow(int row, const RowResult& result);
+    void fail(int row);
+    void finish();
+
+    HttpClient& m_http;
+    QUrl m_quoteBase;
+    std::unique_ptr<RefreshPassHost> m_host;
+
+    bool m_running = false;
+    bool m_applying = false;
+    bool m_followUp = false;
+    quint64 m_pass = 0;
+    int m_rowCount = 0;
+    int m_nextRow = 1;
+    QStringList m_codes;                             ///< code of each row as it was requested, by row
+    std::vector<std::optional<RowResult>> m_results; ///< by row; index 0 unused
+    QList<Done> m_doneNow;                           ///< callers waiting for the running pass
+    QList<Done> m_doneNext;                          ///< callers waiting for the follow-up pass
+};
+
+} // namespace tickora

@@ -1,0 +1,390 @@
+// The production HTTP client against a loopback server run by the test itself.
+#include "platform/qthttpclient.h"
+#include "quotes/quotefetch.h"
+
+#include <httplib.h>
+
+#include <QStringEncoder>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+using namespace tickora;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
+
+/// cpp-httplib server on 127.0.0.1, a free port, its own thread. Handlers that wait (silence,
+/// slow drip) end as soon as the server is being stopped.
+class LoopbackServer
+{
+public:
+    LoopbackServer()
+    {
+        routes();
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~LoopbackServer()
+    {
+        m_stopping = true;
+        m_server.stop();
+        m_thread.join();
+    }
+    QUrl url(const QString& pathAndQuery) const
+    {
+        return QUrl(u"http://127.0.0.1:%1"_s.arg(m_port) + pathAndQuery);
+    }
+    int port() const { return m_port; }
+
+private:
+    void waitWhile(int ms) const
+    {
+        for (int waited = 0; waited < ms && !m_stopping; waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    void routes()
+    {
+        // What arrived: the request target and every header, one per line.
+        m_server.Get("/echo.*", [](const httplib::Request& req, httplib::Response& res) {
+            std::string body = "target=" + req.target + "\n";
+            for (const auto& [name, value] : req.headers)
+                body += "header " + name + "=" + value + "\n";
+            res.set_content(body, "text/plain");
+        });
+        m_server.Get("/stocks/detail/", [](const httplib::Request& req, httplib::Response& res) {
+            std::string body =
+                "target=" + req.target + "\nims=" + req.get_header_value("If-Modified-Since") +
+                "\nims-count=" + std::to_string(req.get_header_value_count("If-Modified-Since"));
+            res.set_content(body, "text/html; charset=utf-8");
+        });
+        m_server.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            res.status = std::stoi(req.matches[1]);
+            res.set_content("status " + std::string(req.matches[1]), "text/plain");
+        });
+        m_server.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+            waitWhile(20000);
+            res.set_content("late", "text/plain");
+        });
+        // One byte every 50 ms with a declared length: data keeps coming, the body never ends soon.
+        m_server.Get("/drip", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(400, "text/plain", [this](size_t, size_t, httplib::DataSink& sink) {
+                if (m_stopping)
+                    return false;
+                waitWhile(50);
+                return sink.write("x", 1);
+            });
+        });
+        m_server.Get("/cut/length", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(10000, "text/plain", [](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset > 0)
+                    return false;
+                return sink.write(std::string(100, 'a').data(), 100);
+            });
+        });
+        m_server.Get(R"(/size/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(std::string(std::stoul(req.matches[1]), 'b'), "text/plain");
+        });
+        m_server.Get(R"(/chunked/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            const size_t total = std::stoul(req.matches[1]);
+            res.set_chunked_content_provider("text/plain", [total](size_t offset, httplib::DataSink& sink) {
+                if (offset >= total) {
+                    sink.done();
+                    return true;
+                }
+                const size_t n = std::min<size_t>(4096, total - offset);
+                return sink.write(std::string(n, 'c').data(), n);
+            });
+        });
+        m_server.Get("/redirect/file", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("file:///etc/hostname");
+        });
+        m_server.Get("/redirect/same", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("http://127.0.0.1:" + std::to_string(m_port) + "/status/200");
+        });
+        m_server.Get(R"(/text/(.+))", [](const httplib::Request& req, httplib::Response& res) {
+            const std::string charset = req.matches[1];
+            QByteArray bytes;
+            if (charset == "Shift_JIS" || charset == "\"shift_jis\"" || charset == "windows-31j") {
+                QStringEncoder e("Shift_JIS");
+                bytes = e.encode(Japanese);
+            } else if (charset == "EUC-JP") {
+                QStringEncoder e("EUC-JP");
+                bytes = e.encode(Japanese);
+            } else {
+                bytes = Japanese.toUtf8();
+            }
+            const std::string type = charset == "none" ? "text/html" : "text/html; charset=" + charset;
+            res.set_content(bytes.constData(), size_t(bytes.size()), type);
+        });
+    }
+
+    httplib::Server m_server;
+    std::thread m_thread;
+    std::atomic<bool> m_stopping{false};
+    int m_port = 0;
+};
+
+HttpResponse getAndWait(HttpClient& http, const QUrl& url, QList<QPair<QByteArray, QByteArray>> headers = {})
+{
+    HttpResponse result;
+    bool done = false;
+    http.get({url, headers}, nullptr, [&](const HttpResponse& r) {
+        result = r;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 30000))
+        qWarning("request did not finish");
+    return result;
+}
+
+} // namespace
+
+class TstQtHttpClient : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void quoteRequestOnTheWire();
+    void headersAsGiven();
+    void statusRange_data();
+    void statusRange();
+    void connectionRefused();
+    void notHttp();
+    void resetMidBody_data();
+    void resetMidBody();
+    void silentServerTimesOut();
+    void slowDripTimesOut();
+    void bodyCap_data();
+    void bodyCap();
+    void redirects();
+    void charsets_data();
+    void charsets();
+    void callbackDroppedWithContext();
+
+private:
+    std::unique_ptr<LoopbackServer> m_server;
+};
+
+void TstQtHttpClient::initTestCase()
+{
+    m_server = std::make_unique<LoopbackServer>();
+    QVERIFY(m_server->port() > 0);
+}
+
+void TstQtHttpClient::cleanupTestCase()
+{
+    m_server.reset();
+}
+
+void TstQtHttpClient::quoteRequestOnTheWire()
+{
+    QtHttpClient http;
+    PageFetch result;
+    bool done = false;
+    fetchQuotePage(http, m_server->url(QString()), u"7203"_s, nullptr, [&](const PageFetch& r) {
+        result = r;
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(result.text,
+             u"target=/stocks/detail/?code=7203\nims=Thu, 01 Jun 1970 00:00:00 GMT\nims-count=1"_s);
+}
+
+void TstQtHttpClient::headersAsGiven()
+{
+    QtHttpClient http;
+    const HttpResponse r = getAndWait(http, m_server->url(u"/echo?a=1&b=%20x"_s), {{"X-Probe", "one two"}});
+    QCOMPARE(r.status, 200);
+    const QString body = r.text();
+    QVERIFY2(body.startsWith(u"target=/echo?a=1&b=%20x\n"_s), qPrintable(body));
+    QVERIFY2(body.contains(u"header X-Probe=one two\n"_s), qPrintable(body));
+    QVERIFY2(!body.contains(u"If-Modified-Since"_s, Qt::CaseInsensitive), qPrintable(body));
+    // Bodies are asked for uncompressed, so the size cap counts what is held.
+    QVERIFY2(body.contains(u"header Accept-Encoding=identity\n"_s), qPrintable(body));
+}
+
+void TstQtHttpClient::statusRange_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("200") << 200 << true;
+    QTest::newRow("204") << 204 << true;
+    QTest::newRow("299") << 299 << true;
+    QTest::newRow("300") << 300 << false;
+    QTest::newRow("304") << 304 << false;
+    QTest::newRow("404") << 404 << false;
+    QTest::newRow("500") << 500 << false;
+    QTest::newRow("503") << 503 << false;
+}
+
+void TstQtHttpClient::statusRange()
+{
+    QFETCH(int, status);
+    QFETCH(bool, success);
+    QtHttpClient http;
+    const HttpResponse r = getAndWait(http, m_server->url(u"/status/%1"_s.arg(status)));
+    QCOMPARE(r.status, status);
+    QCOMPARE(r.isSuccess(), success);
+    if (success && status != 204)
+        QCOMPARE(r.body, QByteArray("status ") + QByteArray::number(status));
+}
+
+void TstQtHttpClient::connectionRefused()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QtHttpClient http;
+    const HttpResponse r =
+        getAndWait(http, QUrl(u"http://127.0.0.1:%1/stocks/detail/?code=7203"_s.arg(port)));
+    QCOMPARE(r.status, 0);
+    QVERIFY(!r.isSuccess());
+    QVERIFY(!r.error.isEmpty());
+}
+
+// A peer that answers something that is not HTTP at all gives no status.
+void TstQtHttpClient::notHttp()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    connect(&server, &QTcpServer::newConnection, &server, [&server] {
+        QTcpSocket* s = server.nextPendingConnection();
+        connect(s, &QTcpSocket::readyRead, s, [s] {
+            s->readAll();
+            s->write("SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n");
+            s->disconnectFromHost();
+        });
+    });
+    QtHttpClient http;
+    const HttpResponse r = getAndWait(http, QUrl(u"http://127.0.0.1:%1/"_s.arg(server.serverPort())));
+    QVERIFY(!r.isSuccess());
+    QCOMPARE(r.status, 0);
+}
+
+void TstQtHttpClient::resetMidBody_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("declared length, body cut short") << u"/cut/length"_s;
+}
+
+void TstQtHttpClient::resetMidBody()
+{
+    QFETCH(QString, path);
+    QtHttpClient http;
+    const HttpResponse r = getAndWait(http, m_server->url(path));
+    QVERIFY2(!r.isSuccess(), qPrintable(u"status %1, %2 bytes"_s.arg(r.status).arg(r.body.size())));
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.body.isEmpty());
+}
+
+void TstQtHttpClient::silentServerTimesOut()
+{
+    QtHttpClient::Limits limits;
+    limits.transferTimeoutMs = 300;
+    QtHttpClient http(limits);
+    const HttpResponse r = getAndWait(http, m_server->url(u"/silent"_s));
+    QCOMPARE(r.status, 0);
+    QVERIFY(!r.error.isEmpty());
+}
+
+// Bytes that keep trickling in do not keep a request alive past its time limit.
+void TstQtHttpClient::slowDripTimesOut()
+{
+    QtHttpClient::Limits limits;
+    limits.transferTimeoutMs = 400;
+    QtHttpClient http(limits);
+    const HttpResponse r = getAndWait(http, m_server->url(u"/drip"_s));
+    QCOMPARE(r.status, 0);
+    QVERIFY(!r.isSuccess());
+}
+
+void TstQtHttpClient::bodyCap_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("declared length at the cap") << u"/size/5000"_s << true;
+    QTest::newRow("declared length over the cap") << u"/size/5001"_s << false;
+    QTest::newRow("chunked at the cap") << u"/chunked/5000"_s << true;
+    QTest::newRow("chunked over the cap") << u"/chunked/50000"_s << false;
+}
+
+void TstQtHttpClient::bodyCap()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, success);
+    QtHttpClient::Limits limits;
+    limits.maxBodyBytes = 5000;
+    QtHttpClient http(limits);
+    const HttpResponse r = getAndWait(http, m_server->url(path));
+    QCOMPARE(r.isSuccess(), success);
+    if (success) {
+        QCOMPARE(r.body.size(), 5000);
+    } else {
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.body.isEmpty());
+    }
+}
+
+void TstQtHttpClient::redirects()
+{
+    QtHttpClient http;
+    const HttpResponse same = getAndWait(http, m_server->url(u"/redirect/same"_s));
+    QCOMPARE(same.status, 200);
+    QCOMPARE(same.body, QByteArray("status 200"));
+
+    const HttpResponse less = getAndWait(http, m_server->url(u"/redirect/file"_s));
+    QVERIFY(!less.isSuccess());
+    QCOMPARE(less.status, 0);
+    QVERIFY(less.body.isEmpty());
+}
+
+void TstQtHttpClient::charsets_data()
+{
+    QTest::addColumn<QString>("charset");
+    QTest::newRow("UTF-8") << u"UTF-8"_s;
+    QTest::newRow("Shift_JIS") << u"Shift_JIS"_s;
+    QTest::newRow("quoted lower-case shift_jis") << u"\"shift_jis\""_s;
+    QTest::newRow("windows-31j") << u"windows-31j"_s;
+    QTest::newRow("EUC-JP") << u"EUC-JP"_s;
+    QTest::newRow("no charset: UTF-8") << u"none"_s;
+}
+
+void TstQtHttpClient::charsets()
+{
+    QFETCH(QString, charset);
+    QtHttpClient http;
+    const HttpResponse r =
+        getAndWait(http, m_server->url(u"/text/"_s + QString::fromLatin1(QUrl::toPercentEncoding(charset))));
+    QCOMPARE(r.status, 200);
+    QCOMPARE(r.text(), Japanese);
+}
+
+void TstQtHttpClient::callbackDroppedWithContext()
+{
+    QtHttpClient http;
+    auto* context = new QObject;
+    bool called = false;
+    http.get({m_server->url(u"/status/200"_s), {}}, context, [&](const HttpResponse&) { called = true; });
+    delete context;
+    // A later request on the same client still answers, and the first callback never ran.
+    const HttpResponse r = getAndWait(http, m_server->url(u"/status/200"_s));
+    QCOMPARE(r.status, 200);
+    QTest::qWait(50);
+    QVERIFY(!called);
+}
+
+QTEST_GUILESS_MAIN(TstQtHttpClient)
+#include "tst_qthttpclient.moc"
