@@ -16,3 +16,14 @@ if(TICKORA_SANITIZE)
   target_compile_options(tickora_flags INTERFACE -fsanitize=${TICKORA_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(tickora_flags INTERFACE -fsanitize=${TICKORA_SANITIZE})
 endif()
+
+# Fuzz builds (the fuzz preset, clang only) instrument every library for libFuzzer's coverage and
+# for the address and undefined-behaviour sanitizers; the fuzz targets add -fsanitize=fuzzer.
+if(TICKORA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "TICKORA_FUZZ needs clang (libFuzzer); configure with the fuzz preset")
+  endif()
+  target_compile_options(tickora_flags INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tickora_flags INTERFACE -fsanitize=address,undefined)
+endif()

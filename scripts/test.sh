@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tickora and runs the whole test suite through CTest.
+# Installs what is missing, builds Tickora and runs the whole test suite through CTest:
+#   1. every test on a debug build (unit, window, market, end-to-end and a short soak);
+#   2. the unit and window tests again under the address and undefined-behaviour sanitizers;
+#   3. the libFuzzer targets, a bounded time each, and their kept findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+export CTEST_OUTPUT_ON_FAILURE=1
+
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev -j2
+
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan -j2 --label-exclude 'e2e|soak'
+
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz -j2

@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <optional>
 
 namespace tickora {
@@ -80,9 +81,39 @@ std::optional<QStringList> splitFields(QStringView line)
     }
 }
 
-// Decodes one line: UTF-8 when it carries non-ASCII bytes that form valid UTF-8 (or follows
-// a UTF-8 signature), CP932 otherwise. Nothing when the bytes are neither.
-std::optional<QString> decodeLine(QByteArrayView bytes, bool utf8Signature)
+// Qt's Shift_JIS codec (ICU's IBM table) moves three control codes around (U+001A is written as
+// 0x7F, U+001C as 0x1A, U+007F as 0x1C, and read back the same way); CP932 keeps them at their
+// ASCII bytes. These bytes never occur inside a double-byte character, so text is converted in
+// runs between them and they are passed through as they are.
+bool isMovedControl(char16_t c)
+{
+    return c == 0x1A || c == 0x1C || c == 0x7F;
+}
+
+std::optional<QString> decodeCp932(QByteArrayView bytes)
+{
+    QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);
+    QString text;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && !isMovedControl(uchar(bytes[i])))
+            continue;
+        text += cp932.decode(bytes.sliced(start, i - start));
+        if (i < bytes.size())
+            text += QChar(char16_t(uchar(bytes[i])));
+        start = i + 1;
+    }
+    if (cp932.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// Decodes one line: UTF-8 when it carries non-ASCII bytes that form valid UTF-8, CP932 otherwise;
+// `utf8Only` (the line after a UTF-8 signature) refuses CP932. Nothing when the bytes are neither.
+// Pairs of half-width katakana in CP932 (ﾃｽ is C3 BD) can also form two-byte UTF-8 sequences,
+// which hold no kana or kanji (those take three bytes in UTF-8): such a line is read as CP932, the
+// encoding this program writes, unless the file starts with a UTF-8 signature.
+std::optional<QString> decodeLine(QByteArrayView bytes, bool utf8File, bool utf8Only)
 {
     bool ascii = true;
     for (char c : bytes)
@@ -91,15 +122,18 @@ std::optional<QString> decodeLine(QByteArrayView bytes, bool utf8Signature)
         return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString asUtf8 = utf8.decode(bytes);
-    if (!utf8.hasError())
+    if (!utf8.hasError()) {
+        const bool beyondTwoBytes =
+            std::any_of(asUtf8.cbegin(), asUtf8.cend(), [](QChar c) { return c.unicode() >= 0x800; });
+        if (utf8File || beyondTwoBytes)
+            return asUtf8;
+        if (std::optional<QString> asCp932 = decodeCp932(bytes))
+            return asCp932;
         return asUtf8;
-    if (utf8Signature)
+    }
+    if (utf8Only)
         return std::nullopt;
-    QStringDecoder cp932("Shift_JIS", QStringConverter::Flag::Stateless);
-    const QString asCp932 = cp932.decode(bytes);
-    if (cp932.hasError())
-        return std::nullopt;
-    return asCp932;
+    return decodeCp932(bytes);
 }
 
 std::optional<WatchRow> parseLine(const QString& line)
@@ -154,7 +188,16 @@ bool encodeCp932(const QString& text, QByteArray* out, QString* bad)
 {
     const QString mapped = mapForCp932(text);
     QStringEncoder encoder("Shift_JIS", QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(mapped);
+    QByteArray bytes;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= mapped.size(); ++i) {
+        if (i < mapped.size() && !isMovedControl(mapped[i].unicode()))
+            continue;
+        bytes += encoder.encode(QStringView(mapped).sliced(start, i - start));
+        if (i < mapped.size())
+            bytes += char(mapped[i].unicode());
+        start = i + 1;
+    }
     if (!encoder.hasError()) {
         *out = bytes;
         return true;
@@ -243,7 +286,8 @@ WatchListContent parseWatchList(const QByteArray& bytes)
         if (lineBytes.endsWith('\r'))
             lineBytes.chop(1);
 
-        const std::optional<QString> text = decodeLine(lineBytes, utf8Signature && lineNumber == 1);
+        const std::optional<QString> text =
+            decodeLine(lineBytes, utf8Signature, utf8Signature && lineNumber == 1);
         const std::optional<WatchRow> row = text ? parseLine(*text) : std::nullopt;
         if (row)
             content.rows.append(*row);

@@ -99,6 +99,10 @@ private Q_SLOTS:
             << QList<WatchRow>{row(u"1"_s, u" a, b ,c "_s, {u",,,"_s, u" "_s})};
         QTest::newRow("double quotes") << QList<WatchRow>{
             row(u"2"_s, u"\"quoted\" name"_s, {u"\""_s, u"\"\""_s, u"a\",\"b"_s, u",\""_s, u"\","_s})};
+        QTest::newRow("half-width katakana that is also UTF-8")
+            << QList<WatchRow>{row(u"5"_s, u"ﾃｽ"_s, {u"ﾂｱ"_s, u"ﾄﾞｰ"_s})};
+        QTest::newRow("control codes beside kana")
+            << QList<WatchRow>{row(u"4"_s, u"ア\x1A\x1C\x7Fイ"_s, {u"\x7F"_s})};
         QTest::newRow("a cell that looks like a field list")
             << QList<WatchRow>{row(u"3"_s, u"\",\"\",\""_s, {u"\"\"\""_s})};
         QTest::newRow("negative and extreme codes")
@@ -141,6 +145,8 @@ private Q_SLOTS:
         QTest::newRow("NEC and IBM extensions")
             << u"①㈱髙﨑"_s << QByteArray("\x87\x40\x87\x8A\xFB\xFC\xFA\xB1");
         QTest::newRow("half-width kana and ASCII") << u"ｱ\\~"_s << QByteArray("\xB1\\~");
+        QTest::newRow("control codes keep their ASCII bytes")
+            << u"\x1A\x1C\x7F\u3042"_s << QByteArray("\x1A\x1C\x7F\x82\xA0");
     }
     void cp932Mapping()
     {
@@ -249,6 +255,16 @@ private Q_SLOTS:
         QCOMPARE(content.rows.size(), 2);
         QCOMPARE(content.rows[0][1], u"トヨタ自動車"_s);
         QCOMPARE(content.rows[1][1], u"ソニーグループ"_s);
+    }
+
+    void twoByteUtf8FollowsTheSignature()
+    {
+        // Without a signature C3 BD is CP932 ﾃｽ (what a save of ﾃｽ writes); after one it is ý.
+        const QByteArray empties = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"";
+        const QByteArray line = "1,\"\xC3\xBD\"" + empties + "\r\n";
+        QCOMPARE(parseWatchList(line).rows.value(0).value(1), u"ﾃｽ"_s);
+        QCOMPARE(parseWatchList("\xEF\xBB\xBF" + line + line).rows.value(1).value(1), u"ý"_s);
+        QCOMPARE(parseWatchList(u"1,\"é\u30A2\""_s.toUtf8() + empties).rows.value(0).value(1), u"é\u30A2"_s);
     }
 
     void skippedLinesAreNamedInOneMessage()

@@ -1,0 +1,61 @@
+// Fuzzes the watch-list reader with arbitrary file bytes. Besides crashes and sanitizer reports it
+// checks what the reader promises: at most 12 rows of 12 texts with a plain decimal code, skipped
+// line numbers in order, and that every list it reads saves to bytes that read back the same.
+
+#include "files/watchlist.h"
+#include "fuzzcheck.h"
+#include "platform/numbers.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace tickora;
+using tickora::fuzz::check;
+using tickora::fuzz::escaped;
+
+namespace {
+
+void checkShape(const WatchListContent& content)
+{
+    check(content.rows.size() <= WatchListMaxRows, "at most 12 rows");
+    for (const WatchRow& row : content.rows) {
+        check(row.size() == WatchListFields, "12 texts per row");
+        const std::optional<qint16> code = toInt16(row.front());
+        check(code && QString::number(*code) == row.front(), "code in plain decimal", row.front());
+    }
+    int previous = 0;
+    for (int line : content.skippedLines) {
+        check(line > previous, "skipped lines numbered from 1 in increasing order");
+        previous = line;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const WatchListContent content = parseWatchList(bytes);
+    checkShape(content);
+    (void)skippedLinesMessage(content.skippedLines);
+
+    // Saving what was read and reading it again gives the same rows, up to the characters that
+    // are stored in their CP932 forms. A list that cannot be saved (a character CP932 lacks, a
+    // carriage return inside a cell) is refused with a message instead.
+    const WatchListBytes saved = formatWatchList(content.rows);
+    if (!saved.ok()) {
+        check(saved.bytes.isEmpty(), "a refused list has no bytes");
+        return 0;
+    }
+    const WatchListContent again = parseWatchList(saved.bytes);
+    check(again.skippedLines.isEmpty(), "a saved list reads back without skipped lines");
+    check(again.rows.size() == content.rows.size(), "a saved list reads back every row");
+    for (qsizetype r = 0; r < content.rows.size(); ++r) {
+        for (int col = 0; col < WatchListFields; ++col) {
+            const QString expected = col == 0 ? content.rows[r][col] : mapForCp932(content.rows[r][col]);
+            check(again.rows[r][col] == expected, "a saved cell reads back unchanged",
+                  escaped(expected) + QStringLiteral(" became ") + escaped(again.rows[r][col]));
+        }
+    }
+    return 0;
+}
