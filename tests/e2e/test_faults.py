@@ -115,7 +115,7 @@ def run_mode(s, app, watch, market, probe, name, mode, slow):
         watch.wait("the quote cells emptied by a page that is no stock page",
                    lambda: watch.quotes()[2] or watch.boxes(), first_deadline)
     else:
-        box = watch.wait('an "Error!" box', watch.boxes, first_deadline)[0]
+        watch.wait('an "Error!" box', watch.boxes, first_deadline)
         failures += 1
     shown = time.monotonic() - began
 
