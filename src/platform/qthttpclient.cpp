@@ -59,13 +59,27 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
     const qint64 cap = m_limits.maxBodyBytes;
     auto abort = std::make_shared<Abort>(Abort::None);
 
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                     [reply, cap, abort](qint64 received, qint64 total) {
-                         if (*abort == Abort::None && (received > cap || total > cap)) {
-                             *abort = Abort::TooLarge;
-                             reply->abort();
-                         }
-                     });
+    // The body is taken out of the reply as it arrives, through a small read buffer, so that the
+    // cap bounds the memory held: an answer that announces or brings more is cut off at once.
+    auto body = std::make_shared<QByteArray>();
+    reply->setReadBufferSize(256 * 1024);
+    auto tooLarge = [reply, abort] {
+        *abort = Abort::TooLarge;
+        reply->abort();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, abort, tooLarge] {
+        bool known = false;
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (*abort == Abort::None && known && announced > cap)
+            tooLarge();
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, cap, abort, body, tooLarge] {
+        if (*abort != Abort::None)
+            return;
+        body->append(reply->readAll());
+        if (body->size() > cap)
+            tooLarge();
+    });
     // Qt's own transfer time-out only notices silence; a server that drips a byte now and then
     // would hold the request for ever. The whole exchange gets the same limit.
     auto* deadline = new QTimer(reply);
@@ -81,7 +95,7 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
     QPointer<QObject> guard(context);
     const bool hasContext = context != nullptr;
     QObject::connect(
-        reply, &QNetworkReply::finished, reply, [reply, guard, hasContext, abort, done = std::move(done)] {
+        reply, &QNetworkReply::finished, reply, [reply, guard, hasContext, abort, body, done = std::move(done)] {
             reply->deleteLater();
             if (hasContext && !guard)
                 return;
@@ -100,7 +114,7 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
                 response.error = reply->errorString();
             } else {
                 response.status = code;
-                response.body = reply->readAll();
+                response.body = *body + reply->readAll();
                 response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
             }
             if (done)
