@@ -1,6 +1,6 @@
 // Code-list lookup over the supplied list: the first lookup reads and parses the file, later
 // ones find it unchanged and answer from memory.
-#include "mainwindow/codelist.h"
+#include "files/codelist.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "watchlist.h"
 
-#include "platform/downloader.h"
+#include "platform/savefile.h"
 #include "platform/numbers.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/prefetch.h"
-#include "codelist.h"
+#include "files/codelist.h"
 #include "platform/services.h"
 
 #include <QCheckBox>

@@ -7,6 +7,7 @@
 #include "charts/chartsources.h"
 #include "charts/chartwindows.h"
 #include "charts/picturebox.h"
+#include "platform/savefile.h"
 #include "form1.h"
 #include "quotegrid.h"
 

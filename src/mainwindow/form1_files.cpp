@@ -3,7 +3,7 @@
 
 #include "entrybox.h"
 #include "files/capture.h"
-#include "files/form6.h"
+#include "settingswindow.h"
 #include "files/watchlist.h"
 #include "quotegrid.h"
 

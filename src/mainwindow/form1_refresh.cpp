@@ -1,7 +1,7 @@
 // Quote refresh pass and the Nikkei average line.
 #include "form1.h"
 
-#include "charts/nikkei.h"
+#include "quotes/nikkei.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"

@@ -11,11 +11,6 @@
 
 namespace tickora {
 
-/// Writes `bytes` to `path` through a temporary file in the same folder and a rename, so the
-/// file holds either its old or its new content, never a part. Returns false (and leaves the
-/// old file) on any failure; `error` receives the reason when given.
-bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
 /// Download to file: fetches an address and, only on a 2xx answer, replaces the target file
 /// atomically. A failed download leaves the previous file in place.
 class Downloader

@@ -1,6 +1,6 @@
 #include "pictures.h"
 
-#include "downloader.h"
+#include "savefile.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,11 +1,7 @@
 #include "files/capture.h"
-#include "files/form6.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -108,41 +104,6 @@ private Q_SLOTS:
         QVERIFY(!result.error.isEmpty());
         result = QtPrinter(tmp.filePath(u"page.pdf"_s)).printImage(QImage());
         QVERIFY(!result.printed);
-    }
-
-    void resolutionTexts_data()
-    {
-        QTest::addColumn<QSizeF>("size");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("1024 x 768") << QSizeF(1024, 768) << u"1024 x 768"_s;
-        QTest::newRow("1920 x 1080") << QSizeF(1920, 1080) << u"1920 x 1080"_s;
-        QTest::newRow("fractional quotient") << QSizeF(1366.5, 767.25) << u"1366.5 x 767.25"_s;
-    }
-    void resolutionTexts()
-    {
-        QFETCH(QSizeF, size);
-        QFETCH(QString, text);
-        QCOMPARE(resolutionText(size), text);
-    }
-
-    void settingsWindow()
-    {
-        auto* form = new Form6(96.0);
-        QSignalSpy destroyed(form, &QObject::destroyed);
-        form->showResolution(QSizeF(1024, 768));
-        QCOMPARE(form->objectName(), u"Form6"_s);
-        QCOMPARE(form->windowTitle(), u"Form6"_s);
-        QVERIFY(form->isWindow());
-        QCOMPARE(form->size(), QSize(362, 248)); // 5430 × 3720 twips at 96 DPI
-        QCOMPARE(form->Label1->text(), u"現在使用中のディスプレの解像度   横　Ｘ　縦"_s);
-        QCOMPARE(form->Label2->text(), u"1024 x 768"_s);
-        QCOMPARE(form->Label3->text(), u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s);
-        QCOMPARE(form->Command2->text(), u"ＯＫ"_s);
-        QCOMPARE(form->Command2->geometry(), QRect(272, 192, 57, 25));
-        QCOMPARE(form->Label2->geometry(), QRect(208, 48, 97, 25));
-        form->show();
-        QTest::mouseClick(form->Command2, Qt::LeftButton);
-        QTRY_COMPARE(destroyed.size(), 1); // "ＯＫ" closes and removes the window
     }
 };
 

@@ -3,7 +3,7 @@
 // reading its lines one by one, so a bad line never disturbs the lines after it.
 
 #include "fuzzcheck.h"
-#include "mainwindow/codelist.h"
+#include "files/codelist.h"
 
 #include <cstddef>
 #include <cstdint>

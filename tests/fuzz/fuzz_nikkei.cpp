@@ -2,7 +2,7 @@
 // sanitizer reports it checks the line against the cutting rule spelt out with GetText and
 // character windows (1-based character 9220 is index 9219).
 
-#include "charts/nikkei.h"
+#include "quotes/nikkei.h"
 #include "fuzzcheck.h"
 #include "quotes/textextract.h"
 

@@ -1,4 +1,4 @@
-#include "platform/downloader.h"
+#include "platform/savefile.h"
 
 #include <QDir>
 #include <QFile>

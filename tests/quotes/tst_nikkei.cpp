@@ -1,5 +1,5 @@
 // The Nikkei average line cut from the index page.
-#include "charts/nikkei.h"
+#include "quotes/nikkei.h"
 
 #include <QTest>
 

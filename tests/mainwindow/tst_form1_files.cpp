@@ -1,6 +1,6 @@
 // The main window's watch-list, settings and capture commands, on fakes.
 #include "fakes/fakes.h"
-#include "files/form6.h"
+#include "mainwindow/settingswindow.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
@@ -67,6 +67,21 @@ class TestForm1Files : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void resolutionTexts_data()
+    {
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1024 x 768") << QSizeF(1024, 768) << u"1024 x 768"_s;
+        QTest::newRow("1920 x 1080") << QSizeF(1920, 1080) << u"1920 x 1080"_s;
+        QTest::newRow("fractional quotient") << QSizeF(1366.5, 767.25) << u"1366.5 x 767.25"_s;
+    }
+    void resolutionTexts()
+    {
+        QFETCH(QSizeF, size);
+        QFETCH(QString, text);
+        QCOMPARE(resolutionText(size), text);
+    }
+
     void saveWritesTheFilledRowsAfterPacking()
     {
         FakeServices fakes;

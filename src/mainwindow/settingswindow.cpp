@@ -1,4 +1,4 @@
-#include "form6.h"
+#include "settingswindow.h"
 
 #include "platform/geometry.h"
 

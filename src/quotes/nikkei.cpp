@@ -1,6 +1,6 @@
 #include "nikkei.h"
 
-#include "quotes/textextract.h"
+#include "textextract.h"
 
 #include <QStringView>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/codelist.h"
+#include "files/codelist.h"
 
 #include <QFile>
 #include <QStringEncoder>
