@@ -16,7 +16,8 @@ QProcessEnvironment CommandLine::environment(QProcessEnvironment env) const
 CommandLine parseCommandLine(const QStringList& arguments, const QString& version)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Tickora: 日本株の株価を最大 12 銘柄まで表示し、売買の目標値で知らせます。"_s);
+    parser.setApplicationDescription(
+        u"Tickora: 日本株の株価を最大 12 銘柄まで表示し、売買の目標値で知らせます。"_s);
     const QCommandLineOption helpOpt({u"h"_s, u"help"_s}, u"この説明を表示して終了します。"_s);
     const QCommandLineOption versionOpt({u"v"_s, u"version"_s}, u"バージョンを表示して終了します。"_s);
     const QCommandLineOption dataDirOpt(
@@ -39,7 +40,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
             QString written = unknown.constFirst();
             for (const QString& arg : arguments.mid(1)) {
                 const QString option = arg.section(u'=', 0, 0);
-                if (option.startsWith(u'-') && QStringView(option).mid(option.startsWith(u"--"_s) ? 2 : 1) == written) {
+                if (option.startsWith(u'-') &&
+                    QStringView(option).mid(option.startsWith(u"--"_s) ? 2 : 1) == written) {
                     written = option;
                     break;
                 }
@@ -67,7 +69,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     }
     if (!parser.positionalArguments().isEmpty()) {
         result.action = CommandLine::Action::Fail;
-        result.text = u"%1: 余分な引数があります: %2\n"_s.arg(program, parser.positionalArguments().constFirst()) + hint;
+        result.text =
+            u"%1: 余分な引数があります: %2\n"_s.arg(program, parser.positionalArguments().constFirst()) +
+            hint;
         return result;
     }
     if (parser.isSet(dataDirOpt)) {

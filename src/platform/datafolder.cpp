@@ -66,8 +66,9 @@ QStringList installSuppliedFiles(const Config& config, const QString& installedD
         if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
             continue; // the user's own copy (or a file installed earlier) is never replaced
         const QString installed = installedDir.isEmpty() ? QString() : QDir(installedDir).filePath(name);
-        QFile resource(!installed.isEmpty() && QFileInfo(installed).isFile() ? installed
-                                                                              : QString::fromUtf16(s.resource));
+        QFile resource(!installed.isEmpty() && QFileInfo(installed).isFile()
+                           ? installed
+                           : QString::fromUtf16(s.resource));
         if (!resource.open(QIODevice::ReadOnly)) {
             problems.append(u"付属ファイル「%1」がプログラムに含まれていません。"_s.arg(name));
             continue;

@@ -26,19 +26,19 @@ private Q_SLOTS:
                                 << u"/opt/kabu"_s << QString();
         QTest::newRow("option wins over variable")
             << QStringList{u"--data-dir=/opt/kabu"_s} << u"/env/kabu"_s << run << u"/opt/kabu"_s << QString();
-        QTest::newRow("unknown long") << QStringList{u"--bogus=1"_s} << QString() << fail << QString()
-                                      << u": --bogus\n"_s;
+        QTest::newRow("unknown long")
+            << QStringList{u"--bogus=1"_s} << QString() << fail << QString() << u": --bogus\n"_s;
         QTest::newRow("unknown short") << QStringList{u"-x"_s} << QString() << fail << QString() << u"-x"_s;
         QTest::newRow("unknown single-dash word")
             << QStringList{u"-platform"_s, u"xcb"_s} << QString() << fail << QString() << u": -platform\n"_s;
         QTest::newRow("unknown beside help")
             << QStringList{u"--help"_s, u"--bogus"_s} << QString() << fail << QString() << u"--bogus"_s;
-        QTest::newRow("value missing") << QStringList{u"--data-dir"_s} << QString() << fail << QString()
-                                       << u"data-dir"_s;
+        QTest::newRow("value missing")
+            << QStringList{u"--data-dir"_s} << QString() << fail << QString() << u"data-dir"_s;
         QTest::newRow("value empty") << QStringList{u"--data-dir="_s} << QString() << fail << QString()
                                      << u"data-dir"_s;
-        QTest::newRow("stray argument") << QStringList{u"dat.txt"_s} << QString() << fail << QString()
-                                        << u"dat.txt"_s;
+        QTest::newRow("stray argument")
+            << QStringList{u"dat.txt"_s} << QString() << fail << QString() << u"dat.txt"_s;
         QTest::newRow("help") << QStringList{u"--help"_s} << QString() << int(Action::ShowHelp) << QString()
                               << u"TICKORA_DATA_DIR"_s;
         QTest::newRow("version") << QStringList{u"-v"_s} << QString() << int(Action::ShowVersion) << QString()
