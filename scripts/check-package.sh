@@ -56,6 +56,9 @@ cmp -s "$usr/share/doc/tickora/copyright" LICENSE || fail "the copyright file is
 
 # The unpacked programs run from their own prefix, without a display.
 tickora=$usr/bin/tickora
+mkdir -p "$root/tmp" "$root/run"
+chmod 700 "$root/run"
+export XDG_RUNTIME_DIR=$root/run
 out=$(env -u DISPLAY "$tickora" --version) || fail "tickora --version failed"
 [ "$out" = "tickora $version" ] || fail "tickora --version says '$out'"
 env -u DISPLAY "$tickora" --help | grep -q -- '--data-dir' || fail "tickora --help does not name --data-dir"
@@ -71,9 +74,7 @@ env -u DISPLAY "$usr/bin/tickora-market" --help | grep -q -- '--port' || fail "t
 # copy, start tickora on a fresh data folder and wait for the marked copy to arrive there.
 echo '<p>installed copy</p>' >"$usr/share/tickora/Auot.html"
 data=$root/kabu
-mkdir -p "$root/tmp" "$root/run"
-chmod 700 "$root/run"
-TMPDIR=$root/tmp XDG_RUNTIME_DIR=$root/run QT_QPA_PLATFORM=offscreen "$tickora" --data-dir "$data" \
+TMPDIR=$root/tmp QT_QPA_PLATFORM=offscreen "$tickora" --data-dir "$data" \
   >"$root/tickora.log" 2>&1 &
 app=$!
 for _ in $(seq 100); do [ -s "$data/Auot.html" ] && break; sleep 0.1; done
