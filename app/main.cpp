@@ -1,11 +1,15 @@
 // tickora: watches up to twelve Japanese stocks through the trading day.
+#include "commandline.h"
 #include "mainwindow/form1.h"
 #include "platform/datafolder.h"
 #include "platform/qthttpclient.h"
 #include "platform/services.h"
 #include "uimap.h"
+#include "version.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -15,10 +19,53 @@
 
 using namespace tickora;
 
+namespace {
+
+constexpr int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : IconSizes)
+        icon.addFile(QStringLiteral(":/icons/tickora-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+// Files installed with the program (the help document among them) lie in share/tickora beside
+// the bin folder of the installation, wherever its prefix is.
+QString installedFilesDir()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tickora"));
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // The command line is read before the application object exists: --help, --version and a
+    // wrong option are answered without a display, a window or the single-instance lock.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine cli = parseCommandLine(arguments, QStringLiteral(TICKORA_VERSION));
+    switch (cli.action) {
+    case CommandLine::Action::ShowHelp:
+    case CommandLine::Action::ShowVersion:
+        std::fputs(cli.text.toUtf8().constData(), stdout);
+        return 0;
+    case CommandLine::Action::Fail:
+        std::fputs(cli.text.toUtf8().constData(), stderr);
+        return CommandLine::ExitUsage;
+    case CommandLine::Action::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
+    // The name is also the X window class, which the desktop entry's StartupWMClass names.
     QApplication::setApplicationName(QStringLiteral("Tickora"));
+    QApplication::setApplicationVersion(QStringLiteral(TICKORA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tickora"));
+    QApplication::setWindowIcon(programIcon());
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 
     // Standard dialog buttons read in Japanese (はい, いいえ, OK).
@@ -32,8 +79,8 @@ int main(int argc, char* argv[])
     if (!Form1::claimSingleInstance(instance, dialogs))
         return 0;
 
-    const Config config = Config::fromEnvironment();
-    for (const QString& problem : installSuppliedFiles(config))
+    const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
+    for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))
         std::fprintf(stderr, "tickora: %s\n", qPrintable(problem));
 
     QtHttpClient http;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Tickora need.
+# Installs the Debian packages that building, running, testing and packaging Tickora need.
 # Only missing packages are installed; a machine that has them all is left alone.
 set -euo pipefail
 packages=(
@@ -8,6 +8,7 @@ packages=(
   libcpp-httplib-dev libssl-dev libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils fonts-ipafont-gothic imagemagick python3 util-linux
   clang libclang-rt-14-dev
+  file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,8 @@
 # Installs what is missing, builds Tickora and runs the whole test suite through CTest:
 #   1. every test on a debug build (unit, window, market, end-to-end and a short soak);
 #   2. the unit and window tests again under the address and undefined-behaviour sanitizers;
-#   3. the libFuzzer targets, a bounded time each, and their kept findings.
+#   3. the libFuzzer targets, a bounded time each, and their kept findings;
+#   4. the Debian package: built from the release build and checked (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -19,3 +20,6 @@ ctest --preset asan -j2 --label-exclude 'e2e|soak'
 cmake --preset fuzz
 cmake --build --preset fuzz
 ctest --preset fuzz -j2
+
+./scripts/package.sh
+./scripts/check-package.sh

@@ -47,7 +47,7 @@ bool installNew(const QString& path, const QByteArray& bytes, QString* error)
 
 } // namespace
 
-QStringList installSuppliedFiles(const Config& config)
+QStringList installSuppliedFiles(const Config& config, const QString& installedDir)
 {
     QStringList problems;
     const QString dataDir = QDir::toNativeSeparators(config.dataDir);
@@ -65,7 +65,10 @@ QStringList installSuppliedFiles(const Config& config)
         const QString target = config.dataFile(name);
         if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
             continue; // the user's own copy (or a file installed earlier) is never replaced
-        QFile resource(QString::fromUtf16(s.resource));
+        const QString installed = installedDir.isEmpty() ? QString() : QDir(installedDir).filePath(name);
+        QFile resource(!installed.isEmpty() && QFileInfo(installed).isFile()
+                           ? installed
+                           : QString::fromUtf16(s.resource));
         if (!resource.open(QIODevice::ReadOnly)) {
             problems.append(u"付属ファイル「%1」がプログラムに含まれていません。"_s.arg(name));
             continue;

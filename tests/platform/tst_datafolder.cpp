@@ -87,6 +87,22 @@ private Q_SLOTS:
         QCOMPARE(readAll(config.dataFile(u"tousyou1.csv"_s)), QByteArray("7203,\"edited\"\r\n"));
     }
 
+    void installedCopyWinsOverTheBuiltInOne()
+    {
+        QTemporaryDir tmp;
+        const QString share = tmp.filePath(u"share/tickora"_s);
+        QVERIFY(QDir().mkpath(share));
+        QFile help(share + u"/Auot.html"_s);
+        QVERIFY(help.open(QIODevice::WriteOnly));
+        help.write("<p>installed help</p>");
+        help.close();
+        const Config config = configIn(tmp.filePath(u"kabu"_s));
+        QVERIFY(installSuppliedFiles(config, share).isEmpty());
+        QCOMPARE(readAll(config.dataFile(u"Auot.html"_s)), QByteArray("<p>installed help</p>"));
+        // What the installation lacks still comes from the program itself.
+        QCOMPARE(readAll(config.dataFile(u"chimes.wav"_s)), readAll(u":/supplied/chimes.wav"_s));
+    }
+
     void codeListIsTheEmbeddedCp932File()
     {
         QTemporaryDir tmp;
