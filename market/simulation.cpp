@@ -105,7 +105,7 @@ Market::Market(QList<Listing> listings, std::uint64_t seed, QDate firstDay, int 
     m_nikkei =
         std::make_unique<Instrument>(mixSeed(seed, u"N225-walk"), nikkeiParams(seed), firstDay, startStep);
     m_dow = std::make_unique<Instrument>(mixSeed(seed, u"DJI-walk"), dowParams(seed),
-                                         previousWeekday(firstDay), kSessionSteps - 1);
+                                         previousWeekday(firstDay), SessionSteps - 1);
     // A few hours of minutes so the first dollar-yen chart is full.
     QDateTime t(firstDay, QTime(9, 0));
     double rate = 104 + 4 * m_fxRng.uniform();
