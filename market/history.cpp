@@ -94,10 +94,10 @@ double priceLimitWidth(double prevClose)
 int sessionMinute(int step)
 {
     step = std::clamp(step, 0, SessionSteps - 1);
-    constexpr int morningSteps = 151; // 9:00 .. 11:30
-    if (step < morningSteps)
+    constexpr int MorningSteps = 151; // 9:00 .. 11:30
+    if (step < MorningSteps)
         return 9 * 60 + step;
-    return 12 * 60 + 30 + (step - morningSteps);
+    return 12 * 60 + 30 + (step - MorningSteps);
 }
 
 int sessionStepAt(int minuteOfDay)

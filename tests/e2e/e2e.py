@@ -5,10 +5,10 @@ Only the Python standard library and the command-line tools Xvfb, xdotool and se
 used. The keyboard and the mouse are xdotool's. What the harness needs to see it reads itself
 over a small X11 client (one Unix socket, a handful of core requests): pictures of screen
 regions (GetImage), keys held down (QueryKeymap) and the answer to a _NET_WM_PING, which Qt
-gives from the GUI thread once it has handled every X event sent before it. Two inputs go over that client too, where xdotool cannot do what is
-needed: a key sent to one window alone (answering a message box, so that a key can never reach
-the main window's entry box after the box has gone) and a click whose moment is known to the
-millisecond (the save under kill).
+gives from the GUI thread once it has handled every X event sent before it. Two inputs go over
+that client too, where xdotool cannot do what is needed: a key sent to one window alone
+(answering a message box, so that a key can never reach the main window's entry box after the
+box has gone) and a click whose moment is known to the millisecond (the save under kill).
 """
 
 import argparse

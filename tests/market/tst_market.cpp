@@ -22,11 +22,10 @@
 #include <QTest>
 
 #include <future>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace tickora::market;
-
-Q_DECLARE_METATYPE(tickora::market::QuoteView)
 
 namespace {
 
@@ -99,54 +98,41 @@ private Q_SLOTS:
 
     void quotePageReadsBack_data()
     {
-        QTest::addColumn<QuoteView>("quote");
-        QTest::addColumn<QString>("expected"); // short name|price|change|high|low|volume|time, as parsed
-        const QuoteView base{.code = u"7203"_s,
-                             .shortName = u"トヨタ自動車"_s,
-                             .companyName = u"トヨタ自動車(株)"_s,
-                             .price = 1234,
-                             .prevClose = 1219,
-                             .open = 1220,
-                             .high = 1240,
-                             .low = 1210,
-                             .volume = 1234500,
-                             .minute = 15 * 60,
-                             .limitUp = 1519,
-                             .limitDown = 919};
-        QTest::newRow("up") << base << u"トヨタ自動車|1,234|+15|1,240|1,210|1,234,500|15:00"_s;
-        QuoteView flat = base;
-        flat.price = flat.prevClose;
-        QTest::newRow("unchanged") << flat << u"トヨタ自動車|1,219|0|1,240|1,210|1,234,500|15:00"_s;
+        QTest::addColumn<double>("price");
+        QTest::addColumn<double>("prevClose");
+        QTest::addColumn<int>("form"); // 1: limit up reached, 2: limit down reached, 4: delayed quote
+        QTest::addColumn<QString>(
+            "expected"); // price|change|high|low|time, as the program's parser cuts them
+        QTest::newRow("up") << 1234.0 << 1219.0 << 0 << u"1,234|+15|1,240|1,210|15:00"_s;
+        QTest::newRow("unchanged") << 1219.0 << 1219.0 << 0 << u"1,219|0|1,240|1,210|15:00"_s;
         // On a limit day the high or low reads back from the limit form alone: the labelled value is marked.
-        QuoteView up = base;
-        up.price = up.limitUp;
-        up.limitUpReached = true;
-        QTest::newRow("limit up") << up << u"トヨタ自動車|1,519|+300|1,519|1,210|1,234,500|15:00"_s;
-        QuoteView down = base;
-        down.price = down.limitDown;
-        down.limitDownReached = true;
-        down.realTime = false;
-        down.minute = 10 * 60 + 5;
-        down.prevClose = 69990;
-        down.volume = 987654300;
-        down.shortName = u"伊藤園 優先株式"_s;
-        QTest::newRow("limit down, delayed, 株 in the name")
-            << down << u"伊藤園 優先|919|-69,071|1,240|919|987,654,300|9:45"_s;
+        QTest::newRow("limit up") << 1519.0 << 1219.0 << 1 << u"1,519|+300|1,519|1,210|15:00"_s;
+        QTest::newRow("limit down, delayed")
+            << 919.0 << 69990.0 << (2 | 4) << u"919|-69,071|1,240|919|9:45"_s;
     }
 
     void quotePageReadsBack()
     {
-        QFETCH(QuoteView, quote);
+        QFETCH(double, price);
+        QFETCH(double, prevClose);
+        QFETCH(int, form);
         QFETCH(QString, expected);
-        const QString page = quotePage(quote);
+        QuoteView q{.code = u"2593"_s, .shortName = u"伊藤園 優先株式"_s, .companyName = u"伊藤園(株)"_s};
+        std::tie(q.price, q.prevClose, q.open, q.high, q.low, q.limitUp, q.limitDown) =
+            std::tuple(price, prevClose, 1220.0, 1240.0, 1210.0, 1519.0, 919.0);
+        q.volume = 987654300;
+        q.limitUpReached = form & 1;
+        q.limitDownReached = form & 2;
+        q.realTime = !(form & 4);
+        q.minute = q.realTime ? 15 * 60 : 10 * 60 + 5;
+        const QString page = quotePage(q);
         QVERIFY2(page.toUtf8().size() > 20000, "a realistic page weighs tens of kilobytes");
         const tickora::QuoteFields f = tickora::parseQuotePage(page);
         QVERIFY(f.isDetailPage);
-        QCOMPARE(f.name, quote.companyName);
-        QCOMPARE(f.prevClose + u'|' + f.open,
-                 formatNumber(quote.prevClose) + u'|' + formatNumber(quote.open));
-        QCOMPARE(QStringList({f.shortName, f.price, f.change, f.high, f.low, f.volume, f.time}).join(u'|'),
-                 expected);
+        // A 株 in the name ends the short name early, as on the real service.
+        QCOMPARE(QStringList({f.shortName, f.name, f.prevClose, f.open, f.volume}).join(u'|'),
+                 u"伊藤園 優先|伊藤園(株)|"_s + formatNumber(prevClose) + u"|1,220|987,654,300"_s);
+        QCOMPARE(QStringList({f.price, f.change, f.high, f.low, f.time}).join(u'|'), expected);
 
         const QString notFound = notFoundPage(u"<script>"_s);
         QVERIFY(!tickora::parseQuotePage(notFound).isDetailPage);
@@ -171,40 +157,30 @@ private Q_SLOTS:
         QFETCH(double, prevClose);
         QFETCH(int, minute);
         QFETCH(QString, line);
-        const IndexView ix{.value = value,
-                           .prevClose = prevClose,
-                           .open = value,
-                           .high = value,
-                           .low = value,
-                           .minute = minute,
-                           .date = QDate(2020, 7, 17)};
+        IndexView ix;
+        ix.value = ix.open = ix.high = ix.low = value;
+        ix.prevClose = prevClose;
+        ix.minute = minute;
         QCOMPARE(tickora::nikkeiLine(nikkeiPage(ix)), line);
-    }
-
-    void exchangeTables_data()
-    {
-        QTest::addColumn<double>("price");
-        QTest::addColumn<double>("tick");
-        QTest::addColumn<double>("limit");
-        QTest::newRow("99") << 99.0 << 1.0 << 30.0;
-        QTest::newRow("100") << 100.0 << 1.0 << 50.0;
-        QTest::newRow("3000") << 3000.0 << 1.0 << 700.0;
-        QTest::newRow("3001") << 3001.0 << 5.0 << 700.0;
-        QTest::newRow("50001") << 50001.0 << 100.0 << 10000.0;
     }
 
     void exchangeTables()
     {
-        QFETCH(double, price);
-        QFETCH(double, tick);
-        QFETCH(double, limit);
-        QCOMPARE(tickSize(price), tick);
-        QCOMPARE(priceLimitWidth(price), limit);
-        // Rounding lands on a tick of the band it lands in, also across a band edge.
-        for (double p : {price - 2.6, price + 3.7}) {
-            const double r = roundToTick(p);
-            QCOMPARE(std::fmod(r, tickSize(r)), 0.0);
-            QVERIFY(std::abs(r - p) <= std::max(tickSize(p), tickSize(r)));
+        // Each band of ticks and daily limits at its edge: price, tick, limit.
+        for (const auto& [price, tick, limit] : {std::tuple{99.0, 1.0, 30.0},
+                                                 {100.0, 1.0, 50.0},
+                                                 {3000.0, 1.0, 700.0},
+                                                 {3001.0, 5.0, 700.0},
+                                                 {50001.0, 100.0, 10000.0}}) {
+            QCOMPARE(tickSize(price), tick);
+            QCOMPARE(priceLimitWidth(price), limit);
+            // Rounding lands on a tick of the band it lands in, also across a band edge.
+            for (double p : {price - 2.6, price + 3.7}) {
+                const double r = roundToTick(p);
+                QVERIFY2(std::fmod(r, tickSize(r)) == 0 &&
+                             std::abs(r - p) <= std::max(tickSize(p), tickSize(r)),
+                         qPrintable(QString::number(p)));
+            }
         }
     }
 
@@ -285,17 +261,6 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(listening, 1);
-    }
-
-    void pages()
-    {
-        auto res = get("/stocks/detail/?code=7203");
-        QCOMPARE(res->get_header_value("Content-Type"), std::string("text/html; charset=UTF-8"));
-        QCOMPARE(parse(res->body).name, u"トヨタ自動車(株)"_s);
-        res = get("/stocks/detail/?code=0000");
-        QVERIFY(res->status == 200 && !parse(res->body).isDetailPage);
-        QVERIFY2(get("/nkave")->body != get("/nkave")->body, "each request moves the index");
-        QCOMPARE(get("/nowhere")->status, 404);
     }
 
     void chartImages_data()
@@ -393,8 +358,8 @@ private Q_SLOTS:
         QCOMPARE(get("/_control/latency?ms=120")->status, 200);
         QElapsedTimer t;
         t.start();
-        QCOMPARE(get("/nkave")->status, 200);
-        QVERIFY(t.elapsed() >= 120);
+        QVERIFY2(get("/nkave")->body != get("/nkave")->body, "each request moves the index");
+        QVERIFY(t.elapsed() >= 240);
         QCOMPARE(get("/_control/latency?ms=-4")->status, 400);
         const std::string status = get("/_control/status")->body;
         QVERIFY2(status.find("\"fault\":\"none\",\"path\":\"\",\"latency_ms\":120,") != std::string::npos,
