@@ -14,8 +14,8 @@ Printed, never judged:
   figure says nothing about leaks (its allocator keeps freed memory in quarantine).
 The run stops with an error only when it cannot go on: tickora ends, or no tick comes for a minute.
 
-The full day, about 5 minutes on an idle machine (a release build gives the figures of the
-README; screenshots and logs stay in WORK):
+The full day, about 5 minutes on an idle machine (take figures from a release build;
+screenshots and logs stay in WORK):
 
     python3 bench/e2e/soak.py --tickora build/release/app/tickora \\
         --market build/release/market/tickora-market --display 78 --work /tmp/soak --ticks 1000
