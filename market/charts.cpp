@@ -15,15 +15,15 @@ namespace tickora::market {
 
 namespace {
 
-const QColor kUp(0xd9, 0x34, 0x3a);   // rising candles
-const QColor kDown(0x2a, 0x62, 0xc9); // falling candles
-const QColor kGrid(0xe2, 0xe2, 0xe2);
-const QColor kFrame(0x99, 0x99, 0x99);
-const QColor kText(0x33, 0x33, 0x33);
-const QColor kMa1(0xf0, 0x8c, 0x00);
-const QColor kMa2(0x1a, 0x9e, 0x4b);
-const QColor kVolume(0x8d, 0xa3, 0xc4);
-const QColor kOsc(0x80, 0x3c, 0xa8);
+const QColor RisingColor(0xd9, 0x34, 0x3a);  // rising candles
+const QColor FallingColor(0x2a, 0x62, 0xc9); // falling candles
+const QColor GridColor(0xe2, 0xe2, 0xe2);
+const QColor FrameColor(0x99, 0x99, 0x99);
+const QColor TextColor(0x33, 0x33, 0x33);
+const QColor FirstAverageColor(0xf0, 0x8c, 0x00);
+const QColor SecondAverageColor(0x1a, 0x9e, 0x4b);
+const QColor VolumeColor(0x8d, 0xa3, 0xc4);
+const QColor OscillatorColor(0x80, 0x3c, 0xa8);
 
 QFont chartFont(int pixelSize, bool bold = false)
 {
@@ -85,7 +85,7 @@ Pane makePane(QRectF rect, double lo, double hi, int count, double padding = 0.0
 
 void drawTitle(QPainter& p, QSize size, const QString& left, const QString& right, int pixelSize)
 {
-    p.setPen(kText);
+    p.setPen(TextColor);
     const QRectF r(6, 2, size.width() - 12, pixelSize + 6);
     p.setFont(chartFont(pixelSize - 1));
     const double rightWidth = QFontMetricsF(p.font()).horizontalAdvance(right);
@@ -101,21 +101,21 @@ void drawTitle(QPainter& p, QSize size, const QString& left, const QString& righ
 void drawValueAxis(QPainter& p, const Pane& pane, int targetTicks, int decimals, int fontPx,
                    bool labels = true)
 {
-    p.setPen(QPen(kFrame, 1));
+    p.setPen(QPen(FrameColor, 1));
     p.setBrush(Qt::NoBrush);
     const double step = niceStep(pane.hi - pane.lo, targetTicks);
     p.setFont(chartFont(fontPx));
     for (double v = std::ceil(pane.lo / step) * step; v <= pane.hi; v += step) {
         const double y = pane.y(v);
-        p.setPen(QPen(kGrid, 1));
+        p.setPen(QPen(GridColor, 1));
         p.drawLine(QPointF(pane.rect.left(), y), QPointF(pane.rect.right(), y));
         if (labels) {
-            p.setPen(kText);
+            p.setPen(TextColor);
             p.drawText(QRectF(pane.rect.right() + 4, y - fontPx, 200, 2 * fontPx),
                        Qt::AlignLeft | Qt::AlignVCenter, axisLabel(v, step, decimals));
         }
     }
-    p.setPen(QPen(kFrame, 1));
+    p.setPen(QPen(FrameColor, 1));
     p.drawRect(pane.rect);
 }
 
@@ -125,13 +125,13 @@ void drawBands(QPainter& p, const Pane& pane, std::initializer_list<double> leve
     p.setFont(chartFont(fontPx));
     for (double v : levels) {
         const double y = pane.y(v);
-        p.setPen(QPen(kFrame, 1, Qt::DashLine));
+        p.setPen(QPen(FrameColor, 1, Qt::DashLine));
         p.drawLine(QPointF(pane.rect.left(), y), QPointF(pane.rect.right(), y));
-        p.setPen(kText);
+        p.setPen(TextColor);
         p.drawText(QRectF(pane.rect.right() + 4, y - fontPx, 200, 2 * fontPx),
                    Qt::AlignLeft | Qt::AlignVCenter, QString::number(v));
     }
-    p.setPen(QPen(kFrame, 1));
+    p.setPen(QPen(FrameColor, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(pane.rect);
 }
@@ -144,10 +144,10 @@ void drawTimeAxis(QPainter& p, const QList<Pane>& panes, const QList<int>& slots
     const Pane& bottom = panes.last();
     for (qsizetype k = 0; k < slots.size(); ++k) {
         const double x = panes.first().x(slots[k]);
-        p.setPen(QPen(kGrid, 1));
+        p.setPen(QPen(GridColor, 1));
         for (const Pane& pane : panes)
             p.drawLine(QPointF(x, pane.rect.top() + 1), QPointF(x, pane.rect.bottom() - 1));
-        p.setPen(kText);
+        p.setPen(TextColor);
         p.drawText(QRectF(x - 40, bottom.rect.bottom() + 2, 80, fontPx + 4), Qt::AlignHCenter | Qt::AlignTop,
                    labels[k]);
     }
@@ -159,7 +159,7 @@ void drawCandles(QPainter& p, const Pane& pane, const QList<Bar>& bars)
     for (qsizetype i = 0; i < bars.size(); ++i) {
         const Bar& b = bars[i];
         const double x = pane.x(i);
-        const QColor c = b.close >= b.open ? kUp : kDown;
+        const QColor c = b.close >= b.open ? RisingColor : FallingColor;
         p.setPen(QPen(c, 1));
         p.drawLine(QPointF(x, pane.y(b.high)), QPointF(x, pane.y(b.low)));
         const double top = pane.y(std::max(b.open, b.close));
@@ -199,16 +199,16 @@ void drawVolumeBars(QPainter& p, const Pane& pane, const QList<Bar>& bars, int f
 {
     const double w = std::max(1.0, pane.slot() * 0.7);
     p.setPen(Qt::NoPen);
-    p.setBrush(kVolume);
+    p.setBrush(VolumeColor);
     for (qsizetype i = 0; i < bars.size(); ++i) {
         const double top = pane.y(double(bars[i].volume));
         p.drawRect(QRectF(pane.x(i) - w / 2, top, w, pane.rect.bottom() - top));
     }
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kFrame, 1));
+    p.setPen(QPen(FrameColor, 1));
     p.drawRect(pane.rect);
     p.setFont(chartFont(fontPx));
-    p.setPen(kText);
+    p.setPen(TextColor);
     p.drawText(pane.rect.adjusted(4, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, unitLabel);
     // Largest volume at the top right, in thousands or millions.
     const double maxV = pane.hi;
@@ -225,7 +225,7 @@ void drawLegend(QPainter& p, QPointF at, const QList<std::pair<QColor, QString>>
     for (const auto& [color, text] : items) {
         p.setPen(QPen(color, 2));
         p.drawLine(QPointF(x, at.y()), QPointF(x + 14, at.y()));
-        p.setPen(kText);
+        p.setPen(TextColor);
         p.drawText(QPointF(x + 17, at.y() + fm.ascent() / 2 - 1), text);
         x += 17 + fm.horizontalAdvance(text) + 10;
     }
@@ -357,18 +357,19 @@ QImage drawYearChart(const ChartSeries& s, QSize size)
 
     const double last = s.bars.isEmpty() ? 0 : s.bars.last().close;
     drawTitle(p, size, s.code + u" "_s + s.name + u"  1年"_s, changeText(last, s.prevClose, s.decimals), 13);
-    drawLegend(p, QPointF(10, 30), {{kMa1, u"13週移動平均"_s}, {kMa2, u"26週移動平均"_s}}, 10);
+    drawLegend(p, QPointF(10, 30),
+               {{FirstAverageColor, u"13週移動平均"_s}, {SecondAverageColor, u"26週移動平均"_s}}, 10);
     drawValueAxis(p, price, 6, s.decimals, 10);
     QList<int> slots;
     QStringList labels;
     monthTicks(shown, slots, labels, 2);
     drawTimeAxis(p, {price, vol}, slots, labels, 10);
     drawCandles(p, price, shown);
-    drawSeries(p, price, ma1, kMa1);
-    drawSeries(p, price, ma2, kMa2);
+    drawSeries(p, price, ma1, FirstAverageColor);
+    drawSeries(p, price, ma2, SecondAverageColor);
     drawVolumeBars(p, vol, shown, 9, u"出来高(週)"_s);
     p.setFont(chartFont(9));
-    p.setPen(kFrame);
+    p.setPen(FrameColor);
     p.drawText(QRectF(0, h - 13, w - 6, 12), Qt::AlignRight | Qt::AlignVCenter,
                u"Tickoraマーケット（模擬）"_s);
     return img;
@@ -402,7 +403,8 @@ QImage drawHalfYearChart(const ChartSeries& s, QSize size)
     const double last = s.bars.isEmpty() ? 0 : s.bars.last().close;
     drawTitle(p, size, s.code + u" "_s + s.name + u"  6ヶ月"_s, changeText(last, s.prevClose, s.decimals),
               13);
-    drawLegend(p, QPointF(10, 30), {{kMa2, u"26週移動平均"_s}, {kOsc, u"RSI(14)"_s}}, 10);
+    drawLegend(p, QPointF(10, 30), {{SecondAverageColor, u"26週移動平均"_s}, {OscillatorColor, u"RSI(14)"_s}},
+               10);
     drawValueAxis(p, price, 5, s.decimals, 10);
     drawBands(p, osc, {30, 70}, 9);
     QList<int> slots;
@@ -410,11 +412,11 @@ QImage drawHalfYearChart(const ChartSeries& s, QSize size)
     monthTicks(shown, slots, labels);
     drawTimeAxis(p, {price, vol, osc}, slots, labels, 10);
     drawCandles(p, price, shown);
-    drawSeries(p, price, ma130.mid(from), kMa2);
+    drawSeries(p, price, ma130.mid(from), SecondAverageColor);
     drawVolumeBars(p, vol, shown, 9, u"出来高"_s);
-    drawSeries(p, osc, rsi.mid(from), kOsc);
+    drawSeries(p, osc, rsi.mid(from), OscillatorColor);
     p.setFont(chartFont(9));
-    p.setPen(kText);
+    p.setPen(TextColor);
     p.drawText(osc.rect.adjusted(4, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, u"RSI"_s);
     return img;
 }
@@ -450,7 +452,11 @@ QImage drawNikkeiHalfYearChart(const ChartSeries& s, QSize size)
     const double last = s.bars.isEmpty() ? 0 : s.bars.last().close;
     drawTitle(p, size, u"日経平均株価  6ヶ月"_s, changeText(last, s.prevClose, 2), 13);
     drawLegend(p, QPointF(10, 30),
-               {{kMa1, u"13週"_s}, {kMa2, u"26週"_s}, {kOsc, u"RSI(14)"_s}, {kDown, u"W%R(14)"_s}}, 10);
+               {{FirstAverageColor, u"13週"_s},
+                {SecondAverageColor, u"26週"_s},
+                {OscillatorColor, u"RSI(14)"_s},
+                {FallingColor, u"W%R(14)"_s}},
+               10);
     drawValueAxis(p, price, 5, 0, 10);
     drawBands(p, rsiPane, {30, 70}, 9);
     drawBands(p, wrPane, {-80, -20}, 9);
@@ -459,16 +465,55 @@ QImage drawNikkeiHalfYearChart(const ChartSeries& s, QSize size)
     monthTicks(shown, slots, labels);
     drawTimeAxis(p, {price, rsiPane, wrPane}, slots, labels, 10);
     drawCandles(p, price, shown);
-    drawSeries(p, price, ma65.mid(from), kMa1);
-    drawSeries(p, price, ma130.mid(from), kMa2);
-    drawSeries(p, rsiPane, rsi.mid(from), kOsc);
-    drawSeries(p, wrPane, wr.mid(from), kDown);
+    drawSeries(p, price, ma65.mid(from), FirstAverageColor);
+    drawSeries(p, price, ma130.mid(from), SecondAverageColor);
+    drawSeries(p, rsiPane, rsi.mid(from), OscillatorColor);
+    drawSeries(p, wrPane, wr.mid(from), FallingColor);
     p.setFont(chartFont(9));
-    p.setPen(kText);
+    p.setPen(TextColor);
     p.drawText(rsiPane.rect.adjusted(4, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, u"RSI"_s);
     p.drawText(wrPane.rect.adjusted(4, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, u"W%R"_s);
     return img;
 }
+
+namespace {
+
+/// The previous close as a dashed reference line and the day's path filled towards it.
+void drawDayPath(QPainter& p, const Pane& pane, const ChartSeries& s, bool small)
+{
+    const QRectF plot = pane.rect;
+    const double last = s.ticks.isEmpty() ? s.prevClose : s.ticks.last().price;
+    const double yPrev = pane.y(s.prevClose);
+    p.setPen(QPen(FrameColor, 1, Qt::DashLine));
+    p.drawLine(QPointF(plot.left(), yPrev), QPointF(plot.right(), yPrev));
+    if (!s.ticks.isEmpty()) {
+        QPainterPath line;
+        QPainterPath area;
+        for (qsizetype i = 0; i < s.ticks.size(); ++i) {
+            const QPointF pt(pane.x(double(i)), pane.y(s.ticks[i].price));
+            if (i == 0) {
+                line.moveTo(pt);
+                area.moveTo(pt.x(), yPrev);
+            } else {
+                line.lineTo(pt);
+            }
+            area.lineTo(pt);
+        }
+        area.lineTo(pane.x(double(s.ticks.size() - 1)), yPrev);
+        area.closeSubpath();
+        const QColor c = last >= s.prevClose ? RisingColor : FallingColor;
+        QColor fill = c;
+        fill.setAlpha(40);
+        p.setPen(Qt::NoPen);
+        p.setBrush(fill);
+        p.drawPath(area);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(c, small ? 1.2 : 1.5));
+        p.drawPath(line);
+    }
+}
+
+} // namespace
 
 QImage drawIntradayChart(const ChartSeries& s, QSize size)
 {
@@ -487,7 +532,7 @@ QImage drawIntradayChart(const ChartSeries& s, QSize size)
         lo = std::min(lo, t.price);
         hi = std::max(hi, t.price);
     }
-    const Pane pane = makePane(plot, lo, hi, kSessionSteps, 0.1);
+    const Pane pane = makePane(plot, lo, hi, SessionSteps, 0.1);
     const double last = s.ticks.isEmpty() ? s.prevClose : s.ticks.last().price;
     const QString title = s.code == u"998407"_s ? s.name : s.code + u" "_s + s.name;
     drawTitle(p, size, title,
@@ -500,40 +545,12 @@ QImage drawIntradayChart(const ChartSeries& s, QSize size)
     for (int hour : {9, 10, 11, 13, 14, 15}) {
         if (small && (hour == 10 || hour == 14))
             continue;
-        slots.append(sessionStepAt(hour * 60) - (hour == 15 ? 0 : 0));
+        slots.append(sessionStepAt(hour * 60));
         labels.append(QString::number(hour));
     }
     drawTimeAxis(p, {pane}, slots, labels, axisPx);
 
-    // Previous close as a dashed reference, the day's path filled towards it.
-    const double yPrev = pane.y(s.prevClose);
-    p.setPen(QPen(kFrame, 1, Qt::DashLine));
-    p.drawLine(QPointF(plot.left(), yPrev), QPointF(plot.right(), yPrev));
-    if (!s.ticks.isEmpty()) {
-        QPainterPath line;
-        QPainterPath area;
-        for (qsizetype i = 0; i < s.ticks.size(); ++i) {
-            const QPointF pt(pane.x(double(i)), pane.y(s.ticks[i].price));
-            if (i == 0) {
-                line.moveTo(pt);
-                area.moveTo(pt.x(), yPrev);
-            } else {
-                line.lineTo(pt);
-            }
-            area.lineTo(pt);
-        }
-        area.lineTo(pane.x(double(s.ticks.size() - 1)), yPrev);
-        area.closeSubpath();
-        const QColor c = last >= s.prevClose ? kUp : kDown;
-        QColor fill = c;
-        fill.setAlpha(40);
-        p.setPen(Qt::NoPen);
-        p.setBrush(fill);
-        p.drawPath(area);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(c, small ? 1.2 : 1.5));
-        p.drawPath(line);
-    }
+    drawDayPath(p, pane, s, small);
     return img;
 }
 
@@ -558,16 +575,16 @@ QImage drawComparisonChart(const ChartSeries& dow, const ChartSeries& nikkei, QS
     const QRectF plot(4, 34, w - 40, h - 34 - 18);
     const Pane pane = makePane(plot, lo, hi, n);
     drawTitle(p, size, u"ＮＹダウ・日経平均 比較"_s, u"3ヶ月 (%)"_s, 11);
-    drawLegend(p, QPointF(8, 25), {{kDown, u"NYダウ"_s}, {kUp, u"日経平均"_s}}, 9);
+    drawLegend(p, QPointF(8, 25), {{FallingColor, u"NYダウ"_s}, {RisingColor, u"日経平均"_s}}, 9);
     drawValueAxis(p, pane, 4, 1, 9);
     QList<int> slots;
     QStringList labels;
     monthTicks(nikkei.bars.mid(nikkei.bars.size() - n), slots, labels);
     drawTimeAxis(p, {pane}, slots, labels, 9);
-    p.setPen(QPen(kFrame, 1, Qt::DashLine));
+    p.setPen(QPen(FrameColor, 1, Qt::DashLine));
     p.drawLine(QPointF(plot.left(), pane.y(0)), QPointF(plot.right(), pane.y(0)));
-    drawSeries(p, pane, d, kDown, 1.5);
-    drawSeries(p, pane, k, kUp, 1.5);
+    drawSeries(p, pane, d, FallingColor, 1.5);
+    drawSeries(p, pane, k, RisingColor, 1.5);
     return img;
 }
 
@@ -596,27 +613,28 @@ QImage drawAdvanceDeclineChart(const ChartSeries& nikkei, const QList<double>& r
               u"騰落レシオ "_s + QString::number(lastRatio, 'f', 2) + u"%  "_s +
                   nikkei.date.toString(u"yyyy/MM/dd"_s),
               14);
-    drawLegend(p, QPointF(12, 30), {{kOsc, u"騰落レシオ(25日)"_s}, {kUp, u"日経平均"_s}}, 10);
+    drawLegend(p, QPointF(12, 30), {{OscillatorColor, u"騰落レシオ(25日)"_s}, {RisingColor, u"日経平均"_s}},
+               10);
     drawValueAxis(p, ratioPane, 5, 0, 10);
     // Overbought and oversold zones.
-    p.setPen(QPen(kUp, 1, Qt::DashLine));
+    p.setPen(QPen(RisingColor, 1, Qt::DashLine));
     p.drawLine(QPointF(ratioRect.left(), ratioPane.y(120)), QPointF(ratioRect.right(), ratioPane.y(120)));
-    p.setPen(QPen(kDown, 1, Qt::DashLine));
+    p.setPen(QPen(FallingColor, 1, Qt::DashLine));
     p.drawLine(QPointF(ratioRect.left(), ratioPane.y(70)), QPointF(ratioRect.right(), ratioPane.y(70)));
-    p.setPen(QPen(kFrame, 1, Qt::DotLine));
+    p.setPen(QPen(FrameColor, 1, Qt::DotLine));
     p.drawLine(QPointF(ratioRect.left(), ratioPane.y(100)), QPointF(ratioRect.right(), ratioPane.y(100)));
     p.setFont(chartFont(9));
-    p.setPen(kUp);
+    p.setPen(RisingColor);
     p.drawText(QPointF(ratioRect.left() + 4, ratioPane.y(120) - 3), u"120 買われすぎ"_s);
-    p.setPen(kDown);
+    p.setPen(FallingColor);
     p.drawText(QPointF(ratioRect.left() + 4, ratioPane.y(70) + 11), u"70 売られすぎ"_s);
     drawValueAxis(p, indexPane, 4, 0, 10);
     QList<int> slots;
     QStringList labels;
     monthTicks(bars, slots, labels);
     drawTimeAxis(p, {ratioPane, indexPane}, slots, labels, 10);
-    drawSeries(p, ratioPane, r, kOsc, 1.6);
-    drawSeries(p, indexPane, closes(bars), kUp, 1.4);
+    drawSeries(p, ratioPane, r, OscillatorColor, 1.6);
+    drawSeries(p, indexPane, closes(bars), RisingColor, 1.4);
     return img;
 }
 
@@ -645,7 +663,7 @@ QImage drawDowChart(const ChartSeries& dow, QSize size)
               changeText(last, prev, 2) + u"  "_s +
                   (shown.isEmpty() ? QString() : shown.last().date.toString(u"yyyy/MM/dd"_s)),
               14);
-    drawLegend(p, QPointF(12, 32), {{kMa1, u"25日移動平均"_s}}, 10);
+    drawLegend(p, QPointF(12, 32), {{FirstAverageColor, u"25日移動平均"_s}}, 10);
     drawValueAxis(p, price, 6, 0, 10);
     QList<int> slots;
     QStringList labels;
@@ -655,7 +673,7 @@ QImage drawDowChart(const ChartSeries& dow, QSize size)
     }
     drawTimeAxis(p, {price, vol}, slots, labels, 10);
     drawCandles(p, price, shown);
-    drawSeries(p, price, ma25.mid(from), kMa1);
+    drawSeries(p, price, ma25.mid(from), FirstAverageColor);
     drawVolumeBars(p, vol, shown, 9, u"出来高"_s);
     return img;
 }
@@ -677,7 +695,7 @@ QImage drawUsdJpyChart(const FxSeries& fx, QSize size)
     const double first = fx.bars.isEmpty() ? 0 : fx.bars.first().open;
     drawTitle(p, size, u"USD/JPY 1分足"_s, QString::number(last, 'f', 3), 13);
     p.setFont(chartFont(10));
-    p.setPen(last >= first ? kUp : kDown);
+    p.setPen(last >= first ? RisingColor : FallingColor);
     p.drawText(
         QRectF(8, 18, w - 16, 14), Qt::AlignLeft | Qt::AlignVCenter,
         u"米ドル/円  "_s + (last >= first ? u"+"_s : QString()) + QString::number(last - first, 'f', 3) +
@@ -699,9 +717,9 @@ QImage drawNoDataChart(const QString& symbol, QSize size)
 {
     QImage img = blankImage(size);
     QPainter p(&img);
-    p.setPen(QPen(kFrame, 1));
+    p.setPen(QPen(FrameColor, 1));
     p.drawRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1));
-    p.setPen(kText);
+    p.setPen(TextColor);
     p.setFont(chartFont(std::clamp(size.height() / 10, 9, 16), true));
     p.drawText(QRectF(QPointF(0, 0), QSizeF(size)), Qt::AlignCenter | Qt::TextWordWrap,
                symbol + u"\nチャートはありません"_s);

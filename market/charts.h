@@ -8,38 +8,38 @@
 namespace tickora::market {
 
 /// Chart sizes the services answer with when the query names none.
-inline constexpr QSize kYearChartSize{512, 400};
-inline constexpr QSize kHalfYearChartSize{512, 390};
-inline constexpr QSize kNikkeiHalfYearSize{537, 377};
-inline constexpr QSize kLargeThumbnailSize{288, 180};
-inline constexpr QSize kSmallThumbnailSize{200, 126};
-inline constexpr QSize kNikkeiIntradaySize{256, 200};
-inline constexpr QSize kComparisonSize{256, 200};
-inline constexpr QSize kAdvanceDeclineSize{600, 400};
-inline constexpr QSize kDowSize{755, 400};
-inline constexpr QSize kUsdJpySize{360, 360};
+inline constexpr QSize YearChartSize{512, 400};
+inline constexpr QSize HalfYearChartSize{512, 390};
+inline constexpr QSize NikkeiHalfYearSize{537, 377};
+inline constexpr QSize LargeThumbnailSize{288, 180};
+inline constexpr QSize SmallThumbnailSize{200, 126};
+inline constexpr QSize NikkeiIntradaySize{256, 200};
+inline constexpr QSize ComparisonSize{256, 200};
+inline constexpr QSize AdvanceDeclineSize{600, 400};
+inline constexpr QSize DowSize{755, 400};
+inline constexpr QSize UsdJpySize{360, 360};
 
 /// A size asked for in a query (width and height texts), each clamped to 32 .. 2000 pixels;
 /// a missing or unreadable figure takes the fallback's.
 QSize sizeFromQuery(const QString& width, const QString& height, QSize fallback);
 
 /// 1-year chart of a stock: weekly candles, 13- and 26-week moving averages, weekly volume.
-QImage drawYearChart(const ChartSeries& s, QSize size = kYearChartSize);
+QImage drawYearChart(const ChartSeries& s, QSize size = YearChartSize);
 /// 6-month chart of a stock: daily candles, 26-week moving average, volume and a 14-day RSI.
-QImage drawHalfYearChart(const ChartSeries& s, QSize size = kHalfYearChartSize);
+QImage drawHalfYearChart(const ChartSeries& s, QSize size = HalfYearChartSize);
 /// 6-month chart of the Nikkei average: daily candles, 13- and 26-week averages, RSI and Williams %R.
-QImage drawNikkeiHalfYearChart(const ChartSeries& s, QSize size = kNikkeiHalfYearSize);
+QImage drawNikkeiHalfYearChart(const ChartSeries& s, QSize size = NikkeiHalfYearSize);
 /// The current day minute by minute against the previous close (stock thumbnails, Nikkei intraday).
 QImage drawIntradayChart(const ChartSeries& s, QSize size);
 /// New York Dow and Nikkei average over three months, each as a percentage of its first close.
-QImage drawComparisonChart(const ChartSeries& dow, const ChartSeries& nikkei, QSize size = kComparisonSize);
+QImage drawComparisonChart(const ChartSeries& dow, const ChartSeries& nikkei, QSize size = ComparisonSize);
 /// 25-day advance/decline ratio over six months above the Nikkei average.
 QImage drawAdvanceDeclineChart(const ChartSeries& nikkei, const QList<double>& ratio,
-                               QSize size = kAdvanceDeclineSize);
+                               QSize size = AdvanceDeclineSize);
 /// New York Dow over three months: daily candles, 25-day average, volume.
-QImage drawDowChart(const ChartSeries& dow, QSize size = kDowSize);
+QImage drawDowChart(const ChartSeries& dow, QSize size = DowSize);
 /// Dollar-yen one-minute candles.
-QImage drawUsdJpyChart(const FxSeries& fx, QSize size = kUsdJpySize);
+QImage drawUsdJpyChart(const FxSeries& fx, QSize size = UsdJpySize);
 /// A framed notice for a symbol the market does not list.
 QImage drawNoDataChart(const QString& symbol, QSize size);
 

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora::market {
 
 namespace {
@@ -68,7 +70,7 @@ QList<Listing> readCodeList(const QByteArray& data)
 
 QByteArray builtInCodeList()
 {
-    QFile file(QStringLiteral(":/market/codes.csv"));
+    QFile file(u":/market/codes.csv"_s);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();

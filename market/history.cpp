@@ -93,19 +93,19 @@ double priceLimitWidth(double prevClose)
 
 int sessionMinute(int step)
 {
-    step = std::clamp(step, 0, kSessionSteps - 1);
-    constexpr int morningSteps = 151; // 9:00 .. 11:30
-    if (step < morningSteps)
+    step = std::clamp(step, 0, SessionSteps - 1);
+    constexpr int MorningSteps = 151; // 9:00 .. 11:30
+    if (step < MorningSteps)
         return 9 * 60 + step;
-    return 12 * 60 + 30 + (step - morningSteps);
+    return 12 * 60 + 30 + (step - MorningSteps);
 }
 
 int sessionStepAt(int minuteOfDay)
 {
-    for (int s = 0; s < kSessionSteps; ++s)
+    for (int s = 0; s < SessionSteps; ++s)
         if (sessionMinute(s) >= minuteOfDay)
             return s;
-    return kSessionSteps - 1;
+    return SessionSteps - 1;
 }
 
 QDate nextWeekday(QDate date)
@@ -188,7 +188,7 @@ Instrument::Instrument(std::uint64_t seed, const InstrumentParams& params, QDate
         close = bar.close;
     }
     openDay();
-    for (int s = 0; s < std::clamp(startStep, 0, kSessionSteps - 1); ++s)
+    for (int s = 0; s < std::clamp(startStep, 0, SessionSteps - 1); ++s)
         step();
 }
 
@@ -225,7 +225,7 @@ qint64 Instrument::minuteVolume(int step)
     if (m_params.avgVolume <= 0)
         return 0;
     // Busy at the opening of each session and towards the close, quiet around midday.
-    const double w = 1.0 + 2.5 * std::exp(-step / 15.0) + 2.0 * std::exp(-(kSessionSteps - 1 - step) / 12.0) +
+    const double w = 1.0 + 2.5 * std::exp(-step / 15.0) + 2.0 * std::exp(-(SessionSteps - 1 - step) / 12.0) +
                      (step == 151 ? 4.0 : 0.0);
     const double v = m_dayVolume * 0.96 * w / 370.0 * std::exp(0.5 * m_rng.normal() - 0.125);
     return std::llround(v / m_params.volumeUnit) * m_params.volumeUnit;
@@ -256,14 +256,14 @@ void Instrument::openDay()
 void Instrument::closeDay()
 {
     m_history.append(todayBar());
-    constexpr qsizetype kMaxHistory = 1500;
-    if (m_history.size() > kMaxHistory)
-        m_history.remove(0, m_history.size() - kMaxHistory);
+    constexpr qsizetype MaxHistory = 1500;
+    if (m_history.size() > MaxHistory)
+        m_history.remove(0, m_history.size() - MaxHistory);
 }
 
 void Instrument::step()
 {
-    if (m_step >= kSessionSteps - 1) {
+    if (m_step >= SessionSteps - 1) {
         closeDay();
         m_date = nextWeekday(m_date);
         openDay();
@@ -271,7 +271,7 @@ void Instrument::step()
     }
     ++m_step;
     const double pc = prevClose();
-    const double sigmaStep = m_params.dailySigma / std::sqrt(double(kSessionSteps));
+    const double sigmaStep = m_params.dailySigma / std::sqrt(double(SessionSteps));
     double drift = 0;
     if (m_limitBias)
         drift = m_limitBias * 1.3 * (priceLimitWidth(pc) / pc) / 80.0;

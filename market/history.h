@@ -36,8 +36,8 @@ double roundToTick(double price);
 double priceLimitWidth(double prevClose);
 
 /// Trading minutes of one session day: 9:00 to 11:30 and 12:30 to 15:00, one step a minute.
-constexpr int kSessionSteps = 302;
-/// Minute of the day (minutes after midnight) of a session step 0 .. kSessionSteps - 1.
+constexpr int SessionSteps = 302;
+/// Minute of the day (minutes after midnight) of a session step 0 .. SessionSteps - 1.
 int sessionMinute(int step);
 /// First step at or after a minute of the day (9:00 for anything earlier, the last step for later).
 int sessionStepAt(int minuteOfDay);

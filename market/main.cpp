@@ -23,6 +23,127 @@ int fail(const QString& message)
     return 2;
 }
 
+/// Every option of the program, in the order the help lists them.
+struct CommandLine
+{
+    QCommandLineOption port{u"port"_s, u"Port to listen on; 0 picks a free one (default 0)."_s, u"N"_s,
+                            u"0"_s};
+    QCommandLineOption seed{u"seed"_s, u"Seed of the random walks (default 1)."_s, u"N"_s, u"1"_s};
+    QCommandLineOption latency{u"latency-ms"_s, u"Delay before each answer, in milliseconds (default 0)."_s,
+                               u"N"_s, u"0"_s};
+    QCommandLineOption fault{u"fault"_s, u"Fault mode from the start (default none)."_s, u"MODE"_s,
+                             u"none"_s};
+    QCommandLineOption faultPath{
+        u"fault-path"_s, u"Apply faults only to paths starting with PREFIX, e.g. /stocks."_s, u"PREFIX"_s};
+    QCommandLineOption rate{
+        u"fault-rate"_s, u"Fraction 0..1 of requests that get a random fault (default 0)."_s, u"P"_s, u"0"_s};
+    QCommandLineOption mix{
+        u"fault-mix"_s,
+        u"Fault modes drawn by --fault-rate, comma-separated (default status:500,status:503,status:404,status:304,reset,garbage)."_s,
+        u"MODES"_s};
+    QCommandLineOption codes{
+        u"codes"_s,
+        u"Code list to serve: CP932 lines like 1301,\"極洋\" or UTF-8 with a header (default: the built-in list)."_s,
+        u"PATH"_s};
+    QCommandLineOption start{
+        u"start"_s,
+        u"Time of day each stock's first quote shows, HH:MM within trading hours (default 09:00)."_s,
+        u"HH:MM"_s, u"09:00"_s};
+    QCommandLineOption log{u"log"_s, u"Print one line per request on standard error."_s};
+    QCommandLineParser parser;
+
+    CommandLine();
+};
+
+CommandLine::CommandLine()
+{
+    parser.setApplicationDescription(
+        u"Simulated market for Tickora. Serves on 127.0.0.1 the stock-detail pages "
+        u"(/stocks/detail/?code=NNNN),\n"
+        u"the Nikkei index page (/nkave) and every chart image Tickora reads (/b /z /f /t, "
+        u"/gifdata/nk_chart_L.gif,\n"
+        u"/chart/nka_l.gif, /Pics/Stock/Day/K001881.GIF, /rakutensecj/common/analytic.jsp, "
+        u"/asp4gif/japan_gif.asp),\n"
+        u"with prices from a seeded random walk that moves one trading minute with each page request.\n"
+        u"Point Tickora at it with TICKORA_MARKET_URL=http://127.0.0.1:PORT.\n\n"
+        u"Fault modes: none, status:NNN (an HTTP status, e.g. 500, 304, 404), hang (no answer; the "
+        u"connection\n"
+        u"stays open until the client gives up), reset (headers and half the body, then a reset),\n"
+        u"garbage (200 with random bytes), huge:MB (200 with a body of MB megabytes), drip (one byte a "
+        u"second).\n\n"
+        u"Control while running (never delayed or faulted):\n"
+        u"  GET /_control/fault?mode=MODE[&path=PREFIX]   switch the fault (mode=none ends it)\n"
+        u"  GET /_control/latency?ms=N                    change the delay\n"
+        u"  GET /_control/fault-rate?p=P[&mix=M,M...]     mix random faults into a fraction P of requests\n"
+        u"  GET /_control/status                          current settings and counters (JSON)"_s);
+    parser.addHelpOption();
+    parser.addOptions({port, seed, latency, fault, faultPath, rate, mix, codes, start, log});
+}
+
+/// Reads --port; an error text, or empty when the port is sound.
+QString readPort(const CommandLine& cli, int& port)
+{
+    bool ok = false;
+    port = cli.parser.value(cli.port).toInt(&ok);
+    return !ok || port < 0 || port > 65535 ? u"bad --port: "_s + cli.parser.value(cli.port) : QString();
+}
+
+/// Reads the walk's options (--seed, --start) into `options`; an error text, or empty.
+QString readWalkOptions(const CommandLine& cli, ServerOptions& options)
+{
+    bool ok = false;
+    options.seed = cli.parser.value(cli.seed).toULongLong(&ok);
+    if (!ok)
+        return u"bad --seed: "_s + cli.parser.value(cli.seed);
+    const QTime start = QTime::fromString(cli.parser.value(cli.start), u"H:mm"_s);
+    if (!start.isValid())
+        return u"bad --start: "_s + cli.parser.value(cli.start);
+    options.startMinute = start.hour() * 60 + start.minute();
+    return {};
+}
+
+/// Reads the latency and the fault options into `options`; an error text, or empty.
+QString readFaultOptions(const CommandLine& cli, ServerOptions& options)
+{
+    const QCommandLineParser& p = cli.parser;
+    bool ok = false;
+    options.latencyMs = p.value(cli.latency).toInt(&ok);
+    if (!ok || options.latencyMs < 0)
+        return u"bad --latency-ms: "_s + p.value(cli.latency);
+    const auto fault = FaultMode::parse(p.value(cli.fault));
+    if (!fault)
+        return u"bad --fault: "_s + p.value(cli.fault);
+    options.fault = *fault;
+    options.faultPath = p.value(cli.faultPath);
+    options.faultRate = p.value(cli.rate).toDouble(&ok);
+    if (!ok || options.faultRate < 0 || options.faultRate > 1)
+        return u"bad --fault-rate: "_s + p.value(cli.rate);
+    if (p.isSet(cli.mix)) {
+        const auto mix = parseFaultMix(p.value(cli.mix));
+        if (!mix)
+            return u"bad --fault-mix: "_s + p.value(cli.mix);
+        options.faultMix = *mix;
+    }
+    return {};
+}
+
+/// Reads the code list named by --codes, or the built-in one; an error text, or empty.
+QString readListings(const CommandLine& cli, QList<Listing>& listings)
+{
+    QByteArray codes;
+    if (cli.parser.isSet(cli.codes)) {
+        QFile file(cli.parser.value(cli.codes));
+        if (!file.open(QIODevice::ReadOnly))
+            return u"cannot read the code list "_s + cli.parser.value(cli.codes) + u": "_s +
+                   file.errorString();
+        codes = file.readAll();
+    } else {
+        codes = builtInCodeList();
+    }
+    listings = readCodeList(codes);
+    return listings.isEmpty() ? u"the code list holds no codes"_s : QString();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -33,101 +154,24 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(u"tickora-market"_s);
 
-    QCommandLineParser cli;
-    cli.setApplicationDescription(
-        u"Simulated market for Tickora. Serves on 127.0.0.1 the stock-detail pages "
-        u"(/stocks/detail/?code=NNNN),\n"
-        "the Nikkei index page (/nkave) and every chart image Tickora reads (/b /z /f /t, "
-        "/gifdata/nk_chart_L.gif,\n"
-        "/chart/nka_l.gif, /Pics/Stock/Day/K001881.GIF, /rakutensecj/common/analytic.jsp, "
-        "/asp4gif/japan_gif.asp),\n"
-        "with prices from a seeded random walk that moves one trading minute with each page request.\n"
-        "Point Tickora at it with TICKORA_MARKET_URL=http://127.0.0.1:PORT.\n\n"
-        "Fault modes: none, status:NNN (an HTTP status, e.g. 500, 304, 404), hang (no answer; the "
-        "connection\n"
-        "stays open until the client gives up), reset (headers and half the body, then a reset),\n"
-        "garbage (200 with random bytes), huge:MB (200 with a body of MB megabytes), drip (one byte a "
-        "second).\n\n"
-        "Control while running (never delayed or faulted):\n"
-        "  GET /_control/fault?mode=MODE[&path=PREFIX]   switch the fault (mode=none ends it)\n"
-        "  GET /_control/latency?ms=N                    change the delay\n"
-        "  GET /_control/fault-rate?p=P[&mix=M,M...]     mix random faults into a fraction P of requests\n"
-        "  GET /_control/status                          current settings and counters (JSON)"_s);
-    cli.addHelpOption();
-    const QCommandLineOption portOpt(u"port"_s, u"Port to listen on; 0 picks a free one (default 0)."_s,
-                                     u"N"_s, u"0"_s);
-    const QCommandLineOption seedOpt(u"seed"_s, u"Seed of the random walks (default 1)."_s, u"N"_s, u"1"_s);
-    const QCommandLineOption latencyOpt(
-        u"latency-ms"_s, u"Delay before each answer, in milliseconds (default 0)."_s, u"N"_s, u"0"_s);
-    const QCommandLineOption faultOpt(u"fault"_s, u"Fault mode from the start (default none)."_s, u"MODE"_s,
-                                      u"none"_s);
-    const QCommandLineOption faultPathOpt(
-        u"fault-path"_s, u"Apply faults only to paths starting with PREFIX, e.g. /stocks."_s, u"PREFIX"_s);
-    const QCommandLineOption rateOpt(
-        u"fault-rate"_s, u"Fraction 0..1 of requests that get a random fault (default 0)."_s, u"P"_s, u"0"_s);
-    const QCommandLineOption mixOpt(
-        u"fault-mix"_s,
-        u"Fault modes drawn by --fault-rate, comma-separated (default status:500,status:503,status:404,status:304,reset,garbage)."_s,
-        u"MODES"_s);
-    const QCommandLineOption codesOpt(
-        u"codes"_s,
-        u"Code list to serve: CP932 lines like 1301,\"極洋\" or UTF-8 with a header (default: the built-in list)."_s,
-        u"PATH"_s);
-    const QCommandLineOption startOpt(
-        u"start"_s,
-        u"Time of day each stock's first quote shows, HH:MM within trading hours (default 09:00)."_s,
-        u"HH:MM"_s, u"09:00"_s);
-    const QCommandLineOption logOpt(u"log"_s, u"Print one line per request on standard error."_s);
-    cli.addOptions(
-        {portOpt, seedOpt, latencyOpt, faultOpt, faultPathOpt, rateOpt, mixOpt, codesOpt, startOpt, logOpt});
-    cli.process(app);
-
-    bool ok = false;
+    CommandLine cli;
+    cli.parser.process(app);
+    int port = 0;
     ServerOptions options;
-    const int port = cli.value(portOpt).toInt(&ok);
-    if (!ok || port < 0 || port > 65535)
-        return fail(u"bad --port: "_s + cli.value(portOpt));
-    options.seed = cli.value(seedOpt).toULongLong(&ok);
-    if (!ok)
-        return fail(u"bad --seed: "_s + cli.value(seedOpt));
-    options.latencyMs = cli.value(latencyOpt).toInt(&ok);
-    if (!ok || options.latencyMs < 0)
-        return fail(u"bad --latency-ms: "_s + cli.value(latencyOpt));
-    const auto fault = FaultMode::parse(cli.value(faultOpt));
-    if (!fault)
-        return fail(u"bad --fault: "_s + cli.value(faultOpt));
-    options.fault = *fault;
-    options.faultPath = cli.value(faultPathOpt);
-    options.faultRate = cli.value(rateOpt).toDouble(&ok);
-    if (!ok || options.faultRate < 0 || options.faultRate > 1)
-        return fail(u"bad --fault-rate: "_s + cli.value(rateOpt));
-    if (cli.isSet(mixOpt)) {
-        const auto mix = parseFaultMix(cli.value(mixOpt));
-        if (!mix)
-            return fail(u"bad --fault-mix: "_s + cli.value(mixOpt));
-        options.faultMix = *mix;
-    }
-    const QTime start = QTime::fromString(cli.value(startOpt), u"H:mm"_s);
-    if (!start.isValid())
-        return fail(u"bad --start: "_s + cli.value(startOpt));
-    options.startMinute = start.hour() * 60 + start.minute();
-
-    QByteArray codes;
-    if (cli.isSet(codesOpt)) {
-        QFile file(cli.value(codesOpt));
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(u"cannot read the code list "_s + cli.value(codesOpt) + u": "_s + file.errorString());
-        codes = file.readAll();
-    } else {
-        codes = builtInCodeList();
-    }
-    QList<Listing> listings = readCodeList(codes);
-    if (listings.isEmpty())
-        return fail(u"the code list holds no codes"_s);
+    QList<Listing> listings;
+    QString error = readPort(cli, port);
+    if (error.isEmpty())
+        error = readWalkOptions(cli, options);
+    if (error.isEmpty())
+        error = readFaultOptions(cli, options);
+    if (error.isEmpty())
+        error = readListings(cli, listings);
+    if (!error.isEmpty())
+        return fail(error);
 
     const qsizetype count = listings.size();
     MarketServer server(std::move(listings), options);
-    if (cli.isSet(logOpt))
+    if (cli.parser.isSet(cli.log))
         server.enableLog();
     const int bound = server.bind(port);
     if (bound < 0)

@@ -68,9 +68,9 @@ QString quotePage(const QuoteView& quote);
 /// says so, without the detail table. The code is shown escaped.
 QString notFoundPage(const QString& code);
 /// The Nikkei index page. Besides the index value and the bracketed change, a bold element holding
-/// the time of the value starts at character kNikkeiFixedPosition (1-based, in UTF-16 characters).
+/// the time of the value starts at character NikkeiFixedPosition (1-based, in UTF-16 characters).
 QString nikkeiPage(const IndexView& index);
-constexpr int kNikkeiFixedPosition = 9230;
+constexpr int NikkeiFixedPosition = 9230;
 
 /// Escapes &, <, >, " and ' for HTML text and attributes.
 QString htmlEscape(const QString& text);

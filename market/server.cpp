@@ -22,9 +22,9 @@ namespace tickora::market {
 
 namespace {
 
-const char* const kHtml = "text/html; charset=UTF-8";
-const char* const kPng = "image/png";
-const char* const kText = "text/plain; charset=UTF-8";
+const char* const HtmlType = "text/html; charset=UTF-8";
+const char* const PngType = "image/png";
+const char* const TextType = "text/plain; charset=UTF-8";
 
 QString param(const httplib::Request& req, const char* name)
 {
@@ -322,7 +322,7 @@ void MarketServer::handleControl(const httplib::Request& req, httplib::Response&
     const QString path = QString::fromStdString(req.path);
     auto reply = [&](int status, const QString& text) {
         res.status = status;
-        res.set_content(utf8(text + u'\n'), kText);
+        res.set_content(utf8(text + u'\n'), TextType);
     };
     if (path == u"/_control/fault"_s) {
         if (req.has_param("mode")) {
@@ -380,7 +380,7 @@ QByteArray MarketServer::chartPng(const QString& path, const httplib::Request& r
         return encodePng(series ? draw(*series, size) : drawNoDataChart(symbol, size));
     };
     if (path == u"/b"_s)
-        return stock([](const ChartSeries& s, QSize z) { return drawYearChart(s, z); }, kYearChartSize);
+        return stock([](const ChartSeries& s, QSize z) { return drawYearChart(s, z); }, YearChartSize);
     if (path == u"/z"_s) {
         if (symbol.startsWith(u"998407"_s)) {
             const ChartSeries n = m_market.nikkeiSeries();
@@ -388,18 +388,18 @@ QByteArray MarketServer::chartPng(const QString& path, const httplib::Request& r
             return encodePng(drawNikkeiHalfYearChart(n));
         }
         return stock([](const ChartSeries& s, QSize z) { return drawHalfYearChart(s, z); },
-                     kHalfYearChartSize);
+                     HalfYearChartSize);
     }
     if (path == u"/f"_s)
         return stock([](const ChartSeries& s, QSize z) { return drawIntradayChart(s, z); },
-                     kLargeThumbnailSize);
+                     LargeThumbnailSize);
     if (path == u"/t"_s)
         return stock([](const ChartSeries& s, QSize z) { return drawIntradayChart(s, z); },
-                     kSmallThumbnailSize);
+                     SmallThumbnailSize);
     if (path == u"/gifdata/nk_chart_L.gif"_s) {
         const ChartSeries n = m_market.nikkeiSeries();
         std::lock_guard lock(m_drawMutex);
-        return encodePng(drawIntradayChart(n, kNikkeiIntradaySize));
+        return encodePng(drawIntradayChart(n, NikkeiIntradaySize));
     }
     if (path == u"/chart/nka_l.gif"_s) {
         const ChartSeries d = m_market.dowSeries();
@@ -414,13 +414,13 @@ QByteArray MarketServer::chartPng(const QString& path, const httplib::Request& r
         return encodePng(drawAdvanceDeclineChart(n, ratio));
     }
     if (path == u"/rakutensecj/common/analytic.jsp"_s) {
-        const QSize size = sizeFromQuery(param(req, "width"), param(req, "height"), kDowSize);
+        const QSize size = sizeFromQuery(param(req, "width"), param(req, "height"), DowSize);
         const ChartSeries d = m_market.dowSeries();
         std::lock_guard lock(m_drawMutex);
         return encodePng(drawDowChart(d, size));
     }
     if (path == u"/asp4gif/japan_gif.asp"_s) {
-        const QSize size = sizeFromQuery(param(req, "x"), param(req, "y"), kUsdJpySize);
+        const QSize size = sizeFromQuery(param(req, "x"), param(req, "y"), UsdJpySize);
         bool ok = false;
         int bars = param(req, "barno").toInt(&ok);
         bars = ok ? std::clamp(bars, 10, 500) : 100;
@@ -437,20 +437,20 @@ void MarketServer::answer(const httplib::Request& req, httplib::Response& res)
     if (path == u"/stocks/detail/"_s || path == u"/stocks/detail"_s) {
         const QString code = param(req, "code");
         const auto quote = m_market.nextQuote(code);
-        res.set_content(utf8(quote ? quotePage(*quote) : notFoundPage(code)), kHtml);
+        res.set_content(utf8(quote ? quotePage(*quote) : notFoundPage(code)), HtmlType);
         return;
     }
     if (path == u"/nkave"_s || path == u"/nkave/"_s) {
-        res.set_content(utf8(nikkeiPage(m_market.nextNikkei())), kHtml);
+        res.set_content(utf8(nikkeiPage(m_market.nextNikkei())), HtmlType);
         return;
     }
     if (path == u"/"_s) {
-        res.set_content(utf8(indexPage(m_port)), kHtml);
+        res.set_content(utf8(indexPage(m_port)), HtmlType);
         return;
     }
     const QByteArray png = chartPng(path, req);
     if (!png.isEmpty()) {
-        res.set_content(png.toStdString(), kPng);
+        res.set_content(png.toStdString(), PngType);
         return;
     }
     res.status = 404;
@@ -458,7 +458,7 @@ void MarketServer::answer(const httplib::Request& req, httplib::Response& res)
         utf8(u"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"UTF-8\"><title>404</title></head>"
              u"<body><p>ページが見つかりません: "_s +
              htmlEscape(path) + u"</p></body></html>\n"_s),
-        kHtml);
+        HtmlType);
 }
 
 void MarketServer::applyFault(const FaultMode& mode, const httplib::Request& req, httplib::Response& res)
@@ -469,100 +469,124 @@ void MarketServer::applyFault(const FaultMode& mode, const httplib::Request& req
         answer(req, res);
         return;
     case Kind::Status:
-        res.status = mode.status;
-        if (mode.status != 204 && mode.status != 304)
-            res.set_content(utf8(u"<!DOCTYPE html>\n<html><head><meta charset=\"UTF-8\"><title>"_s +
-                                 QString::number(mode.status) +
-                                 u"</title></head><body><p>エラーが発生しました（"_s +
-                                 QString::number(mode.status) +
-                                 u"）。しばらくしてから再度お試しください。</p></body></html>\n"_s),
-                            kHtml);
+        answerWithStatus(mode.status, res);
         return;
-    case Kind::Hang: {
-        // No answer at all: hold the connection until the client gives up (or the server stops),
-        // then close it without a word.
-        ++m_held;
-        const int fd = findConnectionSocket(req);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(30);
-        while (!m_stopping && std::chrono::steady_clock::now() < end) {
-            if (fd >= 0 ? peerGone(fd, 100) : !sleepUnlessStopping(100))
-                break;
-        }
-        if (fd >= 0)
-            ::shutdown(fd, SHUT_RDWR);
-        --m_held;
+    case Kind::Hang:
+        holdWithoutAnswer(req);
+        return;
+    case Kind::Garbage:
+        answerWithGarbage(req, res);
+        return;
+    case Kind::Reset:
+        resetMidBody(req, res);
+        return;
+    case Kind::Huge:
+        answerHuge(mode.megabytes, req, res);
+        return;
+    case Kind::Drip:
+        drip(req, res);
         return;
     }
-    case Kind::Garbage: {
-        answer(req, res);
-        const std::string type = res.get_header_value("Content-Type");
-        std::string bytes;
-        {
-            std::lock_guard lock(m_faultMutex);
-            bytes.resize(4096 + m_faultRng.below(60000));
-            for (char& c : bytes)
-                c = static_cast<char>(m_faultRng.next() & 0xff);
-        }
-        res.status = 200;
-        res.set_content(std::move(bytes), type.c_str());
-        return;
+}
+
+void MarketServer::answerWithStatus(int status, httplib::Response& res)
+{
+    res.status = status;
+    if (status != 204 && status != 304)
+        res.set_content(utf8(u"<!DOCTYPE html>\n<html><head><meta charset=\"UTF-8\"><title>"_s +
+                             QString::number(status) + u"</title></head><body><p>エラーが発生しました（"_s +
+                             QString::number(status) +
+                             u"）。しばらくしてから再度お試しください。</p></body></html>\n"_s),
+                        HtmlType);
+}
+
+void MarketServer::holdWithoutAnswer(const httplib::Request& req)
+{
+    // No answer at all: hold the connection until the client gives up (or the server stops),
+    // then close it without a word.
+    ++m_held;
+    const int fd = findConnectionSocket(req);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(30);
+    while (!m_stopping && std::chrono::steady_clock::now() < end) {
+        if (fd >= 0 ? peerGone(fd, 100) : !sleepUnlessStopping(100))
+            break;
     }
-    case Kind::Reset: {
-        // Headers and half the body, then an abortive close (RST).
-        answer(req, res);
-        auto body = std::make_shared<std::string>(res.body);
-        const std::string type = res.get_header_value("Content-Type");
-        const int fd = findConnectionSocket(req);
-        res.body.clear();
-        res.set_content_provider(body->size(), type.c_str(),
-                                 [this, body, fd](size_t, size_t, httplib::DataSink& sink) {
-                                     sink.write(body->data(), std::max<size_t>(1, body->size() / 2));
-                                     sleepUnlessStopping(100);
-                                     if (fd >= 0) {
-                                         const linger l{1, 0};
-                                         setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-                                     }
+    if (fd >= 0)
+        ::shutdown(fd, SHUT_RDWR);
+    --m_held;
+}
+
+void MarketServer::answerWithGarbage(const httplib::Request& req, httplib::Response& res)
+{
+    answer(req, res);
+    const std::string type = res.get_header_value("Content-Type");
+    std::string bytes;
+    {
+        std::lock_guard lock(m_faultMutex);
+        bytes.resize(4096 + m_faultRng.below(60000));
+        for (char& c : bytes)
+            c = static_cast<char>(m_faultRng.next() & 0xff);
+    }
+    res.status = 200;
+    res.set_content(std::move(bytes), type.c_str());
+}
+
+void MarketServer::resetMidBody(const httplib::Request& req, httplib::Response& res)
+{
+    // Headers and half the body, then an abortive close (RST).
+    answer(req, res);
+    auto body = std::make_shared<std::string>(res.body);
+    const std::string type = res.get_header_value("Content-Type");
+    const int fd = findConnectionSocket(req);
+    res.body.clear();
+    res.set_content_provider(body->size(), type.c_str(),
+                             [this, body, fd](size_t, size_t, httplib::DataSink& sink) {
+                                 sink.write(body->data(), std::max<size_t>(1, body->size() / 2));
+                                 sleepUnlessStopping(100);
+                                 if (fd >= 0) {
+                                     const linger l{1, 0};
+                                     setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+                                 }
+                                 return false;
+                             });
+}
+
+void MarketServer::answerHuge(int megabytes, const httplib::Request& req, httplib::Response& res)
+{
+    answer(req, res);
+    const std::string type = res.get_header_value("Content-Type");
+    res.body.clear();
+    auto filler = std::make_shared<std::string>();
+    const std::string line =
+        "<p class=\"pad\">............................................................</p>\n";
+    while (filler->size() < 64 * 1024)
+        *filler += line;
+    res.set_content_provider(static_cast<size_t>(megabytes) << 20, type.c_str(),
+                             [this, filler](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 if (m_stopping)
                                      return false;
-                                 });
-        return;
-    }
-    case Kind::Huge: {
-        answer(req, res);
-        const std::string type = res.get_header_value("Content-Type");
-        res.body.clear();
-        auto filler = std::make_shared<std::string>();
-        const std::string line =
-            "<p class=\"pad\">............................................................</p>\n";
-        while (filler->size() < 64 * 1024)
-            *filler += line;
-        res.set_content_provider(static_cast<size_t>(mode.megabytes) << 20, type.c_str(),
-                                 [this, filler](size_t offset, size_t length, httplib::DataSink& sink) {
-                                     if (m_stopping)
-                                         return false;
-                                     const size_t start = offset % filler->size();
-                                     const size_t n = std::min(length, filler->size() - start);
-                                     return sink.write(filler->data() + start, n);
-                                 });
-        return;
-    }
-    case Kind::Drip: {
-        // The whole answer, one byte a second.
-        answer(req, res);
-        auto body = std::make_shared<std::string>(res.body);
-        const std::string type = res.get_header_value("Content-Type");
-        res.body.clear();
-        ++m_held;
-        res.set_content_provider(
-            body->size(), type.c_str(),
-            [this, body](size_t offset, size_t, httplib::DataSink& sink) {
-                if (m_stopping || !sink.write(body->data() + offset, 1))
-                    return false;
-                return sleepUnlessStopping(1000);
-            },
-            [this](bool) { --m_held; });
-        return;
-    }
-    }
+                                 const size_t start = offset % filler->size();
+                                 const size_t n = std::min(length, filler->size() - start);
+                                 return sink.write(filler->data() + start, n);
+                             });
+}
+
+void MarketServer::drip(const httplib::Request& req, httplib::Response& res)
+{
+    // The whole answer, one byte a second.
+    answer(req, res);
+    auto body = std::make_shared<std::string>(res.body);
+    const std::string type = res.get_header_value("Content-Type");
+    res.body.clear();
+    ++m_held;
+    res.set_content_provider(
+        body->size(), type.c_str(),
+        [this, body](size_t offset, size_t, httplib::DataSink& sink) {
+            if (m_stopping || !sink.write(body->data() + offset, 1))
+                return false;
+            return sleepUnlessStopping(1000);
+        },
+        [this](bool) { --m_held; });
 }
 
 } // namespace tickora::market

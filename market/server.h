@@ -98,6 +98,13 @@ private:
     /// Fills `res` with the normal answer for a request.
     void answer(const httplib::Request& req, httplib::Response& res);
     void applyFault(const FaultMode& mode, const httplib::Request& req, httplib::Response& res);
+    // One answer per fault mode.
+    void answerWithStatus(int status, httplib::Response& res);
+    void holdWithoutAnswer(const httplib::Request& req);
+    void answerWithGarbage(const httplib::Request& req, httplib::Response& res);
+    void resetMidBody(const httplib::Request& req, httplib::Response& res);
+    void answerHuge(int megabytes, const httplib::Request& req, httplib::Response& res);
+    void drip(const httplib::Request& req, httplib::Response& res);
     std::optional<FaultMode> faultFor(const QString& path);
     bool sleepUnlessStopping(int ms) const;
     QByteArray chartPng(const QString& path, const httplib::Request& req);

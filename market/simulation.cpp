@@ -105,7 +105,7 @@ Market::Market(QList<Listing> listings, std::uint64_t seed, QDate firstDay, int 
     m_nikkei =
         std::make_unique<Instrument>(mixSeed(seed, u"N225-walk"), nikkeiParams(seed), firstDay, startStep);
     m_dow = std::make_unique<Instrument>(mixSeed(seed, u"DJI-walk"), dowParams(seed),
-                                         previousWeekday(firstDay), kSessionSteps - 1);
+                                         previousWeekday(firstDay), SessionSteps - 1);
     // A few hours of minutes so the first dollar-yen chart is full.
     QDateTime t(firstDay, QTime(9, 0));
     double rate = 104 + 4 * m_fxRng.uniform();
@@ -322,16 +322,16 @@ QList<double> Market::advanceDeclineRatio()
         dec.append(std::max(30.0, 2170 - a - unchanged));
     }
     QList<double> ratio(n.bars.size(), std::numeric_limits<double>::quiet_NaN());
-    constexpr int period = 25;
+    constexpr int Period = 25;
     double sa = 0, sd = 0;
     for (qsizetype i = 0; i < adv.size(); ++i) {
         sa += adv[i];
         sd += dec[i];
-        if (i >= period) {
-            sa -= adv[i - period];
-            sd -= dec[i - period];
+        if (i >= Period) {
+            sa -= adv[i - Period];
+            sd -= dec[i - Period];
         }
-        if (i + 1 >= period)
+        if (i + 1 >= Period)
             ratio[i] = 100.0 * sa / sd;
     }
     return ratio;

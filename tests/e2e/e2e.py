@@ -4,24 +4,11 @@ simulated market, drives it with xdotool like a user, and looks at it from outsi
 Only the Python standard library and the command-line tools Xvfb, xdotool and setpriv are
 used. The keyboard and the mouse are xdotool's. What the harness needs to see it reads itself
 over a small X11 client (one Unix socket, a handful of core requests): pictures of screen
-regions (GetImage), the top-level windows (QueryTree), keys held down (QueryKeymap) and the
-event-loop probe below. Two inputs go over that client too, where xdotool cannot do what is
-needed: a key sent to one window alone (answering a message box, so that a key can never reach
-the main window's entry box after the box has gone) and a click whose moment is known to the
-millisecond (the save under kill).
-
-Event-loop probe. A window manager finds out whether a program still answers by sending its
-window a _NET_WM_PING client message; Qt answers it from the GUI thread when that thread next
-reaches its event loop, by sending the message back to the root window. The time from sending
-the ping to seeing the answer is how long the program's event loop left a waiting X event
-alone: an event-loop stall, measured from outside with no change to the program. The probe
-pings every 20 ms in a process of its own (so the harness's own work cannot delay it) and also
-reports, for each ping, how long the program's GUI thread, the X server and the probe itself
-waited for a CPU meanwhile (run-queue time from /proc/PID/task/TID/schedstat). A busy machine
-delays a ping without the program being at fault; the adjusted figure takes that time off, but
-is never less than the time the GUI thread itself ran without answering. While an answer is
-overdue the probe also notes what the GUI thread is doing (/proc/PID/task/TID/stat and
-syscall: running, or blocked in fdatasync, futex, ...), so a stall comes with its cause.
+regions (GetImage), keys held down (QueryKeymap) and the answer to a _NET_WM_PING, which Qt
+gives from the GUI thread once it has handled every X event sent before it. Two inputs go over
+that client too, where xdotool cannot do what is needed: a key sent to one window alone
+(answering a message box, so that a key can never reach the main window's entry box after the
+box has gone) and a click whose moment is known to the millisecond (the save under kill).
 """
 
 import argparse
@@ -121,13 +108,6 @@ class XClient:
     def send_client_message(self, window, type_atom, data):
         event = struct.pack("<BBHII", 33, 32, 0, window, type_atom) + struct.pack("<5I", *data)
         self._request(struct.pack("<BBHII", 25, 0, 11, window, 0) + event)
-
-    def top_level_windows(self):
-        """Children of the root window, mapped or not (QueryTree)."""
-        seq = self._request(struct.pack("<BxHI", 15, 2, self.root))
-        p = self._reply(seq)
-        count = struct.unpack_from("<H", p, 16)[0]
-        return list(struct.unpack_from("<%dI" % count, p, 32))
 
     def keys_down(self):
         """Keycodes the server holds pressed (QueryKeymap)."""
@@ -746,32 +726,6 @@ class Tickora:
         self.proc.wait()
         self.close_pinger()
 
-    def sanitized(self):
-        """True when the program runs with the address sanitizer (whose allocator keeps freed
-        memory in quarantine, so its RSS says nothing about leaks)."""
-        with open("/proc/%d/maps" % self.pid) as f:
-            return "libasan" in f.read()
-
-    def rss_kib(self):
-        with open("/proc/%d/status" % self.pid) as f:
-            for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1])
-        return 0
-
-    def open_files(self):
-        """The program's open file descriptors by kind: socket, pipe, anon_inode, file."""
-        kinds = {}
-        folder = "/proc/%d/fd" % self.pid
-        for fd in os.listdir(folder):
-            try:
-                target = os.readlink(os.path.join(folder, fd))
-            except OSError:
-                continue  # closed meanwhile
-            kind = target.split(":", 1)[0] if ":" in target and not target.startswith("/") else "file"
-            kinds[kind] = kinds.get(kind, 0) + 1
-        return kinds
-
 
 def _centre(rect):
     x, y, w, h = rect
@@ -794,116 +748,6 @@ def set_fault(url, mode, path_prefix=None):
     market_get(url, q)
 
 
-# --------------------------------------------------------------------------------------------
-# Event-loop probe
-
-
-def _schedstat(pid, tid):
-    """(nanoseconds on a CPU, nanoseconds waiting for one) of a thread."""
-    try:
-        with open("/proc/%d/task/%d/schedstat" % (pid, tid)) as f:
-            fields = f.read().split()
-        return int(fields[0]), int(fields[1])
-    except (OSError, ValueError, IndexError):
-        return 0, 0
-
-
-class StallProbe:
-    """Runs the ping loop in a separate process and collects its samples: (monotonic send time,
-    stall seconds, stall less CPU waits, seconds the GUI thread ran, what it was seen doing)."""
-
-    def __init__(self, session, app):
-        self.samples = []
-        self.lock = threading.Lock()
-        self.proc = session.spawn([sys.executable, os.path.abspath(__file__), "probe", session.display,
-                                   str(app.window), str(app.pid), str(session.xvfb.pid)],
-                                  log="probe.log", stdout=subprocess.PIPE)
-        self.thread = threading.Thread(target=self._read, daemon=True)
-        self.thread.start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            parts = line.decode().split()
-            if len(parts) == 5:
-                with self.lock:
-                    self.samples.append(tuple(float(v) for v in parts[:4]) + (parts[4],))
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-        self.proc.wait()
-
-    def stalls(self, since, until=None, over=0.05):
-        """The samples between two moments whose stall exceeds `over` seconds."""
-        until = until if until is not None else time.monotonic()
-        with self.lock:
-            return [x for x in self.samples if since <= x[0] <= until and x[1] > over]
-
-    def worst(self, since, until=None):
-        """(largest raw stall, largest adjusted stall, number of pings) between two moments."""
-        until = until if until is not None else time.monotonic()
-        with self.lock:
-            xs = [s for s in self.samples if since <= s[0] <= until]
-        if not xs:
-            return 0.0, 0.0, 0
-        return max(s[1] for s in xs), max(s[2] for s in xs), len(xs)
-
-
-# System calls a stalled GUI thread may be found in (x86-64 numbers).
-SYSCALLS = {0: "read", 1: "write", 3: "close", 7: "poll", 9: "mmap", 11: "munmap", 17: "pread64",
-            18: "pwrite64", 20: "writev", 74: "fsync", 75: "fdatasync", 82: "rename", 202: "futex",
-            232: "epoll_wait", 257: "openat", 265: "linkat", 271: "ppoll", 316: "renameat2"}
-
-
-def _doing(pid):
-    """What a thread is doing right now: its state letter and, when in a system call, its name."""
-    try:
-        with open("/proc/%d/task/%d/stat" % (pid, pid)) as f:
-            state = f.read().rsplit(")", 1)[1].split()[0]
-        with open("/proc/%d/task/%d/syscall" % (pid, pid)) as f:
-            call = f.read().split()[0]
-    except (OSError, IndexError):
-        return "?"
-    if call.isdigit():
-        return "%s:%s" % (state, SYSCALLS.get(int(call), call))
-    return state  # R: on a CPU or waiting for one
-
-
-def probe_main(display, window, app_pid, xvfb_pid):
-    x = XClient(display)
-    x.select_root(XClient.STRUCTURE_NOTIFY)
-    me, my_tid = os.getpid(), threading.get_native_id()
-    out = sys.stdout
-
-    def waits():
-        return _schedstat(app_pid, app_pid)[1] + _schedstat(xvfb_pid, xvfb_pid)[1] + _schedstat(me, my_tid)[1]
-
-    while True:
-        waited0, cpu0 = waits(), _schedstat(app_pid, app_pid)[0]
-        seen = {}
-
-        def waiting(seconds):
-            if seconds > 0.04:  # a stall in the making: look at what the GUI thread is doing
-                what = _doing(app_pid)
-                seen[what] = seen.get(what, 0) + 1
-
-        t0 = time.monotonic()
-        latency = x.ping(window, 120, waiting)
-        if latency is None:
-            latency = 120.0
-        waited, cpu = (waits() - waited0) / 1e9, (_schedstat(app_pid, app_pid)[0] - cpu0) / 1e9
-        # The waits of three threads may overlap and take off too much; the time the GUI thread
-        # itself ran without answering is a stall in any case.
-        adjusted = max(latency - max(0.0, waited), min(latency, cpu))
-        # send time, stall, stall less CPU waits, time the GUI thread ran meanwhile, what it did
-        doing = ",".join("%sx%d" % kv for kv in sorted(seen.items())) or "-"
-        out.write("%.6f %.6f %.6f %.6f %s\n" % (t0, latency, adjusted, cpu, doing))
-        out.flush()
-        if not os.path.exists("/proc/%d" % app_pid):
-            return
-        time.sleep(0.02)
-
-
 def run(main):
     """Runs a test's main function: exit status 0 on success, 1 on a failed check."""
     try:
@@ -917,10 +761,3 @@ def run(main):
                 traceback.print_exc()
         sys.exit(1)
     print("PASSED")
-
-
-if __name__ == "__main__" and len(sys.argv) == 6 and sys.argv[1] == "probe":
-    try:
-        probe_main(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]))
-    except (XError, BrokenPipeError, KeyboardInterrupt):
-        pass

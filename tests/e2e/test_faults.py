@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
-"""e2e_faults: real-time display against a market that fails in every way it can.
+"""e2e_faults: real-time display against a market that fails, one way per failure path of the
+program: an HTTP error status, no answer at all (the time-out), a reset in the middle of the
+body, a garbage body (a page that is no stock page), and the market not running at all.
 
 tickora runs real-time display of three stocks with a 2-second tick (TICKORA_TICK_MS). For each
-fault mode of tickora-market (HTTP 500, 304 and 404; no answer; a reset in the middle of the
-body; a garbage body; a 50 MB body; a drip of one byte a second; the market not running at all)
-the fault is switched on through the market's control endpoint (or the market is killed) and:
+fault the fault is switched on through the market's control endpoint (or the market is killed) and:
 
-- the program keeps running, and its event loop never stalls for more than 100 ms (the
-  _NET_WM_PING probe of e2e.py, less the time the machine kept it from a CPU);
+- the program keeps running;
 - at most one "Error!" box is open at any moment, while the fault goes on for more than one tick
   (each box is answered with OK as a user would, half a second after it shows);
 - the fault shows: an "Error!" box, or, for a garbage page, which is no stock page, the rows'
@@ -18,10 +17,11 @@ the fault is switched on through the market's control endpoint (or the market is
 At the end dat.txt and the supplied files of the data folder (tousyou1.csv, chimes.wav,
 chimesRow.wav, Auot.html) are byte for byte what they were, and "終了" ends the program.
 
-The HTTP time-out of the program is 15 s, so the no-answer and drip modes take a while.
+The HTTP time-out of the program is 15 s, so the no-answer mode takes a while. How long the
+event loop stalls under faults is measured, not judged, by bench/e2e/soak.py.
 
 By hand: python3 tests/e2e/test_faults.py --tickora build/dev/app/tickora
-    --market build/dev/market/tickora-market --display 77 --work /tmp/faults [--only hang,drip]
+    --market build/dev/market/tickora-market --display 77 --work /tmp/faults [--only hang,down]
 """
 
 import os
@@ -30,25 +30,20 @@ import time
 
 sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e import (Failure, Session, StallProbe, check, common_arguments, encode_watch_list, file_digest,  # noqa: E402
-                 ink, run, set_fault, wait_for)
+from e2e import (Failure, Session, check, common_arguments, encode_watch_list, file_digest, ink, run,  # noqa: E402
+                 set_fault, wait_for)
 
 TICK_MS = 2000
 HTTP_TIMEOUT = 15.0  # QtHttpClient::Limits::transferTimeoutMs
-STALL_LIMIT = 0.100
 ROWS = [["7203", "トヨタ自動車"], ["6758", "ソニーグループ"], ["9984", "ソフトバンクグループ"]]
 SUPPLIED = ["tousyou1.csv", "chimes.wav", "chimesRow.wav", "Auot.html"]
 
 # (name, market fault mode or None for "not running", slow: the failure shows only at the time-out)
 MODES = [
     ("HTTP 500", "status:500", False),
-    ("HTTP 304", "status:304", False),
-    ("HTTP 404", "status:404", False),
     ("no answer", "hang", True),
     ("reset mid-body", "reset", False),
     ("garbage body", "garbage", False),
-    ("50 MB body", "huge:50", False),
-    ("one byte a second", "drip", True),
     ("market not running", None, False),
 ]
 
@@ -59,13 +54,11 @@ class Watch:
     def __init__(self, s, app):
         self.s, self.app = s, app
         self.most_boxes = 0
-        self.peak_rss = 0
         r1, r3 = app.rect("cell_1_2"), app.rect("cell_3_9")
         self.region = (r1[0], r1[1], r3[0] + r3[2] - r1[0], r3[1] + r3[3] - r1[1])
 
     def boxes(self):
         self.app.check_alive()
-        self.peak_rss = max(self.peak_rss, self.app.rss_kib())
         open_now = self.app.boxes("Error!")
         self.most_boxes = max(self.most_boxes, len(open_now))
         check(len(open_now) <= 1, "%d failure boxes open at once" % len(open_now))
@@ -95,13 +88,12 @@ def start_realtime(s, app, watch):
     watch.wait("quotes in rows 1 to 3", lambda: watch.quotes()[1], 30)
 
 
-def run_mode(s, app, watch, market, probe, name, mode, slow):
+def run_mode(s, app, watch, market, name, mode, slow):
     tick = TICK_MS / 1000.0
     first_deadline = tick + (HTTP_TIMEOUT if slow else 0) + 8
     began = time.monotonic()
     before, _, _ = watch.quotes()
     watch.most_boxes = 0
-    rss_before = watch.peak_rss = app.rss_kib()
     failures = 0
 
     if mode is None:
@@ -179,19 +171,10 @@ def run_mode(s, app, watch, market, probe, name, mode, slow):
         time.sleep(0.1)
     check(fresh >= 1, "%s: the quotes stopped changing after the recovery" % name)
 
-    raw, adjusted, pings = probe.worst(began)
     print("%s: the failure showed after %.1f s; %d box(es) while the fault lasted, never more than %d open; "
-          "%d more from its requests after it ended; fresh quotes %.1f s after it ended; memory peak %+.1f MB; "
-          "largest event-loop stall %.1f ms (%.1f ms not waiting for a CPU) over %d pings"
-          % (name, shown, failures, watch.most_boxes, late, recovered, (watch.peak_rss - rss_before) / 1024,
-             raw * 1e3, adjusted * 1e3, pings))
+          "%d more from its requests after it ended; fresh quotes %.1f s after it ended"
+          % (name, shown, failures, watch.most_boxes, late, recovered))
     sys.stdout.flush()
-    for at, stall, less, cpu, doing in probe.stalls(began):
-        print("    stall %.1f ms at +%.2f s: %.1f ms less CPU waits; the GUI thread ran %.1f ms of it; seen in %s"
-              % (stall * 1e3, at - began, less * 1e3, cpu * 1e3, doing))
-    check(pings > 0, "%s: the event-loop probe got no answers" % name)
-    check(adjusted <= STALL_LIMIT, "%s: the event loop stalled for %.0f ms, %.0f ms of them not waiting for a CPU"
-          % (name, raw * 1e3, adjusted * 1e3))
     return market
 
 
@@ -219,23 +202,16 @@ def main():
         watch = Watch(s, app)
         start_realtime(s, app, watch)
         s.shot("realtime")
-        probe = StallProbe(s, app)
-        wait_for("the first answers of the event-loop probe", lambda: probe.worst(0)[2] > 5, 10)
-        began = time.monotonic()
         for name, mode, slow in modes:
             try:
-                market = run_mode(s, app, watch, market, probe, name, mode, slow)
+                market = run_mode(s, app, watch, market, name, mode, slow)
             except Failure:
                 s.shot("failure-" + (mode or "down").replace(":", "-"))
                 raise
         s.shot("after-faults")
-        raw, adjusted, pings = probe.worst(began)
-        print("whole run: largest event-loop stall %.1f ms, %.1f ms less CPU waits, over %d pings"
-              % (raw * 1e3, adjusted * 1e3, pings))
 
         for path in kept:
             check(file_digest(path) == digests[path], "%s changed during the faults" % path)
-        probe.stop()
         app.quit()
 
 

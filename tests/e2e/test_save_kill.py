@@ -16,7 +16,7 @@ outcomes occur, which shows the kills did land on both sides of the point where 
 replaced.
 
 By hand: python3 tests/e2e/test_save_kill.py --tickora build/dev/app/tickora
-    --market build/dev/market/tickora-market --display 79 --work /tmp/savekill --kills 200
+    --market build/dev/market/tickora-market --display 79 --work /tmp/savekill --kills 20
 """
 
 import os
@@ -51,7 +51,7 @@ def save_and_wait(app, dat):
 
 def main():
     p = common_arguments(__doc__)
-    p.add_argument("--kills", type=int, default=200)
+    p.add_argument("--kills", type=int, default=20)
     p.add_argument("--seed", type=int, default=None, help="seed of the kill moments (random by default)")
     args = p.parse_args()
     seed = args.seed if args.seed is not None else random.randrange(1 << 30)
