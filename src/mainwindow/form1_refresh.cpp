@@ -20,6 +20,7 @@ public:
 
     void passStarted(int rowCount) override
     {
+        m_stopsAtStart = m_w.m_stopCount;
         m_w.watchCount = qint16(rowCount);
         if (rowCount > 0)
             m_w.MSFlexGrid1->setCol(grid::Code);
@@ -38,6 +39,10 @@ public:
 
     void rowDone(int row) override
     {
+        // After a stop the user works in the grid: the quotes are still written, but the current
+        // cell and the focus stay where the user put them.
+        if (m_w.stoppedSince(m_stopsAtStart))
+            return;
         m_w.MSFlexGrid1->setCurrent(row, grid::Code);
         // Only asks for the focus: a minimised or inactive window simply gets it when it is
         // shown or activated again.
@@ -49,6 +54,7 @@ public:
 
 private:
     Form1& m_w;
+    quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 
 RefreshPass& Form1::refreshPass()
