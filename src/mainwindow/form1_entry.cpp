@@ -127,7 +127,6 @@ void Form1::lookupCode(std::optional<qint16> code)
     if (code)
         chartCode = *code;
     const int row = MSFlexGrid1->row();
-    const int col = MSFlexGrid1->col();
     if (!m_services.shiftJisConverter) {
         // The code list cannot be read: keep what the user typed rather than reject it.
         showNoShiftJis();
@@ -156,12 +155,12 @@ void Form1::lookupCode(std::optional<qint16> code)
             m_services.dialogs->message(this, AppTitle, u"入力したコードは該当なし"_s, Dialogs::Icon::None);
         // While the message was open the rows may have moved and a refresh may have moved the
         // current cell: empty the code where the rejected row stands now, and the box only when
-        // it still shows a cell of that row.
+        // it shows that code cell (emptying a box that shows another cell would empty that cell).
         const int at = rejectedRowNow(row, rejected);
         if (at < 0)
             return;
         MSFlexGrid1->setCellText(at, grid::Code, QString());
-        if (MSFlexGrid1->row() == at && MSFlexGrid1->col() == col)
+        if (MSFlexGrid1->row() == at && MSFlexGrid1->col() == grid::Code)
             Text1->setText(QString());
     }
 }

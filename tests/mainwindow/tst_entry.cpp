@@ -360,6 +360,16 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(5), QStringList(12));
     }
 
+    void rejectionFromAnotherColumnKeepsThatCell()
+    {
+        fillRow(4, {u"1234"_s, QString(), QString(), QString(), u"2135"_s});
+        select(4, grid::PrevClose);
+        QTest::keyClick(box(), Qt::Key_Return);
+        QCOMPARE(m_fakes->dialogs.shown.size(), 1);
+        QCOMPARE(grid()->cellText(4, grid::Code), QString());
+        QCOMPARE(grid()->cellText(4, grid::PrevClose), u"2135"_s);
+    }
+
     void rejectionWhileRowsMove()
     {
         // While the message is open the rows are packed (row 4 moves up to row 3, row 7 to row 4)
