@@ -40,9 +40,13 @@ public:
     void rowDone(int row) override
     {
         // After a stop the user works in the grid: the quotes are still written, but the current
-        // cell and the focus stay where the user put them.
-        if (m_w.stoppedSince(m_stopsAtStart))
+        // cell and the focus stay where the user put them. When the row just written holds the
+        // current cell, the box shows that cell's new text, so box and cell stay one value.
+        if (m_w.stoppedSince(m_stopsAtStart)) {
+            if (m_w.MSFlexGrid1->row() == row)
+                m_w.showInBox(m_w.MSFlexGrid1->text());
             return;
+        }
         m_w.MSFlexGrid1->setCurrent(row, grid::Code);
         // Only asks for the focus: a minimised or inactive window simply gets it when it is
         // shown or activated again.
