@@ -56,6 +56,10 @@ void EntryBox::keyPressEvent(QKeyEvent* event)
         key = 13;
     else if (event->key() == Qt::Key_Backspace)
         key = 8;
+    else if (event->matches(QKeySequence::Paste))
+        key = PasteKey; // Ctrl+V and Shift+Insert bring characters like any typed key
+    else if (event->key() == Qt::Key_Delete || event->text() == QChar(0x7f))
+        key = 0; // Delete produces no character (X11 still gives it the text U+007F)
     else if (!event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier))
         key = event->text().at(0).unicode();
     if (key != 0) {

@@ -26,13 +26,17 @@ struct FilteredText
 FilteredText removeRefused(QStringView text);
 
 /// The entry box: a one-line editor that reports every character key (Enter as 13, Backspace
-/// as 8) before it takes effect, so the window can consume it, and reports taking the focus.
-/// Text committed by an input method is reported as the key of its first character.
+/// as 8, a paste as PasteKey) before it takes effect, so the window can consume it, and reports
+/// taking the focus. Delete and other keys without a character are not reported. Text committed
+/// by an input method is reported as the key of its first character.
 class EntryBox : public QLineEdit
 {
     Q_OBJECT
 public:
     using QLineEdit::QLineEdit;
+
+    /// The key reported for a paste (Ctrl+V, Shift+Insert): the control code of Ctrl+V.
+    static constexpr int PasteKey = 22;
 
 Q_SIGNALS:
     void keyPressed(int keyAscii, bool* consumed);

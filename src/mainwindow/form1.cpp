@@ -50,6 +50,9 @@ Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m
     m_services.http = m_http.get();
     m_services.downloader = m_downloader.get();
     m_services.dialogs = m_dialogs.get();
+    // A start that waited for a box runs once the box's caller has finished its own work.
+    m_dialogs->setAllClosed(
+        [this] { QMetaObject::invokeMethod(this, &Form1::runPendingStart, Qt::QueuedConnection); });
     if (m_services.screen)
         m_dpi = m_services.screen->logicalDpiY();
     setObjectName(u"Form1"_s);
@@ -58,6 +61,8 @@ Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m
     buildMenu();
     connectEvents();
     formLoad();
+    if (!m_services.shiftJisConverter)
+        showNoShiftJis();
 }
 
 Form1::~Form1() = default;

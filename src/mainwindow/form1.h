@@ -110,6 +110,8 @@ public:
     void heikin(Then then = {});
 
     // ---- charts ----
+    /// The 1-year and 6-month charts of `chartCode`. When a later call comes before the answer,
+    /// only the later call's chart is shown and only its `then` runs.
     void chart(Then then = {});
     void lifechart(Then then = {});
     void yahoochart(Then then = {});
@@ -166,6 +168,8 @@ private:
     /// thumbnails, index chart, Nikkei line.
     void runRefreshSteps(quint64 stopCount, bool layOutThumbs);
     void finishCycleWork();
+    /// Runs the queued start once no tick, start or message box is in its way.
+    void runPendingStart();
     void enableTimer();
 
     std::unique_ptr<PrefetchingHttpClient> m_http;
@@ -211,6 +215,9 @@ private:
     std::array<QImage, 12> m_thumbPictures;
     /// Counts thumbnail refreshes, so answers of a superseded refresh change nothing.
     int m_thumbRun = 0;
+    /// Count the calls of chart and lifechart: only the last call's answer is shown.
+    int m_yearChartCalls = 0;
+    int m_sixMonthChartCalls = 0;
 
     // ---- state of code entry ----
     // (owned by the code entry code)
@@ -218,6 +225,9 @@ private:
     void showInBox(const QString& text);
     /// The lookup; no code (an empty or out-of-range code cell) counts as a code not in the list.
     void lookupCode(std::optional<qint16> code);
+    /// Where the row rejected at `row` with `code` stands now (rows may move while the rejection
+    /// is open), or -1 when it is gone.
+    int rejectedRowNow(int row, const QString& code) const;
     CodeList m_codeList;
     bool m_showingCell = false; ///< the box is being loaded from a cell
     bool m_filtering = false;   ///< the filter is removing refused characters from the box
@@ -227,6 +237,8 @@ private:
     QPointer<Form6> m_form6; ///< the settings window while it is open
     /// Closes the settings window when it is open (part of closing every secondary window).
     void closeSettingsWindow();
+    /// Says that the Shift_JIS (CP932) converter is missing, so no text file can be read or written.
+    void showNoShiftJis();
 };
 
 } // namespace tickora

@@ -95,26 +95,32 @@ void Form1::fetchChart(const ChartDownload& chart, std::function<void(const QIma
 
 void Form1::chart(Then then)
 {
-    fetchChart(
-        yearChart(m_services.config, chartCode),
-        [this](const QImage& picture) {
-            Form2* w = chartWindow(m_form2);
-            w->Image1->setPicture(picture);
-            showModeless(w);
-        },
-        std::move(then));
+    const int call = ++m_yearChartCalls;
+    fetchChart(yearChart(m_services.config, chartCode),
+               [this, call, then = std::move(then)](const QImage& picture) {
+                   if (call != m_yearChartCalls)
+                       return; // a later click's chart is on its way, or shown already
+                   Form2* w = chartWindow(m_form2);
+                   w->Image1->setPicture(picture);
+                   showModeless(w);
+                   done(then);
+               },
+               {});
 }
 
 void Form1::lifechart(Then then)
 {
-    fetchChart(
-        sixMonthChart(m_services.config, chartCode),
-        [this](const QImage& picture) {
-            Form3* w = chartWindow(m_form3);
-            w->setPicture(picture);
-            showModeless(w);
-        },
-        std::move(then));
+    const int call = ++m_sixMonthChartCalls;
+    fetchChart(sixMonthChart(m_services.config, chartCode),
+               [this, call, then = std::move(then)](const QImage& picture) {
+                   if (call != m_sixMonthChartCalls)
+                       return; // a later click's chart is on its way, or shown already
+                   Form3* w = chartWindow(m_form3);
+                   w->setPicture(picture);
+                   showModeless(w);
+                   done(then);
+               },
+               {});
 }
 
 void Form1::yahoochart(Then then)

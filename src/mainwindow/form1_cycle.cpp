@@ -30,6 +30,7 @@ void Form1::setRunningLook()
 void Form1::stopCycle()
 {
     ++m_stopCount;
+    m_startPending = false; // a start queued behind the work in progress is cancelled too
     Timer1->stop();
     setBackground(Label3, Black);
 }
@@ -49,8 +50,17 @@ void Form1::finishCycleWork()
 {
     m_cycleBusy = false;
     m_http->clear();
-    if (std::exchange(m_startPending, false))
-        menu3_Click();
+    runPendingStart();
+}
+
+void Form1::runPendingStart()
+{
+    // A start queued behind a tick or start also waits for every message box to close: packing
+    // rows under an open box would move the row that the box is about.
+    if (!m_startPending || m_cycleBusy || m_dialogs->open() > 0)
+        return;
+    m_startPending = false;
+    menu3_Click();
 }
 
 void Form1::Timer1_Timer()
@@ -63,7 +73,9 @@ void Form1::Timer1_Timer()
 
     closeSecondaryWindows();
     setRunningLook();
-    const QTime now = m_services.clock->timeOfDay();
+    // The trading window is compared in whole seconds: 15:01:00.4 is still 15:01:00.
+    const QTime clock = m_services.clock->timeOfDay();
+    const QTime now(clock.hour(), clock.minute(), clock.second());
     const QString title = u"継続確認"_s;
     if ((now < MarketOpens && m_dialogs->question(this, title, u"9:00 からスタートです停止しますか？"_s))
         || (now > MarketCloses && m_dialogs->question(this, title, u"15:00 を過ぎました停止しますか？"_s))) {

@@ -99,7 +99,9 @@ bool Form1::Text1_KeyPress(int keyAscii)
     if (enter && MSFlexGrid1->row() != grid::LastRow) {
         const int row = MSFlexGrid1->row();
         lookupCode(toInt16(MSFlexGrid1->cellText(row, grid::Code)));
-        MSFlexGrid1->setRow(row + 1);
+        // The box shows the next row's code, so its code cell becomes current whatever column
+        // Enter came from: what the user types next must land in the cell the box shows.
+        MSFlexGrid1->setCurrent(row + 1, grid::Code);
         Label5->setText(QString::number(row + 1));
         showInBox(MSFlexGrid1->cellText(row + 1, grid::Code));
     }
@@ -107,7 +109,7 @@ bool Form1::Text1_KeyPress(int keyAscii)
     if (!MSFlexGrid1->cellText(MSFlexGrid1->row(), grid::Code).isEmpty()) {
         if (enter && MSFlexGrid1->row() == grid::LastRow) {
             lookupCode(toInt16(MSFlexGrid1->cellText(grid::LastRow, grid::Code)));
-            MSFlexGrid1->setRow(grid::FirstRow);
+            MSFlexGrid1->setCurrent(grid::FirstRow, grid::Code);
             showInBox(MSFlexGrid1->cellText(grid::FirstRow, grid::Code));
         }
         Label5->setText(QString::number(MSFlexGrid1->row()));
@@ -125,7 +127,11 @@ void Form1::lookupCode(std::optional<qint16> code)
     if (code)
         chartCode = *code;
     const int row = MSFlexGrid1->row();
-    const int col = MSFlexGrid1->col();
+    if (!m_services.shiftJisConverter) {
+        // The code list cannot be read: keep what the user typed rather than reject it.
+        showNoShiftJis();
+        return;
+    }
     const QString path = m_services.config.dataFile(u"tousyou1.csv"_s);
     const CodeList::Result found = code ? m_codeList.lookup(path, *code) : CodeList::Result{};
 
@@ -144,14 +150,33 @@ void Form1::lookupCode(std::optional<qint16> code)
         MSFlexGrid1->setCellText(row, grid::Name, *found.name);
 
     if (MSFlexGrid1->cellText(row, grid::Name).isEmpty()) {
+        const QString rejected = MSFlexGrid1->cellText(row, grid::Code);
         if (m_services.dialogs)
             m_services.dialogs->message(this, AppTitle, u"入力したコードは該当なし"_s, Dialogs::Icon::None);
-        MSFlexGrid1->setCellText(row, grid::Code, QString());
-        // A refresh tick may have moved the current cell while the message was open; the box then
-        // already shows that other cell, which must not be emptied.
-        if (MSFlexGrid1->row() == row && MSFlexGrid1->col() == col)
+        // While the message was open the rows may have moved and a refresh may have moved the
+        // current cell: empty the code where the rejected row stands now, and the box only when
+        // it shows that code cell (emptying a box that shows another cell would empty that cell).
+        const int at = rejectedRowNow(row, rejected);
+        if (at < 0)
+            return;
+        MSFlexGrid1->setCellText(at, grid::Code, QString());
+        if (MSFlexGrid1->row() == at && MSFlexGrid1->col() == grid::Code)
             Text1->setText(QString());
     }
+}
+
+int Form1::rejectedRowNow(int row, const QString& code) const
+{
+    // A rejected row has the code and no name; it is most likely still where it was.
+    const auto isRejected = [&](int r) {
+        return MSFlexGrid1->cellText(r, grid::Code) == code && MSFlexGrid1->cellText(r, grid::Name).isEmpty();
+    };
+    if (isRejected(row))
+        return row;
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
+        if (isRejected(r))
+            return r;
+    return -1;
 }
 
 void Form1::MSFlexGrid1_Click()

@@ -15,8 +15,19 @@ namespace {
 const QString AppTitle = u"Tickora"_s;
 } // namespace
 
+void Form1::showNoShiftJis()
+{
+    m_services.dialogs->message(this, AppTitle,
+                                u"この環境には Shift_JIS（CP932）の文字コード変換がないため、"
+                                "ウォッチリストの保存・読み込みとコード一覧の参照はできません。"_s,
+                                Dialogs::Icon::Warning);
+}
+
 void Form1::menu2_Click()
 {
+    // Without the converter no file can be written; say why instead of blaming a character.
+    if (!m_services.shiftJisConverter)
+        return showNoShiftJis();
     PackRows();
     // After packing, the filled rows stand from row 1 without gaps.
     QList<WatchRow> rows;
@@ -41,6 +52,9 @@ void Form1::menu2_Click()
 
 void Form1::menu11_Click()
 {
+    // Without the converter the file cannot be read: keep the grid as it is.
+    if (!m_services.shiftJisConverter)
+        return showNoShiftJis();
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
         for (int c = grid::Code; c <= grid::Time; ++c)
             MSFlexGrid1->setCellText(r, c, QString());

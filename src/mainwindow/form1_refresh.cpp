@@ -20,6 +20,7 @@ public:
 
     void passStarted(int rowCount) override
     {
+        m_stopsAtStart = m_w.m_stopCount;
         m_w.watchCount = qint16(rowCount);
         if (rowCount > 0)
             m_w.MSFlexGrid1->setCol(grid::Code);
@@ -38,6 +39,14 @@ public:
 
     void rowDone(int row) override
     {
+        // After a stop the user works in the grid: the quotes are still written, but the current
+        // cell and the focus stay where the user put them. When the row just written holds the
+        // current cell, the box shows that cell's new text, so box and cell stay one value.
+        if (m_w.stoppedSince(m_stopsAtStart)) {
+            if (m_w.MSFlexGrid1->row() == row)
+                m_w.showInBox(m_w.MSFlexGrid1->text());
+            return;
+        }
         m_w.MSFlexGrid1->setCurrent(row, grid::Code);
         // Only asks for the focus: a minimised or inactive window simply gets it when it is
         // shown or activated again.
@@ -49,6 +58,7 @@ public:
 
 private:
     Form1& m_w;
+    quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 
 RefreshPass& Form1::refreshPass()

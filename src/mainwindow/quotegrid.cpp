@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <utility>
+
 namespace tickora {
 
 namespace {
@@ -60,13 +62,6 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
             return;
         m_row = row;
         m_col = col;
-    });
-    connect(this, &QTableWidget::cellClicked, this, [this](int row, int col) {
-        if (row >= 1 && col >= 1) {
-            m_row = row;
-            m_col = col;
-        }
-        Q_EMIT clicked();
     });
     syncView();
 }
@@ -198,29 +193,46 @@ void QuoteGrid::emitPendingFocus()
 
 void QuoteGrid::mousePressEvent(QMouseEvent* event)
 {
-    const QModelIndex index = indexAt(event->position().toPoint());
-    m_pressOutside = !index.isValid() || index.row() < grid::FirstRow || index.column() < 1;
-    if (m_pressOutside) {
-        // A click on a fixed cell or beside the cells leaves the current cell where it is.
+    m_press = Press::None;
+    if (event->button() != Qt::LeftButton) {
+        // Only the left button clicks; any other press leaves the current cell where it is.
         event->accept();
     } else {
-        // The clicked cell becomes current before the focus is reported, so the focus handler sees it.
-        m_row = index.row();
-        m_col = index.column();
-        QTableWidget::mousePressEvent(event);
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (!index.isValid() || index.row() < grid::FirstRow || index.column() < 1) {
+            // A click on a fixed cell or beside the cells leaves the current cell where it is.
+            m_press = Press::Outside;
+            event->accept();
+        } else {
+            // The clicked cell becomes current before the focus is reported, so the focus handler
+            // sees it.
+            m_press = Press::OnCell;
+            m_row = index.row();
+            m_col = index.column();
+            QTableWidget::mousePressEvent(event);
+        }
     }
     emitPendingFocus();
 }
 
 void QuoteGrid::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_pressOutside) {
-        m_pressOutside = false;
+    // A left press is a click wherever the button comes up (the same cell, another cell, a fixed
+    // cell, outside the grid): the pressed cell stays current and the click is raised for it.
+    const Press press = std::exchange(m_press, Press::None);
+    if (event->button() != Qt::LeftButton || press == Press::None) {
         event->accept();
-        Q_EMIT clicked();
         return;
     }
-    QTableWidget::mouseReleaseEvent(event);
+    if (press == Press::OnCell) {
+        const int row = m_row;
+        const int col = m_col;
+        QTableWidget::mouseReleaseEvent(event);
+        setCurrent(row, col);
+    } else {
+        event->accept();
+    }
+    Q_EMIT clicked();
 }
 
 void QuoteGrid::mouseDoubleClickEvent(QMouseEvent* event)

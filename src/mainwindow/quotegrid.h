@@ -70,7 +70,14 @@ private:
     int m_col = 1;
     bool m_syncing = false;
     bool m_focusFromClick = false; ///< focus came with a mouse press not yet delivered
-    bool m_pressOutside = false;   ///< the last press hit a fixed cell or no cell
+    /// Where the left button went down, until it comes up again.
+    enum class Press
+    {
+        None,
+        OnCell,  ///< a data cell, now the current cell
+        Outside, ///< a fixed cell or beside the cells
+    };
+    Press m_press = Press::None;
 };
 
 } // namespace tickora

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace tickora {
@@ -39,20 +41,29 @@ public:
     {
         ++m_open;
         m_inner.message(parent, title, text, icon);
-        --m_open;
+        closed();
     }
     bool question(QWidget* parent, const QString& title, const QString& text) override
     {
         ++m_open;
         const bool yes = m_inner.question(parent, title, text);
-        --m_open;
+        closed();
         return yes;
     }
     int open() const { return m_open; }
+    /// Runs `allClosed` each time the last open box closes, before the box's caller goes on.
+    void setAllClosed(std::function<void()> allClosed) { m_allClosed = std::move(allClosed); }
 
 private:
+    void closed()
+    {
+        if (--m_open == 0 && m_allClosed)
+            m_allClosed();
+    }
+
     Dialogs& m_inner;
     int m_open = 0;
+    std::function<void()> m_allClosed;
 };
 
 } // namespace tickora

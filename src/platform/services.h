@@ -12,7 +12,16 @@
 #include "singleinstance.h"
 #include "sound.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
+
 namespace tickora {
+
+/// True when this Qt can convert Shift_JIS (CP932), the code page of the data folder's text files.
+inline bool hasShiftJisConverter()
+{
+    return QStringEncoder("Shift_JIS").isValid() && QStringDecoder("Shift_JIS").isValid();
+}
 
 /// Every platform service the main window uses, handed to it through its constructor.
 /// The services outlive the window; the struct does not own them.
@@ -29,6 +38,8 @@ struct Services
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
     SingleInstance* instance = nullptr;
+    /// Whether the Shift_JIS (CP932) converter exists, checked when the services are gathered.
+    bool shiftJisConverter = hasShiftJisConverter();
 };
 
 } // namespace tickora

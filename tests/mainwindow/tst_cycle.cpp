@@ -2,11 +2,13 @@
 // layout tables.
 #include "charts/picturebox.h"
 #include "fakes/fakes.h"
+#include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 #include "mainwindow/thumblayout.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 
 using namespace tickora;
@@ -61,6 +63,11 @@ private Q_SLOTS:
         QTest::newRow("midday") << QTime(12, 30, 0) << QString();
         QTest::newRow("at the close") << QTime(15, 1, 0) << QString();
         QTest::newRow("one second after the close") << QTime(15, 1, 1) << u"15:00 を過ぎました停止しますか？"_s;
+        // The time of day counts in whole seconds.
+        QTest::newRow("within the close's second") << QTime(15, 1, 0, 400) << QString();
+        QTest::newRow("within the open's second") << QTime(9, 0, 0, 999) << QString();
+        QTest::newRow("within the last second before")
+            << QTime(8, 59, 59, 999) << u"9:00 からスタートです停止しますか？"_s;
         QTest::newRow("early morning") << QTime(0, 0, 0) << u"9:00 からスタートです停止しますか？"_s;
     }
     void questionsOutsideTradingHours()
@@ -186,11 +193,13 @@ private Q_SLOTS:
         fakes.http.setHolding(true);
         Form1 form(fakes.services());
         form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.MSFlexGrid1->setCellText(2, grid::Code, u"6758"_s);
+        form.MSFlexGrid1->setCellText(3, grid::Code, u"6758"_s);
         form.Timer1->start();
         form.Timer1_Timer();
         QVERIFY(form.cycleBusy());
         QVERIFY(fakes.http.held() > 0); // the tick waits for the network
+        // A start queued behind the tick: the stop cancels it.
+        form.menu3->trigger();
         switch (kind) {
         case StopKind::Command:
             form.menu4->trigger();
@@ -213,6 +222,49 @@ private Q_SLOTS:
         QVERIFY(!form.cycleBusy());
         QVERIFY(!form.Timer1->isActive());
         QVERIFY(statusBarIsBlack(form));
+        // Not packed (settings empties the grid).
+        if (kind != StopKind::Settings)
+            QCOMPARE(form.MSFlexGrid1->cellText(3, grid::Code), u"6758"_s);
+    }
+
+    void queuedStartWaitsForAnOpenBox()
+    {
+        // The tick ends while the rejection of a code is open; the start queued behind the tick
+        // must not pack the rows under the box, or the wrong row's code is emptied.
+        FakeServices fakes;
+        QFile list(fakes.config.dataFile(u"tousyou1.csv"_s));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("7203,A\r\n6758,B\r\n9984,C\r\n");
+        list.close();
+        fakes.http.setHandler([](const HttpRequest&) { return HttpResponse{200, "<html></html>", {}, {}}; });
+        fakes.http.setHolding(true);
+        Form1 form(fakes.services());
+        QuoteGrid* grid = form.MSFlexGrid1;
+        grid->setCellText(1, grid::Code, u"7203"_s);
+        grid->setCellText(2, grid::Code, u"6758"_s);
+        grid->setCellText(5, grid::Code, u"9984"_s);
+        form.Timer1->start();
+        form.Timer1_Timer();
+        form.menu3->trigger();
+        bool packedUnderTheBox = false;
+        fakes.dialogs.whileOpen = [&] {
+            drain(fakes, form);
+            packedUnderTheBox = grid->cellText(3, grid::Code) == u"1234"_s;
+        };
+        grid->setCurrent(4, grid::Code);
+        form.MSFlexGrid1_GotFocus();
+        QTest::keyClicks(form.Text1, u"1234"_s);
+        QTest::keyClick(form.Text1, Qt::Key_Return);
+        QCOMPARE(fakes.dialogs.shown.size(), 1);
+        QVERIFY(!packedUnderTheBox);
+        fakes.dialogs.whileOpen = {};
+        QTRY_VERIFY(form.cycleBusy()); // the start runs once the box is closed
+        drain(fakes, form);
+        QStringList codes;
+        for (int r = 1; r <= 5; ++r)
+            codes << grid->cellText(r, grid::Code);
+        QCOMPARE(codes, QStringList({u"7203"_s, u"6758"_s, u"9984"_s, QString(), QString()}));
+        QVERIFY(form.Timer1->isActive());
     }
 
     void startWhileATickWorksRunsAfterIt()

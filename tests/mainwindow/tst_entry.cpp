@@ -167,9 +167,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("cell");
         QTest::addColumn<int>("beeps");
-        QTest::newRow("blank inside a code") << 1 << u"72 03"_s << u"7203"_s << 1;
-        QTest::newRow("thousands separators") << 6 << u"1,234,500"_s << u"1234500"_s << 2;
-        QTest::newRow("name column as pasted") << 2 << u"A, B"_s << u"A, B"_s << 0;
+        QTest::addColumn<bool>("shiftInsert");
+        QTest::newRow("blank inside a code") << 1 << u"72 03"_s << u"7203"_s << 1 << false;
+        QTest::newRow("code by Shift+Insert") << 1 << u"1234"_s << u"1234"_s << 0 << true;
+        QTest::newRow("thousands separators") << 6 << u"1,234,500"_s << u"1234500"_s << 2 << false;
+        QTest::newRow("name column as pasted") << 2 << u"A, B"_s << u"A, B"_s << 0 << false;
+        QTest::newRow("target column keeps the row") << 10 << u"2,500"_s << u"2500"_s << 1 << false;
     }
     void paste()
     {
@@ -177,14 +180,27 @@ private Q_SLOTS:
         QFETCH(QString, pasted);
         QFETCH(QString, cell);
         QFETCH(int, beeps);
+        QFETCH(bool, shiftInsert);
+        // Pasting into an emptied box is a key like any other: in columns 1 to 9 the row goes first.
+        fillRow(5, QuoteRow);
         select(5, col);
+        box()->clear();
         QApplication::clipboard()->setText(pasted);
         if (QApplication::clipboard()->text() != pasted)
             QSKIP("no clipboard on this platform");
-        QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(grid()->cellText(5, col), cell);
+        if (shiftInsert)
+            QTest::keyClick(box(), Qt::Key_Insert, Qt::ShiftModifier);
+        else
+            QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
+        QStringList expected = col <= grid::Low ? QStringList(12) : QuoteRow;
+        expected[col - 1] = cell;
+        QCOMPARE(rowTexts(5), expected);
         QCOMPARE(box()->text(), cell);
         QCOMPARE(m_fakes->sound.beeps, beeps);
+        if (col == grid::Code) { // a code not in the list meets an empty name cell: rejected
+            QTest::keyClick(box(), Qt::Key_Return);
+            QCOMPARE(m_fakes->dialogs.shown.size(), cell == u"7203"_s ? 0 : 1);
+        }
     }
 
     void longPasteIsFilteredWithoutCrash()
@@ -205,7 +221,8 @@ private Q_SLOTS:
         QCOMPARE(grid()->cellText(3, 1), QString());
         QCOMPARE(grid()->cellText(3, 2), u"トヨタ自動車"_s); // emptying the box alone wipes nothing
 
-        QTest::keyClick(box(), Qt::Key_Delete); // keys without a character never wipe
+        // Keys without a character never wipe; Delete arrives with the text U+007F on Linux.
+        QTest::sendKeyEvent(QTest::Click, box(), Qt::Key_Delete, QString(QChar(0x7f)), Qt::NoModifier);
         QCOMPARE(grid()->cellText(3, 12), u"15:00"_s);
 
         QTest::keyClick(box(), Qt::Key_Backspace);
@@ -343,20 +360,36 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(5), QStringList(12));
     }
 
-    void rejectionWhileRefreshMovesOn()
+    void rejectionFromAnotherColumnKeepsThatCell()
     {
-        // A tick during the open message makes row 7 current and hands its code to the box.
+        fillRow(4, {u"1234"_s, QString(), QString(), QString(), u"2135"_s});
+        select(4, grid::PrevClose);
+        QTest::keyClick(box(), Qt::Key_Return);
+        QCOMPARE(m_fakes->dialogs.shown.size(), 1);
+        QCOMPARE(grid()->cellText(4, grid::Code), QString());
+        QCOMPARE(grid()->cellText(4, grid::PrevClose), u"2135"_s);
+    }
+
+    void rejectionWhileRowsMove()
+    {
+        // While the message is open the rows are packed (row 4 moves up to row 3, row 7 to row 4)
+        // and a refresh makes 9984's cell current: only the rejected code may be emptied.
+        grid()->setCellText(1, grid::Code, u"7203"_s);
+        grid()->setCellText(2, grid::Code, u"6758"_s);
         grid()->setCellText(7, grid::Code, u"9984"_s);
         m_fakes->dialogs.whileOpen = [this] {
-            grid()->setCurrent(7, grid::Code);
+            m_form->PackRows();
+            grid()->setCurrent(4, grid::Code);
             m_form->MSFlexGrid1_GotFocus();
         };
         select(4, grid::Code);
         type(box(), u"1234"_s);
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(m_fakes->dialogs.shown.size(), 1);
-        QCOMPARE(grid()->cellText(4, grid::Code), QString());
-        QCOMPARE(grid()->cellText(7, grid::Code), u"9984"_s);
+        QStringList codes;
+        for (int r = 1; r <= 4; ++r)
+            codes << grid()->cellText(r, grid::Code);
+        QCOMPARE(codes, QStringList({u"7203"_s, u"6758"_s, QString(), u"9984"_s}));
     }
 
     void editedCodeKeepsItsName()
@@ -466,6 +499,71 @@ private Q_SLOTS:
         QCOMPARE(alignment(), Qt::Alignment(Qt::AlignCenter));
         select(1, grid::Code);
         QCOMPARE(alignment(), Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    void enterFromAnotherCodeColumn_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("nextRow");
+        QTest::newRow("previous close, row 4") << 4 << int(grid::PrevClose) << 5;
+        QTest::newRow("low, row 12 wraps") << 12 << int(grid::Low) << 1;
+    }
+    void enterFromAnotherCodeColumn()
+    {
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(int, nextRow);
+        fillRow(row, QuoteRow);
+        fillRow(nextRow, {u"1301"_s, u"極洋"_s, u"300"_s, u"+1"_s, u"299"_s});
+        select(row, col);
+        QTest::keyClick(box(), Qt::Key_Return);
+        QCOMPARE(grid()->row(), nextRow);
+        // The box shows the next row's code, so that is the cell the next key edits.
+        QCOMPARE(grid()->col(), int(grid::Code));
+        QCOMPARE(box()->text(), u"1301"_s);
+        type(box(), u"9"_s);
+        QCOMPARE(grid()->cellText(nextRow, grid::Code), u"13019"_s);
+        QCOMPARE(grid()->cellText(nextRow, col), col == grid::PrevClose ? u"299"_s : QString());
+    }
+
+    void pressReleasedElsewhere_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<int>("releaseRow");
+        QTest::addColumn<int>("releaseCol");
+        QTest::newRow("on another cell") << Qt::LeftButton << 3 << int(grid::Time);
+        QTest::newRow("on a fixed cell") << Qt::LeftButton << 0 << int(grid::Time);
+        QTest::newRow("outside the grid") << Qt::LeftButton << -1 << -1;
+        QTest::newRow("right button") << Qt::RightButton << 2 << int(grid::Volume);
+    }
+    void pressReleasedElsewhere()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(int, releaseRow);
+        QFETCH(int, releaseCol);
+        for (int r = 1; r <= 3; ++r)
+            fillRow(r, QuoteRow);
+        showActive();
+        grid()->setCurrent(1, grid::Code);
+        m_form->Timer1->start();
+        const QPoint from = grid()->visualItemRect(grid()->item(2, grid::Volume)).center();
+        const QPoint to = releaseRow < 0
+                              ? QPoint(-20, -20)
+                              : grid()->visualItemRect(grid()->item(releaseRow, releaseCol)).center();
+        QTest::mousePress(grid()->viewport(), button, {}, from);
+        QTest::mouseMove(grid()->viewport(), to);
+        QTest::mouseRelease(grid()->viewport(), button, {}, to);
+        QTest::qWait(10);
+
+        const bool left = button == Qt::LeftButton;
+        QCOMPARE(m_form->Timer1->isActive(), !left);
+        QCOMPARE(grid()->row(), left ? 2 : 1);
+        QCOMPARE(grid()->col(), left ? int(grid::Volume) : int(grid::Code));
+        QCOMPARE(m_form->Label5->text(), left ? u"2"_s : u"1"_s);
+        if (left)
+            QCOMPARE(box()->text(), u"1,234,500"_s);
+        QCOMPARE(rowTexts(2), QuoteRow);
     }
 
     void gridEnter_data()

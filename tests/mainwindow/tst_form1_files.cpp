@@ -229,6 +229,31 @@ private Q_SLOTS:
         QVERIFY(fakes.dialogs.shown[0].text.contains(folderMissing ? u"データフォルダー"_s : u"dat.txt"_s));
     }
 
+    void withoutShiftJisConverterSaveAndOpenAreRefused()
+    {
+        FakeServices fakes;
+        const QString file = fakes.config.dataFile(u"dat.txt"_s);
+        const QByteArray kept = "7203,\"A\"" + Empties + "\r\n";
+        QVERIFY(writeFile(file, kept));
+        Services services = fakes.services();
+        services.shiftJisConverter = false;
+        Form1 w(services);
+        QCOMPARE(fakes.dialogs.shown.size(), 1); // said once at start
+        const QString said = fakes.dialogs.shown[0].text;
+        QVERIFY2(said.contains(u"Shift_JIS"_s), qPrintable(said));
+
+        fillRow(w.MSFlexGrid1, 2, u"6758"_s, u"ソニー"_s);
+        w.menu2_Click();
+        w.menu11_Click();
+        w.MSFlexGrid1->setCurrent(2, grid::Code);
+        w.LookupCode(); // the code list cannot be read either: the code is kept
+        QCOMPARE(fakes.dialogs.shown.size(), 4);
+        for (const FakeDialogs::Shown& shown : std::as_const(fakes.dialogs.shown))
+            QCOMPARE(shown.text, said);
+        QCOMPARE(readFile(file), kept);
+        QCOMPARE(rowTexts(w.MSFlexGrid1, 2).mid(0, 2), QStringList({u"6758"_s, u"ソニー"_s}));
+    }
+
     void openDamagedFileLoadsTheGoodLinesAndNamesTheOthers()
     {
         FakeServices fakes;

@@ -123,6 +123,8 @@ private Q_SLOTS:
     void routineWindows();
     void image1ClickOpensYearChart();
     void label1ClickOpensSixMonthChart();
+    void lastOfTwoQuickClicksWins_data();
+    void lastOfTwoQuickClicksWins();
     void clicksThatDoNothing_data();
     void clicksThatDoNothing();
     void marketCommandsStopTheCycle_data();
@@ -339,6 +341,49 @@ void TestForm1Charts::label1ClickOpensSixMonthChart()
     QCOMPARE(w->grab().toImage().pixelColor(0, 0), QColor(Qt::blue)); // drawn from the corner
     QCOMPARE(m_form->chartCode, qint16(6758));
     QVERIFY(m_form->Timer1->isActive());
+}
+
+void TestForm1Charts::lastOfTwoQuickClicksWins_data()
+{
+    QTest::addColumn<bool>("caption");
+    QTest::newRow("thumbnails") << false;
+    QTest::newRow("captions") << true;
+}
+
+void TestForm1Charts::lastOfTwoQuickClicksWins()
+{
+    QFETCH(bool, caption);
+    ManualHttpClient http;
+    HttpDownloader downloader(http);
+    Services s = m_fakes->services();
+    s.http = &http;
+    s.downloader = &downloader;
+    Form1 form(s);
+    const QStringList codes = {u"7203"_s, u"6758"_s};
+    for (int k = 0; k < 2; ++k) {
+        form.MSFlexGrid1->setCellText(k + 1, grid::Code, codes[k]);
+        form.MSFlexGrid1->setCellText(k + 1, grid::Name, u"name"_s + codes[k]);
+        form.Label1[k]->setText(u"name"_s + codes[k]);
+        form.shortNames[k] = u"short"_s + codes[k];
+    }
+    for (int k = 0; k < 2; ++k)
+        caption ? form.Label1_Click(k) : form.Image1_Click(k);
+    // The later click's answer comes first, the earlier one's last.
+    QVERIFY(http.answer(u"6758"_s, okResponse(chartPng(QSize(40, 30), Qt::green))));
+    QVERIFY(http.answer(u"7203"_s, okResponse(chartPng(QSize(40, 30), Qt::red))));
+    QTest::qWait(5);
+    if (caption) {
+        Form3* w = openWindow<Form3>(form);
+        QVERIFY(w);
+        QCOMPARE(colourOf(w->picture()), QColor(Qt::green));
+        QCOMPARE(w->windowTitle(), u"name6758６ヶ月チャート\u3000出来高 + RSI"_s);
+    } else {
+        Form2* w = openWindow<Form2>(form);
+        QVERIFY(w);
+        QCOMPARE(colourOf(w->Image1->picture()), QColor(Qt::green));
+        QCOMPARE(w->windowTitle(), u"REAL CHART  name6758"_s);
+        QCOMPARE(w->Label1->text(), u"short6758"_s);
+    }
 }
 
 void TestForm1Charts::clicksThatDoNothing_data()

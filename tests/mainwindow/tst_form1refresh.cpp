@@ -54,6 +54,7 @@ class TstForm1Refresh : public QObject
 private Q_SLOTS:
     void passFillsTheWindow();
     void passInHiddenWindow();
+    void stopDuringPassLeavesTheUsersCell();
     void chimesAndMute();
     void failureMessage();
     void failureMessagesNeverStack();
@@ -110,6 +111,32 @@ void TstForm1Refresh::passInHiddenWindow()
     QCOMPARE(w.MSFlexGrid1->cellText(2, grid::Price), u"5,430"_s);
     QCOMPARE(w.Label5->text(), u"2"_s);
     QCOMPARE(w.MSFlexGrid1->row(), 2);
+}
+
+void TstForm1Refresh::stopDuringPassLeavesTheUsersCell()
+{
+    FakeServices fakes;
+    fakes.http.serve(u"code=7203"_s, quotePage(u"detail_7203_realtime_up.html"_s));
+    fakes.http.setHolding(true);
+    Form1 w(fakes.services());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    setCodes(w, {u"7203"_s, u"7203"_s});
+    bool done = false;
+    w.refreshQuotes([&] { done = true; });
+    // The user clicks row 1's price while the pages are on their way.
+    w.MSFlexGrid1->setCurrent(1, grid::Price);
+    w.MSFlexGrid1->setFocus(Qt::OtherFocusReason);
+    w.MSFlexGrid1_Click();
+    fakes.http.releaseAll();
+    QTRY_VERIFY(done);
+    QCOMPARE(w.MSFlexGrid1->cellText(2, grid::Price), u"5,430"_s); // quotes still written
+    QCOMPARE(w.MSFlexGrid1->row(), 1);
+    QCOMPARE(w.MSFlexGrid1->col(), int(grid::Price));
+    QCOMPARE(w.Label5->text(), u"1"_s);
+    QVERIFY(w.Text1->hasFocus());
+    QCOMPARE(w.Text1->text(), u"5,430"_s); // the box shows the cell's new quote
 }
 
 void TstForm1Refresh::chimesAndMute()
