@@ -86,6 +86,7 @@ void Form1::buildControls()
     Label5 = label(u"Label5"_s, twips(4120, 360, 250, 255));
     Label4 = label(u"Label4"_s, twips(13680, 480, 4935, 255));
     Label4->setFont(uiFont(9.75, true));
+    Label4->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
     {
         QPalette pal = Label4->palette();
         pal.setColor(QPalette::WindowText, bgrColor(0x000000C0));
