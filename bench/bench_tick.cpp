@@ -5,6 +5,7 @@
 #include "charts/chartsources.h"
 #include "charts/picturebox.h"
 #include "mainwindow/quotegrid.h"
+#include "platform/downloader.h"
 #include "marketfixture.h"
 #include "quotes/quotefetch.h"
 #include "sections.h"
@@ -46,8 +47,8 @@ double runOneAfterAnother(HttpClient& http, const Config& config, int screenPixe
     for (const QString& code : Codes)
         requests << quotePageRequest(config.quoteBase, code);
     for (const QString& code : Codes)
-        requests << HttpRequest{thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url, {}};
-    requests << HttpRequest{nikkeiIndexChart(config).url, {}};
+        requests << chartRequest(thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url);
+    requests << chartRequest(nikkeiIndexChart(config).url);
     requests << pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s));
     QElapsedTimer clock;
     clock.start();

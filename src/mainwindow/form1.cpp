@@ -132,6 +132,8 @@ void Form1::buildControls()
         // Until the first refresh lays them out, the slots stand in the large layout's places.
         const ThumbPlace place = thumbPlace(k, true);
         Image1[k]->setGeometry(twips(place.picture.x(), place.picture.y(), 4200, 2700));
+        // A thumbnail grows to its picture, but never beyond its place in the large layout.
+        Image1[k]->setMaximumSize(twips(0, 0, 4500, 2720).size());
         Label1[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         Label1[k]->adjustSize();
     }

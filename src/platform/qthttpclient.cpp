@@ -56,7 +56,8 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
 
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
     QNetworkReply* reply = manager.get(req);
-    const qint64 cap = m_limits.maxBodyBytes;
+    const qint64 cap = request.maxBodyBytes > 0 ? qMin(request.maxBodyBytes, m_limits.maxBodyBytes)
+                                                : m_limits.maxBodyBytes;
     auto abort = std::make_shared<Abort>(Abort::None);
 
     // The body is taken out of the reply as it arrives, through a small read buffer, so that the
