@@ -13,7 +13,8 @@ enum class Abort
 {
     None,
     TooLarge,
-    TimedOut
+    TimedOut,
+    Redirect
 };
 
 /// Errors that mean the exchange itself broke (no connection, reset, time-out, broken framing),
@@ -28,12 +29,24 @@ bool isTransportError(QNetworkReply::NetworkError e)
 
 } // namespace
 
+bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to)
+{
+    if (to.host().compare(origin.host(), Qt::CaseInsensitive) != 0 || to.host().isEmpty())
+        return false;
+    const QString scheme = from.scheme().toLower();
+    const QString next = to.scheme().toLower();
+    if (scheme == u"http" && next == u"https")
+        return true;
+    return next == scheme && (next == u"http" || next == u"https") &&
+           to.port(next == u"https" ? 443 : 80) == from.port(scheme == u"https" ? 443 : 80);
+}
+
 QtHttpClient::QtHttpClient(Limits limits) : m_limits(limits)
 {
     const int count = qMax(1, limits.managers);
     for (int i = 0; i < count; ++i) {
         auto manager = std::make_unique<QNetworkAccessManager>();
-        manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        manager->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
         manager->setTransferTimeout(limits.transferTimeoutMs);
         m_managers.push_back(std::move(manager));
     }
@@ -53,6 +66,7 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
         req.setRawHeader("Accept-Encoding", "identity");
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     req.setTransferTimeout(m_limits.transferTimeoutMs);
+    req.setMaximumRedirectsAllowed(MaxRedirects);
 
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
     QNetworkReply* reply = manager.get(req);
@@ -80,6 +94,20 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
         body->append(reply->readAll());
         if (body->size() > cap)
             tooLarge();
+    });
+    // A redirect stays with the host the request was sent to; anywhere else it ends the request.
+    auto reached = std::make_shared<QUrl>(request.url);
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, abort, reached, origin = request.url](const QUrl& to) {
+        if (*abort != Abort::None)
+            return;
+        const QUrl next = reached->resolved(to);
+        if (isRedirectAllowed(origin, *reached, next)) {
+            *reached = next;
+            Q_EMIT reply->redirectAllowed();
+        } else {
+            *abort = Abort::Redirect;
+            reply->abort();
+        }
     });
     // Qt's own transfer time-out only notices silence; a server that drips a byte now and then
     // would hold the request for ever. The whole exchange gets the same limit.
@@ -111,6 +139,8 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
                 response.error = QStringLiteral("body too large");
             } else if (*abort == Abort::TimedOut) {
                 response.error = QStringLiteral("time-out");
+            } else if (*abort == Abort::Redirect) {
+                response.error = QStringLiteral("redirect to another host");
             } else if (!status.isValid() || broken) {
                 response.error = reply->errorString();
             } else {

@@ -9,13 +9,19 @@
 
 namespace tickora {
 
+/// Whether a request that has reached `from` may follow a redirect to `to`: only to the host it
+/// was sent to (`origin`), with the same scheme and port, or as an upgrade from http to https.
+bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to);
+
 /// HttpClient on QNetworkAccessManager. Requests are spread over a few managers so that more
-/// than six of them can be in flight to one host at once. Redirects are followed only to the
-/// same scheme or a safer one; TLS certificates are always verified. A request that is not done
-/// within the transfer time-out, or whose body passes the size cap, fails without a status.
+/// than six of them can be in flight to one host at once. At most MaxRedirects redirects are
+/// followed, each only as isRedirectAllowed says; any other redirect fails the request. TLS
+/// certificates are always verified. A request that is not done within the transfer time-out,
+/// or whose body passes the size cap, fails without a status.
 class QtHttpClient : public HttpClient
 {
 public:
+    static constexpr int MaxRedirects = 5;
     struct Limits
     {
         int transferTimeoutMs = 15000; ///< limit for the whole exchange, from the request on
