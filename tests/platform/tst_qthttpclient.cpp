@@ -7,6 +7,7 @@
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <atomic>
@@ -182,6 +183,7 @@ private Q_SLOTS:
     void redirectRule();
     void redirects_data();
     void redirects();
+    void selfSignedCertificateRefused();
     void charsets_data();
     void charsets();
     void callbackDroppedWithContext();
@@ -406,6 +408,30 @@ void TstQtHttpClient::redirects()
     }
     // The other address does answer, so a refusal is the client's.
     QCOMPARE(getAndWait(http, other.url(u"/status/200"_s)).status, 200);
+}
+
+void TstQtHttpClient::selfSignedCertificateRefused()
+{
+    httplib::SSLServer server(TICKORA_TEST_DATA "/selfsigned-cert.pem", TICKORA_TEST_DATA "/selfsigned-key.pem");
+    QVERIFY(server.is_valid());
+    server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("prices", "text/plain"); });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread thread([&] { server.listen_after_bind(); });
+    auto stop = qScopeGuard([&] {
+        server.stop();
+        thread.join();
+    });
+    // The server does answer to a client that does not check who it is.
+    httplib::SSLClient unchecked("127.0.0.1", port);
+    unchecked.enable_server_certificate_verification(false);
+    const auto answer = unchecked.Get("/");
+    QVERIFY(answer && answer->status == 200);
+
+    QtHttpClient http;
+    const HttpResponse r = getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(port)));
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.body.isEmpty());
+    QVERIFY(!r.error.isEmpty());
 }
 
 void TstQtHttpClient::charsets_data()
