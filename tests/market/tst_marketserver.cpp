@@ -95,6 +95,8 @@ private Q_SLOTS:
     void faultOnlyOnPrefix();
     void randomFaults();
     void delayedAnswersRunInParallel();
+    void strayBodiesRefused();
+    void connectionQueueBounded();
     void programOptions();
 
 private:
@@ -360,6 +362,43 @@ void TestMarketServer::delayedAnswersRunInParallel()
     for (auto& a : answers)
         QCOMPARE(a.get(), 200);
     QVERIFY2(t.elapsed() < 6000, qPrintable(QString::number(t.elapsed())));
+}
+
+void TestMarketServer::strayBodiesRefused()
+{
+    httplib::Client client("127.0.0.1", m_port);
+    client.set_read_timeout(10, 0);
+    const auto big = client.Post("/stocks/detail/?code=7203", std::string(1 << 20, 'x'), "text/plain");
+    QVERIFY(big);
+    QCOMPARE(big->status, 413);
+    auto res = get("/stocks/detail/?code=7203");
+    QVERIFY(res);
+    QCOMPARE(res->status, 200);
+}
+
+void TestMarketServer::connectionQueueBounded()
+{
+    BoundedThreadPool pool(1, 2);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> ran{0};
+    std::promise<void> started;
+    pool.enqueue([&, released] {
+        started.set_value();
+        released.wait();
+        ++ran;
+    });
+    started.get_future().wait();
+    pool.enqueue([&] { ++ran; });
+    pool.enqueue([&] { ++ran; });
+    // The queue is full: the next enqueue waits for room instead of growing it.
+    auto third = std::async(std::launch::async, [&] { pool.enqueue([&] { ++ran; }); });
+    QCOMPARE(third.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+    QCOMPARE(pool.queued(), size_t(2));
+    release.set_value();
+    third.wait();
+    pool.shutdown();
+    QCOMPARE(ran.load(), 4);
 }
 
 void TestMarketServer::programOptions()
