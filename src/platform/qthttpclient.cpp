@@ -13,8 +13,7 @@ enum class Abort
 {
     None,
     TooLarge,
-    TimedOut,
-    Redirect
+    TimedOut
 };
 
 /// Errors that mean the exchange itself broke (no connection, reset, time-out, broken framing),
@@ -46,7 +45,8 @@ QtHttpClient::QtHttpClient(Limits limits) : m_limits(limits)
     const int count = qMax(1, limits.managers);
     for (int i = 0; i < count; ++i) {
         auto manager = std::make_unique<QNetworkAccessManager>();
-        manager->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+        // Redirects are followed here, one request per hop, each checked before it is sent.
+        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
         manager->setTransferTimeout(limits.transferTimeoutMs);
         m_managers.push_back(std::move(manager));
     }
@@ -56,8 +56,20 @@ QtHttpClient::~QtHttpClient() = default;
 
 void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
 {
-    QNetworkRequest req(request.url);
-    for (const auto& [name, value] : request.headers)
+    Exchange exchange;
+    exchange.request = request;
+    exchange.url = request.url;
+    exchange.deadline = QDeadlineTimer(m_limits.transferTimeoutMs);
+    exchange.context = context;
+    exchange.hasContext = context != nullptr;
+    exchange.done = std::move(done);
+    send(std::move(exchange));
+}
+
+void QtHttpClient::send(Exchange exchange)
+{
+    QNetworkRequest req(exchange.url);
+    for (const auto& [name, value] : exchange.request.headers)
         req.setRawHeader(name, value);
     // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
     // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
@@ -65,13 +77,13 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
     if (!req.hasRawHeader("Accept-Encoding"))
         req.setRawHeader("Accept-Encoding", "identity");
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    req.setTransferTimeout(m_limits.transferTimeoutMs);
-    req.setMaximumRedirectsAllowed(MaxRedirects);
+    const int remainingMs = int(qMax<qint64>(1, exchange.deadline.remainingTime()));
+    req.setTransferTimeout(remainingMs);
 
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
     QNetworkReply* reply = manager.get(req);
-    const qint64 cap = request.maxBodyBytes > 0 ? qMin(request.maxBodyBytes, m_limits.maxBodyBytes)
-                                                : m_limits.maxBodyBytes;
+    const qint64 requestCap = exchange.request.maxBodyBytes;
+    const qint64 cap = requestCap > 0 ? qMin(requestCap, m_limits.maxBodyBytes) : m_limits.maxBodyBytes;
     auto abort = std::make_shared<Abort>(Abort::None);
 
     // The body is taken out of the reply as it arrives, through a small read buffer, so that the
@@ -95,22 +107,8 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
         if (body->size() > cap)
             tooLarge();
     });
-    // A redirect stays with the host the request was sent to; anywhere else it ends the request.
-    auto reached = std::make_shared<QUrl>(request.url);
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, abort, reached, origin = request.url](const QUrl& to) {
-        if (*abort != Abort::None)
-            return;
-        const QUrl next = reached->resolved(to);
-        if (isRedirectAllowed(origin, *reached, next)) {
-            *reached = next;
-            Q_EMIT reply->redirectAllowed();
-        } else {
-            *abort = Abort::Redirect;
-            reply->abort();
-        }
-    });
     // Qt's own transfer time-out only notices silence; a server that drips a byte now and then
-    // would hold the request for ever. The whole exchange gets the same limit.
+    // would hold the request for ever. The whole exchange, redirects included, gets the limit.
     auto* deadline = new QTimer(reply);
     deadline->setSingleShot(true);
     QObject::connect(deadline, &QTimer::timeout, reply, [reply, abort] {
@@ -119,38 +117,48 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
             reply->abort();
         }
     });
-    deadline->start(m_limits.transferTimeoutMs);
+    deadline->start(remainingMs);
 
-    QPointer<QObject> guard(context);
-    const bool hasContext = context != nullptr;
-    QObject::connect(
-        reply, &QNetworkReply::finished, reply, [reply, guard, hasContext, abort, body, done = std::move(done)] {
-            reply->deleteLater();
-            if (hasContext && !guard)
-                return;
-            HttpResponse response;
-            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            const QNetworkReply::NetworkError error = reply->error();
-            const int code = status.isValid() ? status.toInt() : 0;
-            // A 2xx status with any error means the body did not arrive whole.
-            const bool broken =
-                isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
-            if (*abort == Abort::TooLarge) {
-                response.error = QStringLiteral("body too large");
-            } else if (*abort == Abort::TimedOut) {
-                response.error = QStringLiteral("time-out");
-            } else if (*abort == Abort::Redirect) {
-                response.error = QStringLiteral("redirect to another host");
-            } else if (!status.isValid() || broken) {
-                response.error = reply->errorString();
+    QObject::connect(reply, &QNetworkReply::finished, reply,
+                     [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
+        reply->deleteLater();
+        if (exchange.hasContext && !exchange.context)
+            return;
+        HttpResponse response;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const QNetworkReply::NetworkError error = reply->error();
+        const int code = status.isValid() ? status.toInt() : 0;
+        // A 2xx status with any error means the body did not arrive whole.
+        const bool broken =
+            isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
+        const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+        if (*abort == Abort::TooLarge) {
+            response.error = QStringLiteral("body too large");
+        } else if (*abort == Abort::TimedOut) {
+            response.error = QStringLiteral("time-out");
+        } else if (!status.isValid() || broken) {
+            response.error = reply->errorString();
+        } else if (code >= 300 && code < 400 && location.isValid()) {
+            // A redirect: followed only to the host asked, a few times at most.
+            const QUrl next = exchange.url.resolved(location.toUrl());
+            if (exchange.hops >= MaxRedirects) {
+                response.error = QStringLiteral("too many redirects");
+            } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
+                response.error = QStringLiteral("redirect to another host: ") + next.host();
             } else {
-                response.status = code;
-                response.body = *body + reply->readAll();
-                response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+                ++exchange.hops;
+                exchange.url = next;
+                send(std::move(exchange));
+                return;
             }
-            if (done)
-                done(response);
-        });
+        } else {
+            response.status = code;
+            response.body = *body + reply->readAll();
+            response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        }
+        if (exchange.done)
+            exchange.done(response);
+    });
 }
 
 } // namespace tickora

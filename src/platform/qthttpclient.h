@@ -2,7 +2,9 @@
 
 #include "httpclient.h"
 
+#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
+#include <QPointer>
 
 #include <memory>
 #include <vector>
@@ -36,6 +38,19 @@ public:
     void get(const HttpRequest& request, QObject* context, Done done) override;
 
 private:
+    /// One request on its way, across the redirects it follows.
+    struct Exchange
+    {
+        HttpRequest request; ///< as asked; its address is the redirects' origin
+        QUrl url;            ///< where this hop goes
+        int hops = 0;
+        QDeadlineTimer deadline;
+        QPointer<QObject> context;
+        bool hasContext = false;
+        Done done;
+    };
+    void send(Exchange exchange);
+
     Limits m_limits;
     std::vector<std::unique_ptr<QNetworkAccessManager>> m_managers;
     size_t m_next = 0;

@@ -86,11 +86,16 @@ inline QByteArray pngOf(const QImage& image)
 
 /// Pictures a hostile service may send: tiny bodies that would decode to hundreds of MB, and
 /// formats that are no chart picture.
-inline QByteArray gifBomb() // a 35-byte GIF declaring 5000 x 5000 pixels
+inline QByteArray tinyGif(quint16 width, quint16 height) // 35 bytes, whatever size it declares
 {
-    return QByteArray("GIF89a\x88\x13\x88\x13\x80\0\0\0\0\0\xFF\xFF\xFF"
-                      "\x2C\0\0\0\0\x88\x13\x88\x13\0\x02\x02\x44\x01\0\x3B",
-                      35);
+    const QByteArray w = QByteArray(1, char(width & 0xFF)) + char(width >> 8);
+    const QByteArray h = QByteArray(1, char(height & 0xFF)) + char(height >> 8);
+    return "GIF89a" + w + h + QByteArray("\x80\0\0\0\0\0\xFF\xFF\xFF\x2C\0\0\0\0", 14) + w + h +
+           QByteArray("\0\x02\x02\x44\x01\0\x3B", 7);
+}
+inline QByteArray gifBomb() // a tiny GIF declaring 5000 x 5000 pixels
+{
+    return tinyGif(5000, 5000);
 }
 inline QByteArray svgPicture()
 {

@@ -247,11 +247,11 @@ void TstForm1Refresh::pageMarkupShowsAsText()
     QImage green(24, 8, QImage::Format_RGB32);
     green.fill(Qt::green);
     QVERIFY(green.save(picture));
-    const QString markup = u"<img src=\"%1\"><b>1</b>&lt;"_s.arg(picture);
+    const QString markup = u"<img src=\"%1\"><i>1</i>&lt;"_s.arg(picture);
     QString nikkei = NikkeiPage;
     nikkei.replace(u"12,283.62"_s, markup);
     QByteArray quote = quotePage(u"detail_7203_realtime_up.html"_s);
-    quote.replace("トヨタ自動車(株)</h1>", markup.toUtf8() + "</h1>");
+    quote.replace("トヨタ自動車(株)</h1>", QByteArray(markup.toUtf8() + "</h1>"));
     FakeServices fakes;
     fakes.http.serve(u"/nkave"_s, nikkei.toUtf8());
     fakes.http.serve(u"code=7203"_s, quote);
