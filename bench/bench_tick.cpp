@@ -5,8 +5,8 @@
 #include "charts/chartsources.h"
 #include "charts/picturebox.h"
 #include "mainwindow/quotegrid.h"
-#include "platform/downloader.h"
 #include "marketfixture.h"
+#include "platform/downloader.h"
 #include "quotes/quotefetch.h"
 #include "sections.h"
 

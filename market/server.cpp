@@ -188,7 +188,8 @@ std::optional<QList<FaultMode>> parseFaultMix(const QString& text)
     return out;
 }
 
-BoundedThreadPool::BoundedThreadPool(size_t threads, size_t maxQueued) : m_maxQueued(std::max<size_t>(1, maxQueued))
+BoundedThreadPool::BoundedThreadPool(size_t threads, size_t maxQueued)
+    : m_maxQueued(std::max<size_t>(1, maxQueued))
 {
     for (size_t i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { work(); });

@@ -15,7 +15,8 @@ void PictureBox::setPicture(const QImage& image)
 {
     // Only what the area can show is kept: a larger picture is cut to it, from the top-left.
     const int border = 2 * frameWidth();
-    const QSize room = (m_autoSize ? maximumSize() - QSize(border, border) : contentsRect().size()).expandedTo({0, 0});
+    const QSize room =
+        (m_autoSize ? maximumSize() - QSize(border, border) : contentsRect().size()).expandedTo({0, 0});
     if (image.width() > room.width() || image.height() > room.height())
         m_image = image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
     else

@@ -169,7 +169,8 @@ QString withQuestionMarks(const QString& text)
     QString out;
     out.reserve(mapped.size());
     for (qsizetype i = 0; i < mapped.size();) {
-        const qsizetype len = (mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate()) ? 2 : 1;
+        const qsizetype len =
+            (mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate()) ? 2 : 1;
         const QStringView one = QStringView(mapped).sliced(i, len);
         QStringEncoder single("Shift_JIS", QStringConverter::Flag::Stateless);
         const QByteArray ignored = single.encode(one);

@@ -46,7 +46,8 @@ HttpRequest chartRequest(const QUrl& url)
 void HttpDownloader::download(const QUrl& url, const QString& targetFile, QObject* context, Done done)
 {
     m_http.get(chartRequest(url), context, [targetFile, done = std::move(done)](const HttpResponse& r) {
-        const bool written = r.isSuccess() && isAcceptablePicture(r.body) && saveFileAtomically(targetFile, r.body);
+        const bool written =
+            r.isSuccess() && isAcceptablePicture(r.body) && saveFileAtomically(targetFile, r.body);
         if (done)
             done(written);
     });

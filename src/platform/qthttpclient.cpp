@@ -119,46 +119,47 @@ void QtHttpClient::send(Exchange exchange)
     });
     deadline->start(remainingMs);
 
-    QObject::connect(reply, &QNetworkReply::finished, reply,
-                     [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
-        reply->deleteLater();
-        if (exchange.hasContext && !exchange.context)
-            return;
-        HttpResponse response;
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        const QNetworkReply::NetworkError error = reply->error();
-        const int code = status.isValid() ? status.toInt() : 0;
-        // A 2xx status with any error means the body did not arrive whole.
-        const bool broken =
-            isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
-        const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-        if (*abort == Abort::TooLarge) {
-            response.error = QStringLiteral("body too large");
-        } else if (*abort == Abort::TimedOut) {
-            response.error = QStringLiteral("time-out");
-        } else if (!status.isValid() || broken) {
-            response.error = reply->errorString();
-        } else if (code >= 300 && code < 400 && location.isValid()) {
-            // A redirect: followed only to the host asked, a few times at most.
-            const QUrl next = exchange.url.resolved(location.toUrl());
-            if (exchange.hops >= MaxRedirects) {
-                response.error = QStringLiteral("too many redirects");
-            } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
-                response.error = QStringLiteral("redirect to another host: ") + next.host();
-            } else {
-                ++exchange.hops;
-                exchange.url = next;
-                send(std::move(exchange));
+    QObject::connect(
+        reply, &QNetworkReply::finished, reply,
+        [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
+            reply->deleteLater();
+            if (exchange.hasContext && !exchange.context)
                 return;
+            HttpResponse response;
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            const QNetworkReply::NetworkError error = reply->error();
+            const int code = status.isValid() ? status.toInt() : 0;
+            // A 2xx status with any error means the body did not arrive whole.
+            const bool broken =
+                isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
+            const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+            if (*abort == Abort::TooLarge) {
+                response.error = QStringLiteral("body too large");
+            } else if (*abort == Abort::TimedOut) {
+                response.error = QStringLiteral("time-out");
+            } else if (!status.isValid() || broken) {
+                response.error = reply->errorString();
+            } else if (code >= 300 && code < 400 && location.isValid()) {
+                // A redirect: followed only to the host asked, a few times at most.
+                const QUrl next = exchange.url.resolved(location.toUrl());
+                if (exchange.hops >= MaxRedirects) {
+                    response.error = QStringLiteral("too many redirects");
+                } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
+                    response.error = QStringLiteral("redirect to another host: ") + next.host();
+                } else {
+                    ++exchange.hops;
+                    exchange.url = next;
+                    send(std::move(exchange));
+                    return;
+                }
+            } else {
+                response.status = code;
+                response.body = *body + reply->readAll();
+                response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
             }
-        } else {
-            response.status = code;
-            response.body = *body + reply->readAll();
-            response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-        }
-        if (exchange.done)
-            exchange.done(response);
-    });
+            if (exchange.done)
+                exchange.done(response);
+        });
 }
 
 } // namespace tickora

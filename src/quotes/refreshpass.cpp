@@ -54,7 +54,8 @@ QString cellTextFromPage(const QString& field)
 PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& page)
 {
     QuoteFields q = page;
-    for (QString* f : {&q.name, &q.price, &q.change, &q.open, &q.high, &q.low, &q.volume, &q.prevClose, &q.time})
+    for (QString* f :
+         {&q.name, &q.price, &q.change, &q.open, &q.high, &q.low, &q.volume, &q.prevClose, &q.time})
         *f = cellTextFromPage(*f);
     emptyQuoteColumns(sheet, row);
     if (!q.isDetailPage)

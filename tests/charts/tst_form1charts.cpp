@@ -151,7 +151,7 @@ private:
 
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<Form1> m_form;
-    QSet<QString> m_failing;   // address parts that answer 500, or m_failingBody when set
+    QSet<QString> m_failing; // address parts that answer 500, or m_failingBody when set
     QByteArray m_failingBody;
 };
 
@@ -475,7 +475,8 @@ void TestForm1Charts::failedDownloadShowsPreviousPicture_data()
     QTest::addColumn<bool>("fromEarlierRun"); // the old file was there before the program started
     QTest::addColumn<QByteArray>("answer");   // a 2xx body that is no acceptable picture; empty: an error
 
-    QTest::newRow("Nikkei 6 months") << u"mchart"_s << u"998407"_s << u"Mchart.jpg"_s << false << QByteArray();
+    QTest::newRow("Nikkei 6 months") << u"mchart"_s << u"998407"_s << u"Mchart.jpg"_s << false
+                                     << QByteArray();
     QTest::newRow("index chart") << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << false << QByteArray();
     QTest::newRow("dollar-yen") << u"dolen"_s << u"japan_gif"_s << u"japan.gif"_s << false << QByteArray();
     QTest::newRow("1-year stock chart") << u"chart"_s << u"/b?"_s << u"chart.jpg"_s << false << QByteArray();
@@ -483,10 +484,12 @@ void TestForm1Charts::failedDownloadShowsPreviousPicture_data()
         << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << true << QByteArray();
     QTest::newRow("advance/decline, file of an earlier run")
         << u"tourakuchart"_s << u"K001881"_s << u"trk.gif"_s << true << QByteArray();
-    QTest::newRow("index chart, SVG") << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << false << svgPicture();
+    QTest::newRow("index chart, SVG")
+        << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << false << svgPicture();
     QTest::newRow("1-year stock chart, compressed SVG")
         << u"chart"_s << u"/b?"_s << u"chart.jpg"_s << false << svgzPicture();
-    QTest::newRow("dollar-yen, picture bomb") << u"dolen"_s << u"japan_gif"_s << u"japan.gif"_s << true << gifBomb();
+    QTest::newRow("dollar-yen, picture bomb")
+        << u"dolen"_s << u"japan_gif"_s << u"japan.gif"_s << true << gifBomb();
 }
 
 void TestForm1Charts::failedDownloadShowsPreviousPicture()

@@ -193,7 +193,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, field);
-        const WatchListBytes written = formatWatchList({row(u"1"_s, {}, {{}, {}, {}, {}, {}, {}, {}, {}, text})});
+        const WatchListBytes written =
+            formatWatchList({row(u"1"_s, {}, {{}, {}, {}, {}, {}, {}, {}, {}, text})});
         QVERIFY2(written.ok(), qPrintable(written.error));
         QCOMPARE(written.bytes, "1,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"," + field + ",\"\"\r\n");
     }

@@ -144,8 +144,9 @@ private Q_SLOTS:
     void servicesDefaultToHttps()
     {
         const Config public_ = Config::fromEnvironment(QProcessEnvironment());
-        for (const QUrl& url : {public_.quoteBase, public_.chartBase, public_.nikkeiBase, public_.nikkeiChartBase,
-                                public_.marketDataBase, public_.brokerBase, public_.fxBase})
+        for (const QUrl& url :
+             {public_.quoteBase, public_.chartBase, public_.nikkeiBase, public_.nikkeiChartBase,
+              public_.marketDataBase, public_.brokerBase, public_.fxBase})
             QCOMPARE(url.scheme(), u"https"_s);
         QProcessEnvironment env;
         env.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:8000"_s);

@@ -4,10 +4,10 @@
 
 #include <httplib.h>
 
+#include <QScopeGuard>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QScopeGuard>
 #include <QTest>
 
 #include <atomic>
@@ -398,7 +398,8 @@ void TstQtHttpClient::redirects()
     LoopbackServer other("127.0.0.2");
     QVERIFY(other.port() > 0);
     QtHttpClient http;
-    const HttpResponse r = getAndWait(http, m_server->url(QString(path).replace(u"%1"_s, QString::number(other.port()))));
+    const HttpResponse r =
+        getAndWait(http, m_server->url(QString(path).replace(u"%1"_s, QString::number(other.port()))));
     if (followed) {
         QCOMPARE(r.status, 200);
         QCOMPARE(r.body, QByteArray("status 200"));
@@ -412,9 +413,12 @@ void TstQtHttpClient::redirects()
 
 void TstQtHttpClient::selfSignedCertificateRefused()
 {
-    httplib::SSLServer server(TICKORA_TEST_DATA "/selfsigned-cert.pem", TICKORA_TEST_DATA "/selfsigned-key.pem");
+    httplib::SSLServer server(TICKORA_TEST_DATA "/selfsigned-cert.pem",
+                              TICKORA_TEST_DATA "/selfsigned-key.pem");
     QVERIFY(server.is_valid());
-    server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("prices", "text/plain"); });
+    server.Get("/", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("prices", "text/plain");
+    });
     const int port = server.bind_to_any_port("127.0.0.1");
     std::thread thread([&] { server.listen_after_bind(); });
     auto stop = qScopeGuard([&] {
