@@ -180,8 +180,10 @@ void Form1::yahoochart(Then then)
             if (written) {
                 picture = m_services.pictures ? m_services.pictures->load(s.chart.file) : QImage();
                 m_chartFileHolds.insert(s.chart.file, s.chart.url);
-            } else if (m_thumbUrls[k] == s.chart.url) {
-                // The download failed: the slot shows again the last picture it had of this chart.
+            }
+            if (picture.isNull() && m_thumbUrls[k] == s.chart.url) {
+                // The download failed, or brought no readable picture: the slot shows again the
+                // last picture it had of this chart.
                 picture = m_thumbPictures[k];
             }
             box->setPicture(picture);
