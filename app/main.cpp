@@ -75,7 +75,7 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTranslator);
 
     QtDialogs dialogs;
-    LockFileInstance instance(LockFileInstance::defaultLockPath());
+    LockFileInstance instance(LockFileInstance::defaultLockPath(Config::fromEnvironment().dataDir));
     if (!Form1::claimSingleInstance(instance, dialogs))
         return 0;
 

@@ -6,6 +6,7 @@
 #include "charts/picturebox.h"
 #include "mainwindow/quotegrid.h"
 #include "marketfixture.h"
+#include "platform/downloader.h"
 #include "quotes/quotefetch.h"
 #include "sections.h"
 
@@ -46,8 +47,8 @@ double runOneAfterAnother(HttpClient& http, const Config& config, int screenPixe
     for (const QString& code : Codes)
         requests << quotePageRequest(config.quoteBase, code);
     for (const QString& code : Codes)
-        requests << HttpRequest{thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url, {}};
-    requests << HttpRequest{nikkeiIndexChart(config).url, {}};
+        requests << chartRequest(thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url);
+    requests << chartRequest(nikkeiIndexChart(config).url);
     requests << pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s));
     QElapsedTimer clock;
     clock.start();
@@ -104,6 +105,49 @@ int runTick(const QStringList& args)
         runTick(w, nullptr);
     std::printf("  resident memory: %ld kB before, %ld kB after 100 more ticks\n", before, residentKb());
     w.Timer1->stop();
+    return 0;
+}
+
+int runBombs(const QStringList& args)
+{
+    ensureApplication();
+    MarketProcess market(args, 0);
+    if (!market.running())
+        return 1;
+    if (!resetPeakResident())
+        std::printf("  (this system cannot start the peak over: both figures are peaks since start)\n");
+
+    // One window, one tick of real charts; then another window whose every chart answer is a
+    // 35-byte GIF declaring 5000 x 5000 pixels (100 MB once decoded).
+    long normalKb = 0, normalStartKb = 0;
+    {
+        BenchWindow bench(market.base());
+        runTick(*bench.window, nullptr); // connections opened, caches warm
+        normalStartKb = residentKb();
+        resetPeakResident();
+        runTick(*bench.window, nullptr);
+        normalKb = peakResidentKb();
+        bench.window->Timer1->stop();
+    }
+    BenchWindow bench(market.base(), true);
+    Form1& w = *bench.window;
+    const long bombStartKb = residentKb();
+    resetPeakResident();
+    StallMeter meter;
+    const double ms = runTick(w, &meter);
+    const long bombKb = peakResidentKb();
+    int thumbs = 0;
+    for (const auto* image : w.Image1)
+        thumbs += image->hasPicture() ? 1 : 0;
+    w.Timer1->stop();
+
+    std::printf("  normal tick:           peak resident %7.1f MB (%.1f MB before it)\n", normalKb / 1024.0,
+                normalStartKb / 1024.0);
+    std::printf("  tick of picture bombs: peak resident %7.1f MB (%.1f MB before it), %.0f ms,"
+                " largest stall %.1f ms\n",
+                bombKb / 1024.0, bombStartKb / 1024.0, ms, meter.longestWallMs());
+    std::printf("  pictures shown from bombs: %d of 12 thumbnails, index chart %s\n", thumbs,
+                w.Image2->hasPicture() ? "shown" : "empty");
     return 0;
 }
 

@@ -29,6 +29,9 @@ std::vector<Section> sections()
          runPass},
         {"tick", "refresh tick (26 requests) against tickora-market --latency-ms 100; memory over 100 ticks",
          runTick},
+        {"bombs",
+         "peak memory of one tick whose every chart answer is a picture bomb, beside a normal tick's",
+         runBombs},
     };
 }
 

@@ -93,14 +93,41 @@ MarketProcess::~MarketProcess()
     }
 }
 
-BenchWindow::BenchWindow(const QUrl& base)
+QByteArray BombingHttpClient::bomb()
+{
+    return QByteArray("GIF89a\x88\x13\x88\x13\x80\0\0\0\0\0\xFF\xFF\xFF"
+                      "\x2C\0\0\0\0\x88\x13\x88\x13\0\x02\x02\x44\x01\0\x3B",
+                      35);
+}
+
+void BombingHttpClient::get(const HttpRequest& request, QObject* context, Done done)
+{
+    const QString path = request.url.path();
+    const bool chart = !path.startsWith(u"/stocks/detail"_s) && path != u"/nkave"_s;
+    m_inner.get(request, context, [chart, done = std::move(done)](const HttpResponse& response) {
+        if (!done)
+            return;
+        if (!chart) {
+            done(response);
+            return;
+        }
+        HttpResponse r = response;
+        r.status = 200;
+        r.error.clear();
+        r.body = bomb();
+        r.contentType = "image/gif";
+        done(r);
+    });
+}
+
+BenchWindow::BenchWindow(const QUrl& base, bool bombs)
 {
     Services services;
     services.config.dataDir = dataDir.path();
     services.config.quoteBase = services.config.chartBase = services.config.nikkeiBase = base;
     services.config.nikkeiChartBase = services.config.marketDataBase = base;
     services.config.brokerBase = services.config.fxBase = base;
-    services.http = &http;
+    services.http = bombs ? static_cast<HttpClient*>(&bombing) : &http;
     services.downloader = &downloader;
     services.sound = &sound;
     services.pictures = &pictures;
@@ -164,15 +191,34 @@ double worst(const std::vector<double>& v)
     return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
 }
 
-long residentKb()
+namespace {
+long statusKb(const QByteArray& field)
 {
     QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
     return 0;
+}
+} // namespace
+
+long residentKb()
+{
+    return statusKb("VmRSS:");
+}
+
+long peakResidentKb()
+{
+    return statusKb("VmHWM:");
+}
+
+bool resetPeakResident()
+{
+    // Linux: writing 5 to clear_refs starts the peak over.
+    QFile refs(u"/proc/self/clear_refs"_s);
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1 && refs.flush();
 }
 
 } // namespace tickora::bench

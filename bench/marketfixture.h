@@ -69,12 +69,27 @@ public:
     QTime timeOfDay() const override { return QTime(10, 30); }
 };
 
-/// The real main window, its services pointed at one base address, with the twelve codes typed.
+/// Passes requests on, but answers every chart request (anything but a quote or Nikkei page)
+/// with a picture bomb: a 35-byte GIF that declares 5000 x 5000 pixels.
+class BombingHttpClient : public HttpClient
+{
+public:
+    explicit BombingHttpClient(HttpClient& inner) : m_inner(inner) {}
+    void get(const HttpRequest& request, QObject* context, Done done) override;
+    static QByteArray bomb();
+
+private:
+    HttpClient& m_inner;
+};
+
+/// The real main window, its services pointed at one base address, with the twelve codes typed;
+/// with `bombs`, every chart answer is a picture bomb.
 struct BenchWindow
 {
-    explicit BenchWindow(const QUrl& base);
+    explicit BenchWindow(const QUrl& base, bool bombs = false);
     QTemporaryDir dataDir;
     QtHttpClient http;
+    BombingHttpClient bombing{http};
     HttpDownloader downloader{http};
     QuietSound sound;
     QtPictures pictures;
@@ -110,5 +125,9 @@ double median(std::vector<double> v);
 double worst(const std::vector<double>& v);
 /// The process's resident memory in kB (from /proc), 0 where unknown.
 long residentKb();
+/// The process's peak resident memory in kB since start or the last resetPeakResident().
+long peakResidentKb();
+/// Starts the peak over from the present resident memory; false where the system cannot.
+bool resetPeakResident();
 
 } // namespace tickora::bench

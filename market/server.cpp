@@ -188,6 +188,78 @@ std::optional<QList<FaultMode>> parseFaultMix(const QString& text)
     return out;
 }
 
+BoundedThreadPool::BoundedThreadPool(size_t threads, size_t maxQueued)
+    : m_maxQueued(std::max<size_t>(1, maxQueued))
+{
+    for (size_t i = 0; i < threads; ++i)
+        m_threads.emplace_back([this] { work(); });
+}
+
+BoundedThreadPool::~BoundedThreadPool()
+{
+    shutdown();
+}
+
+void BoundedThreadPool::enqueue(std::function<void()> job)
+{
+    std::unique_lock lock(m_mutex);
+    m_hasRoom.wait(lock, [this] { return m_jobs.size() < m_maxQueued || m_shutdown; });
+    m_jobs.push_back(std::move(job));
+    m_hasJob.notify_one();
+}
+
+void BoundedThreadPool::shutdown()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_shutdown = true;
+    }
+    m_hasJob.notify_all();
+    m_hasRoom.notify_all();
+    for (std::thread& t : m_threads)
+        if (t.joinable())
+            t.join();
+}
+
+size_t BoundedThreadPool::queued() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_jobs.size();
+}
+
+void BoundedThreadPool::work()
+{
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_hasJob.wait(lock, [this] { return !m_jobs.empty() || m_shutdown; });
+            if (m_jobs.empty())
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        m_hasRoom.notify_one();
+        job();
+    }
+}
+
+namespace {
+
+// cpp-httplib's task queue on a BoundedThreadPool.
+class BoundedTaskQueue : public httplib::TaskQueue
+{
+public:
+    BoundedTaskQueue(size_t threads, size_t maxQueued) : m_pool(threads, maxQueued) {}
+    void enqueue(std::function<void()> fn) override { m_pool.enqueue(std::move(fn)); }
+    void shutdown() override { m_pool.shutdown(); }
+
+private:
+    BoundedThreadPool m_pool;
+};
+
+} // namespace
+
 MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
     : m_market(std::move(listings), options.seed, options.firstDay.isValid() ? options.firstDay : [] {
           QDate d = QDate::currentDate();
@@ -199,8 +271,10 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
     m_fault = options.fault;
     m_faultPath = options.faultPath;
     setFaultRate(options.faultRate, options.faultMix);
-    // Enough workers that many delayed requests are answered side by side.
-    m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
+    // Enough workers that many delayed requests are answered side by side; a bounded queue and
+    // body size, so that a stray client cannot make the market grow.
+    m_server->new_task_queue = [] { return new BoundedTaskQueue(64, kMaxQueuedConnections); };
+    m_server->set_payload_max_length(kMaxRequestBody);
     installRoutes();
 }
 

@@ -6,9 +6,14 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -17,6 +22,37 @@ struct Response;
 } // namespace httplib
 
 namespace tickora::market {
+
+/// The largest request body the market reads; it serves GETs, so any body is a stray client's.
+inline constexpr size_t kMaxRequestBody = 16 * 1024;
+/// Connections accepted but not yet taken up by a worker, at most.
+inline constexpr size_t kMaxQueuedConnections = 256;
+
+/// A fixed set of worker threads running jobs in order, with at most `maxQueued` jobs waiting:
+/// enqueue() holds its caller while the queue is full. The server's accepting thread is that
+/// caller, so further clients wait in the system's listen backlog (and are refused once it is
+/// full) instead of growing this queue.
+class BoundedThreadPool
+{
+public:
+    BoundedThreadPool(size_t threads, size_t maxQueued);
+    ~BoundedThreadPool();
+    void enqueue(std::function<void()> job);
+    /// Runs the jobs already queued, then ends the workers.
+    void shutdown();
+    size_t queued() const;
+
+private:
+    void work();
+
+    const size_t m_maxQueued;
+    std::vector<std::thread> m_threads;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_shutdown = false;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_hasJob;
+    std::condition_variable m_hasRoom;
+};
 
 /// How the market misbehaves on purpose.
 struct FaultMode

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace tickora {
 
@@ -80,7 +81,11 @@ Form3::Form3(qreal dpi, QWidget* owner) : ChartWindow(u"Form3"_s, QString(), 790
 
 void Form3::setPicture(const QImage& image)
 {
-    m_picture = image;
+    // The picture is drawn from the top-left corner: nothing beyond the screen can ever show.
+    const QSize room = screen() ? screen()->size() : size();
+    m_picture = image.width() > room.width() || image.height() > room.height()
+                    ? image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())))
+                    : image;
     update();
 }
 

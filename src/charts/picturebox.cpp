@@ -13,11 +13,18 @@ PictureBox::PictureBox(QWidget* parent) : QLabel(parent)
 
 void PictureBox::setPicture(const QImage& image)
 {
-    m_image = image;
+    // Only what the area can show is kept: a larger picture is cut to it, from the top-left.
+    const int border = 2 * frameWidth();
+    const QSize room =
+        (m_autoSize ? maximumSize() - QSize(border, border) : contentsRect().size()).expandedTo({0, 0});
+    if (image.width() > room.width() || image.height() > room.height())
+        m_image = image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
+    else
+        m_image = image;
     if (image.isNull()) {
         clear();
     } else {
-        setPixmap(QPixmap::fromImage(image));
+        setPixmap(QPixmap::fromImage(m_image));
         fitToPicture();
     }
 }

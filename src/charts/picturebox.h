@@ -5,8 +5,9 @@
 
 namespace tickora {
 
-/// A picture area: shows its picture unscaled from the top-left corner, clipped to the area.
-/// An empty (null) picture clears it. Emits clicked() on a left click.
+/// A picture area: shows its picture unscaled from the top-left corner, clipped to the area; only
+/// the part the area can show is kept. An empty (null) picture clears it. Emits clicked() on a
+/// left click.
 class PictureBox : public QLabel
 {
     Q_OBJECT
@@ -18,8 +19,9 @@ public:
     bool hasPicture() const { return !m_image.isNull(); }
     /// A single-line flat border, as the thumbnails have.
     void setFlatBorder(bool on);
-    /// When on, each non-empty picture resizes the area to the picture plus its border; the
-    /// top-left corner stays where it is. An empty picture leaves the size as it was.
+    /// When on, each non-empty picture resizes the area to the picture plus its border, never
+    /// beyond the widget's maximum size; the top-left corner stays where it is. An empty picture
+    /// leaves the size as it was.
     void setAutoSize(bool on);
     bool autoSize() const { return m_autoSize; }
 

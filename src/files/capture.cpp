@@ -1,6 +1,9 @@
 #include "capture.h"
 
+#include "platform/datafolder.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace tickora {
@@ -18,7 +21,8 @@ QString saveCapture(Pictures& pictures, const QImage& shot, const QString& picDi
     const QString notSaved = u"画面を保存できませんでした。\n"_s;
     if (shot.isNull())
         return notSaved + u"画面を取り込めませんでした。"_s;
-    if (!QDir().mkpath(picDir) || !QFileInfo(picDir).isDir())
+    // The whole screen may show anything: folder and file are the user's alone.
+    if (!makePrivateFolder(picDir))
         return notSaved +
                u"保存先のフォルダー「%1」を作成できません。"_s.arg(QDir::toNativeSeparators(picDir));
     const QString path = QDir(picDir).filePath(captureFileName(day));
@@ -32,6 +36,7 @@ QString saveCapture(Pictures& pictures, const QImage& shot, const QString& picDi
         return notSaved +
                u"「%1」に書き込めませんでした（%2）。"_s.arg(QDir::toNativeSeparators(path), reason);
     }
+    QFile::setPermissions(path, OwnerOnly);
     return {};
 }
 

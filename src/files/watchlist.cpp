@@ -18,12 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Column names as the user reads them in the grid header (without the padding blanks).
-const QString ColumnNames[WatchListFields] = {
-    u"Code"_s, u"銘柄"_s, u"現在値"_s, u"前日差"_s,   u"前日終値"_s, u"出来高"_s,
-    u"始値"_s, u"高値"_s, u"安値"_s,   u"買値目標"_s, u"売値目標"_s, u"時間"_s,
-};
-
 // A file larger than this is not a watch list; only its beginning is looked at.
 constexpr qint64 ReadCap = 4 * 1024 * 1024;
 
@@ -167,6 +161,28 @@ QString writeFailure(const QString& path, const QString& reason)
 
 const QString NotSaved = u"ウォッチリストを保存できませんでした。\n"_s;
 
+// Writes each character CP932 cannot hold (a surrogate pair counts as one) as "?", as the
+// system's own conversion of this file format always did.
+QString withQuestionMarks(const QString& text)
+{
+    const QString mapped = mapForCp932(text);
+    QString out;
+    out.reserve(mapped.size());
+    for (qsizetype i = 0; i < mapped.size();) {
+        const qsizetype len =
+            (mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate()) ? 2 : 1;
+        const QStringView one = QStringView(mapped).sliced(i, len);
+        QStringEncoder single("Shift_JIS", QStringConverter::Flag::Stateless);
+        const QByteArray ignored = single.encode(one);
+        if (single.hasError() || (len == 1 && one[0].isSurrogate()))
+            out += u'?';
+        else
+            out += one;
+        i += len;
+    }
+    return out;
+}
+
 } // namespace
 
 QString mapForCp932(QString text)
@@ -236,30 +252,19 @@ WatchListBytes formatWatchList(const QList<WatchRow>& rows)
             return result;
         }
         QString line = QString::number(*code);
+        // A text cell never stops the save: a line break (which would end the record) becomes a
+        // blank, and a character CP932 lacks becomes "?".
         for (int col = 1; col < WatchListFields; ++col) {
-            const QString text = cell(col);
-            if (text.contains(u'\r') || text.contains(u'\n')) {
-                result.error = u"%1行目の%2に改行が含まれているため、ファイルに書けません。"_s.arg(
-                    QString::number(rowNumber), ColumnNames[col]);
-                result.bytes.clear();
-                return result;
-            }
+            QString text = cell(col);
+            text.replace(u'\r', u' ').replace(u'\n', u' ');
             line += u',' + quoted(text);
         }
         line += u"\r\n"_s;
 
         QByteArray bytes;
-        QString bad;
-        if (!encodeCp932(line, &bytes, &bad)) {
-            // Name the cell that holds the character.
-            int badCol = 1;
-            for (int col = 1; col < WatchListFields; ++col)
-                if (mapForCp932(cell(col)).contains(bad)) {
-                    badCol = col;
-                    break;
-                }
-            result.error = u"%1行目の%2「%3」に Shift_JIS（CP932）で保存できない文字「%4」があります。"_s.arg(
-                QString::number(rowNumber), ColumnNames[badCol], shown(cell(badCol)), bad);
+        if (!encodeCp932(line, &bytes) && !encodeCp932(withQuestionMarks(line), &bytes)) {
+            result.error = u"%1行目を Shift_JIS（CP932）に変換できないため、ファイルに書けません。"_s.arg(
+                QString::number(rowNumber));
             result.bytes.clear();
             return result;
         }

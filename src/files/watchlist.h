@@ -14,8 +14,9 @@
 //     are written exactly as the plain format has them, so such files are byte-identical to it,
 //     and every cell text loads back unchanged.
 //   - Characters that Qt's Shift_JIS encoder lacks but CP932 has under another code point
-//     (〜 − ‖ ¬ ¥) are written as their CP932 forms (～ － ∥ ￢ ￥). A cell that still holds a
-//     character CP932 cannot store, or a line break, is refused with a message naming the row.
+//     (〜 − ‖ ¬ ¥) are written as their CP932 forms (～ － ∥ ￢ ￥). Any other character CP932
+//     cannot store is written as "?", and a line break in a cell as a blank, so a text cell
+//     never stops a save.
 //
 // Reading is lenient where a hand-made or foreign file is harmless: CR LF or LF line ends, a
 // line in UTF-8 (with or without a signature) or in CP932 (a line that is valid in both and holds
@@ -47,8 +48,8 @@ struct WatchListBytes
 };
 
 /// Formats `rows` (grid rows 1, 2, ... in order; a row with fewer than 12 texts counts the
-/// missing ones as empty). Refuses the whole list when a code is not a number in
-/// -32768..32767 or a cell cannot be stored in CP932.
+/// missing ones as empty). Refuses the whole list only when a code is not a number in
+/// -32768..32767.
 WatchListBytes formatWatchList(const QList<WatchRow>& rows);
 
 /// What a watch-list file holds.

@@ -91,6 +91,7 @@ void Form1::buildControls()
     Label5 = label(u"Label5"_s, twips(4120, 360, 250, 255));
     Label4 = label(u"Label4"_s, twips(13680, 480, 4935, 255));
     Label4->setFont(uiFont(9.75, true));
+    Label4->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
     {
         QPalette pal = Label4->palette();
         pal.setColor(QPalette::WindowText, bgrColor(0x000000C0));
@@ -136,6 +137,8 @@ void Form1::buildControls()
         // Until the first refresh lays them out, the slots stand in the large layout's places.
         const ThumbPlace place = thumbPlace(k, true);
         Image1[k]->setGeometry(twips(place.picture.x(), place.picture.y(), 4200, 2700));
+        // A thumbnail grows to its picture, but never beyond its place in the large layout.
+        Image1[k]->setMaximumSize(twips(0, 0, 4500, 2720).size());
         Label1[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         Label1[k]->adjustSize();
     }

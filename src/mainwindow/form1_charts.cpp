@@ -180,21 +180,25 @@ void Form1::yahoochart(Then then)
                 box->clearPicture();
                 continue;
             }
-            const bool written = s.response.isSuccess() && saveFileAtomically(s.chart.file, s.response.body);
+            const bool written = s.response.isSuccess() && isAcceptablePicture(s.response.body) &&
+                                 saveFileAtomically(s.chart.file, s.response.body);
             s.response = {};
             QImage picture;
             if (written) {
                 picture = m_services.pictures ? m_services.pictures->load(s.chart.file) : QImage();
                 m_chartFileHolds.insert(s.chart.file, s.chart.url);
-                if (!picture.isNull()) {
-                    m_thumbUrls[k] = s.chart.url;
-                    m_thumbPictures[k] = picture;
-                }
-            } else if (m_thumbUrls[k] == s.chart.url) {
-                // The download failed: the slot shows again the last picture it had of this chart.
+            }
+            if (picture.isNull() && m_thumbUrls[k] == s.chart.url) {
+                // The download failed, or brought no readable picture: the slot shows again the
+                // last picture it had of this chart.
                 picture = m_thumbPictures[k];
             }
             box->setPicture(picture);
+            if (written && !picture.isNull()) {
+                // Kept as the slot holds it, cut to its area.
+                m_thumbUrls[k] = s.chart.url;
+                m_thumbPictures[k] = box->picture();
+            }
         }
         if (r.next == r.slots.size() && r.unanswered == 0 && r.then)
             std::exchange(r.then, {})();
@@ -213,7 +217,7 @@ void Form1::yahoochart(Then then)
     for (size_t k = 0; k < run->slots.size(); ++k) {
         if (!run->slots[k].hasCode)
             continue;
-        m_services.http->get(HttpRequest{run->slots[k].chart.url, {}}, this,
+        m_services.http->get(chartRequest(run->slots[k].chart.url), this,
                              [run, k, showInOrder](const HttpResponse& response) {
                                  Slot& s = run->slots[k];
                                  s.response = response;

@@ -140,8 +140,8 @@ void Form1::prefetchRefresh()
         m_http->prefetch(quotePageRequest(config.quoteBase, MSFlexGrid1->cellText(r, grid::Code)));
     for (int r = 1; r <= rows; ++r)
         if (const auto code = chartCodeFromText(MSFlexGrid1->cellText(r, grid::Code)))
-            m_http->prefetch(HttpRequest{thumbnailChart(config, *code, screenPixelsY).url, {}});
-    m_http->prefetch(HttpRequest{nikkeiIndexChart(config).url, {}});
+            m_http->prefetch(chartRequest(thumbnailChart(config, *code, screenPixelsY).url));
+    m_http->prefetch(chartRequest(nikkeiIndexChart(config).url));
     m_http->prefetch(pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s)));
 }
 

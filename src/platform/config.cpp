@@ -39,13 +39,13 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.dataDir = QDir::cleanPath(QDir(dir.isEmpty() ? defaultDataDir() : dir).absolutePath());
     const QString marketText = env.value(QStringLiteral("TICKORA_MARKET_URL"));
     const QUrl market = marketText.isEmpty() ? QUrl() : QUrl(marketText);
-    c.quoteBase = pick(env, "TICKORA_QUOTE_URL", market, "http://stocks.finance.yahoo.co.jp");
-    c.chartBase = pick(env, "TICKORA_CHART_URL", market, "http://chart.yahoo.co.jp");
-    c.nikkeiBase = pick(env, "TICKORA_NIKKEI_URL", market, "http://www.nikkei.com");
-    c.nikkeiChartBase = pick(env, "TICKORA_NIKKEI_CHART_URL", market, "http://www.nikkei.co.jp");
-    c.marketDataBase = pick(env, "TICKORA_MARKETDATA_URL", market, "http://www.opticast.co.jp");
+    c.quoteBase = pick(env, "TICKORA_QUOTE_URL", market, "https://stocks.finance.yahoo.co.jp");
+    c.chartBase = pick(env, "TICKORA_CHART_URL", market, "https://chart.yahoo.co.jp");
+    c.nikkeiBase = pick(env, "TICKORA_NIKKEI_URL", market, "https://www.nikkei.com");
+    c.nikkeiChartBase = pick(env, "TICKORA_NIKKEI_CHART_URL", market, "https://www.nikkei.co.jp");
+    c.marketDataBase = pick(env, "TICKORA_MARKETDATA_URL", market, "https://www.opticast.co.jp");
     c.brokerBase = pick(env, "TICKORA_BROKER_URL", market, "https://www.trkd-asia.com");
-    c.fxBase = pick(env, "TICKORA_FX_URL", market, "http://www.forexwatcher.com");
+    c.fxBase = pick(env, "TICKORA_FX_URL", market, "https://www.forexwatcher.com");
     bool ok = false;
     const int tick = env.value(QStringLiteral("TICKORA_TICK_MS")).toInt(&ok);
     if (ok && tick > 0)

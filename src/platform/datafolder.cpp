@@ -47,6 +47,21 @@ bool installNew(const QString& path, const QByteArray& bytes, QString* error)
 
 } // namespace
 
+bool makePrivateFolder(const QString& path)
+{
+    constexpr QFileDevice::Permissions Private = OwnerOnly | QFileDevice::ExeOwner;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        if (!QDir().mkpath(info.absolutePath()))
+            return false;
+        QDir().mkdir(path, Private);
+    }
+    if (!QFileInfo(path).isDir())
+        return false;
+    QFile::setPermissions(path, Private);
+    return true;
+}
+
 QStringList installSuppliedFiles(const Config& config, const QString& installedDir)
 {
     QStringList problems;
@@ -56,7 +71,8 @@ QStringList installSuppliedFiles(const Config& config, const QString& installedD
         return problems;
     }
     const QString picDir = config.dataFile(u"pic"_s);
-    if (!QDir().mkpath(picDir) || !QFileInfo(picDir).isDir())
+    // Captures hold the whole screen: their folder is the user's alone.
+    if (!makePrivateFolder(picDir))
         problems.append(
             u"キャプチャー用のフォルダー「%1」を作成できません。"_s.arg(QDir::toNativeSeparators(picDir)));
 

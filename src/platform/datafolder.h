@@ -2,6 +2,7 @@
 
 #include "config.h"
 
+#include <QFileDevice>
 #include <QStringList>
 
 namespace tickora {
@@ -12,5 +13,13 @@ namespace tickora {
 /// share/tickora) when it lies there, otherwise from the program's built-in resources. Returns
 /// the problems met, one line each (empty when all went well).
 QStringList installSuppliedFiles(const Config& config, const QString& installedDir = {});
+
+/// Makes `path` a folder only its owner may read, write and enter: created so (its parents
+/// as ordinary folders) when missing, and narrowed to that when it exists. False when it is
+/// no folder afterwards.
+bool makePrivateFolder(const QString& path);
+
+/// Permissions of a file only its owner may read and write.
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 } // namespace tickora

@@ -26,6 +26,7 @@ void QtDialogs::message(QWidget* parent, const QString& title, const QString& te
 {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText); // messages may quote text from a page or a file
     box.exec();
 }
 
@@ -33,6 +34,7 @@ bool QtDialogs::question(QWidget* parent, const QString& title, const QString& t
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("questionBox"));
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
 }
 

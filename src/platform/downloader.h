@@ -11,8 +11,12 @@
 
 namespace tickora {
 
-/// Download to file: fetches an address and, only on a 2xx answer, replaces the target file
-/// atomically. A failed download leaves the previous file in place.
+/// The request of a chart picture: its body may not be larger than a picture is read from.
+HttpRequest chartRequest(const QUrl& url);
+
+/// Download of a chart picture to file: fetches an address and, only on a 2xx answer whose body is
+/// an acceptable picture (isAcceptablePicture), replaces the target file atomically. A failed
+/// download, or a refused picture, leaves the previous file in place.
 class Downloader
 {
 public:

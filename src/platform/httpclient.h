@@ -11,11 +11,13 @@
 
 namespace tickora {
 
-/// One GET request: address and extra request headers.
+/// One GET request: address, extra request headers and, when not 0, a body cap of its own that is
+/// smaller than the client's.
 struct HttpRequest
 {
     QUrl url;
     QList<QPair<QByteArray, QByteArray>> headers;
+    qint64 maxBodyBytes = 0;
 };
 
 /// Outcome of one GET. `status` is 0 when no HTTP status arrived (refused, name

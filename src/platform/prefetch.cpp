@@ -11,6 +11,8 @@ QString PrefetchingHttpClient::keyOf(const HttpRequest& request)
     QString key = request.url.toString(QUrl::FullyEncoded);
     for (const auto& [name, value] : request.headers)
         key += QLatin1Char('\n') + QString::fromLatin1(name) + QLatin1Char(':') + QString::fromLatin1(value);
+    if (request.maxBodyBytes > 0)
+        key += QLatin1String("\ncap:") + QString::number(request.maxBodyBytes);
     return key;
 }
 

@@ -28,12 +28,25 @@ bool isTransportError(QNetworkReply::NetworkError e)
 
 } // namespace
 
+bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to)
+{
+    if (to.host().compare(origin.host(), Qt::CaseInsensitive) != 0 || to.host().isEmpty())
+        return false;
+    const QString scheme = from.scheme().toLower();
+    const QString next = to.scheme().toLower();
+    if (scheme == u"http" && next == u"https")
+        return true;
+    return next == scheme && (next == u"http" || next == u"https") &&
+           to.port(next == u"https" ? 443 : 80) == from.port(scheme == u"https" ? 443 : 80);
+}
+
 QtHttpClient::QtHttpClient(Limits limits) : m_limits(limits)
 {
     const int count = qMax(1, limits.managers);
     for (int i = 0; i < count; ++i) {
         auto manager = std::make_unique<QNetworkAccessManager>();
-        manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        // Redirects are followed here, one request per hop, each checked before it is sent.
+        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
         manager->setTransferTimeout(limits.transferTimeoutMs);
         m_managers.push_back(std::move(manager));
     }
@@ -43,8 +56,20 @@ QtHttpClient::~QtHttpClient() = default;
 
 void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
 {
-    QNetworkRequest req(request.url);
-    for (const auto& [name, value] : request.headers)
+    Exchange exchange;
+    exchange.request = request;
+    exchange.url = request.url;
+    exchange.deadline = QDeadlineTimer(m_limits.transferTimeoutMs);
+    exchange.context = context;
+    exchange.hasContext = context != nullptr;
+    exchange.done = std::move(done);
+    send(std::move(exchange));
+}
+
+void QtHttpClient::send(Exchange exchange)
+{
+    QNetworkRequest req(exchange.url);
+    for (const auto& [name, value] : exchange.request.headers)
         req.setRawHeader(name, value);
     // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
     // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
@@ -52,11 +77,13 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
     if (!req.hasRawHeader("Accept-Encoding"))
         req.setRawHeader("Accept-Encoding", "identity");
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    req.setTransferTimeout(m_limits.transferTimeoutMs);
+    const int remainingMs = int(qMax<qint64>(1, exchange.deadline.remainingTime()));
+    req.setTransferTimeout(remainingMs);
 
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
     QNetworkReply* reply = manager.get(req);
-    const qint64 cap = m_limits.maxBodyBytes;
+    const qint64 requestCap = exchange.request.maxBodyBytes;
+    const qint64 cap = requestCap > 0 ? qMin(requestCap, m_limits.maxBodyBytes) : m_limits.maxBodyBytes;
     auto abort = std::make_shared<Abort>(Abort::None);
 
     // The body is taken out of the reply as it arrives, through a small read buffer, so that the
@@ -81,7 +108,7 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
             tooLarge();
     });
     // Qt's own transfer time-out only notices silence; a server that drips a byte now and then
-    // would hold the request for ever. The whole exchange gets the same limit.
+    // would hold the request for ever. The whole exchange, redirects included, gets the limit.
     auto* deadline = new QTimer(reply);
     deadline->setSingleShot(true);
     QObject::connect(deadline, &QTimer::timeout, reply, [reply, abort] {
@@ -90,14 +117,13 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
             reply->abort();
         }
     });
-    deadline->start(m_limits.transferTimeoutMs);
+    deadline->start(remainingMs);
 
-    QPointer<QObject> guard(context);
-    const bool hasContext = context != nullptr;
     QObject::connect(
-        reply, &QNetworkReply::finished, reply, [reply, guard, hasContext, abort, body, done = std::move(done)] {
+        reply, &QNetworkReply::finished, reply,
+        [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
             reply->deleteLater();
-            if (hasContext && !guard)
+            if (exchange.hasContext && !exchange.context)
                 return;
             HttpResponse response;
             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -106,19 +132,33 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
             // A 2xx status with any error means the body did not arrive whole.
             const bool broken =
                 isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
+            const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
             if (*abort == Abort::TooLarge) {
                 response.error = QStringLiteral("body too large");
             } else if (*abort == Abort::TimedOut) {
                 response.error = QStringLiteral("time-out");
             } else if (!status.isValid() || broken) {
                 response.error = reply->errorString();
+            } else if (code >= 300 && code < 400 && location.isValid()) {
+                // A redirect: followed only to the host asked, a few times at most.
+                const QUrl next = exchange.url.resolved(location.toUrl());
+                if (exchange.hops >= MaxRedirects) {
+                    response.error = QStringLiteral("too many redirects");
+                } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
+                    response.error = QStringLiteral("redirect to another host: ") + next.host();
+                } else {
+                    ++exchange.hops;
+                    exchange.url = next;
+                    send(std::move(exchange));
+                    return;
+                }
             } else {
                 response.status = code;
                 response.body = *body + reply->readAll();
                 response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
             }
-            if (done)
-                done(response);
+            if (exchange.done)
+                exchange.done(response);
         });
 }
 

@@ -2,20 +2,28 @@
 
 #include "httpclient.h"
 
+#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
+#include <QPointer>
 
 #include <memory>
 #include <vector>
 
 namespace tickora {
 
+/// Whether a request that has reached `from` may follow a redirect to `to`: only to the host it
+/// was sent to (`origin`), with the same scheme and port, or as an upgrade from http to https.
+bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to);
+
 /// HttpClient on QNetworkAccessManager. Requests are spread over a few managers so that more
-/// than six of them can be in flight to one host at once. Redirects are followed only to the
-/// same scheme or a safer one; TLS certificates are always verified. A request that is not done
-/// within the transfer time-out, or whose body passes the size cap, fails without a status.
+/// than six of them can be in flight to one host at once. At most MaxRedirects redirects are
+/// followed, each only as isRedirectAllowed says; any other redirect fails the request. TLS
+/// certificates are always verified. A request that is not done within the transfer time-out,
+/// or whose body passes the size cap, fails without a status.
 class QtHttpClient : public HttpClient
 {
 public:
+    static constexpr int MaxRedirects = 5;
     struct Limits
     {
         int transferTimeoutMs = 15000; ///< limit for the whole exchange, from the request on
@@ -30,6 +38,19 @@ public:
     void get(const HttpRequest& request, QObject* context, Done done) override;
 
 private:
+    /// One request on its way, across the redirects it follows.
+    struct Exchange
+    {
+        HttpRequest request; ///< as asked; its address is the redirects' origin
+        QUrl url;            ///< where this hop goes
+        int hops = 0;
+        QDeadlineTimer deadline;
+        QPointer<QObject> context;
+        bool hasContext = false;
+        Done done;
+    };
+    void send(Exchange exchange);
+
     Limits m_limits;
     std::vector<std::unique_ptr<QNetworkAccessManager>> m_managers;
     size_t m_next = 0;

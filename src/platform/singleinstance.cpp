@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QLockFile>
+#include <QStandardPaths>
 
 namespace tickora {
 
@@ -14,12 +15,18 @@ LockFileInstance::~LockFileInstance() = default;
 
 bool LockFileInstance::claim()
 {
-    return m_lock->isLocked() || m_lock->tryLock(0);
+    return m_lock->isLocked() || m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
 }
 
-QString LockFileInstance::defaultLockPath()
+QString LockFileInstance::defaultLockPath(const QString& dataDir)
 {
-    return QDir::temp().filePath(QStringLiteral("tickora.lock"));
+    // Qt gives the runtime folder only when it is the user's own and closed to others.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty()) {
+        dir = dataDir;
+        QDir().mkpath(dir);
+    }
+    return QDir(dir).filePath(QStringLiteral("tickora.lock"));
 }
 
 } // namespace tickora

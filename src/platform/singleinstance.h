@@ -17,7 +17,9 @@ public:
     virtual bool claim() = 0;
 };
 
-/// A lock file in the temp folder; a lock left by a crashed process is recovered.
+/// A lock file in a folder of the user's own; a lock left by a crashed process is recovered. Only
+/// a lock that another process holds counts: when the lock file cannot be made at all, the
+/// program runs rather than refuse to start.
 class LockFileInstance : public SingleInstance
 {
 public:
@@ -25,7 +27,9 @@ public:
     ~LockFileInstance() override;
     bool claim() override;
 
-    static QString defaultLockPath();
+    /// The lock in the user's runtime folder, or in `dataDir` (created when missing) where there
+    /// is none; never in a folder other users can write to, where anyone could plant it.
+    static QString defaultLockPath(const QString& dataDir);
 
 private:
     std::unique_ptr<QLockFile> m_lock;

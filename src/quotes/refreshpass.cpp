@@ -36,8 +36,27 @@ PriceAlerts priceAlerts(const QString& price, const QString& buyTarget, const QS
     return a;
 }
 
-PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& q)
+QString cellTextFromPage(const QString& field)
 {
+    constexpr qsizetype MaxChars = 256;
+    QString text = field.left(MaxChars);
+    // Never end on half of a surrogate pair.
+    if (text.size() == MaxChars && text.back().isHighSurrogate())
+        text.chop(1);
+    for (QChar& c : text) {
+        const QChar::Category cat = c.category();
+        if (cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph)
+            c = u' ';
+    }
+    return text;
+}
+
+PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& page)
+{
+    QuoteFields q = page;
+    for (QString* f :
+         {&q.name, &q.price, &q.change, &q.open, &q.high, &q.low, &q.volume, &q.prevClose, &q.time})
+        *f = cellTextFromPage(*f);
     emptyQuoteColumns(sheet, row);
     if (!q.isDetailPage)
         return {};
@@ -151,7 +170,7 @@ void RefreshPass::applyRow(int row, const RowResult& result)
     // The code cell may have been edited, or the rows packed, while the page was on its way:
     // the page no longer belongs to this row.
     if (sheet.cellText(row, grid::Code) == m_codes[row]) {
-        m_host->storeShortName(row, result.quote.shortName);
+        m_host->storeShortName(row, cellTextFromPage(result.quote.shortName));
         const PriceAlerts alerts = writeQuoteRow(sheet, row, result.quote);
         if (!m_host->muted()) {
             if (alerts.sell)

@@ -36,7 +36,12 @@ PriceAlerts priceAlerts(const QString& price, const QString& buyTarget, const QS
 /// it holds "+", green when it holds "-", else its colour is kept), open, high, low, volume,
 /// previous close and time; the target cells are reset to the default colour and coloured
 /// (sell red, buy green) when reached. For any other page, columns 2 to 9 are left empty and
-/// nothing else changes. Code and targets are never written. Returns the alerts given.
+/// nothing else changes. Code and targets are never written; every field is written as
+/// cellTextFromPage gives it. Returns the alerts given.
+/// A field cut from a page as one grid cell holds it: every control character (line breaks and
+/// tabs included) becomes a blank, and at most 256 characters are kept.
+QString cellTextFromPage(const QString& field);
+
 PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& quote);
 
 /// What a refresh pass needs from the window it runs in.

@@ -139,6 +139,11 @@ void TestChartWindows::form3DrawsItsPictureFromTheCorner()
     QCOMPARE(shot.pixelColor(100, 0), QColor(Qt::white));
     QCOMPARE(shot.pixelColor(0, 60), QColor(Qt::white));
 
+    // Nothing beyond the screen is kept.
+    w.setPicture(quadrants(QSize(4000, 4000)));
+    QVERIFY(w.picture().width() <= w.screen()->size().width());
+    QVERIFY(w.picture().height() <= w.screen()->size().height());
+
     // An empty picture leaves the white background.
     w.setPicture(QImage());
     QCOMPARE(w.grab().toImage().pixelColor(0, 0), QColor(Qt::white));
@@ -159,6 +164,7 @@ void TestChartWindows::pictureUnscaledAndClipped()
     shot = box->grab().toImage();
     QCOMPARE(box->size(), QSize(361, 361));
     QCOMPARE(shot.pixelColor(360, 360), QColor(Qt::red));
+    QCOMPARE(box->picture().size(), QSize(361, 361)); // only what shows is kept
     // The empty picture clears the area.
     box->clearPicture();
     QVERIFY(!box->hasPicture());
@@ -177,6 +183,11 @@ void TestChartWindows::autoSizeFollowsPicture()
     QCOMPARE(box.geometry(), QRect(10, 20, 152, 92));
     box.setPicture(quadrants(QSize(300, 200)));
     QCOMPARE(box.size(), QSize(302, 202));
+    // Never beyond the maximum size, and only what shows is kept.
+    box.setMaximumSize(252, 152);
+    box.setPicture(quadrants(QSize(4000, 3000)));
+    QCOMPARE(box.size(), QSize(252, 152));
+    QCOMPARE(box.picture().size(), QSize(250, 150));
 }
 
 void TestChartWindows::closedWindowIsDestroyed()

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,8 +52,19 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(2), QByteArray("BM"));
         file.close();
+        // Captures show the whole screen: folder and file are the owner's alone, and a folder
+        // left open by an earlier version is narrowed.
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(QFileInfo(picDir).permissions() & others, QFileDevice::Permissions());
+        QCOMPARE(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
+        QVERIFY(QFile::setPermissions(picDir, QFileInfo(picDir).permissions() | QFileDevice::ReadOther |
+                                                  QFileDevice::ExeOther));
 
         QVERIFY(saveCapture(pictures, filled(Qt::blue), picDir, QDate(2013, 3, 5)).isEmpty());
+        QCOMPARE(QFileInfo(picDir).permissions() & others, QFileDevice::Permissions());
+        QCOMPARE(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
         QCOMPARE(QDir(picDir).entryList(QDir::Files | QDir::Hidden), QStringList{u"p13-03-05 .bmp"_s});
         QCOMPARE(pictures.load(path).pixelColor(10, 10), QColor(Qt::blue));
 

@@ -84,6 +84,34 @@ inline QByteArray pngOf(const QImage& image)
     return bytes;
 }
 
+/// Pictures a hostile service may send: tiny bodies that would decode to hundreds of MB, and
+/// formats that are no chart picture.
+inline QByteArray tinyGif(quint16 width, quint16 height) // 35 bytes, whatever size it declares
+{
+    const QByteArray w = QByteArray(1, char(width & 0xFF)) + char(width >> 8);
+    const QByteArray h = QByteArray(1, char(height & 0xFF)) + char(height >> 8);
+    return "GIF89a" + w + h + QByteArray("\x80\0\0\0\0\0\xFF\xFF\xFF\x2C\0\0\0\0", 14) + w + h +
+           QByteArray("\0\x02\x02\x44\x01\0\x3B", 7);
+}
+inline QByteArray gifBomb() // a tiny GIF declaring 5000 x 5000 pixels
+{
+    return tinyGif(5000, 5000);
+}
+inline QByteArray svgPicture()
+{
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4000\" height=\"4000\">"
+           "<rect width=\"4000\" height=\"4000\" fill=\"red\"/></svg>";
+}
+inline QByteArray svgzPicture() // svgPicture() gzipped
+{
+    return QByteArray("\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\x7D\x8C\x5B\x0A\x80\x20\x10\x00\xAF\xB2\xEC"
+                      "\x01\x5C\xA9\xBE\x42\xBD\x4C\x9A\x0A\xF6\x40\x97\xB6\xE3\x67\xD0\x77\x9F\x33\x0C\x63"
+                      "\xDA\x15\xE1\xDE\xCA\xDE\x2C\x26\xE6\x73\x26\x12\x11\x25\xA3\x3A\x6A\xA4\x41\x6B\x4D"
+                      "\xBD\x40\x90\xEC\x39\x59\x9C\xBA\x40\x48\x21\xC7\xC4\x1F\x39\x53\xC3\xC2\x3F\x01\xAC"
+                      "\xB9\x14\x8B\x35\x78\x24\x67\xDE\x9D\x7B\x00\x71\x41\x2C\x79\x76\x00\x00\x00",
+                      103);
+}
+
 inline HttpResponse okResponse(const QByteArray& body)
 {
     HttpResponse r;

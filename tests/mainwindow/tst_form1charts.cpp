@@ -141,6 +141,7 @@ private Q_SLOTS:
     void thumbnailCodeThatIsNoNumberSkipsOnlyItsRow();
     void thumbnailsWithNoWatchedRows();
     void thumbnailLabelsBeyondWatchedRowsKept();
+    void failedThumbnailKeepsItsOwnPicture_data();
     void failedThumbnailKeepsItsOwnPicture();
     void supersededThumbnailRefreshChangesNothing();
 
@@ -152,7 +153,8 @@ private:
 
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<Form1> m_form;
-    QSet<QString> m_failing; // address parts that answer 500
+    QSet<QString> m_failing; // address parts that answer 500, or m_failingBody when set
+    QByteArray m_failingBody;
 };
 
 void TestForm1Charts::init()
@@ -173,6 +175,8 @@ HttpResponse TestForm1Charts::answerFor(const HttpRequest& request)
 {
     for (const QString& needle : std::as_const(m_failing)) {
         if (request.url.toString().contains(needle)) {
+            if (!m_failingBody.isEmpty())
+                return okResponse(m_failingBody);
             HttpResponse r;
             r.status = 500;
             r.body = "<html>server error</html>";
@@ -514,15 +518,23 @@ void TestForm1Charts::failedDownloadShowsPreviousPicture_data()
     QTest::addColumn<QString>("needle");
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("fromEarlierRun"); // the old file was there before the program started
+    QTest::addColumn<QByteArray>("answer");   // a 2xx body that is no acceptable picture; empty: an error
 
-    QTest::newRow("Nikkei 6 months") << u"mchart"_s << u"998407"_s << u"Mchart.jpg"_s << false;
-    QTest::newRow("index chart") << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << false;
-    QTest::newRow("dollar-yen") << u"dolen"_s << u"japan_gif"_s << u"japan.gif"_s << false;
-    QTest::newRow("1-year stock chart") << u"chart"_s << u"/b?"_s << u"chart.jpg"_s << false;
+    QTest::newRow("Nikkei 6 months") << u"mchart"_s << u"998407"_s << u"Mchart.jpg"_s << false
+                                     << QByteArray();
+    QTest::newRow("index chart") << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << false << QByteArray();
+    QTest::newRow("dollar-yen") << u"dolen"_s << u"japan_gif"_s << u"japan.gif"_s << false << QByteArray();
+    QTest::newRow("1-year stock chart") << u"chart"_s << u"/b?"_s << u"chart.jpg"_s << false << QByteArray();
     QTest::newRow("index chart, file of an earlier run")
-        << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << true;
+        << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << true << QByteArray();
     QTest::newRow("advance/decline, file of an earlier run")
-        << u"tourakuchart"_s << u"K001881"_s << u"trk.gif"_s << true;
+        << u"tourakuchart"_s << u"K001881"_s << u"trk.gif"_s << true << QByteArray();
+    QTest::newRow("index chart, SVG")
+        << u"relchart"_s << u"nk_chart_L"_s << u"rel.jpg"_s << false << svgPicture();
+    QTest::newRow("1-year stock chart, compressed SVG")
+        << u"chart"_s << u"/b?"_s << u"chart.jpg"_s << false << svgzPicture();
+    QTest::newRow("dollar-yen, picture bomb")
+        << u"dolen"_s << u"japan_gif"_s << u"japan.gif"_s << true << gifBomb();
 }
 
 void TestForm1Charts::failedDownloadShowsPreviousPicture()
@@ -531,6 +543,7 @@ void TestForm1Charts::failedDownloadShowsPreviousPicture()
     QFETCH(QString, needle);
     QFETCH(QString, file);
     QFETCH(bool, fromEarlierRun);
+    QFETCH(QByteArray, answer);
 
     m_form->chartCode = 7203;
     const QString path = m_fakes->config.dataFile(file);
@@ -548,6 +561,7 @@ void TestForm1Charts::failedDownloadShowsPreviousPicture()
     f.close();
 
     m_failing.insert(needle);
+    m_failingBody = answer;
     QVERIFY(run(routine));
 
     QFile g(path);
@@ -590,10 +604,20 @@ void TestForm1Charts::unreadableOrMissingFileShowsEmptyArea()
     QVERIFY(openWindow<Form12>(*m_form));
     QVERIFY(!openWindow<Form12>(*m_form)->Image1->hasPicture());
 
-    // A 2xx answer that holds no picture replaces the file; the area shows nothing.
+    // A 2xx answer that holds no readable picture counts as a failed download: the file and
+    // the area keep the last picture.
     QVERIFY(run(u"relchart"_s));
     QVERIFY(m_form->Image2->hasPicture());
     m_fakes->http.setHandler([](const HttpRequest&) { return okResponse("GIF89a garbage, not a picture"); });
+    QVERIFY(run(u"relchart"_s));
+    QCOMPARE(colourOf(m_form->Image2->picture()), QColor(Qt::cyan));
+
+    // A file that holds no readable picture shows nothing.
+    QFile file(m_fakes->config.dataFile(u"rel.jpg"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(svgPicture());
+    file.close();
+    m_fakes->http.setHandler([](const HttpRequest&) { return HttpResponse{}; });
     QVERIFY(run(u"relchart"_s));
     QVERIFY(!m_form->Image2->hasPicture());
     QVERIFY(m_fakes->dialogs.shown.isEmpty());
@@ -731,8 +755,18 @@ void TestForm1Charts::thumbnailLabelsBeyondWatchedRowsKept()
     QCOMPARE(m_form->Label1[4]->text(), u"五"_s);
 }
 
+void TestForm1Charts::failedThumbnailKeepsItsOwnPicture_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("error page") << QByteArray();
+    QTest::newRow("picture bomb") << gifBomb();
+    QTest::newRow("SVG") << svgPicture();
+}
+
 void TestForm1Charts::failedThumbnailKeepsItsOwnPicture()
 {
+    QFETCH(QByteArray, answer);
+    m_failingBody = answer;
     fillRows({{u"7203"_s, u"トヨタ自動車"_s}, {u"6758"_s, u"ソニー"_s}});
     m_form->watchCount = 2;
     QVERIFY(run(u"yahoochart"_s));

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tickora;
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void nikkeiLine();
     void nikkeiFailure();
     void nikkeiCallsShareOneRequest();
+    void pageMarkupShowsAsText();
 };
 
 void TstForm1Refresh::passFillsTheWindow()
@@ -261,6 +263,43 @@ void TstForm1Refresh::nikkeiCallsShareOneRequest()
     QCOMPARE(first, 1);
     QCOMPARE(second, 1);
     QVERIFY(w.Label4->text().startsWith(u"日経平均 12,283.62"_s));
+}
+
+// Tags and entities in page values show as the characters they are: the picture they name is
+// never loaded or drawn.
+void TstForm1Refresh::pageMarkupShowsAsText()
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(u"green.png"_s);
+    QImage green(24, 8, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QVERIFY(green.save(picture));
+    const QString markup = u"<img src=\"%1\"><i>1</i>&lt;"_s.arg(picture);
+    QString nikkei = NikkeiPage;
+    nikkei.replace(u"12,283.62"_s, markup);
+    QByteArray quote = quotePage(u"detail_7203_realtime_up.html"_s);
+    quote.replace("トヨタ自動車(株)</h1>", QByteArray(markup.toUtf8() + "</h1>"));
+    FakeServices fakes;
+    fakes.http.serve(u"/nkave"_s, nikkei.toUtf8());
+    fakes.http.serve(u"code=7203"_s, quote);
+    Form1 w(fakes.services());
+    setCodes(w, {u"7203"_s});
+    QVERIFY(refreshAndWait(w));
+    bool done = false;
+    w.heikin([&] { done = true; });
+    QTRY_VERIFY(done);
+
+    QCOMPARE(w.Label4->text(), u"日経平均 "_s + markup + u" (+193.16) "_s);
+    QCOMPARE(w.MSFlexGrid1->cellText(1, grid::Name), markup);
+    w.resize(1600, 400);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (QWidget* shown : {static_cast<QWidget*>(w.Label4), static_cast<QWidget*>(w.MSFlexGrid1)}) {
+        const QImage drawn = shown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                QVERIFY2(drawn.pixel(x, y) != QColor(Qt::green).rgb(), qPrintable(shown->objectName()));
+    }
 }
 
 QTEST_MAIN(TstForm1Refresh)

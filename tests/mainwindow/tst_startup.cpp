@@ -7,8 +7,10 @@
 #include "platform/singleinstance.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -155,6 +157,37 @@ private Q_SLOTS:
         QVERIFY(!second.claim());
         first.reset();
         QVERIFY(second.claim());
+        // A lock that cannot be made at all does not keep the program from starting.
+        QVERIFY(LockFileInstance(dir.filePath(u"missing/tickora.lock"_s)).claim());
+    }
+
+    // The lock never lies in a folder others can write to (the shared temp folder), where anyone
+    // could plant one: it is in the user's runtime folder, else in the data folder.
+    void lockLivesInTheUsersOwnFolder()
+    {
+        QTemporaryDir dir;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray tmp = qgetenv("TMPDIR");
+        auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            qputenv("TMPDIR", tmp);
+        });
+        const QString own = dir.filePath(u"run"_s);
+        QVERIFY(QDir().mkdir(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", own.toLocal8Bit());
+        const QString data = dir.filePath(u"kabu"_s);
+        QCOMPARE(LockFileInstance::defaultLockPath(data), own + u"/tickora.lock"_s);
+
+        // No runtime folder, and the one Qt would make in the temp folder is taken by someone else.
+        qunsetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QDir().mkdir(dir.filePath(u"tmp"_s)));
+        qputenv("TMPDIR", dir.filePath(u"tmp"_s).toLocal8Bit());
+        QFile planted(dir.filePath(u"tmp/runtime-"_s) + QFileInfo(dir.path()).owner());
+        QVERIFY(planted.open(QIODevice::WriteOnly));
+        planted.close();
+        const QString path = LockFileInstance::defaultLockPath(data);
+        QCOMPARE(path, data + u"/tickora.lock"_s);
+        QVERIFY(LockFileInstance(path).claim());
     }
 
     void helpStopsTheCycleAndOpensTheDocument()

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <future>
 #include <tuple>
 
@@ -370,6 +371,41 @@ private Q_SLOTS:
         QCOMPARE(get("/_control/fault-rate?p=0.1&mix=none")->status, 400);
         QCOMPARE(get("/_control/fault-rate?p=0")->status, 200);
         QCOMPARE(get("/stocks/detail/?code=7203")->status, 200);
+    }
+
+    void strayBodiesRefused()
+    {
+        httplib::Client client("127.0.0.1", m_port);
+        client.set_read_timeout(10, 0);
+        const auto big = client.Post("/stocks/detail/?code=7203", std::string(1 << 20, 'x'), "text/plain");
+        QVERIFY(big);
+        QCOMPARE(big->status, 413);
+        QCOMPARE(get("/stocks/detail/?code=7203")->status, 200);
+    }
+
+    void connectionQueueBounded()
+    {
+        BoundedThreadPool pool(1, 2);
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::atomic<int> ran{0};
+        std::promise<void> started;
+        pool.enqueue([&, released] {
+            started.set_value();
+            released.wait();
+            ++ran;
+        });
+        started.get_future().wait();
+        pool.enqueue([&] { ++ran; });
+        pool.enqueue([&] { ++ran; });
+        // The queue is full: the next enqueue waits for room instead of growing it.
+        auto third = std::async(std::launch::async, [&] { pool.enqueue([&] { ++ran; }); });
+        QCOMPARE(third.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+        QCOMPARE(pool.queued(), size_t(2));
+        release.set_value();
+        third.wait();
+        pool.shutdown();
+        QCOMPARE(ran.load(), 4);
     }
 
     void programOptions()

@@ -38,6 +38,7 @@ private Q_SLOTS:
         const Config config = configIn(dir);
         QVERIFY(installSuppliedFiles(config).isEmpty());
         QVERIFY(QFileInfo(config.dataFile(u"pic"_s)).isDir());
+        QCOMPARE(int(QFileInfo(config.dataFile(u"pic"_s)).permissions() & 0x0FF), 0); // the owner's alone
         for (const QString& name : {u"tousyou1.csv"_s, u"chimes.wav"_s, u"chimesRow.wav"_s, u"Auot.html"_s}) {
             const QByteArray installed = readAll(config.dataFile(name));
             QVERIFY2(!installed.isEmpty(), qPrintable(name));
@@ -152,6 +153,23 @@ private Q_SLOTS:
         QVERIFY(problems.first().contains(u"pic"_s));
         // The supplied files still went in.
         QVERIFY(QFileInfo(config.dataFile(u"Auot.html"_s)).isFile());
+    }
+
+    // The public services are reached over TLS; the environment may still name plain http
+    // (the simulated market, tests).
+    void servicesDefaultToHttps()
+    {
+        const Config public_ = Config::fromEnvironment(QProcessEnvironment());
+        for (const QUrl& url :
+             {public_.quoteBase, public_.chartBase, public_.nikkeiBase, public_.nikkeiChartBase,
+              public_.marketDataBase, public_.brokerBase, public_.fxBase})
+            QCOMPARE(url.scheme(), u"https"_s);
+        QProcessEnvironment env;
+        env.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:8000"_s);
+        env.insert(u"TICKORA_FX_URL"_s, u"http://127.0.0.2:8001"_s);
+        const Config local = Config::fromEnvironment(env);
+        QCOMPARE(local.quoteBase, QUrl(u"http://127.0.0.1:8000"_s));
+        QCOMPARE(local.fxBase, QUrl(u"http://127.0.0.2:8001"_s));
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 
+#include <QScopeGuard>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -20,15 +21,15 @@ namespace {
 
 const QString Japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
 
-/// cpp-httplib server on 127.0.0.1, a free port, its own thread. Handlers that wait (silence,
-/// slow drip) end as soon as the server is being stopped.
+/// cpp-httplib server on a loopback address (127.0.0.1 unless told), a free port, its own thread.
+/// Handlers that wait (silence, slow drip) end as soon as the server is being stopped.
 class LoopbackServer
 {
 public:
-    LoopbackServer()
+    explicit LoopbackServer(std::string host = "127.0.0.1") : m_host(std::move(host))
     {
         routes();
-        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_port = m_server.bind_to_any_port(m_host);
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         while (!m_server.is_running())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -41,7 +42,7 @@ public:
     }
     QUrl url(const QString& pathAndQuery) const
     {
-        return QUrl(u"http://127.0.0.1:%1"_s.arg(m_port) + pathAndQuery);
+        return QUrl(u"http://%1:%2"_s.arg(QString::fromStdString(m_host)).arg(m_port) + pathAndQuery);
     }
     int port() const { return m_port; }
 
@@ -111,6 +112,15 @@ private:
         m_server.Get("/redirect/same", [this](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("http://127.0.0.1:" + std::to_string(m_port) + "/status/200");
         });
+        // Redirects to the address in the query.
+        m_server.Get("/redirect/to", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_redirect(req.get_param_value("u"));
+        });
+        // A chain of n relative redirects on this server, ending in "status 200".
+        m_server.Get(R"(/redirect/hops/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            const int n = std::stoi(req.matches[1]);
+            res.set_redirect(n > 0 ? "/redirect/hops/" + std::to_string(n - 1) : "/status/200");
+        });
         m_server.Get(R"(/text/(.+))", [](const httplib::Request& req, httplib::Response& res) {
             const std::string charset = req.matches[1];
             QByteArray bytes;
@@ -128,17 +138,19 @@ private:
         });
     }
 
+    std::string m_host;
     httplib::Server m_server;
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};
     int m_port = 0;
 };
 
-HttpResponse getAndWait(HttpClient& http, const QUrl& url, QList<QPair<QByteArray, QByteArray>> headers = {})
+HttpResponse getAndWait(HttpClient& http, const QUrl& url, QList<QPair<QByteArray, QByteArray>> headers = {},
+                        qint64 maxBodyBytes = 0)
 {
     HttpResponse result;
     bool done = false;
-    http.get({url, headers}, nullptr, [&](const HttpResponse& r) {
+    http.get({url, headers, maxBodyBytes}, nullptr, [&](const HttpResponse& r) {
         result = r;
         done = true;
     });
@@ -167,7 +179,11 @@ private Q_SLOTS:
     void slowDripTimesOut();
     void bodyCap_data();
     void bodyCap();
+    void redirectRule_data();
+    void redirectRule();
+    void redirects_data();
     void redirects();
+    void selfSignedCertificateRefused();
     void charsets_data();
     void charsets();
     void callbackDroppedWithContext();
@@ -332,23 +348,94 @@ void TstQtHttpClient::bodyCap()
     QCOMPARE(r.isSuccess(), success);
     if (success) {
         QCOMPARE(r.body.size(), 5000);
+        // A request's own smaller cap holds too.
+        QCOMPARE(getAndWait(http, m_server->url(path), {}, 4999).status, 0);
     } else {
         QCOMPARE(r.status, 0);
         QVERIFY(r.body.isEmpty());
     }
 }
 
+void TstQtHttpClient::redirectRule_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("same host and port") << u"http://a.jp/x"_s << u"http://A.jp:80/y"_s << true;
+    QTest::newRow("upgrade to https") << u"http://a.jp:8080/x"_s << u"https://a.jp/y"_s << true;
+    QTest::newRow("https to https") << u"https://a.jp/x"_s << u"https://a.jp:443/y"_s << true;
+    QTest::newRow("downgrade to http") << u"https://a.jp/x"_s << u"http://a.jp/y"_s << false;
+    QTest::newRow("other host") << u"http://a.jp/x"_s << u"http://b.jp/x"_s << false;
+    QTest::newRow("sub-domain") << u"http://a.jp/x"_s << u"http://evil.a.jp/x"_s << false;
+    QTest::newRow("other port") << u"http://a.jp/x"_s << u"http://a.jp:8080/x"_s << false;
+    QTest::newRow("file") << u"http://a.jp/x"_s << u"file:///etc/passwd"_s << false;
+    QTest::newRow("ftp") << u"http://a.jp/x"_s << u"ftp://a.jp/x"_s << false;
+}
+
+void TstQtHttpClient::redirectRule()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, allowed);
+    QCOMPARE(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)), allowed);
+}
+
+void TstQtHttpClient::redirects_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("same host") << u"/redirect/same"_s << true;
+    QTest::newRow("five hops") << u"/redirect/hops/4"_s << true;
+    QTest::newRow("six hops") << u"/redirect/hops/5"_s << false;
+    QTest::newRow("file") << u"/redirect/file"_s << false;
+    QTest::newRow("other loopback address") << u"/redirect/to?u=http://127.0.0.2:%1/status/200"_s << false;
+}
+
 void TstQtHttpClient::redirects()
 {
+    QFETCH(QString, path);
+    QFETCH(bool, followed);
+    LoopbackServer other("127.0.0.2");
+    QVERIFY(other.port() > 0);
     QtHttpClient http;
-    const HttpResponse same = getAndWait(http, m_server->url(u"/redirect/same"_s));
-    QCOMPARE(same.status, 200);
-    QCOMPARE(same.body, QByteArray("status 200"));
+    const HttpResponse r =
+        getAndWait(http, m_server->url(QString(path).replace(u"%1"_s, QString::number(other.port()))));
+    if (followed) {
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.body, QByteArray("status 200"));
+    } else {
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.body.isEmpty());
+    }
+    // The other address does answer, so a refusal is the client's.
+    QCOMPARE(getAndWait(http, other.url(u"/status/200"_s)).status, 200);
+}
 
-    const HttpResponse less = getAndWait(http, m_server->url(u"/redirect/file"_s));
-    QVERIFY(!less.isSuccess());
-    QCOMPARE(less.status, 0);
-    QVERIFY(less.body.isEmpty());
+void TstQtHttpClient::selfSignedCertificateRefused()
+{
+    httplib::SSLServer server(TICKORA_TEST_DATA "/selfsigned-cert.pem",
+                              TICKORA_TEST_DATA "/selfsigned-key.pem");
+    QVERIFY(server.is_valid());
+    server.Get("/", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("prices", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread thread([&] { server.listen_after_bind(); });
+    auto stop = qScopeGuard([&] {
+        server.stop();
+        thread.join();
+    });
+    // The server does answer to a client that does not check who it is.
+    httplib::SSLClient unchecked("127.0.0.1", port);
+    unchecked.enable_server_certificate_verification(false);
+    const auto answer = unchecked.Get("/");
+    QVERIFY(answer && answer->status == 200);
+
+    QtHttpClient http;
+    const HttpResponse r = getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(port)));
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.body.isEmpty());
+    QVERIFY(!r.error.isEmpty());
 }
 
 void TstQtHttpClient::charsets_data()

@@ -192,6 +192,8 @@ private Q_SLOTS:
     void muteKeepsColours();
     void changeColour_data();
     void changeColour();
+    void pageFieldsAsCells_data();
+    void pageFieldsAsCells();
     void requestsTogetherAppliedInOrder();
     void failurePartWay();
     void overlappingRequests();
@@ -397,6 +399,33 @@ void TstRefreshPass::changeColour()
     q.change = u"+-1"_s;
     writeQuoteRow(f.sheet, 1, q);
     QCOMPARE(f.sheet.cellForeColor(1, grid::Change), cellcolor::Green);
+}
+
+void TstRefreshPass::pageFieldsAsCells_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("line breaks and tab") << u"ト\r\nヨ\tタ\u2028"_s << u"ト  ヨ タ "_s;
+    QTest::newRow("other controls") << QChar(1) + u"a"_s + QChar(0x7F) + QChar(0x85) << u" a  "_s;
+    QTest::newRow("markup kept as text") << u"<b>&lt;</b>"_s << u"<b>&lt;</b>"_s;
+    QTest::newRow("long") << QString(300, u'x') << QString(256, u'x');
+    QTest::newRow("pair at the cut") << QString(255, u'x') + u"😀"_s << QString(255, u'x');
+}
+
+void TstRefreshPass::pageFieldsAsCells()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, cell);
+    QCOMPARE(cellTextFromPage(field), cell);
+    // Every column the page fills goes through it.
+    MemorySheet sheet;
+    QuoteFields q;
+    q.isDetailPage = true;
+    q.name = q.price = q.change = q.open = q.high = q.low = q.volume = q.prevClose = q.time = field;
+    writeQuoteRow(sheet, 1, q);
+    for (int c = grid::Name; c <= grid::Time; ++c)
+        if (c != grid::BuyTarget && c != grid::SellTarget)
+            QCOMPARE(sheet.cellText(1, c), cell);
 }
 
 void TstRefreshPass::requestsTogetherAppliedInOrder()
