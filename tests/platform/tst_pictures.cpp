@@ -1,5 +1,5 @@
 // Chart pictures are decoded only in four formats and within a size cap.
-#include "charts/chartimages.h"
+#include "mainwindow/chartimages.h"
 #include "platform/pictures.h"
 
 #include <QImageReader>
