@@ -3,6 +3,7 @@
 #include "charts/chartwindows.h"
 #include "charts/picturebox.h"
 
+#include <QPainter>
 #include <QPointer>
 #include <QTest>
 
@@ -22,10 +23,11 @@ QImage quadrants(QSize size)
     QImage image(size, QImage::Format_RGB32);
     const int hw = size.width() / 2;
     const int hh = size.height() / 2;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixelColor(x, y,
-                                x < hw ? (y < hh ? Qt::red : Qt::green) : (y < hh ? Qt::blue : Qt::yellow));
+    QPainter p(&image);
+    p.fillRect(0, 0, hw, hh, Qt::red);
+    p.fillRect(hw, 0, size.width() - hw, hh, Qt::blue);
+    p.fillRect(0, hh, hw, size.height() - hh, Qt::green);
+    p.fillRect(hw, hh, size.width() - hw, size.height() - hh, Qt::yellow);
     return image;
 }
 
