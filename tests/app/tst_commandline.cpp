@@ -28,7 +28,6 @@ private Q_SLOTS:
             << QStringList{u"--data-dir=/opt/kabu"_s} << u"/env/kabu"_s << run << u"/opt/kabu"_s << QString();
         QTest::newRow("unknown long")
             << QStringList{u"--bogus=1"_s} << QString() << fail << QString() << u": --bogus\n"_s;
-        QTest::newRow("unknown short") << QStringList{u"-x"_s} << QString() << fail << QString() << u"-x"_s;
         QTest::newRow("unknown single-dash word")
             << QStringList{u"-platform"_s, u"xcb"_s} << QString() << fail << QString() << u": -platform\n"_s;
         QTest::newRow("unknown beside help")
@@ -64,14 +63,6 @@ private Q_SLOTS:
                 env.insert(u"TICKORA_DATA_DIR"_s, envDataDir);
             QCOMPARE(Config::fromEnvironment(cli.environment(env)).dataDir, dataDir);
         }
-    }
-
-    void helpNamesEveryOption()
-    {
-        const QString help = parseCommandLine({u"tickora"_s, u"-h"_s}, u"1.0"_s).text;
-        for (const QString& option : {u"--help"_s, u"--version"_s, u"--data-dir <DIR>"_s})
-            QVERIFY2(help.contains(option), qPrintable(help));
-        QVERIFY(help.startsWith(u"使い方: tickora"_s));
     }
 };
 

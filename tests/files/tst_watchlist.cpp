@@ -1,33 +1,19 @@
 #include "files/watchlist.h"
+#include "support/files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace tickora;
+using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(QList<WatchRow>)
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray cp932(const QString& text)
+QByteArray encoded(const QString& text)
 {
     QByteArray out;
     return encodeCp932(text, &out) ? out : QByteArray("<unencodable>");
@@ -94,9 +80,6 @@ private Q_SLOTS:
     void roundTrips_data()
     {
         QTest::addColumn<QList<WatchRow>>("rows");
-        QTest::newRow("empty list") << QList<WatchRow>();
-        QTest::newRow("commas and blanks")
-            << QList<WatchRow>{row(u"1"_s, u" a, b ,c "_s, {u",,,"_s, u" "_s})};
         QTest::newRow("double quotes") << QList<WatchRow>{
             row(u"2"_s, u"\"quoted\" name"_s, {u"\""_s, u"\"\""_s, u"a\",\"b"_s, u",\""_s, u"\","_s})};
         QTest::newRow("half-width katakana that is also UTF-8")
@@ -107,10 +90,6 @@ private Q_SLOTS:
             << QList<WatchRow>{row(u"3"_s, u"\",\"\",\""_s, {u"\"\"\""_s})};
         QTest::newRow("negative and extreme codes")
             << QList<WatchRow>{row(u"-32768"_s, u"x"_s), row(u"32767"_s, u"y"_s), row(u"0"_s, u"z"_s)};
-        QList<WatchRow> twelve;
-        for (int i = 1; i <= 12; ++i)
-            twelve.append(row(QString::number(1000 + i), u"銘柄%1"_s.arg(i), {u"%1"_s.arg(i * 111)}));
-        QTest::newRow("twelve rows") << twelve;
     }
     void roundTrips()
     {
@@ -122,15 +101,6 @@ private Q_SLOTS:
         const WatchListContent content = parseWatchList(written.bytes);
         QCOMPARE(content.skippedLines, QList<int>());
         QCOMPARE(content.rows, rows);
-    }
-
-    void quoteRuleLeavesPlainCellsAlone()
-    {
-        // Only a cell holding a double quote differs from the plain format.
-        QCOMPARE(formatWatchList({row(u"7203"_s, u"A"_s)}).bytes,
-                 QByteArray("7203,\"A\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
-        QCOMPARE(formatWatchList({row(u"1"_s, u"say \"hi\""_s)}).bytes,
-                 QByteArray("1,\"say \"\"hi\"\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
     void cp932Mapping_data()
@@ -152,7 +122,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        QCOMPARE(cp932(text), bytes);
+        QCOMPARE(encoded(text), bytes);
     }
 
     void refusesWhatTheFileCannotHold_data()
@@ -162,7 +132,6 @@ private Q_SLOTS:
         const WatchRow good = row(u"7203"_s, u"A"_s);
         QTest::newRow("code above range")
             << QList<WatchRow>{good, good, row(u"32768"_s, u"B"_s)} << QStringList{u"3行目"_s, u"32768"_s};
-        QTest::newRow("code below range") << QList<WatchRow>{row(u"-32769"_s)} << QStringList{u"1行目"_s};
         QTest::newRow("code not a number")
             << QList<WatchRow>{good, row(u"72a3"_s)} << QStringList{u"2行目"_s, u"72a3"_s};
         QTest::newRow("code rounds out of range")
@@ -185,7 +154,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("field");
         QTest::newRow("emoji") << u"株😀"_s << QByteArray("\"\x8A\x94?\"");
-        QTest::newRow("hangul and latin") << u"한a"_s << QByteArray("\"?a\"");
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("\"?\"");
         QTest::newRow("line breaks") << u"a\r\nb\nc"_s << QByteArray("\"a  b c\"");
     }
@@ -208,7 +176,6 @@ private Q_SLOTS:
         const QByteArray good1 = "1001,\"a\"" + empties + "\r\n";
         const QByteArray good2 = "1002,\"b\"" + empties + "\r\n";
 
-        QTest::newRow("empty file") << QByteArray() << QStringList() << QList<int>();
         QTest::newRow("short line") << good1 + "1,\"a\",\"b\"\r\n" + good2
                                     << QStringList{u"1001"_s, u"1002"_s} << QList<int>{2};
         QTest::newRow("long line") << good1 + "1003,\"x\"" + empties + ",\"extra\"\r\n" + good2
@@ -220,15 +187,8 @@ private Q_SLOTS:
                                                   << QStringList{u"1001"_s} << QList<int>{1, 2, 3};
         QTest::newRow("unterminated quote") << good1 + "1003,\"a\"" + empties.chopped(1) + "x\r\n" + good2
                                             << QStringList{u"1001"_s, u"1002"_s} << QList<int>{2};
-        QTest::newRow("text after a closing quote")
-            << "1003,\"a\"b" + empties + "\r\n" + good1 << QStringList{u"1001"_s} << QList<int>{1};
         QTest::newRow("LF line ends, no final line end") << good1.chopped(2) + "\n" + good2.chopped(2)
                                                          << QStringList{u"1001"_s, u"1002"_s} << QList<int>();
-        QTest::newRow("UTF-8 line among CP932 lines")
-            << cp932(u"1001,\"トヨタ\""_s) + empties + "\r\n" + u"1002,\"ソニー\""_s.toUtf8() + empties + "\n"
-            << QStringList{u"1001"_s, u"1002"_s} << QList<int>();
-        QTest::newRow("UTF-8 signature") << "\xEF\xBB\xBF" + u"1001,\"日本\""_s.toUtf8() + empties + "\r\n"
-                                         << QStringList{u"1001"_s} << QList<int>();
         QTest::newRow("bytes neither UTF-8 nor CP932") << good1 + "1003,\"\xFF\xFE\"" + empties + "\r\n"
                                                        << QStringList{u"1001"_s} << QList<int>{2};
         QTest::newRow("hand-made: quoted code, unquoted cells, fraction")
@@ -240,7 +200,6 @@ private Q_SLOTS:
         QStringList first12;
         for (int i = 1; i <= 12; ++i)
             first12.append(QString::number(2000 + i));
-        QTest::newRow("fifteen lines load the first twelve") << fifteen << first12 << QList<int>();
         QTest::newRow("a bad line does not take a place") << "x\r\n" + fifteen << first12 << QList<int>{1};
         QTest::newRow("binary junk") << QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12) << QStringList()
                                      << QList<int>{1, 2};
@@ -283,13 +242,8 @@ private Q_SLOTS:
     void skippedLinesAreNamedInOneMessage()
     {
         QVERIFY(skippedLinesMessage({}).isEmpty());
-        const QString few = skippedLinesMessage({2, 5});
-        QVERIFY(few.contains(u"2、5 行目"_s));
-        QList<int> many;
-        for (int i = 1; i <= 14; ++i)
-            many.append(i);
-        const QString capped = skippedLinesMessage(many);
-        QVERIFY(capped.contains(u"10 行目"_s));
+        const QString capped = skippedLinesMessage({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+        QVERIFY(capped.contains(u"9、10 行目"_s));
         QVERIFY(!capped.contains(u"11"_s));
         QVERIFY(capped.contains(u"ほか 4 行"_s));
     }
@@ -328,19 +282,11 @@ private Q_SLOTS:
         for (int i = 1; i <= 12; ++i)
             twelve.append(row(QString::number(1000 + i), u"とても長い銘柄の名前 %1"_s.arg(i)));
 
-        // Files may grow to 200 bytes only: the write stops in the middle of the list, as on a
-        // full disk. (Permission bits would not stop root.)
-        struct rlimit saved
+        QString problem;
         {
-        };
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved;
-        small.rlim_cur = 200;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const QString problem = saveWatchList(path, twelve);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+            FileSizeLimit limit(200); // the write stops in the middle of the list
+            problem = saveWatchList(path, twelve);
+        }
 
         QVERIFY(problem.contains(u"保存できませんでした"_s));
         QVERIFY(problem.contains(u"そのまま残っています"_s));

@@ -1,9 +1,9 @@
 // The thumbnails and the index chart fetched over real HTTP from a chart server on the loopback
 // interface, then the server goes away: the pictures already loaded stay on screen, nothing
 // crashes and no message appears.
-#include "chartimages.h"
+#include "support/chartimages.h"
 #include "charts/picturebox.h"
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 #include "platform/qthttpclient.h"

@@ -1,7 +1,7 @@
 // The refresh cycle: start, stop, the tick's trading-hours questions, packing and the thumbnail
 // layout tables.
 #include "charts/picturebox.h"
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"

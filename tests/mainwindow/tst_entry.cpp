@@ -1,5 +1,5 @@
 // Code entry through the entry box, the code-list lookup and the grid's click, focus and Enter.
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"

@@ -1,5 +1,5 @@
 // The main window's watch-list, settings and capture commands, on fakes.
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"

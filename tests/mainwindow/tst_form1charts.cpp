@@ -1,10 +1,10 @@
 // The main window's chart routines and triggers, run on fake services: the addresses they ask
 // for, the windows they close, open and move, the pictures they show, and what a failed
 // download, an empty slot or a code that is no number does.
-#include "chartimages.h"
+#include "support/chartimages.h"
 #include "charts/chartwindows.h"
 #include "charts/picturebox.h"
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 

@@ -1,5 +1,5 @@
 // The refresh pass and the Nikkei line on the real main window, with fake services.
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"

@@ -1,6 +1,6 @@
 // The main window as it stands right after start-up, the single-instance rule and help.
 #include "charts/picturebox.h"
-#include "fakes/fakes.h"
+#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"

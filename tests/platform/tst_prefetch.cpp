@@ -1,6 +1,6 @@
 // Requests started ahead of time serve the later request for the same address exactly once.
-#include "fakes/fakes.h"
 #include "platform/prefetch.h"
+#include "support/fakes.h"
 
 #include <QTest>
 

@@ -1,6 +1,5 @@
 // The production HTTP client against a loopback server run by the test itself.
 #include "platform/qthttpclient.h"
-#include "quotes/quotefetch.h"
 
 #include <httplib.h>
 
@@ -62,12 +61,6 @@ private:
                 body += "header " + name + "=" + value + "\n";
             res.set_content(body, "text/plain");
         });
-        m_server.Get("/stocks/detail/", [](const httplib::Request& req, httplib::Response& res) {
-            std::string body =
-                "target=" + req.target + "\nims=" + req.get_header_value("If-Modified-Since") +
-                "\nims-count=" + std::to_string(req.get_header_value_count("If-Modified-Since"));
-            res.set_content(body, "text/html; charset=utf-8");
-        });
         m_server.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
             res.status = std::stoi(req.matches[1]);
             res.set_content("status " + std::string(req.matches[1]), "text/plain");
@@ -106,9 +99,6 @@ private:
                 return sink.write(std::string(n, 'c').data(), n);
             });
         });
-        m_server.Get("/redirect/file", [](const httplib::Request&, httplib::Response& res) {
-            res.set_redirect("file:///etc/hostname");
-        });
         m_server.Get("/redirect/same", [this](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("http://127.0.0.1:" + std::to_string(m_port) + "/status/200");
         });
@@ -120,21 +110,6 @@ private:
         m_server.Get(R"(/redirect/hops/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
             const int n = std::stoi(req.matches[1]);
             res.set_redirect(n > 0 ? "/redirect/hops/" + std::to_string(n - 1) : "/status/200");
-        });
-        m_server.Get(R"(/text/(.+))", [](const httplib::Request& req, httplib::Response& res) {
-            const std::string charset = req.matches[1];
-            QByteArray bytes;
-            if (charset == "Shift_JIS" || charset == "\"shift_jis\"" || charset == "windows-31j") {
-                QStringEncoder e("Shift_JIS");
-                bytes = e.encode(Japanese);
-            } else if (charset == "EUC-JP") {
-                QStringEncoder e("EUC-JP");
-                bytes = e.encode(Japanese);
-            } else {
-                bytes = Japanese.toUtf8();
-            }
-            const std::string type = charset == "none" ? "text/html" : "text/html; charset=" + charset;
-            res.set_content(bytes.constData(), size_t(bytes.size()), type);
         });
     }
 
@@ -167,13 +142,9 @@ class TstQtHttpClient : public QObject
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
-    void quoteRequestOnTheWire();
     void headersAsGiven();
-    void statusRange_data();
-    void statusRange();
     void connectionRefused();
     void notHttp();
-    void resetMidBody_data();
     void resetMidBody();
     void silentServerTimesOut();
     void slowDripTimesOut();
@@ -203,21 +174,6 @@ void TstQtHttpClient::cleanupTestCase()
     m_server.reset();
 }
 
-void TstQtHttpClient::quoteRequestOnTheWire()
-{
-    QtHttpClient http;
-    PageFetch result;
-    bool done = false;
-    fetchQuotePage(http, m_server->url(QString()), u"7203"_s, nullptr, [&](const PageFetch& r) {
-        result = r;
-        done = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
-    QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(result.text,
-             u"target=/stocks/detail/?code=7203\nims=Thu, 01 Jun 1970 00:00:00 GMT\nims-count=1"_s);
-}
-
 void TstQtHttpClient::headersAsGiven()
 {
     QtHttpClient http;
@@ -229,32 +185,6 @@ void TstQtHttpClient::headersAsGiven()
     QVERIFY2(!body.contains(u"If-Modified-Since"_s, Qt::CaseInsensitive), qPrintable(body));
     // Bodies are asked for uncompressed, so the size cap counts what is held.
     QVERIFY2(body.contains(u"header Accept-Encoding=identity\n"_s), qPrintable(body));
-}
-
-void TstQtHttpClient::statusRange_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<bool>("success");
-    QTest::newRow("200") << 200 << true;
-    QTest::newRow("204") << 204 << true;
-    QTest::newRow("299") << 299 << true;
-    QTest::newRow("300") << 300 << false;
-    QTest::newRow("304") << 304 << false;
-    QTest::newRow("404") << 404 << false;
-    QTest::newRow("500") << 500 << false;
-    QTest::newRow("503") << 503 << false;
-}
-
-void TstQtHttpClient::statusRange()
-{
-    QFETCH(int, status);
-    QFETCH(bool, success);
-    QtHttpClient http;
-    const HttpResponse r = getAndWait(http, m_server->url(u"/status/%1"_s.arg(status)));
-    QCOMPARE(r.status, status);
-    QCOMPARE(r.isSuccess(), success);
-    if (success && status != 204)
-        QCOMPARE(r.body, QByteArray("status ") + QByteArray::number(status));
 }
 
 void TstQtHttpClient::connectionRefused()
@@ -290,17 +220,11 @@ void TstQtHttpClient::notHttp()
     QCOMPARE(r.status, 0);
 }
 
-void TstQtHttpClient::resetMidBody_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::newRow("declared length, body cut short") << u"/cut/length"_s;
-}
-
+// The declared length is never reached: the connection ends part-way through the body.
 void TstQtHttpClient::resetMidBody()
 {
-    QFETCH(QString, path);
     QtHttpClient http;
-    const HttpResponse r = getAndWait(http, m_server->url(path));
+    const HttpResponse r = getAndWait(http, m_server->url(u"/cut/length"_s));
     QVERIFY2(!r.isSuccess(), qPrintable(u"status %1, %2 bytes"_s.arg(r.status).arg(r.body.size())));
     QCOMPARE(r.status, 0);
     QVERIFY(r.body.isEmpty());
@@ -363,13 +287,10 @@ void TstQtHttpClient::redirectRule_data()
     QTest::addColumn<bool>("allowed");
     QTest::newRow("same host and port") << u"http://a.jp/x"_s << u"http://A.jp:80/y"_s << true;
     QTest::newRow("upgrade to https") << u"http://a.jp:8080/x"_s << u"https://a.jp/y"_s << true;
-    QTest::newRow("https to https") << u"https://a.jp/x"_s << u"https://a.jp:443/y"_s << true;
     QTest::newRow("downgrade to http") << u"https://a.jp/x"_s << u"http://a.jp/y"_s << false;
-    QTest::newRow("other host") << u"http://a.jp/x"_s << u"http://b.jp/x"_s << false;
     QTest::newRow("sub-domain") << u"http://a.jp/x"_s << u"http://evil.a.jp/x"_s << false;
     QTest::newRow("other port") << u"http://a.jp/x"_s << u"http://a.jp:8080/x"_s << false;
     QTest::newRow("file") << u"http://a.jp/x"_s << u"file:///etc/passwd"_s << false;
-    QTest::newRow("ftp") << u"http://a.jp/x"_s << u"ftp://a.jp/x"_s << false;
 }
 
 void TstQtHttpClient::redirectRule()
@@ -387,7 +308,6 @@ void TstQtHttpClient::redirects_data()
     QTest::newRow("same host") << u"/redirect/same"_s << true;
     QTest::newRow("five hops") << u"/redirect/hops/4"_s << true;
     QTest::newRow("six hops") << u"/redirect/hops/5"_s << false;
-    QTest::newRow("file") << u"/redirect/file"_s << false;
     QTest::newRow("other loopback address") << u"/redirect/to?u=http://127.0.0.2:%1/status/200"_s << false;
 }
 
@@ -438,25 +358,24 @@ void TstQtHttpClient::selfSignedCertificateRefused()
     QVERIFY(!r.error.isEmpty());
 }
 
+// Bodies are decoded by the charset the server names, CP932 under all its names.
 void TstQtHttpClient::charsets_data()
 {
-    QTest::addColumn<QString>("charset");
-    QTest::newRow("UTF-8") << u"UTF-8"_s;
-    QTest::newRow("Shift_JIS") << u"Shift_JIS"_s;
-    QTest::newRow("quoted lower-case shift_jis") << u"\"shift_jis\""_s;
-    QTest::newRow("windows-31j") << u"windows-31j"_s;
-    QTest::newRow("EUC-JP") << u"EUC-JP"_s;
-    QTest::newRow("no charset: UTF-8") << u"none"_s;
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    const QByteArray sjis = QStringEncoder("Shift_JIS").encode(Japanese);
+    QTest::newRow("quoted lower-case shift_jis") << QByteArray("text/html; charset=\"shift_jis\"") << sjis;
+    QTest::newRow("windows-31j") << QByteArray("text/html;charset=Windows-31J") << sjis;
+    QTest::newRow("EUC-JP") << QByteArray("text/html; charset=EUC-JP")
+                            << QByteArray(QStringEncoder("EUC-JP").encode(Japanese));
+    QTest::newRow("no charset: UTF-8") << QByteArray("text/html") << Japanese.toUtf8();
 }
 
 void TstQtHttpClient::charsets()
 {
-    QFETCH(QString, charset);
-    QtHttpClient http;
-    const HttpResponse r =
-        getAndWait(http, m_server->url(u"/text/"_s + QString::fromLatin1(QUrl::toPercentEncoding(charset))));
-    QCOMPARE(r.status, 200);
-    QCOMPARE(r.text(), Japanese);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    QCOMPARE(decodeBody(body, contentType), Japanese);
 }
 
 void TstQtHttpClient::callbackDroppedWithContext()

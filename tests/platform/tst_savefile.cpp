@@ -1,23 +1,13 @@
 #include "platform/savefile.h"
+#include "support/files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace tickora;
+using namespace tickora::test;
 using namespace Qt::StringLiterals;
-
-namespace {
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestSaveFile : public QObject
 {
@@ -37,20 +27,12 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         const QString path = tmp.filePath(u"target.bin"_s);
         QVERIFY(saveFileAtomically(path, "old"));
-
-        struct rlimit saved
-        {
-        };
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved;
-        small.rlim_cur = 200;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         QString error;
-        const bool ok = saveFileAtomically(path, QByteArray(size, 'x'), &error);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-
+        bool ok = true;
+        {
+            FileSizeLimit limit(200);
+            ok = saveFileAtomically(path, QByteArray(size, 'x'), &error);
+        }
         QVERIFY(!ok);
         QVERIFY(!error.isEmpty());
         QCOMPARE(readFile(path), QByteArray("old"));

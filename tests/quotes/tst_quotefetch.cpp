@@ -1,6 +1,6 @@
 // The stock-detail request: address, header, success test and page text.
-#include "fakes/fakes.h"
 #include "quotes/quotefetch.h"
+#include "support/fakes.h"
 
 #include <QTest>
 #include <QUrlQuery>
@@ -44,22 +44,13 @@ void TstQuoteFetch::address_data()
     QTest::addColumn<QString>("encoded");
     QTest::addColumn<QString>("codeReceived");
 
-    QTest::newRow("four digits") << u"http://stocks.finance.yahoo.co.jp"_s << u"7203"_s
-                                 << u"http://stocks.finance.yahoo.co.jp/stocks/detail/?code=7203"_s
-                                 << u"7203"_s;
     QTest::newRow("base with port and slash")
         << u"http://127.0.0.1:8123/"_s << u"6758"_s << u"http://127.0.0.1:8123/stocks/detail/?code=6758"_s
         << u"6758"_s;
-    QTest::newRow("empty code") << u"http://h"_s << QString() << u"http://h/stocks/detail/?code="_s
-                                << QString();
-    QTest::newRow("blanks kept") << u"http://h"_s << u" 72 "_s << u"http://h/stocks/detail/?code=%2072%20"_s
-                                 << u" 72 "_s;
     QTest::newRow("hash does not become a fragment")
         << u"http://h"_s << u"72#3"_s << u"http://h/stocks/detail/?code=72%233"_s << u"72#3"_s;
     QTest::newRow("percent stays itself")
         << u"http://h"_s << u"%41"_s << u"http://h/stocks/detail/?code=%2541"_s << u"%41"_s;
-    QTest::newRow("suffix kept") << u"http://h"_s << u"7203.T"_s << u"http://h/stocks/detail/?code=7203.T"_s
-                                 << u"7203.T"_s;
 }
 
 void TstQuoteFetch::address()
@@ -70,8 +61,6 @@ void TstQuoteFetch::address()
     QFETCH(QString, codeReceived);
     const QUrl url = quotePageUrl(QUrl(base), code);
     QCOMPARE(QString::fromLatin1(url.toEncoded()), encoded);
-    QCOMPARE(url.path(), u"/stocks/detail/"_s);
-    QVERIFY(url.fragment().isNull());
     QCOMPARE(QUrlQuery(url).queryItemValue(u"code"_s, QUrl::FullyDecoded), codeReceived);
 }
 
@@ -97,12 +86,8 @@ void TstQuoteFetch::statusRange_data()
     QTest::newRow("no status (transport failure)") << 0 << false;
     QTest::newRow("199") << 199 << false;
     QTest::newRow("200") << 200 << true;
-    QTest::newRow("204") << 204 << true;
     QTest::newRow("299") << 299 << true;
     QTest::newRow("300") << 300 << false;
-    QTest::newRow("304") << 304 << false;
-    QTest::newRow("404") << 404 << false;
-    QTest::newRow("503") << 503 << false;
 }
 
 void TstQuoteFetch::statusRange()

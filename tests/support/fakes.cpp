@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tickora::test {
 
 void FakeHttpClient::get(const HttpRequest& request, QObject* context, Done done)
@@ -9,15 +11,16 @@ void FakeHttpClient::get(const HttpRequest& request, QObject* context, Done done
     requests.append(request);
     ++inFlight;
     maxInFlight = qMax(maxInFlight, inFlight);
-    Pending p{request, QPointer<QObject>(context), context != nullptr, std::move(done)};
+    Pending p{request, QPointer<QObject>(context), context != nullptr, std::move(done), false};
     if (m_holding) {
-        m_heldQueue.append(std::move(p));
+        pending.push_back(std::move(p));
         return;
     }
-    QTimer::singleShot(m_delayMs, &m_guard, [this, p] { answer(p); });
+    QTimer::singleShot(m_delayMs, &m_guard, [this, p] { deliver(p, responseFor(p.request)); });
 }
 
-void FakeHttpClient::serve(const QString& needle, const QByteArray& body, int status, const QByteArray& contentType)
+void FakeHttpClient::serve(const QString& needle, const QByteArray& body, int status,
+                           const QByteArray& contentType)
 {
     HttpResponse r;
     r.status = status;
@@ -30,26 +33,54 @@ void FakeHttpClient::serve(const QString& needle, const QByteArray& body, int st
 
 void FakeHttpClient::releaseAll()
 {
-    const QList<Pending> queue = std::exchange(m_heldQueue, {});
-    for (const Pending& p : queue)
-        answer(p);
+    // Answers may send new requests, which grow the list and stay held: walk the requests held
+    // now by index, on copies.
+    const size_t heldNow = pending.size();
+    for (size_t i = 0; i < heldNow; ++i) {
+        if (pending[i].answered)
+            continue;
+        pending[i].answered = true;
+        const Pending p = pending[i];
+        deliver(p, responseFor(p.request));
+    }
 }
 
-void FakeHttpClient::answer(const Pending& p)
+bool FakeHttpClient::answer(const QString& needle, const HttpResponse& response)
+{
+    for (Pending& held : pending) {
+        if (held.answered || !held.request.url.toString().contains(needle))
+            continue;
+        held.answered = true;
+        const Pending p = held;
+        deliver(p, response);
+        return true;
+    }
+    return false;
+}
+
+int FakeHttpClient::unanswered() const
+{
+    return int(std::count_if(pending.begin(), pending.end(), [](const Pending& p) { return !p.answered; }));
+}
+
+HttpResponse FakeHttpClient::responseFor(const HttpRequest& request) const
+{
+    if (m_handler)
+        return m_handler(request);
+    HttpResponse response;
+    response.status = 404;
+    const QString target = request.url.toString();
+    for (const QString& needle : m_servedOrder)
+        if (target.contains(needle))
+            response = m_served.value(needle);
+    return response;
+}
+
+void FakeHttpClient::deliver(const Pending& p, const HttpResponse& response)
 {
     --inFlight;
     if (p.hasContext && !p.context)
         return;
-    HttpResponse response;
-    if (m_handler) {
-        response = m_handler(p.request);
-    } else {
-        response.status = 404;
-        const QString target = p.request.url.toString();
-        for (const QString& needle : m_servedOrder)
-            if (target.contains(needle))
-                response = m_served.value(needle);
-    }
     if (p.done)
         p.done(response);
 }

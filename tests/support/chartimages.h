@@ -1,16 +1,13 @@
 #pragma once
 
-// Chart pictures drawn by the tests, and an HTTP client whose answers the test gives by hand.
+// Chart pictures drawn by the tests, and pictures a hostile service may send.
 
-#include "platform/httpclient.h"
+#include "support/fakes.h"
 
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
 #include <QPainter>
-#include <QPointer>
-
-#include <vector>
 
 namespace tickora::test {
 
@@ -111,56 +108,5 @@ inline QByteArray svgzPicture() // svgPicture() gzipped
                       "\xB9\x14\x8B\x35\x78\x24\x67\xDE\x9D\x7B\x00\x71\x41\x2C\x79\x76\x00\x00\x00",
                       103);
 }
-
-inline HttpResponse okResponse(const QByteArray& body)
-{
-    HttpResponse r;
-    r.status = 200;
-    r.body = body;
-    r.contentType = "image/png";
-    return r;
-}
-
-/// Holds every request until the test answers it, in any order it likes.
-class ManualHttpClient : public HttpClient
-{
-public:
-    void get(const HttpRequest& request, QObject* context, Done done) override
-    {
-        pending.push_back({request, QPointer<QObject>(context), std::move(done), false});
-    }
-    /// Answers the request whose address contains `needle` (the first unanswered one).
-    bool answer(const QString& needle, const HttpResponse& response)
-    {
-        for (Pending& p : pending) {
-            if (!p.answered && p.request.url.toString().contains(needle)) {
-                p.answered = true;
-                // `done` may send new requests, which can move the list: keep copies.
-                const Done done = p.done;
-                const bool alive = p.context != nullptr;
-                if (alive)
-                    done(response);
-                return true;
-            }
-        }
-        return false;
-    }
-    int unanswered() const
-    {
-        int n = 0;
-        for (const Pending& p : pending)
-            n += p.answered ? 0 : 1;
-        return n;
-    }
-
-    struct Pending
-    {
-        HttpRequest request;
-        QPointer<QObject> context;
-        Done done;
-        bool answered;
-    };
-    std::vector<Pending> pending;
-};
 
 } // namespace tickora::test
