@@ -39,7 +39,10 @@ QFont uiFont(qreal points, bool bold = false)
 
 } // namespace
 
-Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m_services(services)
+Form1::Form1(const Services& services, QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_cycleHost(makeCycleHost(*this)), m_cycle(*m_cycleHost),
+      m_chartsHost(makeChartsHost(*this)), m_charts(m_services, *m_chartsHost),
+      m_entryHost(makeEntryHost(*this)), m_entry(*m_entryHost)
 {
     registerFontSubstitutes();
     // Every request goes through one prefetching client, so a refresh can start all of its
@@ -52,7 +55,7 @@ Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m
     m_services.dialogs = m_dialogs.get();
     // A start that waited for a box runs once the box's caller has finished its own work.
     m_dialogs->setAllClosed(
-        [this] { QMetaObject::invokeMethod(this, &Form1::runPendingStart, Qt::QueuedConnection); });
+        [this] { QMetaObject::invokeMethod(this, [this] { m_cycle.runPendingStart(); }, Qt::QueuedConnection); });
     if (m_services.screen)
         m_dpi = m_services.screen->logicalDpiY();
     setObjectName(u"Form1"_s);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/prefetch.h"
-#include "files/codelist.h"
+#include "chartroutines.h"
+#include "codeentry.h"
 #include "platform/services.h"
+#include "refreshcycle.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -99,7 +101,7 @@ public:
     /// a tick or start still working finishes its current step and goes no further.
     void stopCycle();
     /// True while a tick or a start is working.
-    bool cycleBusy() const { return m_cycleBusy; }
+    bool cycleBusy() const { return m_cycle.busy(); }
     void PackRows();
     void LayoutThumbs();
     void LayoutThumbLabels();
@@ -136,7 +138,6 @@ public:
     void Text1_GotFocus();
     /// Returns true when the key is consumed.
     bool Text1_KeyPress(int keyAscii);
-    bool NumericOnly(EntryBox* box);
     void LookupCode();
     void MSFlexGrid1_Click();
     void MSFlexGrid1_GotFocus();
@@ -159,25 +160,19 @@ private:
     qreal m_dpi = 96.0;
 
     // ---- state of the refresh cycle ----
-    void setRunningLook();
+    class CycleHost;
+    static std::unique_ptr<RefreshCycleHost> makeCycleHost(Form1& window);
+    void enableTimer();
     /// True when a stop came after `stopCount` was read: the work in progress must not go on.
-    bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
+    bool stoppedSince(quint64 stopCount) const { return m_cycle.stoppedSince(stopCount); }
     /// Starts every request of one refresh at once; the steps then take their answers in order.
     void prefetchRefresh();
-    /// The steps shared by a tick and a start: quotes, (the thumbnail layout, for a start),
-    /// thumbnails, index chart, Nikkei line.
-    void runRefreshSteps(quint64 stopCount, bool layOutThumbs);
-    void finishCycleWork();
-    /// Runs the queued start once no tick, start or message box is in its way.
-    void runPendingStart();
-    void enableTimer();
 
     std::unique_ptr<PrefetchingHttpClient> m_http;
     std::unique_ptr<HttpDownloader> m_downloader;
     std::unique_ptr<CountingDialogs> m_dialogs;
-    bool m_cycleBusy = false;   ///< a tick or a start is working
-    bool m_startPending = false; ///< a start asked for while busy runs when the work ends
-    quint64 m_stopCount = 0;    ///< counts stops, so work in progress can see one came
+    std::unique_ptr<RefreshCycleHost> m_cycleHost;
+    RefreshCycle m_cycle;
 
     // ---- state of the quote refresh pass ----
     class RefreshHost;
@@ -197,40 +192,24 @@ private:
     template <class W> W* chartWindow(QPointer<W>& slot);
     /// Closes the chart window held in `slot` if it is open.
     template <class W> void closeChartWindow(QPointer<W>& slot);
-    /// Downloads one chart into its file, then hands the file's picture to `show` and runs `then`.
-    void fetchChart(const struct ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
-    /// The picture to show after a download of `chart`, whether or not it replaced the file.
-    QImage chartPicture(const ChartDownload& chart, bool written);
-
     QPointer<class Form2> m_form2; ///< 1-year chart of a stock
     QPointer<class Form3> m_form3; ///< 6-month chart of a stock
     QPointer<class Form5> m_form5; ///< Nikkei 6 months
     QPointer<class Form7> m_form7; ///< advance/decline ratio
     QPointer<class Form9> m_form9; ///< New York Dow
     QPointer<class Form12> m_form12; ///< dollar-yen
-    /// Which address each chart file last received in this run (file path to address).
-    QHash<QString, QUrl> m_chartFileHolds;
-    /// The last picture each thumbnail slot got from a successful download, and its address.
-    std::array<QUrl, 12> m_thumbUrls;
-    std::array<QImage, 12> m_thumbPictures;
-    /// Counts thumbnail refreshes, so answers of a superseded refresh change nothing.
-    int m_thumbRun = 0;
-    /// Count the calls of chart and lifechart: only the last call's answer is shown.
-    int m_yearChartCalls = 0;
-    int m_sixMonthChartCalls = 0;
+    class ChartsHost;
+    static std::unique_ptr<ChartRoutinesHost> makeChartsHost(Form1& window);
+    std::unique_ptr<ChartRoutinesHost> m_chartsHost;
+    ChartRoutines m_charts;
 
     // ---- state of code entry ----
-    // (owned by the code entry code)
+    class EntryHost;
+    static std::unique_ptr<CodeEntryHost> makeEntryHost(Form1& window);
     /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
     void showInBox(const QString& text);
-    /// The lookup; no code (an empty or out-of-range code cell) counts as a code not in the list.
-    void lookupCode(std::optional<qint16> code);
-    /// Where the row rejected at `row` with `code` stands now (rows may move while the rejection
-    /// is open), or -1 when it is gone.
-    int rejectedRowNow(int row, const QString& code) const;
-    CodeList m_codeList;
-    bool m_showingCell = false; ///< the box is being loaded from a cell
-    bool m_filtering = false;   ///< the filter is removing refused characters from the box
+    std::unique_ptr<CodeEntryHost> m_entryHost;
+    CodeEntry m_entry;
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)

@@ -17,22 +17,52 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr quint32 Yellow = 0x0000FFFF;
 constexpr quint32 Black = 0x00000000;
-const QTime MarketOpens(9, 0, 0);
-const QTime MarketCloses(15, 1, 0);
 } // namespace
 
-void Form1::setRunningLook()
+/// The window as the refresh cycle sees it.
+class Form1::CycleHost : public RefreshCycleHost
 {
-    setBackground(Label3, Yellow);
-    Label3->setText(u" リアルタイム株価表示中"_s);
+public:
+    explicit CycleHost(Form1& window) : m_w(window) {}
+
+    bool firstRowEmpty() const override { return m_w.MSFlexGrid1->cellText(grid::FirstRow, grid::Code).isEmpty(); }
+    int openBoxes() const override { return m_w.m_dialogs->open(); }
+    QTime timeOfDay() const override { return m_w.m_services.clock->timeOfDay(); }
+    bool askToStop(const QString& text) override { return m_w.m_dialogs->question(&m_w, u"継続確認"_s, text); }
+    void startTimer() override { m_w.enableTimer(); }
+    void stopTimer() override { m_w.Timer1->stop(); }
+    void showRunning(bool running) override
+    {
+        setBackground(m_w.Label3, running ? Yellow : Black);
+        if (running)
+            m_w.Label3->setText(u" リアルタイム株価表示中"_s);
+    }
+    void closeSecondaryWindows() override { m_w.closeSecondaryWindows(); }
+    void packRows() override { m_w.PackRows(); }
+    void prefetchRefresh() override { m_w.prefetchRefresh(); }
+    void refreshQuotes(Then then) override { m_w.refreshQuotes(std::move(then)); }
+    void layOutThumbs() override
+    {
+        m_w.LayoutThumbs();
+        m_w.LayoutThumbLabels();
+    }
+    void refreshThumbs(Then then) override { m_w.RefreshThumbs(std::move(then)); }
+    void refreshIndexChart(Then then) override { m_w.relchart(std::move(then)); }
+    void refreshNikkeiLine(Then then) override { m_w.heikin(std::move(then)); }
+    void workEnded() override { m_w.m_http->clear(); }
+
+private:
+    Form1& m_w;
+};
+
+std::unique_ptr<RefreshCycleHost> Form1::makeCycleHost(Form1& window)
+{
+    return std::make_unique<CycleHost>(window);
 }
 
 void Form1::stopCycle()
 {
-    ++m_stopCount;
-    m_startPending = false; // a start queued behind the work in progress is cancelled too
-    Timer1->stop();
-    setBackground(Label3, Black);
+    m_cycle.stop();
 }
 
 void Form1::enableTimer()
@@ -46,88 +76,14 @@ void Form1::menu4_Click()
     stopCycle();
 }
 
-void Form1::finishCycleWork()
-{
-    m_cycleBusy = false;
-    m_http->clear();
-    runPendingStart();
-}
-
-void Form1::runPendingStart()
-{
-    // A start queued behind a tick or start also waits for every message box to close: packing
-    // rows under an open box would move the row that the box is about.
-    if (!m_startPending || m_cycleBusy || m_dialogs->open() > 0)
-        return;
-    m_startPending = false;
-    menu3_Click();
-}
-
 void Form1::Timer1_Timer()
 {
-    // A tick that comes due while earlier work or a box is still open is dropped.
-    if (m_cycleBusy || m_dialogs->open() > 0)
-        return;
-    m_cycleBusy = true;
-    const quint64 stops = m_stopCount;
-
-    closeSecondaryWindows();
-    setRunningLook();
-    // The trading window is compared in whole seconds: 15:01:00.4 is still 15:01:00.
-    const QTime clock = m_services.clock->timeOfDay();
-    const QTime now(clock.hour(), clock.minute(), clock.second());
-    const QString title = u"継続確認"_s;
-    if ((now < MarketOpens && m_dialogs->question(this, title, u"9:00 からスタートです停止しますか？"_s))
-        || (now > MarketCloses && m_dialogs->question(this, title, u"15:00 を過ぎました停止しますか？"_s))) {
-        stopCycle();
-        finishCycleWork();
-        return;
-    }
-    if (stoppedSince(stops)) { // stopped while the question was open
-        finishCycleWork();
-        return;
-    }
-
-    runRefreshSteps(stops, false);
-}
-
-void Form1::runRefreshSteps(quint64 stops, bool layOutThumbs)
-{
-    // Each step runs when the one before has ended, unless a stop came meanwhile.
-    prefetchRefresh();
-    refreshQuotes([this, stops, layOutThumbs] {
-        if (stoppedSince(stops))
-            return finishCycleWork();
-        if (layOutThumbs) {
-            LayoutThumbs();
-            LayoutThumbLabels();
-        }
-        RefreshThumbs([this, stops] {
-            if (stoppedSince(stops))
-                return finishCycleWork();
-            relchart([this, stops] {
-                if (stoppedSince(stops))
-                    return finishCycleWork();
-                heikin([this] { finishCycleWork(); });
-            });
-        });
-    });
+    m_cycle.tick();
 }
 
 void Form1::menu3_Click()
 {
-    if (MSFlexGrid1->cellText(grid::FirstRow, grid::Code).isEmpty())
-        return;
-    if (m_cycleBusy) {
-        m_startPending = true; // runs once the current work ends
-        return;
-    }
-    m_cycleBusy = true;
-    const quint64 stops = m_stopCount;
-    enableTimer();
-    PackRows();
-    setRunningLook();
-    runRefreshSteps(stops, true);
+    m_cycle.start();
 }
 
 void Form1::prefetchRefresh()
@@ -186,16 +142,10 @@ void Form1::LayoutThumbLabels()
 
 void Form1::RefreshThumbs(Then then)
 {
-    const quint64 stops = m_stopCount;
     for (PictureBox* image : Image1)
         image->clearPicture();
     // The Nikkei 6-month window closes too: yahoochart closes it first thing.
-    yahoochart([this, stops, then = std::move(then)] {
-        if (!stoppedSince(stops))
-            enableTimer();
-        if (then)
-            then();
-    });
+    yahoochart(std::move(then));
 }
 
 } // namespace tickora

@@ -20,7 +20,7 @@ public:
 
     void passStarted(int rowCount) override
     {
-        m_stopsAtStart = m_w.m_stopCount;
+        m_stopsAtStart = m_w.m_cycle.stopCount();
         m_w.watchCount = qint16(rowCount);
         if (rowCount > 0)
             m_w.MSFlexGrid1->setCol(grid::Code);

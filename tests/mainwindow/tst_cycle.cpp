@@ -54,91 +54,9 @@ class TestCycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void questionsOutsideTradingHours_data()
-    {
-        QTest::addColumn<QTime>("now");
-        QTest::addColumn<QString>("question");
-        QTest::newRow("one second before the open") << QTime(8, 59, 59) << u"9:00 からスタートです停止しますか？"_s;
-        QTest::newRow("at the open") << QTime(9, 0, 0) << QString();
-        QTest::newRow("midday") << QTime(12, 30, 0) << QString();
-        QTest::newRow("at the close") << QTime(15, 1, 0) << QString();
-        QTest::newRow("one second after the close") << QTime(15, 1, 1) << u"15:00 を過ぎました停止しますか？"_s;
-        // The time of day counts in whole seconds.
-        QTest::newRow("within the close's second") << QTime(15, 1, 0, 400) << QString();
-        QTest::newRow("within the open's second") << QTime(9, 0, 0, 999) << QString();
-        QTest::newRow("within the last second before")
-            << QTime(8, 59, 59, 999) << u"9:00 からスタートです停止しますか？"_s;
-        QTest::newRow("early morning") << QTime(0, 0, 0) << u"9:00 からスタートです停止しますか？"_s;
-    }
-    void questionsOutsideTradingHours()
-    {
-        QFETCH(QTime, now);
-        QFETCH(QString, question);
-        FakeServices fakes;
-        fakes.clock.time = now;
-        fakes.dialogs.answers = {false}; // No: go on
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        if (question.isEmpty()) {
-            QVERIFY(fakes.dialogs.shown.isEmpty());
-        } else {
-            QCOMPARE(fakes.dialogs.shown.size(), 1);
-            QCOMPARE(fakes.dialogs.shown[0].text, question);
-            QCOMPARE(fakes.dialogs.shown[0].title, u"継続確認"_s);
-            QVERIFY(fakes.dialogs.shown[0].isQuestion);
-        }
-        QTRY_VERIFY(!form.cycleBusy());
-        QVERIFY(form.Timer1->isActive());
-        QVERIFY(statusBarIsRunning(form));
-    }
 
-    void yesStopsTheCycleAndEndsTheTick()
-    {
-        FakeServices fakes;
-        fakes.clock.time = QTime(16, 0, 0);
-        fakes.dialogs.answers = {true};
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        QVERIFY(!form.Timer1->isActive());
-        QVERIFY(statusBarIsBlack(form));
-        QVERIFY(!form.cycleBusy());
-        QTest::qWait(20);
-        QVERIFY(fakes.http.requests.isEmpty()); // nothing fetched in that tick
-    }
 
-    void ticksNeverStackQuestions()
-    {
-        FakeServices fakes;
-        fakes.clock.time = QTime(7, 0, 0);
-        fakes.dialogs.answers = {false};
-        Form1 form(fakes.services());
-        form.Timer1->start();
-        int reentered = 0;
-        fakes.dialogs.whileOpen = [&] {
-            if (reentered++ == 0)
-                form.Timer1_Timer(); // the next tick comes due while the question is open
-        };
-        form.Timer1_Timer();
-        QCOMPARE(fakes.dialogs.shown.size(), 1);
-        QCOMPARE(fakes.dialogs.maxOpen, 1);
-    }
 
-    void startWithEmptyFirstRowDoesNothing()
-    {
-        FakeServices fakes;
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(2, grid::Code, u"7203"_s);
-        form.menu3->trigger();
-        QVERIFY(!form.Timer1->isActive());
-        QVERIFY(statusBarIsBlack(form));
-        QVERIFY(form.Label3->text().isEmpty());
-        QCOMPARE(form.MSFlexGrid1->cellText(2, grid::Code), u"7203"_s); // not packed either
-        QVERIFY(fakes.http.requests.isEmpty());
-    }
 
     void startPacksRowsAndRuns()
     {
@@ -267,41 +185,7 @@ private Q_SLOTS:
         QVERIFY(form.Timer1->isActive());
     }
 
-    void startWhileATickWorksRunsAfterIt()
-    {
-        FakeServices fakes;
-        fakes.http.setHolding(true);
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        form.menu4->trigger();
-        form.menu3->trigger(); // started again before the stopped tick has ended
-        drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
-        QVERIFY(form.Timer1->isActive());
-        QVERIFY(statusBarIsRunning(form));
-    }
 
-    void overlappingTickIsDropped()
-    {
-        FakeServices fakes;
-        fakes.http.setHolding(true);
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        const qsizetype requests = fakes.http.requests.size();
-        QVERIFY(requests > 0);
-        form.Timer1_Timer(); // due while the first one waits
-        QCOMPARE(fakes.http.requests.size(), requests);
-        drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
-        QVERIFY(form.Timer1->isActive());
-        form.Timer1_Timer(); // the next tick runs again
-        QVERIFY(fakes.http.requests.size() > requests);
-        drain(fakes, form);
-    }
 
     void tickStartsEveryRequestAtOnceAndAsksOnlyOnce()
     {
@@ -342,52 +226,12 @@ private Q_SLOTS:
         drain(fakes, form);
     }
 
-    void thumbnailLayoutFollowsScreenHeight_data()
-    {
-        QTest::addColumn<int>("screenHeight");
-        QTest::addColumn<bool>("large");
-        QTest::newRow("800 pixels: small") << 800 << false;
-        QTest::newRow("801 pixels: large") << 801 << true;
-    }
-    void thumbnailLayoutFollowsScreenHeight()
-    {
-        QFETCH(int, screenHeight);
-        QFETCH(bool, large);
-        FakeServices fakes;
-        fakes.screen.size = QSize(1280, screenHeight);
-        Form1 form(fakes.services());
-        const QPoint untouched = form.Image1[3]->pos();
-        const QPoint untouchedLabel = form.Label1[3]->pos();
-        form.watchCount = 3;
-        form.LayoutThumbs();
-        form.LayoutThumbLabels();
-        // 96 DPI: 15 twips a pixel.
-        const QList<QPoint> pictures = large ? QList<QPoint>{{250, 4380}, {4800, 4380}, {9350, 4380}}
-                                             : QList<QPoint>{{850, 4380}, {4000, 4380}, {7150, 4380}};
-        const QList<QPoint> captions = large ? QList<QPoint>{{550, 4100}, {5000, 4100}, {9800, 4100}}
-                                             : QList<QPoint>{{1050, 4130}, {4200, 4130}, {7350, 4130}};
-        for (int k = 0; k < 3; ++k) {
-            QCOMPARE(form.Image1[k]->pos(), QPoint(qRound(pictures[k].x() / 15.0), qRound(pictures[k].y() / 15.0)));
-            QCOMPARE(form.Label1[k]->pos(), QPoint(qRound(captions[k].x() / 15.0), qRound(captions[k].y() / 15.0)));
-            QCOMPARE(form.Image1[k]->frameShape(), QFrame::Box);
-        }
-        QCOMPARE(form.Image1[3]->pos(), untouched);
-        QCOMPARE(form.Label1[3]->pos(), untouchedLabel);
-    }
 
-    void layoutTablesCoverThreeRowsOfFour()
-    {
-        // The last slot of each table sits in the third row, fourth column.
-        QCOMPARE(thumbPlace(11, true).picture, QPoint(13900, 10380));
-        QCOMPARE(thumbPlace(11, true).caption, QPoint(14350, 10100));
-        QCOMPARE(thumbPlace(11, false).picture, QPoint(10300, 8640));
-        QCOMPARE(thumbPlace(11, false).caption, QPoint(10500, 8390));
-        QCOMPARE(thumbPlace(4, false).picture, QPoint(850, 6500));
-        QCOMPARE(thumbPlace(6, true).caption, QPoint(9800, 7100));
-    }
 
     void firstThumbnailIsPlacedEvenWithNoRows()
     {
+        QVERIFY(!usesLargeThumbs(800));
+        QVERIFY(usesLargeThumbs(801));
         FakeServices fakes;
         fakes.screen.size = QSize(1024, 768);
         Form1 form(fakes.services());
