@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/prefetch.h"
 #include "chartroutines.h"
 #include "codeentry.h"
+#include "platform/prefetch.h"
 #include "platform/services.h"
 #include "refreshcycle.h"
 
@@ -48,116 +48,65 @@ public:
     /// Moves the window to the top-left corner of the screen and maximises it.
     void showAtStart();
 
-    // ---- controls, named as the window's design names them ----
-    QLabel* Label2 = nullptr;        ///< today's date
-    QLabel* Label3 = nullptr;        ///< status bar of the refresh cycle
-    QLabel* Label4 = nullptr;        ///< Nikkei average line and chart titles
-    QLabel* Label5 = nullptr;        ///< number of the grid's current row
-    EntryBox* Text1 = nullptr;       ///< entry box, the grid's only editor
-    QCheckBox* Check1 = nullptr;     ///< mute box for the price chimes
-    QTimer* Timer1 = nullptr;        ///< refresh clock
-    QuoteGrid* MSFlexGrid1 = nullptr;
-    PictureBox* Image2 = nullptr;    ///< market chart beside the grid
-    std::array<PictureBox*, 12> Image1{};  ///< thumbnails, slot k shows grid row k + 1
-    std::array<ClickLabel*, 12> Label1{};  ///< thumbnail captions
-    QFrame* Line1 = nullptr;
-    QFrame* Line2 = nullptr;
-    QFrame* Line3 = nullptr;
+private:
+    // ---- commands; each notes the design's name of its event ----
+    void quit();          ///< end1_Click
+    void openHelp();      ///< menu8_Click
+    void startRealTime(); ///< menu3_Click
+    /// menu4_Click, and the stop every other command makes: timer off, status bar black, caption
+    /// unchanged. It holds: a tick or start still working finishes its current step only.
+    void stopRealTime();
+    void showNikkeiSixMonthChart(); ///< menu5_Click
+    void showNyNikkeiChart();       ///< munu6_Click
+    void showDowChart();            ///< nyd_Click
+    void showAdvanceDeclineChart(); ///< menu7_Click
+    void showDollarYenChart();      ///< en_Click
+    void saveWatchList();           ///< menu2_Click
+    void openWatchList();           ///< menu11_Click
+    void showSettings();            ///< menu1_Click
+    void captureScreen();           ///< HDCOPY_Click
+    void gridClicked();             ///< MSFlexGrid1_Click
 
-    // ---- menu items ----
-    QMenu* menu = nullptr; ///< "ファイル"
-    QAction* menu1 = nullptr;
-    QAction* menu11 = nullptr;
-    QAction* menu2 = nullptr;
-    QAction* end1 = nullptr;
-    QAction* menu3 = nullptr;
-    QAction* menu4 = nullptr;
-    QAction* menu5 = nullptr;
-    QAction* munu6 = nullptr;
-    QAction* nyd = nullptr;
-    QAction* menu7 = nullptr;
-    QAction* en = nullptr;
-    QAction* HDCOPY = nullptr;
-    QAction* menu8 = nullptr;
-
-    // ---- shared fields ----
-    qint16 watchCount = 0;
-    QStringList shortNames = QStringList(13);
-    qint16 chartCode = 0;
-    qint16 screenPixelsY = 0;
-    QString helpPath;
-
-    const Services& services() const { return m_services; }
-
-    // ---- start-up, exit, help ----
-    void end1_Click();
-    void menu8_Click();
-
-    // ---- refresh cycle ----
-    void Timer1_Timer();
-    void menu3_Click();
-    void menu4_Click();
-    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged. It holds:
-    /// a tick or start still working finishes its current step and goes no further.
-    void stopCycle();
-    /// True while a tick or a start is working.
-    bool cycleBusy() const { return m_cycle.busy(); }
-    void PackRows();
-    void LayoutThumbs();
-    void LayoutThumbLabels();
-    void RefreshThumbs(Then then = {});
-
-    // ---- quote refresh pass and Nikkei line ----
-    void refreshQuotes(Then then = {});
-    void heikin(Then then = {});
-
-    // ---- charts ----
-    /// The 1-year and 6-month charts of `chartCode`. When a later call comes before the answer,
-    /// only the later call's chart is shown and only its `then` runs.
-    void chart(Then then = {});
-    void lifechart(Then then = {});
-    void yahoochart(Then then = {});
-    void mchart(Then then = {});
-    void relchart(Then then = {});
-    void nynkchart(Then then = {});
-    void tourakuchart(Then then = {});
-    void nychart(Then then = {});
-    void dolen(Then then = {});
-    void Image1_Click(int index);
-    void Label1_Click(int index);
-    void menu5_Click();
-    void munu6_Click();
-    void nyd_Click();
-    void menu7_Click();
-    void en_Click();
+    // ---- steps of a refresh ----
+    void packRows(); ///< PackRows
+    /// LayoutThumbs and LayoutThumbLabels: the first slot is always placed, the others up to the
+    /// number of watched rows.
+    void layOutThumbnails();
+    void refreshThumbnails(Then then);
+    void refreshQuotes(Then then);
+    void refreshNikkeiLine(Then then); ///< heikin
     /// Closes every secondary window of the program (chart windows, settings).
     void closeSecondaryWindows();
 
-    // ---- code entry and grid events ----
-    void Text1_Change();
-    void Text1_GotFocus();
-    /// Returns true when the key is consumed.
-    bool Text1_KeyPress(int keyAscii);
-    void LookupCode();
-    void MSFlexGrid1_Click();
-    void MSFlexGrid1_GotFocus();
-    bool MSFlexGrid1_KeyPress(int keyAscii);
-
-    // ---- files, settings, capture ----
-    void menu2_Click();
-    void menu11_Click();
-    void menu1_Click();
-    void HDCOPY_Click();
-
-private:
     void buildControls();
     void buildMenu();
     void formLoad();
     void connectEvents();
+    void addCommand(const QString& name, const QString& caption, void (Form1::*command)());
     QRect twips(int left, int top, int width, int height) const;
 
     Services m_services;
     qreal m_dpi = 96.0;
+
+    // ---- controls ----
+    QLabel* m_dateLabel = nullptr;                 ///< Label2: today's date
+    QLabel* m_statusBar = nullptr;                 ///< Label3: status of the refresh cycle
+    QLabel* m_nikkeiLine = nullptr;                ///< Label4: Nikkei average line and chart titles
+    QLabel* m_rowLabel = nullptr;                  ///< Label5: number of the grid's current row
+    EntryBox* m_entryBox = nullptr;                ///< Text1: the grid's only editor
+    QCheckBox* m_muteBox = nullptr;                ///< Check1: mutes the price chimes
+    QTimer* m_timer = nullptr;                     ///< Timer1: the refresh clock
+    QuoteGrid* m_grid = nullptr;                   ///< MSFlexGrid1
+    PictureBox* m_marketChart = nullptr;           ///< Image2: market chart beside the grid
+    std::array<PictureBox*, 12> m_thumbs{};        ///< Image1: slot k shows grid row k + 1
+    std::array<ClickLabel*, 12> m_thumbCaptions{}; ///< Label1
+
+    // ---- fields shared by the parts ----
+    qint16 m_watchCount = 0; ///< rows the last quote refresh covered
+    QStringList m_shortNames = QStringList(13);
+    qint16 m_chartCode = 0; ///< the code whose charts were asked for last
+    qint16 m_screenPixelsY = 0;
+    QString m_helpPath;
 
     // ---- state of the refresh cycle ----
     class CycleHost;
@@ -183,7 +132,7 @@ private:
     RefreshPass* m_refreshPass = nullptr;
     bool m_fetchFailureOpen = false;
     bool m_heikinRunning = false;
-    QList<Then> m_heikinWaiting; ///< callers of heikin served by the request in flight
+    QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight
 
     // ---- state of the charts ----
     /// Closes the stock chart windows Form2 and Form3 if they are open.
@@ -192,11 +141,11 @@ private:
     template <class W> W* chartWindow(QPointer<W>& slot);
     /// Closes the chart window held in `slot` if it is open.
     template <class W> void closeChartWindow(QPointer<W>& slot);
-    QPointer<class Form2> m_form2; ///< 1-year chart of a stock
-    QPointer<class Form3> m_form3; ///< 6-month chart of a stock
-    QPointer<class Form5> m_form5; ///< Nikkei 6 months
-    QPointer<class Form7> m_form7; ///< advance/decline ratio
-    QPointer<class Form9> m_form9; ///< New York Dow
+    QPointer<class Form2> m_form2;   ///< 1-year chart of a stock
+    QPointer<class Form3> m_form3;   ///< 6-month chart of a stock
+    QPointer<class Form5> m_form5;   ///< Nikkei 6 months
+    QPointer<class Form7> m_form7;   ///< advance/decline ratio
+    QPointer<class Form9> m_form9;   ///< New York Dow
     QPointer<class Form12> m_form12; ///< dollar-yen
     class ChartsHost;
     static std::unique_ptr<ChartRoutinesHost> makeChartsHost(Form1& window);

@@ -5,7 +5,6 @@
 #include "form1.h"
 #include "quotegrid.h"
 
-
 namespace tickora {
 
 using namespace Qt::StringLiterals;
@@ -57,31 +56,34 @@ class Form1::ChartsHost : public ChartRoutinesHost
 public:
     explicit ChartsHost(Form1& window) : m_w(window) {}
 
-    const QuoteSheet& sheet() const override { return *m_w.MSFlexGrid1; }
-    int watchCount() const override { return m_w.watchCount; }
-    int screenPixelsY() const override { return m_w.screenPixelsY; }
-    void chartCodeChosen(qint16 code) override { m_w.chartCode = code; }
-    QString shortName(int index) const override { return m_w.shortNames.value(index); }
-    QString thumbCaption(int k) const override { return m_w.Label1[k]->text(); }
+    const QuoteSheet& sheet() const override { return *m_w.m_grid; }
+    int watchCount() const override { return m_w.m_watchCount; }
+    int screenPixelsY() const override { return m_w.m_screenPixelsY; }
+    void chartCodeChosen(qint16 code) override { m_w.m_chartCode = code; }
+    QString shortName(int index) const override { return m_w.m_shortNames.value(index); }
+    QString thumbCaption(int k) const override { return m_w.m_thumbCaptions[k]->text(); }
     void setThumbCaption(int k, const QString& text) override
     {
         // Names come from web pages: show them as they are, never as markup.
-        m_w.Label1[k]->setTextFormat(Qt::PlainText);
-        m_w.Label1[k]->setText(text);
-        m_w.Label1[k]->adjustSize();
+        m_w.m_thumbCaptions[k]->setTextFormat(Qt::PlainText);
+        m_w.m_thumbCaptions[k]->setText(text);
+        m_w.m_thumbCaptions[k]->adjustSize();
     }
     QImage showThumb(int k, const QImage& picture) override
     {
-        m_w.Image1[k]->setAutoSize(true);
-        m_w.Image1[k]->setPicture(picture);
-        return m_w.Image1[k]->picture();
+        m_w.m_thumbs[k]->setAutoSize(true);
+        m_w.m_thumbs[k]->setPicture(picture);
+        return m_w.m_thumbs[k]->picture();
     }
-    void showMarketChart(const QImage& picture) override { m_w.Image2->setPicture(picture); }
-    void setMarketTitle(const QString& text) override { m_w.Label4->setText(text); }
+    void showMarketChart(const QImage& picture) override { m_w.m_marketChart->setPicture(picture); }
+    void setMarketTitle(const QString& text) override { m_w.m_nikkeiLine->setText(text); }
     void closeWindow(Window window) override;
     void setWindowTitle(Window window, const QString& title) override;
     void showInWindow(Window window, const QImage& picture) override;
-    void setYearChartLine(const QString& text) override { m_w.chartWindow(m_w.m_form2)->Label1->setText(text); }
+    void setYearChartLine(const QString& text) override
+    {
+        m_w.chartWindow(m_w.m_form2)->Label1->setText(text);
+    }
 
 private:
     Form1& m_w;
@@ -153,92 +155,37 @@ std::unique_ptr<ChartRoutinesHost> Form1::makeChartsHost(Form1& window)
     return std::make_unique<ChartsHost>(window);
 }
 
-void Form1::chart(Then then)
-{
-    m_charts.showYearChart(chartCode, std::move(then));
-}
-
-void Form1::lifechart(Then then)
-{
-    m_charts.showSixMonthChart(chartCode, std::move(then));
-}
-
-void Form1::yahoochart(Then then)
-{
-    m_charts.refreshThumbnails(std::move(then));
-}
-
-void Form1::mchart(Then then)
-{
-    m_charts.showNikkeiSixMonthChart(std::move(then));
-}
-
-void Form1::relchart(Then then)
-{
-    m_charts.refreshIndexChart(std::move(then));
-}
-
-void Form1::nynkchart(Then then)
-{
-    m_charts.showNyNikkeiChart(std::move(then));
-}
-
-void Form1::tourakuchart(Then then)
-{
-    m_charts.showAdvanceDeclineChart(std::move(then));
-}
-
-void Form1::nychart(Then then)
-{
-    m_charts.showDowChart(std::move(then));
-}
-
-void Form1::dolen(Then then)
-{
-    m_charts.showDollarYenChart(std::move(then));
-}
-
-void Form1::Image1_Click(int index)
-{
-    m_charts.thumbnailClicked(index);
-}
-
-void Form1::Label1_Click(int index)
-{
-    m_charts.captionClicked(index);
-}
-
-void Form1::menu5_Click()
+void Form1::showNikkeiSixMonthChart()
 {
     // The stop comes first, so no tick can close the window while its chart downloads.
-    stopCycle();
-    mchart();
+    stopRealTime();
+    m_charts.showNikkeiSixMonthChart();
 }
 
-void Form1::munu6_Click()
+void Form1::showNyNikkeiChart()
 {
     // The stop comes first, so no tick can close the window while its chart downloads.
-    stopCycle();
-    nynkchart();
+    stopRealTime();
+    m_charts.showNyNikkeiChart();
 }
 
-void Form1::nyd_Click()
+void Form1::showDowChart()
 {
     // The stop comes first, so no tick can close the window while its chart downloads.
-    stopCycle();
-    nychart();
+    stopRealTime();
+    m_charts.showDowChart();
 }
 
-void Form1::menu7_Click()
+void Form1::showAdvanceDeclineChart()
 {
     // The stop comes first, so no tick can close the window while its chart downloads.
-    stopCycle();
-    tourakuchart();
+    stopRealTime();
+    m_charts.showAdvanceDeclineChart();
 }
 
-void Form1::en_Click()
+void Form1::showDollarYenChart()
 {
-    dolen();
+    m_charts.showDollarYenChart();
 }
 
 } // namespace tickora

@@ -4,9 +4,9 @@
 
 #include "charts/chartsources.h"
 #include "charts/picturebox.h"
+#include "quotegrid.h"
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
-#include "quotegrid.h"
 #include "thumblayout.h"
 #include "widgetstyle.h"
 
@@ -25,30 +25,29 @@ class Form1::CycleHost : public RefreshCycleHost
 public:
     explicit CycleHost(Form1& window) : m_w(window) {}
 
-    bool firstRowEmpty() const override { return m_w.MSFlexGrid1->cellText(grid::FirstRow, grid::Code).isEmpty(); }
+    bool firstRowEmpty() const override { return m_w.m_grid->cellText(grid::FirstRow, grid::Code).isEmpty(); }
     int openBoxes() const override { return m_w.m_dialogs->open(); }
     QTime timeOfDay() const override { return m_w.m_services.clock->timeOfDay(); }
-    bool askToStop(const QString& text) override { return m_w.m_dialogs->question(&m_w, u"継続確認"_s, text); }
+    bool askToStop(const QString& text) override
+    {
+        return m_w.m_dialogs->question(&m_w, u"継続確認"_s, text);
+    }
     void startTimer() override { m_w.enableTimer(); }
-    void stopTimer() override { m_w.Timer1->stop(); }
+    void stopTimer() override { m_w.m_timer->stop(); }
     void showRunning(bool running) override
     {
-        setBackground(m_w.Label3, running ? Yellow : Black);
+        setBackground(m_w.m_statusBar, running ? Yellow : Black);
         if (running)
-            m_w.Label3->setText(u" リアルタイム株価表示中"_s);
+            m_w.m_statusBar->setText(u" リアルタイム株価表示中"_s);
     }
     void closeSecondaryWindows() override { m_w.closeSecondaryWindows(); }
-    void packRows() override { m_w.PackRows(); }
+    void packRows() override { m_w.packRows(); }
     void prefetchRefresh() override { m_w.prefetchRefresh(); }
     void refreshQuotes(Then then) override { m_w.refreshQuotes(std::move(then)); }
-    void layOutThumbs() override
-    {
-        m_w.LayoutThumbs();
-        m_w.LayoutThumbLabels();
-    }
-    void refreshThumbs(Then then) override { m_w.RefreshThumbs(std::move(then)); }
-    void refreshIndexChart(Then then) override { m_w.relchart(std::move(then)); }
-    void refreshNikkeiLine(Then then) override { m_w.heikin(std::move(then)); }
+    void layOutThumbs() override { m_w.layOutThumbnails(); }
+    void refreshThumbs(Then then) override { m_w.refreshThumbnails(std::move(then)); }
+    void refreshIndexChart(Then then) override { m_w.m_charts.refreshIndexChart(std::move(then)); }
+    void refreshNikkeiLine(Then then) override { m_w.refreshNikkeiLine(std::move(then)); }
     void workEnded() override { m_w.m_http->clear(); }
 
 private:
@@ -60,28 +59,18 @@ std::unique_ptr<RefreshCycleHost> Form1::makeCycleHost(Form1& window)
     return std::make_unique<CycleHost>(window);
 }
 
-void Form1::stopCycle()
+void Form1::stopRealTime()
 {
     m_cycle.stop();
 }
 
 void Form1::enableTimer()
 {
-    if (!Timer1->isActive())
-        Timer1->start();
+    if (!m_timer->isActive())
+        m_timer->start();
 }
 
-void Form1::menu4_Click()
-{
-    stopCycle();
-}
-
-void Form1::Timer1_Timer()
-{
-    m_cycle.tick();
-}
-
-void Form1::menu3_Click()
+void Form1::startRealTime()
 {
     m_cycle.start();
 }
@@ -91,61 +80,50 @@ void Form1::prefetchRefresh()
     // The steps of a refresh run in their order (quotes, thumbnails, index chart, Nikkei line),
     // but their requests all start now; each step then takes its answer when it gets there.
     const Config& config = m_services.config;
-    const int rows = watchRowCount(*MSFlexGrid1);
+    const int rows = watchRowCount(*m_grid);
     for (int r = 1; r <= rows; ++r)
-        m_http->prefetch(quotePageRequest(config.quoteBase, MSFlexGrid1->cellText(r, grid::Code)));
+        m_http->prefetch(quotePageRequest(config.quoteBase, m_grid->cellText(r, grid::Code)));
     for (int r = 1; r <= rows; ++r)
-        if (const auto code = chartCodeFromText(MSFlexGrid1->cellText(r, grid::Code)))
-            m_http->prefetch(chartRequest(thumbnailChart(config, *code, screenPixelsY).url));
+        if (const auto code = chartCodeFromText(m_grid->cellText(r, grid::Code)))
+            m_http->prefetch(chartRequest(thumbnailChart(config, *code, m_screenPixelsY).url));
     m_http->prefetch(chartRequest(nikkeiIndexChart(config).url));
     m_http->prefetch(pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s)));
 }
 
-void Form1::PackRows()
+void Form1::packRows()
 {
     // Twelve sweeps move every filled row over all the empty rows above it.
     for (int sweep = 0; sweep < 12; ++sweep) {
         for (int r = grid::FirstRow; r < grid::LastRow; ++r) {
-            if (!MSFlexGrid1->cellText(r, grid::Code).isEmpty() || MSFlexGrid1->cellText(r + 1, grid::Code).isEmpty())
+            if (!m_grid->cellText(r, grid::Code).isEmpty() || m_grid->cellText(r + 1, grid::Code).isEmpty())
                 continue;
             for (int c = grid::Code; c <= grid::Time; ++c) {
-                MSFlexGrid1->setCellText(r, c, MSFlexGrid1->cellText(r + 1, c));
-                MSFlexGrid1->setCellText(r + 1, c, QString());
+                m_grid->setCellText(r, c, m_grid->cellText(r + 1, c));
+                m_grid->setCellText(r + 1, c, QString());
             }
         }
     }
 }
 
-void Form1::LayoutThumbs()
+void Form1::layOutThumbnails()
 {
-    // The first thumbnail is always placed; the others up to watchCount.
-    const bool large = usesLargeThumbs(screenPixelsY);
+    const bool large = usesLargeThumbs(m_screenPixelsY);
     int k = 0;
     do {
-        const QPoint at = thumbPlace(k, large).picture;
-        Image1[k]->move(twips(at.x(), at.y(), 0, 0).topLeft());
-        Image1[k]->setFlatBorder(true);
+        const ThumbPlace place = thumbPlace(k, large);
+        m_thumbs[k]->move(twips(place.picture.x(), place.picture.y(), 0, 0).topLeft());
+        m_thumbs[k]->setFlatBorder(true);
+        m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         ++k;
-    } while (k < watchCount && k < 12);
+    } while (k < m_watchCount && k < 12);
 }
 
-void Form1::LayoutThumbLabels()
+void Form1::refreshThumbnails(Then then)
 {
-    const bool large = usesLargeThumbs(screenPixelsY);
-    int k = 0;
-    do {
-        const QPoint at = thumbPlace(k, large).caption;
-        Label1[k]->move(twips(at.x(), at.y(), 0, 0).topLeft());
-        ++k;
-    } while (k < watchCount && k < 12);
-}
-
-void Form1::RefreshThumbs(Then then)
-{
-    for (PictureBox* image : Image1)
+    for (PictureBox* image : m_thumbs)
         image->clearPicture();
-    // The Nikkei 6-month window closes too: yahoochart closes it first thing.
-    yahoochart(std::move(then));
+    // The Nikkei 6-month window closes too: the thumbnail routine closes it first thing.
+    m_charts.refreshThumbnails(std::move(then));
 }
 
 } // namespace tickora

@@ -14,31 +14,31 @@ class Form1::EntryHost : public CodeEntryHost
 public:
     explicit EntryHost(Form1& window) : m_w(window) {}
 
-    QuoteSheet& sheet() override { return *m_w.MSFlexGrid1; }
-    int row() const override { return m_w.MSFlexGrid1->row(); }
-    int col() const override { return m_w.MSFlexGrid1->col(); }
-    void setCurrent(int row, int col) override { m_w.MSFlexGrid1->setCurrent(row, col); }
-    int topRow() const override { return m_w.MSFlexGrid1->topRow(); }
-    void setTopRow(int row) override { m_w.MSFlexGrid1->setTopRow(row); }
-    QString boxText() const override { return m_w.Text1->text(); }
-    void setBoxText(const QString& text) override { m_w.Text1->setText(text); }
+    QuoteSheet& sheet() override { return *m_w.m_grid; }
+    int row() const override { return m_w.m_grid->row(); }
+    int col() const override { return m_w.m_grid->col(); }
+    void setCurrent(int row, int col) override { m_w.m_grid->setCurrent(row, col); }
+    int topRow() const override { return m_w.m_grid->topRow(); }
+    void setTopRow(int row) override { m_w.m_grid->setTopRow(row); }
+    QString boxText() const override { return m_w.m_entryBox->text(); }
+    void setBoxText(const QString& text) override { m_w.m_entryBox->setText(text); }
     void focusBox() override
     {
-        m_w.Text1->setCursorPosition(int(m_w.Text1->text().size()));
-        m_w.Text1->setFocus();
+        m_w.m_entryBox->setCursorPosition(int(m_w.m_entryBox->text().size()));
+        m_w.m_entryBox->setFocus();
     }
-    void showRowNumber(int row) override { m_w.Label5->setText(QString::number(row)); }
+    void showRowNumber(int row) override { m_w.m_rowLabel->setText(QString::number(row)); }
     void alignNamesLeft() override
     {
         for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
-            m_w.MSFlexGrid1->item(r, grid::Name)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            m_w.m_grid->item(r, grid::Name)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
     void beep() override
     {
         if (m_w.m_services.sound)
             m_w.m_services.sound->beep();
     }
-    void chartCodeChosen(qint16 code) override { m_w.chartCode = code; }
+    void chartCodeChosen(qint16 code) override { m_w.m_chartCode = code; }
     bool codeListReadable() override
     {
         if (!m_w.m_services.shiftJisConverter)
@@ -69,40 +69,10 @@ void Form1::showInBox(const QString& text)
     m_entry.showInBox(text);
 }
 
-void Form1::Text1_Change()
+void Form1::gridClicked()
 {
-    m_entry.boxChanged();
-}
-
-void Form1::Text1_GotFocus()
-{
-    Text1->setCursorPosition(int(Text1->text().size()));
-}
-
-bool Form1::Text1_KeyPress(int keyAscii)
-{
-    return m_entry.boxKey(keyAscii);
-}
-
-void Form1::LookupCode()
-{
-    m_entry.lookupCode(chartCode);
-}
-
-void Form1::MSFlexGrid1_Click()
-{
-    Label5->setText(QString::number(MSFlexGrid1->row()));
-    stopCycle();
-}
-
-void Form1::MSFlexGrid1_GotFocus()
-{
-    m_entry.gridFocused();
-}
-
-bool Form1::MSFlexGrid1_KeyPress(int keyAscii)
-{
-    return m_entry.gridKey(keyAscii);
+    m_rowLabel->setText(QString::number(m_grid->row()));
+    stopRealTime();
 }
 
 } // namespace tickora

