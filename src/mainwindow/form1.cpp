@@ -131,7 +131,23 @@ void Form1::buildControls()
     m_marketChart = new PictureBox(client);
     m_marketChart->setObjectName(u"Image2"_s);
     m_marketChart->setGeometry(twips(13680, 840, 3855, 3015));
+    buildThumbnails(client);
 
+    auto line = [&](const QString& name, int x1, int y, int x2) {
+        auto* f = new QFrame(client);
+        f->setObjectName(name);
+        f->setFrameShape(QFrame::HLine);
+        f->setFrameShadow(QFrame::Plain);
+        f->setGeometry(QRect(QPoint(0, twipsToPixels(y, m_dpi)), QSize(twipsToPixels(x2 - x1, m_dpi), 1)));
+        return f;
+    };
+    line(u"Line1"_s, 0, 0, 18600);
+    line(u"Line2"_s, 0, 0, 19200);
+    line(u"Line3"_s, 0, 50, 19200);
+}
+
+void Form1::buildThumbnails(QWidget* client)
+{
     for (int k = 0; k < 12; ++k) {
         m_thumbs[k] = new PictureBox(client);
         m_thumbs[k]->setObjectName(u"Image1_%1"_s.arg(k));
@@ -147,18 +163,6 @@ void Form1::buildControls()
         m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         m_thumbCaptions[k]->adjustSize();
     }
-
-    auto line = [&](const QString& name, int x1, int y, int x2) {
-        auto* f = new QFrame(client);
-        f->setObjectName(name);
-        f->setFrameShape(QFrame::HLine);
-        f->setFrameShadow(QFrame::Plain);
-        f->setGeometry(QRect(QPoint(0, twipsToPixels(y, m_dpi)), QSize(twipsToPixels(x2 - x1, m_dpi), 1)));
-        return f;
-    };
-    line(u"Line1"_s, 0, 0, 18600);
-    line(u"Line2"_s, 0, 0, 19200);
-    line(u"Line3"_s, 0, 50, 19200);
 }
 
 void Form1::addCommand(const QString& name, const QString& caption, void (Form1::*command)())

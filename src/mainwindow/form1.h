@@ -79,6 +79,7 @@ private:
     void closeSecondaryWindows();
 
     void buildControls();
+    void buildThumbnails(QWidget* client);
     void buildMenu();
     void formLoad();
     void connectEvents();

@@ -27,8 +27,8 @@ private Q_SLOTS:
 
 void TestChartsLoopback::picturesSurviveTheServerGoingAway()
 {
-    const QByteArray thumb = pngOf(drawnChart(QSize(200, 120), QColor(240, 250, 255), u"thumb"_s, 1));
-    const QByteArray index = pngOf(drawnChart(QSize(250, 190), QColor(255, 250, 240), u"index"_s, 2));
+    const QByteArray thumb = chartPng(QSize(200, 120), QColor(240, 250, 255));
+    const QByteArray index = chartPng(QSize(250, 190), QColor(255, 250, 240));
     httplib::Server server;
     server.set_keep_alive_timeout(1); // stop() waits for idle connections to end
     server.Get("/f", [&](const httplib::Request&, httplib::Response& res) {
