@@ -64,6 +64,8 @@ class ChartRoutines : public QObject
     Q_OBJECT
 public:
     using Then = std::function<void()>;
+    /// `services` is read at each use (the window swaps in its own clients after start-up), so it
+    /// must outlive the routines.
     ChartRoutines(const Services& services, ChartRoutinesHost& host, QObject* parent = nullptr);
 
     void showYearChart(qint16 code, Then then = {});

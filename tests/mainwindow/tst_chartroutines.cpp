@@ -119,7 +119,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, answer);
         RecordingHost host;
-        ChartRoutines charts(m_fakes->services(), host);
+        const Services services = m_fakes->services();
+        ChartRoutines charts(services, host);
         host.fill({u"7203"_s, u"6758"_s});
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
         const QColor toyota = colourOf(host.thumbs[0]);
@@ -148,7 +149,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, answer);
         QFETCH(bool, fileFromEarlierRun);
         RecordingHost host;
-        ChartRoutines charts(m_fakes->services(), host);
+        const Services services = m_fakes->services();
+        ChartRoutines charts(services, host);
         m_failingBody = answer;
         QColor before(10, 20, 30);
         if (fileFromEarlierRun) {
@@ -223,7 +225,8 @@ private Q_SLOTS:
         QFETCH(QString, code);
         QFETCH(QString, caption);
         RecordingHost host;
-        ChartRoutines charts(m_fakes->services(), host);
+        const Services services = m_fakes->services();
+        ChartRoutines charts(services, host);
         host.fill({code});
         host.captions[0] = caption;
         onCaption ? charts.captionClicked(0) : charts.thumbnailClicked(0);
@@ -236,7 +239,8 @@ private Q_SLOTS:
     void whichWindow()
     {
         RecordingHost host;
-        ChartRoutines charts(m_fakes->services(), host);
+        const Services services = m_fakes->services();
+        ChartRoutines charts(services, host);
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QVERIFY(run([&](auto then) { charts.showAdvanceDeclineChart(then); }));
         QVERIFY(!host.shown.count(Window::NikkeiSixMonth)); // closed by the advance/decline ratio
