@@ -1,7 +1,5 @@
 #include "uimap.h"
 
-#include "charts/picturebox.h"
-#include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 
@@ -12,6 +10,8 @@
 #include <QTextStream>
 
 namespace tickora {
+
+using namespace Qt::StringLiterals;
 
 bool writeUiMap(const Form1& form, const QString& path)
 {
@@ -29,17 +29,22 @@ bool writeUiMap(const Form1& form, const QString& path)
         const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
         line(name, global(bar, bar->actionGeometry(a)));
     }
-    for (const QWidget* w : std::initializer_list<const QWidget*>{form.Text1, form.Check1, form.Label3, form.Label4,
-                                                                  form.Label5, form.Image2})
-        line(w->objectName(), global(w, w->rect()));
-    for (int k = 0; k < 12; ++k) {
-        line(form.Image1[k]->objectName(), global(form.Image1[k], form.Image1[k]->rect()));
-        line(form.Label1[k]->objectName(), global(form.Label1[k], form.Label1[k]->rect()));
+    QStringList names = {u"Text1"_s, u"Check1"_s, u"Label3"_s, u"Label4"_s, u"Label5"_s, u"Image2"_s};
+    for (int k = 0; k < 12; ++k)
+        names << u"Image1_%1"_s.arg(k) << u"Label1_%1"_s.arg(k);
+    for (const QString& name : names) {
+        const auto* w = form.findChild<const QWidget*>(name);
+        if (!w)
+            return false;
+        line(name, global(w, w->rect()));
     }
-    const QuoteGrid* g = form.MSFlexGrid1;
+    const auto* g = form.findChild<const QuoteGrid*>(u"MSFlexGrid1"_s);
+    if (!g)
+        return false;
     for (int r = 0; r < g->rowCount(); ++r)
         for (int c = 0; c < g->columnCount(); ++c)
-            line(QStringLiteral("cell_%1_%2").arg(r).arg(c), global(g->viewport(), g->visualItemRect(g->item(r, c))));
+            line(QStringLiteral("cell_%1_%2").arg(r).arg(c),
+                 global(g->viewport(), g->visualItemRect(g->item(r, c))));
     return true;
 }
 

@@ -1,4 +1,4 @@
-// A whole quote refresh pass on the real main window against the simulated market, which
+// A whole quote refresh pass on the real main window's grid against the simulated market, which
 // answers every request after 100 ms: how long the pass takes, the longest time the event loop
 // stood still meanwhile, and how long the same twelve pages take fetched one after another.
 #include "mainwindow/quotegrid.h"
@@ -17,14 +17,31 @@ namespace {
 constexpr int LatencyMs = 100;
 constexpr int Runs = 10;
 
-double runPass(Form1& w, StallMeter* meter)
+/// The window's grid as a refresh pass sees it, as the window hands it over.
+class GridHost : public RefreshPassHost
+{
+public:
+    explicit GridHost(QuoteGrid& grid) : m_grid(grid) {}
+    QuoteSheet& sheet() override { return m_grid; }
+    void passStarted(int) override {}
+    void storeShortName(int, const QString&) override {}
+    bool muted() const override { return true; }
+    void playChime(Chime) override {}
+    void rowDone(int row) override { m_grid.setCurrent(row, grid::Code); }
+    void fetchFailed(int) override {}
+
+private:
+    QuoteGrid& m_grid;
+};
+
+double runPass(RefreshPass& pass, StallMeter* meter)
 {
     bool done = false;
     QElapsedTimer clock;
     if (meter)
         meter->start();
     clock.start();
-    w.refreshQuotes([&] { done = true; });
+    pass.request([&] { done = true; });
     waitFor(done);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (meter)
@@ -66,22 +83,21 @@ int runPass(const QStringList& args)
     if (!market.running())
         return 1;
     BenchWindow bench(market.base());
-    Form1& w = *bench.window;
+    RefreshPass pass(bench.http, bench.config.quoteBase, std::make_unique<GridHost>(*bench.grid()));
 
-    runPass(w, nullptr); // connections opened, caches warm
+    runPass(pass, nullptr); // connections opened, caches warm
     std::vector<double> passMs, stallMs, busyMs, serialMs;
     StallMeter meter;
     for (int i = 0; i < Runs; ++i) {
-        passMs.push_back(runPass(w, &meter));
+        passMs.push_back(runPass(pass, &meter));
         stallMs.push_back(meter.longestWallMs());
         busyMs.push_back(meter.longestCpuMs());
     }
     int filled = 0;
     for (int r = 1; r <= Codes.size(); ++r)
-        filled += w.MSFlexGrid1->cellText(r, grid::Price).isEmpty() ? 0 : 1;
+        filled += bench.grid()->cellText(r, grid::Price).isEmpty() ? 0 : 1;
     for (int i = 0; i < 3; ++i)
-        serialMs.push_back(runOneAfterAnother(bench.http, market.base(), *w.MSFlexGrid1));
-    w.Timer1->stop();
+        serialMs.push_back(runOneAfterAnother(bench.http, market.base(), *bench.grid()));
 
     std::printf("  %lld codes, server latency %d ms per request, %d passes\n",
                 static_cast<long long>(Codes.size()), LatencyMs, Runs);

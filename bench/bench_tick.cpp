@@ -24,15 +24,18 @@ using namespace Qt::StringLiterals;
 constexpr int LatencyMs = 100;
 constexpr int Runs = 10;
 
-double runTick(Form1& w, StallMeter* meter)
+/// One tick, from the clock's timeout to its last step, the Nikkei line, written.
+double runTick(BenchWindow& bench, StallMeter* meter)
 {
+    auto* line = bench.window->findChild<QLabel*>(QStringLiteral("Label4"));
+    line->clear();
     QElapsedTimer clock;
     if (meter)
         meter->start();
     clock.start();
-    w.Timer1->start();
-    w.Timer1_Timer();
-    while (w.cycleBusy())
+    bench.timer()->start();
+    QMetaObject::invokeMethod(bench.timer(), "timeout");
+    while (line->text().isEmpty() && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (meter)
@@ -75,21 +78,20 @@ int runTick(const QStringList& args)
     if (!market.running())
         return 1;
     BenchWindow bench(market.base());
-    Form1& w = *bench.window;
 
-    runTick(w, nullptr); // connections opened, caches warm
+    runTick(bench, nullptr); // connections opened, caches warm
     std::vector<double> tickMs, stallMs, busyMs, serialMs;
     StallMeter meter;
     for (int i = 0; i < Runs; ++i) {
-        tickMs.push_back(runTick(w, &meter));
+        tickMs.push_back(runTick(bench, &meter));
         stallMs.push_back(meter.longestWallMs());
         busyMs.push_back(meter.longestCpuMs());
     }
     for (int i = 0; i < 3; ++i)
-        serialMs.push_back(runOneAfterAnother(bench.http, w.services().config, w.screenPixelsY));
+        serialMs.push_back(runOneAfterAnother(bench.http, bench.config, bench.screen.sizePixels().height()));
     int thumbs = 0;
-    for (const auto* image : w.Image1)
-        thumbs += image->hasPicture() ? 1 : 0;
+    for (int k = 0; k < 12; ++k)
+        thumbs += bench.picture(QStringLiteral("Image1_%1").arg(k))->hasPicture() ? 1 : 0;
 
     std::printf("  %lld codes (26 requests), server latency %d ms per request, %d ticks\n",
                 static_cast<long long>(Codes.size()), LatencyMs, Runs);
@@ -102,9 +104,9 @@ int runTick(const QStringList& args)
     // Memory: a day of ticks shrunk to 100 back-to-back ticks.
     const long before = residentKb();
     for (int i = 0; i < 100; ++i)
-        runTick(w, nullptr);
+        runTick(bench, nullptr);
     std::printf("  resident memory: %ld kB before, %ld kB after 100 more ticks\n", before, residentKb());
-    w.Timer1->stop();
+    bench.timer()->stop();
     return 0;
 }
 
@@ -122,24 +124,23 @@ int runBombs(const QStringList& args)
     long normalKb = 0, normalStartKb = 0;
     {
         BenchWindow bench(market.base());
-        runTick(*bench.window, nullptr); // connections opened, caches warm
+        runTick(bench, nullptr); // connections opened, caches warm
         normalStartKb = residentKb();
         resetPeakResident();
-        runTick(*bench.window, nullptr);
+        runTick(bench, nullptr);
         normalKb = peakResidentKb();
-        bench.window->Timer1->stop();
+        bench.timer()->stop();
     }
     BenchWindow bench(market.base(), true);
-    Form1& w = *bench.window;
     const long bombStartKb = residentKb();
     resetPeakResident();
     StallMeter meter;
-    const double ms = runTick(w, &meter);
+    const double ms = runTick(bench, &meter);
     const long bombKb = peakResidentKb();
     int thumbs = 0;
-    for (const auto* image : w.Image1)
-        thumbs += image->hasPicture() ? 1 : 0;
-    w.Timer1->stop();
+    for (int k = 0; k < 12; ++k)
+        thumbs += bench.picture(QStringLiteral("Image1_%1").arg(k))->hasPicture() ? 1 : 0;
+    bench.timer()->stop();
 
     std::printf("  normal tick:           peak resident %7.1f MB (%.1f MB before it)\n", normalKb / 1024.0,
                 normalStartKb / 1024.0);
@@ -147,7 +148,7 @@ int runBombs(const QStringList& args)
                 " largest stall %.1f ms\n",
                 bombKb / 1024.0, bombStartKb / 1024.0, ms, meter.longestWallMs());
     std::printf("  pictures shown from bombs: %d of 12 thumbnails, index chart %s\n", thumbs,
-                w.Image2->hasPicture() ? "shown" : "empty");
+                bench.picture(QStringLiteral("Image2"))->hasPicture() ? "shown" : "empty");
     return 0;
 }
 

@@ -134,10 +134,11 @@ BenchWindow::BenchWindow(const QUrl& base, bool bombs)
     services.screen = &screen;
     services.dialogs = &boxes;
     services.clock = &clock;
+    config = services.config;
     window = std::make_unique<Form1>(services);
     window->show();
     for (int r = 0; r < Codes.size(); ++r)
-        window->MSFlexGrid1->setCellText(r + 1, grid::Code, Codes[r]);
+        grid()->setCellText(r + 1, grid::Code, Codes[r]);
 }
 
 StallMeter::StallMeter()

@@ -4,7 +4,11 @@
 // market process on a free port, a Form1 wired to it with quiet sound and counted boxes, and a
 // meter of the event loop's longest stall.
 
+#include "charts/picturebox.h"
 #include "mainwindow/form1.h"
+#include "mainwindow/quotegrid.h"
+
+#include <QTimer>
 #include "platform/pictures.h"
 #include "platform/qthttpclient.h"
 #include "platform/screen.h"
@@ -96,7 +100,11 @@ struct BenchWindow
     QtScreen screen;
     CountedBoxes boxes;
     MorningClock clock;
+    Config config;
     std::unique_ptr<Form1> window;
+    QuoteGrid* grid() const { return window->findChild<QuoteGrid*>(QStringLiteral("MSFlexGrid1")); }
+    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("Timer1")); }
+    PictureBox* picture(const QString& name) const { return window->findChild<PictureBox*>(name); }
 };
 
 /// The longest gap between turns of the event loop while it runs, seen by a 1 ms timer: as wall

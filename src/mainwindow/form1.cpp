@@ -39,7 +39,10 @@ QFont uiFont(qreal points, bool bold = false)
 
 } // namespace
 
-Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m_services(services)
+Form1::Form1(const Services& services, QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_cycleHost(makeCycleHost(*this)), m_cycle(*m_cycleHost),
+      m_chartsHost(makeChartsHost(*this)), m_charts(m_services, *m_chartsHost),
+      m_entryHost(makeEntryHost(*this)), m_entry(*m_entryHost)
 {
     registerFontSubstitutes();
     // Every request goes through one prefetching client, so a refresh can start all of its
@@ -51,8 +54,10 @@ Form1::Form1(const Services& services, QWidget* parent) : QMainWindow(parent), m
     m_services.downloader = m_downloader.get();
     m_services.dialogs = m_dialogs.get();
     // A start that waited for a box runs once the box's caller has finished its own work.
-    m_dialogs->setAllClosed(
-        [this] { QMetaObject::invokeMethod(this, &Form1::runPendingStart, Qt::QueuedConnection); });
+    m_dialogs->setAllClosed([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { m_cycle.runPendingStart(); }, Qt::QueuedConnection);
+    });
     if (m_services.screen)
         m_dpi = m_services.screen->logicalDpiY();
     setObjectName(u"Form1"_s);
@@ -86,62 +91,47 @@ void Form1::buildControls()
         setBackground(l, LightGrey);
         return l;
     };
-    Label2 = label(u"Label2"_s, twips(480, 360, 1095, 255));
-    Label3 = label(u"Label3"_s, twips(1680, 360, 2175, 300));
-    Label5 = label(u"Label5"_s, twips(4120, 360, 250, 255));
-    Label4 = label(u"Label4"_s, twips(13680, 480, 4935, 255));
-    Label4->setFont(uiFont(9.75, true));
-    Label4->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
+    m_dateLabel = label(u"Label2"_s, twips(480, 360, 1095, 255));
+    m_statusBar = label(u"Label3"_s, twips(1680, 360, 2175, 300));
+    m_rowLabel = label(u"Label5"_s, twips(4120, 360, 250, 255));
+    m_nikkeiLine = label(u"Label4"_s, twips(13680, 480, 4935, 255));
+    m_nikkeiLine->setFont(uiFont(9.75, true));
+    m_nikkeiLine->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
     {
-        QPalette pal = Label4->palette();
+        QPalette pal = m_nikkeiLine->palette();
         pal.setColor(QPalette::WindowText, bgrColor(0x000000C0));
-        Label4->setPalette(pal);
+        m_nikkeiLine->setPalette(pal);
     }
 
-    Text1 = new EntryBox(client);
-    Text1->setObjectName(u"Text1"_s);
-    Text1->setGeometry(twips(4440, 289, 855, 343));
-    Text1->setFont(uiFont(11.25));
-    Text1->setToolTip(u"Code入力"_s);
-    Text1->setAccessibleName(u"Code入力"_s);
+    m_entryBox = new EntryBox(client);
+    m_entryBox->setObjectName(u"Text1"_s);
+    m_entryBox->setGeometry(twips(4440, 289, 855, 343));
+    m_entryBox->setFont(uiFont(11.25));
+    m_entryBox->setToolTip(u"Code入力"_s);
+    m_entryBox->setAccessibleName(u"Code入力"_s);
     {
-        QPalette pal = Text1->palette();
+        QPalette pal = m_entryBox->palette();
         pal.setColor(QPalette::Base, bgrColor(LightGrey));
-        Text1->setPalette(pal);
+        m_entryBox->setPalette(pal);
     }
 
-    Check1 = new QCheckBox(u"消音"_s, client);
-    Check1->setObjectName(u"Check1"_s);
-    Check1->setGeometry(twips(12000, 360, 735, 307));
-    setBackground(Check1, LightGrey);
+    m_muteBox = new QCheckBox(u"消音"_s, client);
+    m_muteBox->setObjectName(u"Check1"_s);
+    m_muteBox->setGeometry(twips(12000, 360, 735, 307));
+    setBackground(m_muteBox, LightGrey);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(u"Timer1"_s);
-    Timer1->setInterval(m_services.config.tickIntervalMs);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(u"Timer1"_s);
+    m_timer->setInterval(m_services.config.tickIntervalMs);
 
-    MSFlexGrid1 = new QuoteGrid(m_dpi, client);
-    MSFlexGrid1->setGeometry(twips(840, 840, 12480, 3030));
-    MSFlexGrid1->setFont(uiFont(9));
+    m_grid = new QuoteGrid(m_dpi, client);
+    m_grid->setGeometry(twips(840, 840, 12480, 3030));
+    m_grid->setFont(uiFont(9));
 
-    Image2 = new PictureBox(client);
-    Image2->setObjectName(u"Image2"_s);
-    Image2->setGeometry(twips(13680, 840, 3855, 3015));
-
-    for (int k = 0; k < 12; ++k) {
-        Image1[k] = new PictureBox(client);
-        Image1[k]->setObjectName(u"Image1_%1"_s.arg(k));
-        Image1[k]->setAccessibleName(u"チャート %1"_s.arg(k + 1));
-        Label1[k] = new ClickLabel(client);
-        Label1[k]->setObjectName(u"Label1_%1"_s.arg(k));
-        setBackground(Label1[k], LightGrey);
-        // Until the first refresh lays them out, the slots stand in the large layout's places.
-        const ThumbPlace place = thumbPlace(k, true);
-        Image1[k]->setGeometry(twips(place.picture.x(), place.picture.y(), 4200, 2700));
-        // A thumbnail grows to its picture, but never beyond its place in the large layout.
-        Image1[k]->setMaximumSize(twips(0, 0, 4500, 2720).size());
-        Label1[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
-        Label1[k]->adjustSize();
-    }
+    m_marketChart = new PictureBox(client);
+    m_marketChart->setObjectName(u"Image2"_s);
+    m_marketChart->setGeometry(twips(13680, 840, 3855, 3015));
+    buildThumbnails(client);
 
     auto line = [&](const QString& name, int x1, int y, int x2) {
         auto* f = new QFrame(client);
@@ -151,99 +141,109 @@ void Form1::buildControls()
         f->setGeometry(QRect(QPoint(0, twipsToPixels(y, m_dpi)), QSize(twipsToPixels(x2 - x1, m_dpi), 1)));
         return f;
     };
-    Line1 = line(u"Line1"_s, 0, 0, 18600);
-    Line2 = line(u"Line2"_s, 0, 0, 19200);
-    Line3 = line(u"Line3"_s, 0, 50, 19200);
+    line(u"Line1"_s, 0, 0, 18600);
+    line(u"Line2"_s, 0, 0, 19200);
+    line(u"Line3"_s, 0, 50, 19200);
+}
+
+void Form1::buildThumbnails(QWidget* client)
+{
+    for (int k = 0; k < 12; ++k) {
+        m_thumbs[k] = new PictureBox(client);
+        m_thumbs[k]->setObjectName(u"Image1_%1"_s.arg(k));
+        m_thumbs[k]->setAccessibleName(u"チャート %1"_s.arg(k + 1));
+        m_thumbCaptions[k] = new ClickLabel(client);
+        m_thumbCaptions[k]->setObjectName(u"Label1_%1"_s.arg(k));
+        setBackground(m_thumbCaptions[k], LightGrey);
+        // Until the first refresh lays them out, the slots stand in the large layout's places.
+        const ThumbPlace place = thumbPlace(k, true);
+        m_thumbs[k]->setGeometry(twips(place.picture.x(), place.picture.y(), 4200, 2700));
+        // A thumbnail grows to its picture, but never beyond its place in the large layout.
+        m_thumbs[k]->setMaximumSize(twips(0, 0, 4500, 2720).size());
+        m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
+        m_thumbCaptions[k]->adjustSize();
+    }
+}
+
+void Form1::addCommand(const QString& name, const QString& caption, void (Form1::*command)())
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, command);
+    menuBar()->addAction(action);
 }
 
 void Form1::buildMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(u"menuBar"_s);
-    auto action = [&](const QString& name, const QString& caption) {
-        auto* a = new QAction(caption, this);
-        a->setObjectName(name);
-        return a;
-    };
-    menu = bar->addMenu(u"ファイル"_s);
-    menu->setObjectName(u"menu"_s);
-    menu->menuAction()->setObjectName(u"menuAction"_s);
-    menu1 = action(u"menu1"_s, u"設定"_s);
-    menu->addAction(menu1);
-    menu11 = action(u"menu11"_s, u"開く"_s);
-    menu2 = action(u"menu2"_s, u"保存"_s);
-    end1 = action(u"end1"_s, u"終了"_s);
-    menu3 = action(u"menu3"_s, u"リアルタイム表示"_s);
-    menu4 = action(u"menu4"_s, u"リアルタイム停止"_s);
-    menu5 = action(u"menu5"_s, u"日経６ヶ月チャート +ＲＳＩ +W%R"_s);
-    munu6 = action(u"munu6"_s, u"ＮＹ日経比較チャート"_s);
-    nyd = action(u"nyd"_s, u"NYダウ"_s);
-    menu7 = action(u"menu7"_s, u"騰落レシオ"_s);
-    en = action(u"en"_s, u"ドル-円為替"_s);
-    HDCOPY = action(u"HDCOPY"_s, u"キャプチャー"_s);
-    menu8 = action(u"menu8"_s, u"ヘルプ"_s);
-    for (QAction* a : {menu11, menu2, end1, menu3, menu4, menu5, munu6, nyd, menu7, en, HDCOPY, menu8})
-        bar->addAction(a);
+    QMenu* file = bar->addMenu(u"ファイル"_s);
+    file->setObjectName(u"menu"_s);
+    file->menuAction()->setObjectName(u"menuAction"_s);
+    auto* settings = new QAction(u"設定"_s, this);
+    settings->setObjectName(u"menu1"_s);
+    connect(settings, &QAction::triggered, this, &Form1::showSettings);
+    file->addAction(settings);
+    addCommand(u"menu11"_s, u"開く"_s, &Form1::openWatchList);
+    addCommand(u"menu2"_s, u"保存"_s, &Form1::saveWatchList);
+    addCommand(u"end1"_s, u"終了"_s, &Form1::quit);
+    addCommand(u"menu3"_s, u"リアルタイム表示"_s, &Form1::startRealTime);
+    addCommand(u"menu4"_s, u"リアルタイム停止"_s, &Form1::stopRealTime);
+    addCommand(u"menu5"_s, u"日経６ヶ月チャート +ＲＳＩ +W%R"_s, &Form1::showNikkeiSixMonthChart);
+    addCommand(u"munu6"_s, u"ＮＹ日経比較チャート"_s, &Form1::showNyNikkeiChart);
+    addCommand(u"nyd"_s, u"NYダウ"_s, &Form1::showDowChart);
+    addCommand(u"menu7"_s, u"騰落レシオ"_s, &Form1::showAdvanceDeclineChart);
+    addCommand(u"en"_s, u"ドル-円為替"_s, &Form1::showDollarYenChart);
+    addCommand(u"HDCOPY"_s, u"キャプチャー"_s, &Form1::captureScreen);
+    addCommand(u"menu8"_s, u"ヘルプ"_s, &Form1::openHelp);
 }
 
 void Form1::connectEvents()
 {
-    connect(menu1, &QAction::triggered, this, &Form1::menu1_Click);
-    connect(menu11, &QAction::triggered, this, &Form1::menu11_Click);
-    connect(menu2, &QAction::triggered, this, &Form1::menu2_Click);
-    connect(end1, &QAction::triggered, this, &Form1::end1_Click);
-    connect(menu3, &QAction::triggered, this, &Form1::menu3_Click);
-    connect(menu4, &QAction::triggered, this, &Form1::menu4_Click);
-    connect(menu5, &QAction::triggered, this, &Form1::menu5_Click);
-    connect(munu6, &QAction::triggered, this, &Form1::munu6_Click);
-    connect(nyd, &QAction::triggered, this, &Form1::nyd_Click);
-    connect(menu7, &QAction::triggered, this, &Form1::menu7_Click);
-    connect(en, &QAction::triggered, this, &Form1::en_Click);
-    connect(HDCOPY, &QAction::triggered, this, &Form1::HDCOPY_Click);
-    connect(menu8, &QAction::triggered, this, &Form1::menu8_Click);
-
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-    connect(Text1, &EntryBox::focusReceived, this, &Form1::Text1_GotFocus);
-    connect(Text1, &EntryBox::keyPressed, this, [this](int key, bool* consumed) { *consumed = Text1_KeyPress(key); });
-    connect(MSFlexGrid1, &QuoteGrid::clicked, this, &Form1::MSFlexGrid1_Click);
-    connect(MSFlexGrid1, &QuoteGrid::focusReceived, this, &Form1::MSFlexGrid1_GotFocus);
-    connect(MSFlexGrid1, &QuoteGrid::keyPressed, this,
-            [this](int key, bool* consumed) { *consumed = MSFlexGrid1_KeyPress(key); });
+    connect(m_timer, &QTimer::timeout, this, [this] { m_cycle.tick(); });
+    connect(m_entryBox, &QLineEdit::textChanged, this, [this] { m_entry.boxChanged(); });
+    connect(m_entryBox, &EntryBox::focusReceived, this,
+            [this] { m_entryBox->setCursorPosition(int(m_entryBox->text().size())); });
+    connect(m_entryBox, &EntryBox::keyPressed, this,
+            [this](int key, bool* consumed) { *consumed = m_entry.boxKey(key); });
+    connect(m_grid, &QuoteGrid::clicked, this, &Form1::gridClicked);
+    connect(m_grid, &QuoteGrid::focusReceived, this, [this] { m_entry.gridFocused(); });
+    connect(m_grid, &QuoteGrid::keyPressed, this,
+            [this](int key, bool* consumed) { *consumed = m_entry.gridKey(key); });
     for (int k = 0; k < 12; ++k) {
-        connect(Image1[k], &PictureBox::clicked, this, [this, k] { Image1_Click(k); });
-        connect(Label1[k], &ClickLabel::clicked, this, [this, k] { Label1_Click(k); });
+        connect(m_thumbs[k], &PictureBox::clicked, this, [this, k] { m_charts.thumbnailClicked(k); });
+        connect(m_thumbCaptions[k], &ClickLabel::clicked, this, [this, k] { m_charts.captionClicked(k); });
     }
 }
 
 void Form1::formLoad()
 {
     const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
-    Label2->setText(today.toString(u"yyyy/MM/dd "_s));
-    Timer1->stop();
-    setBackground(Label3, 0x00000000);
-    helpPath = m_services.config.dataFile(u"Auot.html"_s);
+    m_dateLabel->setText(today.toString(u"yyyy/MM/dd "_s));
+    m_timer->stop();
+    setBackground(m_statusBar, 0x00000000);
+    m_helpPath = m_services.config.dataFile(u"Auot.html"_s);
     const QSize screenSize = m_services.screen ? m_services.screen->sizePixels() : QSize(1024, 768);
-    screenPixelsY = qint16(qBound(0, screenSize.height(), 32767));
+    m_screenPixelsY = qint16(qBound(0, screenSize.height(), 32767));
 
-    MSFlexGrid1->setUpdatesEnabled(false);
+    m_grid->setUpdatesEnabled(false);
     for (int r = 0; r <= grid::LastRow; r += 2)
-        MSFlexGrid1->setRowBackground(r, 1, 12, LightGrey);
-    static const QStringList captions = {
-        u"Code"_s,      u"      銘    柄"_s, u" 現 在 値"_s, u" 前 日 差"_s, u" 前日終値"_s, u"  出 来 高"_s,
-        u"   始 値 "_s, u"   高 値 "_s,     u"   安 値 "_s, u"買値目標"_s,  u"売値目標"_s,  u"  時 間 "_s};
+        m_grid->setRowBackground(r, 1, 12, LightGrey);
+    static const QStringList captions = {u"Code"_s,      u"      銘    柄"_s, u" 現 在 値"_s, u" 前 日 差"_s,
+                                         u" 前日終値"_s, u"  出 来 高"_s,     u"   始 値 "_s, u"   高 値 "_s,
+                                         u"   安 値 "_s, u"買値目標"_s,       u"売値目標"_s,  u"  時 間 "_s};
     for (int c = 1; c <= 12; ++c)
-        MSFlexGrid1->setCellText(0, c, captions[c - 1]);
-    MSFlexGrid1->setColWidthTwips(0, 400);
-    MSFlexGrid1->setColWidthTwips(1, 800);
-    MSFlexGrid1->setColWidthTwips(2, 2000);
-    MSFlexGrid1->setColWidthTwips(6, 1100);
+        m_grid->setCellText(0, c, captions[c - 1]);
+    m_grid->setColWidthTwips(0, 400);
+    m_grid->setColWidthTwips(1, 800);
+    m_grid->setColWidthTwips(2, 2000);
+    m_grid->setColWidthTwips(6, 1100);
     for (int r = 1; r <= grid::LastRow; ++r)
-        MSFlexGrid1->item(r, grid::Name)->setTextAlignment(Qt::AlignCenter);
-    MSFlexGrid1->setUpdatesEnabled(true);
+        m_grid->item(r, grid::Name)->setTextAlignment(Qt::AlignCenter);
+    m_grid->setUpdatesEnabled(true);
 
-    MSFlexGrid1->setRow(1);
-    Label5->setText(u"1"_s);
+    m_grid->setRow(1);
+    m_rowLabel->setText(u"1"_s);
 }
 
 bool Form1::claimSingleInstance(SingleInstance& instance, Dialogs& dialogs)
@@ -251,7 +251,8 @@ bool Form1::claimSingleInstance(SingleInstance& instance, Dialogs& dialogs)
     if (instance.claim())
         return true;
     const QString title = u"Tickora"_s;
-    dialogs.message(nullptr, title, u"すでに「"_s + title + u"」は起動されています。"_s, Dialogs::Icon::Warning);
+    dialogs.message(nullptr, title, u"すでに「"_s + title + u"」は起動されています。"_s,
+                    Dialogs::Icon::Warning);
     return false;
 }
 
@@ -264,17 +265,16 @@ void Form1::showAtStart()
     showMaximized();
 }
 
-void Form1::end1_Click()
+void Form1::quit()
 {
     QApplication::exit(0);
 }
 
-void Form1::menu8_Click()
+void Form1::openHelp()
 {
-    stopCycle();
+    stopRealTime();
     if (m_services.help)
-        m_services.help->open(helpPath);
+        m_services.help->open(m_helpPath);
 }
-
 
 } // namespace tickora

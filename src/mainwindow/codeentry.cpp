@@ -1,0 +1,186 @@
+#include "codeentry.h"
+
+#include "entrybox.h"
+#include "platform/numbers.h"
+
+#include <QDir>
+
+namespace tickora {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int KeyEnter = 13;
+} // namespace
+
+void CodeEntry::showInBox(const QString& text)
+{
+    m_showingCell = true;
+    m_host.setBoxText(text);
+    m_showingCell = false;
+}
+
+void CodeEntry::boxChanged()
+{
+    // Loading the box from a cell shows the cell as it is: the filter is for what the user types.
+    // The filter's own edit of the box raises this event again; the pass below has done its work.
+    if (m_showingCell || m_filtering)
+        return;
+    if (m_host.col() != grid::Name) {
+        // As if the refused characters were removed one at a time, one beep each, but in one
+        // pass: a long paste neither nests text-change events nor redraws the box per character.
+        const FilteredText filtered = removeRefused(m_host.boxText());
+        if (filtered.removed > 0) {
+            m_filtering = true;
+            m_host.setBoxText(filtered.text);
+            m_filtering = false;
+            for (int i = 0; i < filtered.removed; ++i)
+                m_host.beep();
+            m_host.focusBox();
+        }
+    }
+    // The header row and the fixed column are never the box's to edit.
+    if (m_host.row() >= grid::FirstRow && m_host.col() >= grid::Code)
+        m_host.sheet().setCellText(m_host.row(), m_host.col(), m_host.boxText());
+}
+
+bool CodeEntry::boxKey(int keyAscii)
+{
+    const bool enter = keyAscii == KeyEnter;
+    QuoteSheet& sheet = m_host.sheet();
+
+    // Target columns: Enter steps down the same column and stops at the last row.
+    if (m_host.col() >= grid::BuyTarget) {
+        if (enter) {
+            if (m_host.row() < grid::LastRow)
+                m_host.setCurrent(m_host.row() + 1, m_host.col());
+            m_host.showRowNumber(m_host.row());
+            showInBox(sheet.cellText(m_host.row(), m_host.col()));
+        }
+        return false;
+    }
+
+    // Code columns with an empty box: any key first wipes the whole row, then takes its effect.
+    if (m_host.boxText().isEmpty()) {
+        for (int c = grid::Code; c <= grid::Time; ++c)
+            sheet.setCellText(m_host.row(), c, QString());
+        return false;
+    }
+
+    if (enter && m_host.row() != grid::LastRow)
+        moveAfterEnter();
+    // This looks at the row just made current: Enter on row 11 with a code in row 12 looks both up.
+    if (!sheet.cellText(m_host.row(), grid::Code).isEmpty()) {
+        if (enter && m_host.row() == grid::LastRow) {
+            lookupCode(toInt16(sheet.cellText(grid::LastRow, grid::Code)));
+            m_host.setCurrent(grid::FirstRow, grid::Code);
+            showInBox(sheet.cellText(grid::FirstRow, grid::Code));
+        }
+        m_host.showRowNumber(m_host.row());
+    }
+    return enter;
+}
+
+void CodeEntry::moveAfterEnter()
+{
+    const int row = m_host.row();
+    lookupCode(toInt16(m_host.sheet().cellText(row, grid::Code)));
+    // The box shows the next row's code, so its code cell becomes current whatever column
+    // Enter came from: what the user types next must land in the cell the box shows.
+    m_host.setCurrent(row + 1, grid::Code);
+    m_host.showRowNumber(row + 1);
+    showInBox(m_host.sheet().cellText(row + 1, grid::Code));
+}
+
+void CodeEntry::lookupCode(std::optional<qint16> code)
+{
+    if (code)
+        m_host.chartCodeChosen(*code);
+    const int row = m_host.row();
+    // Without a converter the list cannot be read: keep what the user typed rather than reject it.
+    if (!m_host.codeListReadable())
+        return;
+    const QString path = m_host.codeListPath();
+    const CodeList::Result found = code ? m_codeList.lookup(path, *code) : CodeList::Result{};
+
+    if (found.status != CodeList::Status::Ok) {
+        // Without the list no code can be checked: say so and keep what the user typed.
+        const QString file = QDir::toNativeSeparators(path);
+        m_host.warn(
+            found.status == CodeList::Status::Missing
+                ? u"コード一覧ファイル「%1」が見つかりません。\n銘柄名は表示できません。"_s.arg(file)
+                : u"コード一覧ファイル「%1」を読み込めません。\n銘柄名は表示できません。"_s.arg(file));
+        return;
+    }
+    QuoteSheet& sheet = m_host.sheet();
+    if (found.name)
+        sheet.setCellText(row, grid::Name, *found.name);
+    if (!sheet.cellText(row, grid::Name).isEmpty())
+        return;
+
+    const QString rejected = sheet.cellText(row, grid::Code);
+    m_host.sayNotFound();
+    // While the message was open the rows may have moved and a refresh may have moved the
+    // current cell: empty the code where the rejected row stands now, and the box only when it
+    // shows that code cell (emptying a box that shows another cell would empty that cell).
+    const int at = rejectedRowNow(row, rejected);
+    if (at < 0)
+        return;
+    sheet.setCellText(at, grid::Code, QString());
+    if (m_host.row() == at && m_host.col() == grid::Code)
+        m_host.setBoxText(QString());
+}
+
+int CodeEntry::rejectedRowNow(int row, const QString& code) const
+{
+    // A rejected row has the code and no name; it is most likely still where it was.
+    QuoteSheet& sheet = m_host.sheet();
+    const auto isRejected = [&](int r) {
+        return sheet.cellText(r, grid::Code) == code && sheet.cellText(r, grid::Name).isEmpty();
+    };
+    if (isRejected(row))
+        return row;
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
+        if (isRejected(r))
+            return r;
+    return -1;
+}
+
+void CodeEntry::gridFocused()
+{
+    m_host.alignNamesLeft();
+    m_host.focusBox();
+    showInBox(m_host.sheet().cellText(m_host.row(), m_host.col()));
+}
+
+bool CodeEntry::gridKey(int keyAscii)
+{
+    if (keyAscii != KeyEnter)
+        return false;
+    QuoteSheet& sheet = m_host.sheet();
+    sheet.setCellText(m_host.row(), m_host.col(), m_host.boxText());
+    if (m_host.col() == grid::PrevClose) {
+        // Price columns left empty read as 0.
+        for (int c = grid::Price; c <= grid::PrevClose; ++c) {
+            m_host.setCurrent(m_host.row(), c);
+            if (sheet.cellText(m_host.row(), c).trimmed().isEmpty())
+                sheet.setCellText(m_host.row(), c, u"0"_s);
+        }
+        if (m_host.row() >= grid::LastRow)
+            m_host.setTopRow(m_host.topRow() + 1);
+        if (m_host.row() == grid::LastRow) {
+            m_host.setCurrent(0, m_host.col());
+            m_host.setTopRow(grid::FirstRow);
+        }
+        m_host.setCurrent(m_host.row() + 1, m_host.col());
+    }
+    // The step right stops at the last column.
+    if (m_host.col() < grid::Time)
+        m_host.setCurrent(m_host.row(), m_host.col() + 1);
+    // Taking the focus again hands the new current cell to the box; the grid already holds the
+    // focus, so no focus event would come: run the focus steps directly.
+    gridFocused();
+    return true;
+}
+
+} // namespace tickora

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "files/codelist.h"
+#include "quotes/quotesheet.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tickora {
+
+/// What code entry needs from the window: the grid's cells and current cell, the entry box,
+/// the row number, a beep, the code list and its messages.
+class CodeEntryHost
+{
+public:
+    virtual ~CodeEntryHost() = default;
+    virtual QuoteSheet& sheet() = 0;
+    virtual int row() const = 0;
+    virtual int col() const = 0;
+    virtual void setCurrent(int row, int col) = 0;
+    virtual int topRow() const = 0;
+    virtual void setTopRow(int row) = 0;
+    virtual QString boxText() const = 0;
+    /// Sets the box's text; the box reports the change back through CodeEntry::boxChanged.
+    virtual void setBoxText(const QString& text) = 0;
+    /// Puts the cursor at the end of the box and gives the box the focus.
+    virtual void focusBox() = 0;
+    /// Shows `row` as the grid's current row number.
+    virtual void showRowNumber(int row) = 0;
+    /// The name column reads left-aligned once the user works in the grid.
+    virtual void alignNamesLeft() = 0;
+    virtual void beep() = 0;
+    /// The lookup code was chosen (the charts of a stock use it too).
+    virtual void chartCodeChosen(qint16 code) = 0;
+    /// False when the code list cannot be read at all (no CP932 converter); the host has said so.
+    virtual bool codeListReadable() = 0;
+    virtual QString codeListPath() const = 0;
+    /// A modal warning box with `text`.
+    virtual void warn(const QString& text) = 0;
+    /// The modal box that says a code is not in the list.
+    virtual void sayNotFound() = 0;
+};
+
+/// Code entry through the entry box, the box being the grid's only editor. Outside the name
+/// column the box refuses characters (one beep each). Any key the box reports (a character,
+/// Enter, Backspace, a paste) into an emptied box in the code columns first wipes the whole row. Enter looks
+/// the row's code up in the code list and moves to the next row's code cell (from the last row back to the
+/// first); in the target columns it steps down. A code not in the list is rejected: its code cell is emptied
+/// where the row stands when the message closes.
+class CodeEntry
+{
+public:
+    explicit CodeEntry(CodeEntryHost& host) : m_host(host) {}
+
+    /// The box's text changed (typed, pasted or set by the window).
+    void boxChanged();
+    /// A character key for the box; returns true when the key is consumed.
+    bool boxKey(int keyAscii);
+    /// The grid took the focus: the box takes it and shows the current cell as it stands.
+    void gridFocused();
+    /// A character key while the grid holds the focus; returns true when consumed.
+    bool gridKey(int keyAscii);
+    /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
+    void showInBox(const QString& text);
+    /// The lookup; no code (an empty or out-of-range code cell) counts as a code not in the list.
+    void lookupCode(std::optional<qint16> code);
+
+private:
+    /// Where the row rejected at `row` with `code` stands now, or -1 when it is gone.
+    int rejectedRowNow(int row, const QString& code) const;
+    void moveAfterEnter();
+
+    CodeEntryHost& m_host;
+    CodeList m_codeList;
+    bool m_showingCell = false; ///< the box is being loaded from a cell
+    bool m_filtering = false;   ///< the filter is removing refused characters from the box
+};
+
+} // namespace tickora

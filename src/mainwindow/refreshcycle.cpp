@@ -1,0 +1,100 @@
+#include "refreshcycle.h"
+
+namespace tickora {
+
+using namespace Qt::StringLiterals;
+
+QString tradingHoursQuestion(QTime now)
+{
+    const QTime whole(now.hour(), now.minute(), now.second());
+    if (whole < QTime(9, 0, 0))
+        return u"9:00 からスタートです停止しますか？"_s;
+    if (whole > QTime(15, 1, 0))
+        return u"15:00 を過ぎました停止しますか？"_s;
+    return {};
+}
+
+void RefreshCycle::stop()
+{
+    ++m_stopCount;
+    m_startPending = false; // a start queued behind the work in progress is cancelled too
+    m_host.stopTimer();
+    m_host.showRunning(false);
+}
+
+void RefreshCycle::finish()
+{
+    m_busy = false;
+    m_host.workEnded();
+    runPendingStart();
+}
+
+void RefreshCycle::runPendingStart()
+{
+    // A queued start also waits for every message box to close: packing rows under an open box
+    // would move the row that the box is about.
+    if (!m_startPending || m_busy || m_host.openBoxes() > 0)
+        return;
+    m_startPending = false;
+    start();
+}
+
+void RefreshCycle::tick()
+{
+    if (m_busy || m_host.openBoxes() > 0)
+        return;
+    m_busy = true;
+    const quint64 stops = m_stopCount;
+
+    m_host.closeSecondaryWindows();
+    m_host.showRunning(true);
+    const QString question = tradingHoursQuestion(m_host.timeOfDay());
+    if (!question.isEmpty() && m_host.askToStop(question)) {
+        stop();
+        return finish();
+    }
+    if (stoppedSince(stops)) // stopped while the question was open
+        return finish();
+    runSteps(stops, false);
+}
+
+void RefreshCycle::start()
+{
+    if (m_host.firstRowEmpty())
+        return;
+    if (m_busy) {
+        m_startPending = true; // runs once the current work ends
+        return;
+    }
+    m_busy = true;
+    const quint64 stops = m_stopCount;
+    m_host.startTimer();
+    m_host.packRows();
+    m_host.showRunning(true);
+    runSteps(stops, true);
+}
+
+void RefreshCycle::runSteps(quint64 stops, bool layOutThumbs)
+{
+    // Each step runs when the one before has ended, unless a stop came meanwhile.
+    m_host.prefetchRefresh();
+    m_host.startTimer();
+    m_host.refreshQuotes([this, stops, layOutThumbs] {
+        if (stoppedSince(stops))
+            return finish();
+        if (layOutThumbs)
+            m_host.layOutThumbs();
+        m_host.refreshThumbs([this, stops] {
+            if (stoppedSince(stops))
+                return finish();
+            m_host.startTimer();
+            m_host.refreshIndexChart([this, stops] {
+                if (stoppedSince(stops))
+                    return finish();
+                m_host.refreshNikkeiLine([this] { finish(); });
+            });
+        });
+    });
+}
+
+} // namespace tickora
