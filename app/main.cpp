@@ -17,6 +17,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 using namespace tickora;
 
 namespace {
@@ -27,7 +29,7 @@ QIcon programIcon()
 {
     QIcon icon;
     for (int size : IconSizes)
-        icon.addFile(QStringLiteral(":/icons/tickora-%1.png").arg(size), QSize(size, size));
+        icon.addFile(u":/icons/tickora-%1.png"_s.arg(size), QSize(size, size));
     return icon;
 }
 
@@ -35,7 +37,7 @@ QIcon programIcon()
 // the bin folder of the installation, wherever its prefix is.
 QString installedFilesDir()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tickora"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/tickora"_s);
 }
 
 } // namespace
@@ -47,7 +49,7 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine cli = parseCommandLine(arguments, QStringLiteral(TICKORA_VERSION));
+    const CommandLine cli = parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION));
     switch (cli.action) {
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
@@ -62,15 +64,15 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     // The name is also the X window class, which the desktop entry's StartupWMClass names.
-    QApplication::setApplicationName(QStringLiteral("Tickora"));
-    QApplication::setApplicationVersion(QStringLiteral(TICKORA_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tickora"));
+    QApplication::setApplicationName(u"Tickora"_s);
+    QApplication::setApplicationVersion(QString::fromUtf8(TICKORA_VERSION));
+    QGuiApplication::setDesktopFileName(u"tickora"_s);
     QApplication::setWindowIcon(programIcon());
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 
     // Standard dialog buttons read in Japanese (はい, いいえ, OK).
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTranslator.load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
@@ -113,7 +115,8 @@ int main(int argc, char* argv[])
     const QString uiMap = qEnvironmentVariable("TICKORA_UI_MAP");
     QTimer uiMapTimer;
     if (!uiMap.isEmpty()) {
-        QObject::connect(&uiMapTimer, &QTimer::timeout, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
+        QObject::connect(&uiMapTimer, &QTimer::timeout, &window,
+                         [&window, uiMap] { writeUiMap(window, uiMap); });
         uiMapTimer.start(1000);
         QTimer::singleShot(300, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
     }

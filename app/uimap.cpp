@@ -43,8 +43,7 @@ bool writeUiMap(const Form1& form, const QString& path)
         return false;
     for (int r = 0; r < g->rowCount(); ++r)
         for (int c = 0; c < g->columnCount(); ++c)
-            line(QStringLiteral("cell_%1_%2").arg(r).arg(c),
-                 global(g->viewport(), g->visualItemRect(g->item(r, c))));
+            line(u"cell_%1_%2"_s.arg(r).arg(c), global(g->viewport(), g->visualItemRect(g->item(r, c))));
     return true;
 }
 

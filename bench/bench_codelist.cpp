@@ -13,7 +13,7 @@ namespace {
 
 QByteArray suppliedList()
 {
-    QFile f(QStringLiteral(TICKORA_SUPPLIED_CODE_LIST));
+    QFile f(QString::fromUtf8(TICKORA_SUPPLIED_CODE_LIST));
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
@@ -30,7 +30,7 @@ BENCHMARK(BM_ParseSuppliedList)->Unit(benchmark::kMillisecond);
 
 void BM_LookupFirstRead(benchmark::State& state)
 {
-    const QString path = QStringLiteral(TICKORA_SUPPLIED_CODE_LIST);
+    const QString path = QString::fromUtf8(TICKORA_SUPPLIED_CODE_LIST);
     for (auto _ : state) {
         CodeList list; // a fresh reader each time: file read and parsed
         benchmark::DoNotOptimize(list.lookup(path, 7203));
@@ -40,7 +40,7 @@ BENCHMARK(BM_LookupFirstRead)->Unit(benchmark::kMillisecond);
 
 void BM_LookupUnchangedFile(benchmark::State& state)
 {
-    const QString path = QStringLiteral(TICKORA_SUPPLIED_CODE_LIST);
+    const QString path = QString::fromUtf8(TICKORA_SUPPLIED_CODE_LIST);
     CodeList list;
     list.lookup(path, 7203);
     for (auto _ : state)

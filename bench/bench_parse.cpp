@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 QString loadDetailPage()
 {
-    QFile f(QStringLiteral(TICKORA_BENCH_PAGE));
+    QFile f(QString::fromUtf8(TICKORA_BENCH_PAGE));
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(f.readAll());

@@ -101,9 +101,12 @@ int runPass(const QStringList& args)
 
     std::printf("  %lld codes, server latency %d ms per request, %d passes\n",
                 static_cast<long long>(Codes.size()), LatencyMs, Runs);
-    std::printf("  pass, requests together:   median %7.1f ms   worst %7.1f ms\n", median(passMs), worst(passMs));
-    std::printf("  largest event-loop stall:  median %7.1f ms   worst %7.1f ms\n", median(stallMs), worst(stallMs));
-    std::printf("    of it processor time:    median %7.1f ms   worst %7.1f ms\n", median(busyMs), worst(busyMs));
+    std::printf("  pass, requests together:   median %7.1f ms   worst %7.1f ms\n", median(passMs),
+                worst(passMs));
+    std::printf("  largest event-loop stall:  median %7.1f ms   worst %7.1f ms\n", median(stallMs),
+                worst(stallMs));
+    std::printf("    of it processor time:    median %7.1f ms   worst %7.1f ms\n", median(busyMs),
+                worst(busyMs));
     std::printf("  one request after another: median %7.1f ms\n", median(serialMs));
     std::printf("  each pass (ms):");
     for (double ms : passMs)

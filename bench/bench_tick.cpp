@@ -27,7 +27,7 @@ constexpr int Runs = 10;
 /// One tick, from the clock's timeout to its last step, the Nikkei line, written.
 double runTick(BenchWindow& bench, StallMeter* meter)
 {
-    auto* line = bench.window->findChild<QLabel*>(QStringLiteral("Label4"));
+    auto* line = bench.window->findChild<QLabel*>(u"Label4"_s);
     line->clear();
     QElapsedTimer clock;
     if (meter)
@@ -91,13 +91,16 @@ int runTick(const QStringList& args)
         serialMs.push_back(runOneAfterAnother(bench.http, bench.config, bench.screen.sizePixels().height()));
     int thumbs = 0;
     for (int k = 0; k < 12; ++k)
-        thumbs += bench.picture(QStringLiteral("Image1_%1").arg(k))->hasPicture() ? 1 : 0;
+        thumbs += bench.picture(u"Image1_%1"_s.arg(k))->hasPicture() ? 1 : 0;
 
     std::printf("  %lld codes (26 requests), server latency %d ms per request, %d ticks\n",
                 static_cast<long long>(Codes.size()), LatencyMs, Runs);
-    std::printf("  tick, requests together:   median %7.1f ms   worst %7.1f ms\n", median(tickMs), worst(tickMs));
-    std::printf("  largest event-loop stall:  median %7.1f ms   worst %7.1f ms\n", median(stallMs), worst(stallMs));
-    std::printf("    of it processor time:    median %7.1f ms   worst %7.1f ms\n", median(busyMs), worst(busyMs));
+    std::printf("  tick, requests together:   median %7.1f ms   worst %7.1f ms\n", median(tickMs),
+                worst(tickMs));
+    std::printf("  largest event-loop stall:  median %7.1f ms   worst %7.1f ms\n", median(stallMs),
+                worst(stallMs));
+    std::printf("    of it processor time:    median %7.1f ms   worst %7.1f ms\n", median(busyMs),
+                worst(busyMs));
     std::printf("  one request after another: median %7.1f ms\n", median(serialMs));
     std::printf("  thumbnails shown: %d of 12; failure messages: %d\n", thumbs, bench.boxes.messages);
 
@@ -139,7 +142,7 @@ int runBombs(const QStringList& args)
     const long bombKb = peakResidentKb();
     int thumbs = 0;
     for (int k = 0; k < 12; ++k)
-        thumbs += bench.picture(QStringLiteral("Image1_%1").arg(k))->hasPicture() ? 1 : 0;
+        thumbs += bench.picture(u"Image1_%1"_s.arg(k))->hasPicture() ? 1 : 0;
     bench.timer()->stop();
 
     std::printf("  normal tick:           peak resident %7.1f MB (%.1f MB before it)\n", normalKb / 1024.0,
@@ -148,7 +151,7 @@ int runBombs(const QStringList& args)
                 " largest stall %.1f ms\n",
                 bombKb / 1024.0, bombStartKb / 1024.0, ms, meter.longestWallMs());
     std::printf("  pictures shown from bombs: %d of 12 thumbnails, index chart %s\n", thumbs,
-                bench.picture(QStringLiteral("Image2"))->hasPicture() ? "shown" : "empty");
+                bench.picture(u"Image2"_s)->hasPicture() ? "shown" : "empty");
     return 0;
 }
 

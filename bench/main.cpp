@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora::bench {
 
 double nowSeconds()
@@ -45,7 +47,7 @@ int main(int argc, char* argv[])
         args << QString::fromLocal8Bit(argv[i]);
 
     const std::vector<Section> all = sections();
-    if (args.contains(QStringLiteral("--list")) || args.contains(QStringLiteral("--help"))) {
+    if (args.contains(u"--list"_s) || args.contains(u"--help"_s)) {
         std::printf("usage: tickora-bench [section ...]\n\nsections:\n");
         for (const Section& s : all)
             std::printf("  %-8s %s\n", s.name, s.summary);
@@ -53,7 +55,7 @@ int main(int argc, char* argv[])
     }
     QStringList wanted;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--market"))
+        if (args[i] == u"--market"_s)
             ++i; // its value is a path, not a section
         else if (!args[i].startsWith(QLatin1Char('-')))
             wanted << args[i];
@@ -68,7 +70,7 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("tickora-bench, %s build%s\n\n", TICKORA_BUILD_TYPE,
-                QStringLiteral(TICKORA_BUILD_TYPE).startsWith(QLatin1String("Rel"))
+                QString::fromUtf8(TICKORA_BUILD_TYPE).startsWith(u"Rel"_s)
                     ? ""
                     : " (figures of an optimised build, cmake --preset release, are the ones to quote)");
     int failures = 0;

@@ -68,12 +68,13 @@ void ensureApplication()
 
 MarketProcess::MarketProcess(const QStringList& args, int latencyMs)
 {
-    QString path = qEnvironmentVariable("TICKORA_MARKET_BIN", QStringLiteral(TICKORA_MARKET_BIN));
+    QString path = qEnvironmentVariable("TICKORA_MARKET_BIN", QString::fromUtf8(TICKORA_MARKET_BIN));
     if (const qsizetype i = args.indexOf(u"--market"_s); i >= 0 && i + 1 < args.size())
         path = args[i + 1];
     const quint16 port = freePort();
     m_process.setProgram(path);
-    m_process.setArguments({u"--port"_s, QString::number(port), u"--latency-ms"_s, QString::number(latencyMs)});
+    m_process.setArguments(
+        {u"--port"_s, QString::number(port), u"--latency-ms"_s, QString::number(latencyMs)});
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.start();

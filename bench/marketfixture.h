@@ -8,10 +8,10 @@
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 
-#include <QTimer>
 #include "platform/pictures.h"
 #include "platform/qthttpclient.h"
 #include "platform/screen.h"
+#include <QTimer>
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -20,6 +20,8 @@
 
 #include <memory>
 #include <vector>
+
+using Qt::Literals::StringLiterals::operator""_s;
 
 namespace tickora::bench {
 
@@ -102,8 +104,8 @@ struct BenchWindow
     MorningClock clock;
     Config config;
     std::unique_ptr<Form1> window;
-    QuoteGrid* grid() const { return window->findChild<QuoteGrid*>(QStringLiteral("MSFlexGrid1")); }
-    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("Timer1")); }
+    QuoteGrid* grid() const { return window->findChild<QuoteGrid*>(u"MSFlexGrid1"_s); }
+    QTimer* timer() const { return window->findChild<QTimer*>(u"Timer1"_s); }
     PictureBox* picture(const QString& name) const { return window->findChild<PictureBox*>(name); }
 };
 

@@ -273,8 +273,8 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
     setFaultRate(options.faultRate, options.faultMix);
     // Enough workers that many delayed requests are answered side by side; a bounded queue and
     // body size, so that a stray client cannot make the market grow.
-    m_server->new_task_queue = [] { return new BoundedTaskQueue(64, kMaxQueuedConnections); };
-    m_server->set_payload_max_length(kMaxRequestBody);
+    m_server->new_task_queue = [] { return new BoundedTaskQueue(64, MaxQueuedConnections); };
+    m_server->set_payload_max_length(MaxRequestBody);
     installRoutes();
 }
 

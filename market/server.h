@@ -24,9 +24,9 @@ struct Response;
 namespace tickora::market {
 
 /// The largest request body the market reads; it serves GETs, so any body is a stray client's.
-inline constexpr size_t kMaxRequestBody = 16 * 1024;
+inline constexpr size_t MaxRequestBody = 16 * 1024;
 /// Connections accepted but not yet taken up by a worker, at most.
-inline constexpr size_t kMaxQueuedConnections = 256;
+inline constexpr size_t MaxQueuedConnections = 256;
 
 /// A fixed set of worker threads running jobs in order, with at most `maxQueued` jobs waiting:
 /// enqueue() holds its caller while the queue is full. The server's accepting thread is that

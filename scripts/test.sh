@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tickora and runs the whole test suite through CTest:
+#   0. the code style: every C++ file as .clang-format lays it out;
 #   1. every test on a debug build (unit, window, market and end-to-end);
 #   2. the unit and window tests again under the address and undefined-behaviour sanitizers;
 #   3. the libFuzzer targets, a bounded time each, and their kept findings;
@@ -8,6 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 export CTEST_OUTPUT_ON_FAILURE=1
+
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 cmake --preset dev
 cmake --build --preset dev

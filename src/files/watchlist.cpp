@@ -1,7 +1,7 @@
 #include "watchlist.h"
 
-#include "platform/savefile.h"
 #include "platform/numbers.h"
+#include "platform/savefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -27,7 +27,8 @@ inline ThumbPlace thumbPlace(int k, bool large)
     const int t = large ? 1 : 0;
     const int row = k / 4;
     const int col = k % 4;
-    return {QPoint(pictureLefts[t][col], pictureTops[t][row]), QPoint(captionLefts[t][col], captionTops[t][row])};
+    return {QPoint(pictureLefts[t][col], pictureTops[t][row]),
+            QPoint(captionLefts[t][col], captionTops[t][row])};
 }
 
 } // namespace tickora

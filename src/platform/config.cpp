@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora {
 
 namespace {
@@ -19,9 +21,9 @@ QUrl pick(const QProcessEnvironment& env, const char* name, const QUrl& market, 
 QString defaultDataDir()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("c:/kabu");
+    return u"c:/kabu"_s;
 #else
-    return QDir::home().filePath(QStringLiteral("kabu"));
+    return QDir::home().filePath(u"kabu"_s);
 #endif
 }
 
@@ -35,9 +37,9 @@ QString Config::dataFile(const QString& name) const
 Config Config::fromEnvironment(const QProcessEnvironment& env)
 {
     Config c;
-    const QString dir = env.value(QStringLiteral("TICKORA_DATA_DIR"));
+    const QString dir = env.value(u"TICKORA_DATA_DIR"_s);
     c.dataDir = QDir::cleanPath(QDir(dir.isEmpty() ? defaultDataDir() : dir).absolutePath());
-    const QString marketText = env.value(QStringLiteral("TICKORA_MARKET_URL"));
+    const QString marketText = env.value(u"TICKORA_MARKET_URL"_s);
     const QUrl market = marketText.isEmpty() ? QUrl() : QUrl(marketText);
     c.quoteBase = pick(env, "TICKORA_QUOTE_URL", market, "https://stocks.finance.yahoo.co.jp");
     c.chartBase = pick(env, "TICKORA_CHART_URL", market, "https://chart.yahoo.co.jp");
@@ -47,7 +49,7 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.brokerBase = pick(env, "TICKORA_BROKER_URL", market, "https://www.trkd-asia.com");
     c.fxBase = pick(env, "TICKORA_FX_URL", market, "https://www.forexwatcher.com");
     bool ok = false;
-    const int tick = env.value(QStringLiteral("TICKORA_TICK_MS")).toInt(&ok);
+    const int tick = env.value(u"TICKORA_TICK_MS"_s).toInt(&ok);
     if (ok && tick > 0)
         c.tickIntervalMs = tick;
     return c;

@@ -10,14 +10,14 @@ namespace tickora {
 /// the environment (TICKORA_DATA_DIR, TICKORA_MARKET_URL, TICKORA_*_URL); there is no settings file.
 struct Config
 {
-    QString dataDir; ///< absolute path, without trailing separator
-    QUrl quoteBase;       ///< stock-detail pages: /stocks/detail/
-    QUrl chartBase;       ///< stock chart images: /b /z /f /t
-    QUrl nikkeiBase;      ///< Nikkei index page: /nkave
-    QUrl nikkeiChartBase; ///< Nikkei chart images
-    QUrl marketDataBase;  ///< advance/decline ratio image
-    QUrl brokerBase;      ///< New York Dow chart page
-    QUrl fxBase;          ///< dollar-yen chart image
+    QString dataDir;            ///< absolute path, without trailing separator
+    QUrl quoteBase;             ///< stock-detail pages: /stocks/detail/
+    QUrl chartBase;             ///< stock chart images: /b /z /f /t
+    QUrl nikkeiBase;            ///< Nikkei index page: /nkave
+    QUrl nikkeiChartBase;       ///< Nikkei chart images
+    QUrl marketDataBase;        ///< advance/decline ratio image
+    QUrl brokerBase;            ///< New York Dow chart page
+    QUrl fxBase;                ///< dollar-yen chart image
     int tickIntervalMs = 30000; ///< TICKORA_TICK_MS, meant for tests only
 
     /// Path of a file in the data folder, e.g. dataFile(u"dat.txt").

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora {
 
 namespace {
@@ -25,7 +27,7 @@ QMessageBox::Icon toQt(Dialogs::Icon icon)
 void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
 {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("messageBox"));
+    box.setObjectName(u"messageBox"_s);
     box.setTextFormat(Qt::PlainText); // messages may quote text from a page or a file
     box.exec();
 }
@@ -33,7 +35,7 @@ void QtDialogs::message(QWidget* parent, const QString& title, const QString& te
 bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setObjectName(QStringLiteral("questionBox"));
+    box.setObjectName(u"questionBox"_s);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
 }

@@ -12,7 +12,14 @@ namespace tickora {
 class Dialogs
 {
 public:
-    enum class Icon { None, Information, Warning, Exclamation, Critical };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Exclamation,
+        Critical
+    };
     virtual ~Dialogs() = default;
     /// A modal box with one OK button; returns when it is closed.
     virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;

@@ -27,8 +27,8 @@ QString decodeBody(const QByteArray& body, const QByteArray& contentType)
 {
     const QByteArray cs = charsetOf(contentType);
     const char* name = "UTF-8";
-    if (cs == "shift_jis" || cs == "shift-jis" || cs == "sjis" || cs == "x-sjis" || cs == "cp932"
-        || cs == "windows-31j" || cs == "ms932")
+    if (cs == "shift_jis" || cs == "shift-jis" || cs == "sjis" || cs == "x-sjis" || cs == "cp932" ||
+        cs == "windows-31j" || cs == "ms932")
         name = "Shift_JIS";
     else if (cs == "euc-jp" || cs == "x-euc-jp" || cs == "eucjp")
         name = "EUC-JP";

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora {
 
 QByteArray pictureFormat(QByteArrayView head)
@@ -91,7 +93,7 @@ bool QtPictures::saveBmp(const QImage& image, const QString& path, QString* erro
     buffer.open(QIODevice::WriteOnly);
     if (image.isNull() || !image.save(&buffer, "BMP")) {
         if (error)
-            *error = QStringLiteral("BMP encoding failed");
+            *error = u"BMP encoding failed"_s;
         return false;
     }
     return saveFileAtomically(path, bytes, error);

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora {
 
 PrefetchingHttpClient::~PrefetchingHttpClient() = default;
@@ -12,7 +14,7 @@ QString PrefetchingHttpClient::keyOf(const HttpRequest& request)
     for (const auto& [name, value] : request.headers)
         key += QLatin1Char('\n') + QString::fromLatin1(name) + QLatin1Char(':') + QString::fromLatin1(value);
     if (request.maxBodyBytes > 0)
-        key += QLatin1String("\ncap:") + QString::number(request.maxBodyBytes);
+        key += u"\ncap:"_s + QString::number(request.maxBodyBytes);
     return key;
 }
 

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora {
 
 namespace {
@@ -134,18 +136,18 @@ void QtHttpClient::send(Exchange exchange)
                 isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
             const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
             if (*abort == Abort::TooLarge) {
-                response.error = QStringLiteral("body too large");
+                response.error = u"body too large"_s;
             } else if (*abort == Abort::TimedOut) {
-                response.error = QStringLiteral("time-out");
+                response.error = u"time-out"_s;
             } else if (!status.isValid() || broken) {
                 response.error = reply->errorString();
             } else if (code >= 300 && code < 400 && location.isValid()) {
                 // A redirect: followed only to the host asked, a few times at most.
                 const QUrl next = exchange.url.resolved(location.toUrl());
                 if (exchange.hops >= MaxRedirects) {
-                    response.error = QStringLiteral("too many redirects");
+                    response.error = u"too many redirects"_s;
                 } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
-                    response.error = QStringLiteral("redirect to another host: ") + next.host();
+                    response.error = u"redirect to another host: "_s + next.host();
                 } else {
                     ++exchange.hops;
                     exchange.url = next;

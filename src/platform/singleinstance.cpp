@@ -4,6 +4,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora {
 
 LockFileInstance::LockFileInstance(QString lockPath) : m_lock(std::make_unique<QLockFile>(lockPath))
@@ -26,7 +28,7 @@ QString LockFileInstance::defaultLockPath(const QString& dataDir)
         dir = dataDir;
         QDir().mkpath(dir);
     }
-    return QDir(dir).filePath(QStringLiteral("tickora.lock"));
+    return QDir(dir).filePath(u"tickora.lock"_s);
 }
 
 } // namespace tickora

@@ -12,7 +12,8 @@ constexpr int Rows = 13;
 constexpr int Cols = 13;
 constexpr int FirstRow = 1;
 constexpr int LastRow = 12;
-enum Column : int {
+enum Column : int
+{
     Code = 1,
     Name = 2,
     Price = 3,

@@ -62,7 +62,7 @@ class TestWatchList : public QObject
 private Q_SLOTS:
     void goldenFileIsWrittenByteForByte()
     {
-        const QByteArray golden = readFile(QStringLiteral(TICKORA_TEST_DATA "/golden-dat.txt"));
+        const QByteArray golden = readFile(QString::fromUtf8(TICKORA_TEST_DATA "/golden-dat.txt"));
         QVERIFY(!golden.isEmpty());
         const WatchListBytes written = formatWatchList(goldenRows());
         QVERIFY2(written.ok(), qPrintable(written.error));
@@ -72,7 +72,7 @@ private Q_SLOTS:
     void goldenFileLoadsExactly()
     {
         const WatchListContent content =
-            parseWatchList(readFile(QStringLiteral(TICKORA_TEST_DATA "/golden-dat.txt")));
+            parseWatchList(readFile(QString::fromUtf8(TICKORA_TEST_DATA "/golden-dat.txt")));
         QCOMPARE(content.skippedLines, QList<int>());
         QCOMPARE(content.rows, goldenRowsLoaded());
     }
@@ -253,7 +253,7 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         const QString path = tmp.filePath(u"kabu/dat.txt"_s); // the folder is made when missing
         QVERIFY(saveWatchList(path, goldenRows()).isEmpty());
-        QCOMPARE(readFile(path), readFile(QStringLiteral(TICKORA_TEST_DATA "/golden-dat.txt")));
+        QCOMPARE(readFile(path), readFile(QString::fromUtf8(TICKORA_TEST_DATA "/golden-dat.txt")));
         QVERIFY(saveWatchList(path, {}).isEmpty());
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(QFileInfo(path).size(), 0);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace Qt::StringLiterals;
+
 using namespace tickora;
 using tickora::fuzz::check;
 
@@ -24,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(!pictureFormat(bytes).isEmpty() || !acceptable, "only JPEG, GIF, PNG and BMP are accepted");
     check(acceptable || image.isNull(), "a refused picture is never decoded");
     check(image.width() <= MaxPictureSide && image.height() <= MaxPictureSide, "no picture beyond the cap",
-          QStringLiteral("%1 x %2").arg(image.width()).arg(image.height()));
+          u"%1 x %2"_s.arg(image.width()).arg(image.height()));
     return 0;
 }

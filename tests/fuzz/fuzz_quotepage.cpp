@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace Qt::StringLiterals;
+
 using namespace tickora;
 using tickora::fuzz::check;
 using tickora::fuzz::escaped;
@@ -23,7 +25,7 @@ namespace {
 // block holding the label, and cut its first bold text.
 QString getValueByBlocks(const QString& all, const QString& label)
 {
-    const QString delimiter = QStringLiteral("</div>");
+    const QString delimiter = u"</div>"_s;
     QStringView found;
     bool any = false;
     qsizetype start = 0;
@@ -38,8 +40,7 @@ QString getValueByBlocks(const QString& all, const QString& label)
             break;
         start = end + delimiter.size();
     }
-    return any ? GetText(found.toString(), QStringLiteral("<strong>"), QStringLiteral("</strong>"))
-               : QString();
+    return any ? GetText(found.toString(), u"<strong>"_s, u"</strong>"_s) : QString();
 }
 
 void checkOrder(const QList<QString>& texts)
@@ -50,11 +51,11 @@ void checkOrder(const QList<QString>& texts)
             const std::optional<int> ab = compareNumericTexts(a, b);
             const std::optional<int> ba = compareNumericTexts(b, a);
             check(ab && ba && (*ab > 0) - (*ab < 0) == (*ba < 0) - (*ba > 0), "comparison is antisymmetric",
-                  escaped(a) + QStringLiteral(" vs ") + escaped(b));
+                  escaped(a) + u" vs "_s + escaped(b));
             for (const QString& c : texts) {
                 if (*ab <= 0 && *compareNumericTexts(b, c) <= 0)
                     check(*compareNumericTexts(a, c) <= 0, "comparison is transitive",
-                          escaped(a) + QStringLiteral(" ") + escaped(b) + QStringLiteral(" ") + escaped(c));
+                          escaped(a) + u" "_s + escaped(b) + u" "_s + escaped(c));
             }
         }
     }
@@ -80,8 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // GetValue with the parser's labels, and with the page's first line as a label of its own
     // (so that the fuzzer also tries ASCII labels, where case matters).
-    QList<QString> labels{QStringLiteral("始値"), QStringLiteral(">高値"), QStringLiteral(">安値"),
-                          QStringLiteral(">出来高<")};
+    QList<QString> labels{u"始値"_s, u">高値"_s, u">安値"_s, u">出来高<"_s};
     const QString firstLine = page.section(u'\n', 0, 0).left(12);
     if (!firstLine.isEmpty())
         labels.append(firstLine);
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QString fast = GetValue(page, label);
         const QString plain = getValueByBlocks(page, label);
         check(fast == plain, "GetValue reads the last block holding the label",
-              escaped(label) + QStringLiteral(": ") + escaped(fast) + QStringLiteral(" / ") + escaped(plain));
+              escaped(label) + u": "_s + escaped(fast) + u" / "_s + escaped(plain));
     }
     return 0;
 }

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace Qt::StringLiterals;
+
 using namespace tickora;
 using tickora::fuzz::check;
 using tickora::fuzz::escaped;
@@ -54,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int col = 0; col < WatchListFields; ++col) {
             const QString expected = col == 0 ? content.rows[r][col] : mapForCp932(content.rows[r][col]);
             check(again.rows[r][col] == expected, "a saved cell reads back unchanged",
-                  escaped(expected) + QStringLiteral(" became ") + escaped(again.rows[r][col]));
+                  escaped(expected) + u" became "_s + escaped(again.rows[r][col]));
         }
     }
     return 0;

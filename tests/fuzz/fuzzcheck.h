@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using Qt::Literals::StringLiterals::operator""_s;
+
 namespace tickora::fuzz {
 
 inline void check(bool ok, const char* what, const QString& detail = {})
@@ -28,7 +30,7 @@ inline QString escaped(const QString& text)
         if (c.unicode() >= 0x20 && c.unicode() < 0x7F)
             out += c;
         else
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            out += u"\\u%1"_s.arg(c.unicode(), 4, 16, QLatin1Char('0'));
     }
     return out;
 }

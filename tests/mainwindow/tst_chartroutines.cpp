@@ -1,9 +1,9 @@
 // The chart routines against a host that records what each slot, area and window shows, with
 // chart answers given by hand or by a handler that paints each address in its own colour.
-#include "support/chartimages.h"
-#include "support/fakes.h"
 #include "mainwindow/chartroutines.h"
 #include "recordinghost.h"
+#include "support/chartimages.h"
+#include "support/fakes.h"
 
 #include <QFile>
 #include <QTest>

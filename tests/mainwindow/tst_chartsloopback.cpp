@@ -1,12 +1,12 @@
 // The thumbnails and the index chart fetched over real HTTP from a chart server on the loopback
 // interface, then the server goes away: the pictures already loaded stay on screen, nothing
 // crashes and no message appears.
-#include "support/chartimages.h"
 #include "charts/picturebox.h"
-#include "support/fakes.h"
 #include "mainwindow/quotegrid.h"
 #include "platform/qthttpclient.h"
 #include "recordinghost.h"
+#include "support/chartimages.h"
+#include "support/fakes.h"
 
 #include <httplib.h>
 

@@ -1,12 +1,12 @@
 // The refresh cycle: start, stop, the tick's trading-hours questions, packing and the thumbnail
 // layout tables.
 #include "charts/picturebox.h"
-#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
-#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
 #include "mainwindow/thumblayout.h"
+#include "support/fakes.h"
+#include "windowprobe.h"
 
 #include <QApplication>
 #include <QFile>
@@ -25,8 +25,8 @@ bool statusBarIsBlack(const Form1& form)
 
 bool statusBarIsRunning(const Form1& form)
 {
-    return labelOf(form, u"Label3"_s)->palette().color(QPalette::Window) == QColor(Qt::yellow)
-        && labelOf(form, u"Label3"_s)->text() == u" リアルタイム株価表示中"_s;
+    return labelOf(form, u"Label3"_s)->palette().color(QPalette::Window) == QColor(Qt::yellow) &&
+           labelOf(form, u"Label3"_s)->text() == u" リアルタイム株価表示中"_s;
 }
 
 bool windowOpen(const QString& name)
@@ -49,16 +49,20 @@ void drain(FakeServices& fakes, const Form1& form)
 
 } // namespace
 
-enum class StopKind { Command, GridClick, Help, Settings, MarketChart };
+enum class StopKind
+{
+    Command,
+    GridClick,
+    Help,
+    Settings,
+    MarketChart
+};
 Q_DECLARE_METATYPE(StopKind)
 
 class TestCycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-
-
-
 
     void startPacksRowsAndRuns()
     {
@@ -185,8 +189,6 @@ private Q_SLOTS:
         QVERIFY(timerOf(form)->isActive());
     }
 
-
-
     void tickStartsEveryRequestAtOnceAndAsksOnlyOnce()
     {
         FakeServices fakes;
@@ -214,7 +216,7 @@ private Q_SLOTS:
     {
         FakeServices fakes;
         Form1 form(fakes.services());
-        actionOf(form, u"en"_s)->trigger(); // dollar-yen window, leaves the cycle running
+        actionOf(form, u"en"_s)->trigger();    // dollar-yen window, leaves the cycle running
         actionOf(form, u"menu1"_s)->trigger(); // settings window
         QTRY_VERIFY(windowOpen(u"Form12"_s));
         QVERIFY(windowOpen(u"Form6"_s));
@@ -224,9 +226,6 @@ private Q_SLOTS:
         QVERIFY(!windowOpen(u"Form6"_s));
         drain(fakes, form);
     }
-
-
-
 };
 
 QTEST_MAIN(TestCycle)

@@ -1,9 +1,9 @@
 // Code entry through the entry box, the code-list lookup and the grid's click, focus and Enter.
-#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
-#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
+#include "support/fakes.h"
+#include "windowprobe.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -483,7 +483,6 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(6), QuoteRow);
         QCOMPARE(m_fakes->sound.beeps, 0);
     }
-
 
     void enterFromAnotherCodeColumn_data()
     {

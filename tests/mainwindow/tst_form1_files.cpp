@@ -1,10 +1,10 @@
 // The main window's watch-list, settings and capture commands, on fakes.
-#include "support/fakes.h"
-#include "mainwindow/settingswindow.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
-#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
+#include "mainwindow/settingswindow.h"
+#include "support/fakes.h"
+#include "windowprobe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,7 +109,6 @@ private Q_SLOTS:
         QCOMPARE(gridOf(w)->col(), 1);
     }
 
-
     void failedSaveKeepsTheOldFileAndSaysSo_data()
     {
         QTest::addColumn<QString>("failure");
@@ -168,17 +167,17 @@ private Q_SLOTS:
         actionOf(w, u"menu11"_s)->trigger();
 
         QCOMPARE(rowTexts(gridOf(w), 1), (QStringList{u"7203"_s,
-                                                          u"トヨタ"_s,
-                                                          u"2,000"_s,
-                                                          {},
-                                                          {},
-                                                          {},
-                                                          {},
-                                                          {},
-                                                          {},
-                                                          u"1900"_s,
-                                                          u"2100"_s,
-                                                          u"15:00"_s}));
+                                                      u"トヨタ"_s,
+                                                      u"2,000"_s,
+                                                      {},
+                                                      {},
+                                                      {},
+                                                      {},
+                                                      {},
+                                                      {},
+                                                      u"1900"_s,
+                                                      u"2100"_s,
+                                                      u"15:00"_s}));
         QCOMPARE(rowTexts(gridOf(w), 2).mid(0, 2), (QStringList{u"6758"_s, u"ソニー"_s}));
         QCOMPARE(rowTexts(gridOf(w), 3).mid(0, 2), (QStringList{u"9984"_s, u"SBG"_s}));
         for (int r = 4; r <= 12; ++r)
@@ -255,7 +254,6 @@ private Q_SLOTS:
         QVERIFY2(fakes.dialogs.shown[0].text.contains(u"1、3、5 行目"_s),
                  qPrintable(fakes.dialogs.shown[0].text));
     }
-
 
     void settingsShowsTheResolution_data()
     {
@@ -345,7 +343,6 @@ private Q_SLOTS:
         QCOMPARE(fakes.printer.printed[0], fakes.screen.desktop);
     }
 
-
     void captureFailuresGiveMessages()
     {
         FakeServices fakes;
@@ -369,7 +366,6 @@ private Q_SLOTS:
         QVERIFY(fakes.dialogs.shown[2].text.contains(u"保存できませんでした"_s));
         QCOMPARE(fakes.printer.printed.size(), 1);
     }
-
 };
 
 QTEST_MAIN(TestForm1Files)

@@ -1,7 +1,7 @@
 // A start of the refresh on the real main window with fake services: the quotes, chimes and
 // Nikkei line it writes, a stop during the pass, a failed page, and page text shown as text.
-#include "support/fakes.h"
 #include "mainwindow/form1.h"
+#include "support/fakes.h"
 #include "windowprobe.h"
 
 #include <QFile>
@@ -16,7 +16,7 @@ namespace {
 
 QByteArray quotePage(const QString& name)
 {
-    QFile f(QStringLiteral(TICKORA_QUOTE_PAGES "/") + name);
+    QFile f(QString::fromUtf8(TICKORA_QUOTE_PAGES "/") + name);
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing page %s", qPrintable(name));
     return f.readAll();

@@ -1,11 +1,11 @@
 // The main window as it stands right after start-up, the single-instance rule and help.
 #include "charts/picturebox.h"
-#include "support/fakes.h"
 #include "mainwindow/entrybox.h"
 #include "mainwindow/form1.h"
-#include "windowprobe.h"
 #include "mainwindow/quotegrid.h"
 #include "platform/singleinstance.h"
+#include "support/fakes.h"
+#include "windowprobe.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -23,10 +23,6 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-
-
-
-
 
     void secondInstanceIsRefused()
     {

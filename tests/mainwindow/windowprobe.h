@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QTimer>
 
+using Qt::Literals::StringLiterals::operator""_s;
+
 namespace tickora::test {
 
 template <class T> T* child(const QObject& window, const QString& name)
@@ -23,11 +25,11 @@ template <class T> T* child(const QObject& window, const QString& name)
 
 inline QuoteGrid* gridOf(const QObject& w)
 {
-    return child<QuoteGrid>(w, QStringLiteral("MSFlexGrid1"));
+    return child<QuoteGrid>(w, u"MSFlexGrid1"_s);
 }
 inline EntryBox* boxOf(const QObject& w)
 {
-    return child<EntryBox>(w, QStringLiteral("Text1"));
+    return child<EntryBox>(w, u"Text1"_s);
 }
 inline QLabel* labelOf(const QObject& w, const QString& name)
 {
@@ -35,11 +37,11 @@ inline QLabel* labelOf(const QObject& w, const QString& name)
 }
 inline QTimer* timerOf(const QObject& w)
 {
-    return child<QTimer>(w, QStringLiteral("Timer1"));
+    return child<QTimer>(w, u"Timer1"_s);
 }
 inline PictureBox* thumbOf(const QObject& w, int k)
 {
-    return child<PictureBox>(w, QStringLiteral("Image1_%1").arg(k));
+    return child<PictureBox>(w, u"Image1_%1"_s.arg(k));
 }
 inline QAction* actionOf(const QObject& w, const QString& name)
 {

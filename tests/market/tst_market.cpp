@@ -1,10 +1,10 @@
 // The simulated market: its pages read back through the program's own parsers, the walk keeps to
 // the exchange's rules, and the server answers with charts, each fault mode and its controls.
 
-#include "quotes/nikkei.h"
 #include "codelist.h"
 #include "history.h"
 #include "pages.h"
+#include "quotes/nikkei.h"
 #include "quotes/quoteparser.h"
 #include "server.h"
 #include "simulation.h"
@@ -410,7 +410,7 @@ private Q_SLOTS:
 
     void programOptions()
     {
-        const QString program = QStringLiteral(TICKORA_MARKET_BIN);
+        const QString program = QString::fromUtf8(TICKORA_MARKET_BIN);
         for (const QString& bad : {u"--fault=sometimes"_s, u"--port=70000"_s, u"--start=25:00"_s,
                                    u"--fault-rate=2"_s, u"--codes=/nonexistent"_s}) {
             QProcess p;

@@ -136,7 +136,7 @@ HttpResponse getAndWait(HttpClient& http, const QUrl& url, QList<QPair<QByteArra
 
 } // namespace
 
-class TstQtHttpClient : public QObject
+class TestQtHttpClient : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -163,18 +163,18 @@ private:
     std::unique_ptr<LoopbackServer> m_server;
 };
 
-void TstQtHttpClient::initTestCase()
+void TestQtHttpClient::initTestCase()
 {
     m_server = std::make_unique<LoopbackServer>();
     QVERIFY(m_server->port() > 0);
 }
 
-void TstQtHttpClient::cleanupTestCase()
+void TestQtHttpClient::cleanupTestCase()
 {
     m_server.reset();
 }
 
-void TstQtHttpClient::headersAsGiven()
+void TestQtHttpClient::headersAsGiven()
 {
     QtHttpClient http;
     const HttpResponse r = getAndWait(http, m_server->url(u"/echo?a=1&b=%20x"_s), {{"X-Probe", "one two"}});
@@ -187,7 +187,7 @@ void TstQtHttpClient::headersAsGiven()
     QVERIFY2(body.contains(u"header Accept-Encoding=identity\n"_s), qPrintable(body));
 }
 
-void TstQtHttpClient::connectionRefused()
+void TestQtHttpClient::connectionRefused()
 {
     QTcpServer probe;
     QVERIFY(probe.listen(QHostAddress::LocalHost));
@@ -202,7 +202,7 @@ void TstQtHttpClient::connectionRefused()
 }
 
 // A peer that answers something that is not HTTP at all gives no status.
-void TstQtHttpClient::notHttp()
+void TestQtHttpClient::notHttp()
 {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
@@ -221,7 +221,7 @@ void TstQtHttpClient::notHttp()
 }
 
 // The declared length is never reached: the connection ends part-way through the body.
-void TstQtHttpClient::resetMidBody()
+void TestQtHttpClient::resetMidBody()
 {
     QtHttpClient http;
     const HttpResponse r = getAndWait(http, m_server->url(u"/cut/length"_s));
@@ -230,7 +230,7 @@ void TstQtHttpClient::resetMidBody()
     QVERIFY(r.body.isEmpty());
 }
 
-void TstQtHttpClient::silentServerTimesOut()
+void TestQtHttpClient::silentServerTimesOut()
 {
     QtHttpClient::Limits limits;
     limits.transferTimeoutMs = 300;
@@ -241,7 +241,7 @@ void TstQtHttpClient::silentServerTimesOut()
 }
 
 // Bytes that keep trickling in do not keep a request alive past its time limit.
-void TstQtHttpClient::slowDripTimesOut()
+void TestQtHttpClient::slowDripTimesOut()
 {
     QtHttpClient::Limits limits;
     limits.transferTimeoutMs = 400;
@@ -251,7 +251,7 @@ void TstQtHttpClient::slowDripTimesOut()
     QVERIFY(!r.isSuccess());
 }
 
-void TstQtHttpClient::bodyCap_data()
+void TestQtHttpClient::bodyCap_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("success");
@@ -261,7 +261,7 @@ void TstQtHttpClient::bodyCap_data()
     QTest::newRow("chunked over the cap") << u"/chunked/50000"_s << false;
 }
 
-void TstQtHttpClient::bodyCap()
+void TestQtHttpClient::bodyCap()
 {
     QFETCH(QString, path);
     QFETCH(bool, success);
@@ -280,7 +280,7 @@ void TstQtHttpClient::bodyCap()
     }
 }
 
-void TstQtHttpClient::redirectRule_data()
+void TestQtHttpClient::redirectRule_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
@@ -293,7 +293,7 @@ void TstQtHttpClient::redirectRule_data()
     QTest::newRow("file") << u"http://a.jp/x"_s << u"file:///etc/passwd"_s << false;
 }
 
-void TstQtHttpClient::redirectRule()
+void TestQtHttpClient::redirectRule()
 {
     QFETCH(QString, from);
     QFETCH(QString, to);
@@ -301,7 +301,7 @@ void TstQtHttpClient::redirectRule()
     QCOMPARE(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)), allowed);
 }
 
-void TstQtHttpClient::redirects_data()
+void TestQtHttpClient::redirects_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("followed");
@@ -311,7 +311,7 @@ void TstQtHttpClient::redirects_data()
     QTest::newRow("other loopback address") << u"/redirect/to?u=http://127.0.0.2:%1/status/200"_s << false;
 }
 
-void TstQtHttpClient::redirects()
+void TestQtHttpClient::redirects()
 {
     QFETCH(QString, path);
     QFETCH(bool, followed);
@@ -331,7 +331,7 @@ void TstQtHttpClient::redirects()
     QCOMPARE(getAndWait(http, other.url(u"/status/200"_s)).status, 200);
 }
 
-void TstQtHttpClient::selfSignedCertificateRefused()
+void TestQtHttpClient::selfSignedCertificateRefused()
 {
     httplib::SSLServer server(TICKORA_TEST_DATA "/selfsigned-cert.pem",
                               TICKORA_TEST_DATA "/selfsigned-key.pem");
@@ -359,7 +359,7 @@ void TstQtHttpClient::selfSignedCertificateRefused()
 }
 
 // Bodies are decoded by the charset the server names, CP932 under all its names.
-void TstQtHttpClient::charsets_data()
+void TestQtHttpClient::charsets_data()
 {
     QTest::addColumn<QByteArray>("contentType");
     QTest::addColumn<QByteArray>("body");
@@ -371,14 +371,14 @@ void TstQtHttpClient::charsets_data()
     QTest::newRow("no charset: UTF-8") << QByteArray("text/html") << Japanese.toUtf8();
 }
 
-void TstQtHttpClient::charsets()
+void TestQtHttpClient::charsets()
 {
     QFETCH(QByteArray, contentType);
     QFETCH(QByteArray, body);
     QCOMPARE(decodeBody(body, contentType), Japanese);
 }
 
-void TstQtHttpClient::callbackDroppedWithContext()
+void TestQtHttpClient::callbackDroppedWithContext()
 {
     QtHttpClient http;
     auto* context = new QObject;
@@ -392,5 +392,5 @@ void TstQtHttpClient::callbackDroppedWithContext()
     QVERIFY(!called);
 }
 
-QTEST_GUILESS_MAIN(TstQtHttpClient)
+QTEST_GUILESS_MAIN(TestQtHttpClient)
 #include "tst_qthttpclient.moc"

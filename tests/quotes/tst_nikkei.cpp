@@ -22,7 +22,7 @@ const QString LinkBlock = u"<a class=\"cmn-indexes_index_link\" href=\"/m\">前�
 
 } // namespace
 
-class TstNikkei : public QObject
+class TestNikkei : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -30,7 +30,7 @@ private Q_SLOTS:
     void line();
 };
 
-void TstNikkei::line_data()
+void TestNikkei::line_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("expected");
@@ -66,12 +66,12 @@ void TstNikkei::line_data()
         << u"日経平均 12,283.62 (+193.16) "_s;
 }
 
-void TstNikkei::line()
+void TestNikkei::line()
 {
     QFETCH(QString, page);
     QFETCH(QString, expected);
     QCOMPARE(nikkeiLine(page), expected);
 }
 
-QTEST_APPLESS_MAIN(TstNikkei)
+QTEST_APPLESS_MAIN(TestNikkei)
 #include "tst_nikkei.moc"

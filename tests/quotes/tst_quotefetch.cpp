@@ -26,7 +26,7 @@ PageFetch fetchAndWait(FakeHttpClient& http, const QUrl& base, const QString& co
 
 } // namespace
 
-class TstQuoteFetch : public QObject
+class TestQuoteFetch : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -37,7 +37,7 @@ private Q_SLOTS:
     void statusRange();
 };
 
-void TstQuoteFetch::address_data()
+void TestQuoteFetch::address_data()
 {
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("code");
@@ -53,7 +53,7 @@ void TstQuoteFetch::address_data()
         << u"http://h"_s << u"%41"_s << u"http://h/stocks/detail/?code=%2541"_s << u"%41"_s;
 }
 
-void TstQuoteFetch::address()
+void TestQuoteFetch::address()
 {
     QFETCH(QString, base);
     QFETCH(QString, code);
@@ -64,7 +64,7 @@ void TstQuoteFetch::address()
     QCOMPARE(QUrlQuery(url).queryItemValue(u"code"_s, QUrl::FullyDecoded), codeReceived);
 }
 
-void TstQuoteFetch::requestSent()
+void TestQuoteFetch::requestSent()
 {
     FakeHttpClient http;
     http.serve(u"code=7203"_s, "<html>株価詳細</html>");
@@ -79,7 +79,7 @@ void TstQuoteFetch::requestSent()
     QCOMPARE(r.text, u"<html>株価詳細</html>"_s);
 }
 
-void TstQuoteFetch::statusRange_data()
+void TestQuoteFetch::statusRange_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("ok");
@@ -90,7 +90,7 @@ void TstQuoteFetch::statusRange_data()
     QTest::newRow("300") << 300 << false;
 }
 
-void TstQuoteFetch::statusRange()
+void TestQuoteFetch::statusRange()
 {
     QFETCH(int, status);
     QFETCH(bool, ok);
@@ -111,5 +111,5 @@ void TstQuoteFetch::statusRange()
     QCOMPARE(r.text, ok ? u"page"_s : QString());
 }
 
-QTEST_GUILESS_MAIN(TstQuoteFetch)
+QTEST_GUILESS_MAIN(TestQuoteFetch)
 #include "tst_quotefetch.moc"

@@ -13,7 +13,7 @@ namespace {
 
 QString fixture(const QString& name)
 {
-    QFile f(QStringLiteral(TICKORA_TEST_DATA "/") + name);
+    QFile f(QString::fromUtf8(TICKORA_TEST_DATA "/") + name);
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing fixture %s", qPrintable(name));
     return QString::fromUtf8(f.readAll());
@@ -45,7 +45,7 @@ QString describe(const QuoteFields& q)
 
 } // namespace
 
-class TstQuoteParser : public QObject
+class TestQuoteParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -60,7 +60,7 @@ private Q_SLOTS:
     void survivesBrokenPages();
 };
 
-void TstQuoteParser::numericText_data()
+void TestQuoteParser::numericText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("numeric");
@@ -79,14 +79,14 @@ void TstQuoteParser::numericText_data()
         QTest::newRow(QString::fromUtf16(text).toUtf8().constData()) << QString::fromUtf16(text) << numeric;
 }
 
-void TstQuoteParser::numericText()
+void TestQuoteParser::numericText()
 {
     QFETCH(QString, text);
     QFETCH(bool, numeric);
     QCOMPARE(isNumericText(text), numeric);
 }
 
-void TstQuoteParser::compareNumbers_data()
+void TestQuoteParser::compareNumbers_data()
 {
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
@@ -104,7 +104,7 @@ void TstQuoteParser::compareNumbers_data()
     QTest::newRow("blank target is not comparable") << u"100"_s << u" "_s << 2;
 }
 
-void TstQuoteParser::compareNumbers()
+void TestQuoteParser::compareNumbers()
 {
     QFETCH(QString, a);
     QFETCH(QString, b);
@@ -121,7 +121,7 @@ void TstQuoteParser::compareNumbers()
     QCOMPARE(*reversed < 0 ? -1 : *reversed > 0 ? 1 : 0, -expected);
 }
 
-void TstQuoteParser::fixturePages_data()
+void TestQuoteParser::fixturePages_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("expected");
@@ -141,7 +141,7 @@ void TstQuoteParser::fixturePages_data()
         << u"detail_4689_unchanged.html"_s << u"ヤフー|ヤフー(株)|38,950|0|38,950|38,950|38,950|12,300||"_s;
 }
 
-void TstQuoteParser::fixturePages()
+void TestQuoteParser::fixturePages()
 {
     QFETCH(QString, file);
     QFETCH(QString, expected);
@@ -157,7 +157,7 @@ void TstQuoteParser::fixturePages()
     QVERIFY(parseQuotePage(fixture(u"notfound_9999.html"_s)) == notFound);
 }
 
-void TstQuoteParser::cuttingRules_data()
+void TestQuoteParser::cuttingRules_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QuoteFields>("expected");
@@ -217,7 +217,7 @@ void TstQuoteParser::cuttingRules_data()
                           << detailFields({{&Q::name, u"ソニー(株)"_s}});
 }
 
-void TstQuoteParser::cuttingRules()
+void TestQuoteParser::cuttingRules()
 {
     QFETCH(QString, page);
     QFETCH(QuoteFields, expected);
@@ -228,7 +228,7 @@ void TstQuoteParser::cuttingRules()
 
 // Pages cut in the middle of every marker: the parse ends and yields texts that lie inside
 // the page.
-void TstQuoteParser::survivesBrokenPages()
+void TestQuoteParser::survivesBrokenPages()
 {
     const QString page = fixture(u"detail_9984_limitup.html"_s);
     for (qsizetype n = 0; n <= page.size(); n += 3) {
@@ -239,5 +239,5 @@ void TstQuoteParser::survivesBrokenPages()
     }
 }
 
-QTEST_APPLESS_MAIN(TstQuoteParser)
+QTEST_APPLESS_MAIN(TestQuoteParser)
 #include "tst_quoteparser.moc"

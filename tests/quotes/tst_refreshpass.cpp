@@ -126,7 +126,7 @@ struct Fixture
 
 } // namespace
 
-class TstRefreshPass : public QObject
+class TestRefreshPass : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void destroyedMidPass();
 };
 
-void TstRefreshPass::rowCount_data()
+void TestRefreshPass::rowCount_data()
 {
     QTest::addColumn<QList<int>>("filled");
     QTest::addColumn<int>("expected");
@@ -159,7 +159,7 @@ void TstRefreshPass::rowCount_data()
     QTest::newRow("only row 12") << QList<int>{12} << 12;
 }
 
-void TstRefreshPass::rowCount()
+void TestRefreshPass::rowCount()
 {
     QFETCH(QList<int>, filled);
     QFETCH(int, expected);
@@ -176,7 +176,7 @@ void TstRefreshPass::rowCount()
 }
 
 // A code of blanks counts as filled.
-void TstRefreshPass::columnsWrittenAndKept()
+void TestRefreshPass::columnsWrittenAndKept()
 {
     FakeHttpClient http;
     Fixture f(http);
@@ -202,7 +202,7 @@ void TstRefreshPass::columnsWrittenAndKept()
     QCOMPARE(f.doneCalls, 1);
 }
 
-void TstRefreshPass::notDetailPage()
+void TestRefreshPass::notDetailPage()
 {
     FakeHttpClient http;
     Fixture f(http);
@@ -225,7 +225,7 @@ void TstRefreshPass::notDetailPage()
     QCOMPARE(f.host->rowsDone, (QList<int>{1, 2, 3}));
 }
 
-void TstRefreshPass::alerts_data()
+void TestRefreshPass::alerts_data()
 {
     QTest::addColumn<QString>("price");
     QTest::addColumn<QString>("buy");
@@ -248,7 +248,7 @@ void TstRefreshPass::alerts_data()
     QTest::newRow("targets with blanks around") << u"100"_s << u" 100 "_s << QString() << false << true;
 }
 
-void TstRefreshPass::alerts()
+void TestRefreshPass::alerts()
 {
     QFETCH(QString, price);
     QFETCH(QString, buy);
@@ -284,7 +284,7 @@ void TstRefreshPass::alerts()
     QCOMPARE(f.host->chimes, once + once);
 }
 
-void TstRefreshPass::muteKeepsColours()
+void TestRefreshPass::muteKeepsColours()
 {
     FakeHttpClient http;
     Fixture f(http);
@@ -299,7 +299,7 @@ void TstRefreshPass::muteKeepsColours()
     QVERIFY(f.host->chimes.isEmpty());
 }
 
-void TstRefreshPass::changeColour_data()
+void TestRefreshPass::changeColour_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<quint32>("before");
@@ -311,7 +311,7 @@ void TstRefreshPass::changeColour_data()
     QTest::newRow("not numeric becomes 0") << u"---"_s << cellcolor::Red << u"0"_s << cellcolor::Red;
 }
 
-void TstRefreshPass::changeColour()
+void TestRefreshPass::changeColour()
 {
     QFETCH(QString, change);
     QFETCH(quint32, before);
@@ -334,7 +334,7 @@ void TstRefreshPass::changeColour()
     QCOMPARE(f.sheet.cellForeColor(1, grid::Change), cellcolor::Green);
 }
 
-void TstRefreshPass::pageFieldsAsCells_data()
+void TestRefreshPass::pageFieldsAsCells_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("cell");
@@ -343,7 +343,7 @@ void TstRefreshPass::pageFieldsAsCells_data()
     QTest::newRow("pair at the cut") << QString(255, u'x') + u"😀"_s << QString(255, u'x');
 }
 
-void TstRefreshPass::pageFieldsAsCells()
+void TestRefreshPass::pageFieldsAsCells()
 {
     QFETCH(QString, field);
     QFETCH(QString, cell);
@@ -359,7 +359,7 @@ void TstRefreshPass::pageFieldsAsCells()
             QCOMPARE(sheet.cellText(1, c), cell);
 }
 
-void TstRefreshPass::requestsTogetherAppliedInOrder()
+void TestRefreshPass::requestsTogetherAppliedInOrder()
 {
     ManualHttpClient http;
     Fixture f(http);
@@ -386,7 +386,7 @@ void TstRefreshPass::requestsTogetherAppliedInOrder()
 
 // Row 5 of 8 fails while rows 6 to 8 have already answered: rows 1-4 updated, row 5 emptied
 // in columns 2 to 9, rows 6-8 as they were, one failure.
-void TstRefreshPass::failurePartWay()
+void TestRefreshPass::failurePartWay()
 {
     ManualHttpClient http;
     Fixture f(http);
@@ -419,7 +419,7 @@ void TstRefreshPass::failurePartWay()
 }
 
 // Requests made while a pass runs start no second pass inside it; they share one pass after it.
-void TstRefreshPass::overlappingRequests()
+void TestRefreshPass::overlappingRequests()
 {
     ManualHttpClient http;
     Fixture f(http);
@@ -449,7 +449,7 @@ void TstRefreshPass::overlappingRequests()
 
 // While the failure is being reported (a modal box), late answers of the failed pass change
 // nothing and a new request waits for the box to close.
-void TstRefreshPass::requestWhileFailureOpen()
+void TestRefreshPass::requestWhileFailureOpen()
 {
     ManualHttpClient http;
     Fixture f(http);
@@ -475,7 +475,7 @@ void TstRefreshPass::requestWhileFailureOpen()
     QCOMPARE(f.sheet.cellText(2, grid::Price), u"1,234"_s);
 }
 
-void TstRefreshPass::codeChangedInFlight()
+void TestRefreshPass::codeChangedInFlight()
 {
     ManualHttpClient http;
     Fixture f(http);
@@ -490,7 +490,7 @@ void TstRefreshPass::codeChangedInFlight()
     QCOMPARE(f.doneCalls, 1);
 }
 
-void TstRefreshPass::destroyedMidPass()
+void TestRefreshPass::destroyedMidPass()
 {
     ManualHttpClient http;
     auto f = std::make_unique<Fixture>(http);
@@ -502,5 +502,5 @@ void TstRefreshPass::destroyedMidPass()
     QVERIFY(!called);
 }
 
-QTEST_GUILESS_MAIN(TstRefreshPass)
+QTEST_GUILESS_MAIN(TestRefreshPass)
 #include "tst_refreshpass.moc"

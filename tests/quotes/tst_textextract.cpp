@@ -6,7 +6,7 @@
 using namespace tickora;
 using namespace Qt::StringLiterals;
 
-class TstTextExtract : public QObject
+class TestTextExtract : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -17,7 +17,7 @@ private Q_SLOTS:
     void getValueOnLargeText();
 };
 
-void TstTextExtract::getText_data()
+void TestTextExtract::getText_data()
 {
     QTest::addColumn<QString>("all");
     QTest::addColumn<QString>("start");
@@ -37,7 +37,7 @@ void TstTextExtract::getText_data()
     QTest::newRow("surrogate pairs kept whole") << u"[𠮷野家]"_s << o << c << u"𠮷野家"_s;
 }
 
-void TstTextExtract::getText()
+void TestTextExtract::getText()
 {
     QFETCH(QString, all);
     QFETCH(QString, start);
@@ -46,7 +46,7 @@ void TstTextExtract::getText()
     QCOMPARE(GetText(all, start, end), expected);
 }
 
-void TstTextExtract::getValue_data()
+void TestTextExtract::getValue_data()
 {
     QTest::addColumn<QString>("all");
     QTest::addColumn<QString>("label");
@@ -84,7 +84,7 @@ void TstTextExtract::getValue_data()
         << u"<strong>1</strong></div>"_s << QString() << QString();
 }
 
-void TstTextExtract::getValue()
+void TestTextExtract::getValue()
 {
     QFETCH(QString, all);
     QFETCH(QString, label);
@@ -93,7 +93,7 @@ void TstTextExtract::getValue()
 }
 
 // A value near the top of a long page full of blocks is still found.
-void TstTextExtract::getValueOnLargeText()
+void TestTextExtract::getValueOnLargeText()
 {
     QString page = u"<div><dt>始値</dt><strong>1,000</strong></div>"_s;
     for (int i = 0; i < 50000; ++i)
@@ -101,5 +101,5 @@ void TstTextExtract::getValueOnLargeText()
     QCOMPARE(GetValue(page, u"始値"_s), u"1,000"_s);
 }
 
-QTEST_APPLESS_MAIN(TstTextExtract)
+QTEST_APPLESS_MAIN(TestTextExtract)
 #include "tst_textextract.moc"

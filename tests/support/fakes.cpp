@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace tickora::test {
 
 void FakeHttpClient::get(const HttpRequest& request, QObject* context, Done done)
@@ -107,7 +109,7 @@ bool FakeDialogs::question(QWidget*, const QString& title, const QString& text)
 FakeServices::FakeServices()
 {
     config.dataDir = dataDir.path();
-    const QUrl market(QStringLiteral("http://market.test"));
+    const QUrl market(u"http://market.test"_s);
     config.quoteBase = config.chartBase = config.nikkeiBase = config.nikkeiChartBase = market;
     config.marketDataBase = config.brokerBase = config.fxBase = market;
 }
