@@ -14,7 +14,6 @@ using namespace Qt::StringLiterals;
 using namespace tickora;
 using tickora::fuzz::check;
 using tickora::fuzz::escaped;
-using namespace Qt::StringLiterals;
 
 namespace {
 
