@@ -4,6 +4,7 @@
 #include "mainwindow/quotegrid.h"
 #include "mainwindow/settingswindow.h"
 #include "support/fakes.h"
+#include "support/files.h"
 #include "windowprobe.h"
 
 #include <QApplication>
@@ -22,18 +23,6 @@ using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 const QByteArray Empties = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"";
 
