@@ -34,7 +34,7 @@ sys.dont_write_bytecode = True  # keep the source folders clean
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "tests", "e2e"))
 sys.path.insert(0, here)
-from e2e import Session, check, common_arguments, encode_watch_list, ink, wait_for  # noqa: E402
+from e2e import Session, check, encode_watch_list, ink, wait_for  # noqa: E402
 from probe import StallProbe  # noqa: E402
 
 ROWS = [["7203", "トヨタ自動車"], ["6758", "ソニーグループ"], ["9984", "ソフトバンクグループ"]]
@@ -104,16 +104,10 @@ def sanitized(pid):
 
 
 def main():
-    p = common_arguments(__doc__)
-    p.add_argument("--ticks", type=int, default=1000)
-    p.add_argument("--tick-ms", type=int, default=250)
-    p.add_argument("--fault-rate", default="0.03")
-    p.add_argument("--fault-mix", help="modes the random faults are drawn from (the market's default mix)")
-    args = p.parse_args()
-    check(args.ticks > 100, "the soak needs more than 100 ticks")
-
-    with Session(args, "soak") as s:
-        s.start_xvfb()
+    # --fault-mix: the modes the random faults are drawn from (empty: the market's default mix)
+    with Session(__doc__, ticks=1000, tick_ms=250, fault_rate="0.03", fault_mix="") as s:
+        args = s.args
+        check(args.ticks > 100, "the soak needs more than 100 ticks")
         options = ["--seed", "2026", "--log", "--fault-rate", args.fault_rate]
         if args.fault_mix:
             options += ["--fault-mix", args.fault_mix]
@@ -133,12 +127,12 @@ def main():
                 app.answer(box)
                 answered += 1
 
-        app.menu("menu11")
-        app.menu("menu3")
+        app.click("menu11")
+        app.click("menu3")
 
         def quotes():
             answer_boxes()
-            return ink(s.x.get_image(*app.rect("cell_1_3")), app.rect("cell_1_3")) > 10
+            return ink(s.x.get_image(*app.ui["cell_1_3"]), app.ui["cell_1_3"]) > 10
 
         wait_for("the first quotes", quotes, 30, interval=0.1)
         s.shot("started")
@@ -149,7 +143,7 @@ def main():
             """Stops real-time display, waits until every request has ended and the market has
             closed its idle connections, and reads (RSS in KiB, open files by kind, windows)."""
             answer_boxes()
-            app.menu("menu4")
+            app.click("menu4")
             until = time.monotonic() + QUIET_SECONDS
             while time.monotonic() < until:
                 answer_boxes()
@@ -187,7 +181,7 @@ def main():
         at100 = quiet_figures()
         show("tick %d (%.0f s)" % (counter.update(), time.monotonic() - began), at100)
         resumed, resumed_tick = time.monotonic(), counter.update()
-        app.menu("menu3")
+        app.click("menu3")
         run_to(args.ticks)
         seconds = time.monotonic() - resumed
         ticks = counter.update()
