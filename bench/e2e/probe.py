@@ -99,7 +99,7 @@ def _doing(pid):
 
 def probe_main(display, window, app_pid, xvfb_pid):
     x = XClient(display)
-    x.select_root(XClient.STRUCTURE_NOTIFY)
+    x.select_root()
     me, my_tid = os.getpid(), threading.get_native_id()
     out = sys.stdout
 

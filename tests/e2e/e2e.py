@@ -1,11 +1,11 @@
-"""Harness of the end-to-end tests: the real tickora under a private Xvfb against the simulated
-market, driven with xdotool and seen through a small X11 client (standard library only)."""
+"""Harness of the end-to-end tests: the real tickora and tickora-market under a private Xvfb."""
 
 import argparse
 import collections
 import contextlib
 import datetime
 import os
+import pathlib
 import re
 import select
 import shutil
@@ -25,8 +25,6 @@ XError = ConnectionError  # what the X client raises
 class XClient:
     """Core X11 requests on one socket: screen pictures, _NET_WM_PING (Qt answers it once it has
     handled every X event sent before it), a key to one window alone, a click through XTEST."""
-
-    STRUCTURE_NOTIFY = 0x20000
 
     def __init__(self, display):
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
@@ -71,8 +69,8 @@ class XClient:
         return self._reply(self._request(struct.pack("<BxHH2x", opcode, 2 + (len(b) + 3) // 4, len(b))
                                          + b.ljust((len(b) + 3) & ~3, b"\0")))
 
-    def select_root(self, mask):
-        self._request(struct.pack("<BxHIII", 2, 4, self.root, 0x800, mask))
+    def select_root(self):  # StructureNotify: a ping's answer comes as such an event
+        self._request(struct.pack("<BxHIII", 2, 4, self.root, 0x800, 0x20000))
 
     def send_key(self, window, keysym):
         """One key press and release sent to `window` alone (SendEvent)."""
@@ -88,10 +86,7 @@ class XClient:
         """Moves the pointer to (x, y) and clicks through XTEST; when this returns the server has
         made the events."""
         if not hasattr(self, "_xtest"):
-            p = self._named(98, "XTEST")
-            if not p[8]:
-                raise XError("the X server has no XTEST extension")
-            self._xtest = p[9]
+            self._xtest = self._named(98, "XTEST")[9]  # Xvfb has it; xdotool needs it too
         for kind, detail in ((6, 0), (4, 1), (5, 1)):  # motion, press, release
             self._request(struct.pack("<BBHBBxxIIxxxxxxxxhhxxxxxxxx", self._xtest, 2, 9, kind, detail, 0,
                                       self.root if kind == 6 else 0, x, y))
@@ -105,32 +100,24 @@ class XClient:
         x, y = max(0, x), max(0, y)
         w, h = max(1, min(w, self.width - x)), max(1, min(h, self.height - y))
         p = self._reply(self._request(struct.pack("<BBHIhhHHI", 73, 2, 5, self.root, x, y, w, h, 0xFFFFFFFF)))
-        if p[1] != 24:
-            raise XError("expected a 24-bit screen, the X server has depth %d" % p[1])
         return Image(w, h, p[32 : 32 + w * h * 4], x, y)
 
     def ping(self, window, timeout, waiting=None):
         """Sends _NET_WM_PING to `window` (the root must be selected for STRUCTURE_NOTIFY) and
         returns the seconds until the program's answer, or None after `timeout` seconds.
         `waiting(seconds)` is called about every 10 ms while the answer is due."""
-        if not hasattr(self, "_ping_atoms"):
-            self._ping_atoms = [struct.unpack_from("<I", self._named(16, n), 8)[0] for n in ("WM_PROTOCOLS", "_NET_WM_PING")]
-        protocols, ping = self._ping_atoms
+        if not hasattr(self, "_atoms"):
+            self._atoms = [struct.unpack_from("<I", self._named(16, n), 8)[0] for n in ("WM_PROTOCOLS", "_NET_WM_PING")]
         self._token = token = getattr(self, "_token", 0) + 1
-        t0 = time.monotonic()
-        event = struct.pack("<BBHII5I", 33, 32, 0, window, protocols, ping, token, window, 0, 0)
-        self._request(struct.pack("<BBHII", 25, 0, 11, window, 0) + event)
-        while True:
-            left = t0 + timeout - time.monotonic()
-            if left <= 0:
-                return None
-            if not select.select([self.sock], [], [], min(left, 0.01) if waiting else left)[0]:
-                if waiting:
-                    waiting(time.monotonic() - t0)
-                continue
-            p = self._packet()
-            if (p[0] & 0x7F) == 33 and struct.unpack_from("<III", p, 8) == (protocols, ping, token):
-                return time.monotonic() - t0
+        t0, message = time.monotonic(), struct.pack("<BBHII5I", 33, 32, 0, window, *self._atoms, token, window, 0, 0)
+        self._request(struct.pack("<BBHII", 25, 0, 11, window, 0) + message)
+        while (left := t0 + timeout - time.monotonic()) > 0:
+            if select.select([self.sock], [], [], min(left, 0.01) if waiting else left)[0]:
+                p = self._packet()
+                if (p[0] & 0x7F) == 33 and struct.unpack_from("<III", p, 8) == (*self._atoms, token):
+                    return time.monotonic() - t0
+            elif waiting:
+                waiting(time.monotonic() - t0)
 
 
 class Image:
@@ -150,13 +137,11 @@ class Image:
     def save_ppm(self, path):
         rgb = bytearray(self.w * self.h * 3)
         rgb[0::3], rgb[1::3], rgb[2::3] = self.data[2::4], self.data[1::4], self.data[0::4]
-        with open(path, "wb") as f:
-            f.write(b"P6 %d %d 255\n" % (self.w, self.h) + rgb)
+        pathlib.Path(path).write_bytes(b"P6 %d %d 255\n" % (self.w, self.h) + rgb)
 
 
 def ink(image, rect, inset=1, want=None):
-    """How many pixels of a rectangle stand out from its most common colour (0 for a blank
-    cell), or, given `want`, how many satisfy want((r, g, b))."""
+    """Pixels of a rectangle unlike its commonest colour (0: blank), or, given `want`, those it wants."""
     px = list(image.pixels(rect, inset))
     if want:
         return sum(1 for p in px if want(p))
@@ -164,8 +149,7 @@ def ink(image, rect, inset=1, want=None):
     return sum(1 for p in px if sum(abs(a - b) for a, b in zip(p, bg)) > 60)
 
 
-def encode_watch_list(rows):
-    """The bytes the program writes for `rows` (code first, then 11 quoted texts)."""
+def encode_watch_list(rows):  # as the program writes them: the code, then 11 quoted texts
     lines = (",".join([str(int(r[0]))] + ['"%s"' % t for t in list(r[1:]) + [""] * (12 - len(r))]) for r in rows)
     return "".join(line + "\r\n" for line in lines).encode("cp932")
 
@@ -189,10 +173,10 @@ def set_fault(url, mode):
     urllib.request.urlopen(url + "/_control/fault?mode=" + urllib.request.quote(mode, safe=":"), timeout=5).read()
 
 
-class Session:
-    """One test or benchmark: its command line (--tickora, --market, --display, --work, and
-    `options` as name=default), its Xvfb, and the processes it starts, each with a death signal so
-    that it ends with the harness. On failure it reports the screen and the logs' last lines."""
+class Session(contextlib.AbstractContextManager):
+    """One test or benchmark: its command line (--tickora, --market, --display, --work, `options`
+    as name=default), its Xvfb, and its processes, each dying with the harness (a death signal).
+    On failure it reports the screen and the logs' last lines."""
 
     def __init__(self, description, **options):
         p = argparse.ArgumentParser(description=description)
@@ -220,17 +204,14 @@ class Session:
 
         wait_for("Xvfb on " + self.display, up, 15)
 
-    def __enter__(self):
-        return self
-
     def __exit__(self, kind, value, tb):
         if kind is not None:
             traceback.print_exception(kind, value, tb)
             with contextlib.suppress(Exception):  # the display may be gone already
                 self.shot("failure")
-            for path in self.logs:
-                with open(path, "rb") as f:
-                    print("---- end of %s ----\n%s" % (path, f.read()[-3000:].decode(errors="replace")), file=sys.stderr)
+            for path in dict.fromkeys(self.logs):
+                tail = pathlib.Path(path).read_bytes()[-3000:].decode(errors="replace")
+                print("---- end of %s ----\n%s" % (path, tail), file=sys.stderr)
             sys.exit("work folder and screenshots: %s" % self.work)
 
     def spawn(self, argv, log, env=None, stdout=None):
@@ -270,8 +251,7 @@ class Session:
     def windows(self, title_regex):
         return [int(w) for w in self.xdo("search", "--onlyvisible", "--name", title_regex).split()]
 
-    def shot(self, label):
-        """Saves a screenshot as NN-label.ppm and returns the picture."""
+    def shot(self, label):  # saved as NN-label.ppm
         image, self._shots = self.x.get_image(), self._shots + 1
         image.path = os.path.join(self.work, "%02d-%s.ppm" % (self._shots, label))
         image.save_ppm(image.path)
@@ -279,20 +259,16 @@ class Session:
 
 
 class Tickora:
-    """One running tickora and the user's hands on it. `ui` is the UI map: {name: (x, y, w, h)}
-    in screen pixels."""
+    """One running tickora, its UI map `ui` ({name: (x, y, w, h)} on screen) and a user's hands."""
 
     def __init__(self, session, proc, map_path, ui):
         self.s, self.proc, self.pid = session, proc, proc.pid
-        self.window = wait_for("tickora's main window", self._main_window, 30)
+        # No box is up yet: the main window is the only one titled Tickora.
+        self.window = wait_for("the main window", lambda: (self.check_alive(), self.s.windows("^Tickora$"))[1], 30)[0]
         self.ui = ui or wait_for("the UI map", lambda: self._read_map(map_path), 30)
         self._pinger = XClient(session.display)
-        self._pinger.select_root(XClient.STRUCTURE_NOTIFY)
+        self._pinger.select_root()
         self.sync()
-
-    def _main_window(self):
-        self.check_alive("at start")
-        return (self.s.windows("^Tickora$") or [None])[0]  # no box is up yet: the only such window
 
     def _read_map(self, path):
         with contextlib.suppress(OSError), open(path, encoding="utf-8") as f:
@@ -317,14 +293,14 @@ class Tickora:
         if sync:
             self.sync()
 
-    def type(self, text):
-        """Types `text` and Enter."""
+    def type(self, text):  # and Enter
         self.s.xdo("type", "--delay", 20, text)
         self.s.xdo("key", "Return")
         self.sync()
 
     def boxes(self, title):
         """Visible top-level windows with this exact title, other than the main window."""
+        self.check_alive()
         return [w for w in self.s.windows("^%s$" % re.escape(title)) if w != self.window]
 
     def answer(self, box):
@@ -336,7 +312,7 @@ class Tickora:
     def save(self):
         """"保存" and OK to its "保存完了" box."""
         self.click("menu2")
-        self.answer(wait_for("the box of 保存", lambda: (self.check_alive(), self.boxes("Tickora"))[1], 10)[0])
+        self.answer(wait_for("the box of 保存", lambda: self.boxes("Tickora"), 10)[0])
 
     def quit(self):
         """"終了": the program must end at once and cleanly."""

@@ -26,7 +26,6 @@ with Session(__doc__, only="status:500,hang,reset,garbage,down") as s:  # down: 
         return image.data, sum(ink(image, app.ui["cell_%d_3" % r]) > 10 for r in (1, 2, 3))
 
     def boxes():
-        app.check_alive()
         open_now = app.boxes("Error!")
         check(len(open_now) <= 1, "%d failure boxes open at once" % len(open_now))
         return open_now

@@ -2,8 +2,8 @@
 display shows quotes, thumbnails and just those two target cells coloured; a thumbnail's click
 shows the year chart; "保存", "終了", a new start and "開く" bring back what was saved."""
 
-import os
 import re
+from pathlib import Path
 
 from e2e import Session, check, ink, wait_for
 
@@ -18,16 +18,14 @@ def blank(shot, app, cells):
 
 with Session(__doc__) as s:
     market = s.start_market("--seed", "2026")
-    data = os.path.join(s.work, "kabu")
+    data = str(Path(s.work, "kabu"))
+    dat = Path(data, "dat.txt")
     app = s.start_tickora(data, market.url)
     check(len(blank(s.shot("start"), app, NAMES)) == len(NAMES), "the grid is not empty at start")
-    app.click("cell_1_1")
-    for code, _ in ROWS:
-        app.type(code)
-    app.click("cell_1_10")
-    app.type(BUY_TARGET)
-    app.click("cell_2_11")
-    app.type(SELL_TARGET)
+    for cell, texts in ("cell_1_1", [c for c, _ in ROWS]), ("cell_1_10", [BUY_TARGET]), ("cell_2_11", [SELL_TARGET]):
+        app.click(cell)
+        for text in texts:
+            app.type(text)
     shot = s.shot("typed")
     check(not blank(shot, app, NAMES) and len(blank(shot, app, [(4, 1), (4, 2)])) == 2,
           "rows 1 to 3 should show codes and names, row 4 nothing (%s)" % shot.path)
@@ -35,7 +33,6 @@ with Session(__doc__) as s:
     app.click("menu3")  # real-time display
 
     def refreshed():
-        app.check_alive("during real-time display")
         shot = s.x.get_image()
         return not blank(shot, app, [(r, 3) for r in (1, 2, 3)]) and all(
             ink(shot, app.ui["Image1_%d" % k], inset=3) > 500 for k in range(3))
@@ -50,15 +47,13 @@ with Session(__doc__) as s:
 
     app.click("Image1_0")
     chart = wait_for("the year chart window", lambda: s.windows("^REAL CHART"), 15)[0]
-    geo = re.search(r"Position: (\d+),(\d+).*Geometry: (\d+)x(\d+)", s.xdo("getwindowgeometry", chart), re.S)
-    x, y, w, h = map(int, geo.groups())
+    x, y, w, h = map(int, re.search(r"(\d+),(\d+) .*?(\d+)x(\d+)", s.xdo("getwindowgeometry", chart), re.S).groups())
     area = (x, y, w, h * 4335 // 5280)  # the picture box, above the name line
     wait_for("a chart in the year chart window", lambda: ink(s.x.get_image(*area), area, inset=8) > 500, 15, 0.25)
     s.xdo("windowmove", chart, 1200, 600)  # off the menus: no window manager here to stack the windows
 
     app.save()
-    with open(os.path.join(data, "dat.txt"), "rb") as f:
-        saved = f.read()
+    saved = dat.read_bytes()
     lines = saved.decode("cp932").split("\r\n")
     check(len(lines) == 4 and lines[3] == "", "dat.txt should be three lines ending in CR LF: %r" % saved)
     for line, (code, name), targets in zip(lines, ROWS, ('"%s",""' % BUY_TARGET, '"","%s"' % SELL_TARGET, '"",""')):
@@ -73,6 +68,5 @@ with Session(__doc__) as s:
     check(not blank(shot, app, NAMES + [(r, 3) for r in (1, 2, 3)] + [(1, 10), (2, 11)]),
           "the rows should show again after 開く (%s)" % shot.path)
     app.save()
-    with open(os.path.join(data, "dat.txt"), "rb") as f:
-        check(f.read() == saved, "the rows saved after 開く differ from the ones saved before")
+    check(dat.read_bytes() == saved, "the rows saved after 開く differ from the ones saved before")
     app.quit()
