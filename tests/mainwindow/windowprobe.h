@@ -64,12 +64,29 @@ struct Window
         grid()->setCurrent(row, col);
         Q_EMIT grid()->focusReceived();
     }
-    QStringList codes(int rows) const
+    /// Cells as "row,col=text", written when `put`, and read back as the grid has them.
+    QStringList cells(const QString& specs, bool put = false) const
     {
-        QStringList list;
-        for (int r = 1; r <= rows; ++r)
-            list << grid()->cellText(r, grid::Code);
-        return list;
+        QStringList now;
+        for (const QString& spec : specs.split(u' ', Qt::SkipEmptyParts)) {
+            const qsizetype eq = spec.indexOf(u'=');
+            const int row = spec.section(u',', 0, 0).toInt();
+            const int col = spec.left(eq).section(u',', 1).toInt();
+            if (put)
+                grid()->setCellText(row, col, spec.mid(eq + 1));
+            now << spec.left(eq + 1) + grid()->cellText(row, col);
+        }
+        return now;
+    }
+    /// The current cell, the row label, the box, the boxes shown so far, the beeps and the cycle.
+    QString state() const
+    {
+        return u"%1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(grid()->row())
+            .arg(grid()->col())
+            .arg(rowLabel(), box()->text())
+            .arg(fakes.dialogs.shown.size())
+            .arg(fakes.sound.beeps)
+            .arg(stopped() ? u"stopped"_s : u"running"_s);
     }
     QPoint cellCenter(int row, int col) const
     {
