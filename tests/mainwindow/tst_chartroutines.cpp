@@ -3,6 +3,7 @@
 #include "mainwindow/chartroutines.h"
 #include "support/chartimages.h"
 #include "support/fakes.h"
+#include "support/files.h"
 #include "support/sheet.h"
 
 #include <QFile>
@@ -74,6 +75,13 @@ class TestChartRoutines : public QObject
     QByteArray m_failingBody;
     RecordingHost m_host;
 
+    /// The services with `http` answering by hand.
+    Services manual(ManualHttpClient& http) const
+    {
+        Services s = m_fakes->services();
+        s.http = &http;
+        return s;
+    }
     bool run(const std::function<void(ChartRoutines::Then)>& routine)
     {
         int calls = 0;
@@ -100,8 +108,7 @@ private Q_SLOTS:
     void thumbnailsInRowOrderWhileLaterRowsAnswerFirst()
     {
         ManualHttpClient http;
-        Services s = m_fakes->services();
-        s.http = &http;
+        const Services s = manual(http);
         ChartRoutines charts(s, m_host);
         const QStringList codes = {u"7203"_s, u"72a3"_s, u"6758"_s, u"9984"_s};
         m_host.fill(codes);
@@ -125,17 +132,14 @@ private Q_SLOTS:
         QCOMPARE(calls, 1);
         for (int k : {0, 2, 3})
             QCOMPARE(colourOf(m_host.thumbs[k]), colourFor(codes[k]));
-        QVERIFY(m_host.thumbs[1].isNull()); // a code that is no number skips only its row
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), body(u"9984"_s)); // the shared file ends with the last row's chart
+        QVERIFY(m_host.thumbs[1].isNull());        // a code that is no number skips only its row
+        QCOMPARE(readFile(file), body(u"9984"_s)); // the shared file ends with the last row's chart
     }
 
     void supersededThumbnailRefreshChangesNothing()
     {
         ManualHttpClient http;
-        Services s = m_fakes->services();
-        s.http = &http;
+        const Services s = manual(http);
         ChartRoutines charts(s, m_host);
         m_host.fill({u"7203"_s});
         int first = 0;
@@ -191,9 +195,7 @@ private Q_SLOTS:
         m_failingBody = answer;
         QColor before(10, 20, 30);
         if (fileFromEarlierRun) {
-            QFile f(m_fakes->config.dataFile(u"rel.jpg"_s));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(chartPng(QSize(50, 50), before));
+            QVERIFY(writeFile(m_fakes->config.dataFile(u"rel.jpg"_s), chartPng(QSize(50, 50), before)));
         } else {
             QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
             before = colourOf(m_host.market);
@@ -226,8 +228,7 @@ private Q_SLOTS:
         QFETCH(bool, caption);
         ManualHttpClient http;
         HttpDownloader downloader(http);
-        Services s = m_fakes->services();
-        s.http = &http;
+        Services s = manual(http);
         s.downloader = &downloader;
         ChartRoutines charts(s, m_host);
         m_host.fill({u"7203"_s, u"6758"_s});
@@ -243,30 +244,6 @@ private Q_SLOTS:
                  caption ? u"name 6758６ヶ月チャート\u3000出来高 + RSI"_s : u"REAL CHART  name 6758"_s);
         QCOMPARE(m_host.yearLine, caption ? QString() : u"short 1"_s);
         QCOMPARE(m_host.code, qint16(6758));
-    }
-
-    void clicksWithoutAChartDoNothing_data()
-    {
-        QTest::addColumn<bool>("onCaption");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("thumbnail, code above 16 bits") << false << u"40000"_s << u"x"_s;
-        QTest::newRow("empty caption") << true << u"7203"_s << QString();
-        QTest::newRow("caption left from a removed row") << true << QString() << u"x"_s;
-    }
-    void clicksWithoutAChartDoNothing()
-    {
-        QFETCH(bool, onCaption);
-        QFETCH(QString, code);
-        QFETCH(QString, caption);
-        const Services services = m_fakes->services();
-        ChartRoutines charts(services, m_host);
-        m_host.fill({code});
-        m_host.captions[0] = caption;
-        onCaption ? charts.captionClicked(0) : charts.thumbnailClicked(0);
-        QTest::qWait(10);
-        QVERIFY(m_fakes->http.requests.isEmpty());
-        QVERIFY(m_host.titles.empty());
     }
 
     // Which window or area each routine shows its chart in, and which windows it closes.
