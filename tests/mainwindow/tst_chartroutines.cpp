@@ -1,9 +1,10 @@
 // The chart routines against a host that records what each slot, area and window shows, with
 // chart answers given by hand or by a handler that paints each address in its own colour.
 #include "mainwindow/chartroutines.h"
-#include "recordinghost.h"
 #include "support/chartimages.h"
 #include "support/fakes.h"
+#include "support/files.h"
+#include "support/sheet.h"
 
 #include <QFile>
 #include <QTest>
@@ -17,15 +18,51 @@ using Window = ChartRoutinesHost::Window;
 
 namespace {
 
+class RecordingHost final : public ChartRoutinesHost
+{
+public:
+    MemorySheet cells;
+    int rows = 0;
+    qint16 code = 0;
+    std::array<QString, 12> captions;
+    std::array<QImage, 12> thumbs;
+    QImage market;
+    std::map<Window, QImage> shown;
+    std::map<Window, QString> titles;
+    QString yearLine;
+
+    void fill(const QStringList& codes)
+    {
+        for (int r = 0; r < codes.size(); ++r)
+            tickora::test::fillRow(cells, r + 1, codes[r], u"name "_s + codes[r]);
+        rows = int(codes.size());
+    }
+
+    const QuoteSheet& sheet() const override { return cells; }
+    int watchCount() const override { return rows; }
+    int screenPixelsY() const override { return 1080; }
+    void chartCodeChosen(qint16 c) override { code = c; }
+    QString shortName(int index) const override { return u"short %1"_s.arg(index); }
+    QString thumbCaption(int k) const override { return captions[k]; }
+    void setThumbCaption(int k, const QString& text) override { captions[k] = text; }
+    QImage showThumb(int k, const QImage& picture) override { return thumbs[k] = picture; }
+    void showMarketChart(const QImage& picture) override { market = picture; }
+    void setMarketTitle(const QString&) override {}
+    void closeWindow(Window window) override { shown.erase(window); }
+    void setWindowTitle(Window window, const QString& title) override { titles[window] = title; }
+    void showInWindow(Window window, const QImage& picture) override { shown[window] = picture; }
+    void setYearChartLine(const QString& text) override { yearLine = text; }
+};
+
 QColor colourOf(const QImage& image)
 {
     return image.isNull() ? QColor() : image.pixelColor(0, 0);
 }
 
 /// Each address answers with its own colour, so a picture tells which address it came from.
-QColor colourFor(const QUrl& url)
+QColor colourFor(const QString& url)
 {
-    return QColor(QColor::fromHsv(int(qHash(url.toString()) % 360), 200, 220).rgb());
+    return QColor(QColor::fromHsv(int(qHash(url) % 360), 200, 220).rgb());
 }
 
 } // namespace
@@ -36,7 +73,15 @@ class TestChartRoutines : public QObject
     std::unique_ptr<FakeServices> m_fakes;
     QStringList m_failing; ///< address parts answered with m_failingBody (an error page when empty)
     QByteArray m_failingBody;
+    RecordingHost m_host;
 
+    /// The services with `http` answering by hand.
+    Services manual(ManualHttpClient& http) const
+    {
+        Services s = m_fakes->services();
+        s.http = &http;
+        return s;
+    }
     bool run(const std::function<void(ChartRoutines::Then)>& routine)
     {
         int calls = 0;
@@ -48,6 +93,7 @@ private Q_SLOTS:
     void init()
     {
         m_fakes = std::make_unique<FakeServices>();
+        m_host = RecordingHost();
         m_failing.clear();
         m_failingBody.clear();
         m_fakes->http.setHandler([this](const HttpRequest& r) {
@@ -55,50 +101,47 @@ private Q_SLOTS:
                 if (r.url.toString().contains(needle))
                     return m_failingBody.isEmpty() ? HttpResponse{500, "<html>error</html>", {}, {}}
                                                    : okResponse(m_failingBody);
-            return okResponse(chartPng(QSize(120, 80), colourFor(r.url)));
+            return okResponse(chartPng(QSize(120, 80), colourFor(r.url.toString())));
         });
     }
 
     void thumbnailsInRowOrderWhileLaterRowsAnswerFirst()
     {
         ManualHttpClient http;
-        Services s = m_fakes->services();
-        s.http = &http;
-        RecordingHost host;
-        ChartRoutines charts(s, host);
+        const Services s = manual(http);
+        ChartRoutines charts(s, m_host);
         const QStringList codes = {u"7203"_s, u"72a3"_s, u"6758"_s, u"9984"_s};
-        host.fill(codes);
-        host.shown[Window::NikkeiSixMonth] = QImage();
+        m_host.fill(codes);
+        m_host.captions[4] = u"kept"_s; // beyond the watched rows
+        m_host.shown[Window::NikkeiSixMonth] = m_host.shown[Window::AdvanceDecline] = QImage();
         int calls = 0;
         charts.refreshThumbnails([&calls] { ++calls; });
-        QVERIFY(!host.shown.count(Window::NikkeiSixMonth)); // closed first
-        QCOMPARE(http.unanswered(), 3);                     // every row with a chart at once
-        QCOMPARE(host.captions[1], u"name 72a3"_s);
-        QCOMPARE(host.code, qint16(9984));
-        auto body = [](const QString& code) { return chartPng(QSize(40, 30), colourFor(QUrl(code))); };
+        QVERIFY(m_host.shown.empty());  // both market windows closed first
+        QCOMPARE(http.unanswered(), 3); // every row with a chart at once
+        QCOMPARE(m_host.captions[1], u"name 72a3"_s);
+        QCOMPARE(m_host.captions[4], u"kept"_s);
+        QCOMPARE(m_host.code, qint16(9984));
+        auto body = [](const QString& code) { return chartPng(QSize(40, 30), colourFor(code)); };
         const QString file = m_fakes->config.dataFile(u"yahoo.jpg"_s);
         QVERIFY(http.answer(u"9984"_s, okResponse(body(u"9984"_s))));
         QVERIFY(http.answer(u"6758"_s, okResponse(body(u"6758"_s))));
-        QVERIFY(host.thumbs[2].isNull()); // nothing shown or written before row 1 is in
+        QVERIFY(m_host.thumbs[2].isNull()); // nothing shown or written before row 1 is in
         QVERIFY(!QFile::exists(file));
+        QCOMPARE(calls, 0);
         QVERIFY(http.answer(u"7203"_s, okResponse(body(u"7203"_s))));
         QCOMPARE(calls, 1);
         for (int k : {0, 2, 3})
-            QCOMPARE(colourOf(host.thumbs[k]), colourFor(QUrl(codes[k])));
-        QVERIFY(host.thumbs[1].isNull()); // a code that is no number skips only its row
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), body(u"9984"_s)); // the shared file ends with the last row's chart
+            QCOMPARE(colourOf(m_host.thumbs[k]), colourFor(codes[k]));
+        QVERIFY(m_host.thumbs[1].isNull());        // a code that is no number skips only its row
+        QCOMPARE(readFile(file), body(u"9984"_s)); // the shared file ends with the last row's chart
     }
 
     void supersededThumbnailRefreshChangesNothing()
     {
         ManualHttpClient http;
-        Services s = m_fakes->services();
-        s.http = &http;
-        RecordingHost host;
-        ChartRoutines charts(s, host);
-        host.fill({u"7203"_s});
+        const Services s = manual(http);
+        ChartRoutines charts(s, m_host);
+        m_host.fill({u"7203"_s});
         int first = 0;
         charts.refreshThumbnails([&first] { ++first; });
         charts.refreshThumbnails({});
@@ -106,7 +149,7 @@ private Q_SLOTS:
         http.pending[1].done(okResponse(chartPng(QSize(30, 30), Qt::green)));
         QVERIFY(http.answer(u"7203"_s, okResponse(chartPng(QSize(30, 30), Qt::red))));
         QCOMPARE(first, 1);
-        QCOMPARE(colourOf(host.thumbs[0]), QColor(Qt::green));
+        QCOMPARE(colourOf(m_host.thumbs[0]), QColor(Qt::green));
     }
 
     void failedThumbnailKeepsItsOwnPicture_data()
@@ -118,21 +161,20 @@ private Q_SLOTS:
     void failedThumbnailKeepsItsOwnPicture()
     {
         QFETCH(QByteArray, answer);
-        RecordingHost host;
         const Services services = m_fakes->services();
-        ChartRoutines charts(services, host);
-        host.fill({u"7203"_s, u"6758"_s});
+        ChartRoutines charts(services, m_host);
+        m_host.fill({u"7203"_s, u"6758"_s});
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        const QColor toyota = colourOf(host.thumbs[0]);
+        const QColor toyota = colourOf(m_host.thumbs[0]);
         m_failing = {u"s=7203.T"_s};
         m_failingBody = answer;
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(colourOf(host.thumbs[0]), toyota); // its own last chart, not row 2's from the file
+        QCOMPARE(colourOf(m_host.thumbs[0]), toyota); // its own last chart, not row 2's from the file
         // A row that now holds another code shows nothing rather than the old stock.
-        host.fill({u"9984"_s});
+        m_host.fill({u"9984"_s});
         m_failing << u"s=9984.T"_s;
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QVERIFY(host.thumbs[0].isNull());
+        QVERIFY(m_host.thumbs[0].isNull());
     }
 
     // A failed or refused download shows the file again only when it holds the same chart.
@@ -148,35 +190,31 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, answer);
         QFETCH(bool, fileFromEarlierRun);
-        RecordingHost host;
         const Services services = m_fakes->services();
-        ChartRoutines charts(services, host);
+        ChartRoutines charts(services, m_host);
         m_failingBody = answer;
         QColor before(10, 20, 30);
         if (fileFromEarlierRun) {
-            QFile f(m_fakes->config.dataFile(u"rel.jpg"_s));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(chartPng(QSize(50, 50), before));
+            QVERIFY(writeFile(m_fakes->config.dataFile(u"rel.jpg"_s), chartPng(QSize(50, 50), before)));
         } else {
             QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-            before = colourOf(host.market);
+            before = colourOf(m_host.market);
         }
         m_failing = {u"nk_chart_L"_s};
         QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-        QCOMPARE(colourOf(host.market), before);
+        QCOMPARE(colourOf(m_host.market), before);
 
         // The file holds another stock's chart: the window stays empty rather than show it.
         m_failing = {u"6758"_s};
         QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
         QVERIFY(run([&](auto then) { charts.showYearChart(6758, then); }));
-        QVERIFY(host.shown.at(Window::Year).isNull());
+        QVERIFY(m_host.shown.at(Window::Year).isNull());
         // The Dow shares its file with the 6-month chart: a failed Dow download never shows it.
         m_failing << u"analytic.jsp"_s;
         QVERIFY(run([&](auto then) { charts.showSixMonthChart(7203, then); }));
         QVERIFY(run([&](auto then) { charts.showDowChart(then); }));
-        QVERIFY(host.shown.count(Window::Dow));
-        QVERIFY(host.shown.at(Window::Dow).isNull());
-        QVERIFY(m_fakes->dialogs.shown.isEmpty());
+        QVERIFY(m_host.shown.count(Window::Dow));
+        QVERIFY(m_host.shown.at(Window::Dow).isNull());
     }
 
     void lastOfTwoQuickClicksWins_data()
@@ -190,70 +228,42 @@ private Q_SLOTS:
         QFETCH(bool, caption);
         ManualHttpClient http;
         HttpDownloader downloader(http);
-        Services s = m_fakes->services();
-        s.http = &http;
+        Services s = manual(http);
         s.downloader = &downloader;
-        RecordingHost host;
-        ChartRoutines charts(s, host);
-        host.fill({u"7203"_s, u"6758"_s});
-        host.captions = {u"a"_s, u"b"_s};
+        ChartRoutines charts(s, m_host);
+        m_host.fill({u"7203"_s, u"6758"_s});
+        m_host.captions = {u"a"_s, u"b"_s};
         for (int k = 0; k < 2; ++k)
             caption ? charts.captionClicked(k) : charts.thumbnailClicked(k);
         // The later click's answer comes first, the earlier one's last.
         QVERIFY(http.answer(u"6758"_s, okResponse(chartPng(QSize(40, 30), Qt::green))));
         QVERIFY(http.answer(u"7203"_s, okResponse(chartPng(QSize(40, 30), Qt::red))));
         const Window w = caption ? Window::SixMonth : Window::Year;
-        QCOMPARE(colourOf(host.shown.at(w)), QColor(Qt::green));
-        QCOMPARE(host.titles.at(w),
+        QCOMPARE(colourOf(m_host.shown.at(w)), QColor(Qt::green));
+        QCOMPARE(m_host.titles.at(w),
                  caption ? u"name 6758６ヶ月チャート\u3000出来高 + RSI"_s : u"REAL CHART  name 6758"_s);
-        if (!caption)
-            QCOMPARE(host.yearLine, u"short 1"_s);
-    }
-
-    void clicksWithoutAChartDoNothing_data()
-    {
-        QTest::addColumn<bool>("onCaption");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("thumbnail, code above 16 bits") << false << u"40000"_s << u"x"_s;
-        QTest::newRow("empty caption") << true << u"7203"_s << QString();
-        QTest::newRow("caption left from a removed row") << true << QString() << u"x"_s;
-    }
-    void clicksWithoutAChartDoNothing()
-    {
-        QFETCH(bool, onCaption);
-        QFETCH(QString, code);
-        QFETCH(QString, caption);
-        RecordingHost host;
-        const Services services = m_fakes->services();
-        ChartRoutines charts(services, host);
-        host.fill({code});
-        host.captions[0] = caption;
-        onCaption ? charts.captionClicked(0) : charts.thumbnailClicked(0);
-        QTest::qWait(10);
-        QVERIFY(m_fakes->http.requests.isEmpty());
-        QVERIFY(host.titles.empty());
+        QCOMPARE(m_host.yearLine, caption ? QString() : u"short 1"_s);
+        QCOMPARE(m_host.code, qint16(6758));
     }
 
     // Which window or area each routine shows its chart in, and which windows it closes.
     void whichWindow()
     {
-        RecordingHost host;
         const Services services = m_fakes->services();
-        ChartRoutines charts(services, host);
+        ChartRoutines charts(services, m_host);
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QVERIFY(run([&](auto then) { charts.showAdvanceDeclineChart(then); }));
-        QVERIFY(!host.shown.count(Window::NikkeiSixMonth)); // closed by the advance/decline ratio
+        QVERIFY(!m_host.shown.count(Window::NikkeiSixMonth)); // closed by the advance/decline ratio
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
-        QVERIFY(!host.shown.count(Window::AdvanceDecline));
+        QVERIFY(!m_host.shown.count(Window::AdvanceDecline));
         QVERIFY(run([&](auto then) { charts.showDollarYenChart(then); }));
         QVERIFY(run([&](auto then) { charts.showNyNikkeiChart(then); }));
-        QVERIFY(!host.market.isNull());
+        QVERIFY(!m_host.market.isNull());
         for (Window w : {Window::NikkeiSixMonth, Window::DollarYen})
-            QVERIFY(!host.shown.at(w).isNull());
+            QVERIFY(!m_host.shown.at(w).isNull());
         QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-        QVERIFY(!host.shown.count(Window::NikkeiSixMonth));
-        QVERIFY(host.shown.count(Window::DollarYen));
+        QVERIFY(!m_host.shown.count(Window::NikkeiSixMonth));
+        QVERIFY(m_host.shown.count(Window::DollarYen));
     }
 };
 

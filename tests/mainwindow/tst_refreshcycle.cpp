@@ -8,6 +8,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString Early = u"9:00 からスタートです停止しますか？"_s;
+const QString Late = u"15:00 を過ぎました停止しますか？"_s;
+
 class StepHost : public RefreshCycleHost
 {
 public:
@@ -68,12 +71,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QTime>("now");
         QTest::addColumn<QString>("question");
-        const QString early = u"9:00 からスタートです停止しますか？"_s;
-        const QString late = u"15:00 を過ぎました停止しますか？"_s;
-        QTest::newRow("just before the open") << QTime(8, 59, 59, 999) << early;
+        QTest::newRow("just before the open") << QTime(8, 59, 59, 999) << Early;
         QTest::newRow("within the open's second") << QTime(9, 0, 0, 999) << QString();
         QTest::newRow("within the close's second") << QTime(15, 1, 0, 400) << QString();
-        QTest::newRow("after the close") << QTime(15, 1, 1) << late;
+        QTest::newRow("after the close") << QTime(15, 1, 1) << Late;
     }
     void tradingHoursInWholeSeconds()
     {
@@ -82,108 +83,86 @@ private Q_SLOTS:
         QCOMPARE(tradingHoursQuestion(now), question);
     }
 
-    void stepsRunInOrder_data()
+    // Every run of a start or a tick, to its end or to the point where it waits for a step.
+    void runs_data()
     {
         QTest::addColumn<bool>("isStart");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<QString>("stopAt"); ///< answer "stop", stop while asking, or stop during a step
+        QTest::addColumn<QString>("log");
+        const QTime day(10, 0);
         QTest::newRow("start")
-            << true << u"timer pack running prefetch timer quotes layout thumbs timer index nikkei ended"_s;
-        QTest::newRow("tick") << false
-                              << u"close running prefetch timer quotes thumbs timer index nikkei ended"_s;
+            << true << day << QString()
+            << u"timer|pack|running|prefetch|timer|quotes|layout|thumbs|timer|index|nikkei|ended"_s;
+        QTest::newRow("tick") << false << day << QString()
+                              << u"close|running|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
+        QTest::newRow("early tick goes on")
+            << false << QTime(7, 0) << QString()
+            << u"close|running|ask "_s + Early + u"|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
+        QTest::newRow("answered stop") << false << QTime(16, 0) << u"answer"_s
+                                       << u"close|running|ask "_s + Late + u"|timer off|stopped|ended"_s;
+        QTest::newRow("stop while asking") << false << QTime(7, 0) << u"asking"_s
+                                           << u"close|running|ask "_s + Early + u"|timer off|stopped|ended"_s;
+        QTest::newRow("stop during quotes")
+            << false << day << u"quotes"_s
+            << u"close|running|prefetch|timer|quotes|timer off|stopped|ended"_s;
+        QTest::newRow("stop during thumbs")
+            << true << day << u"thumbs"_s
+            << u"timer|pack|running|prefetch|timer|quotes|layout|thumbs|timer off|stopped|ended"_s;
+        QTest::newRow("stop during index chart")
+            << false << day << u"index"_s
+            << u"close|running|prefetch|timer|quotes|thumbs|timer|index|timer off|stopped|ended"_s;
     }
-    void stepsRunInOrder()
+    void runs()
     {
         QFETCH(bool, isStart);
-        QFETCH(QString, expected);
+        QFETCH(QTime, now);
+        QFETCH(QString, stopAt);
+        QFETCH(QString, log);
         StepHost host;
+        host.now = now;
+        host.answerStop = stopAt == u"answer"_s;
         RefreshCycle cycle(host);
+        const quint64 stops = cycle.stopCount();
+        if (stopAt == u"asking"_s)
+            host.whileAsking = [&] { cycle.stop(); };
         isStart ? cycle.start() : cycle.tick();
-        QVERIFY(cycle.busy());
-        host.finishAll();
-        QCOMPARE(host.log.join(u' '), expected);
-        QVERIFY(!cycle.busy());
-    }
-
-    void startWithEmptyFirstRowDoesNothing()
-    {
-        StepHost host;
-        host.emptyFirstRow = true;
-        RefreshCycle cycle(host);
-        cycle.start();
-        QVERIFY(host.log.isEmpty());
-        QVERIFY(!cycle.busy());
-    }
-
-    // A stop during any step lets that step end and runs no later one.
-    void stopHolds_data()
-    {
-        QTest::addColumn<int>("stepsDone");
-        QTest::addColumn<QString>("lastStep");
-        QTest::newRow("during quotes") << 0 << u"quotes"_s;
-        QTest::newRow("during thumbs") << 1 << u"thumbs"_s;
-        QTest::newRow("during index chart") << 2 << u"index"_s;
-    }
-    void stopHolds()
-    {
-        QFETCH(int, stepsDone);
-        QFETCH(QString, lastStep);
-        StepHost host;
-        RefreshCycle cycle(host);
-        cycle.tick();
-        for (int i = 0; i < stepsDone; ++i)
+        while (host.pending) {
+            QVERIFY(cycle.busy());
+            if (host.log.last() == stopAt)
+                cycle.stop(); // the step in progress still ends
             host.finishStep();
-        const quint64 before = cycle.stopCount();
-        cycle.stop();
-        QVERIFY(cycle.stoppedSince(before));
-        host.finishStep();
-        QVERIFY(!host.pending);
-        QVERIFY(!cycle.busy());
-        QCOMPARE(host.log.mid(host.log.size() - 4),
-                 QStringList({lastStep, u"timer off"_s, u"stopped"_s, u"ended"_s}));
-    }
-
-    void questionAnsweredStopEndsTheTick()
-    {
-        StepHost host;
-        host.now = QTime(16, 0);
-        host.answerStop = true;
-        RefreshCycle cycle(host);
-        cycle.tick();
-        QCOMPARE(host.log.join(u'|'),
-                 u"close|running|ask 15:00 を過ぎました停止しますか？|timer off|stopped|ended"_s);
+        }
+        QCOMPARE(host.log.join(u'|'), log);
+        QCOMPARE(cycle.stoppedSince(stops), !stopAt.isEmpty());
         QVERIFY(!cycle.busy());
     }
 
-    void stopWhileTheQuestionIsOpenHolds()
-    {
-        StepHost host;
-        host.now = QTime(7, 0);
-        RefreshCycle cycle(host);
-        host.whileAsking = [&] { cycle.stop(); };
-        cycle.tick();
-        QVERIFY(!host.log.contains(u"quotes"_s));
-        QVERIFY(!cycle.busy());
-    }
-
-    void ticksAreDropped_data()
+    // A tick while a tick works or a box is open, and a start with an empty first row, do nothing.
+    void ignored_data()
     {
         QTest::addColumn<bool>("busy");
         QTest::addColumn<int>("boxes");
-        QTest::newRow("while a tick works") << true << 0;
-        QTest::newRow("while a box is open") << false << 1;
+        QTest::addColumn<bool>("emptyStart");
+        QTest::newRow("tick while a tick works") << true << 0 << false;
+        QTest::newRow("tick while a box is open") << false << 1 << false;
+        QTest::newRow("start with an empty first row") << false << 0 << true;
     }
-    void ticksAreDropped()
+    void ignored()
     {
         QFETCH(bool, busy);
         QFETCH(int, boxes);
+        QFETCH(bool, emptyStart);
         StepHost host;
         RefreshCycle cycle(host);
         if (busy)
             cycle.tick();
         host.boxes = boxes;
-        const qsizetype logged = host.log.size();
-        cycle.tick();
-        QCOMPARE(host.log.size(), logged);
+        host.emptyFirstRow = emptyStart;
+        const QStringList before = host.log;
+        emptyStart ? cycle.start() : cycle.tick();
+        QCOMPARE(host.log, before);
+        QCOMPARE(cycle.busy(), busy);
     }
 
     void queuedStart_data()
@@ -208,12 +187,10 @@ private Q_SLOTS:
         host.boxes = boxOpenAtTheEnd ? 1 : 0;
         host.finishAll();
         QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile && !boxOpenAtTheEnd);
-        if (boxOpenAtTheEnd) {
-            host.boxes = 0;
-            cycle.runPendingStart();
-            QVERIFY(host.log.contains(u"pack"_s));
-            QVERIFY(cycle.busy());
-        }
+        host.boxes = 0;
+        cycle.runPendingStart();
+        QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile);
+        QCOMPARE(cycle.busy(), boxOpenAtTheEnd); // else the queued start has run to its end too
     }
 };
 

@@ -1,56 +1,98 @@
 #pragma once
 
-// Reaches the main window's controls by object name, and drives its clock and commands as the
-// user and the timer do.
+// The main window on fakes: its controls found by object name, its clock, commands and cells
+// driven as the timer and the user drive them.
 
 #include "charts/picturebox.h"
 #include "mainwindow/entrybox.h"
+#include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
+#include "support/fakes.h"
+#include "support/sheet.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using Qt::Literals::StringLiterals::operator""_s;
 
 namespace tickora::test {
 
-template <class T> T* child(const QObject& window, const QString& name)
+struct Window
 {
-    T* found = window.findChild<T*>(name);
-    Q_ASSERT_X(found, "child", qPrintable(name));
-    return found;
-}
+    FakeServices fakes;
+    std::unique_ptr<Form1> form; ///< made by make(), after the test has set up the fakes
 
-inline QuoteGrid* gridOf(const QObject& w)
-{
-    return child<QuoteGrid>(w, u"MSFlexGrid1"_s);
-}
-inline EntryBox* boxOf(const QObject& w)
-{
-    return child<EntryBox>(w, u"Text1"_s);
-}
-inline QLabel* labelOf(const QObject& w, const QString& name)
-{
-    return child<QLabel>(w, name);
-}
-inline QTimer* timerOf(const QObject& w)
-{
-    return child<QTimer>(w, u"Timer1"_s);
-}
-inline PictureBox* thumbOf(const QObject& w, int k)
-{
-    return child<PictureBox>(w, u"Image1_%1"_s.arg(k));
-}
-inline QAction* actionOf(const QObject& w, const QString& name)
-{
-    return child<QAction>(w, name);
-}
-/// A tick of the refresh clock, as the timer gives it.
-inline void tick(const QObject& w)
-{
-    QMetaObject::invokeMethod(timerOf(w), "timeout");
-}
+    Form1& make() { return make(fakes.services()); }
+    Form1& make(const Services& services) { return *(form = std::make_unique<Form1>(services)); }
+
+    template <class T> T* child(const QString& name) const { return form->findChild<T*>(name); }
+    QuoteGrid* grid() const { return child<QuoteGrid>(u"MSFlexGrid1"_s); }
+    EntryBox* box() const { return child<EntryBox>(u"Text1"_s); }
+    QLabel* label(const QString& name) const { return child<QLabel>(name); }
+    QString rowLabel() const { return label(u"Label5"_s)->text(); }
+    QTimer* timer() const { return child<QTimer>(u"Timer1"_s); }
+    void trigger(const QString& action) const { child<QAction>(action)->trigger(); }
+    /// A tick of the refresh clock, as the timer gives it.
+    void tick() const { QMetaObject::invokeMethod(timer(), "timeout"); }
+    /// Timer off and status bar black.
+    bool stopped() const
+    {
+        return !timer()->isActive() && label(u"Label3"_s)->palette().color(QPalette::Window) == Qt::black;
+    }
+    /// Answers every held request, also those that the answers start, until the work ends.
+    void drain()
+    {
+        for (int i = 0; i < 50 && (i < 3 || fakes.http.held() > 0); ++i) {
+            fakes.http.releaseAll();
+            QTest::qWait(5);
+        }
+    }
+    /// Makes a cell current and lets the grid hand it to the box, as taking the focus does.
+    void select(int row, int col) const
+    {
+        grid()->setCurrent(row, col);
+        Q_EMIT grid()->focusReceived();
+    }
+    /// Cells as "row,col=text", written when `put`, and read back as the grid has them.
+    QStringList cells(const QString& specs, bool put = false) const
+    {
+        QStringList now;
+        for (const QString& spec : specs.split(u' ', Qt::SkipEmptyParts)) {
+            const qsizetype eq = spec.indexOf(u'=');
+            const int row = spec.section(u',', 0, 0).toInt();
+            const int col = spec.left(eq).section(u',', 1).toInt();
+            if (put)
+                grid()->setCellText(row, col, spec.mid(eq + 1));
+            now << spec.left(eq + 1) + grid()->cellText(row, col);
+        }
+        return now;
+    }
+    /// The current cell, the row label, the box, the boxes shown so far, the beeps and the cycle.
+    QString state() const
+    {
+        return u"%1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(grid()->row())
+            .arg(grid()->col())
+            .arg(rowLabel(), box()->text())
+            .arg(fakes.dialogs.shown.size())
+            .arg(fakes.sound.beeps)
+            .arg(stopped() ? u"stopped"_s : u"running"_s);
+    }
+    QPoint cellCenter(int row, int col) const
+    {
+        return grid()->visualItemRect(grid()->item(row, col)).center();
+    }
+    bool showActive() const
+    {
+        form->show();
+        form->activateWindow();
+        return QTest::qWaitForWindowActive(form.get());
+    }
+};
 
 } // namespace tickora::test

@@ -1,0 +1,387 @@
+// The main window on fakes: start-up, the refresh cycle and the quote refresh it runs, the chart
+// windows, and the watch-list, settings and capture commands.
+#include "mainwindow/settingswindow.h"
+#include "platform/singleinstance.h"
+#include "support/files.h"
+#include "windowprobe.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray quotePage(const QString& name)
+{
+    return readFile(QString::fromUtf8(TICKORA_QUOTE_PAGES "/") + name);
+}
+
+const QString NikkeiPage = u"<html><div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"
+                           "<a class=\"cmn-indexes_index_link\" href=\"/n\">前日比</a>(+193.16)</html>"_s;
+const QByteArray Empties = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"";
+
+/// Starts the refresh from the menu and waits until its last step, the Nikkei line, is done.
+bool startAndWait(Window& w)
+{
+    w.label(u"Label4"_s)->clear();
+    w.trigger(u"menu3"_s);
+    return QTest::qWaitFor([&] { return !w.label(u"Label4"_s)->text().isEmpty(); }, 5000);
+}
+
+QList<Form6*> settingsWindows()
+{
+    QList<Form6*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<Form6*>(w))
+            found.append(f);
+    return found;
+}
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void secondInstanceIsRefused()
+    {
+        FakeDialogs dialogs;
+        FakeSingleInstance instance;
+        QVERIFY(Form1::claimSingleInstance(instance, dialogs));
+        instance.free = false;
+        QVERIFY(!Form1::claimSingleInstance(instance, dialogs));
+        QCOMPARE(dialogs.shown.size(), 1);
+    }
+
+    // One holder at a time, and the lock never lies in a folder others can write to (the shared
+    // temp folder): it is in the user's runtime folder, else in the data folder.
+    void lockFile()
+    {
+        QTemporaryDir dir;
+        auto first = std::make_unique<LockFileInstance>(dir.filePath(u"tickora.lock"_s));
+        QVERIFY(first->claim());
+        QVERIFY(first->claim()); // claiming again in the same instance keeps the lock
+        LockFileInstance second(dir.filePath(u"tickora.lock"_s));
+        QVERIFY(!second.claim());
+        first.reset();
+        QVERIFY(second.claim());
+        // A lock that cannot be made at all does not keep the program from starting.
+        QVERIFY(LockFileInstance(dir.filePath(u"missing/tickora.lock"_s)).claim());
+
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray tmp = qgetenv("TMPDIR");
+        auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime), qputenv("TMPDIR", tmp); });
+        const QString own = dir.filePath(u"run"_s);
+        QVERIFY(QDir().mkdir(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", own.toLocal8Bit());
+        const QString data = dir.filePath(u"kabu"_s);
+        QCOMPARE(LockFileInstance::defaultLockPath(data), own + u"/tickora.lock"_s);
+        // No runtime folder, and the one Qt would make in the temp folder is taken by someone else.
+        qunsetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QDir().mkdir(dir.filePath(u"tmp"_s)));
+        qputenv("TMPDIR", dir.filePath(u"tmp"_s).toLocal8Bit());
+        QVERIFY(writeFile(dir.filePath(u"tmp/runtime-"_s) + QFileInfo(dir.path()).owner(), {}));
+        QCOMPARE(LockFileInstance::defaultLockPath(data), data + u"/tickora.lock"_s);
+    }
+
+    // Every command that stops the cycle stops it at once and for good while a tick waits for
+    // the network, and cancels the start queued behind the tick.
+    void stopHolds_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const QString& c :
+             {u"menu4"_s, u"click"_s, u"menu8"_s, u"menu1"_s, u"menu7"_s, u"menu5"_s, u"munu6"_s, u"nyd"_s})
+            QTest::newRow(qPrintable(c)) << c;
+    }
+    void stopHolds()
+    {
+        QFETCH(QString, command);
+        Window w;
+        w.fakes.http.setHolding(true);
+        w.make();
+        w.cells(u"1,1=7203 2,1=6758 4,1=9984"_s, true);
+        w.tick();
+        // All at once: two quote pages, two thumbnails, the index chart and the Nikkei page.
+        QCOMPARE(w.fakes.http.requests.size(), 6);
+        w.trigger(u"menu3"_s);
+        if (command == u"click"_s)
+            Q_EMIT w.grid()->clicked();
+        else
+            w.trigger(command);
+        QVERIFY(w.stopped());
+        w.drain();
+        QVERIFY(w.stopped());
+        if (command != u"menu1"_s) // settings empties the grid
+            QCOMPARE(w.cells(u"3,1= 4,1="_s), QStringList({u"3,1="_s, u"4,1=9984"_s})); // not packed
+        QCOMPARE(w.fakes.help.opened.size(), command == u"menu8"_s ? 1 : 0);
+    }
+
+    // Form5 and Form12 go back to their place each time they show; a tick closes them and the
+    // settings window, and with no rows it leaves the current cell alone.
+    void chartWindowsPlacedAndClosed()
+    {
+        Window w;
+        w.make();
+        const auto shown = [&w](const QString& name) -> QWidget* {
+            for (QWidget* window : w.form->findChildren<QWidget*>(name))
+                if (window->isVisible())
+                    return window;
+            return nullptr;
+        };
+        QList<QPointer<QWidget>> windows;
+        for (const QString& name : {u"Form5"_s, u"Form12"_s}) {
+            const QString command = name == u"Form5"_s ? u"menu5"_s : u"en"_s;
+            w.trigger(command);
+            QTRY_VERIFY(shown(name));
+            const QPoint place = shown(name)->pos();
+            shown(name)->move(place + QPoint(40, 30));
+            QCOMPARE(shown(name)->pos(), place + QPoint(40, 30));
+            w.trigger(command);
+            QTRY_COMPARE(shown(name) ? shown(name)->pos() : QPoint(), place);
+            windows << shown(name);
+        }
+        w.trigger(u"menu1"_s);
+        windows << settingsWindows().value(0);
+        w.grid()->setCurrent(3, grid::Price);
+        w.tick();
+        for (const QPointer<QWidget>& window : windows)
+            QVERIFY(!window || !window->isVisible());
+        w.drain();
+        QCOMPARE(w.grid()->col(), int(grid::Price));
+    }
+
+    // A start packs the rows and fills them; muted, it chimes no more; a failed page ends the
+    // pass with one message and leaves the later rows alone.
+    void startFillsTheWindow()
+    {
+        Window w;
+        w.fakes.http.serve(u"code=7203"_s, quotePage(u"detail_7203_realtime_up.html"_s));
+        w.fakes.http.serve(u"code=6758"_s, quotePage(u"detail_6758_delayed_down.html"_s));
+        w.fakes.http.serve(u"/nkave"_s, NikkeiPage.toUtf8());
+        w.make();
+        w.cells(u"1,1=7203 1,11=5400 3,1=6758 3,12=10:00 4,2=stray 5,1=9999 5,12=9:00"_s, true);
+        QVERIFY(startAndWait(w));
+        QCOMPARE(w.cells(u"1,3= 2,1= 2,4= 3,1= 3,12= 4,1= 5,1= 5,12="_s),
+                 QStringList({u"1,3=5,430"_s, u"2,1=6758"_s, u"2,4=-3"_s, u"3,1=9999"_s, u"3,12=9:00"_s,
+                              u"4,1="_s, u"5,1="_s, u"5,12="_s}));
+        QCOMPARE(w.state(), u"2,1 label 2 box  shown 1 beeps 0 running"_s);
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 12,283.62 (+193.16) "_s);
+        QCOMPARE(w.fakes.sound.played, QStringList{w.fakes.config.dataFile(u"chimes.wav"_s)});
+        QCOMPARE(w.fakes.dialogs.shown[0].text, u"URL読み込みに失敗しました"_s); // 9999 has no page
+
+        w.child<QCheckBox>(u"Check1"_s)->setChecked(true);
+        w.cells(u"2,1=1111 3,1=7203 3,3=old"_s, true);
+        QVERIFY(startAndWait(w));
+        QCOMPARE(w.fakes.sound.played.size(), 1);
+        QCOMPARE(w.state(), u"1,1 label 1 box  shown 2 beeps 0 running"_s);
+        QCOMPARE(w.cells(u"3,3="_s), QStringList{u"3,3=old"_s});
+    }
+
+    void stopDuringPassLeavesTheUsersCell()
+    {
+        Window w;
+        w.fakes.http.serve(u"code=7203"_s, quotePage(u"detail_7203_realtime_up.html"_s));
+        w.fakes.http.setHolding(true);
+        w.make();
+        QVERIFY(w.showActive());
+        w.cells(u"1,1=7203 2,1=7203"_s, true);
+        w.trigger(u"menu3"_s);
+        // The user clicks row 1's price while the pages are on their way.
+        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, w.cellCenter(1, grid::Price));
+        w.drain();
+        QCOMPARE(w.cells(u"2,3="_s), QStringList{u"2,3=5,430"_s}); // quotes still written
+        // The box shows the cell's new quote; the later steps never ran.
+        QCOMPARE(w.state(), u"1,3 label 1 box 5,430 shown 0 beeps 0 stopped"_s);
+    }
+
+    // Tags and entities in page values show as the characters they are: the picture they name
+    // is never loaded or drawn.
+    void pageMarkupShowsAsText()
+    {
+        QTemporaryDir dir;
+        QImage green(24, 8, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QVERIFY(green.save(dir.filePath(u"green.png"_s)));
+        const QString markup = u"<img src=\"%1\"><i>1</i>&lt;"_s.arg(dir.filePath(u"green.png"_s));
+        QByteArray quote = quotePage(u"detail_7203_realtime_up.html"_s);
+        quote.replace("トヨタ自動車(株)</h1>", QByteArray(markup.toUtf8() + "</h1>"));
+        Window w;
+        w.fakes.http.serve(u"/nkave"_s, QString(NikkeiPage).replace(u"12,283.62"_s, markup).toUtf8());
+        w.fakes.http.serve(u"code=7203"_s, quote);
+        w.make().resize(1600, 700);
+        w.cells(u"1,1=7203"_s, true);
+        QVERIFY(startAndWait(w));
+        QCOMPARE(w.label(u"Label1_0"_s)->text(), markup);
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        for (const QString& name : {u"Label4"_s, u"MSFlexGrid1"_s, u"Label1_0"_s}) {
+            const QImage drawn =
+                w.child<QWidget>(name)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    QVERIFY2(drawn.pixel(x, y) != QColor(Qt::green).rgb(), qPrintable(name));
+        }
+    }
+
+    void saveWritesTheFilledRowsAfterPacking()
+    {
+        Window w;
+        QuoteGrid* g = w.make().findChild<QuoteGrid*>();
+        fillRow(*g, 1, u"7203"_s, u"トヨタ自動車"_s);
+        fillRow(*g, 2, u"0123"_s, u"A, B"_s);
+        fillRow(*g, 5, u"9984"_s, u"ソフトバンクグループ"_s);
+        g->setCurrent(7, 4);
+        w.trigger(u"menu2"_s);
+        QCOMPARE(w.cells(u"3,1= 5,1="_s), QStringList({u"3,1=9984"_s, u"5,1="_s}));
+        const QString tail = u",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\",\"\"\r\n"_s;
+        QCOMPARE(readFile(w.fakes.config.dataFile(u"dat.txt"_s)),
+                 cp932(u"7203,\"トヨタ自動車\",\"1,1\""_s + tail.arg(100) + u"123,\"A, B\",\"1,2\""_s +
+                       tail.arg(200) + u"9984,\"ソフトバンクグループ\",\"1,5\""_s + tail.arg(500)));
+        QCOMPARE(w.fakes.dialogs.shown[0].text, u"保存完了"_s);
+        QCOMPARE(w.state(), u"1,1 label 1 box  shown 1 beeps 0 stopped"_s);
+        // A failed save keeps the old file and says so.
+        const QByteArray saved = readFile(w.fakes.config.dataFile(u"dat.txt"_s));
+        w.cells(u"2,1=40000"_s, true);
+        w.trigger(u"menu2"_s);
+        QCOMPARE(readFile(w.fakes.config.dataFile(u"dat.txt"_s)), saved);
+        QVERIFY(w.fakes.dialogs.shown.value(1).text.contains(u"保存できませんでした"_s));
+    }
+
+    // Opening empties every row and loads what the file holds, with row 1's code current and in
+    // the box whatever cell was current before; colours stay.
+    void openWatchList_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("said");
+        const QByteArray rows =
+            cp932(u"7203,\"トヨタ\",\"2,000\",\"\",\"\",\"\",\"\",\"\",\"\",\"1900\",\"2100\",\"15:00\""_s +
+                  u"\r\n6758,\"ソニー\""_s) +
+            Empties;
+        QTest::newRow("exact") << rows + "\r\n" << QString();
+        QTest::newRow("damaged") << "abc,\"x\"" + Empties + "\r\n" + rows + "\n\r\n1,\"short\"\r\n"
+                                 << u"1、4、5 行目"_s;
+        QTest::newRow("missing") << QByteArray() << u"dat.txt"_s;
+    }
+    void openWatchList()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, said);
+        Window w;
+        if (!file.isEmpty())
+            QVERIFY(writeFile(w.fakes.config.dataFile(u"dat.txt"_s), file));
+        QuoteGrid* g = w.make().findChild<QuoteGrid*>();
+        for (int r = 1; r <= 12; ++r) {
+            fillRow(*g, r, QString::number(1000 + r), u"before"_s);
+            w.cells(u"%1,0= %1,12=10:00"_s.arg(r), true);
+        }
+        g->setCellForeColor(4, grid::SellTarget, cellcolor::Red);
+        g->setCurrent(5, 3);
+        w.trigger(u"menu11"_s);
+        const QStringList toyota = {u"7203"_s, u"トヨタ"_s, u"2,000"_s, {},        {},        {},
+                                    {},        {},          {},         u"1900"_s, u"2100"_s, u"15:00"_s};
+        QCOMPARE(rowTexts(*g, 1), file.isEmpty() ? QStringList(12) : toyota);
+        QCOMPARE(rowTexts(*g, 2).mid(0, 2),
+                 file.isEmpty() ? QStringList(2) : QStringList({u"6758"_s, u"ソニー"_s}));
+        for (int r = 3; r <= 12; ++r)
+            QCOMPARE(rowTexts(*g, r), QStringList(12));
+        for (int r = 1; r <= 12; ++r)
+            QCOMPARE(g->cellText(r, 0), QString::number(r));
+        QCOMPARE(w.state(),
+                 u"1,1 label 1 box %1 shown %2 beeps 0 stopped"_s.arg(file.isEmpty() ? QString() : u"7203"_s)
+                     .arg(said.isEmpty() ? 0 : 1));
+        QCOMPARE(g->cellForeColor(4, grid::SellTarget), cellcolor::Red);
+        QVERIFY(said.isEmpty() || w.fakes.dialogs.shown[0].text.contains(said));
+    }
+
+    void withoutShiftJisConverterSaveAndOpenAreRefused()
+    {
+        Window w;
+        const QString file = w.fakes.config.dataFile(u"dat.txt"_s);
+        const QByteArray kept = "7203,\"A\"" + Empties + "\r\n";
+        QVERIFY(writeFile(file, kept));
+        Services services = w.fakes.services();
+        services.shiftJisConverter = false;
+        w.make(services);
+        QCOMPARE(w.fakes.dialogs.shown.size(), 1); // said once at start
+        const QString said = w.fakes.dialogs.shown[0].text;
+        QVERIFY2(said.contains(u"Shift_JIS"_s), qPrintable(said));
+        w.cells(u"2,1=6758 2,2=ソニー"_s, true);
+        w.trigger(u"menu2"_s);
+        w.trigger(u"menu11"_s);
+        w.select(2, grid::Code);
+        QTest::keyClick(w.box(), Qt::Key_Return); // the code list cannot be read either: the code is kept
+        QCOMPARE(w.fakes.dialogs.shown.size(), 4);
+        QCOMPARE(w.fakes.dialogs.shown[3].text, said);
+        QCOMPARE(readFile(file), kept);
+        QCOMPARE(w.cells(u"2,1= 2,2="_s), QStringList({u"2,1=6758"_s, u"2,2=ソニー"_s}));
+    }
+
+    // Settings empties the grid (colours stay) and shows the resolution; showing it again keeps
+    // one window with new texts; OK removes it, and it does not outlive the main window.
+    void settings()
+    {
+        Window w;
+        w.fakes.screen.size = QSize(1024, 768);
+        QuoteGrid* g = w.make().findChild<QuoteGrid*>();
+        w.cells(u"12,1=7203 12,12=15:00"_s, true);
+        g->setCellForeColor(12, grid::SellTarget, cellcolor::Red);
+        w.trigger(u"menu1"_s);
+        QCOMPARE(rowTexts(*g, 12), QStringList(12));
+        QCOMPARE(g->cellForeColor(12, grid::SellTarget), cellcolor::Red);
+        QPointer<Form6> form = settingsWindows().value(0);
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(form->Label2->text(), u"1024 x 768"_s);
+        w.fakes.screen.size = QSize(1280, 800);
+        w.trigger(u"menu1"_s);
+        QCOMPARE(settingsWindows(), QList<Form6*>{form.data()});
+        QCOMPARE(form->Label2->text(), u"1280 x 800"_s);
+        QTest::mouseClick(form->Command2, Qt::LeftButton);
+        QTRY_VERIFY(form.isNull());
+        w.trigger(u"menu1"_s);
+        form = settingsWindows().value(0);
+        QVERIFY(form && form->isVisible());
+        w.form.reset();
+        QVERIFY(form.isNull());
+    }
+
+    // The picture is taken and saved before the question; Yes prints it. A printer or saving
+    // failure gives a message instead.
+    void capture()
+    {
+        Window w;
+        w.fakes.screen.desktop = QImage(320, 200, QImage::Format_RGB32);
+        w.fakes.screen.desktop.fill(Qt::darkGreen);
+        const QString picPath = w.fakes.config.dataFile(u"pic/p13-03-05 .bmp"_s);
+        QString beforeQuestion;
+        w.fakes.dialogs.whileOpen = [&] {
+            beforeQuestion =
+                u"grabs %1 saved %2"_s.arg(w.fakes.screen.grabs).arg(QFileInfo(picPath).isFile());
+        };
+        w.make();
+        w.trigger(u"HDCOPY"_s);
+        QCOMPARE(beforeQuestion, u"grabs 1 saved 1"_s); // pic/ was made when missing
+        QCOMPARE(QtPictures().load(picPath).pixelColor(5, 5), QColor(Qt::darkGreen));
+        QVERIFY(w.fakes.dialogs.shown[0].isQuestion);
+        QCOMPARE(w.fakes.printer.printed, QList<QImage>{w.fakes.screen.desktop});
+
+        w.fakes.printer.result = {false, u"既定のプリンターが設定されていません"_s, true};
+        w.trigger(u"HDCOPY"_s);
+        QVERIFY(w.fakes.dialogs.shown.value(2).text.contains(u"既定のプリンターが設定されていない"_s));
+        // A folder where the day's file belongs: no question, a message instead.
+        QVERIFY(QFile::remove(picPath) && QDir().mkpath(picPath));
+        w.trigger(u"HDCOPY"_s);
+        QCOMPARE(w.fakes.dialogs.shown.size(), 4);
+        QVERIFY(w.fakes.dialogs.shown[3].text.contains(u"保存できませんでした"_s));
+        QCOMPARE(w.fakes.printer.printed.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
