@@ -1,6 +1,5 @@
-// Fuzzes the code-list reader with arbitrary file bytes. Besides crashes and sanitizer reports it
-// checks that each line stands on its own (the whole file gives the records of its lines read one
-// by one) and that a record written back as code,"name" reads the same.
+// Fuzzes the code-list reader with file bytes: each line stands on its own (the file gives the
+// records of its lines read one by one), and a record written back as code,"name" reads the same.
 
 #include "files/codelist.h"
 #include "fuzzcheck.h"

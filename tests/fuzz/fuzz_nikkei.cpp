@@ -1,6 +1,5 @@
-// Fuzzes the Nikkei average line with arbitrary page text, read as UTF-8. Besides crashes and
-// sanitizer reports it checks the line against the cutting rule spelt out with GetText and
-// character windows (1-based character 9220 is index 9219).
+// Fuzzes the Nikkei average line with page text read as UTF-8, against the cutting rule spelt out
+// with GetText and character windows (1-based character 9220 is index 9219).
 
 #include "fuzzcheck.h"
 #include "quotes/nikkei.h"

@@ -1,8 +1,6 @@
-// Fuzzes the quote-page parser (and through it GetText and GetValue) with arbitrary page text,
-// read as UTF-8 as the HTTP client hands it over. Besides crashes, sanitizer reports and time-outs
-// (the parser is meant to be linear in the page) it checks what the parser promises of its
-// fields, that the numeric comparison used by the price alerts is an order, and GetValue against
-// a plain block-by-block reading of the page.
+// Fuzzes the quote-page parser (and through it GetText and GetValue) with page text read as UTF-8.
+// Besides crashes, sanitizer reports and time-outs (the parser is meant to be linear) it checks the
+// fields' promises, that the alerts' numeric comparison is an order, and GetValue block by block.
 
 #include "fuzzcheck.h"
 #include "quotes/quoteparser.h"

@@ -1,6 +1,5 @@
-// Fuzzes the watch-list reader with arbitrary file bytes. Besides crashes and sanitizer reports it
-// checks what the reader promises: at most 12 rows of 12 texts with a plain decimal code, skipped
-// line numbers in order, and that every list it reads saves to bytes that read back the same.
+// Fuzzes the watch-list reader with file bytes: at most 12 rows of 12 texts with a plain decimal
+// code, skipped lines in order, and every list it reads saves to bytes that read back the same.
 
 #include "files/watchlist.h"
 #include "fuzzcheck.h"

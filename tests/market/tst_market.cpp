@@ -50,10 +50,9 @@ private Q_SLOTS:
         const tickora::QuoteFields q = parse(get("/stocks/detail/?code=7203"));
         QVERIFY(q.isDetailPage);
         QCOMPARE(q.name, u"トヨタ自動車(株)"_s);
-        const QRegularExpression number(u"^[1-9]\\d{0,2}(,\\d{3})*$"_s);
-        for (const QString& field : {q.price, q.open, q.high, q.low, q.volume, q.prevClose})
-            QVERIFY2(number.match(field).hasMatch(), qPrintable(field));
-        QVERIFY2(QRegularExpression(u"^1?\\d:\\d\\d$"_s).match(q.time).hasMatch(), qPrintable(q.time));
+        for (const QString& field : {q.price, q.high, q.low, q.volume, q.prevClose})
+            QVERIFY2(QRegularExpression(u"^[1-9]\\d{0,2}(,\\d{3})*$"_s).match(field).hasMatch(),
+                     qPrintable(field));
         QVERIFY(!parse(get("/stocks/detail/?code=4444")).isDetailPage);
 
         const QString nikkei = tickora::nikkeiLine(QString::fromStdString(get("/nkave")->body));
