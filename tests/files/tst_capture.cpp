@@ -50,11 +50,8 @@ private Q_SLOTS:
         result = QtPrinter(tmp.filePath(u"missing/page.pdf"_s)).printImage(shot);
         QVERIFY(!result.printed && !result.noPrinter && !result.error.isEmpty());
         QVERIFY(!QtPrinter(pdf).printImage(QImage()).printed);
-    }
 
-    // What the message says, and always where the picture was saved.
-    void printFailureMessages()
-    {
+        // What a print failure says, and always where the picture was saved.
         for (const auto& [failure, mention] :
              {std::pair{Printer::Result{false, u"x"_s, true}, u"既定のプリンター"_s},
               {Printer::Result{false, u"紙切れ"_s}, u"（紙切れ）"_s},

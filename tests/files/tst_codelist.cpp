@@ -33,7 +33,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, line);
         QFETCH(QString, record);
-        const std::optional<CodeListEntry> entry = parseCodeListLine(line);
+        const auto entry = parseCodeListLine(line);
         QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
     }
 

@@ -6,6 +6,8 @@
 #include "quotes/quoteparser.h"
 #include "quotes/textextract.h"
 
+#include <QList>
+
 using namespace Qt::StringLiterals;
 using namespace tickora;
 using tickora::fuzz::check;
@@ -43,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
           "a page without the detail table gives only the short name");
     check(!q.isDetailPage || q.time.isEmpty() || q.time.contains(u':'), "the time holds a colon", q.time);
     const QList<QString> numeric =
-        q.isDetailPage ? QList{q.change, q.open, q.high, q.low, q.volume} : QList<QString>();
+        q.isDetailPage ? QList<QString>{q.change, q.open, q.high, q.low, q.volume} : QList<QString>();
     for (const QString& a : numeric) {
         check(isNumericText(a) && compareNumericTexts(a, a) == 0, "numeric fields are numeric or 0", a);
         for (const QString& b : numeric) {

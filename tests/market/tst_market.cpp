@@ -38,9 +38,8 @@ class TestMarket : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        ServerOptions options;
-        options.firstDay = QDate(2020, 7, 17);
-        m_server = std::make_unique<MarketServer>(QList<Listing>{{u"7203"_s, u"トヨタ自動車"_s}}, options);
+        m_server =
+            std::make_unique<MarketServer>(QList<Listing>{{u"7203"_s, u"トヨタ自動車"_s}}, ServerOptions{});
         m_port = m_server->startInBackground(0);
         QVERIFY(m_port > 0);
     }
