@@ -1,4 +1,5 @@
 #include "files/capture.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,113 +8,57 @@
 #include <QTest>
 
 using namespace tickora;
+using namespace tickora::test;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QImage filled(QColor colour)
-{
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
-} // namespace
 
 class TestCapture : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void fileNameOfADay_data()
-    {
-        QTest::addColumn<QDate>("day");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("5 March 2013") << QDate(2013, 3, 5) << u"p13-03-05 .bmp"_s;
-        QTest::newRow("year 2000") << QDate(2000, 1, 1) << u"p00-01-01 .bmp"_s;
-    }
-    void fileNameOfADay()
-    {
-        QFETCH(QDate, day);
-        QFETCH(QString, name);
-        QCOMPARE(captureFileName(day), name);
-    }
-
-    void savesIntoAMissingFolderAndReplacesTheSameDay()
+    void savesAndPrints()
     {
         QTemporaryDir tmp;
         QtPictures pictures;
+        QImage shot(64, 48, QImage::Format_RGB32);
+        shot.fill(Qt::red);
         const QString picDir = tmp.filePath(u"pic"_s);
         QString path;
-        QVERIFY(saveCapture(pictures, filled(Qt::red), picDir, QDate(2013, 3, 5), &path).isEmpty());
-        QCOMPARE(path, QDir(picDir).filePath(u"p13-03-05 .bmp"_s));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(2), QByteArray("BM"));
-        file.close();
-        // Captures show the whole screen: folder and file are the owner's alone, and a folder
-        // left open by an earlier version is narrowed.
-        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
-        QCOMPARE(QFileInfo(picDir).permissions() & others, QFileDevice::Permissions());
-        QCOMPARE(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
-        QVERIFY(QFile::setPermissions(picDir, QFileInfo(picDir).permissions() | QFileDevice::ReadOther |
-                                                  QFileDevice::ExeOther));
+        QCOMPARE(saveCapture(pictures, shot, picDir, QDate(2013, 3, 5), &path), QString());
+        QCOMPARE(path, picDir + u"/p13-03-05 .bmp"_s);
+        QCOMPARE(pictureFormat(readFile(path)), "bmp");
+        // Captures show the whole screen: group and others get no access (the low six bits).
+        QCOMPARE((QFileInfo(picDir).permissions() | QFileInfo(path).permissions()).toInt() & 077, 0);
+        QVERIFY(saveCapture(pictures, shot.scaled(32, 24), picDir, QDate(2013, 3, 5)).isEmpty());
+        QCOMPARE(pictures.load(path).size(), QSize(32, 24)); // replaced
 
-        QVERIFY(saveCapture(pictures, filled(Qt::blue), picDir, QDate(2013, 3, 5)).isEmpty());
-        QCOMPARE(QFileInfo(picDir).permissions() & others, QFileDevice::Permissions());
-        QCOMPARE(QFileInfo(path).permissions() & others, QFileDevice::Permissions());
-        QCOMPARE(QDir(picDir).entryList(QDir::Files | QDir::Hidden), QStringList{u"p13-03-05 .bmp"_s});
-        QCOMPARE(pictures.load(path).pixelColor(10, 10), QColor(Qt::blue));
+        // A file where the folder belongs, a folder where the day's file belongs, no picture.
+        QVERIFY(QFile(tmp.filePath(u"file"_s)).open(QIODevice::WriteOnly));
+        QVERIFY(QDir().mkpath(tmp.filePath(u"pic/p13-03-06 .bmp"_s)));
+        for (const auto& [dir, mention] : {std::pair{u"file"_s, u"作成できません"_s},
+                                           {u"pic"_s, u"同じ名前のフォルダー"_s},
+                                           {u"new"_s, u"取り込めませんでした"_s}}) {
+            const QString problem = saveCapture(pictures, dir == u"new"_s ? QImage() : shot,
+                                                tmp.filePath(dir), QDate(2013, 3, 6));
+            QVERIFY2(problem.startsWith(u"画面を保存できませんでした。"_s) && problem.contains(mention),
+                     qPrintable(problem));
+        }
 
-        QVERIFY(saveCapture(pictures, filled(Qt::green), picDir, QDate(2013, 3, 6)).isEmpty());
-        QCOMPARE(QDir(picDir).entryList(QDir::Files).size(), 2);
-    }
-
-    void failuresAreReported()
-    {
-        QTemporaryDir tmp;
-        QtPictures pictures;
-        // A regular file where the pic folder should be.
-        QFile blocker(tmp.filePath(u"pic"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QString problem = saveCapture(pictures, filled(Qt::red), tmp.filePath(u"pic"_s), QDate(2013, 3, 5));
-        QVERIFY(problem.contains(u"保存できませんでした"_s));
-
-        // A folder named like the day's file.
-        QVERIFY(QDir().mkpath(tmp.filePath(u"pic2/p13-03-05 .bmp"_s)));
-        problem = saveCapture(pictures, filled(Qt::red), tmp.filePath(u"pic2"_s), QDate(2013, 3, 5));
-        QVERIFY(problem.contains(u"保存できませんでした"_s));
-        QVERIFY(problem.contains(u"フォルダー"_s));
-
-        problem = saveCapture(pictures, QImage(), tmp.filePath(u"pic3"_s), QDate(2013, 3, 5));
-        QVERIFY(problem.contains(u"取り込めませんでした"_s));
-    }
-
-    void printsToAPdfFile()
-    {
-        QTemporaryDir tmp;
         const QString pdf = tmp.filePath(u"page.pdf"_s);
-        QtPrinter printer(pdf);
-        const Printer::Result result = printer.printImage(filled(Qt::darkCyan));
+        Printer::Result result = QtPrinter(pdf).printImage(shot);
         QVERIFY2(result.printed, qPrintable(result.error));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(5), QByteArray("%PDF-"));
-        QVERIFY(file.readAll().contains("/Count 1")); // one page
-    }
+        QVERIFY(readFile(pdf).startsWith("%PDF-") && readFile(pdf).contains("/Count 1")); // one page
+        result = QtPrinter(tmp.filePath(u"missing/page.pdf"_s)).printImage(shot);
+        QVERIFY(!result.printed && !result.noPrinter && !result.error.isEmpty());
+        QVERIFY(!QtPrinter(pdf).printImage(QImage()).printed);
 
-    void printingErrorsAreReported()
-    {
-        QTemporaryDir tmp;
-        QtPrinter unwritable(tmp.filePath(u"missing/folder/page.pdf"_s));
-        Printer::Result result = unwritable.printImage(filled(Qt::red));
-        QVERIFY(!result.printed);
-        QVERIFY(!result.noPrinter);
-        QVERIFY(!result.error.isEmpty());
-        result = QtPrinter(tmp.filePath(u"page.pdf"_s)).printImage(QImage());
-        QVERIFY(!result.printed);
+        // What a print failure says, and always where the picture was saved.
+        for (const auto& [failure, mention] :
+             {std::pair{Printer::Result{false, u"x"_s, true}, u"既定のプリンター"_s},
+              {Printer::Result{false, u"紙切れ"_s}, u"（紙切れ）"_s},
+              {Printer::Result{}, u"（原因不明のエラー）"_s}}) {
+            const QString text = printFailureMessage(failure, u"/d/p.bmp"_s);
+            QVERIFY2(text.contains(mention) && text.contains(u"「/d/p.bmp」に保存"_s), qPrintable(text));
+        }
     }
 };
 
