@@ -7,13 +7,19 @@
 
 namespace tickora {
 
+/// Sets one colour of a widget's palette to a 0x00BBGGRR colour.
+inline void setPaletteColor(QWidget* w, QPalette::ColorRole role, quint32 bgr)
+{
+    QPalette pal = w->palette();
+    pal.setColor(role, bgrColor(bgr));
+    w->setPalette(pal);
+}
+
 /// Fills a widget's background with a 0x00BBGGRR colour.
 inline void setBackground(QWidget* w, quint32 bgr)
 {
     w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, bgrColor(bgr));
-    w->setPalette(pal);
+    setPaletteColor(w, QPalette::Window, bgr);
 }
 
 } // namespace tickora
