@@ -74,30 +74,28 @@ void ChartRoutines::fetchChart(const ChartDownload& chart, std::function<void(co
     m_services.downloader->download(chart.url, chart.file, this, std::move(finish));
 }
 
-void ChartRoutines::showYearChart(qint16 code, Then then)
+void ChartRoutines::showStockChart(const ChartDownload& chart, Window window, int& calls, Then then)
 {
-    const int call = ++m_yearChartCalls;
-    fetchChart(yearChart(m_services.config, code),
-               [this, call, then = std::move(then)](const QImage& picture) {
-                   if (call != m_yearChartCalls)
+    const int call = ++calls;
+    fetchChart(chart,
+               [this, window, call, &calls, then = std::move(then)](const QImage& picture) {
+                   if (call != calls)
                        return; // a later click's chart is on its way, or shown already
-                   m_host.showInWindow(Window::Year, picture);
+                   m_host.showInWindow(window, picture);
                    done(then);
                },
                {});
 }
 
+void ChartRoutines::showYearChart(qint16 code, Then then)
+{
+    showStockChart(yearChart(m_services.config, code), Window::Year, m_yearChartCalls, std::move(then));
+}
+
 void ChartRoutines::showSixMonthChart(qint16 code, Then then)
 {
-    const int call = ++m_sixMonthChartCalls;
-    fetchChart(sixMonthChart(m_services.config, code),
-               [this, call, then = std::move(then)](const QImage& picture) {
-                   if (call != m_sixMonthChartCalls)
-                       return; // a later click's chart is on its way, or shown already
-                   m_host.showInWindow(Window::SixMonth, picture);
-                   done(then);
-               },
-               {});
+    showStockChart(sixMonthChart(m_services.config, code), Window::SixMonth, m_sixMonthChartCalls,
+                   std::move(then));
 }
 
 void ChartRoutines::refreshThumbnails(Then then)
