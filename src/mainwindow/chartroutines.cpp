@@ -74,6 +74,13 @@ void ChartRoutines::fetchChart(const ChartDownload& chart, std::function<void(co
     m_services.downloader->download(chart.url, chart.file, this, std::move(finish));
 }
 
+void ChartRoutines::fetchIntoWindow(const ChartDownload& chart, Window window, Then then)
+{
+    fetchChart(
+        chart, [this, window](const QImage& picture) { m_host.showInWindow(window, picture); },
+        std::move(then));
+}
+
 void ChartRoutines::showStockChart(const ChartDownload& chart, Window window, int& calls, Then then)
 {
     const int call = ++calls;
@@ -185,10 +192,7 @@ void ChartRoutines::showNikkeiSixMonthChart(Then then)
     m_host.closeWindow(Window::NikkeiSixMonth);
     m_host.closeWindow(Window::AdvanceDecline);
     m_host.showMarketChart({});
-    fetchChart(
-        nikkeiSixMonthChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::NikkeiSixMonth, picture); },
-        std::move(then));
+    fetchIntoWindow(nikkeiSixMonthChart(m_services.config), Window::NikkeiSixMonth, std::move(then));
 }
 
 void ChartRoutines::refreshIndexChart(Then then)
@@ -212,24 +216,17 @@ void ChartRoutines::showNyNikkeiChart(Then then)
 void ChartRoutines::showAdvanceDeclineChart(Then then)
 {
     m_host.closeWindow(Window::NikkeiSixMonth);
-    fetchChart(
-        advanceDeclineChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::AdvanceDecline, picture); },
-        std::move(then));
+    fetchIntoWindow(advanceDeclineChart(m_services.config), Window::AdvanceDecline, std::move(then));
 }
 
 void ChartRoutines::showDowChart(Then then)
 {
-    fetchChart(
-        dowChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::Dow, picture); }, std::move(then));
+    fetchIntoWindow(dowChart(m_services.config), Window::Dow, std::move(then));
 }
 
 void ChartRoutines::showDollarYenChart(Then then)
 {
-    fetchChart(
-        dollarYenChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::DollarYen, picture); }, std::move(then));
+    fetchIntoWindow(dollarYenChart(m_services.config), Window::DollarYen, std::move(then));
 }
 
 void ChartRoutines::thumbnailClicked(int k)
