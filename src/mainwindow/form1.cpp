@@ -1,11 +1,11 @@
 #include "form1.h"
 
 #include "charts/picturebox.h"
+#include "charts/widgetstyle.h"
 #include "entrybox.h"
 #include "platform/geometry.h"
 #include "quotegrid.h"
 #include "thumblayout.h"
-#include "widgetstyle.h"
 
 #include <QApplication>
 #include <QFont>
