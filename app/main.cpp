@@ -16,6 +16,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -40,16 +41,19 @@ QString installedFilesDir()
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/tickora"_s);
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+/// The program's arguments as text.
+QStringList argumentList(int argc, char* argv[])
 {
-    // The command line is read before the application object exists: --help, --version and a
-    // wrong option are answered without a display, a window or the single-instance lock.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine cli = parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION));
+    return arguments;
+}
+
+/// Answers --help, --version and a wrong command line on the standard streams and returns the
+/// exit code; returns nothing when the program is to run.
+std::optional<int> answerWithoutWindow(const CommandLine& cli)
+{
     switch (cli.action) {
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
@@ -61,20 +65,83 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Run:
         break;
     }
+    return std::nullopt;
+}
 
-    QApplication app(argc, argv);
+void describeApplication()
+{
     // The name is also the X window class, which the desktop entry's StartupWMClass names.
     QApplication::setApplicationName(u"Tickora"_s);
     QApplication::setApplicationVersion(QString::fromUtf8(TICKORA_VERSION));
     QGuiApplication::setDesktopFileName(u"tickora"_s);
     QApplication::setWindowIcon(programIcon());
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+}
 
-    // Standard dialog buttons read in Japanese (はい, いいえ, OK).
+/// Standard dialog buttons read in Japanese (はい, いいえ, OK).
+void installQtTranslation(QTranslator& translator)
+{
+    if (translator.load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&translator);
+}
+
+/// The real clients behind the window's services.
+struct Platform
+{
+    QtHttpClient http;
+    HttpDownloader downloader{http};
+    ProcessSoundPlayer sound;
+    QtPictures pictures;
+    QtScreen screen;
+    QtPrinter printer{qEnvironmentVariable("TICKORA_PRINT_TO_PDF")};
+    DesktopHelpViewer help;
+    SystemClock clock;
+
+    Services services(const Config& config, Dialogs& dialogs, SingleInstance& instance)
+    {
+        Services s;
+        s.config = config;
+        s.http = &http;
+        s.downloader = &downloader;
+        s.sound = &sound;
+        s.pictures = &pictures;
+        s.screen = &screen;
+        s.printer = &printer;
+        s.help = &help;
+        s.dialogs = &dialogs;
+        s.clock = &clock;
+        s.instance = &instance;
+        return s;
+    }
+};
+
+/// For scripts that drive the program like a user: where everything stands, renewed every
+/// second since the thumbnails move when a refresh lays them out.
+void keepUiMapWritten(Form1& window, QTimer& timer)
+{
+    const QString uiMap = qEnvironmentVariable("TICKORA_UI_MAP");
+    if (uiMap.isEmpty())
+        return;
+    QObject::connect(&timer, &QTimer::timeout, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
+    timer.start(1000);
+    QTimer::singleShot(300, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The command line is read before the application object exists: --help, --version and a
+    // wrong option are answered without a display, a window or the single-instance lock.
+    const CommandLine cli = parseCommandLine(argumentList(argc, argv), QString::fromUtf8(TICKORA_VERSION));
+    if (const std::optional<int> exitCode = answerWithoutWindow(cli))
+        return *exitCode;
+
+    QApplication app(argc, argv);
+    describeApplication();
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    installQtTranslation(qtTranslator);
 
     QtDialogs dialogs;
     LockFileInstance instance(LockFileInstance::defaultLockPath(Config::fromEnvironment().dataDir));
@@ -85,40 +152,12 @@ int main(int argc, char* argv[])
     for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))
         std::fprintf(stderr, "tickora: %s\n", qPrintable(problem));
 
-    QtHttpClient http;
-    HttpDownloader downloader(http);
-    ProcessSoundPlayer sound;
-    QtPictures pictures;
-    QtScreen screen;
-    QtPrinter printer(qEnvironmentVariable("TICKORA_PRINT_TO_PDF"));
-    DesktopHelpViewer help;
-    SystemClock clock;
-
-    Services services;
-    services.config = config;
-    services.http = &http;
-    services.downloader = &downloader;
-    services.sound = &sound;
-    services.pictures = &pictures;
-    services.screen = &screen;
-    services.printer = &printer;
-    services.help = &help;
-    services.dialogs = &dialogs;
-    services.clock = &clock;
-    services.instance = &instance;
-
+    Platform platform;
+    const Services services = platform.services(config, dialogs, instance);
     Form1 window(services);
     window.showAtStart();
 
-    // For scripts that drive the program like a user: where everything stands, renewed every
-    // second since the thumbnails move when a refresh lays them out.
-    const QString uiMap = qEnvironmentVariable("TICKORA_UI_MAP");
     QTimer uiMapTimer;
-    if (!uiMap.isEmpty()) {
-        QObject::connect(&uiMapTimer, &QTimer::timeout, &window,
-                         [&window, uiMap] { writeUiMap(window, uiMap); });
-        uiMapTimer.start(1000);
-        QTimer::singleShot(300, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
-    }
+    keepUiMapWritten(window, uiMapTimer);
     return app.exec();
 }

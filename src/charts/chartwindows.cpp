@@ -2,6 +2,7 @@
 
 #include "picturebox.h"
 #include "platform/geometry.h"
+#include "widgetstyle.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -16,14 +17,6 @@ namespace {
 constexpr quint32 White = 0x00FFFFFF;
 constexpr quint32 Grey = 0x00808080;
 
-void fillBackground(QWidget* w, quint32 bgr)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, bgrColor(bgr));
-    w->setPalette(pal);
-}
-
 } // namespace
 
 ChartWindow::ChartWindow(const QString& name, const QString& caption, int widthTwips, int heightTwips,
@@ -35,7 +28,7 @@ ChartWindow::ChartWindow(const QString& name, const QString& caption, int widthT
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     if (background >= 0)
-        fillBackground(this, quint32(background));
+        setBackground(this, quint32(background));
     resize(twipsToPixels(widthTwips, dpi), twipsToPixels(heightTwips, dpi));
 }
 
@@ -72,7 +65,7 @@ Form2::Form2(qreal dpi, QWidget* owner)
     Label1->setObjectName(u"Label1"_s);
     Label1->setTextFormat(Qt::PlainText); // a short name from a web page, never markup
     Label1->setGeometry(twips(360, 4560, 7575, 495));
-    fillBackground(Label1, White);
+    setBackground(Label1, White);
 }
 
 Form3::Form3(qreal dpi, QWidget* owner) : ChartWindow(u"Form3"_s, QString(), 7905, 5895, White, dpi, owner)

@@ -74,30 +74,35 @@ void ChartRoutines::fetchChart(const ChartDownload& chart, std::function<void(co
     m_services.downloader->download(chart.url, chart.file, this, std::move(finish));
 }
 
-void ChartRoutines::showYearChart(qint16 code, Then then)
+void ChartRoutines::fetchIntoWindow(const ChartDownload& chart, Window window, Then then)
 {
-    const int call = ++m_yearChartCalls;
-    fetchChart(yearChart(m_services.config, code),
-               [this, call, then = std::move(then)](const QImage& picture) {
-                   if (call != m_yearChartCalls)
+    fetchChart(
+        chart, [this, window](const QImage& picture) { m_host.showInWindow(window, picture); },
+        std::move(then));
+}
+
+void ChartRoutines::showStockChart(const ChartDownload& chart, Window window, int& calls, Then then)
+{
+    const int call = ++calls;
+    fetchChart(chart,
+               [this, window, call, &calls, then = std::move(then)](const QImage& picture) {
+                   if (call != calls)
                        return; // a later click's chart is on its way, or shown already
-                   m_host.showInWindow(Window::Year, picture);
+                   m_host.showInWindow(window, picture);
                    done(then);
                },
                {});
 }
 
+void ChartRoutines::showYearChart(qint16 code, Then then)
+{
+    showStockChart(yearChart(m_services.config, code), Window::Year, m_yearChartCalls, std::move(then));
+}
+
 void ChartRoutines::showSixMonthChart(qint16 code, Then then)
 {
-    const int call = ++m_sixMonthChartCalls;
-    fetchChart(sixMonthChart(m_services.config, code),
-               [this, call, then = std::move(then)](const QImage& picture) {
-                   if (call != m_sixMonthChartCalls)
-                       return; // a later click's chart is on its way, or shown already
-                   m_host.showInWindow(Window::SixMonth, picture);
-                   done(then);
-               },
-               {});
+    showStockChart(sixMonthChart(m_services.config, code), Window::SixMonth, m_sixMonthChartCalls,
+                   std::move(then));
 }
 
 void ChartRoutines::refreshThumbnails(Then then)
@@ -187,10 +192,7 @@ void ChartRoutines::showNikkeiSixMonthChart(Then then)
     m_host.closeWindow(Window::NikkeiSixMonth);
     m_host.closeWindow(Window::AdvanceDecline);
     m_host.showMarketChart({});
-    fetchChart(
-        nikkeiSixMonthChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::NikkeiSixMonth, picture); },
-        std::move(then));
+    fetchIntoWindow(nikkeiSixMonthChart(m_services.config), Window::NikkeiSixMonth, std::move(then));
 }
 
 void ChartRoutines::refreshIndexChart(Then then)
@@ -214,24 +216,17 @@ void ChartRoutines::showNyNikkeiChart(Then then)
 void ChartRoutines::showAdvanceDeclineChart(Then then)
 {
     m_host.closeWindow(Window::NikkeiSixMonth);
-    fetchChart(
-        advanceDeclineChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::AdvanceDecline, picture); },
-        std::move(then));
+    fetchIntoWindow(advanceDeclineChart(m_services.config), Window::AdvanceDecline, std::move(then));
 }
 
 void ChartRoutines::showDowChart(Then then)
 {
-    fetchChart(
-        dowChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::Dow, picture); }, std::move(then));
+    fetchIntoWindow(dowChart(m_services.config), Window::Dow, std::move(then));
 }
 
 void ChartRoutines::showDollarYenChart(Then then)
 {
-    fetchChart(
-        dollarYenChart(m_services.config),
-        [this](const QImage& picture) { m_host.showInWindow(Window::DollarYen, picture); }, std::move(then));
+    fetchIntoWindow(dollarYenChart(m_services.config), Window::DollarYen, std::move(then));
 }
 
 void ChartRoutines::thumbnailClicked(int k)

@@ -85,6 +85,9 @@ public:
 private:
     struct ThumbRun;
     void fetchChart(const ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
+    void fetchIntoWindow(const ChartDownload& chart, ChartRoutinesHost::Window window, Then then);
+    /// Shows a stock's chart in `window` when no later call (counted in `calls`) came meanwhile.
+    void showStockChart(const ChartDownload& chart, ChartRoutinesHost::Window window, int& calls, Then then);
     /// The picture to show after a download of `chart`, whether or not it replaced the file.
     QImage chartPicture(const ChartDownload& chart, bool written);
     QImage load(const QString& file) const;

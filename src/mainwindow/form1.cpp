@@ -1,11 +1,11 @@
 #include "form1.h"
 
 #include "charts/picturebox.h"
+#include "charts/widgetstyle.h"
 #include "entrybox.h"
 #include "platform/geometry.h"
 #include "quotegrid.h"
 #include "thumblayout.h"
-#include "widgetstyle.h"
 
 #include <QApplication>
 #include <QFont>
@@ -27,6 +27,15 @@ const QString UiFont = u"ＭＳ Ｐゴシック"_s;
 void registerFontSubstitutes()
 {
     QFont::insertSubstitutions(UiFont, {u"IPAPGothic"_s, u"IPAGothic"_s, u"Noto Sans CJK JP"_s});
+}
+
+QLabel* addLabel(QWidget* client, const QString& name, QRect geometry)
+{
+    auto* l = new QLabel(client);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    setBackground(l, LightGrey);
+    return l;
 }
 
 QFont uiFont(qreal points, bool bold = false)
@@ -83,37 +92,8 @@ void Form1::buildControls()
     client->setObjectName(u"Form1Client"_s);
     setBackground(client, LightGrey);
     setCentralWidget(client);
-
-    auto label = [&](const QString& name, QRect geometry) {
-        auto* l = new QLabel(client);
-        l->setObjectName(name);
-        l->setGeometry(geometry);
-        setBackground(l, LightGrey);
-        return l;
-    };
-    m_dateLabel = label(u"Label2"_s, twips(480, 360, 1095, 255));
-    m_statusBar = label(u"Label3"_s, twips(1680, 360, 2175, 300));
-    m_rowLabel = label(u"Label5"_s, twips(4120, 360, 250, 255));
-    m_nikkeiLine = label(u"Label4"_s, twips(13680, 480, 4935, 255));
-    m_nikkeiLine->setFont(uiFont(9.75, true));
-    m_nikkeiLine->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
-    {
-        QPalette pal = m_nikkeiLine->palette();
-        pal.setColor(QPalette::WindowText, bgrColor(0x000000C0));
-        m_nikkeiLine->setPalette(pal);
-    }
-
-    m_entryBox = new EntryBox(client);
-    m_entryBox->setObjectName(u"Text1"_s);
-    m_entryBox->setGeometry(twips(4440, 289, 855, 343));
-    m_entryBox->setFont(uiFont(11.25));
-    m_entryBox->setToolTip(u"Code入力"_s);
-    m_entryBox->setAccessibleName(u"Code入力"_s);
-    {
-        QPalette pal = m_entryBox->palette();
-        pal.setColor(QPalette::Base, bgrColor(LightGrey));
-        m_entryBox->setPalette(pal);
-    }
+    buildLabels(client);
+    buildEntryBox(client);
 
     m_muteBox = new QCheckBox(u"消音"_s, client);
     m_muteBox->setObjectName(u"Check1"_s);
@@ -132,14 +112,39 @@ void Form1::buildControls()
     m_marketChart->setObjectName(u"Image2"_s);
     m_marketChart->setGeometry(twips(13680, 840, 3855, 3015));
     buildThumbnails(client);
+    buildLines(client);
+}
 
+void Form1::buildLabels(QWidget* client)
+{
+    m_dateLabel = addLabel(client, u"Label2"_s, twips(480, 360, 1095, 255));
+    m_statusBar = addLabel(client, u"Label3"_s, twips(1680, 360, 2175, 300));
+    m_rowLabel = addLabel(client, u"Label5"_s, twips(4120, 360, 250, 255));
+    m_nikkeiLine = addLabel(client, u"Label4"_s, twips(13680, 480, 4935, 255));
+    m_nikkeiLine->setFont(uiFont(9.75, true));
+    m_nikkeiLine->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
+    setPaletteColor(m_nikkeiLine, QPalette::WindowText, 0x000000C0);
+}
+
+void Form1::buildEntryBox(QWidget* client)
+{
+    m_entryBox = new EntryBox(client);
+    m_entryBox->setObjectName(u"Text1"_s);
+    m_entryBox->setGeometry(twips(4440, 289, 855, 343));
+    m_entryBox->setFont(uiFont(11.25));
+    m_entryBox->setToolTip(u"Code入力"_s);
+    m_entryBox->setAccessibleName(u"Code入力"_s);
+    setPaletteColor(m_entryBox, QPalette::Base, LightGrey);
+}
+
+void Form1::buildLines(QWidget* client)
+{
     auto line = [&](const QString& name, int x1, int y, int x2) {
         auto* f = new QFrame(client);
         f->setObjectName(name);
         f->setFrameShape(QFrame::HLine);
         f->setFrameShadow(QFrame::Plain);
         f->setGeometry(QRect(QPoint(0, twipsToPixels(y, m_dpi)), QSize(twipsToPixels(x2 - x1, m_dpi), 1)));
-        return f;
     };
     line(u"Line1"_s, 0, 0, 18600);
     line(u"Line2"_s, 0, 0, 19200);
@@ -165,12 +170,12 @@ void Form1::buildThumbnails(QWidget* client)
     }
 }
 
-void Form1::addCommand(const QString& name, const QString& caption, void (Form1::*command)())
+void Form1::addCommand(QWidget* menu, const QString& name, const QString& caption, void (Form1::*command)())
 {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, command);
-    menuBar()->addAction(action);
+    menu->addAction(action);
 }
 
 void Form1::buildMenu()
@@ -180,22 +185,29 @@ void Form1::buildMenu()
     QMenu* file = bar->addMenu(u"ファイル"_s);
     file->setObjectName(u"menu"_s);
     file->menuAction()->setObjectName(u"menuAction"_s);
-    auto* settings = new QAction(u"設定"_s, this);
-    settings->setObjectName(u"menu1"_s);
-    connect(settings, &QAction::triggered, this, &Form1::showSettings);
-    file->addAction(settings);
-    addCommand(u"menu11"_s, u"開く"_s, &Form1::openWatchList);
-    addCommand(u"menu2"_s, u"保存"_s, &Form1::saveWatchList);
-    addCommand(u"end1"_s, u"終了"_s, &Form1::quit);
-    addCommand(u"menu3"_s, u"リアルタイム表示"_s, &Form1::startRealTime);
-    addCommand(u"menu4"_s, u"リアルタイム停止"_s, &Form1::stopRealTime);
-    addCommand(u"menu5"_s, u"日経６ヶ月チャート +ＲＳＩ +W%R"_s, &Form1::showNikkeiSixMonthChart);
-    addCommand(u"munu6"_s, u"ＮＹ日経比較チャート"_s, &Form1::showNyNikkeiChart);
-    addCommand(u"nyd"_s, u"NYダウ"_s, &Form1::showDowChart);
-    addCommand(u"menu7"_s, u"騰落レシオ"_s, &Form1::showAdvanceDeclineChart);
-    addCommand(u"en"_s, u"ドル-円為替"_s, &Form1::showDollarYenChart);
-    addCommand(u"HDCOPY"_s, u"キャプチャー"_s, &Form1::captureScreen);
-    addCommand(u"menu8"_s, u"ヘルプ"_s, &Form1::openHelp);
+    addCommand(file, u"menu1"_s, u"設定"_s, &Form1::showSettings);
+    // The commands on the menu bar itself, left to right.
+    const struct
+    {
+        QString name;
+        QString caption;
+        void (Form1::*command)();
+    } commands[] = {
+        {u"menu11"_s, u"開く"_s, &Form1::openWatchList},
+        {u"menu2"_s, u"保存"_s, &Form1::saveWatchList},
+        {u"end1"_s, u"終了"_s, &Form1::quit},
+        {u"menu3"_s, u"リアルタイム表示"_s, &Form1::startRealTime},
+        {u"menu4"_s, u"リアルタイム停止"_s, &Form1::stopRealTime},
+        {u"menu5"_s, u"日経６ヶ月チャート +ＲＳＩ +W%R"_s, &Form1::showNikkeiSixMonthChart},
+        {u"munu6"_s, u"ＮＹ日経比較チャート"_s, &Form1::showNyNikkeiChart},
+        {u"nyd"_s, u"NYダウ"_s, &Form1::showDowChart},
+        {u"menu7"_s, u"騰落レシオ"_s, &Form1::showAdvanceDeclineChart},
+        {u"en"_s, u"ドル-円為替"_s, &Form1::showDollarYenChart},
+        {u"HDCOPY"_s, u"キャプチャー"_s, &Form1::captureScreen},
+        {u"menu8"_s, u"ヘルプ"_s, &Form1::openHelp},
+    };
+    for (const auto& [name, caption, command] : commands)
+        addCommand(bar, name, caption, command);
 }
 
 void Form1::connectEvents()

@@ -79,11 +79,15 @@ private:
     void closeSecondaryWindows();
 
     void buildControls();
+    void buildLabels(QWidget* client);
+    void buildEntryBox(QWidget* client);
     void buildThumbnails(QWidget* client);
+    void buildLines(QWidget* client);
     void buildMenu();
     void formLoad();
     void connectEvents();
-    void addCommand(const QString& name, const QString& caption, void (Form1::*command)());
+    /// Adds to `menu` the action `name` that runs `command`.
+    void addCommand(QWidget* menu, const QString& name, const QString& caption, void (Form1::*command)());
     QRect twips(int left, int top, int width, int height) const;
 
     Services m_services;

@@ -11,6 +11,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+/// Moves a window to where the market chart windows always stand.
+ChartWindow* placed(ChartWindow* w)
+{
+    w->moveTwips(ChartWindowLeftTwips, ChartWindowTopTwips);
+    return w;
+}
+
 void showModeless(ChartWindow* w)
 {
     w->show();
@@ -86,6 +93,14 @@ public:
     }
 
 private:
+    /// The window of `slot` (made when not open) with `picture` in its picture area.
+    template <class W> W* withPicture(QPointer<W>& slot, const QImage& picture)
+    {
+        W* w = m_w.chartWindow(slot);
+        w->Image1->setPicture(picture);
+        return w;
+    }
+
     Form1& m_w;
 };
 
@@ -117,37 +132,22 @@ void Form1::ChartsHost::setWindowTitle(Window window, const QString& title)
 
 void Form1::ChartsHost::showInWindow(Window window, const QImage& picture)
 {
-    ChartWindow* shown = nullptr;
     switch (window) {
     case Window::Year:
-        m_w.chartWindow(m_w.m_form2)->Image1->setPicture(picture);
-        shown = m_w.m_form2;
-        break;
+        return showModeless(withPicture(m_w.m_form2, picture));
     case Window::SixMonth:
         m_w.chartWindow(m_w.m_form3)->setPicture(picture);
-        shown = m_w.m_form3;
-        break;
+        return showModeless(m_w.m_form3);
     case Window::NikkeiSixMonth:
-        m_w.chartWindow(m_w.m_form5)->Image1->setPicture(picture);
-        m_w.m_form5->moveTwips(ChartWindowLeftTwips, ChartWindowTopTwips);
-        shown = m_w.m_form5;
-        break;
+        return showModeless(placed(withPicture(m_w.m_form5, picture)));
     case Window::AdvanceDecline:
-        m_w.chartWindow(m_w.m_form7)->Image1->setPicture(picture);
-        m_w.m_form7->setWindowTitle(u"日経平均騰落レシオ"_s);
-        shown = m_w.m_form7;
-        break;
+        withPicture(m_w.m_form7, picture)->setWindowTitle(u"日経平均騰落レシオ"_s);
+        return showModeless(m_w.m_form7);
     case Window::Dow:
-        m_w.chartWindow(m_w.m_form9)->Image1->setPicture(picture);
-        shown = m_w.m_form9;
-        break;
+        return showModeless(withPicture(m_w.m_form9, picture));
     case Window::DollarYen:
-        m_w.chartWindow(m_w.m_form12)->Image1->setPicture(picture);
-        m_w.m_form12->moveTwips(ChartWindowLeftTwips, ChartWindowTopTwips);
-        shown = m_w.m_form12;
-        break;
+        return showModeless(placed(withPicture(m_w.m_form12, picture)));
     }
-    showModeless(shown);
 }
 
 std::unique_ptr<ChartRoutinesHost> Form1::makeChartsHost(Form1& window)
@@ -155,30 +155,29 @@ std::unique_ptr<ChartRoutinesHost> Form1::makeChartsHost(Form1& window)
     return std::make_unique<ChartsHost>(window);
 }
 
+// In the commands below that stop real-time display, the stop comes first, so no tick can close
+// the window while its chart downloads.
+
 void Form1::showNikkeiSixMonthChart()
 {
-    // The stop comes first, so no tick can close the window while its chart downloads.
     stopRealTime();
     m_charts.showNikkeiSixMonthChart();
 }
 
 void Form1::showNyNikkeiChart()
 {
-    // The stop comes first, so no tick can close the window while its chart downloads.
     stopRealTime();
     m_charts.showNyNikkeiChart();
 }
 
 void Form1::showDowChart()
 {
-    // The stop comes first, so no tick can close the window while its chart downloads.
     stopRealTime();
     m_charts.showDowChart();
 }
 
 void Form1::showAdvanceDeclineChart()
 {
-    // The stop comes first, so no tick can close the window while its chart downloads.
     stopRealTime();
     m_charts.showAdvanceDeclineChart();
 }

@@ -4,11 +4,11 @@
 
 #include "charts/chartsources.h"
 #include "charts/picturebox.h"
+#include "charts/widgetstyle.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
 #include "thumblayout.h"
-#include "widgetstyle.h"
 
 namespace tickora {
 

@@ -1,5 +1,6 @@
 #include "settingswindow.h"
 
+#include "charts/widgetstyle.h"
 #include "platform/geometry.h"
 
 #include <QFont>
@@ -32,10 +33,7 @@ Form6::Form6(qreal dpi, QWidget* parent) : QWidget(parent)
     setWindowTitle(u"Form6"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, bgrColor(LightGrey));
-    setPalette(pal);
+    setBackground(this, LightGrey);
     resize(twipsToPixels(5430, dpi), twipsToPixels(3720, dpi));
     // The Japanese UI font of the main window (an installed substitute draws it).
     QFont font(u"ＭＳ Ｐゴシック"_s);

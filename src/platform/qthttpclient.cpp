@@ -28,6 +28,76 @@ bool isTransportError(QNetworkReply::NetworkError e)
            e == QNetworkReply::ProtocolUnknownError;
 }
 
+/// The error of a request this client cut off itself; empty for one it let run.
+QString abortMessage(Abort abort)
+{
+    switch (abort) {
+    case Abort::TooLarge:
+        return u"body too large"_s;
+    case Abort::TimedOut:
+        return u"time-out"_s;
+    case Abort::None:
+        break;
+    }
+    return {};
+}
+
+QNetworkRequest makeRequest(const QUrl& url, const HttpRequest& request, int transferTimeoutMs)
+{
+    QNetworkRequest req(url);
+    for (const auto& [name, value] : request.headers)
+        req.setRawHeader(name, value);
+    // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
+    // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
+    // never holds up a refresh. Pages are small enough not to need it.
+    if (!req.hasRawHeader("Accept-Encoding"))
+        req.setRawHeader("Accept-Encoding", "identity");
+    req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    req.setTransferTimeout(transferTimeoutMs);
+    return req;
+}
+
+/// Takes the body out of the reply as it arrives, through a small read buffer, so that the cap
+/// bounds the memory held: an answer that announces or brings more is cut off at once.
+std::shared_ptr<QByteArray> collectBody(QNetworkReply* reply, qint64 cap, const std::shared_ptr<Abort>& abort)
+{
+    auto body = std::make_shared<QByteArray>();
+    reply->setReadBufferSize(256 * 1024);
+    auto tooLarge = [reply, abort] {
+        *abort = Abort::TooLarge;
+        reply->abort();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, abort, tooLarge] {
+        bool known = false;
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (*abort == Abort::None && known && announced > cap)
+            tooLarge();
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, cap, abort, body, tooLarge] {
+        if (*abort != Abort::None)
+            return;
+        body->append(reply->readAll());
+        if (body->size() > cap)
+            tooLarge();
+    });
+    return body;
+}
+
+/// Qt's own transfer time-out only notices silence; a server that drips a byte now and then
+/// would hold the request for ever. The whole exchange, redirects included, gets the limit.
+void abortAfter(QNetworkReply* reply, int ms, const std::shared_ptr<Abort>& abort)
+{
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [reply, abort] {
+        if (*abort == Abort::None && reply->isRunning()) {
+            *abort = Abort::TimedOut;
+            reply->abort();
+        }
+    });
+    deadline->start(ms);
+}
+
 } // namespace
 
 bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to)
@@ -70,98 +140,59 @@ void QtHttpClient::get(const HttpRequest& request, QObject* context, Done done)
 
 void QtHttpClient::send(Exchange exchange)
 {
-    QNetworkRequest req(exchange.url);
-    for (const auto& [name, value] : exchange.request.headers)
-        req.setRawHeader(name, value);
-    // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
-    // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
-    // never holds up a refresh. Pages are small enough not to need it.
-    if (!req.hasRawHeader("Accept-Encoding"))
-        req.setRawHeader("Accept-Encoding", "identity");
-    req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     const int remainingMs = int(qMax<qint64>(1, exchange.deadline.remainingTime()));
-    req.setTransferTimeout(remainingMs);
-
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
-    QNetworkReply* reply = manager.get(req);
+    QNetworkReply* reply = manager.get(makeRequest(exchange.url, exchange.request, remainingMs));
     const qint64 requestCap = exchange.request.maxBodyBytes;
     const qint64 cap = requestCap > 0 ? qMin(requestCap, m_limits.maxBodyBytes) : m_limits.maxBodyBytes;
     auto abort = std::make_shared<Abort>(Abort::None);
+    auto body = collectBody(reply, cap, abort);
+    abortAfter(reply, remainingMs, abort);
 
-    // The body is taken out of the reply as it arrives, through a small read buffer, so that the
-    // cap bounds the memory held: an answer that announces or brings more is cut off at once.
-    auto body = std::make_shared<QByteArray>();
-    reply->setReadBufferSize(256 * 1024);
-    auto tooLarge = [reply, abort] {
-        *abort = Abort::TooLarge;
-        reply->abort();
-    };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, abort, tooLarge] {
-        bool known = false;
-        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
-        if (*abort == Abort::None && known && announced > cap)
-            tooLarge();
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, cap, abort, body, tooLarge] {
-        if (*abort != Abort::None)
+    QObject::connect(reply, &QNetworkReply::finished, reply,
+                     [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
+                         reply->deleteLater();
+                         if (exchange.hasContext && !exchange.context)
+                             return;
+                         finish(*reply, abortMessage(*abort), *body, std::move(exchange));
+                     });
+}
+
+void QtHttpClient::finish(QNetworkReply& reply, const QString& abortError, const QByteArray& body,
+                          Exchange exchange)
+{
+    HttpResponse response;
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError error = reply.error();
+    const int code = status.isValid() ? status.toInt() : 0;
+    // A 2xx status with any error means the body did not arrive whole.
+    const bool broken =
+        isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
+    const QVariant location = reply.attribute(QNetworkRequest::RedirectionTargetAttribute);
+    if (!abortError.isEmpty()) {
+        response.error = abortError;
+    } else if (!status.isValid() || broken) {
+        response.error = reply.errorString();
+    } else if (code >= 300 && code < 400 && location.isValid()) {
+        // A redirect: followed only to the host asked, a few times at most.
+        const QUrl next = exchange.url.resolved(location.toUrl());
+        if (exchange.hops >= MaxRedirects) {
+            response.error = u"too many redirects"_s;
+        } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
+            response.error = u"redirect to another host: "_s + next.host();
+        } else {
+            ++exchange.hops;
+            exchange.url = next;
+            send(std::move(exchange));
             return;
-        body->append(reply->readAll());
-        if (body->size() > cap)
-            tooLarge();
-    });
-    // Qt's own transfer time-out only notices silence; a server that drips a byte now and then
-    // would hold the request for ever. The whole exchange, redirects included, gets the limit.
-    auto* deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply, [reply, abort] {
-        if (*abort == Abort::None && reply->isRunning()) {
-            *abort = Abort::TimedOut;
-            reply->abort();
         }
-    });
-    deadline->start(remainingMs);
-
-    QObject::connect(
-        reply, &QNetworkReply::finished, reply,
-        [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
-            reply->deleteLater();
-            if (exchange.hasContext && !exchange.context)
-                return;
-            HttpResponse response;
-            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            const QNetworkReply::NetworkError error = reply->error();
-            const int code = status.isValid() ? status.toInt() : 0;
-            // A 2xx status with any error means the body did not arrive whole.
-            const bool broken =
-                isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
-            const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-            if (*abort == Abort::TooLarge) {
-                response.error = u"body too large"_s;
-            } else if (*abort == Abort::TimedOut) {
-                response.error = u"time-out"_s;
-            } else if (!status.isValid() || broken) {
-                response.error = reply->errorString();
-            } else if (code >= 300 && code < 400 && location.isValid()) {
-                // A redirect: followed only to the host asked, a few times at most.
-                const QUrl next = exchange.url.resolved(location.toUrl());
-                if (exchange.hops >= MaxRedirects) {
-                    response.error = u"too many redirects"_s;
-                } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
-                    response.error = u"redirect to another host: "_s + next.host();
-                } else {
-                    ++exchange.hops;
-                    exchange.url = next;
-                    send(std::move(exchange));
-                    return;
-                }
-            } else {
-                response.status = code;
-                response.body = *body + reply->readAll();
-                response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-            }
-            if (exchange.done)
-                exchange.done(response);
-        });
+    } else {
+        response.status = code;
+        response.body = body + reply.readAll();
+        response.contentType = reply.header(QNetworkRequest::ContentTypeHeader).toByteArray();
+    }
+    if (exchange.done)
+        exchange.done(response);
 }
 
 } // namespace tickora

@@ -50,6 +50,9 @@ private:
         Done done;
     };
     void send(Exchange exchange);
+    /// Hands the finished reply's answer (or `abortError`, when the client cut it off) to the
+    /// exchange's callback, or sends the exchange on to where an allowed redirect points.
+    void finish(QNetworkReply& reply, const QString& abortError, const QByteArray& body, Exchange exchange);
 
     Limits m_limits;
     std::vector<std::unique_ptr<QNetworkAccessManager>> m_managers;
