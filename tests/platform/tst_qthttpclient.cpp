@@ -7,19 +7,17 @@
 #include <QStringEncoder>
 #include <QTest>
 #include <QTimer>
-#include <QUrlQuery>
 
 using namespace tickora;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-/// A loopback server speaking raw HTTP/1.1 on this thread: a request goes to the route whose
-/// prefix its target starts with, which writes to the connection, or holds it.
+/// A loopback server speaking raw HTTP/1.1 on this thread: it writes the canned answer of the
+/// request's path and closes, drips one byte every 50 ms for "/drip", and stays silent otherwise.
 class RawServer : public QTcpServer
 {
 public:
-    using Route = std::function<void(QTcpSocket*, const QByteArray& target)>;
     explicit RawServer(const QHostAddress& address = QHostAddress::LocalHost)
     {
         listen(address);
@@ -27,26 +25,45 @@ public:
             while (QTcpSocket* s = nextPendingConnection())
                 connect(s, &QTcpSocket::readyRead, s, [this, s] {
                     lastRequest = s->readAll();
-                    const QByteArray target = lastRequest.split(' ').value(1);
-                    for (auto it = routes.cbegin(); it != routes.cend(); ++it)
-                        if (target.startsWith(it.key()))
-                            return it.value()(s, target);
+                    const QByteArray path = lastRequest.split(' ').value(1).split('?').value(0);
+                    if (path == "/drip") {
+                        s->write("HTTP/1.1 200 OK\r\nContent-Length: 400\r\n\r\n");
+                        connect(new QTimer(s), &QTimer::timeout, s, [s] { s->write("x"); });
+                        s->findChild<QTimer*>()->start(50);
+                    } else if (canned.contains(path)) {
+                        s->write(canned.value(path));
+                        s->disconnectFromHost();
+                    }
                 });
         });
+        canned["/status/200"] = answer("200 OK", "status 200");
+        canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
+        canned["/cut"] = "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
+        for (const int n : {5000, 5001}) {
+            canned["/size/" + QByteArray::number(n)] = answer("200 OK", QByteArray(n, 'b'));
+            canned["/chunked/" + QByteArray::number(n)] =
+                "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000\r\n" + QByteArray(4096, 'c') +
+                "\r\n" + QByteArray::number(n - 4096, 16) + "\r\n" + QByteArray(n - 4096, 'c') +
+                "\r\n0\r\n\r\n";
+        }
+        // A chain of relative redirects: "/hop/n" takes n + 1 of them to reach "/status/200".
+        for (int n = 0; n <= 5; ++n)
+            canned["/hop/" + QByteArray::number(n)] =
+                answer("302 Found\r\nLocation: " +
+                       (n > 0 ? QByteArray("/hop/" + QByteArray::number(n - 1)) : QByteArray("/status/200")));
     }
     QUrl url(const QString& target) const
     {
         return QUrl(u"http://%1:%2"_s.arg(serverAddress().toString()).arg(serverPort()) + target);
     }
-    QMap<QByteArray, Route> routes;
+    static QByteArray answer(const QByteArray& head, const QByteArray& body = {})
+    {
+        return "HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
+               body;
+    }
+    QHash<QByteArray, QByteArray> canned;
     QByteArray lastRequest;
 };
-
-void answer(QTcpSocket* s, const QByteArray& head, const QByteArray& body = {})
-{
-    s->write("HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
-             body);
-}
 
 HttpResponse getAndWait(HttpClient& http, const QUrl& url, qint64 maxBodyBytes = 0)
 {
@@ -66,53 +83,11 @@ class TestQtHttpClient : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_server.isListening());
-        const auto number = [](const QByteArray& target) {
-            return target.mid(target.lastIndexOf('/') + 1).toInt();
-        };
-        m_server.routes = {
-            {"/status/200", [](QTcpSocket* s, const QByteArray&) { answer(s, "200 OK", "status 200"); }},
-            {"/silent", [](QTcpSocket*, const QByteArray&) {}},
-            {"/not-http",
-             [](QTcpSocket* s, const QByteArray&) {
-                 s->write("SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n");
-                 s->disconnectFromHost();
-             }},
-            {"/cut", // the connection ends part-way through the declared length
-             [](QTcpSocket* s, const QByteArray&) {
-                 s->write("HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a'));
-                 s->disconnectFromHost();
-             }},
-            {"/drip", // one byte every 50 ms: data keeps coming, the body never ends soon
-             [](QTcpSocket* s, const QByteArray&) {
-                 s->write("HTTP/1.1 200 OK\r\nContent-Length: 400\r\n\r\n");
-                 auto* t = new QTimer(s);
-                 connect(t, &QTimer::timeout, s, [s] { s->write("x"); });
-                 t->start(50);
-             }},
-            {"/size/",
-             [=](QTcpSocket* s, const QByteArray& t) { answer(s, "200 OK", QByteArray(number(t), 'b')); }},
-            {"/chunked/",
-             [=](QTcpSocket* s, const QByteArray& t) {
-                 s->write("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
-                 for (int left = number(t); left > 0; left -= 4096)
-                     s->write(QByteArray::number(qMin(left, 4096), 16) + "\r\n" +
-                              QByteArray(qMin(left, 4096), 'c') + "\r\n");
-                 s->write("0\r\n\r\n");
-             }},
-            // Redirects to the address in the query, or a chain of n relative redirects.
-            {"/redirect/to",
-             [](QTcpSocket* s, const QByteArray& t) {
-                 answer(s, "302 Found\r\nLocation: " +
-                               QUrlQuery(QUrl(QString::fromLatin1(t))).queryItemValue(u"u"_s).toLatin1());
-             }},
-            {"/redirect/hops/",
-             [=](QTcpSocket* s, const QByteArray& t) {
-                 const int n = number(t);
-                 answer(s, "302 Found\r\nLocation: " + (n > 0 ? "/redirect/hops/" + QByteArray::number(n - 1)
-                                                              : QByteArray("/status/200")));
-             }},
-        };
+        QVERIFY(m_server.isListening() && m_other.isListening());
+        m_server.canned["/same"] =
+            RawServer::answer("302 Found\r\nLocation: " + m_server.url(u"/status/200"_s).toEncoded());
+        m_server.canned["/other"] =
+            RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
     }
 
     // The target as given, the caller's headers, and a request for an uncompressed body, so
@@ -180,21 +155,14 @@ private Q_SLOTS:
     // that does answer.
     void redirects()
     {
-        RawServer other(QHostAddress(u"127.0.0.2"_s));
-        other.routes = m_server.routes;
         QtHttpClient http;
-        const std::pair<QString, bool> cases[] = {
-            {u"/redirect/to?u=http://127.0.0.1:%1/status/200"_s.arg(m_server.serverPort()), true},
-            {u"/redirect/hops/4"_s, true},
-            {u"/redirect/hops/5"_s, false},
-            {u"/redirect/to?u=http://127.0.0.2:%1/status/200"_s.arg(other.serverPort()), false},
-        };
-        for (const auto& [path, followed] : cases) {
+        for (const auto& [path, followed] : {std::pair(u"/same"_s, true), std::pair(u"/hop/4"_s, true),
+                                             std::pair(u"/hop/5"_s, false), std::pair(u"/other"_s, false)}) {
             const HttpResponse r = getAndWait(http, m_server.url(path));
             QCOMPARE(r.status, followed ? 200 : 0);
             QCOMPARE(r.body, followed ? QByteArray("status 200") : QByteArray());
         }
-        QCOMPARE(getAndWait(http, other.url(u"/status/200"_s)).status, 200);
+        QCOMPARE(getAndWait(http, m_other.url(u"/status/200"_s)).status, 200);
     }
 
     void selfSignedCertificateRefused()
@@ -244,7 +212,7 @@ private Q_SLOTS:
     }
 
 private:
-    RawServer m_server;
+    RawServer m_server, m_other{QHostAddress(u"127.0.0.2"_s)};
 };
 
 QTEST_GUILESS_MAIN(TestQtHttpClient)
