@@ -130,7 +130,7 @@ class TestQuotes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void getText()
+    void markerCuts()
     {
         const QString rows[][4] = {
             // all, start, end, expected
@@ -143,12 +143,8 @@ private Q_SLOTS:
         };
         for (const auto& r : rows)
             QCOMPARE(GetText(r[0], r[1], r[2]), r[3]);
-    }
-
-    // The last "</div>" block holding the label decides; its first <strong> is the value.
-    void getValue()
-    {
-        const QString rows[][3] = {
+        // The last "</div>" block holding the label decides; its first <strong> is the value.
+        const QString blocks[][3] = {
             {u"<dt>始値</dt><dd><strong>1,234</strong></dd></div><div>x</div>"_s, u"始値"_s, u"1,234"_s},
             {u"<div><strong>1,234</strong><dt>始値</dt></div>"_s, u"始値"_s, u"1,234"_s},
             {u"始値<strong>1</strong></div>始値<strong>2</strong></div>"_s, u"始値"_s, u"2"_s},
@@ -163,7 +159,7 @@ private Q_SLOTS:
             {u"</div>x<strong>2</strong>"_s, u"v>x"_s, {}},
             {u"<strong>1</strong></div>"_s, {}, {}},
         };
-        for (const auto& r : rows)
+        for (const auto& r : blocks)
             QCOMPARE(GetValue(r[0], r[1]), r[2]);
     }
 
@@ -189,7 +185,7 @@ private Q_SLOTS:
                  1);
     }
 
-    void fixturePages()
+    void parser()
     {
         const QString rows[][2] = {
             {u"detail_7203_realtime_up.html"_s,
@@ -206,41 +202,34 @@ private Q_SLOTS:
         };
         for (const auto& r : rows)
             QCOMPARE(joined(parseQuotePage(fixture(r[0]))), r[1]);
-    }
-
-    void cuttingRules()
-    {
-        const QString x298(298, u'x');
-        const QString rows[][2] = {
+        const QString x298(298, u'x'), none = u"|detail|||0|0|0|0|0||"_s; // a detail page without fields
+        const QString cuts[][2] = {
             {u"【1】"_s + x298 + u"x株"_s, u"|other|||||||||"_s}, // no 株 within 300 characters
             {u"【1】"_s + x298 + u"株"_s, x298 + u"|other|||||||||"_s},
             {u"】A】B株"_s, u"A】B|other|||||||||"_s},
-            {u"株価詳細"_s, u"|detail|||0|0|0|0|0||"_s},
+            {u"株価詳細"_s, none},
             {u"株価詳細<td class=\"stoksPrice\">---</td>"_s, u"|detail||---|0|0|0|0|0||"_s},
             {u"株価詳細<span>前日比</span>+7</td>"_s, u"|detail|||+7|0|0|0|0||"_s},
-            {u"株価詳細前日比</span><span class=\"icoUpGreen yjMSt\">+7(+1%)</span></td>"_s,
-             u"|detail|||0|0|0|0|0||"_s},
+            {u"株価詳細前日比</span><span class=\"icoUpGreen yjMSt\">+7(+1%)</span></td>"_s, none},
             {u"株価詳細前日比</span><span class=\"icoDownRed yjMSt\">+7（+1%）</span></td>"_s,
              u"|detail|||+7|0|0|0|0||"_s},
             {u"株価詳細>高値<strong>S</strong></div><span>ストップ高</span>（<strong>1,500</strong>）</td>"_s,
-             u"|detail|||0|0|0|0|0||"_s},
+             none},
             {u"株価詳細>高値<strong>990</strong></div>ストップ高</span><strong class=\"greenFin\">1</strong></td>"_s,
              u"|detail|||0|0|990|0|0||"_s},
             {u"株価詳細>安値</div>ストップ安</span>（<strong class=\"redFin\">80</strong>）</td>"_s,
              u"|detail|||0|0|0|80|0||"_s},
-            {u"株価詳細>出来高<strong>---</strong></div>"_s, u"|detail|||0|0|0|0|0||"_s},
+            {u"株価詳細>出来高<strong>---</strong></div>"_s, none},
             {u"株価詳細<strong>1,234,567.89</strong>前日終値"_s, u"|detail|||0|0|0|0|0|1,234,567.89|"_s},
-            {u"株価詳細<strong>12,345,678.9X</strong>前日終値"_s,
-             u"|detail|||0|0|0|0|0||"_s}, // 13 characters
-            {u"前日終値 株価詳細"_s, u"|detail|||0|0|0|0|0||"_s},
-            {u"株価詳細<strong>9</strong>"_s + QString(200, u'.') + u"前日終値"_s,
-             u"|detail|||0|0|0|0|0||"_s},
-            {u"株価詳細yjSb real<span>1500</span>リアルタイム株価</dd>"_s, u"|detail|||0|0|0|0|0||"_s},
+            {u"株価詳細<strong>12,345,678.9X</strong>前日終値"_s, none}, // 13 characters
+            {u"前日終値 株価詳細"_s, none},
+            {u"株価詳細<strong>9</strong>"_s + QString(200, u'.') + u"前日終値"_s, none},
+            {u"株価詳細yjSb real<span>1500</span>リアルタイム株価</dd>"_s, none},
             {u"株価詳細yjSb real<i>20分ディレイ株価</dd><span>9:05</span>リアルタイム株価</dd>"_s,
              u"|detail|||0|0|0|0|0||9:05"_s},
             {u"株価詳細<h1>ソニー(株)</h1><h1>x</h1>"_s, u"|detail|ソニー(株)||0|0|0|0|0||"_s},
         };
-        for (const auto& r : rows)
+        for (const auto& r : cuts)
             QCOMPARE(joined(parseQuotePage(r[0])), r[1]);
         // Pages cut in the middle of every marker: the parse ends and yields texts from the page.
         const QString page = fixture(u"detail_9984_limitup.html"_s);
@@ -356,15 +345,11 @@ private Q_SLOTS:
                                     {u"<b>&lt;</b>"_s, u"<b>&lt;</b>"_s},
                                     {QString(255, u'x') + u"😀"_s, QString(255, u'x')}};
         for (const auto& [field, cell] : cases) {
-            QCOMPARE(cellTextFromPage(field), cell);
             MemorySheet sheet;
-            QuoteFields q;
-            q.isDetailPage = true;
-            q.name = q.price = q.change = q.open = q.high = q.low = q.volume = q.prevClose = q.time = field;
-            writeQuoteRow(sheet, 1, q);
-            for (int c = grid::Name; c <= grid::Time; ++c)
-                QCOMPARE(sheet.cellText(1, c),
-                         c == grid::BuyTarget || c == grid::SellTarget ? QString() : cell);
+            writeQuoteRow(sheet, 1,
+                          {{}, true, field, field, field, field, field, field, field, field, field});
+            QCOMPARE(rowTexts(sheet, 1),
+                     QStringList(1) + QStringList(8, cell) + QStringList(2) + QStringList(1, cell));
         }
     }
 
