@@ -16,7 +16,8 @@ class TestCommandLine : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // A run gives the data folder used (TICKORA_DATA_DIR is /env/kabu); anything else a message
-    // holding the given text, and on failure the pointer to --help.
+    // holding the given text, on failure with the pointer to --help. The program itself then
+    // ends before it needs a display: with 2 on a failure, else 0.
     void parses()
     {
         const std::tuple<QStringList, Action, QString> cases[] = {
@@ -37,27 +38,16 @@ private Q_SLOTS:
         for (const auto& [args, action, expect] : cases) {
             const CommandLine cli = parseCommandLine(QStringList{u"/usr/bin/tickora"_s} + args, u"9.8.7"_s);
             QCOMPARE(cli.action, action);
-            if (action == Action::Run)
-                QCOMPARE(Config::fromEnvironment(cli.environment(env)).dataDir, expect);
-            else
-                QVERIFY2(cli.text.contains(expect), qPrintable(cli.text));
             QCOMPARE(cli.text.contains(u"tickora --help"_s), action == Action::Fail);
-        }
-    }
-
-    // Help and version on standard output with 0, a wrong option on standard error with 2.
-    void exitStatus()
-    {
-        const std::tuple<QString, int, QString> runs[] = {{u"--version"_s, 0, u"tickora "_s},
-                                                          {u"--help"_s, 0, u"--data-dir"_s},
-                                                          {u"--bogus"_s, 2, u"--bogus"_s}};
-        for (const auto& [arg, status, printed] : runs) {
-            QProcess p;
-            p.start(QString::fromUtf8(TICKORA_BIN), {arg});
-            QVERIFY(p.waitForFinished(30000));
-            QCOMPARE(p.exitCode(), status);
-            const QByteArray out = status == 0 ? p.readAllStandardOutput() : p.readAllStandardError();
-            QVERIFY2(QString::fromUtf8(out).contains(printed), out.constData());
+            if (action == Action::Run) {
+                QCOMPARE(Config::fromEnvironment(cli.environment(env)).dataDir, expect);
+                continue;
+            }
+            QVERIFY2(cli.text.contains(expect), qPrintable(cli.text));
+            QProcess program;
+            program.start(QString::fromUtf8(TICKORA_BIN), args);
+            QVERIFY(program.waitForFinished(30000));
+            QCOMPARE(program.exitCode(), action == Action::Fail ? 2 : 0);
         }
     }
 };

@@ -48,24 +48,18 @@ private Q_SLOTS:
             QCOMPARE(d.file, u"/data/kabu/"_s + file);
             QVERIFY(!d.fileHoldsOneChart);
         }
-    }
-
-    // A whole number from 0 to 32767 in ASCII digits, maybe with a point and zeros; else none.
-    void codeFromText()
-    {
-        const std::pair<QString, int> cases[] = {
+        // The code: a whole number from 0 to 32767 in ASCII digits, maybe with a point and zeros.
+        const std::pair<QString, int> codes[] = {
             {u"0072"_s, 72},     {u"32767"_s, 32767}, {u"32768"_s, -1},   {u"327670"_s, -1},
             {u" 7203 "_s, 7203}, {u"7203.0"_s, 7203}, {u"7203."_s, 7203}, {u".0"_s, 0},
             {u"."_s, -1},        {u"7203.01"_s, -1},  {u"-1"_s, -1},      {u""_s, -1},
             {u"7e3"_s, -1},      {u"７２０３"_s, -1},
         };
-        for (const auto& [text, code] : cases) {
-            const std::optional<qint16> got = chartCodeFromText(text);
-            QCOMPARE(got ? int(*got) : -1, code);
-        }
+        for (const auto& [text, code] : codes)
+            QCOMPARE(int(chartCodeFromText(text).value_or(-1)), code);
     }
 
-    void form3DrawsItsPictureFromTheCorner()
+    void picturesKeepOnlyWhatShows()
     {
         Form3 w(96.0);
         w.setPicture(quadrants(QSize(100, 60)));
@@ -78,18 +72,12 @@ private Q_SLOTS:
             w.setPicture(quadrants(size));
             QCOMPARE(w.picture().size(), size.boundedTo(w.screen()->size()));
         }
-    }
-
-    // Larger than the area: cut at the area's edge, not shrunk; with auto-size the area follows
-    // the picture plus its border, up to its maximum size.
-    void pictureAreaKeepsWhatShows()
-    {
-        Form12 w(96.0);
-        PictureBox* box = w.findChild<PictureBox*>(u"Image1"_s);
+        // A picture area cuts a larger picture at its edge, not shrunk; with auto-size it follows
+        // the picture plus its border, up to its maximum size.
+        Form12 area(96.0);
+        PictureBox* box = area.findChild<PictureBox*>(u"Image1"_s);
         box->setPicture(quadrants(QSize(800, 800)));
-        const QImage shot = box->grab().toImage();
-        QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(shot.pixelColor(box->width() - 1, box->height() - 1), QColor(Qt::red));
+        QCOMPARE(box->grab().toImage().pixelColor(box->width() - 1, box->height() - 1), QColor(Qt::red));
         QCOMPARE(box->picture().size(), box->size());
         box->clearPicture();
         QVERIFY(box->pixmap().isNull());
