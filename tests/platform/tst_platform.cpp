@@ -24,15 +24,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray encoded(QSize size, const char* format)
+QByteArray png(QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return pngOf(image);
 }
 
 /// A loopback server speaking raw HTTP/1.1 on this thread: it writes the canned answer of the
@@ -190,23 +186,22 @@ private Q_SLOTS:
         }
     }
 
-    // Only GIF, PNG and BMP (and JPEG) by their first bytes, within the byte and side limits.
+    // Only JPEG, GIF, PNG and BMP by their first bytes, within the byte and side limits.
     void pictures()
     {
-        QByteArray atCap = encoded(QSize(4, 4), "BMP");
+        QByteArray atCap = png(QSize(4, 4));
         atCap.resize(MaxPictureBytes);
         const std::pair<QByteArray, QSize> cases[] = {
-            {encoded(QSize(30, 20), "PNG"), QSize(30, 20)},
-            {encoded(QSize(30, 20), "BMP"), QSize(30, 20)},
+            {png(QSize(30, 20)), QSize(30, 20)},
             {tinyGif(30, 20), QSize(30, 20)},
-            {encoded(QSize(MaxPictureSide, 1), "PNG"), QSize(MaxPictureSide, 1)},
-            {encoded(QSize(1, MaxPictureSide), "PNG"), QSize(1, MaxPictureSide)},
+            {png(QSize(MaxPictureSide, 1)), QSize(MaxPictureSide, 1)},
+            {png(QSize(1, MaxPictureSide)), QSize(1, MaxPictureSide)},
             {atCap, QSize(4, 4)},
-            {encoded(QSize(MaxPictureSide + 1, 1), "PNG"), {}},
-            {encoded(QSize(1, MaxPictureSide + 1), "BMP"), {}},
+            {png(QSize(MaxPictureSide + 1, 1)), {}},
+            {png(QSize(1, MaxPictureSide + 1)), {}},
             {tinyGif(5000, 5000), {}},
             {svgPicture(), {}},
-            {" " + encoded(QSize(4, 4), "PNG"), {}},
+            {" " + png(QSize(4, 4)), {}},
             {atCap + 'x', {}},
         };
         for (const auto& [bytes, size] : cases) {
