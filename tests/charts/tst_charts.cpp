@@ -88,14 +88,10 @@ private Q_SLOTS:
         box->setPicture(quadrants(QSize(4000, 3000)));
         QCOMPARE(box->size(), QSize(252, 152));
         QCOMPARE(box->picture().size(), QSize(250, 150));
-    }
-
-    void closedWindowIsDestroyed()
-    {
-        QPointer<Form9> w = new Form9(96.0);
-        w->show();
-        QVERIFY(w->close() && w->isClosing());
-        QTRY_VERIFY(w.isNull());
+        QPointer<Form9> closing = new Form9(96.0);
+        closing->show();
+        QVERIFY(closing->close() && closing->isClosing());
+        QTRY_VERIFY(closing.isNull());
     }
 };
 

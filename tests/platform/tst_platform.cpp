@@ -117,6 +117,19 @@ private Q_SLOTS:
             env.insert(u"TICKORA_TICK_MS"_s, text);
             QCOMPARE(Config::fromEnvironment(env).tickIntervalMs, ms);
         }
+        // Halves round to the even number; anything else, or a value past 16 bits, gives none.
+        const std::pair<QString, int> cases[] = {
+            {u"0123"_s, 123},      {u" 7203 "_s, 7203},    {u"2.5"_s, 2},
+            {u"3.5"_s, 4},         {u"2.51"_s, 3},         {u"-2.5"_s, -2},
+            {u".6"_s, 1},          {u"7."_s, 7},           {u"32767"_s, 32767},
+            {u"-32768"_s, -32768}, {u"32767.5"_s, -1},     {u"32768"_s, -1},
+            {u""_s, -1},           {u"."_s, -1},           {u"72 03"_s, -1},
+            {u"７２０３"_s, -1},   {u"99999999999"_s, -1},
+        };
+        for (const auto& [text, value] : cases) {
+            const std::optional<qint16> got = tickora::toInt16(text);
+            QCOMPARE(got ? int(*got) : -1, value);
+        }
     }
 
     // Missing files come in whole, from the installation when it has them, else built in; a
@@ -166,23 +179,6 @@ private Q_SLOTS:
             QVERIFY(!error.isEmpty());
             QCOMPARE(readFile(path), QByteArray("old"));
             QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
-        }
-    }
-
-    // Halves round to the even number; anything else, or a value past 16 bits, gives none.
-    void toInt16()
-    {
-        const std::pair<QString, int> cases[] = {
-            {u"0123"_s, 123},      {u" 7203 "_s, 7203},    {u"2.5"_s, 2},
-            {u"3.5"_s, 4},         {u"2.51"_s, 3},         {u"-2.5"_s, -2},
-            {u".6"_s, 1},          {u"7."_s, 7},           {u"32767"_s, 32767},
-            {u"-32768"_s, -32768}, {u"32767.5"_s, -1},     {u"32768"_s, -1},
-            {u""_s, -1},           {u"."_s, -1},           {u"72 03"_s, -1},
-            {u"７２０３"_s, -1},   {u"99999999999"_s, -1},
-        };
-        for (const auto& [text, value] : cases) {
-            const std::optional<qint16> got = tickora::toInt16(text);
-            QCOMPARE(got ? int(*got) : -1, value);
         }
     }
 
@@ -273,6 +269,31 @@ private Q_SLOTS:
             QCOMPARE(r.body, followed ? QByteArray("status 200") : QByteArray());
         }
         QCOMPARE(getAndWait(http, m_other.url(u"/status/200"_s)).status, 200);
+        const std::tuple<QString, QString, bool> cases[] = {
+            {u"http://a.jp/x"_s, u"http://A.jp:80/y"_s, true},
+            {u"https://a.jp/x"_s, u"https://a.jp/y"_s, true},
+            {u"http://a.jp:8080/x"_s, u"https://a.jp/y"_s, true},
+            {u"https://a.jp/x"_s, u"http://a.jp/y"_s, false},
+            {u"http://a.jp/x"_s, u"http://evil.a.jp/x"_s, false},
+            {u"http://a.jp/x"_s, u"http://a.jp:8080/x"_s, false},
+            {u"http://a.jp/x"_s, u"file:///etc/passwd"_s, false},
+        };
+        for (const auto& [from, to, allowed] : cases)
+            QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
+                     qPrintable(to));
+        QFile key(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem"));
+        QVERIFY(key.open(QIODevice::ReadOnly));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificateChain(
+            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
+        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const HttpResponse r = getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.body.isEmpty());
+        QVERIFY2(r.error.contains(u"self-signed"_s), qPrintable(r.error)); // the handshake went that far
     }
 
     // Every broken exchange ends once, without a status or a body, and says why.
@@ -290,11 +311,7 @@ private Q_SLOTS:
             QVERIFY(r.body.isEmpty());
             QVERIFY2(!r.error.isEmpty(), qPrintable(url.toString()));
         }
-    }
-
-    // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
-    void bodyCap()
-    {
+        // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
         QtHttpClient http({15000, 5000});
         for (const QString& path : {u"/size/"_s, u"/chunked/"_s}) {
             QCOMPARE(getAndWait(http, m_server.url(path + u"5000"_s)).body.size(), 5000);
@@ -303,40 +320,6 @@ private Q_SLOTS:
             QCOMPARE(over.status, 0);
             QVERIFY(over.body.isEmpty());
         }
-    }
-
-    void redirectRule()
-    {
-        const std::tuple<QString, QString, bool> cases[] = {
-            {u"http://a.jp/x"_s, u"http://A.jp:80/y"_s, true},
-            {u"https://a.jp/x"_s, u"https://a.jp/y"_s, true},
-            {u"http://a.jp:8080/x"_s, u"https://a.jp/y"_s, true},
-            {u"https://a.jp/x"_s, u"http://a.jp/y"_s, false},
-            {u"http://a.jp/x"_s, u"http://evil.a.jp/x"_s, false},
-            {u"http://a.jp/x"_s, u"http://a.jp:8080/x"_s, false},
-            {u"http://a.jp/x"_s, u"file:///etc/passwd"_s, false},
-        };
-        for (const auto& [from, to, allowed] : cases)
-            QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
-                     qPrintable(to));
-    }
-
-    void selfSignedCertificateRefused()
-    {
-        QFile key(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem"));
-        QVERIFY(key.open(QIODevice::ReadOnly));
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificateChain(
-            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
-        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
-        QSslServer server;
-        server.setSslConfiguration(tls);
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        QtHttpClient http;
-        const HttpResponse r = getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
-        QCOMPARE(r.status, 0);
-        QVERIFY(r.body.isEmpty());
-        QVERIFY2(r.error.contains(u"self-signed"_s), qPrintable(r.error)); // the handshake went that far
     }
 
     // Bodies are decoded by the charset the server names, CP932 under all its names.

@@ -145,6 +145,23 @@ private Q_SLOTS:
         };
         for (const auto& r : blocks)
             QCOMPARE(GetValue(r[0], r[1]), r[2]);
+        const QString index = u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b> 円</div>"_s;
+        const QString link = u"<a class=\"cmn-indexes_index_link\" href=\"/m\">前日比</a>(+193.16)</li>"_s;
+        const QString dots(9219, u'.'); // the fixed value starts at character 9220
+        const QString lines[][2] = {
+            {index + link + dots.mid(index.size() + link.size()) + u"<td><b>12,090.46</b></td>"_s,
+             u"12,283.62 (+193.16) 12,090.46"_s},
+            {index + dots.mid(index.size()), u"12,283.62 () "_s},
+            {dots + QString(193, u' ') + u"<b>7</b>"_s, u" () "_s}, // ends past its 200 characters
+            {u"cmn-index_value no-bg"_s + QString(371, u' ') + u"<b>1</b>"_s, u"1 () "_s}, // ends at 400
+            {u"cmn-index_value no-bg"_s + QString(372, u' ') + u"<b>1</b>"_s, u" () "_s},
+            {u"<a class=\"cmn-indexes_index_link\" href=\"/market/stock/index/nikkei225\">x</a>(+1)"_s,
+             u" () "_s},
+            {u"cmn-indexes_index_link\">x</a><span class=x>(+1)</span>"_s, u" () "_s}, // past 20 after </a>
+            {u"cmn-indexes_index_link\">x</a><i>(-12.5)</i>"_s, u" (-12.5) "_s},
+        };
+        for (const auto& r : lines)
+            QCOMPARE(nikkeiLine(r[0]), u"日経平均 "_s + r[1]);
     }
 
     void numbers()
@@ -218,32 +235,7 @@ private Q_SLOTS:
             const QuoteFields q = parseQuotePage(page.left(n));
             QVERIFY(page.left(n).contains(q.shortName) && q.price.size() <= n);
         }
-    }
-
-    void nikkei()
-    {
-        const QString index = u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b> 円</div>"_s;
-        const QString link = u"<a class=\"cmn-indexes_index_link\" href=\"/m\">前日比</a>(+193.16)</li>"_s;
-        const QString dots(9219, u'.'); // the fixed value starts at character 9220
-        const QString rows[][2] = {
-            {index + link + dots.mid(index.size() + link.size()) + u"<td><b>12,090.46</b></td>"_s,
-             u"12,283.62 (+193.16) 12,090.46"_s},
-            {index + dots.mid(index.size()), u"12,283.62 () "_s},
-            {dots + QString(193, u' ') + u"<b>7</b>"_s, u" () "_s}, // ends past its 200 characters
-            {u"cmn-index_value no-bg"_s + QString(371, u' ') + u"<b>1</b>"_s, u"1 () "_s}, // ends at 400
-            {u"cmn-index_value no-bg"_s + QString(372, u' ') + u"<b>1</b>"_s, u" () "_s},
-            {u"<a class=\"cmn-indexes_index_link\" href=\"/market/stock/index/nikkei225\">x</a>(+1)"_s,
-             u" () "_s},
-            {u"cmn-indexes_index_link\">x</a><span class=x>(+1)</span>"_s, u" () "_s}, // past 20 after </a>
-            {u"cmn-indexes_index_link\">x</a><i>(-12.5)</i>"_s, u" (-12.5) "_s},
-        };
-        for (const auto& r : rows)
-            QCOMPARE(nikkeiLine(r[0]), u"日経平均 "_s + r[1]);
-    }
-
-    // The code goes out as it stands, with one header asking for a fresh page; text only on 2xx.
-    void pageRequest()
-    {
+        // The code goes out as it stands, with one header asking for a fresh page; text only on 2xx.
         const QUrl url = quotePageUrl(QUrl(u"http://h:81/"_s), u"7#%41"_s);
         QCOMPARE(url.toString(QUrl::RemoveQuery), u"http://h:81/stocks/detail/"_s);
         QCOMPARE(QUrlQuery(url).queryItemValue(u"code"_s, QUrl::FullyDecoded), u"7#%41"_s);
@@ -309,11 +301,7 @@ private Q_SLOTS:
         QCOMPARE(p->rowsDone, (QList<int>{1, 2, 3, 4}));
         QCOMPARE(p->doneCalls, 1);
         QVERIFY(p->failures.isEmpty() && !p.owner->isRunning());
-    }
-
-    // Every field goes into its cell as one line of at most 256 characters, markup as text.
-    void fieldsAsCells()
-    {
+        // Every field goes into its cell as one line of at most 256 characters, markup as text.
         const QString cases[][2] = {{u"ト\r\nヨ\tタ\u2028"_s, u"ト  ヨ タ "_s},
                                     {u"<b>&lt;</b>"_s, u"<b>&lt;</b>"_s},
                                     {QString(255, u'x') + u"😀"_s, QString(255, u'x')}};
@@ -403,6 +391,12 @@ private Q_SLOTS:
         QCOMPARE(QList<int>({p->doneCalls, second, third}), QList<int>({1, 1, 1}));
         QCOMPARE(p->passes.size(), 2);
         QVERIFY(!p.owner->isRunning());
+        Pass gone(1);
+        bool called = false;
+        gone->pass->request([&] { called = true; });
+        gone.owner.reset();
+        QVERIFY(gone.http.answer(u"code="_s, {200, page(1), {}, {}}));
+        QVERIFY(!called);
     }
 
     // While the failure box is open, late answers change nothing and a new request waits.
@@ -426,16 +420,6 @@ private Q_SLOTS:
         QCOMPARE(later, 1);
         QCOMPARE(p->failures, QList<int>{1});
         QCOMPARE(p->cells.cellText(2, grid::Price), u"1,234"_s);
-    }
-
-    void destroyedMidPass()
-    {
-        Pass p(1);
-        bool called = false;
-        p->pass->request([&] { called = true; });
-        p.owner.reset();
-        QVERIFY(p.http.answer(u"code="_s, {200, page(1), {}, {}}));
-        QVERIFY(!called);
     }
 };
 
