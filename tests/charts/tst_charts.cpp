@@ -29,7 +29,7 @@ class TestCharts : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // The 6-month address ends in a double quote; the thumbnail is large above 800 pixels.
-    void addresses()
+    void addressesAndWindows()
     {
         Config c{u"/data/kabu"_s};
         c.chartBase = QUrl(u"http://h:8080/chart"_s);
@@ -53,10 +53,6 @@ private Q_SLOTS:
         };
         for (const auto& [text, code] : codes)
             QCOMPARE(int(chartCodeFromText(text).value_or(-1)), code);
-    }
-
-    void picturesKeepOnlyWhatShows()
-    {
         Form3 w(96.0);
         w.setPicture(quadrants(QSize(100, 60)));
         const QImage shot = w.grab().toImage();

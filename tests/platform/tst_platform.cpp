@@ -101,7 +101,7 @@ class TestPlatform : public QObject
 private Q_SLOTS:
     // The public services are reached over TLS; the environment may name plain http (the
     // simulated market, tests). The tick interval takes only a positive whole number.
-    void configFromEnvironment()
+    void configAndCodes()
     {
         const Config c = Config::fromEnvironment(QProcessEnvironment());
         for (const QUrl& url : {c.quoteBase, c.chartBase, c.nikkeiBase, c.nikkeiChartBase, c.marketDataBase,
@@ -134,7 +134,7 @@ private Q_SLOTS:
 
     // Missing files come in whole, from the installation when it has them, else built in; a
     // file or folder already there is never replaced.
-    void installsOnlyWhatIsMissing()
+    void filesInTheDataFolder()
     {
         QTemporaryDir tmp;
         QVERIFY(writeFile(tmp.filePath(u"Auot.html"_s), "installed help"));
@@ -149,26 +149,18 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(config.dataFile(u"chimesRow.wav"_s)).isDir());
         QCOMPARE(int(QFileInfo(config.dataFile(u"pic"_s)).permissions() & 0x0FF), 0); // the owner's alone
         QCOMPARE(QDir(config.dataDir).entryList(QDir::Files).size(), 3); // no temporary file left
-    }
-
-    // A regular file stands where the data folder's parent, or its picture folder, should be.
-    void unwritableFoldersAreReported()
-    {
-        QTemporaryDir tmp;
-        QVERIFY(writeFile(tmp.filePath(u"pic"_s), {}));
-        QStringList problems = installSuppliedFiles(Config{tmp.filePath(u"pic/kabu"_s)});
+        // A regular file stands where the data folder's parent, or its picture folder, should be.
+        QTemporaryDir blocked;
+        QVERIFY(writeFile(blocked.filePath(u"pic"_s), {}));
+        QStringList problems = installSuppliedFiles(Config{blocked.filePath(u"pic/kabu"_s)});
         QVERIFY(problems.size() == 1 && problems[0].contains(u"データフォルダー"_s));
-        problems = installSuppliedFiles(Config{tmp.path()});
+        problems = installSuppliedFiles(Config{blocked.path()});
         QVERIFY(problems.size() == 1 && problems[0].contains(u"pic"_s));
-        QVERIFY(QFileInfo(tmp.filePath(u"Auot.html"_s)).isFile()); // the supplied files still went in
-    }
-
-    // A write that stops part-way (a file size limit, as a full disk would) must not replace the
-    // old file with the short new one, whether the bytes were buffered or not.
-    void saveStoppingPartWayKeepsTheOldFile()
-    {
-        QTemporaryDir tmp;
-        const QString path = tmp.filePath(u"target.bin"_s);
+        QVERIFY(QFileInfo(blocked.filePath(u"Auot.html"_s)).isFile()); // the supplied files still went in
+        // A write that stops part-way (a file size limit, as a full disk would) must not replace the
+        // old file with the short new one, whether the bytes were buffered or not.
+        QTemporaryDir saved;
+        const QString path = saved.filePath(u"target.bin"_s);
         for (const int size : {1000, 100000}) {
             QVERIFY(saveFileAtomically(path, "old"));
             QString error;
@@ -178,7 +170,7 @@ private Q_SLOTS:
             }
             QVERIFY(!error.isEmpty());
             QCOMPARE(readFile(path), QByteArray("old"));
-            QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
+            QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
         }
     }
 
@@ -206,11 +198,104 @@ private Q_SLOTS:
         }
     }
 
-    // A prefetched answer serves one later request for the same address, headers and cap, never
-    // inside get(), waiting for it when it is still on its way; a request whose context is gone
-    // gets no answer either way.
-    void prefetch()
+    void initTestCase()
     {
+        QVERIFY(m_server.isListening() && m_other.isListening());
+        m_server.canned["/same"] =
+            RawServer::answer("302 Found\r\nLocation: " + m_server.url(u"/status/200"_s).toEncoded());
+        m_server.canned["/other"] =
+            RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
+    }
+
+    // The target and headers as given, and an uncompressed body asked for (the cap counts it).
+    void httpExchanges()
+    {
+        QtHttpClient http;
+        QCOMPARE(getAndWait(http, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
+        for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
+                                 "\r\nAccept-Encoding: identity\r\n"})
+            QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
+        // Redirects: up to five on the same host; none to another host, even one that answers.
+        for (const auto& [path, followed] : {std::pair(u"/same"_s, true), std::pair(u"/hop/4"_s, true),
+                                             std::pair(u"/hop/5"_s, false), std::pair(u"/other"_s, false)}) {
+            const HttpResponse r = getAndWait(http, m_server.url(path));
+            QCOMPARE(r.status, followed ? 200 : 0);
+            QCOMPARE(r.body, followed ? QByteArray("status 200") : QByteArray());
+        }
+        QCOMPARE(getAndWait(http, m_other.url(u"/status/200"_s)).status, 200);
+        const std::tuple<QString, QString, bool> cases[] = {
+            {u"http://a.jp/x"_s, u"http://A.jp:80/y"_s, true},
+            {u"https://a.jp/x"_s, u"https://a.jp/y"_s, true},
+            {u"http://a.jp:8080/x"_s, u"https://a.jp/y"_s, true},
+            {u"https://a.jp/x"_s, u"http://a.jp/y"_s, false},
+            {u"http://a.jp/x"_s, u"http://evil.a.jp/x"_s, false},
+            {u"http://a.jp/x"_s, u"http://a.jp:8080/x"_s, false},
+        };
+        for (const auto& [from, to, allowed] : cases)
+            QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
+                     qPrintable(to));
+        // A self-signed certificate is refused.
+        QFile key(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem"));
+        QVERIFY(key.open(QIODevice::ReadOnly));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificateChain(
+            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
+        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const HttpResponse refused =
+            getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
+        QVERIFY(refused.status == 0 && refused.body.isEmpty());
+        QVERIFY2(refused.error.contains(u"self-signed"_s),
+                 qPrintable(refused.error)); // the handshake went that far
+        // Every broken exchange ends once, without a status or a body, and says why.
+        const std::pair<QUrl, int> faults[] = {{QUrl(u"http://127.0.0.1:1/"_s), 15000},
+                                               {m_server.url(u"/not-http"_s), 15000},
+                                               {m_server.url(u"/cut"_s), 15000},
+                                               {m_server.url(u"/silent"_s), 300},
+                                               {m_server.url(u"/drip"_s), 400}};
+        for (const auto& [url, timeoutMs] : faults) {
+            QtHttpClient limited({timeoutMs});
+            const HttpResponse broken = getAndWait(limited, url);
+            QVERIFY(broken.status == 0 && broken.body.isEmpty());
+            QVERIFY2(!broken.error.isEmpty(), qPrintable(url.toString()));
+        }
+        // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
+        QtHttpClient capped({15000, 5000});
+        for (const QString& path : {u"/size/"_s, u"/chunked/"_s}) {
+            QCOMPARE(getAndWait(capped, m_server.url(path + u"5000"_s)).body.size(), 5000);
+            QCOMPARE(getAndWait(capped, m_server.url(path + u"5000"_s), 4999).status, 0);
+            const HttpResponse over = getAndWait(capped, m_server.url(path + u"5001"_s));
+            QVERIFY(over.status == 0 && over.body.isEmpty());
+        }
+    }
+
+    // Bodies are decoded by the charset the server names, CP932 under all its names.
+    void charsetsContextsAndPrefetch()
+    {
+        const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
+        const QByteArray sjis = QStringEncoder("Shift_JIS").encode(japanese);
+        const std::pair<QByteArray, QByteArray> cases[] = {
+            {"text/html; charset=\"shift_jis\"", sjis},
+            {"text/html;charset=Windows-31J", sjis},
+            {"text/html; charset=EUC-JP", QStringEncoder("EUC-JP").encode(japanese)},
+            {"text/html", japanese.toUtf8()},
+        };
+        for (const auto& [contentType, body] : cases)
+            QCOMPARE(decodeBody(body, contentType), japanese);
+        // A callback goes with its context; a later request on the same client still answers.
+        QtHttpClient http;
+        auto* context = new QObject;
+        bool called = false;
+        http.get({m_server.url(u"/status/200"_s), {}}, context, [&](const HttpResponse&) { called = true; });
+        delete context;
+        QCOMPARE(getAndWait(http, m_server.url(u"/status/200"_s)).status, 200);
+        QTest::qWait(50);
+        QVERIFY(!called);
+        // A prefetched answer serves one later request for the same address, headers and cap, never
+        // inside get(), waiting for it when it is still on its way; a request whose context is gone
+        // gets no answer either way.
         for (const bool onItsWay : {false, true}) {
             FakeHttpClient inner;
             inner.setHolding(true);
@@ -240,110 +325,6 @@ private Q_SLOTS:
             client.clear();
             QCOMPARE(client.pending(), 0);
         }
-    }
-
-    void initTestCase()
-    {
-        QVERIFY(m_server.isListening() && m_other.isListening());
-        m_server.canned["/same"] =
-            RawServer::answer("302 Found\r\nLocation: " + m_server.url(u"/status/200"_s).toEncoded());
-        m_server.canned["/other"] =
-            RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
-    }
-
-    // The target as given, the caller's headers, and a request for an uncompressed body, so
-    // that the size cap counts what is held.
-    void requestsAndRedirects()
-    {
-        QtHttpClient http;
-        QCOMPARE(getAndWait(http, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
-        for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
-                                 "\r\nAccept-Encoding: identity\r\n"})
-            QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
-        // Redirects are followed on the same host up to five times; never to another host, even a
-        // loopback one that does answer.
-        for (const auto& [path, followed] : {std::pair(u"/same"_s, true), std::pair(u"/hop/4"_s, true),
-                                             std::pair(u"/hop/5"_s, false), std::pair(u"/other"_s, false)}) {
-            const HttpResponse r = getAndWait(http, m_server.url(path));
-            QCOMPARE(r.status, followed ? 200 : 0);
-            QCOMPARE(r.body, followed ? QByteArray("status 200") : QByteArray());
-        }
-        QCOMPARE(getAndWait(http, m_other.url(u"/status/200"_s)).status, 200);
-        const std::tuple<QString, QString, bool> cases[] = {
-            {u"http://a.jp/x"_s, u"http://A.jp:80/y"_s, true},
-            {u"https://a.jp/x"_s, u"https://a.jp/y"_s, true},
-            {u"http://a.jp:8080/x"_s, u"https://a.jp/y"_s, true},
-            {u"https://a.jp/x"_s, u"http://a.jp/y"_s, false},
-            {u"http://a.jp/x"_s, u"http://evil.a.jp/x"_s, false},
-            {u"http://a.jp/x"_s, u"http://a.jp:8080/x"_s, false},
-            {u"http://a.jp/x"_s, u"file:///etc/passwd"_s, false},
-        };
-        for (const auto& [from, to, allowed] : cases)
-            QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
-                     qPrintable(to));
-        QFile key(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem"));
-        QVERIFY(key.open(QIODevice::ReadOnly));
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificateChain(
-            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
-        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
-        QSslServer server;
-        server.setSslConfiguration(tls);
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        const HttpResponse r = getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
-        QCOMPARE(r.status, 0);
-        QVERIFY(r.body.isEmpty());
-        QVERIFY2(r.error.contains(u"self-signed"_s), qPrintable(r.error)); // the handshake went that far
-    }
-
-    // Every broken exchange ends once, without a status or a body, and says why.
-    void transportFaults()
-    {
-        const std::pair<QUrl, int> cases[] = {{QUrl(u"http://127.0.0.1:1/"_s), 15000},
-                                              {m_server.url(u"/not-http"_s), 15000},
-                                              {m_server.url(u"/cut"_s), 15000},
-                                              {m_server.url(u"/silent"_s), 300},
-                                              {m_server.url(u"/drip"_s), 400}};
-        for (const auto& [url, timeoutMs] : cases) {
-            QtHttpClient http({timeoutMs});
-            const HttpResponse r = getAndWait(http, url);
-            QCOMPARE(r.status, 0);
-            QVERIFY(r.body.isEmpty());
-            QVERIFY2(!r.error.isEmpty(), qPrintable(url.toString()));
-        }
-        // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
-        QtHttpClient http({15000, 5000});
-        for (const QString& path : {u"/size/"_s, u"/chunked/"_s}) {
-            QCOMPARE(getAndWait(http, m_server.url(path + u"5000"_s)).body.size(), 5000);
-            QCOMPARE(getAndWait(http, m_server.url(path + u"5000"_s), 4999).status, 0);
-            const HttpResponse over = getAndWait(http, m_server.url(path + u"5001"_s));
-            QCOMPARE(over.status, 0);
-            QVERIFY(over.body.isEmpty());
-        }
-    }
-
-    // Bodies are decoded by the charset the server names, CP932 under all its names.
-    void charsetsAndContext()
-    {
-        const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
-        const QByteArray sjis = QStringEncoder("Shift_JIS").encode(japanese);
-        const std::pair<QByteArray, QByteArray> cases[] = {
-            {"text/html; charset=\"shift_jis\"", sjis},
-            {"text/html;charset=Windows-31J", sjis},
-            {"text/html; charset=EUC-JP", QStringEncoder("EUC-JP").encode(japanese)},
-            {"text/html", japanese.toUtf8()},
-        };
-        for (const auto& [contentType, body] : cases)
-            QCOMPARE(decodeBody(body, contentType), japanese);
-        // A callback goes with its context; a later request on the same client still answers.
-        QtHttpClient http;
-        auto* context = new QObject;
-        bool called = false;
-        http.get({m_server.url(u"/status/200"_s), {}}, context, [&](const HttpResponse&) { called = true; });
-        delete context;
-        QCOMPARE(getAndWait(http, m_server.url(u"/status/200"_s)).status, 200);
-        QTest::qWait(50);
-        QVERIFY(!called);
     }
 
 private:

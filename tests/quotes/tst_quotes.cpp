@@ -84,7 +84,6 @@ struct Fixture : RefreshPassHost
     {
         pass->request([this] { ++doneCalls; });
     }
-    /// Answers the open request of `row`'s code.
     void reply(int row, int status, const QByteArray& body = {})
     {
         if (!http.answer(u"code="_s + codeOf(row), {status, body, "text/html; charset=utf-8", {}}))
@@ -114,10 +113,9 @@ class TestQuotes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void markerCuts()
+    void textCuts()
     {
         const QString rows[][4] = {
-            // all, start, end, expected
             {u"ab[x]cd[y]"_s, u"["_s, u"]"_s, u"x"_s},
             {u"ab[]cd"_s, u"["_s, u"]"_s, {}},        // end right after start
             {u"ab[xcd"_s, u"["_s, u"]"_s, {}},        // no end after start
@@ -133,7 +131,6 @@ private Q_SLOTS:
             {u"<div><strong>1,234</strong><dt>始値</dt></div>"_s, u"始値"_s, u"1,234"_s},
             {u"始値<strong>1</strong></div>始値<strong>2</strong></div>"_s, u"始値"_s, u"2"_s},
             {u"始値<strong>1</strong></div>始値 nothing</div>"_s, u"始値"_s, {}},
-            {u"高値<strong>1</strong></div>"_s, u"始値"_s, {}},
             {u"<strong>1</strong></DIV>始値<strong>2</strong></Div>"_s, u"始値"_s, u"2"_s},
             {u"Open<strong>1</strong></div>x<strong>2</strong></div>"_s, u"OPEN"_s, u"1"_s},
             {u"<strong>9</strong> 始値"_s, u"始値"_s, u"9"_s},                        // one block
@@ -164,29 +161,7 @@ private Q_SLOTS:
             QCOMPARE(nikkeiLine(r[0]), u"日経平均 "_s + r[1]);
     }
 
-    void numbers()
-    {
-        for (const QString& t : {u"1,234,500"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
-            QVERIFY2(isNumericText(t), qPrintable(t));
-        for (const QString& t : {u""_s, u"-"_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u",123"_s, u"1."_s, u".5"_s,
-                                 u"+-1"_s, u"1 000"_s, u"１２３"_s})
-            QVERIFY2(!isNumericText(t), qPrintable(t));
-        // Compared by value, both ways round; 2 stands for "not comparable".
-        const std::tuple<QString, QString, int> pairs[] = {
-            {u"999"_s, u"1,000"_s, -1},  {u"1,234"_s, u"1200"_s, 1}, {u"1200.50"_s, u"1,200.5"_s, 0},
-            {u"12.05"_s, u"12.5"_s, -1}, {u"-5"_s, u"-3"_s, -1},     {u"-5"_s, u"3"_s, -1},
-            {u"-0"_s, u"+0.00"_s, 0},    {u"100"_s, u" "_s, 2},      {u""_s, u"100"_s, 2},
-        };
-        for (const auto& [a, b, expected] : pairs) {
-            const std::optional<int> ab = compareNumericTexts(a, b), ba = compareNumericTexts(b, a);
-            QCOMPARE(ab ? qBound(-1, *ab, 1) : 2, expected);
-            QCOMPARE(ba ? qBound(-1, *ba, 1) : 2, expected == 2 ? 2 : -expected);
-        }
-        QCOMPARE(compareNumericTexts(QString(QString(20, u'9') + u'1'), QString(QString(20, u'9') + u'0')),
-                 1);
-    }
-
-    void parser()
+    void pagesAndTheirRequest()
     {
         const QString rows[][2] = {
             {u"detail_6758_delayed_down.html"_s,
@@ -255,25 +230,9 @@ private Q_SLOTS:
             (QList<QPair<QByteArray, QByteArray>>{{"If-Modified-Since", "Thu, 01 Jun 1970 00:00:00 GMT"}}));
     }
 
-    // Up to the first empty code cell, or all twelve when row 12 holds one, empty rows included.
-    void rowCount()
-    {
-        const std::pair<QList<int>, int> cases[] = {
-            {{1, 2, 3, 12}, 12}, {{2, 3, 4}, 0}, {{1, 2, 3, 4, 6, 7}, 4}, {{12}, 12}};
-        for (const auto& [filled, expected] : cases) {
-            Pass p;
-            for (int r : filled)
-                p->cells.setCellText(r, grid::Code, codeOf(r));
-            QCOMPARE(watchRowCount(p->cells), expected);
-            p->run(); // passes started, pages asked for, done at once when there is no row
-            QCOMPARE(QList<int>({p->passes.value(0), p->http.unanswered(), p->doneCalls}),
-                     QList<int>({expected, expected, expected == 0 ? 1 : 0}));
-        }
-    }
-
     // Row 2's code of blanks counts; row 3's other page empties columns 2 to 9, keeping colours;
     // row 4's code changed in flight: left alone. Change colours: "+" red, "-" green, else kept.
-    void onePassWritesEachRowByItsPage()
+    void passWritesEachRowByItsPage()
     {
         Pass p(4);
         const MemorySheet old = p->cells;
@@ -312,11 +271,23 @@ private Q_SLOTS:
             QCOMPARE(rowTexts(sheet, 1),
                      QStringList(1) + QStringList(8, cell) + QStringList(2) + QStringList(1, cell));
         }
+        // Up to the first empty code cell, or all twelve when row 12 holds one, empty rows included.
+        const std::pair<QList<int>, int> counts[] = {
+            {{1, 2, 3, 12}, 12}, {{2, 3, 4}, 0}, {{1, 2, 3, 4, 6, 7}, 4}, {{12}, 12}};
+        for (const auto& [filled, expected] : counts) {
+            Pass empty;
+            for (int r : filled)
+                empty->cells.setCellText(r, grid::Code, codeOf(r));
+            QCOMPARE(watchRowCount(empty->cells), expected);
+            empty->run(); // passes started, pages asked for, done at once when there is no row
+            QCOMPARE(QList<int>({empty->passes.value(0), empty->http.unanswered(), empty->doneCalls}),
+                     QList<int>({expected, expected, expected == 0 ? 1 : 0}));
+        }
     }
 
     // Targets compared as numbers, equality included; over passes, stale colours are reset, the
     // chime sounds on every pass, and muting keeps only the colours.
-    void alerts()
+    void numbersAndAlerts()
     {
         const std::tuple<QString, QString, QString, QStringList> cases[] = {
             // price, buy target, sell target, the chimes of one pass
@@ -347,10 +318,28 @@ private Q_SLOTS:
             QCOMPARE(p->cells.cellForeColor(1, grid::BuyTarget),
                      a.buy ? cellcolor::Green : cellcolor::Default);
         }
+        for (const QString& t : {u"1,234,500"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
+            QVERIFY2(isNumericText(t), qPrintable(t));
+        for (const QString& t : {u""_s, u"-"_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u",123"_s, u"1."_s, u".5"_s,
+                                 u"+-1"_s, u"1 000"_s, u"１２３"_s})
+            QVERIFY2(!isNumericText(t), qPrintable(t));
+        // Compared by value, both ways round; 2 stands for "not comparable".
+        const std::tuple<QString, QString, int> pairs[] = {
+            {u"999"_s, u"1,000"_s, -1},  {u"1,234"_s, u"1200"_s, 1}, {u"1200.50"_s, u"1,200.5"_s, 0},
+            {u"12.05"_s, u"12.5"_s, -1}, {u"-5"_s, u"-3"_s, -1},     {u"-5"_s, u"3"_s, -1},
+            {u"-0"_s, u"+0.00"_s, 0},    {u"100"_s, u" "_s, 2},      {u""_s, u"100"_s, 2},
+        };
+        for (const auto& [a, b, expected] : pairs) {
+            const std::optional<int> ab = compareNumericTexts(a, b), ba = compareNumericTexts(b, a);
+            QCOMPARE(ab ? qBound(-1, *ab, 1) : 2, expected);
+            QCOMPARE(ba ? qBound(-1, *ba, 1) : 2, expected == 2 ? 2 : -expected);
+        }
+        QCOMPARE(compareNumericTexts(QString(QString(20, u'9') + u'1'), QString(QString(20, u'9') + u'0')),
+                 1);
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-8 answered.
-    void failurePartWay()
+    void passOrderFailuresAndFollowUps()
     {
         Pass p(8);
         const MemorySheet before = p->cells;
@@ -371,55 +360,47 @@ private Q_SLOTS:
         QVERIFY(!p->shortNames.contains(5));
         QCOMPARE(p->doneCalls, 1);
         QVERIFY(!p.owner->isRunning());
-    }
-
-    // Requests made while a pass runs start no second pass inside it; they share one pass after it.
-    void overlappingRequests()
-    {
-        Pass p(2);
+        // Requests made while a pass runs start no second pass inside it; they share one pass after it.
+        Pass o(2);
         int second = 0, third = 0;
-        p->run();
-        p->pass->request([&] { ++second; });
-        p->pass->request([&] { ++third; });
+        o->run();
+        o->pass->request([&] { ++second; });
+        o->pass->request([&] { ++third; });
         for (int round = 1; round <= 2; ++round) {
-            QCOMPARE(p->http.unanswered(), 2);
-            QCOMPARE(p->passes.size(), round);
-            QCOMPARE(p->doneCalls + second + third, round - 1);
-            p->reply(1, 200, page(1));
-            p->reply(2, 200, page(2));
+            QCOMPARE(o->http.unanswered(), 2);
+            QCOMPARE(o->passes.size(), round);
+            QCOMPARE(o->doneCalls + second + third, round - 1);
+            o->reply(1, 200, page(1));
+            o->reply(2, 200, page(2));
         }
-        QCOMPARE(QList<int>({p->doneCalls, second, third}), QList<int>({1, 1, 1}));
-        QCOMPARE(p->passes.size(), 2);
-        QVERIFY(!p.owner->isRunning());
+        QCOMPARE(QList<int>({o->doneCalls, second, third}), QList<int>({1, 1, 1}));
+        QCOMPARE(o->passes.size(), 2);
+        QVERIFY(!o.owner->isRunning());
         Pass gone(1);
         bool called = false;
         gone->pass->request([&] { called = true; });
         gone.owner.reset();
         QVERIFY(gone.http.answer(u"code="_s, {200, page(1), {}, {}}));
         QVERIFY(!called);
-    }
-
-    // While the failure box is open, late answers change nothing and a new request waits.
-    void requestWhileFailureOpen()
-    {
-        Pass p(3);
+        // While the failure box is open, late answers change nothing and a new request waits.
+        Pass f(3);
         int later = 0;
-        p->whileFailureOpen = [&] {
-            p->pass->request([&] { ++later; });
-            p->reply(2, 200, page(2));
-            QCOMPARE(p->http.unanswered(), 1);
+        f->whileFailureOpen = [&] {
+            f->pass->request([&] { ++later; });
+            f->reply(2, 200, page(2));
+            QCOMPARE(f->http.unanswered(), 1);
         };
-        p->run();
-        p->reply(1, 503);
-        QCOMPARE(p->cells.cellText(2, grid::Price), u"old2.3"_s);
-        QCOMPARE(p->doneCalls, 1);
-        QCOMPARE(p->passes.size(), 2); // the follow-up started once the box closed
-        QCOMPARE(p->http.unanswered(), 1 + 3);
+        f->run();
+        f->reply(1, 503);
+        QCOMPARE(f->cells.cellText(2, grid::Price), u"old2.3"_s);
+        QCOMPARE(f->doneCalls, 1);
+        QCOMPARE(f->passes.size(), 2); // the follow-up started once the box closed
+        QCOMPARE(f->http.unanswered(), 1 + 3);
         for (int r : {3, 1, 2, 3}) // the failed pass's last answer, then the follow-up's
-            p->reply(r, 200, page(r));
+            f->reply(r, 200, page(r));
         QCOMPARE(later, 1);
-        QCOMPARE(p->failures, QList<int>{1});
-        QCOMPARE(p->cells.cellText(2, grid::Price), u"1,234"_s);
+        QCOMPARE(f->failures, QList<int>{1});
+        QCOMPARE(f->cells.cellText(2, grid::Price), u"1,234"_s);
     }
 };
 
