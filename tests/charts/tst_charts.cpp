@@ -1,5 +1,4 @@
-// Chart addresses and the code they need; the chart windows and picture areas draw pictures
-// unscaled from the top-left corner and keep only what shows; closed windows go away.
+// Chart addresses and codes; chart windows keep only the part of a picture that shows.
 #include "charts/chartsources.h"
 #include "charts/chartwindows.h"
 #include "charts/picturebox.h"
@@ -68,6 +67,9 @@ private Q_SLOTS:
         // the picture plus its border, up to its maximum size.
         Form12 area(96.0);
         PictureBox* box = area.findChild<PictureBox*>(u"Image1"_s);
+        const QSize areaSize = box->size();
+        box->setPicture(quadrants(QSize(40, 20))); // without auto-size the area keeps its size
+        QCOMPARE(box->size(), areaSize);
         box->setPicture(quadrants(QSize(800, 800)));
         QCOMPARE(box->grab().toImage().pixelColor(box->width() - 1, box->height() - 1), QColor(Qt::red));
         QCOMPARE(box->picture().size(), box->size());

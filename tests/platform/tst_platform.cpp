@@ -1,6 +1,4 @@
-// The platform pieces: settings from the environment, the data folder, saving files, code
-// numbers, chart pictures, answers fetched ahead of time, and the HTTP client against loopback
-// servers run by the test itself.
+// The platform pieces, and the HTTP client against loopback servers run by the test itself.
 #include "platform/datafolder.h"
 #include "platform/numbers.h"
 #include "platform/pictures.h"

@@ -1,5 +1,4 @@
-// The quote logic: text cuts, numbers, pages, the Nikkei line, the page request and the refresh
-// pass. Each table row is one case at an edge of its rule.
+// The quote logic, from page texts to the refresh pass; each table row is an edge of its rule.
 #include "quotes/nikkei.h"
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
@@ -318,7 +317,7 @@ private Q_SLOTS:
             QCOMPARE(p->cells.cellForeColor(1, grid::BuyTarget),
                      a.buy ? cellcolor::Green : cellcolor::Default);
         }
-        for (const QString& t : {u"1,234,500"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
+        for (const QString& t : {u"1,234,500"_s, u"123,456"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
             QVERIFY2(isNumericText(t), qPrintable(t));
         for (const QString& t : {u""_s, u"-"_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u",123"_s, u"1."_s, u".5"_s,
                                  u"+-1"_s, u"1 000"_s, u"１２３"_s})
