@@ -1,0 +1,97 @@
+// Chart addresses and codes; chart windows keep only the part of a picture that shows.
+#include "charts/chartsources.h"
+#include "charts/chartwindows.h"
+#include "charts/picturebox.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QTest>
+
+using namespace tickora;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+/// Red with a yellow lower-right quarter, so scaling or shifting shows in the corner pixels.
+QImage quadrants(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter(&image).fillRect(QRect(QPoint(size.width() / 2, size.height() / 2), size), Qt::yellow);
+    return image;
+}
+
+} // namespace
+
+class TestCharts : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The 6-month address ends in a double quote; the thumbnail is large above 800 pixels.
+    void addressesAndWindows()
+    {
+        Config c{u"/data/kabu"_s};
+        c.chartBase = QUrl(u"http://h:8080/chart"_s);
+        const std::tuple<ChartDownload, QString, QString> cases[] = {
+            {sixMonthChart(c, 9984), u"/z?s=9984.T&t=6m&q=c&l=off&z=m&p=m130,s&a=v,r&c=%22"_s, u"ny.gif"_s},
+            {yearChart(c, 72), u"/b?s=72.T&t=1y&q=c&l=off&z=m&p=m65,m130,s&a=v&c="_s, u"chart.jpg"_s},
+            {thumbnailChart(c, 7203, 800), u"/t?s=7203.T"_s, u"yahoo.jpg"_s},
+            {thumbnailChart(c, 7203, 801), u"/f?s=7203.T"_s, u"yahoo.jpg"_s},
+        };
+        for (const auto& [d, url, file] : cases) {
+            QCOMPARE(d.url.toString(QUrl::FullyEncoded), u"http://h:8080/chart"_s + url);
+            QCOMPARE(d.file, u"/data/kabu/"_s + file);
+            QVERIFY(!d.fileHoldsOneChart);
+        }
+        // The code: a whole number from 0 to 32767 in ASCII digits, maybe with a point and zeros.
+        const std::pair<QString, int> codes[] = {
+            {u"0072"_s, 72},     {u"32767"_s, 32767}, {u"32768"_s, -1},   {u"327670"_s, -1},
+            {u" 7203 "_s, 7203}, {u"7203.0"_s, 7203}, {u"7203."_s, 7203}, {u".0"_s, 0},
+            {u"."_s, -1},        {u"7203.01"_s, -1},  {u"-1"_s, -1},      {u""_s, -1},
+            {u"7e3"_s, -1},      {u"７２０３"_s, -1},
+        };
+        for (const auto& [text, code] : codes)
+            QCOMPARE(int(chartCodeFromText(text).value_or(-1)), code);
+        Form3 w(96.0);
+        w.setPicture(quadrants(QSize(100, 60)));
+        const QImage shot = w.grab().toImage();
+        QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(99, 59), QColor(Qt::yellow));
+        QCOMPARE(shot.pixelColor(100, 0), QColor(Qt::white));
+        // Nothing beyond the screen is kept, on either side.
+        for (const QSize size : {QSize(4000, 4000), QSize(100, 4000), QSize(4000, 100)}) {
+            w.setPicture(quadrants(size));
+            QCOMPARE(w.picture().size(), size.boundedTo(w.screen()->size()));
+        }
+        // A picture area cuts a larger picture at its edge, not shrunk; with auto-size it follows
+        // the picture plus its border, up to its maximum size.
+        Form12 area(96.0);
+        PictureBox* box = area.findChild<PictureBox*>(u"Image1"_s);
+        const QSize areaSize = box->size();
+        box->setPicture(quadrants(QSize(40, 20))); // without auto-size the area keeps its size
+        QCOMPARE(box->size(), areaSize);
+        box->setPicture(quadrants(QSize(800, 800)));
+        QCOMPARE(box->grab().toImage().pixelColor(box->width() - 1, box->height() - 1), QColor(Qt::red));
+        QCOMPARE(box->picture().size(), box->size());
+        box->clearPicture();
+        QVERIFY(box->pixmap().isNull());
+        box->setGeometry(10, 20, 280, 180);
+        box->setFlatBorder(true);
+        box->setAutoSize(true);
+        box->setPicture(quadrants(QSize(150, 90)));
+        QCOMPARE(box->geometry(), QRect(10, 20, 152, 92));
+        box->clearPicture();
+        QCOMPARE(box->geometry(), QRect(10, 20, 152, 92));
+        box->setMaximumSize(252, 152);
+        box->setPicture(quadrants(QSize(4000, 3000)));
+        QCOMPARE(box->size(), QSize(252, 152));
+        QCOMPARE(box->picture().size(), QSize(250, 150));
+        QPointer<Form9> closing = new Form9(96.0);
+        closing->show();
+        QVERIFY(closing->close() && closing->isClosing());
+        QTRY_VERIFY(closing.isNull());
+    }
+};
+
+QTEST_MAIN(TestCharts)
+#include "tst_charts.moc"

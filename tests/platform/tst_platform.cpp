@@ -1,0 +1,333 @@
+// The platform pieces, and the HTTP client against loopback servers run by the test itself.
+#include "platform/datafolder.h"
+#include "platform/numbers.h"
+#include "platform/pictures.h"
+#include "platform/prefetch.h"
+#include "platform/qthttpclient.h"
+#include "platform/savefile.h"
+#include "support/chartimages.h"
+#include "support/files.h"
+
+#include <QDir>
+#include <QSslKey>
+#include <QSslServer>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray png(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    return pngOf(image);
+}
+
+/// A loopback server speaking raw HTTP/1.1 on this thread: it writes the canned answer of the
+/// request's path and closes, drips one byte every 50 ms for "/drip", and stays silent otherwise.
+class RawServer : public QTcpServer
+{
+public:
+    explicit RawServer(const QHostAddress& address = QHostAddress::LocalHost)
+    {
+        listen(address);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    lastRequest = s->readAll();
+                    const QByteArray path = lastRequest.split(' ').value(1).split('?').value(0);
+                    if (path == "/drip") {
+                        s->write("HTTP/1.1 200 OK\r\nContent-Length: 400\r\n\r\n");
+                        connect(new QTimer(s), &QTimer::timeout, s, [s] { s->write("x"); });
+                        s->findChild<QTimer*>()->start(50);
+                    } else if (canned.contains(path)) {
+                        s->write(canned.value(path));
+                        s->disconnectFromHost();
+                    }
+                });
+        });
+        canned["/status/200"] = answer("200 OK", "status 200");
+        canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
+        canned["/cut"] = "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
+        for (const int n : {5000, 5001}) {
+            canned["/size/" + QByteArray::number(n)] = answer("200 OK", QByteArray(n, 'b'));
+            canned["/chunked/" + QByteArray::number(n)] =
+                "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000\r\n" + QByteArray(4096, 'c') +
+                "\r\n" + QByteArray::number(n - 4096, 16) + "\r\n" + QByteArray(n - 4096, 'c') +
+                "\r\n0\r\n\r\n";
+        }
+        // A chain of relative redirects: "/hop/n" takes n + 1 of them to reach "/status/200".
+        for (int n = 0; n <= 5; ++n)
+            canned["/hop/" + QByteArray::number(n)] =
+                answer("302 Found\r\nLocation: " +
+                       (n > 0 ? QByteArray("/hop/" + QByteArray::number(n - 1)) : QByteArray("/status/200")));
+    }
+    QUrl url(const QString& target) const
+    {
+        return QUrl(u"http://%1:%2"_s.arg(serverAddress().toString()).arg(serverPort()) + target);
+    }
+    static QByteArray answer(const QByteArray& head, const QByteArray& body = {})
+    {
+        return "HTTP/1.1 " + head + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
+               body;
+    }
+    QHash<QByteArray, QByteArray> canned;
+    QByteArray lastRequest;
+};
+
+HttpResponse getAndWait(HttpClient& http, const QUrl& url, qint64 maxBodyBytes = 0)
+{
+    std::optional<HttpResponse> result;
+    http.get({url, {{"X-Probe", "one two"}}, maxBodyBytes}, nullptr,
+             [&](const HttpResponse& r) { result = r; });
+    if (!QTest::qWaitFor([&] { return result.has_value(); }, 30000))
+        qWarning("request did not finish");
+    return result.value_or(HttpResponse{});
+}
+
+} // namespace
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The public services are reached over TLS; the environment may name plain http (the
+    // simulated market, tests). The tick interval takes only a positive whole number.
+    void configAndCodes()
+    {
+        const Config c = Config::fromEnvironment(QProcessEnvironment());
+        for (const QUrl& url : {c.quoteBase, c.chartBase, c.nikkeiBase, c.nikkeiChartBase, c.marketDataBase,
+                                c.brokerBase, c.fxBase})
+            QCOMPARE(url.scheme(), u"https"_s);
+        QProcessEnvironment env;
+        env.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:8000"_s);
+        env.insert(u"TICKORA_FX_URL"_s, u"http://127.0.0.2:8001"_s);
+        QCOMPARE(Config::fromEnvironment(env).quoteBase, QUrl(u"http://127.0.0.1:8000"_s));
+        QCOMPARE(Config::fromEnvironment(env).fxBase, QUrl(u"http://127.0.0.2:8001"_s));
+        for (const auto& [text, ms] :
+             {std::pair(u"250"_s, 250), std::pair(u"0"_s, 30000), std::pair(u"x"_s, 30000)}) {
+            env.insert(u"TICKORA_TICK_MS"_s, text);
+            QCOMPARE(Config::fromEnvironment(env).tickIntervalMs, ms);
+        }
+        // Halves round to the even number; anything else, or a value past 16 bits, gives none.
+        const std::pair<QString, int> cases[] = {
+            {u"0123"_s, 123},      {u" 7203 "_s, 7203},    {u"2.5"_s, 2},
+            {u"3.5"_s, 4},         {u"2.51"_s, 3},         {u"-2.5"_s, -2},
+            {u".6"_s, 1},          {u"7."_s, 7},           {u"32767"_s, 32767},
+            {u"-32768"_s, -32768}, {u"32767.5"_s, -1},     {u"32768"_s, -1},
+            {u""_s, -1},           {u"."_s, -1},           {u"72 03"_s, -1},
+            {u"７２０３"_s, -1},   {u"99999999999"_s, -1},
+        };
+        for (const auto& [text, value] : cases) {
+            const std::optional<qint16> got = tickora::toInt16(text);
+            QCOMPARE(got ? int(*got) : -1, value);
+        }
+    }
+
+    // Missing files come in whole, from the installation when it has them, else built in; a
+    // file or folder already there is never replaced.
+    void filesInTheDataFolder()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(writeFile(tmp.filePath(u"Auot.html"_s), "installed help"));
+        const Config config{tmp.filePath(u"home/kabu"_s)};
+        QVERIFY(QDir().mkpath(config.dataFile(u"chimesRow.wav"_s)));
+        QVERIFY(writeFile(config.dataFile(u"chimes.wav"_s), "my own chime"));
+        QVERIFY(installSuppliedFiles(config, tmp.path()).isEmpty());
+        QCOMPARE(readFile(config.dataFile(u"Auot.html"_s)), QByteArray("installed help"));
+        QCOMPARE(readFile(config.dataFile(u"tousyou1.csv"_s)), readFile(u":/supplied/tousyou1.csv"_s));
+        QVERIFY(!readFile(u":/supplied/tousyou1.csv"_s).isEmpty());
+        QCOMPARE(readFile(config.dataFile(u"chimes.wav"_s)), QByteArray("my own chime"));
+        QVERIFY(QFileInfo(config.dataFile(u"chimesRow.wav"_s)).isDir());
+        QCOMPARE(int(QFileInfo(config.dataFile(u"pic"_s)).permissions() & 0x0FF), 0); // the owner's alone
+        QCOMPARE(QDir(config.dataDir).entryList(QDir::Files).size(), 3); // no temporary file left
+        // A regular file stands where the data folder's parent, or its picture folder, should be.
+        QTemporaryDir blocked;
+        QVERIFY(writeFile(blocked.filePath(u"pic"_s), {}));
+        QStringList problems = installSuppliedFiles(Config{blocked.filePath(u"pic/kabu"_s)});
+        QVERIFY(problems.size() == 1 && problems[0].contains(u"データフォルダー"_s));
+        problems = installSuppliedFiles(Config{blocked.path()});
+        QVERIFY(problems.size() == 1 && problems[0].contains(u"pic"_s));
+        QVERIFY(QFileInfo(blocked.filePath(u"Auot.html"_s)).isFile()); // the supplied files still went in
+        // A write that stops part-way (a file size limit, as a full disk would) must not replace the
+        // old file with the short new one, whether the bytes were buffered or not.
+        QTemporaryDir saved;
+        const QString path = saved.filePath(u"target.bin"_s);
+        for (const int size : {1000, 100000}) {
+            QVERIFY(saveFileAtomically(path, "old"));
+            QString error;
+            {
+                FileSizeLimit limit(200);
+                QVERIFY(!saveFileAtomically(path, QByteArray(size, 'x'), &error));
+            }
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(readFile(path), QByteArray("old"));
+            QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
+        }
+    }
+
+    // Only JPEG, GIF, PNG and BMP by their first bytes, within the byte and side limits.
+    void pictures()
+    {
+        QByteArray atCap = png(QSize(4, 4));
+        atCap.resize(MaxPictureBytes);
+        const std::pair<QByteArray, QSize> cases[] = {
+            {png(QSize(30, 20)), QSize(30, 20)},
+            {tinyGif(30, 20), QSize(30, 20)},
+            {png(QSize(MaxPictureSide, 1)), QSize(MaxPictureSide, 1)},
+            {png(QSize(1, MaxPictureSide)), QSize(1, MaxPictureSide)},
+            {atCap, QSize(4, 4)},
+            {png(QSize(MaxPictureSide + 1, 1)), {}},
+            {png(QSize(1, MaxPictureSide + 1)), {}},
+            {tinyGif(5000, 5000), {}},
+            {svgPicture(), {}},
+            {" " + png(QSize(4, 4)), {}},
+            {atCap + 'x', {}},
+        };
+        for (const auto& [bytes, size] : cases) {
+            QCOMPARE(isAcceptablePicture(bytes), size.isValid());
+            QCOMPARE(decodePicture(bytes).size(), size.isValid() ? size : QSize(0, 0));
+        }
+    }
+
+    void initTestCase()
+    {
+        QVERIFY(m_server.isListening() && m_other.isListening());
+        m_server.canned["/same"] =
+            RawServer::answer("302 Found\r\nLocation: " + m_server.url(u"/status/200"_s).toEncoded());
+        m_server.canned["/other"] =
+            RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
+    }
+
+    // The target and headers as given, and an uncompressed body asked for (the cap counts it).
+    void httpExchanges()
+    {
+        QtHttpClient http;
+        QCOMPARE(getAndWait(http, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
+        for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
+                                 "\r\nAccept-Encoding: identity\r\n"})
+            QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
+        // Redirects: up to five on the same host; none to another host, even one that answers.
+        for (const auto& [path, followed] : {std::pair(u"/same"_s, true), std::pair(u"/hop/4"_s, true),
+                                             std::pair(u"/hop/5"_s, false), std::pair(u"/other"_s, false)}) {
+            const HttpResponse r = getAndWait(http, m_server.url(path));
+            QCOMPARE(r.status, followed ? 200 : 0);
+            QCOMPARE(r.body, followed ? QByteArray("status 200") : QByteArray());
+        }
+        QCOMPARE(getAndWait(http, m_other.url(u"/status/200"_s)).status, 200);
+        const std::tuple<QString, QString, bool> cases[] = {
+            {u"http://a.jp/x"_s, u"http://A.jp:80/y"_s, true},
+            {u"https://a.jp/x"_s, u"https://a.jp/y"_s, true},
+            {u"http://a.jp:8080/x"_s, u"https://a.jp/y"_s, true},
+            {u"https://a.jp/x"_s, u"http://a.jp/y"_s, false},
+            {u"http://a.jp/x"_s, u"http://evil.a.jp/x"_s, false},
+            {u"http://a.jp/x"_s, u"http://a.jp:8080/x"_s, false},
+        };
+        for (const auto& [from, to, allowed] : cases)
+            QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
+                     qPrintable(to));
+        // A self-signed certificate is refused.
+        QFile key(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem"));
+        QVERIFY(key.open(QIODevice::ReadOnly));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificateChain(
+            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
+        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const HttpResponse refused =
+            getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
+        QVERIFY(refused.status == 0 && refused.body.isEmpty());
+        QVERIFY2(refused.error.contains(u"self-signed"_s),
+                 qPrintable(refused.error)); // the handshake went that far
+        // Every broken exchange ends once, without a status or a body, and says why.
+        const std::pair<QUrl, int> faults[] = {{QUrl(u"http://127.0.0.1:1/"_s), 15000},
+                                               {m_server.url(u"/not-http"_s), 15000},
+                                               {m_server.url(u"/cut"_s), 15000},
+                                               {m_server.url(u"/silent"_s), 300},
+                                               {m_server.url(u"/drip"_s), 400}};
+        for (const auto& [url, timeoutMs] : faults) {
+            QtHttpClient limited({timeoutMs});
+            const HttpResponse broken = getAndWait(limited, url);
+            QVERIFY(broken.status == 0 && broken.body.isEmpty());
+            QVERIFY2(!broken.error.isEmpty(), qPrintable(url.toString()));
+        }
+        // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
+        QtHttpClient capped({15000, 5000});
+        for (const QString& path : {u"/size/"_s, u"/chunked/"_s}) {
+            QCOMPARE(getAndWait(capped, m_server.url(path + u"5000"_s)).body.size(), 5000);
+            QCOMPARE(getAndWait(capped, m_server.url(path + u"5000"_s), 4999).status, 0);
+            const HttpResponse over = getAndWait(capped, m_server.url(path + u"5001"_s));
+            QVERIFY(over.status == 0 && over.body.isEmpty());
+        }
+    }
+
+    // Bodies are decoded by the charset the server names, CP932 under all its names.
+    void charsetsContextsAndPrefetch()
+    {
+        const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
+        const QByteArray sjis = QStringEncoder("Shift_JIS").encode(japanese);
+        const std::pair<QByteArray, QByteArray> cases[] = {
+            {"text/html; charset=\"shift_jis\"", sjis},
+            {"text/html;charset=Windows-31J", sjis},
+            {"text/html; charset=EUC-JP", QStringEncoder("EUC-JP").encode(japanese)},
+            {"text/html", japanese.toUtf8()},
+        };
+        for (const auto& [contentType, body] : cases)
+            QCOMPARE(decodeBody(body, contentType), japanese);
+        // A callback goes with its context; a later request on the same client still answers.
+        QtHttpClient http;
+        auto* context = new QObject;
+        bool called = false;
+        http.get({m_server.url(u"/status/200"_s), {}}, context, [&](const HttpResponse&) { called = true; });
+        delete context;
+        QCOMPARE(getAndWait(http, m_server.url(u"/status/200"_s)).status, 200);
+        QTest::qWait(50);
+        QVERIFY(!called);
+        // A prefetched answer serves one later request for the same address, headers and cap, never
+        // inside get(), waiting for it when it is still on its way; a request whose context is gone
+        // gets no answer either way.
+        for (const bool onItsWay : {false, true}) {
+            FakeHttpClient inner;
+            inner.setHolding(true);
+            inner.serve(u"/a"_s, "first");
+            PrefetchingHttpClient client(inner);
+            const HttpRequest a{QUrl(u"http://m/a"_s), {{"X", "1"}}, 100};
+            for (const HttpRequest& other : {HttpRequest{a.url, {}, 100}, HttpRequest{a.url, a.headers},
+                                             HttpRequest{QUrl(u"http://m/b"_s), a.headers, 100}, a, a})
+                client.prefetch(other);
+            if (!onItsWay)
+                inner.releaseAll();
+            QByteArray got;
+            client.get(a, nullptr, [&](const HttpResponse& r) { got += r.body; });
+            {
+                QObject context;
+                client.get(a, &context, [&](const HttpResponse& r) { got += r.body; });
+            }
+            QVERIFY(got.isEmpty());
+            inner.releaseAll();
+            QTRY_COMPARE(got, QByteArray("first"));
+            QTest::qWait(10);
+            QCOMPARE(got, QByteArray("first"));
+            QCOMPARE(inner.requests.size(), 5);
+            QCOMPARE(client.pending(), 3);
+            client.get(a, nullptr, [](const HttpResponse&) {}); // used up: to the network
+            QCOMPARE(inner.requests.size(), 6);
+            client.clear();
+            QCOMPARE(client.pending(), 0);
+        }
+    }
+
+private:
+    RawServer m_server, m_other{QHostAddress(u"127.0.0.2"_s)};
+};
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"

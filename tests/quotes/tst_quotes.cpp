@@ -1,0 +1,407 @@
+// The quote logic, from page texts to the refresh pass; each table row is an edge of its rule.
+#include "quotes/nikkei.h"
+#include "quotes/quotefetch.h"
+#include "quotes/refreshpass.h"
+#include "quotes/textextract.h"
+#include "support/fakes.h"
+#include "support/sheet.h"
+
+#include <QFile>
+#include <QTest>
+#include <QUrlQuery>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString fixture(const QString& name)
+{
+    QFile f(QString::fromUtf8(TICKORA_TEST_DATA "/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(name));
+    return QString::fromUtf8(f.readAll());
+}
+
+/// Short name, page kind, name, price, change, open, high, low, volume, previous close, time.
+QString joined(const QuoteFields& q)
+{
+    const QString kind = q.isDetailPage ? u"detail"_s : u"other"_s;
+    return QStringList{q.shortName, kind,   q.name, q.price,  q.change,
+                       q.open,      q.high, q.low,  q.volume, q.prevClose}
+               .join(u'|') +
+           u'|' + q.time;
+}
+
+QString codeOf(int row)
+{
+    return QString::number(1300 + row);
+}
+
+/// A stock-detail page for `row`'s code: name "N<code>", short name "S<code>".
+QByteArray page(int row, const QString& price = u"1,234"_s, const QString& change = u"+15"_s,
+                const QString& kind = u"株価詳細"_s)
+{
+    const QString fields = u"前日終値</div>>始値<strong>1,210</strong></div>>高値<strong>1,250</strong></div>"
+                           ">安値<strong>1,190</strong></div>>出来高<strong>54,300</strong></div>"_s;
+    return u"】S%1株%2<h1>N%1</h1>stoksPrice\">%3</td>前日比</span>%4</td><strong>1,200</strong>%5yjSb real"
+           "<span>10:15</span>リアルタイム株価</dd>"_s.arg(codeOf(row), kind, price, change, fields)
+               .toUtf8();
+}
+
+/// Records what the pass asks of its window, over a sheet whose rows hold "old" values.
+struct Fixture : RefreshPassHost
+{
+    ManualHttpClient& http;
+    MemorySheet cells;
+    QList<int> passes, rowsDone, failures;
+    QHash<int, QString> shortNames;
+    QStringList chimes;
+    bool mute = false;
+    std::function<void()> whileFailureOpen = [] {};
+    int doneCalls = 0;
+    RefreshPass* pass = nullptr;
+
+    Fixture(ManualHttpClient& client, int rows) : http(client)
+    {
+        for (int r = 1; r <= rows; ++r) {
+            cells.setCellText(r, grid::Code, codeOf(r));
+            for (int c = grid::Name; c <= grid::Time; ++c)
+                cells.setCellText(r, c, u"old%1.%2"_s.arg(r).arg(c));
+        }
+    }
+    QuoteSheet& sheet() override { return cells; }
+    void passStarted(int rowCount) override { passes.append(rowCount); }
+    void storeShortName(int row, const QString& s) override { shortNames[row] = s; }
+    bool muted() const override { return mute; }
+    void playChime(Chime chime) override { chimes.append(chime == Chime::Sell ? u"sell"_s : u"buy"_s); }
+    void rowDone(int row) override { rowsDone.append(row); }
+    void fetchFailed(int row) override { failures.append(row), whileFailureOpen(); }
+
+    void run()
+    {
+        pass->request([this] { ++doneCalls; });
+    }
+    void reply(int row, int status, const QByteArray& body = {})
+    {
+        if (!http.answer(u"code="_s + codeOf(row), {status, body, "text/html; charset=utf-8", {}}))
+            qFatal("no open request for row %d", row);
+    }
+};
+
+/// A pass over a Fixture: the pass owns its host, so the fixture lives inside it.
+struct Pass
+{
+    explicit Pass(int rows = 0)
+    {
+        auto host = std::make_unique<Fixture>(http, rows);
+        f = host.get();
+        owner = std::make_unique<RefreshPass>(http, QUrl(u"http://market.test"_s), std::move(host));
+        f->pass = owner.get();
+    }
+    Fixture* operator->() const { return f; }
+    ManualHttpClient http;
+    Fixture* f = nullptr;
+    std::unique_ptr<RefreshPass> owner;
+};
+
+} // namespace
+
+class TestQuotes : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void textCuts()
+    {
+        const QString rows[][4] = {
+            {u"ab[x]cd[y]"_s, u"["_s, u"]"_s, u"x"_s},
+            {u"ab[]cd"_s, u"["_s, u"]"_s, {}},        // end right after start
+            {u"ab[xcd"_s, u"["_s, u"]"_s, {}},        // no end after start
+            {u"a]b[xy]z"_s, u"["_s, u"]"_s, u"xy"_s}, // end before and after start
+            {u"ab]x]cd"_s, u"["_s, u"]"_s, {}},       // start missing
+            {u"[abc[x]"_s, u"["_s, u"]"_s, u"abc[x"_s},
+        };
+        for (const auto& r : rows)
+            QCOMPARE(GetText(r[0], r[1], r[2]), r[3]);
+        // The last "</div>" block holding the label decides; its first <strong> is the value.
+        const QString blocks[][3] = {
+            {u"<dt>始値</dt><dd><strong>1,234</strong></dd></div><div>x</div>"_s, u"始値"_s, u"1,234"_s},
+            {u"<div><strong>1,234</strong><dt>始値</dt></div>"_s, u"始値"_s, u"1,234"_s},
+            {u"始値<strong>1</strong></div>始値<strong>2</strong></div>"_s, u"始値"_s, u"2"_s},
+            {u"始値<strong>1</strong></div>始値 nothing</div>"_s, u"始値"_s, {}},
+            {u"<strong>1</strong></DIV>始値<strong>2</strong></Div>"_s, u"始値"_s, u"2"_s},
+            {u"Open<strong>1</strong></div>x<strong>2</strong></div>"_s, u"OPEN"_s, u"1"_s},
+            {u"<strong>9</strong> 始値"_s, u"始値"_s, u"9"_s},                        // one block
+            {u"<strong>1</strong>始</div>値<strong>2</strong>"_s, u"始値"_s, {}},     // label split
+            {u"<strong>1</strong></div>始値<strong>5</strong>"_s, u"始値"_s, u"5"_s}, // right after
+            {u"<strong>1</strong></div>x<strong>2</strong>"_s, u"v>x"_s, {}},         // label runs into it
+            {u"</div>x<strong>2</strong>"_s, u"v>x"_s, {}},
+            {u"<strong>1</strong></div>"_s, {}, {}},
+        };
+        for (const auto& r : blocks)
+            QCOMPARE(GetValue(r[0], r[1]), r[2]);
+        const QString index = u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b> 円</div>"_s;
+        const QString link = u"<a class=\"cmn-indexes_index_link\" href=\"/m\">前日比</a>(+193.16)</li>"_s;
+        const QString dots(9219, u'.'); // the fixed value starts at character 9220
+        const QString lines[][2] = {
+            {index + link + dots.mid(index.size() + link.size()) + u"<td><b>12,090.46</b></td>"_s,
+             u"12,283.62 (+193.16) 12,090.46"_s},
+            {index + dots.mid(index.size()), u"12,283.62 () "_s},
+            {dots + QString(193, u' ') + u"<b>7</b>"_s, u" () "_s}, // ends past its 200 characters
+            {u"cmn-index_value no-bg"_s + QString(371, u' ') + u"<b>1</b>"_s, u"1 () "_s}, // ends at 400
+            {u"cmn-index_value no-bg"_s + QString(372, u' ') + u"<b>1</b>"_s, u" () "_s},
+            {u"<a class=\"cmn-indexes_index_link\" href=\"/market/stock/index/nikkei225\">x</a>(+1)"_s,
+             u" () "_s},
+            {u"cmn-indexes_index_link\">x</a><span class=x>(+1)</span>"_s, u" () "_s}, // past 20 after </a>
+            {u"cmn-indexes_index_link\">x</a><i>(-12.5)</i>"_s, u" (-12.5) "_s},
+        };
+        for (const auto& r : lines)
+            QCOMPARE(nikkeiLine(r[0]), u"日経平均 "_s + r[1]);
+    }
+
+    void pagesAndTheirRequest()
+    {
+        const QString rows[][2] = {
+            {u"detail_6758_delayed_down.html"_s,
+             u"ソニー|detail|ソニー(株)|1,402|-3|1,410|1,418|1,391|8,765,400|1,405|14:35"_s},
+            {u"detail_9984_limitup.html"_s,
+             u"ソフトバンク|detail|ソフトバンク(株)|1,500|+300|1,250|1,500|1,245|45,678,900|1,200|11:30"_s},
+            {u"detail_8604_limitdown.html"_s,
+             u"野村ホールディングス|detail|野村ホールディングス(株)|480|-80|530|532|480|0|560|13:02"_s},
+            {u"detail_4689_unchanged.html"_s,
+             u"ヤフー|detail|ヤフー(株)|38,950|0|38,950|38,950|38,950|12,300||"_s},
+            {u"notfound_9999.html"_s, u"該当銘柄なし|other|||||||||"_s},
+        };
+        for (const auto& r : rows)
+            QCOMPARE(joined(parseQuotePage(fixture(r[0]))), r[1]);
+        const QString x298(298, u'x'), none = u"|detail|||0|0|0|0|0||"_s; // a detail page without fields
+        const QString cuts[][2] = {
+            {u"【1】"_s + x298 + u"x株"_s, u"|other|||||||||"_s}, // no 株 within 300 characters
+            {u"【1】"_s + x298 + u"株"_s, x298 + u"|other|||||||||"_s},
+            {u"】A】B株"_s, u"A】B|other|||||||||"_s},
+            {u"株価詳細"_s, none},
+            {u"株価詳細<span>前日比</span>+7</td>"_s, u"|detail|||+7|0|0|0|0||"_s},
+            {u"株価詳細前日比</span><span class=\"icoUpGreen yjMSt\">+7(+1%)</span></td>"_s, none},
+            {u"株価詳細前日比</span><span class=\"icoDownRed yjMSt\">+7（+1%）</span></td>"_s,
+             u"|detail|||+7|0|0|0|0||"_s},
+            {u"株価詳細>高値<strong>S</strong></div><span>ストップ高</span>（<strong>1,500</strong>）</td>"_s,
+             none},
+            {u"株価詳細>高値<strong>990</strong></div>ストップ高</span><strong class=\"greenFin\">1</strong></td>"_s,
+             u"|detail|||0|0|990|0|0||"_s},
+            {u"株価詳細>安値</div>ストップ安</span>（<strong class=\"redFin\">80</strong>）</td>"_s,
+             u"|detail|||0|0|0|80|0||"_s},
+            {u"株価詳細>出来高<strong>---</strong></div>"_s, none},
+            {u"株価詳細<strong>1,234,567.89</strong>前日終値"_s, u"|detail|||0|0|0|0|0|1,234,567.89|"_s},
+            {u"株価詳細<strong>12,345,678.9X</strong>前日終値"_s, none}, // 13 characters
+            {u"前日終値 株価詳細"_s, none},
+            {u"株価詳細<strong>9</strong>"_s + QString(200, u'.') + u"前日終値"_s, none},
+            {u"株価詳細yjSb real<span>1500</span>リアルタイム株価</dd>"_s, none},
+            {u"株価詳細yjSb real<i>20分ディレイ株価</dd><span>9:05</span>リアルタイム株価</dd>"_s,
+             u"|detail|||0|0|0|0|0||9:05"_s},
+            {u"株価詳細<h1>ソニー(株)</h1><h1>x</h1>"_s, u"|detail|ソニー(株)||0|0|0|0|0||"_s},
+        };
+        for (const auto& r : cuts)
+            QCOMPARE(joined(parseQuotePage(r[0])), r[1]);
+        // Pages cut in the middle of every marker: the parse ends and yields texts from the page.
+        const QString page = fixture(u"detail_9984_limitup.html"_s);
+        for (qsizetype n = 0; n <= page.size(); n += 3) {
+            const QuoteFields q = parseQuotePage(page.left(n));
+            QVERIFY(page.left(n).contains(q.shortName) && q.price.size() <= n);
+        }
+        // The code goes out as it stands, with one header asking for a fresh page; text only on 2xx.
+        const QUrl url = quotePageUrl(QUrl(u"http://h:81/"_s), u"7#%41"_s);
+        QCOMPARE(url.toString(QUrl::RemoveQuery), u"http://h:81/stocks/detail/"_s);
+        QCOMPARE(QUrlQuery(url).queryItemValue(u"code"_s, QUrl::FullyDecoded), u"7#%41"_s);
+        FakeHttpClient http;
+        for (const int status : {0, 199, 200, 299, 300}) {
+            http.setHandler([=](const HttpRequest&) { return HttpResponse{status, "株価詳細", {}, {}}; });
+            std::optional<PageFetch> r;
+            fetchQuotePage(http, QUrl(u"http://m"_s), u"7203"_s, nullptr,
+                           [&](const PageFetch& got) { r = got; });
+            QTRY_VERIFY(r);
+            QCOMPARE(QList<int>({r->status, r->ok, int(r->text.size())}),
+                     QList<int>({status, status / 100 == 2, status / 100 == 2 ? 4 : 0}));
+        }
+        QCOMPARE(http.requests.constFirst().url, QUrl(u"http://m/stocks/detail/?code=7203"_s));
+        QCOMPARE(
+            http.requests.constFirst().headers,
+            (QList<QPair<QByteArray, QByteArray>>{{"If-Modified-Since", "Thu, 01 Jun 1970 00:00:00 GMT"}}));
+    }
+
+    // Row 2's code of blanks counts; row 3's other page empties columns 2 to 9, keeping colours;
+    // row 4's code changed in flight: left alone. Change colours: "+" red, "-" green, else kept.
+    void passWritesEachRowByItsPage()
+    {
+        Pass p(4);
+        const MemorySheet old = p->cells;
+        p->cells.setCellText(2, grid::Code, u" "_s);
+        p->cells.setCellForeColor(1, grid::Change, cellcolor::Green);
+        p->cells.setCellForeColor(3, grid::Change, cellcolor::Red);
+        p->cells.setCellForeColor(3, grid::SellTarget, cellcolor::Red);
+        p->run();
+        p->cells.setCellText(4, grid::Code, u"9999"_s);
+        p->reply(1, 200, page(1));
+        QVERIFY(p->http.answer(u"code= "_s, {200, page(2, u"880"_s, u"-4"_s), {}, {}}));
+        p->reply(3, 200, page(3, u"1"_s, u"+1"_s, u"検索"_s));
+        p->reply(4, 200, page(4));
+        QCOMPARE(rowTexts(p->cells, 1), QStringList({codeOf(1), u"N1301"_s, u"1,234"_s, u"+15"_s, u"1,200"_s,
+                                                     u"54,300"_s, u"1,210"_s, u"1,250"_s, u"1,190"_s}) +
+                                            QStringList({u"old1.10"_s, u"old1.11"_s, u"10:15"_s}));
+        QCOMPARE(rowTexts(p->cells, 2).mid(1, 3), QStringList({u"N1302"_s, u"880"_s, u"-4"_s}));
+        QCOMPARE(rowTexts(p->cells, 3).mid(1), QStringList(8) + rowTexts(old, 3).mid(9));
+        QCOMPARE(p->cells.cellText(4, grid::Price), u"old4.3"_s);
+        const quint32 changeColours[] = {cellcolor::Red, cellcolor::Green, cellcolor::Red};
+        for (int r = 1; r <= 3; ++r)
+            QCOMPARE(p->cells.cellForeColor(r, grid::Change), changeColours[r - 1]);
+        QCOMPARE(p->cells.cellForeColor(3, grid::SellTarget), cellcolor::Red);
+        QCOMPARE(p->shortNames, (QHash<int, QString>{{1, u"S1301"_s}, {2, u"S1302"_s}, {3, u"S1303"_s}}));
+        QCOMPARE(p->rowsDone, (QList<int>{1, 2, 3, 4}));
+        QCOMPARE(p->doneCalls, 1);
+        QVERIFY(p->failures.isEmpty() && !p.owner->isRunning());
+        // Every field goes into its cell as one line of at most 256 characters, markup as text.
+        const QString cases[][2] = {{u"ト\r\nヨ\tタ\u2028"_s, u"ト  ヨ タ "_s},
+                                    {u"<b>&lt;</b>"_s, u"<b>&lt;</b>"_s},
+                                    {QString(255, u'x') + u"😀"_s, QString(255, u'x')}};
+        for (const auto& [field, cell] : cases) {
+            MemorySheet sheet;
+            writeQuoteRow(sheet, 1,
+                          {{}, true, field, field, field, field, field, field, field, field, field});
+            QCOMPARE(rowTexts(sheet, 1),
+                     QStringList(1) + QStringList(8, cell) + QStringList(2) + QStringList(1, cell));
+        }
+        // Up to the first empty code cell, or all twelve when row 12 holds one, empty rows included.
+        const std::pair<QList<int>, int> counts[] = {
+            {{1, 2, 3, 12}, 12}, {{2, 3, 4}, 0}, {{1, 2, 3, 4, 6, 7}, 4}, {{12}, 12}};
+        for (const auto& [filled, expected] : counts) {
+            Pass empty;
+            for (int r : filled)
+                empty->cells.setCellText(r, grid::Code, codeOf(r));
+            QCOMPARE(watchRowCount(empty->cells), expected);
+            empty->run(); // passes started, pages asked for, done at once when there is no row
+            QCOMPARE(QList<int>({empty->passes.value(0), empty->http.unanswered(), empty->doneCalls}),
+                     QList<int>({expected, expected, expected == 0 ? 1 : 0}));
+        }
+    }
+
+    // Targets compared as numbers, equality included; over passes, stale colours are reset, the
+    // chime sounds on every pass, and muting keeps only the colours.
+    void numbersAndAlerts()
+    {
+        const std::tuple<QString, QString, QString, QStringList> cases[] = {
+            // price, buy target, sell target, the chimes of one pass
+            {u"1,500"_s, u"1500"_s, u"1,500.0"_s, {u"sell"_s, u"buy"_s}},
+            {u"1,234"_s, u"1,000"_s, u"1200"_s, {u"sell"_s}},
+            {u"980"_s, u"1,000"_s, u"2,000"_s, {u"buy"_s}},
+            {u""_s, u"500"_s, u"600"_s, {}},
+            {u"100"_s, u"abc"_s, u"1e2"_s, {}},
+        };
+        for (const auto& [price, buy, sell, once] : cases) {
+            const PriceAlerts a = priceAlerts(price, buy, sell);
+            QCOMPARE(QList<bool>({a.sell, a.buy}),
+                     QList<bool>({once.contains(u"sell"_s), once.contains(u"buy"_s)}));
+            Pass p(1);
+            p->cells.setCellText(1, grid::BuyTarget, buy);
+            p->cells.setCellText(1, grid::SellTarget, sell);
+            p->cells.setCellForeColor(1, grid::BuyTarget, cellcolor::Red);
+            p->cells.setCellForeColor(1, grid::SellTarget, cellcolor::Green);
+            for (const bool mute : {false, false, true}) {
+                p->mute = mute;
+                p->run();
+                p->reply(1, 200, page(1, price));
+            }
+            QCOMPARE(p->chimes, once + once);
+            QCOMPARE(p->cells.cellText(1, grid::Price), price);
+            QCOMPARE(p->cells.cellForeColor(1, grid::SellTarget),
+                     a.sell ? cellcolor::Red : cellcolor::Default);
+            QCOMPARE(p->cells.cellForeColor(1, grid::BuyTarget),
+                     a.buy ? cellcolor::Green : cellcolor::Default);
+        }
+        for (const QString& t : {u"1,234,500"_s, u"123,456"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
+            QVERIFY2(isNumericText(t), qPrintable(t));
+        for (const QString& t : {u""_s, u"-"_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u",123"_s, u"1."_s, u".5"_s,
+                                 u"+-1"_s, u"1 000"_s, u"１２３"_s})
+            QVERIFY2(!isNumericText(t), qPrintable(t));
+        // Compared by value, both ways round; 2 stands for "not comparable".
+        const std::tuple<QString, QString, int> pairs[] = {
+            {u"999"_s, u"1,000"_s, -1},  {u"1,234"_s, u"1200"_s, 1}, {u"1200.50"_s, u"1,200.5"_s, 0},
+            {u"12.05"_s, u"12.5"_s, -1}, {u"-5"_s, u"-3"_s, -1},     {u"-5"_s, u"3"_s, -1},
+            {u"-0"_s, u"+0.00"_s, 0},    {u"100"_s, u" "_s, 2},      {u""_s, u"100"_s, 2},
+        };
+        for (const auto& [a, b, expected] : pairs) {
+            const std::optional<int> ab = compareNumericTexts(a, b), ba = compareNumericTexts(b, a);
+            QCOMPARE(ab ? qBound(-1, *ab, 1) : 2, expected);
+            QCOMPARE(ba ? qBound(-1, *ba, 1) : 2, expected == 2 ? 2 : -expected);
+        }
+        QCOMPARE(compareNumericTexts(QString(QString(20, u'9') + u'1'), QString(QString(20, u'9') + u'0')),
+                 1);
+    }
+
+    // All pages asked for at once, applied in row order; row 5 fails after rows 6-8 answered.
+    void passOrderFailuresAndFollowUps()
+    {
+        Pass p(8);
+        const MemorySheet before = p->cells;
+        p->run();
+        QCOMPARE(p->http.unanswered(), 8);
+        for (int r = 8; r >= 2; --r)
+            p->reply(r, r == 5 ? 404 : 200, page(r));
+        QVERIFY(p->rowsDone.isEmpty() && p->failures.isEmpty());
+        QCOMPARE(p->cells.cellText(2, grid::Price), u"old2.3"_s);
+        p->reply(1, 200, page(1));
+        for (int r = 1; r <= 4; ++r)
+            QCOMPARE(p->cells.cellText(r, grid::Price), u"1,234"_s);
+        QCOMPARE(rowTexts(p->cells, 5).mid(1), QStringList(8) + rowTexts(before, 5).mid(9));
+        for (int r = 6; r <= 8; ++r)
+            QCOMPARE(rowTexts(p->cells, r), rowTexts(before, r));
+        QCOMPARE(p->failures, QList<int>{5});
+        QCOMPARE(p->rowsDone, (QList<int>{1, 2, 3, 4}));
+        QVERIFY(!p->shortNames.contains(5));
+        QCOMPARE(p->doneCalls, 1);
+        QVERIFY(!p.owner->isRunning());
+        // Requests made while a pass runs start no second pass inside it; they share one pass after it.
+        Pass o(2);
+        int second = 0, third = 0;
+        o->run();
+        o->pass->request([&] { ++second; });
+        o->pass->request([&] { ++third; });
+        for (int round = 1; round <= 2; ++round) {
+            QCOMPARE(o->http.unanswered(), 2);
+            QCOMPARE(o->passes.size(), round);
+            QCOMPARE(o->doneCalls + second + third, round - 1);
+            o->reply(1, 200, page(1));
+            o->reply(2, 200, page(2));
+        }
+        QCOMPARE(QList<int>({o->doneCalls, second, third}), QList<int>({1, 1, 1}));
+        QCOMPARE(o->passes.size(), 2);
+        QVERIFY(!o.owner->isRunning());
+        Pass gone(1);
+        bool called = false;
+        gone->pass->request([&] { called = true; });
+        gone.owner.reset();
+        QVERIFY(gone.http.answer(u"code="_s, {200, page(1), {}, {}}));
+        QVERIFY(!called);
+        // While the failure box is open, late answers change nothing and a new request waits.
+        Pass f(3);
+        int later = 0;
+        f->whileFailureOpen = [&] {
+            f->pass->request([&] { ++later; });
+            f->reply(2, 200, page(2));
+            QCOMPARE(f->http.unanswered(), 1);
+        };
+        f->run();
+        f->reply(1, 503);
+        QCOMPARE(f->cells.cellText(2, grid::Price), u"old2.3"_s);
+        QCOMPARE(f->doneCalls, 1);
+        QCOMPARE(f->passes.size(), 2); // the follow-up started once the box closed
+        QCOMPARE(f->http.unanswered(), 1 + 3);
+        for (int r : {3, 1, 2, 3}) // the failed pass's last answer, then the follow-up's
+            f->reply(r, 200, page(r));
+        QCOMPARE(later, 1);
+        QCOMPARE(f->failures, QList<int>{1});
+        QCOMPARE(f->cells.cellText(2, grid::Price), u"1,234"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuotes)
+#include "tst_quotes.moc"
