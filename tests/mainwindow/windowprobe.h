@@ -48,7 +48,7 @@ struct Window
     /// Answers every held request, also those that the answers start, until the work ends.
     void drain()
     {
-        for (int i = 0; i < 50 && (i < 3 || fakes.http.held() > 0); ++i) {
+        for (int i = 0; i < 50 && (i < 3 || fakes.http.unanswered() > 0); ++i) {
             fakes.http.releaseAll();
             QTest::qWait(5);
         }

@@ -11,14 +11,12 @@ namespace tickora::test {
 void FakeHttpClient::get(const HttpRequest& request, QObject* context, Done done)
 {
     requests.append(request);
-    ++inFlight;
-    maxInFlight = qMax(maxInFlight, inFlight);
     Pending p{request, QPointer<QObject>(context), context != nullptr, std::move(done), false};
     if (m_holding) {
         pending.push_back(std::move(p));
         return;
     }
-    QTimer::singleShot(m_delayMs, &m_guard, [this, p] { deliver(p, responseFor(p.request)); });
+    QTimer::singleShot(0, &m_guard, [this, p] { deliver(p, responseFor(p.request)); });
 }
 
 void FakeHttpClient::serve(const QString& needle, const QByteArray& body, int status,
@@ -80,7 +78,6 @@ HttpResponse FakeHttpClient::responseFor(const HttpRequest& request) const
 
 void FakeHttpClient::deliver(const Pending& p, const HttpResponse& response)
 {
-    --inFlight;
     if (p.hasContext && !p.context)
         return;
     if (p.done)
@@ -90,19 +87,15 @@ void FakeHttpClient::deliver(const Pending& p, const HttpResponse& response)
 void FakeDialogs::message(QWidget*, const QString& title, const QString& text, Icon icon)
 {
     shown.append({title, text, icon, false});
-    maxOpen = qMax(maxOpen, ++open);
     if (whileOpen)
         whileOpen();
-    --open;
 }
 
 bool FakeDialogs::question(QWidget*, const QString& title, const QString& text)
 {
     shown.append({title, text, Icon::None, true});
-    maxOpen = qMax(maxOpen, ++open);
     if (whileOpen)
         whileOpen();
-    --open;
     return answers.isEmpty() ? true : answers.takeFirst();
 }
 

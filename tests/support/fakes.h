@@ -16,9 +16,9 @@
 
 namespace tickora::test {
 
-/// Answers requests from a handler or from served bodies after a delay (0 ms: on the next
-/// event-loop turn), or, while holding, keeps them until the test answers them: all in order
-/// (releaseAll) or one by one in any order (answer). Records every request.
+/// Answers requests from a handler or from served bodies on the next event-loop turn, or, while holding,
+/// keeps them until the test answers them: all in order (releaseAll) or one by one in any order (answer).
+/// Records every request.
 class FakeHttpClient : public HttpClient
 {
 public:
@@ -38,19 +38,15 @@ public:
     /// Serves `body` for every request whose path and query contain `needle`; others get 404.
     void serve(const QString& needle, const QByteArray& body, int status = 200,
                const QByteArray& contentType = "text/html; charset=utf-8");
-    void setDelayMs(int ms) { m_delayMs = ms; }
     void setHolding(bool hold) { m_holding = hold; }
     /// Answers every held request now, in the order they came, from the handler or served bodies.
     void releaseAll();
     /// Answers the first held request whose address contains `needle`; false when there is none.
     bool answer(const QString& needle, const HttpResponse& response);
     int unanswered() const;
-    int held() const { return unanswered(); }
 
     QList<HttpRequest> requests;
     std::vector<Pending> pending; // the held requests, answered ones included
-    int inFlight = 0;
-    int maxInFlight = 0;
 
 private:
     HttpResponse responseFor(const HttpRequest& request) const;
@@ -60,7 +56,6 @@ private:
     Handler m_handler;
     QHash<QString, HttpResponse> m_served;
     QStringList m_servedOrder;
-    int m_delayMs = 0;
     bool m_holding = false;
 };
 
@@ -88,10 +83,6 @@ public:
     void beep() override { ++beeps; }
     QStringList played;
     int beeps = 0;
-};
-
-class FakePictures : public QtPictures
-{
 };
 
 class FakeScreen : public Screen
@@ -152,8 +143,6 @@ public:
     QList<Shown> shown;
     QList<bool> answers;
     std::function<void()> whileOpen;
-    int open = 0;
-    int maxOpen = 0;
 };
 
 class FakeClock : public Clock
@@ -183,7 +172,7 @@ struct FakeServices
     FakeHttpClient http;
     HttpDownloader downloader{http};
     FakeSound sound;
-    FakePictures pictures;
+    QtPictures pictures;
     FakeScreen screen;
     FakePrinter printer;
     FakeHelpViewer help;
