@@ -77,7 +77,11 @@ struct Fixture : RefreshPassHost
     bool muted() const override { return mute; }
     void playChime(Chime chime) override { chimes.append(chime == Chime::Sell ? u"sell"_s : u"buy"_s); }
     void rowDone(int row) override { rowsDone.append(row); }
-    void fetchFailed(int row) override { failures.append(row), whileFailureOpen(); }
+    void fetchFailed(int row) override
+    {
+        failures.append(row);
+        whileFailureOpen();
+    }
 
     void run()
     {
