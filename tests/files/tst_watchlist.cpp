@@ -128,6 +128,8 @@ private Q_SLOTS:
         QTest::newRow("blank lines, codes at the edges")
             << "\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n"
             << QStringList{u"-32768|a"_s, u"32767|b"_s} << QList<int>{1, 3, 5};
+        QTest::newRow("a blank LF line, then a last line without an end")
+            << "\n" + line("1003", "c").chopped(2) << QStringList{u"1003|c"_s} << QList<int>{1};
         QTest::newRow("hand-made: quoted code, unquoted cells, fraction")
             << QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n")
             << QStringList{u"42|name"_s, u"7204|"_s} << QList<int>();

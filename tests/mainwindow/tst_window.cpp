@@ -2,6 +2,7 @@
 // windows, and the watch-list, settings and capture commands.
 #include "mainwindow/settingswindow.h"
 #include "platform/singleinstance.h"
+#include "support/chartimages.h"
 #include "support/files.h"
 #include "windowprobe.h"
 
@@ -182,6 +183,22 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.sound.played.size(), 1);
         QCOMPARE(w.state(), u"1,1 label 1 box  shown 2 beeps 0 running"_s);
         QCOMPARE(w.cells(u"3,3="_s), QStringList{u"3,3=old"_s});
+    }
+
+    // A thumbnail's chart window names the stock as that row's page gave its short name.
+    void thumbnailShowsItsRowsShortName()
+    {
+        Window w;
+        w.fakes.http.serve(u"/"_s, chartPng(QSize(40, 30), Qt::gray), 200, "image/png");
+        w.fakes.http.serve(u"code=7203"_s, quotePage(u"detail_7203_realtime_up.html"_s));
+        w.fakes.http.serve(u"code=6758"_s, quotePage(u"detail_6758_delayed_down.html"_s));
+        w.make();
+        w.cells(u"1,1=7203 2,1=6758"_s, true);
+        w.trigger(u"menu3"_s);
+        w.drain();
+        Q_EMIT w.child<PictureBox>(u"Image1_1"_s)->clicked();
+        QTRY_COMPARE(w.form->findChild<QWidget*>(u"Form2"_s)->findChild<QLabel*>(u"Label1"_s)->text(),
+                     u"ソニー"_s);
     }
 
     void stopDuringPassLeavesTheUsersCell()

@@ -54,7 +54,10 @@ public:
         });
         canned["/status/200"] = answer("200 OK", "status 200");
         canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
-        canned["/cut"] = "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
+        canned["/status/403"] = answer("403 Forbidden", "denied");
+        for (const QByteArray status : {"200 OK", "404 Not Found"})
+            canned["/cut/" + status.left(3)] =
+                "HTTP/1.1 " + status + "\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
         for (const int n : {5000, 5001}) {
             canned["/size/" + QByteArray::number(n)] = answer("200 OK", QByteArray(n, 'b'));
             canned["/chunked/" + QByteArray::number(n)] =
@@ -213,6 +216,9 @@ private Q_SLOTS:
         for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
                                  "\r\nAccept-Encoding: identity\r\n"})
             QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
+        // A status the server sent whole is an answer, not a broken exchange.
+        const HttpResponse denied = getAndWait(http, m_server.url(u"/status/403"_s));
+        QVERIFY(denied.status == 403 && denied.body == "denied" && denied.error.isEmpty());
         // Redirects: up to five on the same host; none to another host, even one that answers.
         for (const auto& [path, followed] : {std::pair(u"/same"_s, true), std::pair(u"/hop/4"_s, true),
                                              std::pair(u"/hop/5"_s, false), std::pair(u"/other"_s, false)}) {
@@ -248,11 +254,10 @@ private Q_SLOTS:
         QVERIFY2(refused.error.contains(u"self-signed"_s),
                  qPrintable(refused.error)); // the handshake went that far
         // Every broken exchange ends once, without a status or a body, and says why.
-        const std::pair<QUrl, int> faults[] = {{QUrl(u"http://127.0.0.1:1/"_s), 15000},
-                                               {m_server.url(u"/not-http"_s), 15000},
-                                               {m_server.url(u"/cut"_s), 15000},
-                                               {m_server.url(u"/silent"_s), 300},
-                                               {m_server.url(u"/drip"_s), 400}};
+        const std::pair<QUrl, int> faults[] = {
+            {QUrl(u"http://127.0.0.1:1/"_s), 15000}, {m_server.url(u"/not-http"_s), 15000},
+            {m_server.url(u"/cut/200"_s), 15000},    {m_server.url(u"/cut/404"_s), 15000},
+            {m_server.url(u"/silent"_s), 300},       {m_server.url(u"/drip"_s), 400}};
         for (const auto& [url, timeoutMs] : faults) {
             QtHttpClient limited({timeoutMs});
             const HttpResponse broken = getAndWait(limited, url);
