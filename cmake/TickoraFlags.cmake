@@ -9,6 +9,8 @@ target_compile_definitions(tickora_flags INTERFACE
   QT_USE_QSTRINGBUILDER
   QT_NO_KEYWORDS)
 target_compile_options(tickora_flags INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+# Debug builds check every standard container index, so an index past the end stops the program.
+target_compile_definitions(tickora_flags INTERFACE $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
 
 # Sanitizer builds (the asan preset) pass their flags through TICKORA_SANITIZE.
 set(TICKORA_SANITIZE "" CACHE STRING "Sanitizers, e.g. address,undefined")

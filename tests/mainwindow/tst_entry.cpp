@@ -99,6 +99,8 @@ private Q_SLOTS:
     void gridCurrentCell()
     {
         QuoteGrid g(96.0);
+        QList<int> reported; // the keys the grid offers before its own handling
+        connect(&g, &QuoteGrid::keyPressed, &g, [&reported](int key, bool*) { reported << key; });
         g.setCellText(3, grid::Code, u"7203"_s);
         g.setCurrent(2, 2);
         const QList<std::array<int, 3>> steps = {{Qt::Key_Up, 1, 2},
@@ -111,6 +113,9 @@ private Q_SLOTS:
             QCOMPARE(QPoint(g.row(), g.col()), QPoint(row, col));
             QCOMPARE(QPoint(g.currentRow(), g.currentColumn()), QPoint(row, col));
         }
+        QTest::keyClick(&g, Qt::Key_Enter);
+        QTest::keyClick(&g, Qt::Key_Return);
+        QCOMPARE(reported, (QList<int>{'7', 13, 13}));
         g.setCurrent(0, 1);
         QCOMPARE(g.currentRow(), 3);
         QVERIFY(g.selectedItems().isEmpty());

@@ -158,6 +158,13 @@ private Q_SLOTS:
         problems = installSuppliedFiles(Config{blocked.path()});
         QVERIFY(problems.size() == 1 && problems[0].contains(u"pic"_s));
         QVERIFY(QFileInfo(blocked.filePath(u"Auot.html"_s)).isFile()); // the supplied files still went in
+        {
+            // A disk that fills: each file that does not fit is reported and left out, never cut short.
+            QTemporaryDir full;
+            FileSizeLimit limit(100);
+            QVERIFY(installSuppliedFiles(Config{full.path()}).join(u' ').contains(u"tousyou1.csv"_s));
+            QVERIFY(!QFileInfo::exists(full.filePath(u"tousyou1.csv"_s)));
+        }
         // A write that stops part-way (a file size limit, as a full disk would) must not replace the
         // old file with the short new one, whether the bytes were buffered or not.
         QTemporaryDir saved;
@@ -197,6 +204,9 @@ private Q_SLOTS:
             QCOMPARE(isAcceptablePicture(bytes), size.isValid());
             QCOMPARE(decodePicture(bytes).size(), size.isValid() ? size : QSize(0, 0));
         }
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(!QtPictures().saveBmp(QImage(), dir.filePath(u"none.bmp"_s), &error) && !error.isEmpty());
     }
 
     void initTestCase()

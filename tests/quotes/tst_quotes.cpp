@@ -341,14 +341,14 @@ private Q_SLOTS:
                  1);
     }
 
-    // All pages asked for at once, applied in row order; row 5 fails after rows 6-8 answered.
+    // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.
     void passOrderFailuresAndFollowUps()
     {
-        Pass p(8);
+        Pass p(12);
         const MemorySheet before = p->cells;
         p->run();
-        QCOMPARE(p->http.unanswered(), 8);
-        for (int r = 8; r >= 2; --r)
+        QCOMPARE(p->http.unanswered(), 12);
+        for (int r = 12; r >= 2; --r)
             p->reply(r, r == 5 ? 404 : 200, page(r));
         QVERIFY(p->rowsDone.isEmpty() && p->failures.isEmpty());
         QCOMPARE(p->cells.cellText(2, grid::Price), u"old2.3"_s);
@@ -356,7 +356,7 @@ private Q_SLOTS:
         for (int r = 1; r <= 4; ++r)
             QCOMPARE(p->cells.cellText(r, grid::Price), u"1,234"_s);
         QCOMPARE(rowTexts(p->cells, 5).mid(1), QStringList(8) + rowTexts(before, 5).mid(9));
-        for (int r = 6; r <= 8; ++r)
+        for (int r = 6; r <= 12; ++r)
             QCOMPARE(rowTexts(p->cells, r), rowTexts(before, r));
         QCOMPARE(p->failures, QList<int>{5});
         QCOMPARE(p->rowsDone, (QList<int>{1, 2, 3, 4}));
