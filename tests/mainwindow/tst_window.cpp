@@ -354,12 +354,12 @@ private Q_SLOTS:
         QCOMPARE(g->cellForeColor(12, grid::SellTarget), cellcolor::Red);
         QPointer<Form6> form = settingsWindows().value(0);
         QVERIFY(form && form->isVisible());
-        QCOMPARE(form->Label2->text(), u"1024 x 768"_s);
+        QCOMPARE(form->findChild<QLabel*>(u"Label2"_s)->text(), u"1024 x 768"_s);
         w.fakes.screen.size = QSize(1280, 800);
         w.trigger(u"menu1"_s);
         QCOMPARE(settingsWindows(), QList<Form6*>{form.data()});
-        QCOMPARE(form->Label2->text(), u"1280 x 800"_s);
-        QTest::mouseClick(form->Command2, Qt::LeftButton);
+        QCOMPARE(form->findChild<QLabel*>(u"Label2"_s)->text(), u"1280 x 800"_s);
+        QTest::mouseClick(form->findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);
         QTRY_VERIFY(form.isNull());
         w.trigger(u"menu1"_s);
         form = settingsWindows().value(0);
