@@ -60,16 +60,16 @@ struct Window
         Q_EMIT grid()->focusReceived();
     }
     /// Cells as "row,col=text", written when `put`, and read back as the grid has them.
-    QStringList cells(const QString& specs, bool put = false) const
+    QStringList cells(const QString& cellList, bool put = false) const
     {
         QStringList now;
-        for (const QString& spec : specs.split(u' ', Qt::SkipEmptyParts)) {
-            const qsizetype eq = spec.indexOf(u'=');
-            const int row = spec.section(u',', 0, 0).toInt();
-            const int col = spec.left(eq).section(u',', 1).toInt();
+        for (const QString& cell : cellList.split(u' ', Qt::SkipEmptyParts)) {
+            const qsizetype eq = cell.indexOf(u'=');
+            const int row = cell.section(u',', 0, 0).toInt();
+            const int col = cell.left(eq).section(u',', 1).toInt();
             if (put)
-                grid()->setCellText(row, col, spec.mid(eq + 1));
-            now << spec.left(eq + 1) + grid()->cellText(row, col);
+                grid()->setCellText(row, col, cell.mid(eq + 1));
+            now << cell.left(eq + 1) + grid()->cellText(row, col);
         }
         return now;
     }
