@@ -4,9 +4,9 @@
 #include "quotes/refreshpass.h"
 #include "quotes/textextract.h"
 #include "support/fakes.h"
+#include "support/files.h"
 #include "support/sheet.h"
 
-#include <QFile>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -18,10 +18,7 @@ namespace {
 
 QString fixture(const QString& name)
 {
-    QFile f(QString::fromUtf8(TICKORA_TEST_DATA "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(name));
-    return QString::fromUtf8(f.readAll());
+    return QString::fromUtf8(readFile(QString::fromUtf8(TICKORA_TEST_DATA "/") + name));
 }
 
 /// Short name, page kind, name, price, change, open, high, low, volume, previous close, time.
