@@ -151,6 +151,8 @@ int main(int argc, char* argv[])
     const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
     for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))
         std::fprintf(stderr, "tickora: %s\n", qPrintable(problem));
+    // This process holds the lock now, so no other one can be in the middle of a save.
+    removeSaveLeftovers(config, u"dat.txt"_s);
 
     Platform platform;
     const Services services = platform.services(config, dialogs, instance);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 namespace tickora {
@@ -95,6 +96,21 @@ QStringList installSuppliedFiles(const Config& config, const QString& installedD
                 QDir::toNativeSeparators(target), error));
     }
     return problems;
+}
+
+QStringList removeSaveLeftovers(const Config& config, const QString& fileName)
+{
+    const QRegularExpression leftover(u"\\A"_s + QRegularExpression::escape(fileName) +
+                                      u"\\.[A-Za-z0-9]{6}\\z"_s);
+    QStringList removed;
+    const QDir dir(config.dataDir);
+    for (const QFileInfo& info : dir.entryInfoList({fileName + u".??????"_s}, QDir::Files | QDir::Hidden)) {
+        if (info.isSymLink() || !leftover.match(info.fileName()).hasMatch())
+            continue;
+        if (QFile::remove(info.absoluteFilePath()))
+            removed.append(info.fileName());
+    }
+    return removed;
 }
 
 } // namespace tickora

@@ -14,6 +14,11 @@ namespace tickora {
 /// the problems met, one line each (empty when all went well).
 QStringList installSuppliedFiles(const Config& config, const QString& installedDir = {});
 
+/// Removes what a save cut short leaves beside `fileName` in the data folder: files named
+/// `fileName` + "." + six letters or digits (the temporary file a save writes before it renames
+/// it over the old file). Nothing else is touched. Returns the names removed.
+QStringList removeSaveLeftovers(const Config& config, const QString& fileName);
+
 /// Makes `path` a folder only its owner may read, write and enter: created so (its parents
 /// as ordinary folders) when missing, and narrowed to that when it exists. False when it is
 /// no folder afterwards.

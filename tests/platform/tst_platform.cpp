@@ -182,6 +182,28 @@ private Q_SLOTS:
         }
     }
 
+    // What a save cut short leaves beside the watch list goes at start; nothing else does.
+    void saveLeftovers()
+    {
+        QTemporaryDir tmp;
+        const Config config{tmp.path()};
+        const QStringList kept{u"dat.txt"_s,        u"dat.txt.abc12"_s,   u"dat.txt.abc1234"_s,
+                               u"dat.txt.ab-123"_s, u"xdat.txt.Ab1234"_s, u"tousyou1.csv.Ab1234"_s};
+        for (const QString& name : kept + QStringList{u"dat.txt.Ab12Z9"_s, u"dat.txt.000000"_s})
+            QVERIFY(writeFile(config.dataFile(name), "x"));
+        QVERIFY(QDir().mkdir(config.dataFile(u"dat.txt.Dir123"_s)));
+        QVERIFY(QFile::link(config.dataFile(u"dat.txt"_s), config.dataFile(u"dat.txt.Lnk123"_s)));
+        QStringList removed = removeSaveLeftovers(config, u"dat.txt"_s);
+        removed.sort();
+        QCOMPARE(removed, (QStringList{u"dat.txt.000000"_s, u"dat.txt.Ab12Z9"_s}));
+        QStringList left = QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        QStringList expected = kept + QStringList{u"dat.txt.Dir123"_s, u"dat.txt.Lnk123"_s};
+        left.sort();
+        expected.sort();
+        QCOMPARE(left, expected);
+        QCOMPARE(readFile(config.dataFile(u"dat.txt"_s)), QByteArray("x"));
+    }
+
     // Only JPEG, GIF, PNG and BMP by their first bytes, within the byte and side limits.
     void pictures()
     {
