@@ -86,10 +86,18 @@ void installQtTranslation(QTranslator& translator)
         QApplication::installTranslator(&translator);
 }
 
+/// Every request names the program and its version.
+QtHttpClient::Limits httpLimits()
+{
+    QtHttpClient::Limits limits;
+    limits.userAgent = QByteArray("Tickora/") + TICKORA_VERSION;
+    return limits;
+}
+
 /// The real clients behind the window's services.
 struct Platform
 {
-    QtHttpClient http;
+    QtHttpClient http{httpLimits()};
     HttpDownloader downloader{http};
     ProcessSoundPlayer sound;
     QtPictures pictures;
@@ -149,6 +157,12 @@ int main(int argc, char* argv[])
         return 0;
 
     const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
+    if (!config.error.isEmpty()) {
+        std::fprintf(stderr, "tickora: %s\n", qPrintable(config.error));
+        return CommandLine::ExitUsage;
+    }
+    for (const QString& notice : config.notices)
+        std::fprintf(stderr, "tickora: %s\n", qPrintable(notice));
     for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))
         std::fprintf(stderr, "tickora: %s\n", qPrintable(problem));
     // This process holds the lock now, so no other one can be in the middle of a save.

@@ -63,7 +63,7 @@ double runOneAfterAnother(HttpClient& http, const QUrl& base, QuoteSheet& sheet)
             return;
         }
         ++row;
-        fetchQuotePage(http, base, Codes[row - 1], nullptr, [&](const PageFetch& r) {
+        fetchQuotePage(http, base, QuotePages::Today, Codes[row - 1], nullptr, [&](const PageFetch& r) {
             if (r.ok)
                 writeQuoteRow(sheet, row, parseQuotePage(r.text));
             next();
@@ -83,7 +83,8 @@ int runPass(const QStringList& args)
     if (!market.running())
         return 1;
     BenchWindow bench(market.base());
-    RefreshPass pass(bench.http, bench.config.quoteBase, std::make_unique<GridHost>(*bench.grid()));
+    RefreshPass pass(bench.http, {bench.config.quoteBase, bench.config.quotePages},
+                     std::make_unique<GridHost>(*bench.grid()));
 
     runPass(pass, nullptr); // connections opened, caches warm
     std::vector<double> passMs, stallMs, busyMs, serialMs;

@@ -48,11 +48,11 @@ double runOneAfterAnother(HttpClient& http, const Config& config, int screenPixe
 {
     QList<HttpRequest> requests;
     for (const QString& code : Codes)
-        requests << quotePageRequest(config.quoteBase, code);
+        requests << quotePageRequest(config.quoteBase, config.quotePages, code);
     for (const QString& code : Codes)
         requests << chartRequest(thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url);
     requests << chartRequest(nikkeiIndexChart(config).url);
-    requests << pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s));
+    requests << pageRequest(nikkeiPageUrl(config));
     QElapsedTimer clock;
     clock.start();
     qsizetype next = 0;

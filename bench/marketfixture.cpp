@@ -104,7 +104,8 @@ QByteArray BombingHttpClient::bomb()
 void BombingHttpClient::get(const HttpRequest& request, QObject* context, Done done)
 {
     const QString path = request.url.path();
-    const bool chart = !path.startsWith(u"/stocks/detail"_s) && path != u"/nkave"_s;
+    const bool chart =
+        !path.startsWith(u"/stocks/detail"_s) && !path.startsWith(u"/quote/"_s) && path != u"/nkave"_s;
     m_inner.get(request, context, [chart, done = std::move(done)](const HttpResponse& response) {
         if (!done)
             return;

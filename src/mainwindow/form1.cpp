@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace tickora {
 
@@ -72,6 +73,7 @@ Form1::Form1(const Services& services, QWidget* parent)
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Tickora"_s);
     buildControls();
+    buildStatusLine();
     buildMenu();
     connectEvents();
     formLoad();
@@ -113,6 +115,16 @@ void Form1::buildControls()
     m_marketChart->setGeometry(twips(13680, 840, 3855, 3015));
     buildThumbnails(client);
     buildLines(client);
+}
+
+void Form1::buildStatusLine()
+{
+    QStatusBar* line = statusBar();
+    line->setObjectName(u"statusLine"_s);
+    line->setSizeGripEnabled(false);
+    // Settings the program did not take as given are said where the user looks for news.
+    if (!m_services.config.notices.isEmpty())
+        line->showMessage(m_services.config.notices.join(u' '));
 }
 
 void Form1::buildLabels(QWidget* client)

@@ -2,6 +2,7 @@
 
 #include "chartroutines.h"
 #include "codeentry.h"
+#include "platform/backoff.h"
 #include "platform/prefetch.h"
 #include "platform/services.h"
 #include "refreshcycle.h"
@@ -79,6 +80,8 @@ private:
     void closeSecondaryWindows();
 
     void buildControls();
+    /// The window's status line: service holds and settings that were refused.
+    void buildStatusLine();
     void buildLabels(QWidget* client);
     void buildEntryBox(QWidget* client);
     void buildThumbnails(QWidget* client);
@@ -136,6 +139,12 @@ private:
     void showFetchFailure();
     RefreshPass* m_refreshPass = nullptr;
     bool m_fetchFailureOpen = false;
+    /// Holds on the services that answered 429 or 503, shared by every request to them.
+    ServiceBackoff m_backoff;
+    /// The local date and time from the clock service.
+    QDateTime now() const;
+    /// Says once in the status line that a service is held until `until`.
+    void showServiceHeld(const QDateTime& until);
     bool m_heikinRunning = false;
     QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight
 

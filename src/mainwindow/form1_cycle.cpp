@@ -81,13 +81,18 @@ void Form1::prefetchRefresh()
     // but their requests all start now; each step then takes its answer when it gets there.
     const Config& config = m_services.config;
     const int rows = watchRowCount(*m_grid);
-    for (int r = 1; r <= rows; ++r)
-        m_http->prefetch(quotePageRequest(config.quoteBase, m_grid->cellText(r, grid::Code)));
+    // A held service is not asked ahead either.
+    const QDateTime at = now();
+    if (!m_backoff.holds(config.quoteBase, at))
+        for (int r = 1; r <= rows; ++r)
+            m_http->prefetch(
+                quotePageRequest(config.quoteBase, config.quotePages, m_grid->cellText(r, grid::Code)));
     for (int r = 1; r <= rows; ++r)
         if (const auto code = chartCodeFromText(m_grid->cellText(r, grid::Code)))
             m_http->prefetch(chartRequest(thumbnailChart(config, *code, m_screenPixelsY).url));
     m_http->prefetch(chartRequest(nikkeiIndexChart(config).url));
-    m_http->prefetch(pageRequest(serviceUrl(config.nikkeiBase, u"/nkave"_s)));
+    if (!m_backoff.holds(nikkeiPageUrl(config), at))
+        m_http->prefetch(pageRequest(nikkeiPageUrl(config)));
 }
 
 void Form1::packRows()

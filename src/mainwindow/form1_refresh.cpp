@@ -6,6 +6,8 @@
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
 
+#include <QStatusBar>
+
 namespace tickora {
 
 using namespace Qt::StringLiterals;
@@ -56,6 +58,10 @@ public:
 
     void fetchFailed(int) override { m_w.showFetchFailure(); }
 
+    QDateTime now() const override { return m_w.now(); }
+
+    void serviceHeld(const QDateTime& until) override { m_w.showServiceHeld(until); }
+
 private:
     Form1& m_w;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
@@ -64,7 +70,8 @@ private:
 RefreshPass& Form1::refreshPass()
 {
     if (!m_refreshPass) {
-        m_refreshPass = new RefreshPass(*m_services.http, m_services.config.quoteBase,
+        const Config& config = m_services.config;
+        m_refreshPass = new RefreshPass(*m_services.http, {config.quoteBase, config.quotePages, &m_backoff},
                                         std::make_unique<RefreshHost>(*this), this);
     }
     return *m_refreshPass;
@@ -80,6 +87,18 @@ void Form1::showFetchFailure()
     m_fetchFailureOpen = false;
 }
 
+QDateTime Form1::now() const
+{
+    if (!m_services.clock)
+        return QDateTime::currentDateTime();
+    return QDateTime(m_services.clock->today(), m_services.clock->timeOfDay());
+}
+
+void Form1::showServiceHeld(const QDateTime& until)
+{
+    statusBar()->showMessage(holdMessage(until));
+}
+
 void Form1::refreshQuotes(Then then)
 {
     enableTimer();
@@ -93,17 +112,29 @@ void Form1::refreshNikkeiLine(Then then)
     if (m_heikinRunning)
         return;
     m_heikinRunning = true;
-    const QUrl url = serviceUrl(m_services.config.nikkeiBase, u"/nkave"_s);
-    fetchPage(*m_services.http, url, this, [this](const PageFetch& result) {
-        if (result.ok)
-            m_nikkeiLine->setText(nikkeiLine(result.text));
-        else
-            showFetchFailure();
+    auto finish = [this] {
         m_heikinRunning = false;
         const QList<Then> waiting = std::exchange(m_heikinWaiting, {});
         for (const Then& t : waiting)
             if (t)
                 t();
+    };
+    const QUrl url = nikkeiPageUrl(m_services.config);
+    // While the service is held the line keeps what it shows.
+    if (m_backoff.holds(url, now())) {
+        QMetaObject::invokeMethod(this, finish, Qt::QueuedConnection);
+        return;
+    }
+    fetchPage(*m_services.http, url, this, [this, url, finish](const PageFetch& result) {
+        if (isOverloadStatus(result.status)) {
+            if (m_backoff.noteAnswer(url, result.status, result.retryAfter, now()))
+                showServiceHeld(m_backoff.until(url));
+        } else if (result.ok) {
+            m_nikkeiLine->setText(nikkeiLine(result.text));
+        } else {
+            showFetchFailure();
+        }
+        finish();
     });
 }
 

@@ -1,6 +1,9 @@
 #include "config.h"
 
 #include <QDir>
+#include <QHostAddress>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -41,7 +44,15 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.dataDir = QDir::cleanPath(QDir(dir.isEmpty() ? defaultDataDir() : dir).absolutePath());
     const QString marketText = env.value(u"TICKORA_MARKET_URL"_s);
     const QUrl market = marketText.isEmpty() ? QUrl() : QUrl(marketText);
-    c.quoteBase = pick(env, "TICKORA_QUOTE_URL", market, "https://stocks.finance.yahoo.co.jp");
+    const QString pages = env.value(u"TICKORA_QUOTE_PAGES"_s);
+    if (pages == u"2012")
+        c.quotePages = QuotePages::Pages2012;
+    else if (!pages.isEmpty() && pages != u"today")
+        c.error = u"TICKORA_QUOTE_PAGES の値「%1」は使えません（today または 2012 を指定してください）"_s.arg(
+            pages);
+    c.quoteBase = pick(env, "TICKORA_QUOTE_URL", market,
+                       c.quotePages == QuotePages::Today ? "https://finance.yahoo.co.jp"
+                                                         : "https://stocks.finance.yahoo.co.jp");
     c.chartBase = pick(env, "TICKORA_CHART_URL", market, "https://chart.yahoo.co.jp");
     c.nikkeiBase = pick(env, "TICKORA_NIKKEI_URL", market, "https://www.nikkei.com");
     c.nikkeiChartBase = pick(env, "TICKORA_NIKKEI_CHART_URL", market, "https://www.nikkei.co.jp");
@@ -49,10 +60,34 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.brokerBase = pick(env, "TICKORA_BROKER_URL", market, "https://www.trkd-asia.com");
     c.fxBase = pick(env, "TICKORA_FX_URL", market, "https://www.forexwatcher.com");
     bool ok = false;
-    const int tick = env.value(u"TICKORA_TICK_MS"_s).toInt(&ok);
+    const QString tickText = env.value(u"TICKORA_TICK_MS"_s);
+    const int tick = tickText.toInt(&ok);
     if (ok && tick > 0)
         c.tickIntervalMs = tick;
+    if (c.tickIntervalMs < MinPublicTickMs) {
+        const QList<QUrl> bases = c.serviceBases();
+        if (!std::all_of(bases.begin(), bases.end(), isLoopbackUrl)) {
+            c.tickIntervalMs = 30000;
+            c.notices.append(u"TICKORA_TICK_MS=%1 は使えません: %2 ミリ秒より短い間隔は、すべての接続先がこの"
+                             u"コンピューター上のときだけ使えます。30000 ミリ秒で更新します。"_s.arg(tickText)
+                                 .arg(MinPublicTickMs));
+        }
+    }
     return c;
+}
+
+QList<QUrl> Config::serviceBases() const
+{
+    return {quoteBase, chartBase, nikkeiBase, nikkeiChartBase, marketDataBase, brokerBase, fxBase};
+}
+
+bool isLoopbackUrl(const QUrl& url)
+{
+    const QString host = url.host();
+    if (host.compare(u"localhost"_s, Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
 }
 
 QUrl serviceUrl(const QUrl& base, const QString& path, const QString& query)

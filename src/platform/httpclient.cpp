@@ -23,6 +23,14 @@ QByteArray charsetOf(const QByteArray& contentType)
 
 } // namespace
 
+QByteArray HttpResponse::header(QByteArrayView name) const
+{
+    for (const auto& [key, value] : headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+
 QString decodeBody(const QByteArray& body, const QByteArray& contentType)
 {
     const QByteArray cs = charsetOf(contentType);

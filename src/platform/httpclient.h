@@ -27,9 +27,12 @@ struct HttpResponse
     int status = 0;
     QByteArray body;
     QByteArray contentType;
+    QList<QPair<QByteArray, QByteArray>> headers; ///< the answer's headers as they came
     QString error;
 
     bool isSuccess() const { return status >= 200 && status < 300; }
+    /// The value of the answer's header `name` (compared without case); empty when absent.
+    QByteArray header(QByteArrayView name) const;
     /// The body decoded by the charset of the Content-Type header (UTF-8 when absent or unknown).
     QString text() const;
 };

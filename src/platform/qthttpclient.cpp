@@ -42,11 +42,18 @@ QString abortMessage(Abort abort)
     return {};
 }
 
-QNetworkRequest makeRequest(const QUrl& url, const HttpRequest& request, int transferTimeoutMs)
+QNetworkRequest makeRequest(const QUrl& url, const HttpRequest& request, const QtHttpClient::Limits& limits,
+                            int transferTimeoutMs)
 {
     QNetworkRequest req(url);
     for (const auto& [name, value] : request.headers)
         req.setRawHeader(name, value);
+    // The services are shared with everyone: every request says which program sends it, and
+    // asks for the Japanese pages the cutting rules read.
+    if (!req.hasRawHeader("User-Agent"))
+        req.setRawHeader("User-Agent", limits.userAgent);
+    if (!req.hasRawHeader("Accept-Language"))
+        req.setRawHeader("Accept-Language", "ja");
     // Bodies come uncompressed: the size cap then bounds what is held in memory, and a server
     // that compresses slowly (brotli at its highest level takes tens of milliseconds a page)
     // never holds up a refresh. Pages are small enough not to need it.
@@ -142,7 +149,7 @@ void QtHttpClient::send(Exchange exchange)
 {
     const int remainingMs = int(qMax<qint64>(1, exchange.deadline.remainingTime()));
     QNetworkAccessManager& manager = *m_managers[m_next++ % m_managers.size()];
-    QNetworkReply* reply = manager.get(makeRequest(exchange.url, exchange.request, remainingMs));
+    QNetworkReply* reply = manager.get(makeRequest(exchange.url, exchange.request, m_limits, remainingMs));
     const qint64 requestCap = exchange.request.maxBodyBytes;
     const qint64 cap = requestCap > 0 ? qMin(requestCap, m_limits.maxBodyBytes) : m_limits.maxBodyBytes;
     auto abort = std::make_shared<Abort>(Abort::None);
@@ -190,6 +197,7 @@ void QtHttpClient::finish(QNetworkReply& reply, const QString& abortError, const
         response.status = code;
         response.body = body + reply.readAll();
         response.contentType = reply.header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        response.headers = reply.rawHeaderPairs();
     }
     if (exchange.done)
         exchange.done(response);

@@ -29,6 +29,7 @@ public:
         int transferTimeoutMs = 15000; ///< limit for the whole exchange, from the request on
         qint64 maxBodyBytes = 16 * 1024 * 1024;
         int managers = 5; // six connections each: a whole tick (26 requests) in flight at once
+        QByteArray userAgent = "Tickora"; ///< names the program in every request
     };
 
     QtHttpClient() : QtHttpClient(Limits{}) {}

@@ -6,13 +6,24 @@ namespace tickora {
 
 using namespace Qt::StringLiterals;
 
-QUrl quotePageUrl(const QUrl& quoteBase, const QString& code)
+QUrl quotePageUrl(const QUrl& quoteBase, QuotePages pages, const QString& code)
 {
+    if (pages == QuotePages::Today) {
+        const QByteArray segment = QUrl::toPercentEncoding(code);
+        return serviceUrl(quoteBase, u"/quote/"_s + QString::fromLatin1(segment) + u".T"_s);
+    }
     // The code goes out as it stands; only "%" and "#" are escaped, as they would otherwise
     // read as an escape or cut the query short.
     QString text = code;
     text.replace(u'%', u"%25"_s).replace(u'#', u"%23"_s);
     return serviceUrl(quoteBase, u"/stocks/detail/"_s, u"code="_s + text);
+}
+
+QUrl nikkeiPageUrl(const Config& config)
+{
+    if (config.quotePages == QuotePages::Today)
+        return serviceUrl(config.quoteBase, u"/quote/998407.O"_s);
+    return serviceUrl(config.nikkeiBase, u"/nkave"_s);
 }
 
 HttpRequest pageRequest(const QUrl& url)
@@ -24,9 +35,9 @@ HttpRequest pageRequest(const QUrl& url)
     return request;
 }
 
-HttpRequest quotePageRequest(const QUrl& quoteBase, const QString& code)
+HttpRequest quotePageRequest(const QUrl& quoteBase, QuotePages pages, const QString& code)
 {
-    return pageRequest(quotePageUrl(quoteBase, code));
+    return pageRequest(quotePageUrl(quoteBase, pages, code));
 }
 
 void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done)
@@ -36,6 +47,7 @@ void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDon
         result.status = response.status;
         result.ok = response.isSuccess();
         result.error = response.error;
+        result.retryAfter = response.header("Retry-After");
         if (result.ok)
             result.text = response.text();
         if (done)
@@ -43,10 +55,10 @@ void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDon
     });
 }
 
-void fetchQuotePage(HttpClient& http, const QUrl& quoteBase, const QString& code, QObject* context,
-                    PageFetchDone done)
+void fetchQuotePage(HttpClient& http, const QUrl& quoteBase, QuotePages pages, const QString& code,
+                    QObject* context, PageFetchDone done)
 {
-    fetchPage(http, quotePageUrl(quoteBase, code), context, std::move(done));
+    fetchPage(http, quotePageUrl(quoteBase, pages, code), context, std::move(done));
 }
 
 } // namespace tickora

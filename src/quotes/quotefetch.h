@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/config.h"
 #include "platform/httpclient.h"
 
 #include <QString>
@@ -17,24 +18,30 @@ struct PageFetch
     int status = 0;
     QString text;
     QString error;
+    QByteArray retryAfter; ///< the answer's Retry-After header, for a 429 or 503
 };
 using PageFetchDone = std::function<void(const PageFetch&)>;
 
-/// The stock-detail page of `code`: path /stocks/detail/ and the query "code=" followed by the
-/// code text as it stands (a "%" or "#" in it is escaped so that it arrives as itself).
-QUrl quotePageUrl(const QUrl& quoteBase, const QString& code);
+/// The quote page of `code`. Today's pages: the path /quote/<code>.T, the code escaped as a path
+/// segment. 2012 pages: the path /stocks/detail/ and the query "code=" followed by the code text
+/// as it stands (a "%" or "#" in it is escaped so that it arrives as itself).
+QUrl quotePageUrl(const QUrl& quoteBase, QuotePages pages, const QString& code);
+
+/// The page the Nikkei average line is read from: the index's quote page /quote/998407.O on the
+/// quote service, or /nkave on the Nikkei service for the 2012 pages.
+QUrl nikkeiPageUrl(const Config& config);
 
 /// The request fetchPage sends for `url`, for callers that start it ahead of time.
 HttpRequest pageRequest(const QUrl& url);
 /// The request fetchQuotePage sends for `code`.
-HttpRequest quotePageRequest(const QUrl& quoteBase, const QString& code);
+HttpRequest quotePageRequest(const QUrl& quoteBase, QuotePages pages, const QString& code);
 
 /// GETs `url` with the single header "If-Modified-Since: Thu, 01 Jun 1970 00:00:00 GMT" (asking
 /// for a fresh page every time). `done` runs once, later, unless `context` is destroyed first.
 void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDone done);
 
-/// fetchPage of quotePageUrl(quoteBase, code).
-void fetchQuotePage(HttpClient& http, const QUrl& quoteBase, const QString& code, QObject* context,
-                    PageFetchDone done);
+/// fetchPage of quotePageUrl(quoteBase, pages, code).
+void fetchQuotePage(HttpClient& http, const QUrl& quoteBase, QuotePages pages, const QString& code,
+                    QObject* context, PageFetchDone done);
 
 } // namespace tickora

@@ -1,7 +1,5 @@
 #include "refreshpass.h"
 
-#include "quotes/quotefetch.h"
-
 #include <QPointer>
 
 namespace tickora {
@@ -87,9 +85,9 @@ PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& page)
     return alerts;
 }
 
-RefreshPass::RefreshPass(HttpClient& http, QUrl quoteBase, std::unique_ptr<RefreshPassHost> host,
+RefreshPass::RefreshPass(HttpClient& http, QuoteSource source, std::unique_ptr<RefreshPassHost> host,
                          QObject* parent)
-    : QObject(parent), m_http(http), m_quoteBase(std::move(quoteBase)), m_host(std::move(host))
+    : QObject(parent), m_http(http), m_source(std::move(source)), m_host(std::move(host))
 {
 }
 
@@ -116,26 +114,33 @@ void RefreshPass::start()
     m_codes = QStringList(grid::LastRow + 1);
     m_results.assign(size_t(grid::LastRow + 1), std::nullopt);
     m_host->passStarted(m_rowCount);
-    if (m_rowCount == 0) {
+    const bool held = m_source.backoff && m_source.backoff->holds(m_source.base, m_host->now());
+    if (m_rowCount == 0 || held) {
         finish();
         return;
     }
     for (int r = grid::FirstRow; r <= m_rowCount; ++r) {
         m_codes[r] = sheet.cellText(r, grid::Code);
-        fetchQuotePage(m_http, m_quoteBase, m_codes[r], this, [this, pass, r](const PageFetch& result) {
-            fetched(pass, r, result.ok, result.text);
-        });
+        fetchQuotePage(m_http, m_source.base, m_source.pages, m_codes[r], this,
+                       [this, pass, r](const PageFetch& result) { fetched(pass, r, result); });
     }
 }
 
-void RefreshPass::fetched(quint64 pass, int row, bool ok, const QString& page)
+void RefreshPass::fetched(quint64 pass, int row, const PageFetch& fetch)
 {
     if (!m_running || pass != m_pass)
         return; // a result of a pass that has ended
     RowResult result;
-    result.ok = ok;
-    if (ok)
-        result.quote = parseQuotePage(page);
+    if (isOverloadStatus(fetch.status)) {
+        result.kind = RowResult::Kind::Held;
+        const QDateTime now = m_host->now();
+        if (m_source.backoff &&
+            m_source.backoff->noteAnswer(m_source.base, fetch.status, fetch.retryAfter, now))
+            m_host->serviceHeld(m_source.backoff->until(m_source.base));
+    } else if (fetch.ok) {
+        result.kind = RowResult::Kind::Page;
+        result.quote = parseQuotePage(fetch.text);
+    }
     m_results[size_t(row)] = std::move(result);
     applyReady();
 }
@@ -152,7 +157,12 @@ void RefreshPass::applyReady()
         const int row = m_nextRow++;
         const RowResult result = *m_results[size_t(row)];
         m_results[size_t(row)].reset();
-        if (!result.ok) {
+        if (result.kind == RowResult::Kind::Held) {
+            m_applying = false;
+            finish();
+            return;
+        }
+        if (result.kind == RowResult::Kind::Failed) {
             m_applying = false;
             fail(row);
             return;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/backoff.h"
+#include "platform/config.h"
 #include "platform/httpclient.h"
+#include "quotes/quotefetch.h"
 #include "quotes/quoteparser.h"
 #include "quotes/quotesheet.h"
 
@@ -66,6 +69,18 @@ public:
     /// The page of `row` could not be fetched. May run a modal box; the pass has ended its
     /// work on the grid by then.
     virtual void fetchFailed(int row) = 0;
+    /// The time now, for the quote service's hold.
+    virtual QDateTime now() const { return QDateTime::currentDateTime(); }
+    /// The quote service asked not to be asked again before `until`; called once per hold.
+    virtual void serviceHeld(const QDateTime& until) { Q_UNUSED(until); }
+};
+
+/// Where a pass asks for its pages, and the hold it keeps when the service is overloaded.
+struct QuoteSource
+{
+    QUrl base;
+    QuotePages pages = QuotePages::Today;
+    ServiceBackoff* backoff = nullptr; ///< shared with the other requests to the service; may be null
 };
 
 /// The quote refresh pass. All rows' pages are requested at once; their results are applied
@@ -74,13 +89,16 @@ public:
 /// once, and ends the pass. A row whose code changed while its page was on the way is left as
 /// it stands. Passes never overlap: a request made while one runs is served by one more pass
 /// right after it (any number of such requests share that pass).
+/// A 429 or 503 answer is no page: the service is held as its Retry-After says, the pass ends
+/// at that row and the row and those after it keep what they show. While the service is held a
+/// pass sends nothing and changes nothing.
 class RefreshPass : public QObject
 {
     Q_OBJECT
 public:
     using Done = std::function<void()>;
 
-    RefreshPass(HttpClient& http, QUrl quoteBase, std::unique_ptr<RefreshPassHost> host,
+    RefreshPass(HttpClient& http, QuoteSource source, std::unique_ptr<RefreshPassHost> host,
                 QObject* parent = nullptr);
     ~RefreshPass() override;
 
@@ -93,19 +111,25 @@ public:
 private:
     struct RowResult
     {
-        bool ok = false;
+        enum class Kind
+        {
+            Page,
+            Failed,
+            Held ///< the service is overloaded: the row keeps what it shows
+        };
+        Kind kind = Kind::Failed;
         QuoteFields quote;
     };
 
     void start();
-    void fetched(quint64 pass, int row, bool ok, const QString& page);
+    void fetched(quint64 pass, int row, const PageFetch& fetch);
     void applyReady();
     void applyRow(int row, const RowResult& result);
     void fail(int row);
     void finish();
 
     HttpClient& m_http;
-    QUrl m_quoteBase;
+    QuoteSource m_source;
     std::unique_ptr<RefreshPassHost> m_host;
 
     bool m_running = false;

@@ -1,4 +1,6 @@
 // The platform pieces, and the HTTP client against loopback servers run by the test itself.
+#include "platform/backoff.h"
+#include "platform/config.h"
 #include "platform/datafolder.h"
 #include "platform/numbers.h"
 #include "platform/pictures.h"
@@ -14,6 +16,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 
 using namespace tickora;
@@ -55,6 +58,7 @@ public:
         canned["/status/200"] = answer("200 OK", "status 200");
         canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
         canned["/status/403"] = answer("403 Forbidden", "denied");
+        canned["/busy"] = answer("429 Too Many Requests\r\nRetry-After: 120", "slow down");
         for (const QByteArray status : {"200 OK", "404 Not Found"})
             canned["/cut/" + status.left(3)] =
                 "HTTP/1.1 " + status + "\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
@@ -118,6 +122,54 @@ private Q_SLOTS:
             env.insert(u"TICKORA_TICK_MS"_s, text);
             QCOMPARE(Config::fromEnvironment(env).tickIntervalMs, ms);
         }
+        // Quote pages: today's by default, the 2012 ones when asked; any other value is refused.
+        const std::tuple<QString, QuotePages, QString, bool> pages[] = {
+            {u""_s, QuotePages::Today, u"finance.yahoo.co.jp"_s, true},
+            {u"today"_s, QuotePages::Today, u"finance.yahoo.co.jp"_s, true},
+            {u"2012"_s, QuotePages::Pages2012, u"stocks.finance.yahoo.co.jp"_s, true},
+            {u"TODAY"_s, QuotePages::Today, u"finance.yahoo.co.jp"_s, false},
+            {u"2013"_s, QuotePages::Today, u"finance.yahoo.co.jp"_s, false},
+        };
+        for (const auto& [value, kind, host, accepted] : pages) {
+            QProcessEnvironment pageEnv;
+            if (!value.isEmpty())
+                pageEnv.insert(u"TICKORA_QUOTE_PAGES"_s, value);
+            const Config got = Config::fromEnvironment(pageEnv);
+            QCOMPARE(got.quotePages, kind);
+            QCOMPARE(got.quoteBase.host(), host);
+            QCOMPARE(got.error.isEmpty(), accepted);
+            QCOMPARE(!value.isEmpty() && got.error.contains(value), !accepted);
+        }
+        // A tick under five seconds only when every service is on this machine.
+        const std::tuple<QString, QString, int, bool> ticks[] = {
+            {u"http://localhost:9"_s, u"250"_s, 250, false},
+            {u"http://[::1]:9"_s, u"4999"_s, 4999, false},
+            {u"https://finance.yahoo.co.jp"_s, u"4999"_s, 30000, true},
+            {u"https://finance.yahoo.co.jp"_s, u"5000"_s, 5000, false},
+        };
+        for (const auto& [quoteUrl, tick, expected, refused] : ticks) {
+            QProcessEnvironment tickEnv;
+            tickEnv.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:8000"_s);
+            tickEnv.insert(u"TICKORA_QUOTE_URL"_s, quoteUrl);
+            tickEnv.insert(u"TICKORA_TICK_MS"_s, tick);
+            const Config got = Config::fromEnvironment(tickEnv);
+            QCOMPARE(got.tickIntervalMs, expected);
+            QCOMPARE(got.notices.size(), refused ? 1 : 0);
+        }
+        const std::pair<QString, bool> hosts[] = {
+            {u"http://localhost:8000"_s, true},
+            {u"http://LocalHost"_s, true},
+            {u"http://127.0.0.1"_s, true},
+            {u"http://127.200.3.4:81/x"_s, true},
+            {u"http://[::1]:8000"_s, true},
+            {u"http://128.0.0.1"_s, false},
+            {u"http://0.0.0.0"_s, false},
+            {u"http://localhost.example.com"_s, false},
+            {u"https://finance.yahoo.co.jp"_s, false},
+            {u"file:///tmp/x"_s, false},
+        };
+        for (const auto& [url, loopback] : hosts)
+            QVERIFY2(isLoopbackUrl(QUrl(url)) == loopback, qPrintable(url));
         // Halves round to the even number; anything else, or a value past 16 bits, gives none.
         const std::pair<QString, int> cases[] = {
             {u"0123"_s, 123},      {u" 7203 "_s, 7203},    {u"2.5"_s, 2},
@@ -131,6 +183,46 @@ private Q_SLOTS:
             const std::optional<qint16> got = tickora::toInt16(text);
             QCOMPARE(got ? int(*got) : -1, value);
         }
+    }
+
+    // Retry-After in seconds or as a date, 60 s when absent or unreadable, at most an hour; a
+    // hold is told once, per host, and ends when its time has come.
+    void overloadHolds()
+    {
+        const QDateTime now(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+        const std::pair<QByteArray, qint64> delays[] = {
+            {"120", 120},
+            {" 5 ", 5},
+            {"0", 0},
+            {"", 60},
+            {"soon", 60},
+            {"-5", 60},
+            {"1.5", 60},
+            {"3600", 3600},
+            {"3601", 3600},
+            {"99999999999999", 3600},
+            {"Mon, 07 Dec 2026 10:02:30 GMT", 150},
+            {"Mon, 07 Dec 2026 09:00:00 GMT", 0},
+            {"Tue, 08 Dec 2026 10:00:00 GMT", 3600},
+        };
+        for (const auto& [value, seconds] : delays)
+            QVERIFY2(now.secsTo(retryAfterTime(value, now)) == seconds, value.constData());
+        QCOMPARE(holdMessage(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7))), u"取得制限中 09:05:07 まで"_s);
+
+        ServiceBackoff backoff;
+        const QUrl quotes(u"https://finance.yahoo.co.jp/quote/7203.T"_s);
+        const QUrl index(u"https://finance.yahoo.co.jp/quote/998407.O"_s);
+        const QUrl other(u"https://query1.finance.yahoo.com/v8/x"_s);
+        QVERIFY(!backoff.noteAnswer(quotes, 200, "120", now) && !backoff.holds(quotes, now));
+        QVERIFY(!backoff.noteAnswer(quotes, 500, "120", now) && !backoff.holds(quotes, now));
+        QVERIFY(backoff.noteAnswer(quotes, 429, "120", now));
+        QVERIFY(!backoff.noteAnswer(index, 503, "30", now)); // the same host, already held
+        QCOMPARE(backoff.until(index), now.addSecs(120));    // a shorter hold does not cut it
+        QVERIFY(backoff.holds(index, now.addSecs(119)) && !backoff.holds(index, now.addSecs(120)));
+        QVERIFY(!backoff.holds(other, now));
+        QVERIFY(!backoff.noteAnswer(other, 429, "0", now) && !backoff.holds(other, now));
+        QVERIFY(backoff.noteAnswer(quotes, 503, {}, now.addSecs(120)));
+        QCOMPARE(backoff.until(quotes), now.addSecs(180));
     }
 
     // Missing files come in whole, from the installation when it has them, else built in; a
@@ -246,8 +338,19 @@ private Q_SLOTS:
         QtHttpClient http;
         QCOMPARE(getAndWait(http, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
         for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
-                                 "\r\nAccept-Encoding: identity\r\n"})
+                                 "\r\nAccept-Encoding: identity\r\n", "\r\nUser-Agent: Tickora\r\n",
+                                 "\r\nAccept-Language: ja\r\n"})
             QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
+        QtHttpClient::Limits named;
+        named.userAgent = "Tickora/9.8";
+        QtHttpClient versioned(named);
+        // An overload answer is an answer, its headers readable by any case of their names.
+        const HttpResponse busy = getAndWait(versioned, m_server.url(u"/busy"_s));
+        QVERIFY2(m_server.lastRequest.contains("\r\nUser-Agent: Tickora/9.8\r\n"),
+                 m_server.lastRequest.constData());
+        QCOMPARE(QList<QByteArray>(
+                     {QByteArray::number(busy.status), busy.header("retry-after"), busy.header("X-None")}),
+                 QList<QByteArray>({"429", "120", ""}));
         // A status the server sent whole is an answer, not a broken exchange.
         const HttpResponse denied = getAndWait(http, m_server.url(u"/status/403"_s));
         QVERIFY(denied.status == 403 && denied.body == "denied" && denied.error.isEmpty());

@@ -8,6 +8,7 @@
 #include "support/sheet.h"
 
 #include <QTest>
+#include <QTimeZone>
 #include <QUrlQuery>
 
 using namespace tickora;
@@ -79,14 +80,21 @@ struct Fixture : RefreshPassHost
         failures.append(row);
         whileFailureOpen();
     }
+    QDateTime now() const override { return clock; }
+    void serviceHeld(const QDateTime& until) override { holds.append(until); }
+    QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+    QList<QDateTime> holds;
 
     void run()
     {
         pass->request([this] { ++doneCalls; });
     }
-    void reply(int row, int status, const QByteArray& body = {})
+    void reply(int row, int status, const QByteArray& body = {}, const QByteArray& retryAfter = {})
     {
-        if (!http.answer(u"code="_s + codeOf(row), {status, body, "text/html; charset=utf-8", {}}))
+        HttpResponse response{status, body, "text/html; charset=utf-8", {}, {}};
+        if (!retryAfter.isNull())
+            response.headers.append({"Retry-After", retryAfter});
+        if (!http.answer(u"code="_s + codeOf(row), response))
             qFatal("no open request for row %d", row);
     }
 };
@@ -98,11 +106,14 @@ struct Pass
     {
         auto host = std::make_unique<Fixture>(http, rows);
         f = host.get();
-        owner = std::make_unique<RefreshPass>(http, QUrl(u"http://market.test"_s), std::move(host));
+        owner = std::make_unique<RefreshPass>(
+            http, QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012, &backoff},
+            std::move(host));
         f->pass = owner.get();
     }
     Fixture* operator->() const { return f; }
     ManualHttpClient http;
+    ServiceBackoff backoff;
     Fixture* f = nullptr;
     std::unique_ptr<RefreshPass> owner;
 };
@@ -211,14 +222,28 @@ private Q_SLOTS:
             QVERIFY(page.left(n).contains(q.shortName) && q.price.size() <= n);
         }
         // The code goes out as it stands, with one header asking for a fresh page; text only on 2xx.
-        const QUrl url = quotePageUrl(QUrl(u"http://h:81/"_s), u"7#%41"_s);
+        const QUrl url = quotePageUrl(QUrl(u"http://h:81/"_s), QuotePages::Pages2012, u"7#%41"_s);
         QCOMPARE(url.toString(QUrl::RemoveQuery), u"http://h:81/stocks/detail/"_s);
         QCOMPARE(QUrlQuery(url).queryItemValue(u"code"_s, QUrl::FullyDecoded), u"7#%41"_s);
+        // Today's pages: the code is one path segment, escaped as one.
+        const std::pair<QString, QString> todayPaths[] = {{u"7203"_s, u"/quote/7203.T"_s},
+                                                          {u"7#%41"_s, u"/quote/7%23%2541.T"_s},
+                                                          {u"1/2?x"_s, u"/quote/1%2F2%3Fx.T"_s}};
+        for (const auto& [code, path] : todayPaths)
+            QCOMPARE(
+                quotePageUrl(QUrl(u"http://h:81/"_s), QuotePages::Today, code).toString(QUrl::FullyEncoded),
+                u"http://h:81"_s + path);
+        Config config;
+        config.quoteBase = QUrl(u"https://q.test"_s);
+        config.nikkeiBase = QUrl(u"https://n.test"_s);
+        QCOMPARE(nikkeiPageUrl(config), QUrl(u"https://q.test/quote/998407.O"_s));
+        config.quotePages = QuotePages::Pages2012;
+        QCOMPARE(nikkeiPageUrl(config), QUrl(u"https://n.test/nkave"_s));
         FakeHttpClient http;
         for (const int status : {0, 199, 200, 299, 300}) {
             http.setHandler([=](const HttpRequest&) { return HttpResponse{status, "株価詳細", {}, {}}; });
             std::optional<PageFetch> r;
-            fetchQuotePage(http, QUrl(u"http://m"_s), u"7203"_s, nullptr,
+            fetchQuotePage(http, QUrl(u"http://m"_s), QuotePages::Pages2012, u"7203"_s, nullptr,
                            [&](const PageFetch& got) { r = got; });
             QTRY_VERIFY(r);
             QCOMPARE(QList<int>({r->status, r->ok, int(r->text.size())}),
@@ -282,6 +307,36 @@ private Q_SLOTS:
             empty->run(); // passes started, pages asked for, done at once when there is no row
             QCOMPARE(QList<int>({empty->passes.value(0), empty->http.unanswered(), empty->doneCalls}),
                      QList<int>({expected, expected, expected == 0 ? 1 : 0}));
+        }
+    }
+
+    // A 429 or 503 is no page: rows before it are written, it and the rows after keep what they
+    // show, no box, the hold is told once; no request goes out until the hold has passed.
+    void overloadedServiceHoldsThePass()
+    {
+        for (const int status : {429, 503}) {
+            Pass p(4);
+            p->run();
+            p->reply(3, status, "busy", "120");
+            p->reply(4, 429, {}, "30");
+            p->reply(1, 200, page(1));
+            p->reply(2, 200, page(2));
+            QCOMPARE(p->cells.cellText(2, grid::Name), u"N1302"_s);
+            for (int r : {3, 4})
+                QCOMPARE(rowTexts(p->cells, r).mid(1, 3),
+                         QStringList({u"old%1.2"_s.arg(r), u"old%1.3"_s.arg(r), u"old%1.4"_s.arg(r)}));
+            QCOMPARE(p->holds, QList<QDateTime>{p->clock.addSecs(120)});
+            QVERIFY(p->failures.isEmpty() && !p.owner->isRunning());
+            QCOMPARE(QList<int>({p->doneCalls, int(p->http.requests.size())}), QList<int>({1, 4}));
+            p->clock = p->clock.addSecs(119);
+            p->run();
+            QCOMPARE(QList<int>({p->doneCalls, int(p->http.requests.size()), p->http.unanswered()}),
+                     QList<int>({2, 4, 0}));
+            QCOMPARE(p->cells.cellText(3, grid::Price), u"old3.3"_s);
+            p->clock = p->clock.addSecs(1);
+            p->run();
+            QCOMPARE(p->http.unanswered(), 4);
+            QCOMPARE(p->holds.size(), 1);
         }
     }
 
@@ -391,7 +446,7 @@ private Q_SLOTS:
             QCOMPARE(f->http.unanswered(), 1);
         };
         f->run();
-        f->reply(1, 503);
+        f->reply(1, 500);
         QCOMPARE(f->cells.cellText(2, grid::Price), u"old2.3"_s);
         QCOMPARE(f->doneCalls, 1);
         QCOMPARE(f->passes.size(), 2); // the follow-up started once the box closed

@@ -105,6 +105,8 @@ FakeServices::FakeServices()
     const QUrl market(u"http://market.test"_s);
     config.quoteBase = config.chartBase = config.nikkeiBase = config.nikkeiChartBase = market;
     config.marketDataBase = config.brokerBase = config.fxBase = market;
+    // The window tests serve pages in the markup of 2012 unless they ask for today's.
+    config.quotePages = QuotePages::Pages2012;
 }
 
 Services FakeServices::services() const
