@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 using namespace tickora;
@@ -183,6 +185,45 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.sound.played.size(), 1);
         QCOMPARE(w.state(), u"1,1 label 1 box  shown 2 beeps 0 running"_s);
         QCOMPARE(w.cells(u"3,3="_s), QStringList{u"3,3=old"_s});
+    }
+
+    // An overloaded quote service: the rows and the Nikkei line keep what they show, the status
+    // line says once until when, and no quote or index page is asked for until then.
+    void overloadedServiceIsHeld()
+    {
+        Window w;
+        int quoteRequests = 0;
+        w.fakes.http.setHandler([&](const HttpRequest& request) {
+            HttpResponse r;
+            if (request.url.path().startsWith(u"/stocks/detail"_s) || request.url.path() == u"/nkave"_s) {
+                ++quoteRequests;
+                r.status = 429;
+                r.headers = {{"Retry-After", "90"}};
+            }
+            return r;
+        });
+        w.make();
+        QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
+        w.cells(u"1,1=7203 1,3=5,000 2,1=6758"_s, true);
+        w.label(u"Label4"_s)->setText(u"日経平均 1"_s);
+        w.trigger(u"menu3"_s);
+        w.drain();
+        QCOMPARE(w.cells(u"1,3= 2,1="_s), QStringList({u"1,3=5,000"_s, u"2,1=6758"_s}));
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 1"_s);
+        QVERIFY(w.fakes.dialogs.shown.isEmpty());
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(said.constFirst().constFirst().toString(), u"取得制限中 10:01:30 まで"_s);
+        const int asked = quoteRequests;
+        QCOMPARE(asked, 3); // one per row and the index page, all sent before the first answer
+        w.fakes.clock.time = QTime(10, 1, 29);
+        w.tick();
+        w.drain();
+        QCOMPARE(quoteRequests, asked);
+        w.fakes.clock.time = QTime(10, 1, 30);
+        w.tick();
+        w.drain();
+        QVERIFY(quoteRequests > asked);
+        QCOMPARE(said.size(), 2); // a new hold, told again
     }
 
     // A thumbnail's chart window names the stock as that row's page gave its short name.
