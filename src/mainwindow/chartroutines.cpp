@@ -168,7 +168,7 @@ void ChartRoutines::showThumb(size_t k, ThumbSlot& s)
         return;
     }
     const bool written = s.response.isSuccess() && isAcceptablePicture(s.response.body) &&
-                         saveFileAtomically(s.chart.file, s.response.body);
+                         replaceFileUnsynced(s.chart.file, s.response.body);
     s.response = {};
     QImage picture;
     if (written) {

@@ -14,7 +14,7 @@ void HttpDownloader::download(const QUrl& url, const QString& targetFile, QObjec
 {
     m_http.get(chartRequest(url), context, [targetFile, done = std::move(done)](const HttpResponse& r) {
         const bool written =
-            r.isSuccess() && isAcceptablePicture(r.body) && saveFileAtomically(targetFile, r.body);
+            r.isSuccess() && isAcceptablePicture(r.body) && replaceFileUnsynced(targetFile, r.body);
         if (done)
             done(written);
     });

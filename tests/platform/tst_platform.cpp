@@ -259,19 +259,28 @@ private Q_SLOTS:
         }
         // A write that stops part-way (a file size limit, as a full disk would) must not replace the
         // old file with the short new one, whether the bytes were buffered or not.
+        // The same holds for the unsynced replacement that chart files use.
         QTemporaryDir saved;
         const QString path = saved.filePath(u"target.bin"_s);
-        for (const int size : {1000, 100000}) {
-            QVERIFY(saveFileAtomically(path, "old"));
-            QString error;
-            {
-                FileSizeLimit limit(200);
-                QVERIFY(!saveFileAtomically(path, QByteArray(size, 'x'), &error));
+        for (const auto save : {&saveFileAtomically, &replaceFileUnsynced}) {
+            for (const int size : {1000, 100000}) {
+                QVERIFY(save(path, "old", nullptr));
+                QString error;
+                {
+                    FileSizeLimit limit(200);
+                    QVERIFY(!save(path, QByteArray(size, 'x'), &error));
+                }
+                QVERIFY(!error.isEmpty());
+                QCOMPARE(readFile(path), QByteArray("old"));
+                QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden),
+                         QStringList{u"target.bin"_s});
             }
-            QVERIFY(!error.isEmpty());
-            QCOMPARE(readFile(path), QByteArray("old"));
-            QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
+            QVERIFY(save(path, "new", nullptr));
+            QCOMPARE(readFile(path), QByteArray("new"));
+            QString error;
+            QVERIFY(!save(saved.filePath(u"missing/x.bin"_s), "x", &error) && !error.isEmpty());
         }
+        QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
     }
 
     // What a save cut short leaves beside the watch list goes at start; nothing else does.
