@@ -145,6 +145,9 @@ private:
     QDateTime now() const;
     /// Says once in the status line that a service is held until `until`.
     void showServiceHeld(const QDateTime& until);
+    /// Marks the window title and the status line: the quotes come from a simulated market.
+    void markSimulated();
+    QLabel* m_simulatedMark = nullptr; ///< "模擬相場" in the status line, once marked
     bool m_heikinRunning = false;
     QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight
 

@@ -62,6 +62,8 @@ public:
 
     void serviceHeld(const QDateTime& until) override { m_w.showServiceHeld(until); }
 
+    void simulatedMarket() override { m_w.markSimulated(); }
+
 private:
     Form1& m_w;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
@@ -99,6 +101,23 @@ void Form1::showServiceHeld(const QDateTime& until)
     statusBar()->showMessage(holdMessage(until));
 }
 
+void Form1::markSimulated()
+{
+    if (m_simulatedMark)
+        return;
+    setWindowTitle(u"Tickora（模擬相場）"_s);
+    m_simulatedMark = new QLabel(u"模擬相場"_s, statusBar());
+    m_simulatedMark->setObjectName(u"simulatedMark"_s);
+    QFont bold = m_simulatedMark->font();
+    bold.setBold(true);
+    m_simulatedMark->setFont(bold);
+    QPalette red = m_simulatedMark->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_simulatedMark->setPalette(red);
+    m_simulatedMark->setToolTip(u"模擬相場の値です。実際の株価ではありません。"_s);
+    statusBar()->addPermanentWidget(m_simulatedMark);
+}
+
 void Form1::refreshQuotes(Then then)
 {
     enableTimer();
@@ -126,6 +145,8 @@ void Form1::refreshNikkeiLine(Then then)
         return;
     }
     fetchPage(*m_services.http, url, this, [this, url, finish](const PageFetch& result) {
+        if (result.simulated)
+            markSimulated();
         if (isOverloadStatus(result.status)) {
             if (m_backoff.noteAnswer(url, result.status, result.retryAfter, now()))
                 showServiceHeld(m_backoff.until(url));

@@ -26,6 +26,11 @@ QUrl nikkeiPageUrl(const Config& config)
     return serviceUrl(config.nikkeiBase, u"/nkave"_s);
 }
 
+bool isSimulatedAnswer(const HttpResponse& response)
+{
+    return response.header("X-Tickora-Simulated").trimmed() == "1";
+}
+
 HttpRequest pageRequest(const QUrl& url)
 {
     HttpRequest request;
@@ -48,6 +53,7 @@ void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDon
         result.ok = response.isSuccess();
         result.error = response.error;
         result.retryAfter = response.header("Retry-After");
+        result.simulated = isSimulatedAnswer(response);
         if (result.ok)
             result.text = response.text();
         if (done)

@@ -18,8 +18,12 @@ struct PageFetch
     int status = 0;
     QString text;
     QString error;
-    QByteArray retryAfter; ///< the answer's Retry-After header, for a 429 or 503
+    QByteArray retryAfter;  ///< the answer's Retry-After header, for a 429 or 503
+    bool simulated = false; ///< the answer says it comes from a simulated market
 };
+
+/// True when an answer carries "X-Tickora-Simulated: 1": its prices are made up.
+bool isSimulatedAnswer(const HttpResponse& response);
 using PageFetchDone = std::function<void(const PageFetch&)>;
 
 /// The quote page of `code`. Today's pages: the path /quote/<code>.T, the code escaped as a path

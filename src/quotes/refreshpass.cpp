@@ -131,6 +131,8 @@ void RefreshPass::fetched(quint64 pass, int row, const PageFetch& fetch)
     if (!m_running || pass != m_pass)
         return; // a result of a pass that has ended
     RowResult result;
+    if (fetch.simulated)
+        m_host->simulatedMarket();
     if (isOverloadStatus(fetch.status)) {
         result.kind = RowResult::Kind::Held;
         const QDateTime now = m_host->now();

@@ -73,6 +73,8 @@ public:
     virtual QDateTime now() const { return QDateTime::currentDateTime(); }
     /// The quote service asked not to be asked again before `until`; called once per hold.
     virtual void serviceHeld(const QDateTime& until) { Q_UNUSED(until); }
+    /// A page came from a simulated market: its prices are not the market's.
+    virtual void simulatedMarket() {}
 };
 
 /// Where a pass asks for its pages, and the hold it keeps when the service is overloaded.

@@ -226,6 +226,38 @@ private Q_SLOTS:
         QCOMPARE(said.size(), 2); // a new hold, told again
     }
 
+    // Quotes from a simulated market say so, in the title and in red in the status line, and
+    // only then.
+    void simulatedMarketIsMarked()
+    {
+        for (const bool simulated : {false, true}) {
+            Window w;
+            w.fakes.http.setHandler([&](const HttpRequest& request) {
+                HttpResponse r{200, quotePage(u"detail_7203_realtime_up.html"_s), "text/html", {}, {}};
+                if (request.url.path() == u"/nkave"_s)
+                    r.body = NikkeiPage.toUtf8();
+                if (simulated && request.url.path() == u"/stocks/detail/"_s)
+                    r.headers = {{"X-Tickora-Simulated", "1"}};
+                return r;
+            });
+            w.make();
+            w.cells(u"1,1=7203"_s, true);
+            QCOMPARE(w.form->windowTitle(), u"Tickora"_s);
+            QVERIFY(startAndWait(w));
+            QCOMPARE(w.form->windowTitle(), simulated ? u"Tickora（模擬相場）"_s : u"Tickora"_s);
+            auto* mark = w.form->findChild<QLabel*>(u"simulatedMark"_s);
+            QCOMPARE(mark != nullptr, simulated);
+            if (mark) {
+                QCOMPARE(mark->text(), u"模擬相場"_s);
+                QCOMPARE(mark->palette().color(QPalette::WindowText), QColor(Qt::red));
+                QCOMPARE(mark->parentWidget(), w.child<QStatusBar>(u"statusLine"_s));
+                w.form->show();
+                QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+                QVERIFY(mark->isVisible());
+            }
+        }
+    }
+
     // A thumbnail's chart window names the stock as that row's page gave its short name.
     void thumbnailShowsItsRowsShortName()
     {
