@@ -34,7 +34,8 @@ struct CommandLine
     QCommandLineOption fault{u"fault"_s, u"Fault mode from the start (default none)."_s, u"MODE"_s,
                              u"none"_s};
     QCommandLineOption faultPath{
-        u"fault-path"_s, u"Apply faults only to paths starting with PREFIX, e.g. /stocks."_s, u"PREFIX"_s};
+        u"fault-path"_s, u"Apply faults only to paths starting with PREFIX, e.g. /stocks or /quote."_s,
+        u"PREFIX"_s};
     QCommandLineOption rate{
         u"fault-rate"_s, u"Fraction 0..1 of requests that get a random fault (default 0)."_s, u"P"_s, u"0"_s};
     QCommandLineOption mix{
@@ -60,6 +61,7 @@ CommandLine::CommandLine()
     parser.setApplicationDescription(
         u"Simulated market for Tickora. Serves on 127.0.0.1 the stock-detail pages "
         u"(/stocks/detail/?code=NNNN),\n"
+        u"today's quote pages (/quote/NNNN.T, /quote/998407.O), "
         u"the Nikkei index page (/nkave) and every chart image Tickora reads (/b /z /f /t, "
         u"/gifdata/nk_chart_L.gif,\n"
         u"/chart/nka_l.gif, /Pics/Stock/Day/K001881.GIF, /rakutensecj/common/analytic.jsp, "

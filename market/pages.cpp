@@ -296,11 +296,10 @@ QString quotePageTop(const QuoteView& q)
         u"</head>\n<body>\n<div id=\"wrapper\">\n"_s;
     s += headerAndNavigation();
     s += u"<div id=\"main\">\n<div class=\"stocksDtl clearFix\">\n<div class=\"forAddPortfolio\">\n"_s;
-    const int shownMinute = q.realTime ? q.minute : std::max(9 * 60, q.minute - 20);
     s += u"<dl class=\"stocksInfo clearFix\"><dt>"_s + code +
          u"</dt><dd class=\"category yjSb\"><a href=\"/stocks/qi/?ids="_s + htmlEscape(q.industry) +
          u"\">"_s + htmlEscape(q.industry) + u"</a></dd><dd class=\"yjSb\">東証1部</dd>"_s +
-         u"<dd class=\"yjSb real\"><span>"_s + formatMinute(shownMinute) + u"</span>"_s +
+         u"<dd class=\"yjSb real\"><span>"_s + formatMinute(shownMinute(q)) + u"</span>"_s +
          (q.realTime ? u"リアルタイム株価"_s : u"20分ディレイ株価"_s) + u"</dd></dl>\n"_s;
     return s;
 }
@@ -375,12 +374,28 @@ QString dayValues(const QuoteView& q)
     return s;
 }
 
+/// The random source of a stock page: fixed by the stock and the moment of the quote.
+Rng quotePageRng(const QuoteView& q)
+{
+    return Rng(mixSeed(static_cast<std::uint64_t>(q.minute) * 7919 +
+                           static_cast<std::uint64_t>(q.date.toJulianDay()),
+                       q.code));
+}
+
+/// The first draws of a page's random source: the per-share figures.
+ShareFigures drawShareFigures(const QuoteView& q, Rng& rng)
+{
+    ShareFigures f;
+    f.eps = q.price / (8 + 20 * rng.uniform());
+    f.bps = q.price / (0.6 + 2 * rng.uniform());
+    f.dividend = std::round(f.eps * (0.2 + 0.2 * rng.uniform()));
+    return f;
+}
+
 /// Reference figures, drawn from the page's own `rng` so that they stay put for one quote.
 QString referenceFigures(const QuoteView& q, Rng& rng)
 {
-    const double eps = q.price / (8 + 20 * rng.uniform());
-    const double bps = q.price / (0.6 + 2 * rng.uniform());
-    const double dividend = std::round(eps * (0.2 + 0.2 * rng.uniform()));
+    const auto [eps, bps, dividend] = drawShareFigures(q, rng);
     QString s = u"<div class=\"innerDate refer\"><h2>参考指標</h2>\n"_s;
     s += detailRow(u"時価総額"_s, u"cap"_s, formatNumber(double(q.sharesOutstanding) * q.price / 1e6),
                    u"百万円"_s);
@@ -404,11 +419,20 @@ QString referenceFigures(const QuoteView& q, Rng& rng)
 
 } // namespace
 
+int shownMinute(const QuoteView& q)
+{
+    return q.realTime ? q.minute : std::max(9 * 60, q.minute - 20);
+}
+
+ShareFigures shareFigures(const QuoteView& q)
+{
+    Rng rng = quotePageRng(q);
+    return drawShareFigures(q, rng);
+}
+
 QString quotePage(const QuoteView& q)
 {
-    Rng rng(mixSeed(static_cast<std::uint64_t>(q.minute) * 7919 +
-                        static_cast<std::uint64_t>(q.date.toJulianDay()),
-                    q.code));
+    Rng rng = quotePageRng(q);
     QString s;
     s.reserve(48000);
     s += quotePageTop(q);

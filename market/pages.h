@@ -1,6 +1,9 @@
 #pragma once
 
+#include "history.h"
+
 #include <QDate>
+#include <QList>
 #include <QString>
 
 namespace tickora::market {
@@ -34,6 +37,7 @@ struct QuoteView
     QDate yearLowDate;
     qint64 sharesOutstanding = 0;
     qint64 unitShares = 100;
+    QList<Bar> recentDays; ///< the last completed days, oldest first; filled only when asked for
 };
 
 /// The Nikkei average at one moment.
@@ -50,6 +54,15 @@ struct IndexView
     double topix = 0, topixChange = 0;
     double dow = 0, dowChange = 0;
     double usdJpy = 0, usdJpyChange = 0;
+    QList<Bar> recentDays; ///< the last completed days, oldest first; filled only when asked for
+};
+
+/// Per-share figures a stock page shows beside the quote.
+struct ShareFigures
+{
+    double eps = 0;      ///< earnings per share
+    double bps = 0;      ///< book value per share
+    double dividend = 0; ///< dividend per share
 };
 
 /// "1,234" for whole prices, with `decimals` digits after the point otherwise.
@@ -60,6 +73,13 @@ QString formatChange(double change, int decimals = 0);
 QString formatPercent(double change, double base);
 /// "15:00".
 QString formatMinute(int minuteOfDay);
+
+/// The minute a page gives as the time of a quote: 20 minutes back for a delayed quote, never
+/// before 9:00.
+int shownMinute(const QuoteView& quote);
+
+/// The per-share figures of a quote, the same on every page drawn for that quote.
+ShareFigures shareFigures(const QuoteView& quote);
 
 /// The stock-detail page of a listed stock (HTML, UTF-8 when encoded), tens of kilobytes with the
 /// site's navigation, news and footer around the quote.

@@ -2,6 +2,7 @@
 
 #include "charts.h"
 #include "pages.h"
+#include "todaypages.h"
 
 #include <httplib.h>
 
@@ -92,6 +93,8 @@ QString indexPage(int port)
     const QString links[] = {
         u"/stocks/detail/?code=7203"_s,
         u"/nkave"_s,
+        u"/quote/7203.T"_s,
+        u"/quote/998407.O"_s,
         u"/b?s=7203.T&t=1y&q=c&l=off&z=m&p=m65,m130,s&a=v&c="_s,
         u"/z?s=7203.T&t=6m&q=c&l=off&z=m&p=m130,s&a=v,r&c=\""_s,
         u"/z?s=998407.O&t=6m&q=c&l=off&z=m&p=m65,m130&a=r,w&c="_s,
@@ -512,6 +515,20 @@ void MarketServer::answer(const httplib::Request& req, httplib::Response& res)
         const QString code = param(req, "code");
         const auto quote = m_market.nextQuote(code);
         res.set_content(utf8(quote ? quotePage(*quote) : notFoundPage(code)), HtmlType);
+        return;
+    }
+    if (path.startsWith(u"/quote/"_s)) {
+        // Today's quote pages: /quote/<code>.T for a stock, /quote/998407.O for the Nikkei average.
+        // Like the stock-detail page, a code the market does not list gets a normal page saying so.
+        const QString symbol = path.mid(7);
+        if (symbol == u"998407.O"_s) {
+            res.set_content(utf8(todayIndexPage(m_market.nextNikkei(QuoteStateHistoryDays))), HtmlType);
+            return;
+        }
+        const QString code = symbol.endsWith(u".T"_s) ? symbol.chopped(2) : symbol;
+        const auto quote =
+            symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
+        res.set_content(utf8(quote ? todayQuotePage(*quote) : todayNotFoundPage(code)), HtmlType);
         return;
     }
     if (path == u"/nkave"_s || path == u"/nkave/"_s) {

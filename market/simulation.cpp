@@ -157,7 +157,17 @@ Instrument& Market::stockLocked(const Listing& l)
     return *slot;
 }
 
-std::optional<QuoteView> Market::nextQuote(const QString& code)
+namespace {
+
+QList<Bar> lastDays(const QList<Bar>& history, int count)
+{
+    const qsizetype n = std::clamp<qsizetype>(count, 0, history.size());
+    return history.mid(history.size() - n);
+}
+
+} // namespace
+
+std::optional<QuoteView> Market::nextQuote(const QString& code, int recentDays)
 {
     const auto l = listing(code);
     if (!l)
@@ -209,6 +219,7 @@ std::optional<QuoteView> Market::nextQuote(const QString& code)
     q.sharesOutstanding =
         std::llround(s.params().avgVolume * (150 + mixSeed(m_seed, l->code) % 400) / 1000) * 1000;
     q.unitShares = 100;
+    q.recentDays = lastDays(s.history(), recentDays);
     return q;
 }
 
@@ -237,7 +248,7 @@ std::optional<ChartSeries> Market::stockSeries(const QString& symbol)
     return seriesLocked(stockLocked(*l), l->code, l->name, 0);
 }
 
-IndexView Market::nextNikkei()
+IndexView Market::nextNikkei(int recentDays)
 {
     std::lock_guard lock(m_mutex);
     if (m_nikkeiServed)
@@ -260,6 +271,7 @@ IndexView Market::nextNikkei()
     (void)dow;
     v.usdJpy = m_fx.bars.last().close;
     v.usdJpyChange = v.usdJpy - m_fx.bars[m_fx.bars.size() - 2].close;
+    v.recentDays = lastDays(m_nikkei->history(), recentDays);
     return v;
 }
 

@@ -49,12 +49,14 @@ public:
     qsizetype listingCount() const { return m_listings.size(); }
 
     /// Moves the stock one minute and describes it for its detail page; nothing for an unlisted code.
-    std::optional<QuoteView> nextQuote(const QString& code);
+    /// With `recentDays` > 0 the view also holds that many of the last completed days.
+    std::optional<QuoteView> nextQuote(const QString& code, int recentDays = 0);
     /// The stock as it stands, for its charts.
     std::optional<ChartSeries> stockSeries(const QString& symbol);
 
-    /// Moves the Nikkei average one minute and describes it for the index page.
-    IndexView nextNikkei();
+    /// Moves the Nikkei average one minute and describes it for the index page, with `recentDays`
+    /// of its last completed days.
+    IndexView nextNikkei(int recentDays = 0);
     ChartSeries nikkeiSeries();
     ChartSeries dowSeries();
     /// Adds one minute to the dollar-yen rate and returns the latest `count` bars.

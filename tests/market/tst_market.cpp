@@ -5,9 +5,13 @@
 #include "quotes/nikkei.h"
 #include "quotes/quoteparser.h"
 #include "server.h"
+#include "todaypages.h"
 
 #include <httplib.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -16,16 +20,68 @@
 using namespace Qt::StringLiterals;
 using namespace tickora::market;
 
+namespace {
+
+const QString StateMarker = u"window.__PRELOADED_STATE__ = "_s;
+
+httplib::Result fetch(int port, const std::string& path)
+{
+    httplib::Client client("127.0.0.1", port);
+    client.set_read_timeout(10, 0);
+    return client.Get(path);
+}
+
+QString body(const httplib::Result& res)
+{
+    return res ? QString::fromStdString(res->body) : QString();
+}
+
+/// The text from the state marker to the end of its script element; empty without the marker.
+QString stateText(const QString& page)
+{
+    const qsizetype start = page.indexOf(StateMarker);
+    if (start < 0)
+        return {};
+    const qsizetype end = page.indexOf(u"</script>"_s, start);
+    return page.mid(start + StateMarker.size(), end < 0 ? -1 : end - start - StateMarker.size());
+}
+
+/// The embedded state as a browser would read it: up to the end of its script element.
+QJsonObject stateOf(const QString& page)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(stateText(page).toUtf8(), &error);
+    return error.error == QJsonParseError::NoError ? doc.object() : QJsonObject();
+}
+
+/// The value at a dotted key path such as "mainStocksPriceBoard.priceBoard.price".
+QJsonValue at(const QJsonObject& state, const QString& path)
+{
+    QJsonValue v = state;
+    for (const QString& key : path.split(u'.'))
+        v = v.toObject().value(key);
+    return v;
+}
+
+QString text(const QJsonObject& state, const QString& path)
+{
+    return at(state, path).toString();
+}
+
+/// A change as the 2012 pages write it, from the price board's form (a rise without its sign).
+QString signedChange(const QString& board)
+{
+    const bool zero = QString(board).remove(u'0').remove(u'.').isEmpty();
+    return board.startsWith(u'-') || zero ? board : u'+' + board;
+}
+
+} // namespace
+
 class TestMarket : public QObject
 {
     Q_OBJECT
 
-    httplib::Result get(const std::string& path)
-    {
-        httplib::Client client("127.0.0.1", m_port);
-        client.set_read_timeout(10, 0);
-        return client.Get(path);
-    }
+    httplib::Result get(const std::string& path) { return fetch(m_port, path); }
 
     static tickora::QuoteFields parse(const httplib::Result& res)
     {
@@ -62,6 +118,283 @@ private Q_SLOTS:
         const auto chart = get("/f?s=7203.T");
         QVERIFY(chart && chart->status == 200);
         QCOMPARE(tickora::decodePicture(QByteArray::fromStdString(chart->body)).size(), QSize(288, 180));
+    }
+
+    // Two markets with the same seed, one asked for the 2012 pages and one for today's: each
+    // request moves its walk alike, so both show the same quote. The run crosses the close.
+    void todayPagesShowTheOldPagesQuotes()
+    {
+        QList<Listing> listings;
+        for (int code = 1301; code < 1313; ++code)
+            listings.append({QString::number(code), u"銘柄"_s + QString::number(code)});
+        ServerOptions options;
+        options.seed = 3;
+        options.firstDay = QDate(2025, 12, 5); // a Friday: the next day is Monday 12/08
+        options.startMinute = 14 * 60 + 58;
+        MarketServer old(listings, options), today(listings, options);
+        const int oldPort = old.startInBackground(0), todayPort = today.startInBackground(0);
+        QVERIFY(oldPort > 0 && todayPort > 0);
+
+        bool sawDelayed = false, sawNextDay = false;
+        for (int round = 0; round < 5; ++round) {
+            for (const Listing& l : std::as_const(listings)) {
+                const QString oldPage = body(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
+                const tickora::QuoteFields q = tickora::parseQuotePage(oldPage);
+                const QJsonObject state =
+                    stateOf(body(fetch(todayPort, "/quote/" + l.code.toStdString() + ".T")));
+                QVERIFY2(q.isDetailPage && !state.isEmpty(), qPrintable(l.code));
+                const QString board = u"mainStocksPriceBoard.priceBoard."_s,
+                              detail = u"mainStocksDetail.detail."_s;
+                QCOMPARE(text(state, board + u"code"_s), l.code);
+                QCOMPARE(text(state, board + u"name"_s), q.name);
+                QCOMPARE(text(state, board + u"price"_s), q.price);
+                QCOMPARE(signedChange(text(state, board + u"priceChange"_s)), q.change);
+                QCOMPARE(text(state, board + u"priceDateTime"_s), q.time);
+                QCOMPARE(text(state, detail + u"openPrice"_s), q.open);
+                QCOMPARE(text(state, detail + u"highPrice"_s), q.high);
+                QCOMPARE(text(state, detail + u"lowPrice"_s), q.low);
+                QCOMPARE(text(state, detail + u"volume"_s), q.volume);
+                QCOMPARE(text(state, detail + u"previousPrice"_s), q.prevClose);
+                QCOMPARE(at(state, board + u"isRealTime"_s).toBool(),
+                         !oldPage.contains(u"20分ディレイ株価"_s));
+                sawDelayed |= oldPage.contains(u"20分ディレイ株価"_s);
+
+                // The daily bars end with the previous close, on the previous day.
+                const QJsonArray bars =
+                    at(state, u"mainItemDetailChartSetting.timeSeriesData.histories"_s).toArray();
+                QVERIFY(!bars.isEmpty());
+                const QJsonObject last = bars.last().toObject();
+                QCOMPARE(tickora::market::formatNumber(last.value(u"closePrice"_s).toDouble()), q.prevClose);
+                QCOMPARE(last.value(u"baseDatetime"_s).toString().mid(5, 5).replace(u'-', u'/'),
+                         text(state, detail + u"previousPriceDate"_s));
+                sawNextDay |= text(state, detail + u"previousPriceDate"_s) == u"12/05"_s;
+            }
+            const QString nikkei = tickora::nikkeiLine(body(fetch(oldPort, "/nkave")));
+            const QJsonObject index = stateOf(body(fetch(todayPort, "/quote/998407.O")));
+            const QString board = u"mainIndexPriceBoard.priceBoard."_s;
+            QCOMPARE(text(index, board + u"name"_s), u"日経平均株価"_s);
+            QCOMPARE(u"日経平均 %1 (%2) %3"_s.arg(text(index, board + u"price"_s),
+                                                  signedChange(text(index, board + u"priceChange"_s)),
+                                                  text(index, board + u"priceDateTime"_s)),
+                     nikkei);
+        }
+        QVERIFY(sawDelayed);
+        QVERIFY(sawNextDay);
+    }
+
+    void todayPageShape()
+    {
+        for (const std::string path : {"/quote/7203.T", "/quote/998407.O"}) {
+            const auto res = get(path);
+            QVERIFY(res && res->status == 200);
+            QCOMPARE(res->get_header_value("Content-Type"), "text/html; charset=UTF-8");
+            // About as heavy as the real pages.
+            QVERIFY2(res->body.size() >= 300'000 && res->body.size() <= 500'000, path.c_str());
+            const QString page = body(res);
+            QVERIFY(page.startsWith(u"<!DOCTYPE html>"_s));
+            QCOMPARE(page.count(StateMarker), 1);
+            QVERIFY(QRegularExpression(
+                        u"<script>\\n(\\s*//[^\\n]*\\n){2,}\\s*window\\.__PRELOADED_STATE__ = \\{"_s)
+                        .match(page)
+                        .hasMatch());
+            const QJsonObject state = stateOf(page);
+            QVERIFY2(!state.isEmpty(), path.c_str());
+
+            const QJsonArray bars =
+                at(state, u"mainItemDetailChartSetting.timeSeriesData.histories"_s).toArray();
+            QVERIFY(bars.size() >= 140 && bars.size() <= 150);
+            QString previous;
+            for (const QJsonValue& v : bars) {
+                const QJsonObject b = v.toObject();
+                const QString date = b.value(u"baseDatetime"_s).toString();
+                QVERIFY2(
+                    QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\dT00:00:00\\+09:00$"_s).match(date).hasMatch(),
+                    qPrintable(date));
+                QVERIFY2(date > previous, qPrintable(date));
+                previous = date;
+                const double open = b.value(u"openPrice"_s).toDouble(),
+                             close = b.value(u"closePrice"_s).toDouble();
+                const double high = b.value(u"highPrice"_s).toDouble(),
+                             low = b.value(u"lowPrice"_s).toDouble();
+                QVERIFY2(low > 0 && low <= std::min(open, close) && std::max(open, close) <= high,
+                         qPrintable(date));
+                QVERIFY(b.value(u"volume"_s).toDouble() > 0);
+            }
+        }
+
+        const QJsonObject stock = stateOf(body(get("/quote/7203.T")));
+        for (const char16_t* key :
+             {u"code", u"name", u"shortName", u"price", u"priceChange", u"priceChangeRate", u"priceDateTime"})
+            QVERIFY2(!text(stock, u"mainStocksPriceBoard.priceBoard."_s + key).isEmpty(),
+                     qPrintable(QString::fromUtf16(key)));
+        for (const char16_t* key : {u"previousPrice", u"previousPriceDate", u"openPrice", u"highPrice",
+                                    u"lowPrice", u"volume", u"tradingValue"})
+            QVERIFY2(!text(stock, u"mainStocksDetail.detail."_s + key).isEmpty(),
+                     qPrintable(QString::fromUtf16(key)));
+        QVERIFY(at(stock, u"mainStocksDetail.detail.isStopHighPrice"_s).isBool());
+        QVERIFY(at(stock, u"mainStocksDetail.detail.isStopLowPrice"_s).isBool());
+        QVERIFY(at(stock, u"mainStocksDetail.referenceIndex.shareDividendYield"_s).isDouble());
+        QVERIFY(!text(stock, u"mainStocksDetail.referenceIndex.per"_s).isEmpty());
+    }
+
+    // What the price board shows, drawn from a quote of each kind.
+    void todayPriceBoard_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<qint64>("volume");
+        QTest::addColumn<bool>("realTime");
+        QTest::addColumn<int>("limit");            // +1 limit up reached, -1 limit down
+        QTest::addColumn<QStringList>("expected"); // price, change, rate, time, stop high, stop low
+
+        QTest::newRow("rise") << 2648.0 << qint64(100) << true << 0
+                              << QStringList{u"2,648"_s, u"30"_s,    u"1.15"_s,
+                                             u"14:05"_s, u"false"_s, u"false"_s};
+        QTest::newRow("fall") << 2597.0 << qint64(100) << true << 0
+                              << QStringList{u"2,597"_s, u"-21"_s,   u"-0.80"_s,
+                                             u"14:05"_s, u"false"_s, u"false"_s};
+        QTest::newRow("unchanged") << 2618.0 << qint64(100) << true << 0
+                                   << QStringList{u"2,618"_s, u"0"_s,     u"0.00"_s,
+                                                  u"14:05"_s, u"false"_s, u"false"_s};
+        QTest::newRow("delayed") << 2648.0 << qint64(100) << false << 0
+                                 << QStringList{u"2,648"_s, u"30"_s,    u"1.15"_s,
+                                                u"13:45"_s, u"false"_s, u"false"_s};
+        QTest::newRow("limit up") << 3118.0 << qint64(100) << true << 1
+                                  << QStringList{u"3,118"_s, u"500"_s,  u"19.10"_s,
+                                                 u"14:05"_s, u"true"_s, u"false"_s};
+        QTest::newRow("limit down") << 2118.0 << qint64(100) << true << -1
+                                    << QStringList{u"2,118"_s, u"-500"_s,  u"-19.10"_s,
+                                                   u"14:05"_s, u"false"_s, u"true"_s};
+        QTest::newRow("no trade yet")
+            << 2618.0 << qint64(0) << true << 0
+            << QStringList{u"---"_s, u"---"_s, u"---"_s, u"12/04"_s, u"false"_s, u"false"_s};
+    }
+
+    void todayPriceBoard()
+    {
+        QFETCH(double, price);
+        QFETCH(qint64, volume);
+        QFETCH(bool, realTime);
+        QFETCH(int, limit);
+        QFETCH(QStringList, expected);
+        QuoteView q;
+        q.code = u"7203"_s;
+        q.shortName = u"トヨタ自動車"_s;
+        q.companyName = u"トヨタ自動車(株)"_s;
+        q.price = q.open = q.high = q.low = price;
+        q.prevClose = 2618;
+        q.volume = volume;
+        q.minute = 14 * 60 + 5;
+        q.realTime = realTime;
+        q.limitUp = 3118;
+        q.limitDown = 2118;
+        q.limitUpReached = limit > 0;
+        q.limitDownReached = limit < 0;
+        q.date = QDate(2025, 12, 5);
+        q.prevDate = QDate(2025, 12, 4);
+        q.yearHigh = q.yearLow = price;
+        q.sharesOutstanding = 1'000'000;
+        const QJsonObject state = stateOf(todayQuotePage(q));
+        const QString board = u"mainStocksPriceBoard.priceBoard."_s, detail = u"mainStocksDetail.detail."_s;
+        const QStringList shown{text(state, board + u"price"_s),
+                                text(state, board + u"priceChange"_s),
+                                text(state, board + u"priceChangeRate"_s),
+                                text(state, board + u"priceDateTime"_s),
+                                at(state, detail + u"isStopHighPrice"_s).toBool() ? u"true"_s : u"false"_s,
+                                at(state, detail + u"isStopLowPrice"_s).toBool() ? u"true"_s : u"false"_s};
+        QCOMPARE(shown, expected);
+    }
+
+    // Text from the code list or the address cannot end the state's script element or turn it
+    // into a comment, and reads back from the state unchanged.
+    void todayPagesKeepTextInsideTheState_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::string>("path");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        const QString board = u"mainStocksPriceBoard.priceBoard.shortName"_s;
+        const QString search = u"mainNotFound.searchWord"_s;
+        QTest::newRow("script end in a name")
+            << u"極洋</script><script>alert(1)</script>"_s << std::string("/quote/1301.T") << board
+            << u"極洋</script><script>alert(1)</script>"_s;
+        QTest::newRow("upper case end")
+            << u"A</SCRIPT >B"_s << std::string("/quote/1301.T") << board << u"A</SCRIPT >B"_s;
+        QTest::newRow("comment in a name")
+            << u"<!--<script>"_s << std::string("/quote/1301.T") << board << u"<!--<script>"_s;
+        QTest::newRow("quotes and backslash")
+            << u"\"極\\洋\"\n"_s << std::string("/quote/1301.T") << board << u"\"極\\洋\"\n"_s;
+        QTest::newRow("script end in the address")
+            << u"極洋"_s << std::string("/quote/%3C%2Fscript%3E%3Cb%3E%22x.T") << search
+            << u"</script><b>\"x"_s;
+    }
+
+    void todayPagesKeepTextInsideTheState()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::string, path);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        MarketServer server({{u"1301"_s, name}}, ServerOptions{});
+        const int port = server.startInBackground(0);
+        QVERIFY(port > 0);
+        const QString page = body(fetch(port, path));
+        const QString state = stateText(page);
+        QVERIFY(!state.contains(u"</script"_s, Qt::CaseInsensitive));
+        QVERIFY(!state.contains(u"<!--"_s));
+        QCOMPARE(text(stateOf(page), key), expected);
+        // In the markup the text is escaped.
+        QVERIFY(!page.left(page.indexOf(StateMarker)).contains(u"<script>alert"_s));
+        QVERIFY(!page.left(page.indexOf(StateMarker)).contains(u"<b>"_s));
+    }
+
+    // A code the market does not list gets a page without the price board, with the status the
+    // stock-detail path gives such a code.
+    void todayUnknownCodes()
+    {
+        const int oldStatus = get("/stocks/detail/?code=4444")->status;
+        for (const std::string path :
+             {"/quote/4444.T", "/quote/7203", "/quote/7203.O", "/quote/", "/quote/7203.T.T"}) {
+            const auto res = get(path);
+            QVERIFY2(res && res->status == oldStatus, path.c_str());
+            const QString page = body(res);
+            const QJsonObject state = stateOf(page);
+            QCOMPARE(text(state, u"pageInfo.pageType"_s), u"notFound"_s);
+            QVERIFY(!state.contains(u"mainStocksPriceBoard"_s));
+            QVERIFY(!page.contains(u"id=\"mainStocksPriceBoard\""_s));
+        }
+    }
+
+    // Fault modes for a path prefix reach today's pages just as the 2012 ones; status -1: no
+    // whole answer arrives.
+    void faultsApplyToTodayPages_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("state");
+        QTest::addColumn<bool>("oldFaulted");
+        QTest::newRow("status for /quote") << u"status:503"_s << u"/quote"_s << 503 << false << false;
+        QTest::newRow("status for every path") << u"status:500"_s << QString() << 500 << false << true;
+        QTest::newRow("garbage") << u"garbage"_s << u"/quote/"_s << 200 << false << false;
+        QTest::newRow("reset") << u"reset"_s << u"/quote/7203"_s << -1 << false << false;
+        QTest::newRow("huge") << u"huge:1"_s << u"/quote"_s << 200 << false << false;
+        QTest::newRow("only the old pages") << u"status:503"_s << u"/stocks"_s << 200 << true << true;
+    }
+
+    void faultsApplyToTodayPages()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, prefix);
+        QFETCH(int, status);
+        QFETCH(bool, state);
+        QFETCH(bool, oldFaulted);
+        m_server->setFault(*FaultMode::parse(mode), prefix);
+        const auto res = get("/quote/7203.T");
+        const auto old = get("/stocks/detail/?code=7203");
+        m_server->setFault(FaultMode{});
+        QCOMPARE(res ? res->status : -1, status);
+        QCOMPARE(!stateOf(body(res)).isEmpty(), state);
+        QCOMPARE(!parse(old).isDetailPage, oldFaulted);
     }
 
     // Each mode set through the control endpoint (an unknown one is refused and changes nothing);
