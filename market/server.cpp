@@ -133,11 +133,19 @@ std::optional<FaultMode> FaultMode::parse(const QString& text)
     if (t == u"none"_s || t.isEmpty()) {
         m.kind = Kind::None;
     } else if (t.startsWith(u"status:"_s)) {
-        const auto n = number(u"status:"_s, 200, 599);
-        if (!n)
+        const QStringList parts = t.split(u':');
+        bool ok = false;
+        const int n = parts.value(1).toInt(&ok);
+        if (!ok || parts.size() > 3 || n < 200 || n > 599)
             return std::nullopt;
         m.kind = Kind::Status;
-        m.status = *n;
+        m.status = n;
+        if (parts.size() == 3) {
+            const int seconds = parts[2].toInt(&ok);
+            if (!ok || seconds < 0 || seconds > 86400)
+                return std::nullopt;
+            m.retryAfter = seconds;
+        }
     } else if (t == u"hang"_s) {
         m.kind = Kind::Hang;
     } else if (t == u"reset"_s) {
@@ -164,7 +172,8 @@ QString FaultMode::toString() const
     case Kind::None:
         return u"none"_s;
     case Kind::Status:
-        return u"status:"_s + QString::number(status);
+        return u"status:"_s + QString::number(status) +
+               (retryAfter >= 0 ? u":"_s + QString::number(retryAfter) : QString());
     case Kind::Hang:
         return u"hang"_s;
     case Kind::Reset:
@@ -379,6 +388,8 @@ std::optional<FaultMode> MarketServer::faultFor(const QString& path)
 
 void MarketServer::handle(const httplib::Request& req, httplib::Response& res)
 {
+    // Every answer says that its prices are made up, so the program can tell its user.
+    res.set_header("X-Tickora-Simulated", "1");
     const QString path = QString::fromStdString(req.path);
     if (path.startsWith(u"/_control/"_s)) {
         handleControl(req, res);
@@ -560,7 +571,7 @@ void MarketServer::applyFault(const FaultMode& mode, const httplib::Request& req
         answer(req, res);
         return;
     case Kind::Status:
-        answerWithStatus(mode.status, res);
+        answerWithStatus(mode, res);
         return;
     case Kind::Hang:
         holdWithoutAnswer(req);
@@ -580,9 +591,12 @@ void MarketServer::applyFault(const FaultMode& mode, const httplib::Request& req
     }
 }
 
-void MarketServer::answerWithStatus(int status, httplib::Response& res)
+void MarketServer::answerWithStatus(const FaultMode& mode, httplib::Response& res)
 {
+    const int status = mode.status;
     res.status = status;
+    if (mode.retryAfter >= 0)
+        res.set_header("Retry-After", std::to_string(mode.retryAfter));
     if (status != 204 && status != 304)
         res.set_content(utf8(u"<!DOCTYPE html>\n<html><head><meta charset=\"UTF-8\"><title>"_s +
                              QString::number(status) + u"</title></head><body><p>エラーが発生しました（"_s +

@@ -68,10 +68,12 @@ struct FaultMode
         Drip
     };
     Kind kind = Kind::None;
-    int status = 0;    ///< for Status
-    int megabytes = 0; ///< for Huge
+    int status = 0;      ///< for Status
+    int retryAfter = -1; ///< for Status: the Retry-After seconds it sends; none when negative
+    int megabytes = 0;   ///< for Huge
 
-    /// Reads "none", "status:NNN" (100..599), "hang", "reset", "garbage", "huge:MB" (1..4096) or "drip".
+    /// Reads "none", "status:NNN" (200..599) or "status:NNN:SECONDS" (with Retry-After, 0..86400),
+    /// "hang", "reset", "garbage", "huge:MB" (1..4096) or "drip".
     static std::optional<FaultMode> parse(const QString& text);
     QString toString() const;
     bool operator==(const FaultMode&) const = default;
@@ -135,7 +137,7 @@ private:
     void answer(const httplib::Request& req, httplib::Response& res);
     void applyFault(const FaultMode& mode, const httplib::Request& req, httplib::Response& res);
     // One answer per fault mode.
-    void answerWithStatus(int status, httplib::Response& res);
+    void answerWithStatus(const FaultMode& mode, httplib::Response& res);
     void holdWithoutAnswer(const httplib::Request& req);
     void answerWithGarbage(const httplib::Request& req, httplib::Response& res);
     void resetMidBody(const httplib::Request& req, httplib::Response& res);

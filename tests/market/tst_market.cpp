@@ -414,7 +414,18 @@ private Q_SLOTS:
             QCOMPARE(res ? res->status : -1, status);
             QCOMPARE(parse(res).isDetailPage, detail);
             QVERIFY2(!res || res->body.size() >= size_t(minSize), mode);
+            QVERIFY2(!res || res->get_header_value("X-Tickora-Simulated") == "1", mode);
         }
+        // An overload status may name when to come back; modes read back as they were set.
+        QCOMPARE(get("/_control/fault?mode=status:429:45")->body, std::string("fault=status:429:45 path=\n"));
+        const auto busy = get("/quote/7203.T");
+        QCOMPARE(busy->status, 429);
+        QCOMPARE(busy->get_header_value("Retry-After"), std::string("45"));
+        QVERIFY(get("/_control/fault?mode=status:503") && !get("/quote/7203.T")->has_header("Retry-After"));
+        for (const char* bad : {"status:429:", "status:429:-1", "status:429:86401", "status:429:5:5",
+                                "status:199", "status:x:5"})
+            QVERIFY2(!FaultMode::parse(QString::fromLatin1(bad)), bad);
+        QVERIFY(get("/_control/fault?mode=none"));
     }
 };
 
