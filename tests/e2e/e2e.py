@@ -231,7 +231,7 @@ class Session(contextlib.AbstractContextManager):
         proc.url, proc.port = m.group(0), int(m.group(1))
         return proc
 
-    def start_tickora(self, data_dir, market_url, tick_ms=None, ui=None):
+    def start_tickora(self, data_dir, market_url, tick_ms=None, ui=None, pages=None):
         """A tickora started and shown: its main window up, its UI map written (or `ui`, the map
         of an earlier run), a ping answered."""
         env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "TICKORA_"))}
@@ -240,6 +240,8 @@ class Session(contextlib.AbstractContextManager):
                    TICKORA_MARKET_URL=market_url, TICKORA_UI_MAP=os.path.join(self.work, "uimap.txt"))
         if tick_ms:
             env["TICKORA_TICK_MS"] = str(tick_ms)
+        if pages:
+            env["TICKORA_QUOTE_PAGES"] = pages
         with contextlib.suppress(FileNotFoundError):
             os.remove(env["TICKORA_UI_MAP"])
         return Tickora(self, self.spawn([self.args.tickora], "tickora.log", env), env["TICKORA_UI_MAP"], ui)

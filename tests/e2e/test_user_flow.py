@@ -1,6 +1,7 @@
 """e2e_user_flow: types three codes and a buy and a sell target that the prices cross; real-time
 display shows quotes, thumbnails and just those two target cells coloured; a thumbnail's click
-shows the year chart; "保存", "終了", a new start and "開く" bring back what was saved."""
+shows the year chart; "保存", "終了", a new start and "開く" bring back what was saved. --pages names
+the quote pages the program reads (today's by default, or 2012's)."""
 
 import re
 from pathlib import Path
@@ -16,11 +17,11 @@ def blank(shot, app, cells):
     return [c for c in cells if ink(shot, app.ui["cell_%d_%d" % c]) <= 10]
 
 
-with Session(__doc__) as s:
-    market = s.start_market("--seed", "2026")
+with Session(__doc__, pages="today") as s:
+    market = s.start_market("--seed", "2026", "--log")
     data = str(Path(s.work, "kabu"))
     dat = Path(data, "dat.txt")
-    app = s.start_tickora(data, market.url)
+    app = s.start_tickora(data, market.url, pages=s.args.pages)
     check(len(blank(s.shot("start"), app, NAMES)) == len(NAMES), "the grid is not empty at start")
     for cell, texts in ("cell_1_1", [c for c, _ in ROWS]), ("cell_1_10", [BUY_TARGET]), ("cell_2_11", [SELL_TARGET]):
         app.click(cell)
@@ -45,6 +46,10 @@ with Session(__doc__) as s:
         n = ink(shot, app.ui["cell_%d_%d" % (r, c)], want=want)
         check(n >= 5 if name != "plain" else n == 0, "cell %d,%d is not %s (%s)" % (r, c, name, shot.path))
 
+    asked = Path(s.work, "market.log").read_text(errors="replace")
+    quote_path = "GET /quote/7203.T" if s.args.pages == "today" else "GET /stocks/detail/?code=7203"
+    check(quote_path in asked, "the quotes should come from %s (see market.log)" % quote_path)
+
     app.click("Image1_0")
     chart = wait_for("the year chart window", lambda: s.windows("^REAL CHART"), 15)[0]
     x, y, w, h = map(int, re.search(r"(\d+),(\d+) .*?(\d+)x(\d+)", s.xdo("getwindowgeometry", chart), re.S).groups())
@@ -61,7 +66,7 @@ with Session(__doc__) as s:
               "dat.txt: the row of %s should hold its name, a price, the targets and a time: %r" % (code, line))
     app.quit()
 
-    app = s.start_tickora(data, market.url)
+    app = s.start_tickora(data, market.url, pages=s.args.pages)
     check(len(blank(s.shot("restarted"), app, NAMES)) == len(NAMES), "the grid is not empty after a restart")
     app.click("menu11")  # 開く
     shot = s.shot("opened")
