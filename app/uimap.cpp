@@ -29,7 +29,7 @@ bool writeUiMap(const Form1& form, const QString& path)
         const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
         line(name, global(bar, bar->actionGeometry(a)));
     }
-    QStringList names = {u"Text1"_s, u"Check1"_s, u"Label3"_s, u"Label4"_s, u"Label5"_s, u"Image2"_s};
+    QStringList names = {u"Text1"_s, u"Check1"_s, u"Label3"_s, u"Label4"_s, u"Label5"_s, u"Image2"_s, u"statusLine"_s};
     for (int k = 0; k < 12; ++k)
         names << u"Image1_%1"_s.arg(k) << u"Label1_%1"_s.arg(k);
     for (const QString& name : names) {
@@ -38,6 +38,9 @@ bool writeUiMap(const Form1& form, const QString& path)
             return false;
         line(name, global(w, w->rect()));
     }
+    // Shown only once the quotes are known to come from a simulated market.
+    if (const auto* mark = form.findChild<const QWidget*>(u"simulatedMark"_s); mark && mark->isVisible())
+        line(mark->objectName(), global(mark, mark->rect()));
     const auto* g = form.findChild<const QuoteGrid*>(u"MSFlexGrid1"_s);
     if (!g)
         return false;

@@ -169,8 +169,9 @@ def wait_for(what, predicate, timeout, interval=0.05):
         time.sleep(interval)
 
 
-def set_fault(url, mode):
-    urllib.request.urlopen(url + "/_control/fault?mode=" + urllib.request.quote(mode, safe=":"), timeout=5).read()
+def set_fault(url, mode, path=""):
+    query = "mode=" + urllib.request.quote(mode, safe=":") + ("&path=" + urllib.request.quote(path) if path else "")
+    urllib.request.urlopen(url + "/_control/fault?" + query, timeout=5).read()
 
 
 class Session(contextlib.AbstractContextManager):
