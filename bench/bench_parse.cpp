@@ -1,6 +1,8 @@
 // parseQuotePage over pages of growing size: the time per page must grow with the page, not
-// with its square.
+// with its square. The today section sets the reader of the current site's pages beside the
+// 2012 cut on pages of the same sizes.
 #include "quotes/quoteparser.h"
+#include "quotes/todaypage.h"
 #include "sections.h"
 
 #include <QFile>
@@ -13,9 +15,9 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QString loadDetailPage()
+QString loadPage(const char* path)
 {
-    QFile f(QString::fromUtf8(TICKORA_BENCH_PAGE));
+    QFile f(QString::fromUtf8(path));
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(f.readAll());
@@ -55,7 +57,7 @@ struct Figure
     double megabytesPerSecond;
 };
 
-Figure measure(const QString& page, double minSeconds)
+Figure measure(const QString& page, double minSeconds, QuoteFields (*parse)(const QString&) = parseQuotePage)
 {
     const double megabytes = double(page.toUtf8().size()) / 1e6;
     int runs = 0;
@@ -63,7 +65,7 @@ Figure measure(const QString& page, double minSeconds)
     const double start = nowSeconds();
     double elapsed = 0;
     do {
-        sink = parseQuotePage(page);
+        sink = parse(page);
         ++runs;
         elapsed = nowSeconds() - start;
     } while (elapsed < minSeconds || runs < 3);
@@ -73,11 +75,46 @@ Figure measure(const QString& page, double minSeconds)
     return {perPage, megabytes / perPage};
 }
 
+/// One daily bar of the chart series a page of the current site carries in its state.
+QString historyEntry(int i)
+{
+    return uR"({"baseDatetime":"2025-%1-%2T00:00:00+09:00","openPrice":%3.5,"highPrice":%4,"lowPrice":%5,)"
+           uR"("closePrice":%6.5,"volume":%7,"note":"日足 %8"},)"_s.arg(1 + i % 12)
+               .arg(1 + i % 28)
+               .arg(2600 + i % 97)
+               .arg(2700 + i % 89)
+               .arg(2500 + i % 83)
+               .arg(2650 + i % 71)
+               .arg(27'000'000 + i)
+               .arg(i);
+}
+
+/// The page of the current site grown to about `bytes` UTF-8 bytes: half of the growth as
+/// markup before the state's script element, half as chart bars inside the state.
+QString todayPageOfSize(const QString& page, qsizetype bytes)
+{
+    const qsizetype script = page.indexOf(u"<script>\n    // WARNING"_s);
+    const qsizetype stateEnd = page.indexOf(u"}</script>"_s, script);
+    if (script < 0 || stateEnd < 0)
+        return {};
+    QString markup, bars;
+    qsizetype size = page.toUtf8().size();
+    for (int i = 0; size < bytes; ++i) {
+        const QString piece = i % 2 ? historyEntry(i) : fillerBlock(i);
+        size += piece.toUtf8().size();
+        (i % 2 ? bars : markup) += piece;
+    }
+    bars.chop(1); // the last bar's comma
+    const QString series =
+        u",\"mainItemDetailChartSetting\":{\"timeSeriesData\":{\"histories\":["_s + bars + u"]}}"_s;
+    return page.left(script) + markup + page.mid(script, stateEnd - script) + series + page.mid(stateEnd);
+}
+
 } // namespace
 
 int runParse(const QStringList&)
 {
-    const QString detail = loadDetailPage();
+    const QString detail = loadPage(TICKORA_BENCH_PAGE);
     if (detail.isEmpty()) {
         std::fprintf(stderr, "  cannot read %s\n", TICKORA_BENCH_PAGE);
         return 1;
@@ -99,6 +136,38 @@ int runParse(const QStringList&)
             "  %-7s page: %10.3f ms per page  %8.1f MB/s  time %6.1f x the 100 KB page (size %5.0f x)\n",
             s.label, f.secondsPerPage * 1000.0, f.megabytesPerSecond, f.secondsPerPage / first,
             double(s.bytes) / double(sizes[0].bytes));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int runToday(const QStringList&)
+{
+    const QString detail = loadPage(TICKORA_BENCH_PAGE);
+    const QString today = loadPage(TICKORA_BENCH_TODAY_PAGE);
+    if (detail.isEmpty() || today.isEmpty()) {
+        std::fprintf(stderr, "  cannot read %s or %s\n", TICKORA_BENCH_PAGE, TICKORA_BENCH_TODAY_PAGE);
+        return 1;
+    }
+    struct Size
+    {
+        const char* label;
+        qsizetype bytes;
+    };
+    const Size sizes[] = {{"300 KB", 300'000}, {"1 MB", 1'000'000}, {"10 MB", 10'000'000}};
+    for (const Size& s : sizes) {
+        const QString page = todayPageOfSize(today, s.bytes);
+        if (!parseQuotePage(page).isDetailPage) {
+            std::fprintf(stderr, "  the built %s page has no readable state\n", s.label);
+            return 1;
+        }
+        const Figure reader = measure(page, 1.0, parseTodayQuotePage);
+        const Figure dispatched = measure(page, 1.0);
+        const Figure cut = measure(pageOfSize(detail, s.bytes), 1.0);
+        std::printf("  %-7s page: state reader %8.3f ms (%6.1f MB/s), through parseQuotePage %8.3f ms;"
+                    "  2012 cut %8.3f ms (%6.1f MB/s)\n",
+                    s.label, reader.secondsPerPage * 1000.0, reader.megabytesPerSecond,
+                    dispatched.secondsPerPage * 1000.0, cut.secondsPerPage * 1000.0, cut.megabytesPerSecond);
         std::fflush(stdout);
     }
     return 0;

@@ -26,6 +26,9 @@ std::vector<Section> sections()
 {
     return {
         {"parse", "parseQuotePage over realistic stock-detail pages of 100 KB, 1 MB and 10 MB", runParse},
+        {"today",
+         "the reader of the current site's quote pages beside the 2012 cut, pages of 300 KB, 1 MB, 10 MB",
+         runToday},
         {"startup", "start-up to a drawn main window, and its memory", runStartup},
         {"pass", "refresh pass over 12 codes against tickora-market --latency-ms 100 [--market PATH]",
          runPass},

@@ -21,6 +21,7 @@ struct Section
 std::vector<Section> sections();
 
 int runParse(const QStringList& args);
+int runToday(const QStringList& args);
 int runPass(const QStringList& args);
 int runTick(const QStringList& args);
 int runStartup(const QStringList& args);

@@ -1,6 +1,7 @@
 #include "nikkei.h"
 
 #include "textextract.h"
+#include "todaypage.h"
 
 #include <QStringView>
 
@@ -30,15 +31,22 @@ QString nikkeiLine(const QString& pageText)
 {
     const QStringView page(pageText);
 
+    static constexpr QStringView IndexMarker = u"cmn-index_value no-bg";
+    static constexpr QStringView LinkMarker = u"cmn-indexes_index_link";
+    if (const std::optional<EmbeddedState> found = findEmbeddedState(page);
+        found && !containsOutsideState(page, *found, IndexMarker) &&
+        !containsOutsideState(page, *found, LinkMarker))
+        return todayNikkeiLine(found->state.value_or(QJsonObject()));
+
     QString index;
-    if (const qsizetype p = page.indexOf(u"cmn-index_value no-bg"); p >= 0)
+    if (const qsizetype p = page.indexOf(IndexMarker); p >= 0)
         index = between(window(page, p, 400), u"<b>"_s, u"</b>"_s);
 
     // Character 9220 counted from 1.
     const QString fixed = between(window(page, 9219, 200), u"<b>"_s, u"</b>"_s);
 
     QString bracketed;
-    if (const qsizetype q = page.indexOf(u"cmn-indexes_index_link"); q >= 0) {
+    if (const qsizetype q = page.indexOf(LinkMarker); q >= 0) {
         const QStringView near = window(page, q, 50);
         if (const qsizetype a = near.indexOf(u"</a>"); a >= 0)
             bracketed = between(window(near, a, 20), u"("_s, u")"_s);

@@ -12,6 +12,8 @@ namespace tickora {
 /// - fixed-position value: the first bold text within the 200 characters from character 9220.
 /// A missing marker or "</a>" leaves its piece empty; the literal pieces always stand. Marker
 /// positions are not limited in range.
+/// A page carrying the current site's embedded state, with neither marker in its markup outside
+/// that state, gives todayNikkeiLine of the state instead.
 QString nikkeiLine(const QString& page);
 
 } // namespace tickora

@@ -1,6 +1,7 @@
 #include "quoteparser.h"
 
 #include "textextract.h"
+#include "todaypage.h"
 
 namespace tickora {
 
@@ -115,26 +116,8 @@ QString extremeValue(QStringView page, QStringView label, QStringView limitMarke
     return numericOrZero(t);
 }
 
-} // namespace
-
-bool isNumericText(QStringView text)
-{
-    return parseDecimal(text).has_value();
-}
-
-std::optional<int> compareNumericTexts(QStringView a, QStringView b)
-{
-    const std::optional<Decimal> x = parseDecimal(a);
-    const std::optional<Decimal> y = parseDecimal(b);
-    if (!x || !y)
-        return std::nullopt;
-    if (x->negative != y->negative)
-        return x->negative ? -1 : 1;
-    const int magnitude = compareMagnitude(*x, *y);
-    return x->negative ? -magnitude : magnitude;
-}
-
-QuoteFields parseQuotePage(const QString& pageText)
+/// The cut of a 2012 stock-detail page, by its markers.
+QuoteFields cutDetailPage(const QString& pageText)
 {
     const QStringView page(pageText);
     QuoteFields q;
@@ -193,6 +176,37 @@ QuoteFields parseQuotePage(const QString& pageText)
         q.time = time.toString();
 
     return q;
+}
+
+} // namespace
+
+bool isNumericText(QStringView text)
+{
+    return parseDecimal(text).has_value();
+}
+
+std::optional<int> compareNumericTexts(QStringView a, QStringView b)
+{
+    const std::optional<Decimal> x = parseDecimal(a);
+    const std::optional<Decimal> y = parseDecimal(b);
+    if (!x || !y)
+        return std::nullopt;
+    if (x->negative != y->negative)
+        return x->negative ? -1 : 1;
+    const int magnitude = compareMagnitude(*x, *y);
+    return x->negative ? -magnitude : magnitude;
+}
+
+QuoteFields parseQuotePage(const QString& page)
+{
+    // A page of the current site is read from its state, and gives nothing when the state
+    // cannot be read (a page cut short, say): the 2012 short-name cut would only pick up a piece
+    // of the title. The 2012 marker counts only in the markup, so a text inside the state that
+    // happens to hold it does not send the page to the 2012 cut.
+    if (const std::optional<EmbeddedState> found = findEmbeddedState(page);
+        found && !containsOutsideState(page, *found, u"株価詳細"))
+        return todayQuoteFields(found->state.value_or(QJsonObject()));
+    return cutDetailPage(page);
 }
 
 } // namespace tickora

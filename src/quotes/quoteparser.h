@@ -37,7 +37,10 @@ bool isNumericText(QStringView text);
 std::optional<int> compareNumericTexts(QStringView a, QStringView b);
 
 /// Cuts the quote out of a stock-detail page. Pure; never fails: a missing field takes its
-/// fallback. Time is linear in the length of the page.
+/// fallback. Time is linear in the length of the page. The format is told by content: a page
+/// carrying the current site's embedded state, without "株価詳細" in its markup outside that
+/// state, is read from the state (parseTodayQuotePage); every other page is cut by the 2012
+/// markers described on the fields above.
 QuoteFields parseQuotePage(const QString& page);
 
 } // namespace tickora
