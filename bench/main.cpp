@@ -37,6 +37,8 @@ std::vector<Section> sections()
         {"bombs",
          "peak memory of one tick whose every chart answer is a picture bomb, beside a normal tick's",
          runBombs},
+        {"charts", "twelve drawn thumbnails, a 1-year chart with averages, reading a 1-year chart JSON",
+         runCharts},
     };
 }
 

@@ -26,6 +26,7 @@ int runPass(const QStringList& args);
 int runTick(const QStringList& args);
 int runStartup(const QStringList& args);
 int runBombs(const QStringList& args);
+int runCharts(const QStringList& args);
 
 /// Seconds since an arbitrary start, for timing loops.
 double nowSeconds();

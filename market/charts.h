@@ -23,11 +23,13 @@ inline constexpr QSize UsdJpySize{360, 360};
 /// a missing or unreadable figure takes the fallback's.
 QSize sizeFromQuery(const QString& width, const QString& height, QSize fallback);
 
-/// 1-year chart of a stock: weekly candles, 13- and 26-week moving averages, weekly volume.
+// The pictures the market serves, drawn by the program's own chart painter from the walks.
+
+/// 1-year chart of a stock: daily candles, 65- and 130-day moving averages, volume.
 QImage drawYearChart(const ChartSeries& s, QSize size = YearChartSize);
-/// 6-month chart of a stock: daily candles, 26-week moving average, volume and a 14-day RSI.
+/// 6-month chart of a stock: daily candles, 130-day moving average, volume and a 14-day RSI.
 QImage drawHalfYearChart(const ChartSeries& s, QSize size = HalfYearChartSize);
-/// 6-month chart of the Nikkei average: daily candles, 13- and 26-week averages, RSI and Williams %R.
+/// 6-month chart of the Nikkei average: daily candles, 65- and 130-day averages, RSI and Williams %R.
 QImage drawNikkeiHalfYearChart(const ChartSeries& s, QSize size = NikkeiHalfYearSize);
 /// The current day minute by minute against the previous close (stock thumbnails, Nikkei intraday).
 QImage drawIntradayChart(const ChartSeries& s, QSize size);
@@ -36,11 +38,11 @@ QImage drawComparisonChart(const ChartSeries& dow, const ChartSeries& nikkei, QS
 /// 25-day advance/decline ratio over six months above the Nikkei average.
 QImage drawAdvanceDeclineChart(const ChartSeries& nikkei, const QList<double>& ratio,
                                QSize size = AdvanceDeclineSize);
-/// New York Dow over three months: daily candles, 25-day average, volume.
+/// New York Dow over three months: a line of daily closes.
 QImage drawDowChart(const ChartSeries& dow, QSize size = DowSize);
-/// Dollar-yen one-minute candles.
+/// Dollar-yen one-minute closes as a line.
 QImage drawUsdJpyChart(const FxSeries& fx, QSize size = UsdJpySize);
-/// A framed notice for a symbol the market does not list.
+/// The empty frame ("データなし") under the symbol for a symbol the market does not list.
 QImage drawNoDataChart(const QString& symbol, QSize size);
 
 /// PNG bytes of an image.

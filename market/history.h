@@ -138,11 +138,4 @@ QDate nextWeekday(QDate date);
 /// The weekday before a date.
 QDate previousWeekday(QDate date);
 
-/// Simple moving average of closes over `period` bars; entries before the first full window are NaN.
-QList<double> movingAverage(const QList<double>& values, int period);
-/// Relative strength index (Wilder) over `period` bars; NaN before enough data.
-QList<double> relativeStrength(const QList<double>& closes, int period = 14);
-/// Williams %R over `period` bars, from -100 to 0; NaN before enough data.
-QList<double> williamsR(const QList<Bar>& bars, int period = 14);
-
 } // namespace tickora::market

@@ -1,0 +1,333 @@
+// Charts drawn from price series, checked by property: size, pane layout, where the lines lie in
+// the picture, and an honest empty frame for data that cannot be drawn.
+#include "charts/chartpainter.h"
+
+#include <QGuiApplication>
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+
+using namespace tickora;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double N = std::numeric_limits<double>::quiet_NaN();
+constexpr qint64 Day = 86400;
+constexpr qint64 TokyoMidnight = 1758121200; // 2025-09-18 00:00 +09:00
+
+/// Daily bars from closes, one a day from 2025-09-18 in Tokyo; open is the previous close.
+PriceSeries daily(const QList<double>& closes, qint64 step = Day)
+{
+    PriceSeries s;
+    s.symbol = u"7203.T"_s;
+    s.name = u"トヨタ自動車"_s;
+    s.gmtOffset = 32400;
+    for (qsizetype i = 0; i < closes.size(); ++i) {
+        const double open = i > 0 ? closes[i - 1] : closes[i];
+        s.bars.append({TokyoMidnight + i * step, open, std::max(open, closes[i]) + 1,
+                       std::min(open, closes[i]) - 1, closes[i], 1000.0 * double(i + 1)});
+    }
+    return s;
+}
+
+QList<double> ramp(int n, double from, double by)
+{
+    QList<double> v;
+    for (int i = 0; i < n; ++i)
+        v.append(from + by * i);
+    return v;
+}
+
+/// How much of a colour a pixel holds when the colour was blended over white (antialiased edges),
+/// 0 when the pixel is no such blend.
+double shareOf(QRgb pixel, QRgb color)
+{
+    double lo = 2;
+    double hi = -1;
+    for (const auto& [p, c] : {std::pair{qRed(pixel), qRed(color)},
+                               {qGreen(pixel), qGreen(color)},
+                               {qBlue(pixel), qBlue(color)}}) {
+        if (c > 235)
+            continue; // a channel near white says nothing about the share
+        const double a = double(255 - p) / double(255 - c);
+        lo = std::min(lo, a);
+        hi = std::max(hi, a);
+    }
+    return hi >= 0 && hi - lo < 0.12 && lo > 0.35 && hi < 1.08 ? std::min(1.0, hi) : 0;
+}
+
+/// Weighted mean row of the pixels of a colour in columns x0..x1 within a rectangle; -1 when none.
+double rowOf(const QImage& img, const QRectF& r, int x0, int x1, QRgb color)
+{
+    double sum = 0;
+    double weight = 0;
+    for (int x = x0; x <= x1; ++x)
+        for (int y = int(r.top()) + 1; y < int(r.bottom()); ++y)
+            if (const double w = shareOf(img.pixel(x, y), color); w > 0) {
+                sum += y * w;
+                weight += w;
+            }
+    return weight > 0 ? sum / weight : -1;
+}
+
+int countOf(const QImage& img, const QRectF& r, QRgb color)
+{
+    int count = 0;
+    for (int y = int(r.top()) + 1; y < int(r.bottom()); ++y)
+        for (int x = int(r.left()) + 1; x < int(r.right()); ++x)
+            count += shareOf(img.pixel(x, y), color) > 0.6;
+    return count;
+}
+
+using Draw = std::function<DrawnChart(const PriceSeries&, QSize)>;
+
+QList<std::pair<const char*, Draw>> everyChart()
+{
+    return {
+        {"intraday", [](const PriceSeries& s, QSize z) { return drawIntradayChart(s, z); }},
+        {"year", [](const PriceSeries& s, QSize z) { return drawYearChart(s, z); }},
+        {"half year", [](const PriceSeries& s, QSize z) { return drawHalfYearChart(s, z); }},
+        {"index half year", [](const PriceSeries& s, QSize z) { return drawIndexHalfYearChart(s, z); }},
+        {"comparison", [](const PriceSeries& s, QSize z) { return drawComparisonChart(s, s, z); }},
+        {"line", [](const PriceSeries& s, QSize z) { return drawLineChart(s, z); }},
+        {"ratio",
+         [](const PriceSeries& s, QSize z) { return drawRatioChart(s, ramp(int(s.bars.size()), 90, 1), z); }},
+    };
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ChartKind)
+
+class TestChartPainter : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void layout_data()
+    {
+        QTest::addColumn<ChartKind>("kind");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<int>>("roles");
+        const QList<int> price{int(PaneRole::Price)};
+        QTest::newRow("thumbnail") << ChartKind::Intraday << QSize(150, 100) << price;
+        QTest::newRow("index chart") << ChartKind::Intraday << QSize(256, 200) << price;
+        QTest::newRow("year") << ChartKind::Year << QSize(512, 400)
+                              << QList<int>{int(PaneRole::Price), int(PaneRole::Volume)};
+        QTest::newRow("half year") << ChartKind::HalfYear << QSize(512, 390)
+                                   << QList<int>{int(PaneRole::Price), int(PaneRole::Volume),
+                                                 int(PaneRole::Rsi)};
+        QTest::newRow("index half year")
+            << ChartKind::NikkeiHalfYear << QSize(537, 377)
+            << QList<int>{int(PaneRole::Price), int(PaneRole::Rsi), int(PaneRole::WilliamsR)};
+        QTest::newRow("ratio") << ChartKind::Ratio << QSize(600, 400)
+                               << QList<int>{int(PaneRole::Ratio), int(PaneRole::Price)};
+        QTest::newRow("tiny year") << ChartKind::Year << QSize(32, 32)
+                                   << QList<int>{int(PaneRole::Price), int(PaneRole::Volume)};
+        QTest::newRow("below the smallest") << ChartKind::Line << QSize(5, 0) << price;
+    }
+    // Panes lie inside the picture, below the title and above the time labels, top to bottom
+    // without overlapping, and drawing keeps them where the layout puts them.
+    void layout()
+    {
+        QFETCH(ChartKind, kind);
+        QFETCH(QSize, size);
+        QFETCH(QList<int>, roles);
+        const ChartLayout l = chartLayout(kind, size);
+        const QSize expected = size.expandedTo(QSize(32, 32));
+        QCOMPARE(l.size, expected);
+        QList<int> got;
+        double top = l.title.bottom();
+        for (const ChartPane& p : l.panes) {
+            got.append(int(p.role));
+            QVERIFY(p.rect.top() >= top);
+            QVERIFY(p.rect.height() > 0 && p.rect.width() > 0);
+            QVERIFY(QRectF(QPointF(0, 0), QSizeF(expected)).contains(p.rect));
+            top = p.rect.bottom();
+        }
+        QCOMPARE(got, roles);
+        QVERIFY(top <= l.timeAxis.top());
+        QVERIFY(l.pane(PaneRole(roles.first())));
+    }
+
+    // A rising series ends higher than it starts and a falling one lower, in every chart.
+    void direction()
+    {
+        for (const auto& [name, draw] : everyChart()) {
+            for (const double by : {3.0, -3.0}) {
+                // Ten-minute bars of one day for the intraday chart, 40 days for the others.
+                PriceSeries s = daily(ramp(40, 1000, by), QByteArray(name) == "intraday" ? 600 : Day);
+                s.previousClose = 1000;
+                const DrawnChart c = draw(s, QSize(512, 400));
+                QVERIFY2(!c.empty, name);
+                const ChartPane& p = *c.layout.pane(PaneRole::Price);
+                // Line charts: the line's own colour; candle charts: the candle colour of the move.
+                QRgb color = QByteArray(name) == "comparison" ? chartcolors::Second : chartcolors::Line;
+                if (QByteArray(name) == "intraday")
+                    color = by > 0 ? chartcolors::Rising : chartcolors::Falling;
+                else if (QByteArray(name).contains("year"))
+                    color = by > 0 ? chartcolors::Rising : chartcolors::Falling;
+                const int w = int(p.rect.width() / 20); // about two bars
+                const double first =
+                    rowOf(c.image, p.rect, int(p.rect.left()) + 1, int(p.rect.left()) + w, color);
+                const double last =
+                    rowOf(c.image, p.rect, int(p.rect.right()) - w, int(p.rect.right()) - 1, color);
+                QVERIFY2(first > 0 && last > 0, name);
+                QVERIFY2(by > 0 ? last < first - 20 : last > first + 20,
+                         qPrintable(QString::fromLatin1(name) + u" "_s + QString::number(first) + u" -> "_s +
+                                    QString::number(last)));
+            }
+        }
+    }
+
+    void previousCloseLine_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("previousClose");
+        QTest::newRow("thumbnail below the day") << QSize(150, 100) << 990.0;
+        QTest::newRow("index chart above the day") << QSize(256, 200) << 1200.0;
+        QTest::newRow("inside the day") << QSize(288, 180) << 1050.0;
+    }
+    // The dashed previous-close line lies at its value's row; it is inside the range shown.
+    void previousCloseLine()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, previousClose);
+        PriceSeries s = daily(ramp(30, 1000, 4), 600);
+        s.previousClose = previousClose;
+        const DrawnChart c = drawIntradayChart(s, size);
+        QCOMPARE(c.image.size(), size);
+        const ChartPane& p = *c.layout.pane(PaneRole::Price);
+        QVERIFY(p.low <= previousClose && previousClose <= p.high);
+        const double y = p.yOf(previousClose);
+        const double found = rowOf(c.image, p.rect, int(p.rect.left()) + 1, int(p.rect.right()) - 1,
+                                   chartcolors::PreviousClose);
+        QVERIFY2(std::abs(found - y) <= 1.0,
+                 qPrintable(QString::number(found) + u" / "_s + QString::number(y)));
+        QVERIFY(c.lastText.startsWith(u"1,116"_s));
+        QVERIFY2(c.lastText.contains(previousClose < 1116 ? u"+"_s : u"-"_s), qPrintable(c.lastText));
+    }
+
+    // Data that cannot make a chart gives the empty frame; awkward data still draws.
+    void awkwardData_data()
+    {
+        QTest::addColumn<PriceSeries>("series");
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("no bars") << daily({}) << true << 0;
+        QTest::newRow("all non-finite")
+            << daily({N, N, std::numeric_limits<double>::infinity()}) << true << 0;
+        QTest::newRow("absurd values") << daily({1e300, -1e300}) << true << 0;
+        QTest::newRow("one bar") << daily({1000}) << false << 1;
+        QTest::newRow("flat") << daily(QList<double>(30, 500)) << false << 30;
+        QTest::newRow("some non-finite") << daily({1000, N, 1010, N, 1020}) << false << 3;
+        QTest::newRow("split-sized jump") << daily({4000, 4010, 1002, 1003}) << false << 4;
+        PriceSeries gaps = daily(ramp(10, 100, 1));
+        for (qsizetype i = 5; i < gaps.bars.size(); ++i)
+            gaps.bars[i].time += 40 * Day;
+        QTest::newRow("day gaps") << gaps << false << 10;
+        PriceSeries broken = daily({100, 101, 102});
+        broken.bars[1].high = N;
+        broken.bars[1].low = -std::numeric_limits<double>::infinity();
+        broken.bars[1].volume = N;
+        broken.bars[2].open = N;
+        QTest::newRow("broken high, low, volume, open") << broken << false << 3;
+    }
+    void awkwardData()
+    {
+        QFETCH(PriceSeries, series);
+        QFETCH(bool, empty);
+        QFETCH(int, shown);
+        series.previousClose = N;
+        for (const QSize size : {QSize(150, 100), QSize(512, 400)}) {
+            for (const auto& [name, draw] : everyChart()) {
+                const DrawnChart c = draw(series, size);
+                QCOMPARE(c.image.size(), size);
+                QVERIFY2(chartIsEmpty(c) == empty, name);
+                if (QByteArray(name) != "intraday") // intraday keeps only the last day
+                    QCOMPARE(int(c.shownBars), shown);
+                if (empty) {
+                    // "データなし" is dark text in the middle of the first pane.
+                    const QRectF mid = c.layout.panes.first().rect;
+                    QVERIFY2(countOf(c.image, mid, qRgb(0x33, 0x33, 0x33)) > 20, name);
+                }
+            }
+        }
+    }
+
+    void flatSeriesLiesMidPane()
+    {
+        const DrawnChart c = drawLineChart(daily(QList<double>(20, 500)), QSize(400, 300));
+        const ChartPane& p = c.layout.panes.first();
+        const double row = rowOf(c.image, p.rect, int(p.rect.center().x()) - 2, int(p.rect.center().x()) + 2,
+                                 chartcolors::Line);
+        QVERIFY(std::abs(row - p.rect.center().y()) <= 2);
+    }
+
+    // Averages appear only once they have a full window; the oscillators sit where their values are.
+    void averagesAndOscillators()
+    {
+        // 300 rising days: the 1-year window shows both averages.
+        const PriceSeries longRun = daily(ramp(300, 1000, 2));
+        const DrawnChart year = drawYearChart(longRun, QSize(512, 400));
+        const QRectF price = year.layout.pane(PaneRole::Price)->rect;
+        QVERIFY(countOf(year.image, price, chartcolors::ShortAverage) > 50);
+        QVERIFY(countOf(year.image, price, chartcolors::LongAverage) > 50);
+        QVERIFY(countOf(year.image, year.layout.pane(PaneRole::Volume)->rect, chartcolors::Volume) > 200);
+        QCOMPARE(year.rangeText, u"2025/09/18～2026/07/14"_s);
+        // 100 days: the 65-day average starts, the 130-day one never does.
+        const DrawnChart young = drawYearChart(daily(ramp(100, 1000, 2)), QSize(512, 400));
+        const QRectF youngPrice = young.layout.pane(PaneRole::Price)->rect;
+        QVERIFY(countOf(young.image, youngPrice, chartcolors::ShortAverage) > 20);
+        QCOMPARE(countOf(young.image, youngPrice, chartcolors::LongAverage), 0);
+
+        // Rising every day: RSI 100 and Williams %R near 0, both at the top of their panes.
+        const DrawnChart index = drawIndexHalfYearChart(longRun, QSize(537, 377));
+        QCOMPARE(int(index.shownBars), 185); // 184 calendar days back, both ends counted
+        for (PaneRole role : {PaneRole::Rsi, PaneRole::WilliamsR}) {
+            const ChartPane& p = *index.layout.pane(role);
+            const double row = rowOf(index.image, p.rect, int(p.rect.center().x()) - 2,
+                                     int(p.rect.center().x()) + 2, chartcolors::Oscillator);
+            QVERIFY(row > 0 && row < p.rect.top() + p.rect.height() * 0.2);
+        }
+    }
+
+    // Dates are the exchange's local dates; the last value names the close and its change.
+    void texts()
+    {
+        PriceSeries s = daily({2600, 2648.5});
+        s.bars[0].time = TokyoMidnight - 3600; // 23:00 in Tokyo on 09-17
+        const DrawnChart c = drawYearChart(s, QSize(512, 400));
+        QCOMPARE(c.rangeText, u"2025/09/17～2025/09/19"_s);
+        QCOMPARE(c.lastText, u"終値 2,648.50 +48.50 (+1.87%)"_s);
+        s.gmtOffset = -4 * 3600; // New York: the same instants fall on the day before
+        QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
+        const DrawnChart day = drawIntradayChart(daily(ramp(5, 100, 1), 300), QSize(150, 100));
+        QCOMPARE(day.rangeText, u"2025/09/18"_s);
+        QCOMPARE(day.lastText, u"104"_s);
+    }
+
+    // The session option fixes the time axis: a morning's bars take its first part only.
+    void intradaySession()
+    {
+        PriceSeries s = daily(ramp(13, 1000, 5), 600); // 9:00 .. 11:00 in ten-minute steps
+        for (PriceBar& b : s.bars)
+            b.time += 9 * 3600;
+        ChartOptions o;
+        o.sessionStartMinute = 9 * 60;
+        o.sessionEndMinute = 15 * 60;
+        const DrawnChart c = drawIntradayChart(s, QSize(288, 180), o);
+        const ChartPane& p = *c.layout.pane(PaneRole::Price);
+        const int third = int(p.rect.left() + p.rect.width() / 3) + 2;
+        QVERIFY(rowOf(c.image, p.rect, int(p.rect.left()) + 1, third, chartcolors::Rising) > 0);
+        QCOMPARE(rowOf(c.image, p.rect, third + 3, int(p.rect.right()) - 1, chartcolors::Rising), -1.0);
+        // Bars of an earlier day are not part of today's line.
+        PriceSeries two = s;
+        two.bars.prepend({s.bars.first().time - Day, 1, 1, 1, 1, 0});
+        QCOMPARE(int(drawIntradayChart(two, QSize(288, 180), o).shownBars), 13);
+    }
+};
+
+QTEST_MAIN(TestChartPainter)
+#include "tst_chartpainter.moc"
