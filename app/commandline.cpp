@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
+
 namespace tickora {
 
 using namespace Qt::StringLiterals;
@@ -66,10 +68,86 @@ QString helpText(const QCommandLineParser& parser)
 {
     QString help = parser.helpText();
     help = help.mid(help.indexOf(u'\n'));
-    return u"使い方: %1 [オプション]"_s.arg(Program) + help;
+    return u"使い方: %1 [オプション]"_s.arg(Program) + help +
+           u"\nQt の標準オプション（-platform、-style、-reverse、-qwindowgeometry、-display など）も使えます。\n"_s;
+}
+
+/// How Qt takes one of its own options.
+enum class QtTakes
+{
+    Alone,     ///< the option by itself (-reverse)
+    NextValue, ///< the option and the argument after it (-platform offscreen)
+    Joined,    ///< the option with "=value" (-style=fusion)
+};
+
+/// The options QGuiApplication, QApplication and the X11 platform plugin take out of the
+/// arguments, without their dash; "-style fusion" and "-style=fusion" are both taken.
+struct QtOption
+{
+    QLatin1StringView name;
+    QtTakes takes;
+};
+constexpr QtOption QtOptions[] = {
+    {"platform"_L1, QtTakes::NextValue},
+    {"platformpluginpath"_L1, QtTakes::NextValue},
+    {"platformtheme"_L1, QtTakes::NextValue},
+    {"plugin"_L1, QtTakes::NextValue},
+    {"qwindowgeometry"_L1, QtTakes::NextValue},
+    {"qwindowicon"_L1, QtTakes::NextValue},
+    {"qwindowtitle"_L1, QtTakes::NextValue},
+    {"session"_L1, QtTakes::NextValue},
+    {"style"_L1, QtTakes::NextValue},
+    {"style"_L1, QtTakes::Joined},
+    {"stylesheet"_L1, QtTakes::NextValue},
+    {"stylesheet"_L1, QtTakes::Joined},
+    {"qmljsdebugger"_L1, QtTakes::NextValue},
+    {"qmljsdebugger"_L1, QtTakes::Joined},
+    {"reverse"_L1, QtTakes::Alone},
+    {"widgetcount"_L1, QtTakes::Alone},
+    {"testability"_L1, QtTakes::Alone},
+    // X11: the display and the window manager's view of the program.
+    {"display"_L1, QtTakes::NextValue},
+    {"geometry"_L1, QtTakes::NextValue},
+    {"title"_L1, QtTakes::NextValue},
+    {"icon"_L1, QtTakes::NextValue},
+    {"name"_L1, QtTakes::NextValue},
+    {"visual"_L1, QtTakes::NextValue},
+    {"nograb"_L1, QtTakes::Alone},
+    {"dograb"_L1, QtTakes::Alone},
+};
+
+/// How Qt takes `arg`, when it is one of Qt's options.
+std::optional<QtTakes> qtTakes(QStringView arg)
+{
+    // Qt reads "--platform" as "-platform".
+    if (!arg.startsWith(u'-'))
+        return std::nullopt;
+    const QStringView word = arg.mid(arg.startsWith(u"--") ? 2 : 1);
+    for (const QtOption& option : QtOptions) {
+        if (option.takes == QtTakes::Joined) {
+            if (word.startsWith(option.name) && word.mid(option.name.size()).startsWith(u'='))
+                return option.takes;
+        } else if (word == option.name) {
+            return option.takes;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
+
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const std::optional<QtTakes> takes = i == 0 ? std::nullopt : qtTakes(arguments.at(i));
+        if (!takes)
+            kept.append(arguments.at(i));
+        else if (*takes == QtTakes::NextValue)
+            ++i; // its value goes with it
+    }
+    return kept;
+}
 
 QProcessEnvironment CommandLine::environment(QProcessEnvironment env) const
 {

@@ -28,7 +28,15 @@ struct CommandLine
 };
 
 /// Parses the program's arguments, the program's own name first. Needs no application object,
-/// so --help, --version and a wrong option are answered without a display.
+/// so --help, --version and a wrong option are answered without a display. Qt's own options
+/// must have been taken out first (withoutQtOptions, or the application object's arguments).
 CommandLine parseCommandLine(const QStringList& arguments, const QString& version);
+
+/// `arguments` without the options that QGuiApplication and QApplication take for themselves
+/// (-platform NAME, -style NAME or -style=NAME, -reverse, -qwindowgeometry GEOMETRY, the X11
+/// -display, -geometry and the like), each with its value, written with one dash or two, as
+/// Qt takes them wherever they stand. Lets the program's own options be read before an
+/// application object (and so a display) exists.
+QStringList withoutQtOptions(const QStringList& arguments);
 
 } // namespace tickora

@@ -141,12 +141,19 @@ void keepUiMapWritten(Form1& window, QTimer& timer)
 int main(int argc, char* argv[])
 {
     // The command line is read before the application object exists: --help, --version and a
-    // wrong option are answered without a display, a window or the single-instance lock.
-    const CommandLine cli = parseCommandLine(argumentList(argc, argv), QString::fromUtf8(TICKORA_VERSION));
-    if (const std::optional<int> exitCode = answerWithoutWindow(cli))
+    // wrong option are answered without a display, a window or the single-instance lock. Qt's
+    // own options (-platform, -style, ...) are left for the application object.
+    const QString version = QString::fromUtf8(TICKORA_VERSION);
+    if (const std::optional<int> exitCode =
+            answerWithoutWindow(parseCommandLine(withoutQtOptions(argumentList(argc, argv)), version)))
         return *exitCode;
 
     QApplication app(argc, argv);
+    // What Qt has not taken is the program's: read it again from there, so an argument that Qt
+    // left alone (an X11 option on another platform) is refused rather than dropped.
+    const CommandLine cli = parseCommandLine(QCoreApplication::arguments(), version);
+    if (const std::optional<int> exitCode = answerWithoutWindow(cli))
+        return *exitCode;
     describeApplication();
     QTranslator qtTranslator;
     installQtTranslation(qtTranslator);

@@ -1,7 +1,12 @@
 #include "entrybox.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 
 namespace tickora {
 
@@ -49,6 +54,13 @@ FilteredText removeRefused(QStringView text)
     return result;
 }
 
+bool EntryBox::report(int keyAscii)
+{
+    bool consumed = false;
+    Q_EMIT keyPressed(keyAscii, &consumed);
+    return consumed;
+}
+
 void EntryBox::keyPressEvent(QKeyEvent* event)
 {
     int key = 0;
@@ -62,13 +74,9 @@ void EntryBox::keyPressEvent(QKeyEvent* event)
         key = 0; // Delete produces no character (X11 still gives it the text U+007F)
     else if (!event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier))
         key = event->text().at(0).unicode();
-    if (key != 0) {
-        bool consumed = false;
-        Q_EMIT keyPressed(key, &consumed);
-        if (consumed) {
-            event->accept();
-            return;
-        }
+    if (key != 0 && report(key)) {
+        event->accept();
+        return;
     }
     QLineEdit::keyPressEvent(event);
 }
@@ -83,15 +91,53 @@ void EntryBox::inputMethodEvent(QInputMethodEvent* event)
 {
     // Kana and kanji arrive through the input method, not as keys: report the committed text as
     // the key that brings it, so the window's key rules see Japanese input as well.
-    if (!event->commitString().isEmpty()) {
-        bool consumed = false;
-        Q_EMIT keyPressed(event->commitString().at(0).unicode(), &consumed);
-        if (consumed) {
-            event->accept();
-            return;
-        }
+    if (!event->commitString().isEmpty() && report(event->commitString().at(0).unicode())) {
+        event->accept();
+        return;
     }
     QLineEdit::inputMethodEvent(event);
+}
+
+void EntryBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The standard menu, but its paste is reported first, as Ctrl+V is. The line edit connects
+    // its paste action to paste() (by name in Qt 6.4); that connection tells the action apart
+    // from the others, whatever language its caption is in.
+    QMenu* menu = createStandardContextMenu();
+    for (QAction* action : menu->actions()) {
+        const bool pastes = disconnect(action, &QAction::triggered, this, &QLineEdit::paste) ||
+                            disconnect(action, SIGNAL(triggered()), this, SLOT(paste()));
+        if (!pastes)
+            continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        connect(action, &QAction::triggered, this, [this] {
+            if (!report(PasteKey))
+                paste();
+        });
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void EntryBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    // Where the platform has a selection clipboard (X11), the line edit pastes it on the
+    // middle button's release.
+    if (event->button() == Qt::MiddleButton && !isReadOnly() &&
+        QGuiApplication::clipboard()->supportsSelection() && report(PasteKey)) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void EntryBox::dropEvent(QDropEvent* event)
+{
+    if (!isReadOnly() && event->mimeData()->hasText() && report(PasteKey)) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dropEvent(event);
 }
 
 } // namespace tickora

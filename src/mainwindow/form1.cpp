@@ -5,6 +5,7 @@
 #include "entrybox.h"
 #include "platform/geometry.h"
 #include "quotegrid.h"
+#include "thumbcaption.h"
 #include "thumblayout.h"
 
 #include <QApplication>
@@ -169,7 +170,7 @@ void Form1::buildThumbnails(QWidget* client)
         m_thumbs[k] = new PictureBox(client);
         m_thumbs[k]->setObjectName(u"Image1_%1"_s.arg(k));
         m_thumbs[k]->setAccessibleName(u"チャート %1"_s.arg(k + 1));
-        m_thumbCaptions[k] = new ClickLabel(client);
+        m_thumbCaptions[k] = new ThumbCaption(client);
         m_thumbCaptions[k]->setObjectName(u"Label1_%1"_s.arg(k));
         setBackground(m_thumbCaptions[k], LightGrey);
         // Until the first refresh lays them out, the slots stand in the large layout's places.
@@ -178,7 +179,7 @@ void Form1::buildThumbnails(QWidget* client)
         // A thumbnail grows to its picture, but never beyond its place in the large layout.
         m_thumbs[k]->setMaximumSize(twips(0, 0, 4500, 2720).size());
         m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
-        m_thumbCaptions[k]->adjustSize();
+        m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, true), 0).width());
     }
 }
 

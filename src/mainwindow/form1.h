@@ -25,12 +25,12 @@ class QFrame;
 
 namespace tickora {
 
-class ClickLabel;
 class EntryBox;
 class Form6;
 class PictureBox;
 class QuoteGrid;
 class RefreshPass;
+class ThumbCaption;
 
 /// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
 /// Every platform service arrives through the constructor. Long work (a refresh, a download)
@@ -97,17 +97,17 @@ private:
     qreal m_dpi = 96.0;
 
     // ---- controls ----
-    QLabel* m_dateLabel = nullptr;                 ///< Label2: today's date
-    QLabel* m_statusBar = nullptr;                 ///< Label3: status of the refresh cycle
-    QLabel* m_nikkeiLine = nullptr;                ///< Label4: Nikkei average line and chart titles
-    QLabel* m_rowLabel = nullptr;                  ///< Label5: number of the grid's current row
-    EntryBox* m_entryBox = nullptr;                ///< Text1: the grid's only editor
-    QCheckBox* m_muteBox = nullptr;                ///< Check1: mutes the price chimes
-    QTimer* m_timer = nullptr;                     ///< Timer1: the refresh clock
-    QuoteGrid* m_grid = nullptr;                   ///< MSFlexGrid1
-    PictureBox* m_marketChart = nullptr;           ///< Image2: market chart beside the grid
-    std::array<PictureBox*, 12> m_thumbs{};        ///< Image1: slot k shows grid row k + 1
-    std::array<ClickLabel*, 12> m_thumbCaptions{}; ///< Label1
+    QLabel* m_dateLabel = nullptr;                   ///< Label2: today's date
+    QLabel* m_statusBar = nullptr;                   ///< Label3: status of the refresh cycle
+    QLabel* m_nikkeiLine = nullptr;                  ///< Label4: Nikkei average line and chart titles
+    QLabel* m_rowLabel = nullptr;                    ///< Label5: number of the grid's current row
+    EntryBox* m_entryBox = nullptr;                  ///< Text1: the grid's only editor
+    QCheckBox* m_muteBox = nullptr;                  ///< Check1: mutes the price chimes
+    QTimer* m_timer = nullptr;                       ///< Timer1: the refresh clock
+    QuoteGrid* m_grid = nullptr;                     ///< MSFlexGrid1
+    PictureBox* m_marketChart = nullptr;             ///< Image2: market chart beside the grid
+    std::array<PictureBox*, 12> m_thumbs{};          ///< Image1: slot k shows grid row k + 1
+    std::array<ThumbCaption*, 12> m_thumbCaptions{}; ///< Label1
 
     // ---- fields shared by the parts ----
     qint16 m_watchCount = 0; ///< rows the last quote refresh covered

@@ -4,6 +4,7 @@
 #include "charts/picturebox.h"
 #include "form1.h"
 #include "quotegrid.h"
+#include "thumbcaption.h"
 
 namespace tickora {
 
@@ -68,14 +69,8 @@ public:
     int screenPixelsY() const override { return m_w.m_screenPixelsY; }
     void chartCodeChosen(qint16 code) override { m_w.m_chartCode = code; }
     QString shortName(int index) const override { return m_w.m_shortNames.value(index); }
-    QString thumbCaption(int k) const override { return m_w.m_thumbCaptions[k]->text(); }
-    void setThumbCaption(int k, const QString& text) override
-    {
-        // Names come from web pages: show them as they are, never as markup.
-        m_w.m_thumbCaptions[k]->setTextFormat(Qt::PlainText);
-        m_w.m_thumbCaptions[k]->setText(text);
-        m_w.m_thumbCaptions[k]->adjustSize();
-    }
+    QString thumbCaption(int k) const override { return m_w.m_thumbCaptions[k]->name(); }
+    void setThumbCaption(int k, const QString& text) override { m_w.m_thumbCaptions[k]->setName(text); }
     QImage showThumb(int k, const QImage& picture) override
     {
         m_w.m_thumbs[k]->setAutoSize(true);

@@ -8,6 +8,7 @@
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
+#include "thumbcaption.h"
 #include "thumblayout.h"
 
 namespace tickora {
@@ -119,6 +120,8 @@ void Form1::layOutThumbnails()
         m_thumbs[k]->move(twips(place.picture.x(), place.picture.y(), 0, 0).topLeft());
         m_thumbs[k]->setFlatBorder(true);
         m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
+        // The small layout gives a caption less room: its name is cut again to fit.
+        m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, large), 0).width());
         ++k;
     } while (k < m_watchCount && k < 12);
 }

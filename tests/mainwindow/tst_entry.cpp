@@ -4,8 +4,11 @@
 #include "windowprobe.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
 
 using namespace tickora;
 using namespace tickora::test;
@@ -41,6 +44,49 @@ class TestEntry : public QObject
     {
         for (int c = 0; c < cells.size(); ++c)
             grid()->setCellText(row, c + 1, cells[c]);
+    }
+    static bool isPaste(const QString& how)
+    {
+        return QStringList{u"Ctrl+V"_s, u"menu paste"_s, u"middle button"_s, u"drop"_s}.contains(how);
+    }
+    /// Pastes `text` into the box the way `how` names, as the user does; false when the box
+    /// offers no such way.
+    bool paste(const QString& how, const QString& text)
+    {
+        const QPoint inside = box()->rect().center();
+        if (how == u"Ctrl+V"_s) {
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
+        } else if (how == u"menu paste"_s) {
+            QApplication::clipboard()->setText(text);
+            QContextMenuEvent request(QContextMenuEvent::Mouse, inside, box()->mapToGlobal(inside));
+            QApplication::sendEvent(box(), &request);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return false;
+            // The menu's paste is the entry that names the paste shortcut.
+            const QString shortcut = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+            const QList<QAction*> actions = menu->actions();
+            const auto found = std::find_if(actions.begin(), actions.end(),
+                                            [&](QAction* a) { return a->text().endsWith(u'\t' + shortcut); });
+            if (found == actions.end() || !(*found)->isEnabled())
+                return false;
+            QAction* pasteAction = *found;
+            pasteAction->trigger();
+            menu->close();
+        } else if (how == u"middle button"_s) {
+            QApplication::clipboard()->setText(u"not this"_s);
+            QApplication::clipboard()->setText(text, QClipboard::Selection);
+            QTest::mouseClick(box(), Qt::MiddleButton, {}, inside);
+        } else if (how == u"drop"_s) {
+            QMimeData data;
+            data.setText(text);
+            QDragEnterEvent enter(inside, Qt::CopyAction, &data, Qt::NoButton, {});
+            QApplication::sendEvent(box(), &enter);
+            QDropEvent drop(QPointF(inside), Qt::CopyAction, &data, Qt::NoButton, {});
+            QApplication::sendEvent(box(), &drop);
+        }
+        return true;
     }
 private Q_SLOTS:
     void removeRefused_data()
@@ -146,7 +192,15 @@ private Q_SLOTS:
             << 2 << false << u"トヨタ自動車 ABC"_s << u"トヨタ自動車 ABC"_s << 0 << false;
         QTest::newRow("first digit wipes a filled row") << 3 << true << u"5"_s << u"5"_s << 0 << true;
         QTest::newRow("target column never wipes") << 10 << true << u"9"_s << u"9"_s << 0 << false;
-        QTest::newRow("paste wipes, then filters") << 1 << true << u"Ctrl+V"_s << u"7203"_s << 1 << true;
+        // Every way of pasting "72 03" does what Ctrl+V does.
+        for (const QString& paste : {u"Ctrl+V"_s, u"menu paste"_s, u"middle button"_s, u"drop"_s}) {
+            QTest::addRow("%s wipes, then filters", qPrintable(paste))
+                << 1 << true << paste << u"7203"_s << 1 << true;
+            QTest::addRow("%s in the name column", qPrintable(paste))
+                << 2 << false << paste << u"72 03"_s << 0 << false;
+            QTest::addRow("%s in a target column", qPrintable(paste))
+                << 10 << true << paste << u"7203"_s << 1 << false;
+        }
     }
     void keys()
     {
@@ -160,9 +214,13 @@ private Q_SLOTS:
             fillRow(3, QuoteRow);
         grid()->setCellText(3, col, QString());
         m_w->select(3, col);
-        QApplication::clipboard()->setText(u"72 03"_s);
-        if (keys == u"Ctrl+V"_s) // pastes "72 03"
-            QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
+        if (keys == u"middle button"_s && !QApplication::clipboard()->supportsSelection()) {
+            if (qEnvironmentVariableIsSet("TICKORA_TEST_NEEDS_SELECTION"))
+                QFAIL("no selection clipboard, though the run asks for one");
+            QSKIP("no selection clipboard on this platform");
+        }
+        if (isPaste(keys))
+            QVERIFY(paste(keys, u"72 03"_s));
         else
             type(box(), keys);
         QStringList row = filled && !wiped ? QuoteRow : QStringList(12);

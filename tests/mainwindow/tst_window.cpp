@@ -1,6 +1,7 @@
 // The main window on fakes: start-up, the refresh cycle and the quote refresh it runs, the chart
 // windows, and the watch-list, settings and capture commands.
 #include "mainwindow/settingswindow.h"
+#include "mainwindow/thumbcaption.h"
 #include "platform/singleinstance.h"
 #include "support/chartimages.h"
 #include "support/files.h"
@@ -14,6 +15,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 
 using namespace tickora;
 using namespace tickora::test;
@@ -308,7 +310,7 @@ private Q_SLOTS:
         w.make().resize(1600, 700);
         w.cells(u"1,1=7203"_s, true);
         QVERIFY(startAndWait(w));
-        QCOMPARE(w.label(u"Label1_0"_s)->text(), markup);
+        QCOMPARE(w.label(u"Label1_0"_s)->accessibleName(), markup);
         w.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         for (const QString& name : {u"Label4"_s, u"MSFlexGrid1"_s, u"Label1_0"_s}) {
@@ -318,6 +320,75 @@ private Q_SLOTS:
                 for (int x = 0; x < drawn.width(); ++x)
                     QVERIFY2(drawn.pixel(x, y) != QColor(Qt::green).rgb(), qPrintable(name));
         }
+    }
+
+    // Long names from the page are cut with "…" to their slot, in either layout, and never run
+    // into the caption beside them; the whole name is in the tooltip, shown as the text it is,
+    // and in the accessible name.
+    void longNamesFitTheirSlots_data()
+    {
+        QTest::addColumn<int>("screenHeight");
+        QTest::newRow("large layout") << 1080;
+        QTest::newRow("small layout") << 768;
+    }
+    void longNamesFitTheirSlots()
+    {
+        QFETCH(int, screenHeight);
+        const QString name =
+            u"トヨタ自動車グローバル・ホールディングス<b>&amp;</b>国際総合研究開発株式会社"_s;
+        QByteArray quote = quotePage(u"detail_7203_realtime_up.html"_s);
+        quote.replace("トヨタ自動車(株)</h1>", QByteArray(name.toUtf8() + "</h1>"));
+        Window w;
+        w.fakes.screen.size = QSize(1366, screenHeight);
+        w.fakes.http.serve(u"code=7203"_s, quote);
+        w.fakes.http.serve(u"code=6758"_s, quotePage(u"detail_6758_delayed_down.html"_s));
+        w.fakes.http.serve(u"/nkave"_s, NikkeiPage.toUtf8());
+        w.make();
+        w.cells(u"1,1=7203 2,1=7203 3,1=7203 4,1=7203 5,1=6758"_s, true);
+        QVERIFY(startAndWait(w));
+        QCOMPARE(w.cells(u"1,2="_s), QStringList{u"1,2="_s + name});
+
+        const auto caption = [&](int k) { return w.label(u"Label1_%1"_s.arg(k)); };
+        for (int k = 0; k < 4; ++k) {
+            const QLabel* label = caption(k);
+            QVERIFY2(label->text().endsWith(u'…'), qPrintable(label->text()));
+            QVERIFY(name.startsWith(label->text().chopped(1)));
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+            QCOMPARE(label->accessibleName(), name);
+            const QString tip = label->toolTip();
+            QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip,
+                     name);
+            // Clear of the next caption, and of where a fifth one would stand.
+            const int nextLeft =
+                k < 3 ? caption(k + 1)->x() : caption(3)->x() + caption(3)->x() - caption(2)->x();
+            QVERIFY2(label->geometry().right() < nextLeft, qPrintable(QString::number(k)));
+        }
+        // A short name is shown whole, without "…".
+        QCOMPARE(caption(4)->text(), caption(4)->accessibleName());
+        QVERIFY(!caption(4)->text().isEmpty() && !caption(4)->text().endsWith(u'…'));
+    }
+
+    // A caption is cut again whenever its room or its font changes, and shown whole when it fits.
+    void captionFollowsItsRoom()
+    {
+        ThumbCaption caption;
+        const QString name = u"ソフトバンクグループ株式会社 Holdings"_s;
+        caption.setName(name);
+        const int whole = caption.fontMetrics().horizontalAdvance(name);
+        for (const int room : {whole / 2, whole / 4, whole + 40, whole / 3}) {
+            caption.setSlotWidth(room);
+            QVERIFY(caption.width() <= room);
+            QCOMPARE(caption.text() == name, room > whole);
+            QVERIFY(caption.text() == name || name.startsWith(caption.text().chopped(1)));
+        }
+        const QString atSmallFont = caption.text();
+        QFont larger = caption.font();
+        larger.setPointSizeF(larger.pointSizeF() * 2);
+        caption.setFont(larger);
+        QVERIFY(caption.text().size() < atSmallFont.size());
+        QVERIFY(caption.width() <= whole / 3);
+        QCOMPARE(caption.name(), name);
     }
 
     void saveWritesTheFilledRowsAfterPacking()
