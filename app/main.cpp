@@ -144,9 +144,16 @@ int main(int argc, char* argv[])
     // wrong option are answered without a display, a window or the single-instance lock. Qt's
     // own options (-platform, -style, ...) are left for the application object.
     const QString version = QString::fromUtf8(TICKORA_VERSION);
-    if (const std::optional<int> exitCode =
-            answerWithoutWindow(parseCommandLine(withoutQtOptions(argumentList(argc, argv)), version)))
+    const CommandLine early = parseCommandLine(withoutQtOptions(argumentList(argc, argv)), version);
+    if (const std::optional<int> exitCode = answerWithoutWindow(early))
         return *exitCode;
+    // A setting the program cannot run with is refused before anything else, display included.
+    if (const QString error =
+            Config::fromEnvironment(early.environment(QProcessEnvironment::systemEnvironment())).error;
+        !error.isEmpty()) {
+        std::fprintf(stderr, "tickora: %s\n", qPrintable(error));
+        return CommandLine::ExitUsage;
+    }
 
     QApplication app(argc, argv);
     // What Qt has not taken is the program's: read it again from there, so an argument that Qt
@@ -164,10 +171,6 @@ int main(int argc, char* argv[])
         return 0;
 
     const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
-    if (!config.error.isEmpty()) {
-        std::fprintf(stderr, "tickora: %s\n", qPrintable(config.error));
-        return CommandLine::ExitUsage;
-    }
     for (const QString& notice : config.notices)
         std::fprintf(stderr, "tickora: %s\n", qPrintable(notice));
     for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))

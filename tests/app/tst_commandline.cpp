@@ -124,6 +124,48 @@ private Q_SLOTS:
         }
     }
 
+    // A quote-page kind it does not know stops the program before anything else, with no display
+    // needed; a tick too short for a public service is said and replaced, and the program runs.
+    void settingsCheckedAtStart()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QProcessEnvironment env = withoutDisplay();
+        env.insert(u"TICKORA_DATA_DIR"_s, dir.filePath(u"kabu"_s));
+        env.insert(u"TICKORA_QUOTE_PAGES"_s, u"2013"_s);
+        QProcess refused;
+        refused.setProcessEnvironment(env);
+        refused.start(Program, {});
+        QVERIFY(refused.waitForFinished(30000));
+        QCOMPARE(refused.exitCode(), CommandLine::ExitUsage);
+        QVERIFY(QString::fromUtf8(refused.readAllStandardError())
+                    .contains(u"TICKORA_QUOTE_PAGES の値「2013」"_s));
+        QVERIFY(!QFile::exists(dir.filePath(u"kabu"_s)));
+
+        env.insert(u"TICKORA_QUOTE_PAGES"_s, u"today"_s);
+        env.insert(u"TICKORA_TICK_MS"_s, u"250"_s);
+        env.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:9"_s);
+        env.insert(u"TICKORA_QUOTE_URL"_s, u"https://finance.yahoo.co.jp"_s);
+        QVERIFY(QDir(dir.path()).mkdir(u"run"_s));
+        QVERIFY(QFile::setPermissions(dir.filePath(u"run"_s),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u"run"_s));
+        QProcess running;
+        running.setProcessEnvironment(env);
+        running.start(Program, {u"-platform"_s, u"offscreen"_s});
+        QVERIFY(running.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(u"kabu/tousyou1.csv"_s)) ||
+                                     running.state() == QProcess::NotRunning,
+                                 20000);
+        const bool ran = running.state() == QProcess::Running;
+        running.kill();
+        running.waitForFinished();
+        const QString said = QString::fromUtf8(running.readAllStandardError());
+        QVERIFY2(ran, qPrintable(said));
+        QVERIFY2(said.contains(u"TICKORA_TICK_MS=250 は使えません"_s) && said.contains(u"30000"_s),
+                 qPrintable(said));
+    }
+
     // Qt takes its options and the program runs: with -platform offscreen it installs its files
     // into the data folder given after them. An option the chosen platform leaves alone is the
     // program's to refuse, after all.
