@@ -260,6 +260,44 @@ private Q_SLOTS:
         }
     }
 
+    // Today's pages fill the rows, colours and alerts as the 2012 ones did; a rise gets its "+";
+    // the Nikkei line comes from the index's own page; one request per row and one for the index.
+    void todayPagesFillTheWindow()
+    {
+        Window w;
+        w.fakes.config.quotePages = QuotePages::Today;
+        w.fakes.http.serve(u"/quote/7203.T"_s, quotePage(u"today/7203.html"_s));
+        w.fakes.http.serve(u"/quote/6758.T"_s, quotePage(u"today/6758.html"_s));
+        w.fakes.http.serve(
+            u"/quote/998407.O"_s,
+            "<html><script>\n// state\nwindow.__PRELOADED_STATE__ = {\"mainIndexPriceBoard\":{"
+            "\"priceBoard\":{\"name\":\"日経平均株価\",\"price\":\"50,491.87\",\"priceDateTime\":"
+            "\"15:30\",\"priceChange\":\"253.29\"}}};</script></html>");
+        w.make();
+        w.cells(u"1,1=7203 1,10=2,700 2,1=6758 2,11=3,400"_s, true);
+        QVERIFY(startAndWait(w));
+        QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,6= 1,7= 1,8= 1,9= 1,12="_s),
+                 QStringList({u"1,2=トヨタ自動車(株)"_s, u"1,3=2,648.5"_s, u"1,4=-21.5"_s, u"1,5=2,670"_s,
+                              u"1,6=27,481,100"_s, u"1,7=2,660"_s, u"1,8=2,671"_s, u"1,9=2,640"_s,
+                              u"1,12=15:30"_s}));
+        QCOMPARE(w.cells(u"2,2= 2,3= 2,4= 2,12="_s),
+                 QStringList({u"2,2=ソニーグループ(株)"_s, u"2,3=3,412"_s, u"2,4=+58"_s, u"2,12=11:30"_s}));
+        const QuoteGrid& g = *w.grid();
+        QCOMPARE(QList<quint32>({g.cellForeColor(1, grid::Change), g.cellForeColor(1, grid::BuyTarget),
+                                 g.cellForeColor(2, grid::Change), g.cellForeColor(2, grid::SellTarget)}),
+                 QList<quint32>({cellcolor::Green, cellcolor::Green, cellcolor::Red, cellcolor::Red}));
+        QCOMPARE(w.fakes.sound.played, QStringList({w.fakes.config.dataFile(u"chimesRow.wav"_s),
+                                                    w.fakes.config.dataFile(u"chimes.wav"_s)}));
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
+        QStringList asked;
+        for (const HttpRequest& r : std::as_const(w.fakes.http.requests))
+            if (r.url.path().startsWith(u"/quote/"_s) || r.url.path().startsWith(u"/stocks/"_s))
+                asked << r.url.path();
+        asked.sort();
+        QCOMPARE(asked, QStringList({u"/quote/6758.T"_s, u"/quote/7203.T"_s, u"/quote/998407.O"_s}));
+        QVERIFY(w.fakes.dialogs.shown.isEmpty());
+    }
+
     // A thumbnail's chart window names the stock as that row's page gave its short name.
     void thumbnailShowsItsRowsShortName()
     {

@@ -140,9 +140,14 @@ private Q_SLOTS:
             for (const Listing& l : std::as_const(listings)) {
                 const QString oldPage = body(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
                 const tickora::QuoteFields q = tickora::parseQuotePage(oldPage);
-                const QJsonObject state =
-                    stateOf(body(fetch(todayPort, "/quote/" + l.code.toStdString() + ".T")));
+                const QString todayPage = body(fetch(todayPort, "/quote/" + l.code.toStdString() + ".T"));
+                const QJsonObject state = stateOf(todayPage);
                 QVERIFY2(q.isDetailPage && !state.isEmpty(), qPrintable(l.code));
+                // Read back through the program's own reader, the page gives the old page's quote.
+                tickora::QuoteFields read = tickora::parseQuotePage(todayPage);
+                QCOMPARE(read.shortName, text(state, u"mainStocksPriceBoard.priceBoard.shortName"_s));
+                read.shortName = q.shortName;
+                QCOMPARE(read, q);
                 const QString board = u"mainStocksPriceBoard.priceBoard."_s,
                               detail = u"mainStocksDetail.detail."_s;
                 QCOMPARE(text(state, board + u"code"_s), l.code);
@@ -170,13 +175,18 @@ private Q_SLOTS:
                 sawNextDay |= text(state, detail + u"previousPriceDate"_s) == u"12/05"_s;
             }
             const QString nikkei = tickora::nikkeiLine(body(fetch(oldPort, "/nkave")));
-            const QJsonObject index = stateOf(body(fetch(todayPort, "/quote/998407.O")));
+            const QString indexPage = body(fetch(todayPort, "/quote/998407.O"));
+            const QJsonObject index = stateOf(indexPage);
             const QString board = u"mainIndexPriceBoard.priceBoard."_s;
             QCOMPARE(text(index, board + u"name"_s), u"日経平均株価"_s);
             QCOMPARE(u"日経平均 %1 (%2) %3"_s.arg(text(index, board + u"price"_s),
                                                   signedChange(text(index, board + u"priceChange"_s)),
                                                   text(index, board + u"priceDateTime"_s)),
                      nikkei);
+            QCOMPARE(tickora::nikkeiLine(indexPage),
+                     u"日経平均 %1 (%2) %3"_s.arg(text(index, board + u"price"_s),
+                                                  text(index, board + u"priceDateTime"_s),
+                                                  signedChange(text(index, board + u"priceChange"_s))));
         }
         QVERIFY(sawDelayed);
         QVERIFY(sawNextDay);
