@@ -98,7 +98,9 @@ QDateTime Form1::now() const
 
 void Form1::showServiceHeld(const QDateTime& until)
 {
-    statusBar()->showMessage(holdMessage(until));
+    // The message goes when the hold ends.
+    statusBar()->showMessage(holdMessage(until),
+                             int(qBound<qint64>(1000, now().msecsTo(until), 3600 * 1000)));
 }
 
 void Form1::markSimulated()

@@ -268,6 +268,7 @@ class Tickora:
         self.s, self.proc, self.pid = session, proc, proc.pid
         # No box is up yet: the main window is the only one titled Tickora.
         self.window = wait_for("the main window", lambda: (self.check_alive(), self.s.windows("^Tickora$"))[1], 30)[0]
+        self.map_path = map_path
         self.ui = ui or wait_for("the UI map", lambda: self._read_map(map_path), 30)
         self._pinger = XClient(session.display)
         self._pinger.select_root()
