@@ -100,7 +100,7 @@ void Form1::showServiceHeld(const QDateTime& until)
 {
     // The message goes when the hold ends.
     statusBar()->showMessage(holdMessage(until),
-                             int(qBound<qint64>(1000, now().msecsTo(until), 3600 * 1000)));
+                             int(qBound(qint64(1000), now().msecsTo(until), qint64(3600) * 1000)));
 }
 
 void Form1::markSimulated()
