@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +51,12 @@ private Q_SLOTS:
         result = QtPrinter(tmp.filePath(u"missing/page.pdf"_s)).printImage(shot);
         QVERIFY(!result.printed && !result.noPrinter && !result.error.isEmpty());
         QVERIFY(!QtPrinter(pdf).printImage(QImage()).printed);
+        // Without a default printer nothing is sent and the result says why (only checked where
+        // there is none: elsewhere a real page would come out).
+        if (QPrinterInfo::defaultPrinter().isNull()) {
+            result = QtPrinter(QString()).printImage(shot);
+            QVERIFY(!result.printed && result.noPrinter && result.error.contains(u"既定のプリンター"_s));
+        }
 
         // What a print failure says, and always where the picture was saved.
         for (const auto& [failure, mention] :

@@ -25,6 +25,7 @@ private Q_SLOTS:
         QTest::newRow("third field, bare") << u"8306,三菱,extra"_s << u"8306|三菱"_s;
         QTest::newRow("quote never closed") << u"1234,\"open"_s << u"1234|open"_s;
         QTest::newRow("empty name") << u"32767,"_s << u"32767|"_s;
+        QTest::newRow("empty bare name before a third field") << u"1301,,極洋"_s << u"1301|"_s;
         QTest::newRow("code out of range") << u"32768,\"x\""_s << QString();
         QTest::newRow("code not a number") << u"abc,\"x\""_s << QString();
         QTest::newRow("no comma") << u"7203"_s << QString();
