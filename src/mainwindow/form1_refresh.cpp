@@ -116,6 +116,7 @@ void Form1::markSimulated()
     QPalette red = m_simulatedMark->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     m_simulatedMark->setPalette(red);
+    m_simulatedMark->setContentsMargins(8, 0, 8, 0);
     m_simulatedMark->setToolTip(u"模擬相場の値です。実際の株価ではありません。"_s);
     statusBar()->addPermanentWidget(m_simulatedMark);
 }
