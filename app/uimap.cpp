@@ -29,7 +29,8 @@ bool writeUiMap(const Form1& form, const QString& path)
         const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
         line(name, global(bar, bar->actionGeometry(a)));
     }
-    QStringList names = {u"Text1"_s, u"Check1"_s, u"Label3"_s, u"Label4"_s, u"Label5"_s, u"Image2"_s, u"statusLine"_s};
+    QStringList names = {u"Text1"_s,  u"Check1"_s, u"Label3"_s,    u"Label4"_s,
+                         u"Label5"_s, u"Image2"_s, u"statusLine"_s};
     for (int k = 0; k < 12; ++k)
         names << u"Image1_%1"_s.arg(k) << u"Label1_%1"_s.arg(k);
     for (const QString& name : names) {
