@@ -100,6 +100,7 @@ struct Platform
     QtHttpClient http{httpLimits()};
     HttpDownloader downloader{http};
     ProcessSoundPlayer sound;
+    DBusNotifier notifier;
     QtPictures pictures;
     QtScreen screen;
     QtPrinter printer{qEnvironmentVariable("TICKORA_PRINT_TO_PDF")};
@@ -113,6 +114,7 @@ struct Platform
         s.http = &http;
         s.downloader = &downloader;
         s.sound = &sound;
+        s.notifier = &notifier;
         s.pictures = &pictures;
         s.screen = &screen;
         s.printer = &printer;

@@ -27,6 +27,7 @@ public:
     void storeShortName(int, const QString&) override {}
     bool muted() const override { return true; }
     void playChime(Chime) override {}
+    void targetReached(const TargetReached&) override {}
     void rowDone(int row) override { m_grid.setCurrent(row, grid::Code); }
     void fetchFailed(int) override {}
 

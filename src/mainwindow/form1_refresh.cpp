@@ -39,6 +39,15 @@ public:
             s.sound->play(s.config.dataFile(chime == Chime::Sell ? u"chimes.wav"_s : u"chimesRow.wav"_s));
     }
 
+    // A notification is silent, so the mute box, which silences the chimes, leaves it alone.
+    void targetReached(const TargetReached& reached) override
+    {
+        if (Notifier* notifier = m_w.m_services.notifier) {
+            const TargetNotice notice = targetNotice(reached);
+            notifier->notify(notice.title, notice.body);
+        }
+    }
+
     void rowDone(int row) override
     {
         // After a stop the user works in the grid: the quotes are still written, but the current

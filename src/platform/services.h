@@ -6,6 +6,7 @@
 #include "downloader.h"
 #include "helpviewer.h"
 #include "httpclient.h"
+#include "notifier.h"
 #include "pictures.h"
 #include "printer.h"
 #include "screen.h"
@@ -31,6 +32,7 @@ struct Services
     HttpClient* http = nullptr;
     Downloader* downloader = nullptr;
     SoundPlayer* sound = nullptr;
+    Notifier* notifier = nullptr; ///< null: no desktop notifications
     Pictures* pictures = nullptr;
     Screen* screen = nullptr;
     Printer* printer = nullptr;

@@ -2,7 +2,11 @@
 
 #include <QPointer>
 
+#include <tuple>
+
 namespace tickora {
+
+using namespace Qt::StringLiterals;
 
 int watchRowCount(const QuoteSheet& sheet)
 {
@@ -85,6 +89,35 @@ PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& page)
     return alerts;
 }
 
+TargetNotice targetNotice(const TargetReached& reached)
+{
+    TargetNotice notice;
+    notice.title = reached.kind == Target::Sell ? u"売値目標到達"_s : u"買値目標到達"_s;
+    QStringList parts{reached.code.trimmed()};
+    if (!reached.name.trimmed().isEmpty())
+        parts.append(reached.name.trimmed());
+    parts.append(u"現在値 "_s + reached.price.trimmed());
+    parts.append(u"目標 "_s + reached.target.trimmed());
+    notice.body = parts.join(u' ');
+    return notice;
+}
+
+bool AlertLatch::reached(int row, Target kind, const QString& code, const QString& target, bool reachedNow)
+{
+    Reading& last = m_readings[row * 2 + int(kind)];
+    // A target typed anew with the same value ("2700" for "2,700") is the same target.
+    const std::optional<int> byValue = compareNumericTexts(last.target, target);
+    const bool sameTarget = byValue ? *byValue == 0 : last.target == target;
+    const bool wasReached = last.reached && last.code == code && sameTarget;
+    last = {code, target, reachedNow};
+    return reachedNow && !wasReached;
+}
+
+void AlertLatch::forgetRowsAfter(int lastRow)
+{
+    m_readings.removeIf([lastRow](const auto& entry) { return entry.key() / 2 > lastRow; });
+}
+
 RefreshPass::RefreshPass(HttpClient& http, QuoteSource source, std::unique_ptr<RefreshPassHost> host,
                          QObject* parent)
     : QObject(parent), m_http(http), m_source(std::move(source)), m_host(std::move(host))
@@ -114,6 +147,7 @@ void RefreshPass::start()
     m_codes = QStringList(grid::LastRow + 1);
     m_results.assign(size_t(grid::LastRow + 1), std::nullopt);
     m_host->passStarted(m_rowCount);
+    m_latch.forgetRowsAfter(m_rowCount);
     const bool held = m_source.backoff && m_source.backoff->holds(m_source.base, m_host->now());
     if (m_rowCount == 0 || held) {
         finish();
@@ -189,6 +223,16 @@ void RefreshPass::applyRow(int row, const RowResult& result)
                 m_host->playChime(RefreshPassHost::Chime::Sell);
             if (alerts.buy)
                 m_host->playChime(RefreshPassHost::Chime::Buy);
+        }
+        // Only a price read anew moves the latch: a page without one says nothing about
+        // whether the price has left the target.
+        const bool priced = result.quote.isDetailPage && isNumericText(sheet.cellText(row, grid::Price));
+        for (const auto& [kind, column, now] : {std::tuple{Target::Sell, grid::SellTarget, alerts.sell},
+                                                std::tuple{Target::Buy, grid::BuyTarget, alerts.buy}}) {
+            const QString target = sheet.cellText(row, column);
+            if (priced && m_latch.reached(row, kind, m_codes[row], target, now))
+                m_host->targetReached({row, kind, m_codes[row], sheet.cellText(row, grid::Name),
+                                       sheet.cellText(row, grid::Price), target});
         }
     }
     m_host->rowDone(row);

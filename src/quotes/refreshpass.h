@@ -7,6 +7,7 @@
 #include "quotes/quoteparser.h"
 #include "quotes/quotesheet.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -47,6 +48,56 @@ QString cellTextFromPage(const QString& field);
 
 PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& quote);
 
+enum class Target
+{
+    Buy,
+    Sell
+};
+
+/// A row's price has just reached one of its targets, as the row's cells show them.
+struct TargetReached
+{
+    int row = 0;
+    Target kind = Target::Sell;
+    QString code;
+    QString name;
+    QString price;
+    QString target;
+};
+
+/// The desktop notification of a reached target, in plain text: title "売値目標到達" or
+/// "買値目標到達"; body the code, the name, "現在値" and the price, "目標" and the target,
+/// separated by blanks (an empty name is left out).
+struct TargetNotice
+{
+    QString title;
+    QString body;
+};
+TargetNotice targetNotice(const TargetReached& reached);
+
+/// Remembers, per row and per target, whether the last price read for the row reached the
+/// target, so that a target is told once each time the price comes to it rather than on every
+/// pass while it stays there. A reading is tied to the row's code and target text: when either
+/// has changed since (a numeric target by its value), the row's earlier reading no longer counts.
+class AlertLatch
+{
+public:
+    /// Records a price read for `row`: true when it reaches the target and the last reading for
+    /// this code and target did not (or there was none).
+    bool reached(int row, Target kind, const QString& code, const QString& target, bool reachedNow);
+    /// Forgets the readings of the rows after `lastRow`.
+    void forgetRowsAfter(int lastRow);
+
+private:
+    struct Reading
+    {
+        QString code;
+        QString target;
+        bool reached = false;
+    };
+    QHash<int, Reading> m_readings; ///< by row * 2 + kind
+};
+
 /// What a refresh pass needs from the window it runs in.
 class RefreshPassHost
 {
@@ -64,6 +115,9 @@ public:
     virtual bool muted() const = 0;
     /// Starts a chime and returns at once.
     virtual void playChime(Chime chime) = 0;
+    /// A price has come to a target that it did not reach at the row's last reading; told
+    /// whether or not the chimes are muted. Returns at once.
+    virtual void targetReached(const TargetReached& reached) = 0;
     /// Row `row` has been handled (the last row reached so far).
     virtual void rowDone(int row) = 0;
     /// The page of `row` could not be fetched. May run a modal box; the pass has ended its
@@ -89,7 +143,10 @@ struct QuoteSource
 /// strictly in row order, each row emptied and written only when its turn comes. The first
 /// failed fetch empties that row's columns 2 to 9, leaves later rows as they were, is reported
 /// once, and ends the pass. A row whose code changed while its page was on the way is left as
-/// it stands. Passes never overlap: a request made while one runs is served by one more pass
+/// it stands. A target reached is told to the host once per crossing (see AlertLatch); a row
+/// that yields no price (failed, held, not a detail page, no numeric price, code changed in
+/// flight) keeps its last reading.
+/// Passes never overlap: a request made while one runs is served by one more pass
 /// right after it (any number of such requests share that pass).
 /// A 429 or 503 answer is no page: the service is held as its Retry-After says, the pass ends
 /// at that row and the row and those after it keep what they show. While the service is held a
@@ -144,6 +201,7 @@ private:
     std::vector<std::optional<RowResult>> m_results; ///< by row; index 0 unused
     QList<Done> m_doneNow;                           ///< callers waiting for the running pass
     QList<Done> m_doneNext;                          ///< callers waiting for the follow-up pass
+    AlertLatch m_latch;
 };
 
 } // namespace tickora

@@ -296,6 +296,20 @@ private Q_SLOTS:
         asked.sort();
         QCOMPARE(asked, QStringList({u"/quote/6758.T"_s, u"/quote/7203.T"_s, u"/quote/998407.O"_s}));
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
+        const FakeNotifier::Shown buy{u"買値目標到達"_s,
+                                      u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s};
+        const FakeNotifier::Shown sell{u"売値目標到達"_s,
+                                       u"6758 ソニーグループ(株) 現在値 3,412 目標 3,400"_s};
+        QCOMPARE(w.fakes.notifier.shown, QList<FakeNotifier::Shown>({buy, sell}));
+
+        // Muted, the chimes stop; a target still reached is not told again, a new one is.
+        w.child<QCheckBox>(u"Check1"_s)->setChecked(true);
+        w.cells(u"2,11=3,410"_s, true);
+        QVERIFY(startAndWait(w));
+        QCOMPARE(w.fakes.sound.played.size(), 2);
+        const FakeNotifier::Shown sell2{u"売値目標到達"_s,
+                                        u"6758 ソニーグループ(株) 現在値 3,412 目標 3,410"_s};
+        QCOMPARE(w.fakes.notifier.shown, QList<FakeNotifier::Shown>({buy, sell, sell2}));
     }
 
     // A thumbnail's chart window names the stock as that row's page gave its short name.

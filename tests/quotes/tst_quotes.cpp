@@ -74,6 +74,8 @@ struct Fixture : RefreshPassHost
     void storeShortName(int row, const QString& s) override { shortNames[row] = s; }
     bool muted() const override { return mute; }
     void playChime(Chime chime) override { chimes.append(chime == Chime::Sell ? u"sell"_s : u"buy"_s); }
+    void targetReached(const TargetReached& r) override { reached.append(r); }
+    QList<TargetReached> reached;
     void rowDone(int row) override { rowsDone.append(row); }
     void fetchFailed(int row) override
     {
@@ -391,6 +393,127 @@ private Q_SLOTS:
         }
         QCOMPARE(compareNumericTexts(QString(QString(20, u'9') + u'1'), QString(QString(20, u'9') + u'0')),
                  1);
+    }
+
+    // A target is told once each time the price comes to it; the chime keeps sounding on every
+    // pass. Each step is one pass over row 1: "price;buy target;sell target;told;chimes[;code]".
+    // Price "other" is a page that is no detail page, "404" a failed fetch.
+    void targetToldOncePerCrossing_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("mute");
+        const auto row = [](const char* tag, const QStringList& steps, bool mute = false) {
+            QTest::newRow(tag) << steps << mute;
+        };
+        row("stays there", {u"2,700;;2,700;sell;1"_s, u"2,750;;2,700;;1"_s, u"2,700;;2700;;1"_s}, false);
+        row("leaves and comes back",
+            {u"2,700;;2,700;sell;1"_s, u"2,699;;2,700;;0"_s, u"2,710;;2,700;sell;1"_s});
+        row("both at once",
+            {u"1,500;1500;1,500;sell buy;2"_s, u"1,500;1500;1,500;;2"_s, u"1,400;1500;1,500;;1"_s});
+        row("from sell to buy", {u"900;800;900;sell;1"_s, u"800;800;900;buy;1"_s, u"900;800;900;sell;1"_s});
+        row("new target", {u"2,800;;2,700;sell;1"_s, u"2,800;;2,750;sell;1"_s, u"2,800;;2,750;;1"_s});
+        row("emptied target", {u"2,800;;2,700;sell;1"_s, u"2,800;;;;0"_s, u"2,800;;2,700;sell;1"_s});
+        row("new code", {u"2,800;;2,700;sell;1"_s, u"2,800;;2,700;sell;1;7203"_s, u"2,800;;2,700;;1;7203"_s});
+        row("no price read",
+            {u"500;600;;buy;1"_s, u"other;600;;;0"_s, u"404;600;;;0"_s, u";600;;;0"_s, u"500;600;;;1"_s});
+        row("muted", {u"500;600;;buy;0"_s, u"500;600;;;0"_s, u"700;600;;;0"_s, u"600;600;;buy;0"_s}, true);
+    }
+    void targetToldOncePerCrossing()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, mute);
+        Pass p(1);
+        p->mute = mute;
+        for (const QString& step : std::as_const(steps)) {
+            const QStringList f = step.split(u';');
+            const QString code = f.value(5, codeOf(1));
+            p->cells.setCellText(1, grid::Code, code);
+            p->cells.setCellText(1, grid::BuyTarget, f[1]);
+            p->cells.setCellText(1, grid::SellTarget, f[2]);
+            p->reached.clear();
+            p->chimes.clear();
+            p->run();
+            const HttpResponse response{f[0] == u"404"_s ? 404 : 200,
+                                        f[0] == u"other"_s ? page(1, u"1"_s, u"+1"_s, u"検索"_s)
+                                                           : page(1, f[0]),
+                                        "text/html; charset=utf-8",
+                                        {},
+                                        {}};
+            QVERIFY(p->http.answer(u"code="_s + code, response));
+            QStringList told;
+            for (const TargetReached& r : std::as_const(p->reached)) {
+                told.append(r.kind == Target::Sell ? u"sell"_s : u"buy"_s);
+                // What is told is the row as it now stands.
+                QCOMPARE(QStringList({QString::number(r.row), r.code, r.name, r.price, r.target}),
+                         QStringList({u"1"_s, code, u"N1301"_s, f[0], r.kind == Target::Sell ? f[2] : f[1]}));
+            }
+            QVERIFY2(
+                told.join(u' ') == f[3] && p->chimes.size() == f[4].toInt(),
+                qPrintable(step + u" told: "_s + told.join(u' ') + u" chimes: "_s + p->chimes.join(u' ')));
+        }
+    }
+
+    // A row the passes stop covering is forgotten: watched again, its target is told anew.
+    // Each row and target keeps its own reading.
+    void alertLatchRows()
+    {
+        Pass p(2);
+        p->cells.setCellText(1, grid::SellTarget, u"1,000"_s);
+        p->cells.setCellText(2, grid::SellTarget, u"1,000"_s);
+        const auto pass = [&](const QList<int>& rows) {
+            p->reached.clear();
+            p->run();
+            for (int r : rows)
+                p->reply(r, 200, page(r));
+            QStringList told;
+            for (const TargetReached& r : std::as_const(p->reached))
+                told.append(QString::number(r.row));
+            return told;
+        };
+        QCOMPARE(pass({1, 2}), QStringList({u"1"_s, u"2"_s}));
+        QCOMPARE(pass({1, 2}), QStringList());
+        p->cells.setCellText(2, grid::Code, QString());
+        QCOMPARE(pass({1}), QStringList());
+        p->cells.setCellText(2, grid::Code, codeOf(2));
+        QCOMPARE(pass({1, 2}), QStringList({u"2"_s}));
+
+        AlertLatch latch;
+        QVERIFY(latch.reached(3, Target::Sell, u"7203"_s, u"1"_s, true));
+        QVERIFY(latch.reached(3, Target::Buy, u"7203"_s, u"1"_s, true));
+        QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
+        QVERIFY(!latch.reached(3, Target::Sell, u"7203"_s, u"1"_s, true));
+        latch.forgetRowsAfter(3);
+        QVERIFY(!latch.reached(3, Target::Buy, u"7203"_s, u"1"_s, true));
+        QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
+        QVERIFY(!latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, false));
+        QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
+    }
+
+    void targetNotices_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("cells"); // code, name, price, target
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("sell") << int(Target::Sell)
+                              << QStringList{u"7203"_s, u"トヨタ自動車(株)"_s, u"2,648.5"_s, u"2,700"_s}
+                              << u"売値目標到達"_s << u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s;
+        QTest::newRow("buy, blanks around")
+            << int(Target::Buy) << QStringList{u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s}
+            << u"買値目標到達"_s << u"6758 ソニー 現在値 3,412 目標 3,400"_s;
+        QTest::newRow("no name, markup kept as text")
+            << int(Target::Buy) << QStringList{u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s} << u"買値目標到達"_s
+            << u"1301 現在値 <b>1</b> 目標 &2"_s;
+    }
+    void targetNotices()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, cells);
+        QFETCH(QString, title);
+        QFETCH(QString, body);
+        const TargetNotice n = targetNotice({1, Target(kind), cells[0], cells[1], cells[2], cells[3]});
+        QCOMPARE(n.title, title);
+        QCOMPARE(n.body, body);
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.

@@ -117,6 +117,7 @@ Services FakeServices::services() const
     s.http = &self->http;
     s.downloader = &self->downloader;
     s.sound = &self->sound;
+    s.notifier = &self->notifier;
     s.pictures = &self->pictures;
     s.screen = &self->screen;
     s.printer = &self->printer;

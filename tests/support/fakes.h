@@ -85,6 +85,19 @@ public:
     int beeps = 0;
 };
 
+class FakeNotifier : public Notifier
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString body;
+        bool operator==(const Shown&) const = default;
+    };
+    void notify(const QString& title, const QString& body) override { shown.append({title, body}); }
+    QList<Shown> shown;
+};
+
 class FakeScreen : public Screen
 {
 public:
@@ -172,6 +185,7 @@ struct FakeServices
     FakeHttpClient http;
     HttpDownloader downloader{http};
     FakeSound sound;
+    FakeNotifier notifier;
     QtPictures pictures;
     FakeScreen screen;
     FakePrinter printer;
