@@ -311,6 +311,8 @@ private Q_SLOTS:
             << todayPage(stockState(u"news=\"株価詳細を見る\""_s)) << Ordinary;
         QTest::newRow("no state, 2012 short name")
             << oldName + pageWith(u"window.other = {}"_s) << u"AB|other|||||||||"_s;
+        QTest::newRow("comparison, not a state: 2012 short name")
+            << oldName + pageWith(u"window.__PRELOADED_STATE__ == {}"_s) << u"AB|other|||||||||"_s;
         QTest::newRow("state cut short, no 2012 short name")
             << oldName + pageWith(u"window.__PRELOADED_STATE__ = {\"a\":"_s) << NotDetail;
         QTest::newRow("not-found state, no 2012 short name")
