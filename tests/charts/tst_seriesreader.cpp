@@ -104,29 +104,17 @@ private Q_SLOTS:
         QCOMPARE(show(got), show(expected));
     }
 
-    void requestPath_data()
-    {
-        QTest::addColumn<QString>("symbol");
-        QTest::addColumn<ChartRange>("range");
-        QTest::addColumn<ChartInterval>("interval");
-        QTest::addColumn<QString>("query");
-        QTest::newRow("stock day") << u"7203.T"_s << ChartRange::OneDay << ChartInterval::FiveMinutes
-                                   << u"7203.T?range=1d&interval=5m"_s;
-        QTest::newRow("index caret") << u"^N225"_s << ChartRange::SixMonths << ChartInterval::OneDay
-                                     << u"%5EN225?range=6mo&interval=1d"_s;
-        QTest::newRow("rate equals") << u"JPY=X"_s << ChartRange::OneYear << ChartInterval::OneDay
-                                     << u"JPY%3DX?range=1y&interval=1d"_s;
-        QTest::newRow("slash and query stay in the segment")
-            << u"a/b?c&d"_s << ChartRange::OneDay << ChartInterval::OneDay
-            << u"a%2Fb%3Fc%26d?range=1d&interval=1d"_s;
-    }
     void requestPath()
     {
-        QFETCH(QString, symbol);
-        QFETCH(ChartRange, range);
-        QFETCH(ChartInterval, interval);
-        QFETCH(QString, query);
-        QCOMPARE(chartRequestPath(symbol, range, interval), u"/v8/finance/chart/"_s + query);
+        const std::tuple<QString, ChartRange, ChartInterval, QString> cases[] = {
+            {u"7203.T"_s, ChartRange::OneDay, ChartInterval::FiveMinutes, u"7203.T?range=1d&interval=5m"_s},
+            {u"^N225"_s, ChartRange::SixMonths, ChartInterval::OneDay, u"%5EN225?range=6mo&interval=1d"_s},
+            {u"JPY=X"_s, ChartRange::OneYear, ChartInterval::OneDay, u"JPY%3DX?range=1y&interval=1d"_s},
+            // A slash and a query stay in the path segment.
+            {u"a/b?c&d"_s, ChartRange::OneDay, ChartInterval::OneDay,
+             u"a%2Fb%3Fc%26d?range=1d&interval=1d"_s}};
+        for (const auto& [symbol, range, interval, query] : cases)
+            QCOMPARE(chartRequestPath(symbol, range, interval), u"/v8/finance/chart/"_s + query);
     }
 
     // "closes" lists the closes read, in order; an empty list with ok false: no series at all.
