@@ -115,7 +115,6 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("roles");
         QTest::newRow("thumbnail") << ChartKind::Intraday << QSize(150, 100) << u"P"_s;
-        QTest::newRow("index chart") << ChartKind::Intraday << QSize(256, 200) << u"P"_s;
         QTest::newRow("year") << ChartKind::Year << QSize(512, 400) << u"PV"_s;
         QTest::newRow("half year") << ChartKind::HalfYear << QSize(512, 390) << u"PVR"_s;
         QTest::newRow("index half year") << ChartKind::NikkeiHalfYear << QSize(537, 377) << u"PRW"_s;
