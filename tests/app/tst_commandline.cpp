@@ -18,13 +18,50 @@ namespace {
 
 const QString Program = QString::fromUtf8(TICKORA_BIN);
 
-/// The environment of a program run without any display: no X11, no Wayland, no platform chosen.
-QProcessEnvironment withoutDisplay()
+/// The environment of a program run without any display (no X11, no Wayland, no platform chosen),
+/// with a private runtime folder in `dir` when one is given.
+QProcessEnvironment withoutDisplay(const QTemporaryDir* dir = nullptr)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
         env.remove(name);
+    if (dir && QDir(dir->path()).mkdir(u"run"_s) &&
+        QFile::setPermissions(dir->filePath(u"run"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        env.insert(u"XDG_RUNTIME_DIR"_s, dir->filePath(u"run"_s));
     return env;
+}
+
+struct Ran
+{
+    int code; ///< the exit code; -1 when it did not end normally (or, given a file, did not run)
+    QString out, err;
+};
+
+/// Runs the program to its end; given `file`, until that file exists and then ends it, with code 0
+/// when it was still running then.
+Ran run(const QProcessEnvironment& env, const QStringList& args, const QString& file = {})
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(Program, args);
+    int code = -1;
+    if (file.isEmpty()) {
+        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
+            code = p.exitCode();
+    } else if (p.waitForStarted()) {
+        const bool appeared =
+            QTest::qWaitFor([&] { return QFile::exists(file) || p.state() != QProcess::Running; }, 20000);
+        code = appeared && p.state() == QProcess::Running && QFile::exists(file) ? 0 : -1;
+        p.kill();
+    }
+    p.waitForFinished();
+    return {code, QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList words(const char* text)
+{
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -39,34 +76,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("kept");
-        const QString exe = u"tickora"_s;
-        QTest::newRow("none") << QStringList{exe} << QStringList{exe};
-        QTest::newRow("platform and its value")
-            << QStringList{exe, u"-platform"_s, u"offscreen"_s, u"--version"_s}
-            << QStringList{exe, u"--version"_s};
-        QTest::newRow("two dashes, style both ways, reverse")
-            << QStringList{exe,         u"--platform"_s, u"xcb"_s,      u"-style=fusion"_s,
-                           u"-style"_s, u"windows"_s,    u"-reverse"_s, u"--data-dir"_s,
-                           u"/d"_s}
-            << QStringList{exe, u"--data-dir"_s, u"/d"_s};
-        QTest::newRow("X11 and window options") << QStringList{exe,          u"-display"_s,
-                                                               u":1"_s,      u"-geometry"_s,
-                                                               u"10x10"_s,   u"-qwindowgeometry"_s,
-                                                               u"5x5+1+1"_s, u"-qwindowtitle"_s,
-                                                               u"T"_s,       u"-name"_s,
-                                                               u"n"_s,       u"-nograb"_s}
-                                                << QStringList{exe};
-        QTest::newRow("a value that looks like an option goes too")
-            << QStringList{exe, u"-platformtheme"_s, u"--help"_s} << QStringList{exe};
-        QTest::newRow("last option without its value")
-            << QStringList{exe, u"-platform"_s} << QStringList{exe};
-        QTest::newRow("unknown and near misses stay")
-            << QStringList{exe,         u"--bogus"_s, u"-platform=xcb"_s, u"-reversed"_s, u"-stylex=1"_s,
-                           u"dat.txt"_s}
-            << QStringList{exe,         u"--bogus"_s, u"-platform=xcb"_s, u"-reversed"_s, u"-stylex=1"_s,
-                           u"dat.txt"_s};
-        QTest::newRow("the program's name is never an option")
-            << QStringList{u"-reverse"_s, u"-v"_s} << QStringList{u"-reverse"_s, u"-v"_s};
+        const auto row = [](const char* name, const char* arguments, const char* kept) {
+            QTest::newRow(name) << words(arguments) << words(kept);
+        };
+        row("none", "tickora", "tickora");
+        row("platform and its value", "tickora -platform offscreen --version", "tickora --version");
+        row("two dashes, style both ways, reverse",
+            "tickora --platform xcb -style=fusion -style windows -reverse --data-dir /d",
+            "tickora --data-dir /d");
+        row("X11 and window options",
+            "tickora -display :1 -geometry 10x10 -qwindowgeometry 5x5+1+1 -qwindowtitle T -name n -nograb",
+            "tickora");
+        row("a value that looks like an option goes too", "tickora -platformtheme --help", "tickora");
+        row("last option without its value", "tickora -platform", "tickora");
+        row("unknown and near misses stay", "tickora --bogus -platform=xcb -reversed -stylex=1 dat.txt",
+            "tickora --bogus -platform=xcb -reversed -stylex=1 dat.txt");
+        row("the program's name is never an option", "-reverse -v", "-reverse -v");
     }
     void withoutQtOptions()
     {
@@ -80,27 +105,28 @@ private Q_SLOTS:
     // prints that message and ends before it needs a display: with 2 on a failure, else 0.
     void parses()
     {
-        const std::tuple<QStringList, Action, QString> cases[] = {
-            {{}, Action::Run, u"/env/kabu"_s},
-            {{u"--data-dir"_s, u"/opt/kabu"_s}, Action::Run, u"/opt/kabu"_s},
-            {{u"--data-dir=/opt/kabu"_s}, Action::Run, u"/opt/kabu"_s},
-            {{u"-platform"_s, u"offscreen"_s, u"--data-dir"_s, u"/opt/kabu"_s}, Action::Run, u"/opt/kabu"_s},
-            {{u"--bogus=1"_s}, Action::Fail, u": --bogus\n"_s},
-            {{u"-platform"_s, u"offscreen"_s, u"--bogus"_s}, Action::Fail, u": --bogus\n"_s},
-            {{u"-platform=xcb"_s}, Action::Fail, u": -platform\n"_s},
-            {{u"--help"_s, u"--bogus"_s}, Action::Fail, u"--bogus"_s},
-            {{u"--data-dir"_s}, Action::Fail, u"data-dir"_s},
-            {{u"--data-dir="_s}, Action::Fail, u"data-dir"_s},
-            {{u"dat.txt"_s}, Action::Fail, u"dat.txt"_s},
-            {{u"--help"_s}, Action::ShowHelp, u"TICKORA_DATA_DIR"_s},
-            {{u"-style"_s, u"fusion"_s, u"--help"_s}, Action::ShowHelp, u"-platform"_s},
-            {{u"-v"_s}, Action::ShowVersion, u"tickora 9.8.7\n"_s},
-            {{u"-platform"_s, u"xcb"_s, u"--version"_s}, Action::ShowVersion, u"tickora 9.8.7\n"_s},
-            {{u"-platform"_s, u"offscreen"_s, u"--version"_s}, Action::ShowVersion, u"tickora 9.8.7\n"_s},
+        const std::tuple<const char*, Action, QString> cases[] = {
+            {"", Action::Run, u"/env/kabu"_s},
+            {"--data-dir /opt/kabu", Action::Run, u"/opt/kabu"_s},
+            {"--data-dir=/opt/kabu", Action::Run, u"/opt/kabu"_s},
+            {"-platform offscreen --data-dir /opt/kabu", Action::Run, u"/opt/kabu"_s},
+            {"--bogus=1", Action::Fail, u": --bogus\n"_s},
+            {"-platform offscreen --bogus", Action::Fail, u": --bogus\n"_s},
+            {"-platform=xcb", Action::Fail, u": -platform\n"_s},
+            {"--help --bogus", Action::Fail, u"--bogus"_s},
+            {"--data-dir", Action::Fail, u"data-dir"_s},
+            {"--data-dir=", Action::Fail, u"data-dir"_s},
+            {"dat.txt", Action::Fail, u"dat.txt"_s},
+            {"--help", Action::ShowHelp, u"TICKORA_DATA_DIR"_s},
+            {"-style fusion --help", Action::ShowHelp, u"-platform"_s},
+            {"-v", Action::ShowVersion, u"tickora 9.8.7\n"_s},
+            {"-platform xcb --version", Action::ShowVersion, u"tickora 9.8.7\n"_s},
+            {"-platform offscreen --version", Action::ShowVersion, u"tickora 9.8.7\n"_s},
         };
         QProcessEnvironment env;
         env.insert(u"TICKORA_DATA_DIR"_s, u"/env/kabu"_s);
-        for (const auto& [args, action, expect] : cases) {
+        for (const auto& [line, action, expect] : cases) {
+            const QStringList args = words(line);
             const QStringList arguments =
                 tickora::withoutQtOptions(QStringList{u"/usr/bin/tickora"_s} + args);
             const CommandLine cli = parseCommandLine(arguments, u"9.8.7"_s);
@@ -111,16 +137,10 @@ private Q_SLOTS:
                 continue;
             }
             QVERIFY2(cli.text.contains(expect), qPrintable(cli.text));
-            QProcess program;
-            program.setProcessEnvironment(withoutDisplay());
-            program.start(Program, args);
-            QVERIFY(program.waitForFinished(30000));
-            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(program.exitCode(), action == Action::Fail ? 2 : 0);
-            const QString shown = QString::fromUtf8(action == Action::Fail ? program.readAllStandardError()
-                                                                           : program.readAllStandardOutput());
-            const QString real = parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION)).text;
-            QCOMPARE(shown, real);
+            const Ran r = run(withoutDisplay(), args);
+            QCOMPARE(r.code, action == Action::Fail ? CommandLine::ExitUsage : 0);
+            QCOMPARE(action == Action::Fail ? r.err : r.out,
+                     parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION)).text);
         }
     }
 
@@ -130,40 +150,22 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QProcessEnvironment env = withoutDisplay();
+        QProcessEnvironment env = withoutDisplay(&dir);
         env.insert(u"TICKORA_DATA_DIR"_s, dir.filePath(u"kabu"_s));
         env.insert(u"TICKORA_QUOTE_PAGES"_s, u"2013"_s);
-        QProcess refused;
-        refused.setProcessEnvironment(env);
-        refused.start(Program, {});
-        QVERIFY(refused.waitForFinished(30000));
-        QCOMPARE(refused.exitCode(), CommandLine::ExitUsage);
-        QVERIFY(QString::fromUtf8(refused.readAllStandardError())
-                    .contains(u"TICKORA_QUOTE_PAGES の値「2013」"_s));
+        const Ran refused = run(env, {});
+        QCOMPARE(refused.code, CommandLine::ExitUsage);
+        QVERIFY2(refused.err.contains(u"TICKORA_QUOTE_PAGES の値「2013」"_s), qPrintable(refused.err));
         QVERIFY(!QFile::exists(dir.filePath(u"kabu"_s)));
 
         env.insert(u"TICKORA_QUOTE_PAGES"_s, u"today"_s);
         env.insert(u"TICKORA_TICK_MS"_s, u"250"_s);
         env.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:9"_s);
         env.insert(u"TICKORA_QUOTE_URL"_s, u"https://finance.yahoo.co.jp"_s);
-        QVERIFY(QDir(dir.path()).mkdir(u"run"_s));
-        QVERIFY(QFile::setPermissions(dir.filePath(u"run"_s),
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u"run"_s));
-        QProcess running;
-        running.setProcessEnvironment(env);
-        running.start(Program, {u"-platform"_s, u"offscreen"_s});
-        QVERIFY(running.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(u"kabu/tousyou1.csv"_s)) ||
-                                     running.state() == QProcess::NotRunning,
-                                 20000);
-        const bool ran = running.state() == QProcess::Running;
-        running.kill();
-        running.waitForFinished();
-        const QString said = QString::fromUtf8(running.readAllStandardError());
-        QVERIFY2(ran, qPrintable(said));
-        QVERIFY2(said.contains(u"TICKORA_TICK_MS=250 は使えません"_s) && said.contains(u"30000"_s),
-                 qPrintable(said));
+        const Ran r = run(env, words("-platform offscreen"), dir.filePath(u"kabu/tousyou1.csv"_s));
+        QVERIFY2(r.code == 0 && r.err.contains(u"TICKORA_TICK_MS=250 は使えません"_s) &&
+                     r.err.contains(u"30000"_s),
+                 qPrintable(r.err));
     }
 
     // Qt takes its options and the program runs: with -platform offscreen it installs its files
@@ -173,34 +175,16 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(QDir(dir.path()).mkdir(u"run"_s));
-        QVERIFY(QFile::setPermissions(dir.filePath(u"run"_s),
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QProcessEnvironment env = withoutDisplay();
-        env.insert(u"XDG_RUNTIME_DIR"_s, dir.filePath(u"run"_s));
+        QProcessEnvironment env = withoutDisplay(&dir);
         env.insert(u"TICKORA_DATA_DIR"_s, dir.filePath(u"env-kabu"_s));
         const QString data = dir.filePath(u"kabu"_s);
-
-        QProcess running;
-        running.setProcessEnvironment(env);
-        running.start(Program, {u"-platform"_s, u"offscreen"_s, u"-style"_s, u"fusion"_s, u"-reverse"_s,
-                                u"--data-dir"_s, data, u"-qwindowgeometry"_s, u"640x480+0+0"_s});
-        QVERIFY(running.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            QFile::exists(data + u"/tousyou1.csv"_s) || running.state() == QProcess::NotRunning, 20000);
-        const bool ran = running.state() == QProcess::Running;
-        running.kill();
-        running.waitForFinished();
-        QVERIFY2(ran, running.readAllStandardError().constData());
-
-        QProcess refused;
-        refused.setProcessEnvironment(env);
-        refused.start(Program,
-                      {u"-platform"_s, u"offscreen"_s, u"-display"_s, u":9"_s, u"--data-dir"_s, data});
-        QVERIFY(refused.waitForFinished(30000));
-        QCOMPARE(refused.exitCode(), CommandLine::ExitUsage);
-        QVERIFY(
-            QString::fromUtf8(refused.readAllStandardError()).contains(u"不明なオプションです: -display"_s));
+        const QStringList args = words("-platform offscreen -style fusion -reverse --data-dir")
+                                 << data << words("-qwindowgeometry 640x480+0+0");
+        const Ran r = run(env, args, data + u"/tousyou1.csv"_s);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const Ran refused = run(env, words("-platform offscreen -display :9 --data-dir") << data);
+        QCOMPARE(refused.code, CommandLine::ExitUsage);
+        QVERIFY2(refused.err.contains(u"不明なオプションです: -display"_s), qPrintable(refused.err));
     }
 };
 

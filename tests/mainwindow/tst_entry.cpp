@@ -16,6 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QStringList Pastes{u"Ctrl+V"_s, u"menu paste"_s, u"middle button"_s, u"drop"_s};
+
 const QStringList QuoteRow = {u"7203"_s,  u"トヨタ自動車"_s, u"2,150"_s, u"+15"_s,
                               u"2,135"_s, u"1,234,500"_s,    u"2,140"_s, u"2,160"_s,
                               u"2,130"_s, u"2100"_s,         u"2200"_s,  u"15:00"_s};
@@ -45,40 +47,34 @@ class TestEntry : public QObject
         for (int c = 0; c < cells.size(); ++c)
             grid()->setCellText(row, c + 1, cells[c]);
     }
-    static bool isPaste(const QString& how)
-    {
-        return QStringList{u"Ctrl+V"_s, u"menu paste"_s, u"middle button"_s, u"drop"_s}.contains(how);
-    }
     /// Pastes `text` into the box the way `how` names, as the user does; false when the box
     /// offers no such way.
     bool paste(const QString& how, const QString& text)
     {
         const QPoint inside = box()->rect().center();
+        // Only Ctrl+V and the menu read the clipboard; the others must not take it.
+        const bool fromClipboard = how == u"Ctrl+V"_s || how == u"menu paste"_s;
+        QApplication::clipboard()->setText(fromClipboard ? text : u"not this"_s);
         if (how == u"Ctrl+V"_s) {
-            QApplication::clipboard()->setText(text);
             QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
         } else if (how == u"menu paste"_s) {
-            QApplication::clipboard()->setText(text);
             QContextMenuEvent request(QContextMenuEvent::Mouse, inside, box()->mapToGlobal(inside));
             QApplication::sendEvent(box(), &request);
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return false;
             // The menu's paste is the entry that names the paste shortcut.
             const QString shortcut = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
-            const QList<QAction*> actions = menu->actions();
-            const auto found = std::find_if(actions.begin(), actions.end(),
-                                            [&](QAction* a) { return a->text().endsWith(u'\t' + shortcut); });
-            if (found == actions.end() || !(*found)->isEnabled())
-                return false;
-            QAction* pasteAction = *found;
-            pasteAction->trigger();
-            menu->close();
+            for (QAction* a : menu ? menu->actions() : QList<QAction*>()) {
+                if (a->text().endsWith(u'\t' + shortcut) && a->isEnabled()) {
+                    a->trigger();
+                    menu->close();
+                    return true;
+                }
+            }
+            return false;
         } else if (how == u"middle button"_s) {
-            QApplication::clipboard()->setText(u"not this"_s);
             QApplication::clipboard()->setText(text, QClipboard::Selection);
             QTest::mouseClick(box(), Qt::MiddleButton, {}, inside);
-        } else if (how == u"drop"_s) {
+        } else {
             QMimeData data;
             data.setText(text);
             QDragEnterEvent enter(inside, Qt::CopyAction, &data, Qt::NoButton, {});
@@ -108,15 +104,13 @@ private Q_SLOTS:
         QFETCH(QString, clean);
         QFETCH(int, removed);
         const FilteredText filtered = tickora::removeRefused(text);
-        QCOMPARE(filtered.text, clean);
-        QCOMPARE(filtered.removed, removed);
+        QCOMPARE(std::pair(filtered.text, filtered.removed), std::pair(clean, removed));
         // The one pass agrees with removing the first refused character until none is left.
         QString stepwise = text;
         int steps = 0;
         for (RefusedChar r = firstRefused(stepwise); r.position >= 0; r = firstRefused(stepwise), ++steps)
             stepwise.remove(r.position, r.length);
-        QCOMPARE(stepwise, clean);
-        QCOMPARE(steps, removed);
+        QCOMPARE(std::pair(stepwise, steps), std::pair(clean, removed));
     }
 
     // The box reports character keys, Enter, Backspace, a paste and input-method text; what
@@ -149,15 +143,14 @@ private Q_SLOTS:
         connect(&g, &QuoteGrid::keyPressed, &g, [&reported](int key, bool*) { reported << key; });
         g.setCellText(3, grid::Code, u"7203"_s);
         g.setCurrent(2, 2);
-        const QList<std::array<int, 3>> steps = {{Qt::Key_Up, 1, 2},
-                                                 {Qt::Key_Up, 1, 2},
-                                                 {Qt::Key_Left, 1, 1},
-                                                 {Qt::Key_Left, 1, 1},
-                                                 {Qt::Key_7, 3, 1}};
-        for (const auto& [key, row, col] : steps) {
-            QTest::keyClick(&g, Qt::Key(key));
-            QCOMPARE(QPoint(g.row(), g.col()), QPoint(row, col));
-            QCOMPARE(QPoint(g.currentRow(), g.currentColumn()), QPoint(row, col));
+        // Each key, then the row and column current after it.
+        const int steps[] = {Qt::Key_Up,   1, 2, Qt::Key_Up, 1, 2, Qt::Key_Left, 1, 1,
+                             Qt::Key_Left, 1, 1, Qt::Key_7,  3, 1};
+        for (int i = 0; i < 15; i += 3) {
+            QTest::keyClick(&g, Qt::Key(steps[i]));
+            const QPoint expected(steps[i + 1], steps[i + 2]);
+            QCOMPARE(QPoint(g.row(), g.col()), expected);
+            QCOMPARE(QPoint(g.currentRow(), g.currentColumn()), expected);
         }
         QTest::keyClick(&g, Qt::Key_Enter);
         QTest::keyClick(&g, Qt::Key_Return);
@@ -179,38 +172,34 @@ private Q_SLOTS:
     }
     void cleanup() { m_w.reset(); }
 
+    // "column row | keys | cell | beeps": row 3 is "empty", "filled" with a quote (the cell typed
+    // into emptied) or filled and then "wiped". A paste is named by how it is made ("Ctrl+V",
+    // "menu paste", "middle button", "drop") and pastes "72 03"; other keys are typed.
     void keys_data()
     {
-        QTest::addColumn<int>("col");
-        QTest::addColumn<bool>("filled"); ///< row 3 holds a quote, the cell typed into emptied
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<int>("beeps");
-        QTest::addColumn<bool>("wiped");
-        QTest::newRow("colon and blank refused") << 1 << false << u"72: 03"_s << u"7203"_s << 2 << false;
+        QTest::addColumn<QString>("scenario");
+        QTest::newRow("colon and blank refused") << u"1 empty | 72: 03 | 7203 | 2"_s;
         QTest::newRow("name column takes kana and letters")
-            << 2 << false << u"トヨタ自動車 ABC"_s << u"トヨタ自動車 ABC"_s << 0 << false;
-        QTest::newRow("first digit wipes a filled row") << 3 << true << u"5"_s << u"5"_s << 0 << true;
-        QTest::newRow("target column never wipes") << 10 << true << u"9"_s << u"9"_s << 0 << false;
+            << u"2 empty | トヨタ自動車 ABC | トヨタ自動車 ABC | 0"_s;
+        QTest::newRow("first digit wipes a filled row") << u"3 wiped | 5 | 5 | 0"_s;
+        QTest::newRow("target column never wipes") << u"10 filled | 9 | 9 | 0"_s;
         // Every way of pasting "72 03" does what Ctrl+V does.
-        for (const QString& paste : {u"Ctrl+V"_s, u"menu paste"_s, u"middle button"_s, u"drop"_s}) {
+        for (const QString& paste : Pastes) {
             QTest::addRow("%s wipes, then filters", qPrintable(paste))
-                << 1 << true << paste << u"7203"_s << 1 << true;
+                << u"1 wiped | %1 | 7203 | 1"_s.arg(paste);
             QTest::addRow("%s in the name column", qPrintable(paste))
-                << 2 << false << paste << u"72 03"_s << 0 << false;
+                << u"2 empty | %1 | 72 03 | 0"_s.arg(paste);
             QTest::addRow("%s in a target column", qPrintable(paste))
-                << 10 << true << paste << u"7203"_s << 1 << false;
+                << u"10 filled | %1 | 7203 | 1"_s.arg(paste);
         }
     }
     void keys()
     {
-        QFETCH(int, col);
-        QFETCH(bool, filled);
-        QFETCH(QString, keys);
-        QFETCH(QString, cell);
-        QFETCH(int, beeps);
-        QFETCH(bool, wiped);
-        if (filled)
+        QFETCH(QString, scenario);
+        const QStringList part = scenario.split(u" | "_s);
+        const int col = part[0].section(u' ', 0, 0).toInt();
+        const QString rowState = part[0].section(u' ', 1), keys = part[1], cell = part[2];
+        if (rowState != u"empty"_s)
             fillRow(3, QuoteRow);
         grid()->setCellText(3, col, QString());
         m_w->select(3, col);
@@ -219,16 +208,15 @@ private Q_SLOTS:
                 QFAIL("no selection clipboard, though the run asks for one");
             QSKIP("no selection clipboard on this platform");
         }
-        if (isPaste(keys))
+        if (Pastes.contains(keys))
             QVERIFY(paste(keys, u"72 03"_s));
         else
             type(box(), keys);
-        QStringList row = filled && !wiped ? QuoteRow : QStringList(12);
+        QStringList row = rowState == u"filled"_s ? QuoteRow : QStringList(12);
         row[col - 1] = cell;
         QCOMPARE(rowTexts(*grid(), 3), row);
-        QCOMPARE(box()->text(), cell);
-        QCOMPARE(box()->cursorPosition(), int(cell.size()));
-        QCOMPARE(m_w->fakes.sound.beeps, beeps);
+        QCOMPARE(std::pair(box()->text(), box()->cursorPosition()), std::pair(cell, int(cell.size())));
+        QCOMPARE(m_w->fakes.sound.beeps, part[3].toInt());
     }
 
     void emptiedBoxWipesOnlyOnTheNextKey()
@@ -311,67 +299,61 @@ private Q_SLOTS:
     // column 5 the empty price cells read 0 and the step goes down.
     void enterInTheGrid_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<int>("nextRow");
-        QTest::addColumn<int>("nextCol");
-        QTest::newRow("column 5 fills zeros and steps down") << 3 << 5 << 4 << 6;
-        QTest::newRow("column 5 of row 12 continues at row 1") << 12 << 5 << 1 << 6;
-        QTest::newRow("column 12 stays") << 3 << 12 << 3 << 12;
+        QTest::addColumn<QPoint>("at"); ///< (row, col)
+        QTest::addColumn<QPoint>("next");
+        QTest::newRow("column 5 fills zeros and steps down") << QPoint(3, 5) << QPoint(4, 6);
+        QTest::newRow("column 5 of row 12 continues at row 1") << QPoint(12, 5) << QPoint(1, 6);
+        QTest::newRow("column 12 stays") << QPoint(3, 12) << QPoint(3, 12);
     }
     void enterInTheGrid()
     {
-        QFETCH(int, row);
-        QFETCH(int, col);
-        QFETCH(int, nextRow);
-        QFETCH(int, nextCol);
+        QFETCH(QPoint, at);
+        QFETCH(QPoint, next);
+        const int row = at.x(), col = at.y();
         fillRow(row, {u"7203"_s, u"トヨタ自動車"_s, QString(), u" "_s});
-        grid()->setCellText(nextRow, nextCol, u"1,234"_s);
+        grid()->setCellText(next.x(), next.y(), u"1,234"_s);
         grid()->setCurrent(row, col);
         box()->setText(u"2135"_s);
         QTest::keyClick(grid(), Qt::Key_Return);
         QCOMPARE(grid()->cellText(row, col), u"2135"_s);
         const bool zeros = col == grid::PrevClose;
-        QCOMPARE(grid()->cellText(row, grid::Price), zeros ? u"0"_s : QString());
-        QCOMPARE(grid()->cellText(row, grid::Change), zeros ? u"0"_s : u" "_s);
-        QCOMPARE(QPoint(grid()->row(), grid()->col()), QPoint(nextRow, nextCol));
-        QCOMPARE(box()->text(), grid()->cellText(nextRow, nextCol));
-        QCOMPARE(grid()->cellText(nextRow, nextCol), nextCol == col ? u"2135"_s : u"1,234"_s);
+        QCOMPARE(grid()->cellText(row, grid::Price) + u'|' + grid()->cellText(row, grid::Change),
+                 zeros ? u"0|0"_s : u"| "_s);
+        QCOMPARE(QPoint(grid()->row(), grid()->col()), next);
+        QCOMPARE(box()->text(), grid()->cellText(next.x(), next.y()));
+        QCOMPARE(box()->text(), next == at ? u"2135"_s : u"1,234"_s);
         QCOMPARE(m_w->fakes.sound.beeps, 0);
     }
 
     // A left press is a click wherever it is released: it stops the cycle and hands the pressed
     // cell to the box as it stands. Another button changes nothing.
+    // "button press release | state", press and release as "row,col".
     void mouse_data()
     {
-        QTest::addColumn<Qt::MouseButton>("button");
-        QTest::addColumn<QPoint>("press"); ///< (row, col)
-        QTest::addColumn<QPoint>("release");
-        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("scenario");
         const QString stopped = u" shown 0 beeps 0 stopped"_s;
-        QTest::newRow("click on the time cell")
-            << Qt::LeftButton << QPoint(2, 12) << QPoint(2, 12) << u"2,12 label 2 box 15:00"_s + stopped;
-        QTest::newRow("released on another cell")
-            << Qt::LeftButton << QPoint(2, 6) << QPoint(3, 12) << u"2,6 label 2 box 1,234,500"_s + stopped;
-        QTest::newRow("on the header row")
-            << Qt::LeftButton << QPoint(0, 3) << QPoint(0, 3) << u"1,1 label 1 box 7203"_s + stopped;
-        QTest::newRow("right button") << Qt::RightButton << QPoint(2, 6) << QPoint(2, 6)
-                                      << u"1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
+        QTest::newRow("click on the time cell") << u"left 2,12 2,12 | 2,12 label 2 box 15:00"_s + stopped;
+        QTest::newRow("released on another cell") << u"left 2,6 3,12 | 2,6 label 2 box 1,234,500"_s + stopped;
+        QTest::newRow("on the header row") << u"left 0,3 0,3 | 1,1 label 1 box 7203"_s + stopped;
+        QTest::newRow("right button") << u"right 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
     }
     void mouse()
     {
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(QPoint, press);
-        QFETCH(QPoint, release);
-        QFETCH(QString, state);
+        QFETCH(QString, scenario);
+        const QStringList how = scenario.section(u" | "_s, 0, 0).split(u' ');
+        const QString state = scenario.section(u" | "_s, 1);
+        const Qt::MouseButton button = how[0] == u"left"_s ? Qt::LeftButton : Qt::RightButton;
+        const auto cell = [this](const QString& at) {
+            return m_w->cellCenter(at.section(u',', 0, 0).toInt(), at.section(u',', 1).toInt());
+        };
         for (int r = 0; r <= 3; ++r)
             fillRow(r, QuoteRow);
         QVERIFY(m_w->showActive());
         m_w->select(1, 1);
         m_w->fakes.http.setHolding(true); // running, and no page answers
         m_w->trigger(u"menu3"_s);
-        const QPoint to = m_w->cellCenter(release.x(), release.y());
-        QTest::mousePress(grid()->viewport(), button, {}, m_w->cellCenter(press.x(), press.y()));
+        const QPoint to = cell(how[2]);
+        QTest::mousePress(grid()->viewport(), button, {}, cell(how[1]));
         QTest::mouseMove(grid()->viewport(), to);
         QTest::mouseRelease(grid()->viewport(), button, {}, to);
         QTest::qWait(10);
