@@ -52,6 +52,15 @@ public:
     void setWindowTitle(Window window, const QString& title) override { titles[window] = title; }
     void showInWindow(Window window, const QImage& picture) override { shown[window] = picture; }
     void setYearChartLine(const QString& text) override { yearLine = text; }
+    QString marketLine() const override { return line; }
+    QDateTime now() const override { return clock; }
+    ServiceBackoff& backoff() override { return holds; }
+    void serviceHeld(const QDateTime& until) override { held.append(until); }
+
+    QString line;
+    QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
+    ServiceBackoff holds;
+    QList<QDateTime> held;
 };
 
 QColor colourOf(const QImage& image)
