@@ -110,7 +110,7 @@ void ChartRoutines::yearSeries(const QString& symbol, SeriesDone done)
                         // Kept for the day; the files of earlier days of this symbol go.
                         const QDir dir = QFileInfo(file).dir();
                         dir.mkpath(u"."_s);
-                        const QString prefix = QFileInfo(file).fileName().chopped(13); // "-yyyyMMdd.json"
+                        const QString prefix = QFileInfo(file).fileName().chopped(14); // "-yyyyMMdd.json"
                         for (const QString& old : dir.entryList({prefix + u"-*.json"_s}, QDir::Files))
                             if (dir.filePath(old) != file)
                                 QFile::remove(dir.filePath(old));
