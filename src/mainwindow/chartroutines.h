@@ -67,7 +67,7 @@ public:
 
 /// Pixel sizes of the drawn charts, each fitting the picture area it is shown in.
 namespace drawnsize {
-inline constexpr QSize LargeThumbnail{288, 180};
+inline constexpr QSize LargeThumbnail{288, 176}; // the slot shows at most 298 x 179
 inline constexpr QSize SmallThumbnail{200, 126};
 inline constexpr QSize IndexChart{256, 200};
 inline constexpr QSize Year{496, 288};
