@@ -118,6 +118,10 @@ QString indexPage(int port)
         u"/Pics/Stock/Day/K001881.GIF"_s,
         u"/rakutensecj/common/analytic.jsp?ric=.DJI&per=1&width=755&height=400&tp=0&sma=1&vol=1"_s,
         u"/asp4gif/japan_gif.asp?code=JPY&exch=CU&type=2&interval=3&upper=0&lower=0&x=360&y=360&barno=100"_s,
+        u"/v8/finance/chart/7203.T?range=1d&interval=5m"_s,
+        u"/v8/finance/chart/%5EN225?range=6mo&interval=1d"_s,
+        u"/v8/finance/chart/%5EDJI?range=1y&interval=1d"_s,
+        u"/v8/finance/chart/JPY=X?range=1d&interval=5m"_s,
         u"/_control/status"_s};
     QString s = u"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta "
                 u"charset=\"UTF-8\"><title>Tickoraマーケット（模擬市場）</title>"

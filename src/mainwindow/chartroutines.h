@@ -181,8 +181,9 @@ private:
     int m_sixMonthChartCalls = 0;
     /// The day's prices behind the drawn thumbnails and index chart.
     DayPrices m_dayPrices;
-    /// The year series read or fetched today, by file.
+    /// The year series read or fetched on m_yearSeriesDay, by file.
     QHash<QString, PriceSeries> m_yearSeries;
+    QDate m_yearSeriesDay;
 };
 
 } // namespace tickora

@@ -94,6 +94,10 @@ void ChartRoutines::fetchSeries(const QString& symbol, ChartRange range, ChartIn
 void ChartRoutines::yearSeries(const QString& symbol, SeriesDone done)
 {
     const QDate day = today();
+    if (day != m_yearSeriesDay) { // the series of an earlier day are not drawn again
+        m_yearSeries.clear();
+        m_yearSeriesDay = day;
+    }
     const QString file = yearSeriesFile(m_services.config, symbol, day);
     if (const auto kept = m_yearSeries.constFind(file); kept != m_yearSeries.cend())
         return done(*kept);
@@ -106,7 +110,7 @@ void ChartRoutines::yearSeries(const QString& symbol, SeriesDone done)
     }
     fetchSeries(symbol, ChartRange::OneYear, ChartInterval::OneDay,
                 [this, file, symbol, done = std::move(done)](const std::optional<PriceSeries>& series) {
-                    if (series) {
+                    if (series && file == yearSeriesFile(m_services.config, symbol, today())) {
                         // Kept for the day; the files of earlier days of this symbol go.
                         const QDir dir = QFileInfo(file).dir();
                         dir.mkpath(u"."_s);
