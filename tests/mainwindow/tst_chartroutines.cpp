@@ -456,11 +456,18 @@ private Q_SLOTS:
         QVERIFY(run([&](auto then) { later.showYearChart(1301, then); }));
         QCOMPARE(seriesRequests(), 1);
         QCOMPARE(m_host.shown.at(Window::Year), good);
+        // A kept file that no longer reads is asked for again and written anew.
+        QVERIFY(writeFile(today, "{\"chart\":"));
+        ChartRoutines afterDamage(s, m_host);
+        QVERIFY(run([&](auto then) { afterDamage.showYearChart(1301, then); }));
+        QCOMPARE(seriesRequests(), 2);
+        QCOMPARE(m_host.shown.at(Window::Year), good);
+        QVERIFY(readChartJson(readFile(today)));
 
         broken = true;
         m_host.clock = m_host.clock.addDays(1);
         QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 2);
+        QCOMPARE(seriesRequests(), 3);
         QCOMPARE(m_host.shown.at(Window::Year), good); // the file holds this chart
         QVERIFY(!QFile::exists(yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date())));
         // Another stock's chart is never shown for it.
