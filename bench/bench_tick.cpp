@@ -113,6 +113,44 @@ int runTick(const QStringList& args)
     return 0;
 }
 
+int runDrawnTick(const QStringList& args)
+{
+    ensureApplication();
+    MarketProcess market(args, LatencyMs);
+    if (!market.running())
+        return 1;
+    BenchWindow bench(market.base(), false, ChartSource::Drawn);
+    auto& counted = bench.counting;
+    std::vector<double> tickMs;
+    std::vector<int> seriesPerTick, othersPerTick;
+    for (int i = 0; i < Runs + 1; ++i) {
+        const int series = counted.series, others = counted.others;
+        tickMs.push_back(runTick(bench, nullptr));
+        seriesPerTick.push_back(counted.series - series);
+        othersPerTick.push_back(counted.others - others);
+    }
+    int thumbs = 0;
+    for (int k = 0; k < 12; ++k)
+        thumbs += bench.picture(u"Image1_%1"_s.arg(k))->hasPicture() ? 1 : 0;
+    std::printf("  drawn charts, %lld codes, server latency %d ms per request\n",
+                static_cast<long long>(Codes.size()), LatencyMs);
+    std::printf("  first tick of the day: %d series requests, %d other requests, %7.1f ms\n",
+                seriesPerTick.front(), othersPerTick.front(), tickMs.front());
+    const std::vector<double> later(tickMs.begin() + 1, tickMs.end());
+    int laterSeries = 0, laterOthers = 0;
+    for (size_t i = 1; i < seriesPerTick.size(); ++i) {
+        laterSeries += seriesPerTick[i];
+        laterOthers += othersPerTick[i];
+    }
+    std::printf("  next %d ticks: %d series requests in all, %.1f other requests per tick,"
+                " median %7.1f ms\n",
+                Runs, laterSeries, double(laterOthers) / Runs, median(later));
+    std::printf("  thumbnails shown: %d of 12, index chart %s; failure messages: %d\n", thumbs,
+                bench.picture(u"Image2"_s)->hasPicture() ? "shown" : "empty", bench.boxes.messages);
+    bench.timer()->stop();
+    return 0;
+}
+
 int runBombs(const QStringList& args)
 {
     ensureApplication();

@@ -34,6 +34,10 @@ std::vector<Section> sections()
          runPass},
         {"tick", "refresh tick (26 requests) against tickora-market --latency-ms 100; memory over 100 ticks",
          runTick},
+        {"drawn",
+         "requests per tick with drawn charts against tickora-market --latency-ms 100: the first tick"
+         " of the day, then the next ten",
+         runDrawnTick},
         {"bombs",
          "peak memory of one tick whose every chart answer is a picture bomb, beside a normal tick's",
          runBombs},

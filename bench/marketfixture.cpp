@@ -122,14 +122,22 @@ void BombingHttpClient::get(const HttpRequest& request, QObject* context, Done d
     });
 }
 
-BenchWindow::BenchWindow(const QUrl& base, bool bombs)
+void CountingHttpClient::get(const HttpRequest& request, QObject* context, Done done)
+{
+    ++(request.url.path().startsWith(u"/v8/finance/chart/"_s) ? series : others);
+    m_inner.get(request, context, std::move(done));
+}
+
+BenchWindow::BenchWindow(const QUrl& base, bool bombs, ChartSource charts)
 {
     Services services;
     services.config.dataDir = dataDir.path();
+    services.config.charts = charts;
+    services.config.seriesBase = base;
     services.config.quoteBase = services.config.chartBase = services.config.nikkeiBase = base;
     services.config.nikkeiChartBase = services.config.marketDataBase = base;
     services.config.brokerBase = services.config.fxBase = base;
-    services.http = bombs ? static_cast<HttpClient*>(&bombing) : &http;
+    services.http = bombs ? static_cast<HttpClient*>(&bombing) : &counting;
     services.downloader = &downloader;
     services.sound = &sound;
     services.pictures = &pictures;

@@ -88,13 +88,28 @@ private:
     HttpClient& m_inner;
 };
 
+/// Passes requests on, counting those for price series and all others.
+class CountingHttpClient : public HttpClient
+{
+public:
+    explicit CountingHttpClient(HttpClient& inner) : m_inner(inner) {}
+    void get(const HttpRequest& request, QObject* context, Done done) override;
+    int series = 0;
+    int others = 0;
+
+private:
+    HttpClient& m_inner;
+};
+
 /// The real main window, its services pointed at one base address, with the twelve codes typed;
-/// with `bombs`, every chart answer is a picture bomb.
+/// with `bombs`, every chart answer is a picture bomb. Its charts are downloaded pictures unless
+/// `charts` says otherwise.
 struct BenchWindow
 {
-    explicit BenchWindow(const QUrl& base, bool bombs = false);
+    explicit BenchWindow(const QUrl& base, bool bombs = false, ChartSource charts = ChartSource::Images);
     QTemporaryDir dataDir;
     QtHttpClient http;
+    CountingHttpClient counting{http};
     BombingHttpClient bombing{http};
     HttpDownloader downloader{http};
     QuietSound sound;

@@ -24,6 +24,7 @@ int runParse(const QStringList& args);
 int runToday(const QStringList& args);
 int runPass(const QStringList& args);
 int runTick(const QStringList& args);
+int runDrawnTick(const QStringList& args);
 int runStartup(const QStringList& args);
 int runBombs(const QStringList& args);
 int runCharts(const QStringList& args);

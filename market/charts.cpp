@@ -12,8 +12,8 @@ namespace tickora::market {
 
 namespace {
 
-constexpr int TokyoOffset = 9 * 3600;
-constexpr int NewYorkOffset = -5 * 3600;
+constexpr int TokyoOffset = TokyoGmtOffset;
+constexpr int NewYorkOffset = NewYorkGmtOffset;
 // The session's first and last minutes: the day's line fills the axis by 15:00.
 constexpr int SessionStart = 9 * 60;
 constexpr int SessionEnd = 15 * 60;
@@ -59,6 +59,42 @@ PriceSeries minuteSeries(const ChartSeries& s)
     return p;
 }
 
+/// Bars merged into periods of `seconds`, each period starting at a multiple of it.
+QList<PriceBar> mergedInto(const QList<PriceBar>& bars, qint64 seconds, int gmtOffset)
+{
+    QList<PriceBar> out;
+    for (const PriceBar& b : bars) {
+        const qint64 local = b.time + gmtOffset;
+        const qint64 start = local - (local % seconds + seconds) % seconds - gmtOffset;
+        if (!out.isEmpty() && out.last().time == start) {
+            PriceBar& m = out.last();
+            m.high = std::max(m.high, b.high);
+            m.low = std::min(m.low, b.low);
+            m.close = b.close;
+            m.volume += b.volume;
+        } else {
+            out.append(b);
+            out.last().time = start;
+        }
+    }
+    return out;
+}
+
+/// The bars of the last `span` before the last bar's day (that day included).
+QList<PriceBar> lastBarsOf(const QList<PriceBar>& bars, SeriesSpan span, int gmtOffset)
+{
+    if (bars.isEmpty())
+        return bars;
+    const QDate last = QDateTime::fromSecsSinceEpoch(bars.last().time + gmtOffset, Qt::UTC).date();
+    const QDate first = span == SeriesSpan::Year ? last.addYears(-1) : last.addMonths(-6);
+    const qint64 from = midnight(first, gmtOffset);
+    QList<PriceBar> out;
+    for (const PriceBar& b : bars)
+        if (b.time >= from)
+            out.append(b);
+    return out;
+}
+
 ChartOptions options(const QString& title, int decimals, int windowDays = 0)
 {
     ChartOptions o;
@@ -74,6 +110,68 @@ QString stockTitle(const ChartSeries& s, const QString& span)
 }
 
 } // namespace
+
+std::optional<SeriesSpan> seriesSpanOf(const QString& range)
+{
+    if (range == u"1d"_s)
+        return SeriesSpan::Day;
+    if (range == u"6mo"_s)
+        return SeriesSpan::SixMonths;
+    if (range == u"1y"_s)
+        return SeriesSpan::Year;
+    return std::nullopt;
+}
+
+PriceSeries seriesOfSpan(const ChartSeries& s, const QString& symbol, SeriesSpan span, int gmtOffset)
+{
+    PriceSeries p;
+    if (span == SeriesSpan::Day) {
+        p = minuteSeries(s);
+        p.gmtOffset = gmtOffset;
+        const qint64 shift = qint64(TokyoOffset) - gmtOffset; // the minutes are counted in Tokyo time
+        for (PriceBar& b : p.bars)
+            b.time += shift;
+        p.bars = mergedInto(p.bars, 5 * 60, gmtOffset);
+    } else {
+        p = dailySeries(s, gmtOffset);
+        p.bars = lastBarsOf(p.bars, span, gmtOffset);
+    }
+    p.symbol = symbol;
+    return p;
+}
+
+PriceSeries fxSeriesOfSpan(const FxSeries& fx, SeriesSpan span)
+{
+    PriceSeries p;
+    p.symbol = u"JPY=X"_s;
+    p.name = u"USD/JPY"_s;
+    p.currency = u"JPY"_s;
+    p.gmtOffset = TokyoOffset;
+    const qsizetype n = std::min(fx.bars.size(), fx.times.size());
+    QList<PriceBar> minutes;
+    for (qsizetype i = 0; i < n; ++i) {
+        const Bar& b = fx.bars[i];
+        minutes.append({fx.times[i].toSecsSinceEpoch(), b.open, b.high, b.low, b.close, 0});
+    }
+    if (span == SeriesSpan::Day) {
+        QList<PriceBar> day = mergedInto(minutes, 24 * 3600, TokyoOffset);
+        if (!day.isEmpty()) {
+            const qint64 start = day.last().time;
+            QList<PriceBar> today;
+            for (const PriceBar& b : minutes)
+                if (b.time >= start)
+                    today.append(b);
+            p.bars = mergedInto(today, 5 * 60, TokyoOffset);
+        }
+        if (day.size() > 1)
+            p.previousClose = day[day.size() - 2].close;
+    } else {
+        p.bars = lastBarsOf(mergedInto(minutes, 24 * 3600, TokyoOffset), span, TokyoOffset);
+    }
+    if (!p.bars.isEmpty())
+        p.lastPrice = p.bars.last().close;
+    return p;
+}
 
 QSize sizeFromQuery(const QString& width, const QString& height, QSize fallback)
 {

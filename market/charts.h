@@ -1,9 +1,12 @@
 #pragma once
 
+#include "charts/priceseries.h"
 #include "simulation.h"
 
 #include <QImage>
 #include <QSize>
+
+#include <optional>
 
 namespace tickora::market {
 
@@ -44,6 +47,26 @@ QImage drawDowChart(const ChartSeries& dow, QSize size = DowSize);
 QImage drawUsdJpyChart(const FxSeries& fx, QSize size = UsdJpySize);
 /// The empty frame ("データなし") under the symbol for a symbol the market does not list.
 QImage drawNoDataChart(const QString& symbol, QSize size);
+
+/// The spans the chart JSON service answers: the day so far in 5-minute bars ("1d"), or the daily
+/// bars of six months ("6mo") or a year ("1y").
+enum class SeriesSpan
+{
+    Day,
+    SixMonths,
+    Year
+};
+/// The span of a `range` parameter; nothing for any other text.
+std::optional<SeriesSpan> seriesSpanOf(const QString& range);
+/// A walk as the chart JSON service sends it, under `symbol`, in the local time of an exchange
+/// `gmtOffset` seconds ahead of UTC.
+PriceSeries seriesOfSpan(const ChartSeries& s, const QString& symbol, SeriesSpan span, int gmtOffset);
+/// The dollar-yen minutes as the chart JSON service sends them: 5-minute bars of the latest
+/// trading day for Day, else one bar per day.
+PriceSeries fxSeriesOfSpan(const FxSeries& fx, SeriesSpan span);
+/// Seconds that Tokyo and New York are ahead of UTC (without daylight saving).
+inline constexpr int TokyoGmtOffset = 9 * 3600;
+inline constexpr int NewYorkGmtOffset = -5 * 3600;
 
 /// PNG bytes of an image.
 QByteArray encodePng(const QImage& image);

@@ -66,6 +66,7 @@ CommandLine::CommandLine()
         u"/gifdata/nk_chart_L.gif,\n"
         u"/chart/nka_l.gif, /Pics/Stock/Day/K001881.GIF, /rakutensecj/common/analytic.jsp, "
         u"/asp4gif/japan_gif.asp),\n"
+        u"the price series as chart JSON (/v8/finance/chart/SYMBOL?range=1d|6mo|1y&interval=5m|1d),\n"
         u"with prices from a seeded random walk that moves one trading minute with each page request.\n"
         u"Point Tickora at it with TICKORA_MARKET_URL=http://127.0.0.1:PORT.\n\n"
         u"Fault modes: none, status:NNN (an HTTP status, e.g. 500, 304, 404; status:NNN:S adds Retry-After: "

@@ -1,12 +1,16 @@
 #include "server.h"
 
 #include "charts.h"
+#include "charts/seriesreader.h"
 #include "pages.h"
 #include "todaypages.h"
 
 #include <httplib.h>
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -26,6 +30,15 @@ namespace {
 const char* const HtmlType = "text/html; charset=UTF-8";
 const char* const PngType = "image/png";
 const char* const TextType = "text/plain; charset=UTF-8";
+const char* const JsonType = "application/json; charset=utf-8";
+
+/// The chart JSON service's answer for a request it cannot serve.
+std::string chartError(const QString& code, const QString& description)
+{
+    QJsonObject error{{u"code"_s, code}, {u"description"_s, description}};
+    QJsonObject chart{{u"result"_s, QJsonValue::Null}, {u"error"_s, error}};
+    return QJsonDocument(QJsonObject{{u"chart"_s, chart}}).toJson(QJsonDocument::Compact).toStdString();
+}
 
 QString param(const httplib::Request& req, const char* name)
 {
@@ -105,6 +118,10 @@ QString indexPage(int port)
         u"/Pics/Stock/Day/K001881.GIF"_s,
         u"/rakutensecj/common/analytic.jsp?ric=.DJI&per=1&width=755&height=400&tp=0&sma=1&vol=1"_s,
         u"/asp4gif/japan_gif.asp?code=JPY&exch=CU&type=2&interval=3&upper=0&lower=0&x=360&y=360&barno=100"_s,
+        u"/v8/finance/chart/7203.T?range=1d&interval=5m"_s,
+        u"/v8/finance/chart/%5EN225?range=6mo&interval=1d"_s,
+        u"/v8/finance/chart/%5EDJI?range=1y&interval=1d"_s,
+        u"/v8/finance/chart/JPY=X?range=1d&interval=5m"_s,
         u"/_control/status"_s};
     QString s = u"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta "
                 u"charset=\"UTF-8\"><title>Tickoraマーケット（模擬市場）</title>"
@@ -519,9 +536,42 @@ QByteArray MarketServer::chartPng(const QString& path, const httplib::Request& r
     return {};
 }
 
+void MarketServer::answerSeries(const QString& symbol, const httplib::Request& req, httplib::Response& res)
+{
+    const QString range = param(req, "range");
+    const auto span = seriesSpanOf(range);
+    if (!span) {
+        res.status = 400;
+        res.set_content(chartError(u"Bad Request"_s, u"Invalid range: "_s + range), JsonType);
+        return;
+    }
+    std::optional<PriceSeries> series;
+    if (symbol == u"^N225"_s) {
+        series = seriesOfSpan(m_market.nikkeiSeries(), symbol, *span, TokyoGmtOffset);
+    } else if (symbol == u"^DJI"_s) {
+        series = seriesOfSpan(m_market.dowSeries(), symbol, *span, NewYorkGmtOffset);
+    } else if (symbol == u"JPY=X"_s) {
+        series = fxSeriesOfSpan(m_market.nextUsdJpy(1000), *span);
+    } else if (symbol.endsWith(u".T"_s)) {
+        if (const auto stock = m_market.stockSeries(symbol))
+            series = seriesOfSpan(*stock, symbol, *span, TokyoGmtOffset);
+    }
+    if (!series) {
+        res.status = 404;
+        res.set_content(chartError(u"Not Found"_s, u"No data found, symbol may be delisted"_s), JsonType);
+        return;
+    }
+    res.set_content(chartJsonFromSeries(*series).toStdString(), JsonType);
+}
+
 void MarketServer::answer(const httplib::Request& req, httplib::Response& res)
 {
     const QString path = QString::fromStdString(req.path);
+    if (path.startsWith(u"/v8/finance/chart/"_s)) {
+        // The symbol is one path segment, percent-encoded by careful clients ("%5EN225").
+        answerSeries(QUrl::fromPercentEncoding(path.mid(18).toUtf8()), req, res);
+        return;
+    }
     if (path == u"/stocks/detail/"_s || path == u"/stocks/detail"_s) {
         const QString code = param(req, "code");
         const auto quote = m_market.nextQuote(code);

@@ -135,6 +135,8 @@ private:
     void handleControl(const httplib::Request& req, httplib::Response& res);
     /// Fills `res` with the normal answer for a request.
     void answer(const httplib::Request& req, httplib::Response& res);
+    /// The chart JSON of a symbol: a stock "NNNN.T", "^N225", "^DJI" or "JPY=X".
+    void answerSeries(const QString& symbol, const httplib::Request& req, httplib::Response& res);
     void applyFault(const FaultMode& mode, const httplib::Request& req, httplib::Response& res);
     // One answer per fault mode.
     void answerWithStatus(const FaultMode& mode, httplib::Response& res);

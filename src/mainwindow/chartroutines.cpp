@@ -81,34 +81,40 @@ void ChartRoutines::fetchIntoWindow(const ChartDownload& chart, Window window, T
         std::move(then));
 }
 
-void ChartRoutines::showStockChart(const ChartDownload& chart, Window window, int& calls, Then then)
+void ChartRoutines::showStockChart(const ChartDownload& chart, const DrawnSpec& spec, Window window,
+                                   int& calls, Then then)
 {
     const int call = ++calls;
-    fetchChart(chart,
-               [this, window, call, &calls, then = std::move(then)](const QImage& picture) {
-                   if (call != calls)
-                       return; // a later click's chart is on its way, or shown already
-                   m_host.showInWindow(window, picture);
-                   done(then);
-               },
-               {});
+    auto show = [this, window, call, &calls, then = std::move(then)](const QImage& picture) {
+        if (call != calls)
+            return; // a later click's chart is on its way, or shown already
+        m_host.showInWindow(window, picture);
+        done(then);
+    };
+    if (drawn())
+        drawChart(chart, spec, std::move(show), {});
+    else
+        fetchChart(chart, std::move(show), {});
 }
 
 void ChartRoutines::showYearChart(qint16 code, Then then)
 {
-    showStockChart(yearChart(m_services.config, code), Window::Year, m_yearChartCalls, std::move(then));
+    showStockChart(yearChart(m_services.config, code), stockChartSpec(code, true), Window::Year,
+                   m_yearChartCalls, std::move(then));
 }
 
 void ChartRoutines::showSixMonthChart(qint16 code, Then then)
 {
-    showStockChart(sixMonthChart(m_services.config, code), Window::SixMonth, m_sixMonthChartCalls,
-                   std::move(then));
+    showStockChart(sixMonthChart(m_services.config, code), stockChartSpec(code, false), Window::SixMonth,
+                   m_sixMonthChartCalls, std::move(then));
 }
 
 void ChartRoutines::refreshThumbnails(Then then)
 {
     m_host.closeWindow(Window::NikkeiSixMonth);
     m_host.closeWindow(Window::AdvanceDecline);
+    if (drawn())
+        return drawThumbnails(std::move(then));
     auto run = std::make_shared<ThumbRun>();
     run->id = ++m_thumbRun;
     run->then = std::move(then);
@@ -192,6 +198,19 @@ void ChartRoutines::showNikkeiSixMonthChart(Then then)
     m_host.closeWindow(Window::NikkeiSixMonth);
     m_host.closeWindow(Window::AdvanceDecline);
     m_host.showMarketChart({});
+    if (drawn()) {
+        DrawnSpec spec{{u"^N225"_s},
+                       false,
+                       ChartKind::NikkeiHalfYear,
+                       drawnsize::NikkeiSixMonth,
+                       u"日経平均株価  6ヶ月"_s,
+                       {}};
+        spec.draw = [spec](const QList<PriceSeries>& s) {
+            return drawIndexHalfYearChart(s[0], spec.size, {spec.title, 2});
+        };
+        return drawIntoWindow(nikkeiSixMonthChart(m_services.config), spec, Window::NikkeiSixMonth,
+                              std::move(then));
+    }
     fetchIntoWindow(nikkeiSixMonthChart(m_services.config), Window::NikkeiSixMonth, std::move(then));
 }
 
@@ -200,6 +219,8 @@ void ChartRoutines::refreshIndexChart(Then then)
     m_host.closeWindow(Window::NikkeiSixMonth);
     m_host.closeWindow(Window::AdvanceDecline);
     m_host.showMarketChart({});
+    if (drawn())
+        return drawIndexChart(std::move(then));
     fetchChart(
         nikkeiIndexChart(m_services.config),
         [this](const QImage& picture) { m_host.showMarketChart(picture); }, std::move(then));
@@ -208,6 +229,18 @@ void ChartRoutines::refreshIndexChart(Then then)
 void ChartRoutines::showNyNikkeiChart(Then then)
 {
     m_host.setMarketTitle(u"ＮＹ日経比較"_s);
+    if (drawn()) {
+        DrawnSpec spec{{u"^DJI"_s, u"^N225"_s},       false, ChartKind::Comparison, drawnsize::IndexChart,
+                       u"ＮＹダウ・日経平均 3ヶ月"_s, {}};
+        spec.draw = [spec](const QList<PriceSeries>& s) {
+            ChartOptions o{spec.title, 1};
+            o.windowDays = 92;
+            return drawComparisonChart(s[0], s[1], spec.size, o);
+        };
+        return drawChart(
+            nyNikkeiChart(m_services.config), spec,
+            [this](const QImage& picture) { m_host.showMarketChart(picture); }, std::move(then));
+    }
     fetchChart(
         nyNikkeiChart(m_services.config), [this](const QImage& picture) { m_host.showMarketChart(picture); },
         std::move(then));
@@ -221,11 +254,28 @@ void ChartRoutines::showAdvanceDeclineChart(Then then)
 
 void ChartRoutines::showDowChart(Then then)
 {
+    if (drawn()) {
+        DrawnSpec spec{
+            {u"^DJI"_s}, false, ChartKind::Line, drawnsize::Dow, u"NYダウ工業株30種平均 (^DJI)  3ヶ月"_s, {}};
+        spec.draw = [spec](const QList<PriceSeries>& s) {
+            ChartOptions o{spec.title, 2};
+            o.windowDays = 92;
+            return drawLineChart(s[0], spec.size, o);
+        };
+        return drawIntoWindow(dowChart(m_services.config), spec, Window::Dow, std::move(then));
+    }
     fetchIntoWindow(dowChart(m_services.config), Window::Dow, std::move(then));
 }
 
 void ChartRoutines::showDollarYenChart(Then then)
 {
+    if (drawn()) {
+        DrawnSpec spec{{u"JPY=X"_s}, true, ChartKind::Line, drawnsize::DollarYen, u"USD/JPY 5分足"_s, {}};
+        spec.draw = [spec](const QList<PriceSeries>& s) {
+            return drawLineChart(s[0], spec.size, {spec.title, 3});
+        };
+        return drawIntoWindow(dollarYenChart(m_services.config), spec, Window::DollarYen, std::move(then));
+    }
     fetchIntoWindow(dollarYenChart(m_services.config), Window::DollarYen, std::move(then));
 }
 

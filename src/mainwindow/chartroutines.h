@@ -1,6 +1,10 @@
 #pragma once
 
+#include "charts/chartpainter.h"
 #include "charts/chartsources.h"
+#include "charts/dayprices.h"
+#include "charts/seriesreader.h"
+#include "platform/backoff.h"
 #include "platform/services.h"
 #include "quotes/quotesheet.h"
 
@@ -51,14 +55,47 @@ public:
     virtual void showInWindow(Window window, const QImage& picture) = 0;
     /// The text line under the 1-year chart.
     virtual void setYearChartLine(const QString& text) = 0;
+    /// The Nikkei average line as it stands; the drawn index chart takes its value.
+    virtual QString marketLine() const = 0;
+    /// The local date and time.
+    virtual QDateTime now() const = 0;
+    /// The holds on services that asked not to be asked so often, shared with the quote requests.
+    virtual ServiceBackoff& backoff() = 0;
+    /// Says that a service is held until `until`.
+    virtual void serviceHeld(const QDateTime& until) = 0;
 };
 
-/// The chart routines. Each downloads one image into its fixed file in the data folder and
-/// shows that file in its target; a routine's `then` runs once the picture is shown. A failed or
-/// refused download shows the file again only when it is known to hold the same chart, never
+/// Pixel sizes of the drawn charts, each fitting the picture area it is shown in.
+namespace drawnsize {
+inline constexpr QSize LargeThumbnail{288, 176}; // the slot shows at most 298 x 179
+inline constexpr QSize SmallThumbnail{200, 126};
+inline constexpr QSize IndexChart{256, 200};
+inline constexpr QSize Year{496, 288};
+inline constexpr QSize SixMonth{512, 390};
+inline constexpr QSize NikkeiSixMonth{537, 377};
+inline constexpr QSize Dow{755, 400};
+inline constexpr QSize DollarYen{360, 360};
+} // namespace drawnsize
+
+/// The series file of `symbol` kept for `day` in the data folder: series/<symbol>-1y-<yyyymmdd>.json,
+/// with every character but letters, digits, '.' and '-' of the symbol written as '_'.
+QString yearSeriesFile(const Config& config, const QString& symbol, QDate day);
+
+/// The chart routines. With images (Config::charts), each downloads one image into its fixed file
+/// in the data folder and shows that file in its target; a routine's `then` runs once the picture is shown. A
+/// failed or refused download shows the file again only when it is known to hold the same chart, never
 /// another stock's chart nor another kind of chart. Of two quick clicks for a stock chart, only
 /// the last one's chart is shown. The thumbnail refresh starts the downloads of all rows at once
 /// and writes and shows the answers strictly in row order.
+///
+/// With drawn charts, each draws its chart from price series of the series service and writes
+/// the picture (PNG) to the same file. Thumbnails and the index chart are drawn each refresh from
+/// the prices the quote pass wrote into the grid and the Nikkei line, kept for the day, after one
+/// intraday series per symbol and day has filled in the day so far. The daily charts draw from a
+/// year of daily bars per symbol, fetched when a chart is asked for and kept in the data folder
+/// for the day. A series that cannot be had (failure, unreadable answer, a held service) leaves
+/// the target with its last picture of the same chart, or the empty frame "データなし". A 429 or
+/// 503 answer holds the service: nothing is asked of it until the hold ends.
 class ChartRoutines : public QObject
 {
     Q_OBJECT
@@ -83,11 +120,47 @@ public:
     void captionClicked(int k);
 
 private:
+    using SeriesDone = std::function<void(const std::optional<PriceSeries>&)>;
+    using Show = std::function<void(const QImage&)>;
+    /// How a drawn chart is made: the symbols whose series it needs and the painter call.
+    struct DrawnSpec
+    {
+        QStringList symbols;
+        bool intraday = false; ///< the day in 5-minute bars (not kept), else a year of days (kept)
+        ChartKind kind = ChartKind::Line;
+        QSize size;
+        QString title;
+        std::function<DrawnChart(const QList<PriceSeries>&)> draw;
+    };
+    bool drawn() const { return m_services.config.charts == ChartSource::Drawn; }
+    QDate today() const;
+    /// Asks the series service; `done` gets the series, or nothing for any failure or hold.
+    void fetchSeries(const QString& symbol, ChartRange range, ChartInterval interval, SeriesDone done);
+    /// A year of daily bars of `symbol`, kept in memory and in the data folder for the day.
+    void yearSeries(const QString& symbol, SeriesDone done);
+    /// Gathers the series of `spec` in order, then draws and shows the chart (see the class).
+    void drawChart(const ChartDownload& chart, const DrawnSpec& spec, Show show, Then then);
+    void gatherSeries(std::shared_ptr<QList<PriceSeries>> got, const DrawnSpec& spec,
+                      std::function<void(bool)> done);
+    /// Writes a drawn picture to `file`, noting what it holds.
+    void writeDrawn(const QString& file, const QUrl& holds, const QImage& picture);
+    void drawThumbnails(Then then);
+    void drawIndexChart(Then then);
+    /// Notes the stock prices of the grid's rows and the Nikkei line's value as samples of the day.
+    void sampleRow(int row, const QString& symbol);
+    /// Asks once per symbol and day for the intraday series; `done` runs when its answer is in.
+    bool topUp(const QString& symbol, std::function<void()> done);
+    /// The spec of a stock's 1-year (`year`) or 6-month chart.
+    DrawnSpec stockChartSpec(qint16 code, bool year) const;
+
     struct ThumbRun;
     void fetchChart(const ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
     void fetchIntoWindow(const ChartDownload& chart, ChartRoutinesHost::Window window, Then then);
+    void drawIntoWindow(const ChartDownload& chart, const DrawnSpec& spec, ChartRoutinesHost::Window window,
+                        Then then);
     /// Shows a stock's chart in `window` when no later call (counted in `calls`) came meanwhile.
-    void showStockChart(const ChartDownload& chart, ChartRoutinesHost::Window window, int& calls, Then then);
+    void showStockChart(const ChartDownload& chart, const DrawnSpec& spec, ChartRoutinesHost::Window window,
+                        int& calls, Then then);
     /// The picture to show after a download of `chart`, whether or not it replaced the file.
     QImage chartPicture(const ChartDownload& chart, bool written);
     QImage load(const QString& file) const;
@@ -106,6 +179,11 @@ private:
     /// Count the calls for the 1-year and 6-month charts: only the last call's answer is shown.
     int m_yearChartCalls = 0;
     int m_sixMonthChartCalls = 0;
+    /// The day's prices behind the drawn thumbnails and index chart.
+    DayPrices m_dayPrices;
+    /// The year series read or fetched on m_yearSeriesDay, by file.
+    QHash<QString, PriceSeries> m_yearSeries;
+    QDate m_yearSeriesDay;
 };
 
 } // namespace tickora

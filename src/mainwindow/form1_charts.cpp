@@ -86,6 +86,10 @@ public:
     {
         m_w.chartWindow(m_w.m_form2)->Label1->setText(text);
     }
+    QString marketLine() const override { return m_w.m_nikkeiLine->text(); }
+    QDateTime now() const override { return m_w.now(); }
+    ServiceBackoff& backoff() override { return m_w.m_backoff; }
+    void serviceHeld(const QDateTime& until) override { m_w.showServiceHeld(until); }
 
 private:
     /// The window of `slot` (made when not open) with `picture` in its picture area.

@@ -88,10 +88,13 @@ void Form1::prefetchRefresh()
         for (int r = 1; r <= rows; ++r)
             m_http->prefetch(
                 quotePageRequest(config.quoteBase, config.quotePages, m_grid->cellText(r, grid::Code)));
-    for (int r = 1; r <= rows; ++r)
-        if (const auto code = chartCodeFromText(m_grid->cellText(r, grid::Code)))
-            m_http->prefetch(chartRequest(thumbnailChart(config, *code, m_screenPixelsY).url));
-    m_http->prefetch(chartRequest(nikkeiIndexChart(config).url));
+    // Drawn charts ask for a series only once a day per symbol: nothing to ask ahead.
+    if (config.charts == ChartSource::Images) {
+        for (int r = 1; r <= rows; ++r)
+            if (const auto code = chartCodeFromText(m_grid->cellText(r, grid::Code)))
+                m_http->prefetch(chartRequest(thumbnailChart(config, *code, m_screenPixelsY).url));
+        m_http->prefetch(chartRequest(nikkeiIndexChart(config).url));
+    }
     if (!m_backoff.holds(nikkeiPageUrl(config), at))
         m_http->prefetch(pageRequest(nikkeiPageUrl(config)));
 }

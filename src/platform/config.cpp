@@ -50,6 +50,12 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     else if (!pages.isEmpty() && pages != u"today")
         c.error = u"TICKORA_QUOTE_PAGES の値「%1」は使えません（today または 2012 を指定してください）"_s.arg(
             pages);
+    const QString charts = env.value(u"TICKORA_CHARTS"_s);
+    if (charts == u"images")
+        c.charts = ChartSource::Images;
+    else if (!charts.isEmpty() && charts != u"drawn" && c.error.isEmpty())
+        c.error =
+            u"TICKORA_CHARTS の値「%1」は使えません（drawn または images を指定してください）"_s.arg(charts);
     c.quoteBase = pick(env, "TICKORA_QUOTE_URL", market,
                        c.quotePages == QuotePages::Today ? "https://finance.yahoo.co.jp"
                                                          : "https://stocks.finance.yahoo.co.jp");
@@ -59,6 +65,7 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.marketDataBase = pick(env, "TICKORA_MARKETDATA_URL", market, "https://www.opticast.co.jp");
     c.brokerBase = pick(env, "TICKORA_BROKER_URL", market, "https://www.trkd-asia.com");
     c.fxBase = pick(env, "TICKORA_FX_URL", market, "https://www.forexwatcher.com");
+    c.seriesBase = pick(env, "TICKORA_SERIES_URL", market, "https://query1.finance.yahoo.com");
     bool ok = false;
     const QString tickText = env.value(u"TICKORA_TICK_MS"_s);
     const int tick = tickText.toInt(&ok);
@@ -78,7 +85,8 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
 
 QList<QUrl> Config::serviceBases() const
 {
-    return {quoteBase, chartBase, nikkeiBase, nikkeiChartBase, marketDataBase, brokerBase, fxBase};
+    return {quoteBase,      chartBase,  nikkeiBase, nikkeiChartBase,
+            marketDataBase, brokerBase, fxBase,     seriesBase};
 }
 
 bool isLoopbackUrl(const QUrl& url)

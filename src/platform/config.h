@@ -16,12 +16,21 @@ enum class QuotePages
     Pages2012
 };
 
+/// Where the charts come from: drawn by the program from price series fetched from the series
+/// service (`Config::seriesBase`), or downloaded as ready-made images from the chart image services.
+enum class ChartSource
+{
+    Drawn,
+    Images
+};
+
 /// The shortest tick honoured when a service address is not on this machine: a shorter one would
 /// hammer a public service.
 constexpr int MinPublicTickMs = 5000;
 
 /// Where the program keeps its files and which hosts its web services live on. Values come from
-/// the environment (TICKORA_DATA_DIR, TICKORA_MARKET_URL, TICKORA_*_URL, TICKORA_QUOTE_PAGES);
+/// the environment (TICKORA_DATA_DIR, TICKORA_MARKET_URL, TICKORA_*_URL, TICKORA_QUOTE_PAGES,
+/// TICKORA_CHARTS);
 /// there is no settings file.
 struct Config
 {
@@ -34,6 +43,8 @@ struct Config
     QUrl marketDataBase;                       ///< advance/decline ratio image
     QUrl brokerBase;                           ///< New York Dow chart page
     QUrl fxBase;                               ///< dollar-yen chart image
+    ChartSource charts = ChartSource::Drawn;   ///< TICKORA_CHARTS: "drawn" or "images"
+    QUrl seriesBase;                           ///< price series: /v8/finance/chart/<symbol>
     int tickIntervalMs = 30000;                ///< TICKORA_TICK_MS, meant for tests only
     /// A setting that makes the program refuse to start, in Japanese; empty when there is none.
     QString error;

@@ -144,8 +144,8 @@ private Q_SLOTS:
         }
     }
 
-    // A quote-page kind it does not know stops the program before anything else, with no display
-    // needed; a tick too short for a public service is said and replaced, and the program runs.
+    // A quote-page kind or chart source it does not know stops the program before anything else, with no
+    // display needed; a tick too short for a public service is said and replaced, and the program runs.
     void settingsCheckedAtStart()
     {
         QTemporaryDir dir;
@@ -157,6 +157,16 @@ private Q_SLOTS:
         QCOMPARE(refused.code, CommandLine::ExitUsage);
         QVERIFY2(refused.err.contains(u"TICKORA_QUOTE_PAGES の値「2013」"_s), qPrintable(refused.err));
         QVERIFY(!QFile::exists(dir.filePath(u"kabu"_s)));
+        // So is a chart source it does not know.
+        env.insert(u"TICKORA_QUOTE_PAGES"_s, u"today"_s);
+        env.insert(u"TICKORA_CHARTS"_s, u"gif"_s);
+        refused.setProcessEnvironment(env);
+        refused.start(Program, {});
+        QVERIFY(refused.waitForFinished(30000));
+        QCOMPARE(refused.exitCode(), CommandLine::ExitUsage);
+        QVERIFY(QString::fromUtf8(refused.readAllStandardError()).contains(u"TICKORA_CHARTS の値「gif」"_s));
+        QVERIFY(!QFile::exists(dir.filePath(u"kabu"_s)));
+        env.remove(u"TICKORA_CHARTS"_s);
 
         env.insert(u"TICKORA_QUOTE_PAGES"_s, u"today"_s);
         env.insert(u"TICKORA_TICK_MS"_s, u"250"_s);

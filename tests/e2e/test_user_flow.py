@@ -56,6 +56,13 @@ with Session(__doc__, pages="today") as s:
     area = (x, y, w, h * 4335 // 5280)  # the picture box, above the name line
     wait_for("a chart in the year chart window", lambda: ink(s.x.get_image(*area), area, inset=8) > 500, 15, 0.25)
     s.xdo("windowmove", chart, 1200, 600)  # off the menus: no window manager here to stack the windows
+    # The charts are drawn from price series: one day's series per code, no chart picture asked for.
+    asked = Path(s.work, "market.log").read_text(errors="replace")
+    for code, _ in ROWS:
+        check(asked.count("GET /v8/finance/chart/%s.T?interval=5m&range=1d" % code) == 1,
+              "the day's series of %s should be asked for once (see market.log)" % code)
+    check(not re.search(r"GET /(f|t|b)\?s=|GET /gifdata/", asked), "a chart picture was downloaded (see market.log)")
+    check(list(Path(data, "series").glob("7203.T-1y-*.json")), "the year series of 7203 should be kept in series/")
 
     app.save()
     saved = dat.read_bytes()

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <QTimeZone>
 
 #include <map>
 
@@ -52,7 +53,46 @@ public:
     void setWindowTitle(Window window, const QString& title) override { titles[window] = title; }
     void showInWindow(Window window, const QImage& picture) override { shown[window] = picture; }
     void setYearChartLine(const QString& text) override { yearLine = text; }
+    QString marketLine() const override { return line; }
+    QDateTime now() const override { return clock; }
+    ServiceBackoff& backoff() override { return holds; }
+    void serviceHeld(const QDateTime& until) override { held.append(until); }
+
+    QString line;
+    QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
+    ServiceBackoff holds;
+    QList<QDateTime> held;
 };
+
+/// Seconds of 2013-03-05 hh:mm in Tokyo.
+qint64 tokyo(QDate day, int hour, int minute)
+{
+    return QDateTime(day, QTime(hour, minute), QTimeZone::utc()).toSecsSinceEpoch() - TokyoGmtOffset;
+}
+
+/// A chart JSON answer: the day from 9:00 in 5-minute bars, or a year of days before `day`.
+HttpResponse seriesAnswer(const QString& symbol, bool intraday, QDate day, double base = 1000)
+{
+    PriceSeries s;
+    s.symbol = symbol;
+    s.gmtOffset = TokyoGmtOffset;
+    s.previousClose = base;
+    for (int i = 0; i < (intraday ? 6 : 250); ++i) { // the day: 9:00 to 9:25
+        const qint64 t = intraday ? tokyo(day, 9, 5 * i) : tokyo(day.addDays(i - 250), 0, 0);
+        const double p = base + (i % 7) * 3;
+        s.bars.append({t, p, p + 2, p - 2, p + 1, 1000});
+    }
+    HttpResponse r;
+    r.status = 200;
+    r.body = chartJsonFromSeries(s);
+    r.contentType = "application/json";
+    return r;
+}
+
+bool isSeriesRequest(const HttpRequest& r)
+{
+    return r.url.path().startsWith(u"/v8/finance/chart/"_s);
+}
 
 QColor colourOf(const QImage& image)
 {
@@ -81,6 +121,38 @@ class TestChartRoutines : public QObject
         Services s = m_fakes->services();
         s.http = &http;
         return s;
+    }
+    /// The services drawing their charts, with series answered by `answer` (null: a good series).
+    Services drawnServices(std::function<HttpResponse(const HttpRequest&)> answer = {})
+    {
+        m_fakes->http.setHandler([this, answer](const HttpRequest& r) {
+            if (!isSeriesRequest(r))
+                return HttpResponse{404, {}, {}, {}, {}};
+            if (answer)
+                return answer(r);
+            const QString symbol = QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8());
+            return seriesAnswer(symbol, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
+        });
+        Services s = m_fakes->services();
+        s.config.charts = ChartSource::Drawn;
+        return s;
+    }
+    int seriesRequests() const
+    {
+        return int(
+            std::count_if(m_fakes->http.requests.cbegin(), m_fakes->http.requests.cend(), isSeriesRequest));
+    }
+    /// Fills the grid with `count` stocks that traded at 9:30.
+    void fillTraded(int count)
+    {
+        QStringList codes;
+        for (int k = 0; k < count; ++k)
+            codes << QString::number(1301 + k);
+        m_host.fill(codes);
+        for (int r = 1; r <= count; ++r) {
+            m_host.cells.setCellText(r, grid::Time, u"9:30"_s);
+            m_host.cells.setCellText(r, grid::PrevClose, u"1,000"_s);
+        }
     }
     bool run(const std::function<void(ChartRoutines::Then)>& routine)
     {
@@ -244,6 +316,200 @@ private Q_SLOTS:
                  caption ? u"name 6758６ヶ月チャート\u3000出来高 + RSI"_s : u"REAL CHART  name 6758"_s);
         QCOMPARE(m_host.yearLine, caption ? QString() : u"short 1"_s);
         QCOMPARE(m_host.code, qint16(6758));
+    }
+
+    // Drawn thumbnails and index chart: one intraday series per symbol and day, then only the
+    // prices the quote pass wrote.
+    void drawnThumbnailsAskOncePerDay()
+    {
+        const Services s = drawnServices();
+        ChartRoutines charts(s, m_host);
+        fillTraded(12);
+        m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
+        auto tick = [&] {
+            return run([&](auto then) { charts.refreshThumbnails(then); }) &&
+                   run([&](auto then) { charts.refreshIndexChart(then); });
+        };
+        QVERIFY(tick());
+        QCOMPARE(seriesRequests(), 13);
+        for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
+            QVERIFY2(r.url.query() == u"range=1d&interval=5m"_s && r.maxBodyBytes > 0,
+                     qPrintable(r.url.toString()));
+        for (int k = 0; k < 12; ++k) {
+            QVERIFY(!m_host.thumbs[k].isNull());
+            QVERIFY(m_host.thumbs[k] !=
+                    drawEmptyChart(ChartKind::Intraday, drawnsize::LargeThumbnail, QString::number(1301 + k))
+                        .image);
+        }
+        QVERIFY(!m_host.market.isNull());
+        // The last row's picture and the index chart are in their files, as downloads would be.
+        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"yahoo.jpg"_s)), m_host.thumbs[11]);
+        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"rel.jpg"_s)), m_host.market);
+        for (int i = 0; i < 5; ++i) {
+            m_host.clock = m_host.clock.addSecs(30);
+            for (int r = 1; r <= 12; ++r)
+                m_host.cells.setCellText(r, grid::Time, u"9:%1"_s.arg(31 + i));
+            QVERIFY(tick());
+        }
+        QCOMPARE(seriesRequests(), 13);
+        // A new price moves the picture without asking.
+        const QImage before = m_host.thumbs[0];
+        m_host.cells.setCellText(1, grid::Price, u"1,090"_s);
+        m_host.cells.setCellText(1, grid::Time, u"9:40"_s);
+        QVERIFY(tick());
+        QVERIFY(m_host.thumbs[0] != before);
+        QCOMPARE(seriesRequests(), 13);
+        // The next day asks again, once.
+        m_host.clock = m_host.clock.addDays(1);
+        QVERIFY(tick() && tick());
+        QCOMPARE(seriesRequests(), 26);
+    }
+
+    // A thumbnail without any price of the day says so; one with samples only draws them.
+    void drawnThumbnailWithoutData()
+    {
+        const Services s = drawnServices([](const HttpRequest&) {
+            return HttpResponse{404, R"({"chart":{"result":null,"error":{"code":"Not Found"}}})", {}, {}, {}};
+        });
+        ChartRoutines charts(s, m_host);
+        fillTraded(2);
+        m_host.cells.setCellText(1, grid::Price, u"---"_s);
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QCOMPARE(m_host.thumbs[0],
+                 drawEmptyChart(ChartKind::Intraday, drawnsize::LargeThumbnail, u"1301"_s).image);
+        QVERIFY(m_host.thumbs[1] !=
+                drawEmptyChart(ChartKind::Intraday, drawnsize::LargeThumbnail, u"1302"_s).image);
+        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
+        QCOMPARE(m_host.market,
+                 drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image);
+    }
+
+    // 429 and 503 hold the series service: nothing is asked of it until the hold ends.
+    void drawnSeriesHeld_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("429") << 429;
+        QTest::newRow("503") << 503;
+    }
+    void drawnSeriesHeld()
+    {
+        QFETCH(int, status);
+        bool busy = true;
+        const Services s = drawnServices([&](const HttpRequest& r) {
+            if (!busy)
+                return seriesAnswer(u"1301.T"_s, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
+            return HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
+        });
+        ChartRoutines charts(s, m_host);
+        fillTraded(12);
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QCOMPARE(seriesRequests(), 12); // all asked at once, before the first answer
+        QCOMPARE(m_host.held.size(), 1);
+        QCOMPARE(m_host.held.first(), m_host.clock.addSecs(120));
+        QVERIFY(!m_host.thumbs[0].isNull()); // drawn from the grid's prices meanwhile
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        QCOMPARE(seriesRequests(), 12);
+        QCOMPARE(m_host.shown.at(Window::Year),
+                 drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image);
+        // Once the hold is over, the refused series are asked for again.
+        busy = false;
+        m_host.clock = m_host.clock.addSecs(121);
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QCOMPARE(seriesRequests(), 24);
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QCOMPARE(seriesRequests(), 24);
+    }
+
+    // A broken answer is a failed fetch: the window shows its last picture of the same chart, or
+    // "データなし", and nothing is kept.
+    void drawnBrokenSeries_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::newRow("not JSON") << QByteArray("<html>busy</html>") << 200;
+        QTest::newRow("arrays disagree")
+            << QByteArray(R"({"chart":{"result":[{"meta":{"symbol":"1301.T"},"timestamp":[1,2,3],)"
+                          R"("indicators":{"quote":[{"close":[1,2]}]}}]}})")
+            << 200;
+        QTest::newRow("over the cap") << QByteArray(DefaultChartJsonLimit + 10, ' ') << 200;
+        QTest::newRow("server error") << QByteArray() << 500;
+    }
+    void drawnBrokenSeries()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        bool broken = false;
+        const Services s = drawnServices([&](const HttpRequest&) {
+            return broken ? HttpResponse{status, body, {}, {}, {}}
+                          : seriesAnswer(u"1301.T"_s, false, m_host.clock.date());
+        });
+        ChartRoutines charts(s, m_host);
+        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        const QImage good = m_host.shown.at(Window::Year);
+        QVERIFY(good != drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image);
+        const QString today = yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date());
+        QVERIFY(QFile::exists(today));
+        // Kept for the day: the same routines and new ones (reading the file) ask no more.
+        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        ChartRoutines later(s, m_host);
+        QVERIFY(run([&](auto then) { later.showYearChart(1301, then); }));
+        QCOMPARE(seriesRequests(), 1);
+        QCOMPARE(m_host.shown.at(Window::Year), good);
+        // A kept file that no longer reads is asked for again and written anew.
+        QVERIFY(writeFile(today, "{\"chart\":"));
+        ChartRoutines afterDamage(s, m_host);
+        QVERIFY(run([&](auto then) { afterDamage.showYearChart(1301, then); }));
+        QCOMPARE(seriesRequests(), 2);
+        QCOMPARE(m_host.shown.at(Window::Year), good);
+        QVERIFY(readChartJson(readFile(today)));
+
+        broken = true;
+        m_host.clock = m_host.clock.addDays(1);
+        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        QCOMPARE(seriesRequests(), 3);
+        QCOMPARE(m_host.shown.at(Window::Year), good); // the file holds this chart
+        QVERIFY(!QFile::exists(yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date())));
+        // Another stock's chart is never shown for it.
+        QVERIFY(run([&](auto then) { charts.showYearChart(1302, then); }));
+        QCOMPARE(m_host.shown.at(Window::Year),
+                 drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1302  1年"_s).image);
+        // A good answer on the new day replaces the earlier day's file.
+        broken = false;
+        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        QVERIFY(QFile::exists(yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date())));
+        QVERIFY(!QFile::exists(today));
+    }
+
+    // Drawn charts go where the downloads went; the advance/decline ratio is still downloaded.
+    void drawnWindows()
+    {
+        const Services s = drawnServices();
+        ChartRoutines charts(s, m_host);
+        const std::pair<std::function<void(ChartRoutines::Then)>, Window> routines[] = {
+            {[&](auto then) { charts.showSixMonthChart(7203, then); }, Window::SixMonth},
+            {[&](auto then) { charts.showNikkeiSixMonthChart(then); }, Window::NikkeiSixMonth},
+            {[&](auto then) { charts.showDowChart(then); }, Window::Dow},
+            {[&](auto then) { charts.showDollarYenChart(then); }, Window::DollarYen},
+        };
+        for (const auto& [routine, window] : routines) {
+            QVERIFY(run(routine));
+            QVERIFY(!m_host.shown.at(window).isNull());
+        }
+        QVERIFY(run([&](auto then) { charts.showNyNikkeiChart(then); }));
+        QVERIFY(!m_host.market.isNull());
+        QStringList symbols;
+        for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
+            if (isSeriesRequest(r))
+                symbols << QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8()) + u' ' + r.url.query();
+        // The Nikkei's year is asked once for both of its charts.
+        QCOMPARE(symbols, QStringList({u"7203.T range=1y&interval=1d"_s, u"^N225 range=1y&interval=1d"_s,
+                                       u"^DJI range=1y&interval=1d"_s, u"JPY=X range=1d&interval=5m"_s}));
+        m_fakes->http.setHandler(
+            [](const HttpRequest&) { return okResponse(chartPng(QSize(60, 40), Qt::red)); });
+        QVERIFY(run([&](auto then) { charts.showAdvanceDeclineChart(then); }));
+        QCOMPARE(colourOf(m_host.shown.at(Window::AdvanceDecline)), QColor(Qt::red));
+        QVERIFY(m_fakes->http.requests.last().url.path().endsWith(u"K001881.GIF"_s));
     }
 
     // Which window or area each routine shows its chart in, and which windows it closes.

@@ -1,5 +1,7 @@
 // The main window on fakes: start-up, the refresh cycle and the quote refresh it runs, the chart
 // windows, and the watch-list, settings and capture commands.
+#include "charts/seriesreader.h"
+#include "mainwindow/chartroutines.h"
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/thumbcaption.h"
 #include "platform/singleinstance.h"
@@ -16,6 +18,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
+#include <QTimeZone>
 
 using namespace tickora;
 using namespace tickora::test;
@@ -38,6 +41,22 @@ bool startAndWait(Window& w)
     w.label(u"Label4"_s)->clear();
     w.trigger(u"menu3"_s);
     return QTest::qWaitFor([&] { return !w.label(u"Label4"_s)->text().isEmpty(); }, 5000);
+}
+
+/// A chart JSON body of `days` daily bars, or of 5-minute bars of 2013-03-05 from 9:00 (days 0).
+QByteArray seriesBody(const QString& symbol, int days)
+{
+    PriceSeries s;
+    s.symbol = symbol;
+    s.gmtOffset = TokyoGmtOffset;
+    s.previousClose = 5000;
+    const qint64 nine =
+        QDateTime(QDate(2013, 3, 5), QTime(9, 0), QTimeZone::utc()).toSecsSinceEpoch() - TokyoGmtOffset;
+    for (int i = 0; i < (days > 0 ? days : 6); ++i) {
+        const double p = 5000 + (i % 5) * 10;
+        s.bars.append({days > 0 ? nine - (days - i) * 86400 : nine + i * 300, p, p + 5, p - 5, p + 2, 100});
+    }
+    return chartJsonFromSeries(s);
 }
 
 QList<Form6*> settingsWindows()
@@ -160,6 +179,49 @@ private Q_SLOTS:
             QVERIFY(!window || !window->isVisible());
         w.drain();
         QCOMPARE(w.grid()->col(), int(grid::Price));
+    }
+
+    // Drawn charts: thumbnails, the index chart and the 1-year window show pictures drawn from the
+    // series service, asked once a day per symbol, and no chart image is downloaded.
+    void drawnChartsFillTheWindow()
+    {
+        Window w;
+        w.fakes.config.charts = ChartSource::Drawn;
+        w.fakes.http.serve(u"code=7203"_s, quotePage(u"detail_7203_realtime_up.html"_s));
+        w.fakes.http.serve(u"code=6758"_s, quotePage(u"detail_6758_delayed_down.html"_s));
+        w.fakes.http.serve(u"/nkave"_s, NikkeiPage.toUtf8());
+        for (const QString& symbol : {u"7203.T"_s, u"6758.T"_s, u"%5EN225"_s}) {
+            w.fakes.http.serve(u"chart/"_s + symbol + u"?range=1d"_s, seriesBody(symbol, 0), 200,
+                               "application/json");
+            w.fakes.http.serve(u"chart/"_s + symbol + u"?range=1y"_s, seriesBody(symbol, 250), 200,
+                               "application/json");
+        }
+        w.make();
+        w.cells(u"1,1=7203 2,1=6758"_s, true);
+        QVERIFY(startAndWait(w));
+        w.tick();
+        w.drain();
+        for (const QString& name : {u"Image1_0"_s, u"Image1_1"_s, u"Image2"_s})
+            QVERIFY2(w.child<PictureBox>(name)->hasPicture(), qPrintable(name));
+        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->picture().size(), drawnsize::LargeThumbnail);
+        QCOMPARE(w.child<PictureBox>(u"Image2"_s)->picture().size(), drawnsize::IndexChart);
+        Q_EMIT w.child<PictureBox>(u"Image1_0"_s)->clicked();
+        QWidget* year = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (year = w.form->findChild<QWidget*>(u"Form2"_s)) != nullptr; },
+                                2000));
+        QTRY_COMPARE(year->findChild<PictureBox*>(u"Image1"_s)->picture().size(), drawnsize::Year);
+        QStringList series;
+        for (const HttpRequest& r : std::as_const(w.fakes.http.requests)) {
+            const QString path = r.url.path();
+            QVERIFY2(!path.startsWith(u"/f"_s) && !path.startsWith(u"/t"_s) && !path.startsWith(u"/b"_s) &&
+                         !path.startsWith(u"/gifdata"_s),
+                     qPrintable(path));
+            if (path.startsWith(u"/v8/finance/chart/"_s))
+                series << path.mid(18) + u' ' + r.url.query();
+        }
+        series.sort();
+        QCOMPARE(series, QStringList({u"6758.T range=1d&interval=5m"_s, u"7203.T range=1d&interval=5m"_s,
+                                      u"7203.T range=1y&interval=1d"_s, u"^N225 range=1d&interval=5m"_s}));
     }
 
     // A start packs the rows and fills them; muted, it chimes no more; a failed page ends the

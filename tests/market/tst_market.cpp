@@ -1,6 +1,8 @@
 // The simulated market: the pages and pictures it serves read back through the program's own
 // parsers, and its fault modes answer as the end-to-end tests expect them to.
 
+#include "charts.h"
+#include "charts/seriesreader.h"
 #include "platform/pictures.h"
 #include "quotes/nikkei.h"
 #include "quotes/quoteparser.h"
@@ -405,6 +407,114 @@ private Q_SLOTS:
         QCOMPARE(res ? res->status : -1, status);
         QCOMPARE(!stateOf(body(res)).isEmpty(), state);
         QCOMPARE(!parse(old).isDetailPage, oldFaulted);
+    }
+
+    // The chart JSON of every symbol and span, read back through the program's reader.
+    void seriesReadBack_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<int>("minBars");
+        QTest::addColumn<int>("maxBars");
+        QTest::addColumn<qint64>("step"); ///< every bar time is a multiple of it after local midnight
+        QTest::addColumn<int>("offset");
+        const qint64 day = 24 * 3600;
+        QTest::newRow("stock, 1 year") << u"7203.T"_s << u"1y"_s << 230 << 270 << day << TokyoGmtOffset;
+        QTest::newRow("stock, 6 months") << u"7203.T"_s << u"6mo"_s << 110 << 140 << day << TokyoGmtOffset;
+        QTest::newRow("stock, the day") << u"7203.T"_s << u"1d"_s << 1 << 62 << qint64(300) << TokyoGmtOffset;
+        QTest::newRow("Nikkei, 6 months") << u"^N225"_s << u"6mo"_s << 110 << 140 << day << TokyoGmtOffset;
+        QTest::newRow("Nikkei, the day") << u"^N225"_s << u"1d"_s << 1 << 62 << qint64(300) << TokyoGmtOffset;
+        QTest::newRow("Dow, 1 year") << u"^DJI"_s << u"1y"_s << 230 << 270 << day << NewYorkGmtOffset;
+        QTest::newRow("dollar-yen, the day")
+            << u"JPY=X"_s << u"1d"_s << 1 << 288 << qint64(300) << TokyoGmtOffset;
+    }
+    void seriesReadBack()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(QString, range);
+        QFETCH(int, minBars);
+        QFETCH(int, maxBars);
+        QFETCH(qint64, step);
+        QFETCH(int, offset);
+        for (int i = 0; i < 3; ++i) // a few minutes of the day
+            QVERIFY(get("/quote/7203.T") && get("/nkave"));
+        const QString interval = range == u"1d"_s ? u"5m"_s : u"1d"_s;
+        const QByteArray path = "/v8/finance/chart/" + QUrl::toPercentEncoding(symbol) +
+                                "?range=" + range.toUtf8() + "&interval=" + interval.toUtf8();
+        const auto res = get(path.toStdString());
+        QVERIFY(res);
+        QCOMPARE(res->status, 200);
+        const auto series = tickora::readChartJson(QByteArray::fromStdString(res->body));
+        QVERIFY(series);
+        QCOMPARE(series->symbol, symbol);
+        QCOMPARE(series->gmtOffset, offset);
+        QVERIFY2(series->bars.size() >= minBars && series->bars.size() <= maxBars,
+                 qPrintable(QString::number(series->bars.size())));
+        qint64 previous = std::numeric_limits<qint64>::min();
+        for (const tickora::PriceBar& b : std::as_const(series->bars)) {
+            QVERIFY(b.time > previous);
+            QCOMPARE((b.time + offset) % step, 0);
+            QVERIFY(b.low <= std::min(b.open, b.close) && b.high >= std::max(b.open, b.close));
+            QVERIFY(b.close > 0);
+            previous = b.time;
+        }
+        if (range == u"1d"_s) // the day so far: all in one local day, the last price its last close
+            QCOMPARE((series->bars.first().time + offset) / (24 * 3600),
+                     (series->bars.last().time + offset) / (24 * 3600));
+        QCOMPARE(series->lastPrice, series->bars.last().close);
+    }
+
+    void seriesSpansAgree()
+    {
+        const auto year = tickora::readChartJson(
+            QByteArray::fromStdString(get("/v8/finance/chart/7203.T?range=1y&interval=1d")->body));
+        const auto half = tickora::readChartJson(
+            QByteArray::fromStdString(get("/v8/finance/chart/7203.T?range=6mo&interval=1d")->body));
+        QVERIFY(year && half && !half->bars.isEmpty());
+        // Six months are the last part of the year, bar for bar.
+        const auto tail = year->bars.mid(year->bars.size() - half->bars.size());
+        for (qsizetype i = 0; i < half->bars.size(); ++i) {
+            QCOMPARE(tail[i].time, half->bars[i].time);
+            QCOMPARE(tail[i].close, half->bars[i].close);
+        }
+    }
+
+    void seriesRefusals_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("unlisted stock")
+            << u"/v8/finance/chart/4444.T?range=1y&interval=1d"_s << 404 << u"Not Found"_s;
+        QTest::newRow("unknown symbol")
+            << u"/v8/finance/chart/XYZ?range=1d&interval=5m"_s << 404 << u"Not Found"_s;
+        QTest::newRow("unknown range")
+            << u"/v8/finance/chart/7203.T?range=7w&interval=1d"_s << 400 << u"Bad Request"_s;
+    }
+    void seriesRefusals()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(QString, code);
+        const auto res = get(path.toStdString());
+        QVERIFY(res);
+        QCOMPARE(res->status, status);
+        const QByteArray bytes = QByteArray::fromStdString(res->body);
+        QVERIFY(!tickora::readChartJson(bytes));
+        QCOMPARE(tickora::chartJsonErrorCode(bytes), code);
+    }
+
+    void faultsApplyToSeries()
+    {
+        m_server->setFault(*FaultMode::parse(u"status:429:30"_s), u"/v8/"_s);
+        const auto held = get("/v8/finance/chart/7203.T?range=1y&interval=1d");
+        m_server->setFault(*FaultMode::parse(u"garbage"_s), u"/v8/"_s);
+        const auto garbled = get("/v8/finance/chart/7203.T?range=1y&interval=1d");
+        m_server->setFault(FaultMode{});
+        QVERIFY(held && garbled);
+        QCOMPARE(held->status, 429);
+        QCOMPARE(held->get_header_value("Retry-After"), std::string("30"));
+        QVERIFY(!tickora::readChartJson(QByteArray::fromStdString(garbled->body)));
     }
 
     // Each mode set through the control endpoint (an unknown one is refused and changes nothing);

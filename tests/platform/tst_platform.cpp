@@ -110,8 +110,9 @@ private Q_SLOTS:
     {
         const Config c = Config::fromEnvironment(QProcessEnvironment());
         for (const QUrl& url : {c.quoteBase, c.chartBase, c.nikkeiBase, c.nikkeiChartBase, c.marketDataBase,
-                                c.brokerBase, c.fxBase})
+                                c.brokerBase, c.fxBase, c.seriesBase})
             QCOMPARE(url.scheme(), u"https"_s);
+        QVERIFY(c.serviceBases().contains(c.seriesBase));
         QProcessEnvironment env;
         env.insert(u"TICKORA_MARKET_URL"_s, u"http://127.0.0.1:8000"_s);
         env.insert(u"TICKORA_FX_URL"_s, u"http://127.0.0.2:8001"_s);
@@ -138,6 +139,35 @@ private Q_SLOTS:
             QCOMPARE(std::tuple(got.quotePages, got.quoteBase.host(), got.error.isEmpty(),
                                 !value.isEmpty() && got.error.contains(value)),
                      std::tuple(kind, host, accepted, !accepted));
+        }
+        // Charts: drawn by default, downloaded as images when asked; any other value is refused.
+        const std::tuple<QString, ChartSource, bool> charts[] = {
+            {u""_s, ChartSource::Drawn, true},        {u"drawn"_s, ChartSource::Drawn, true},
+            {u"images"_s, ChartSource::Images, true}, {u"Images"_s, ChartSource::Drawn, false},
+            {u"png"_s, ChartSource::Drawn, false},
+        };
+        for (const auto& [value, source, accepted] : charts) {
+            QProcessEnvironment chartEnv;
+            if (!value.isEmpty())
+                chartEnv.insert(u"TICKORA_CHARTS"_s, value);
+            const Config got = Config::fromEnvironment(chartEnv);
+            QCOMPARE(got.charts, source);
+            QCOMPARE(got.error.isEmpty(), accepted);
+            QCOMPARE(!value.isEmpty() && got.error.contains(value), !accepted);
+        }
+        // The series service: its own address, else the market's, else the public one.
+        const std::tuple<QString, QString, QString> series[] = {
+            {u""_s, u""_s, u"query1.finance.yahoo.com"_s},
+            {u"http://127.0.0.1:8000"_s, u""_s, u"127.0.0.1"_s},
+            {u"http://127.0.0.1:8000"_s, u"http://127.0.0.3:9"_s, u"127.0.0.3"_s},
+        };
+        for (const auto& [marketUrl, seriesUrl, host] : series) {
+            QProcessEnvironment seriesEnv;
+            if (!marketUrl.isEmpty())
+                seriesEnv.insert(u"TICKORA_MARKET_URL"_s, marketUrl);
+            if (!seriesUrl.isEmpty())
+                seriesEnv.insert(u"TICKORA_SERIES_URL"_s, seriesUrl);
+            QCOMPARE(Config::fromEnvironment(seriesEnv).seriesBase.host(), host);
         }
         // A tick under five seconds only when every service is on this machine.
         const std::tuple<QString, QString, int, bool> ticks[] = {

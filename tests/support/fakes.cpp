@@ -104,9 +104,11 @@ FakeServices::FakeServices()
     config.dataDir = dataDir.path();
     const QUrl market(u"http://market.test"_s);
     config.quoteBase = config.chartBase = config.nikkeiBase = config.nikkeiChartBase = market;
-    config.marketDataBase = config.brokerBase = config.fxBase = market;
-    // The window tests serve pages in the markup of 2012 unless they ask for today's.
+    config.marketDataBase = config.brokerBase = config.fxBase = config.seriesBase = market;
+    // The window tests serve pages in the markup of 2012 unless they ask for today's, and download
+    // their charts as images unless they ask for drawn ones.
     config.quotePages = QuotePages::Pages2012;
+    config.charts = ChartSource::Images;
 }
 
 Services FakeServices::services() const
