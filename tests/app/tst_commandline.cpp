@@ -160,11 +160,10 @@ private Q_SLOTS:
         // So is a chart source it does not know.
         env.insert(u"TICKORA_QUOTE_PAGES"_s, u"today"_s);
         env.insert(u"TICKORA_CHARTS"_s, u"gif"_s);
-        refused.setProcessEnvironment(env);
-        refused.start(Program, {});
-        QVERIFY(refused.waitForFinished(30000));
-        QCOMPARE(refused.exitCode(), CommandLine::ExitUsage);
-        QVERIFY(QString::fromUtf8(refused.readAllStandardError()).contains(u"TICKORA_CHARTS の値「gif」"_s));
+        const Ran noCharts = run(env, {});
+        QVERIFY2(noCharts.code == CommandLine::ExitUsage &&
+                     noCharts.err.contains(u"TICKORA_CHARTS の値「gif」"_s),
+                 qPrintable(noCharts.err));
         QVERIFY(!QFile::exists(dir.filePath(u"kabu"_s)));
         env.remove(u"TICKORA_CHARTS"_s);
 
