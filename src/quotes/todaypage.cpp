@@ -183,7 +183,8 @@ QString signedChange(const QString& numericText)
         ++i;
     if (i < numericText.size() && (numericText[i] == u'+' || numericText[i] == u'-'))
         return numericText;
-    if (compareNumericTexts(numericText, u"0") == 0)
+    // Zero keeps its form; a text that is no number is no rise either.
+    if (const std::optional<int> sign = compareNumericTexts(numericText, u"0"); !sign || *sign == 0)
         return numericText;
     QString s = numericText;
     s.insert(i, u'+');

@@ -213,6 +213,7 @@ private Q_SLOTS:
             {"baseDatetime":"2025-09-18T00:00:00+09:00","openPrice":2600,"highPrice":2660,"lowPrice":2590,"closePrice":2648.5,"volume":1000},
             {"baseDatetime":"2025-09-22T00:00:00+09:00","openPrice":1,"closePrice":"---"},
             {"baseDatetime":"not a date","closePrice":1},
+            {"baseDatetime":"1960-01-04T00:00:00+09:00","closePrice":1},
             {"openPrice":1,"closePrice":1},
             7,
             {"baseDatetime":"2025-09-24T00:00:00+09:00","closePrice":2700}

@@ -2,6 +2,7 @@
 #include "support/files.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -70,6 +71,11 @@ private Q_SLOTS:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite) &&
                 f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        QCOMPARE(list.lookup(path, 7203).name, u"トヨタ自動者"_s);
+        // The same size and time: the names already read serve, the file is not read per key.
+        const QDateTime stamp = QFileInfo(path).lastModified();
+        QVERIFY(writeFile(path, cp932(u"7203,\"トヨタ自動車\"\r\n"_s)));
+        QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
         QCOMPARE(list.lookup(path, 7203).name, u"トヨタ自動者"_s);
 
         f.close();

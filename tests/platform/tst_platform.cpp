@@ -59,6 +59,7 @@ public:
         canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
         canned["/status/403"] = answer("403 Forbidden", "denied");
         canned["/busy"] = answer("429 Too Many Requests\r\nRetry-After: 120", "slow down");
+        canned["/located"] = answer("200 OK\r\nLocation: /status/403", "here");
         for (const QByteArray status : {"200 OK", "404 Not Found"})
             canned["/cut/" + status.left(3)] =
                 "HTTP/1.1 " + status + "\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
@@ -374,6 +375,8 @@ private Q_SLOTS:
                      followed ? std::pair(200, QByteArray("status 200")) : std::pair(0, QByteArray()));
         }
         QCOMPARE(getAndWait(http, m_other.url(u"/status/200"_s)).status, 200);
+        const HttpResponse located = getAndWait(http, m_server.url(u"/located"_s)); // not a redirect
+        QCOMPARE(std::pair(located.status, located.body), std::pair(200, QByteArray("here")));
         const std::tuple<QString, QString, bool> cases[] = {
             {u"http://a.jp/x"_s, u"http://A.jp:80/y"_s, true},
             {u"https://a.jp/x"_s, u"https://a.jp/y"_s, true},

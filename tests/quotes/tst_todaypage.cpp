@@ -188,6 +188,9 @@ private Q_SLOTS:
         row("blanks and a line break around =", pageWith(u"window.__PRELOADED_STATE__ \t=\n  "_s + state),
             found);
         row("trailing semicolon", pageWith(assign + state + u";"_s), found);
+        row("CR LF, form feed and vertical tab as blanks",
+            pageWith(u"\r\n// x\r\n\f"_s + u"window.__PRELOADED_STATE__\v=\r\n"_s + state + u";\r\n"_s),
+            found);
         row("semicolon and line break", pageWith(assign + state + u" ;\n"_s), found);
         row("attributes and upper case",
             u"<SCRIPT type=\"text/javascript\">"_s + assign + state + u"</SCRIPT>"_s, found);
@@ -213,6 +216,16 @@ private Q_SLOTS:
         row("objects nested too deep", todayPage(QString(100'000, u'{').replace(u"{"_s, u"{\"a\":"_s) +
                                                  u"1"_s + QString(100'000, u'}')));
     }
+    // A sign goes before a rise only; blanks before it are kept, nothing is read past the end.
+    void signs()
+    {
+        const std::pair<QString, QString> cases[] = {{u""_s, u""_s},         {u"   "_s, u"   "_s},
+                                                     {u"  5"_s, u"  +5"_s},  {u"-5"_s, u"-5"_s},
+                                                     {u"0.00"_s, u"0.00"_s}, {u"1,000"_s, u"+1,000"_s}};
+        for (const auto& [text, shown] : cases)
+            QCOMPARE(signedChange(text), shown);
+    }
+
     void stateText()
     {
         QFETCH(QString, page);
