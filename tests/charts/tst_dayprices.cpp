@@ -29,12 +29,15 @@ PriceSeries fetched(QList<std::pair<int, double>> minutes, double previousClose 
     return s;
 }
 
-QList<std::pair<qint64, double>> closes(const PriceSeries& s)
+/// The bars' closes as "day hh:mm close", Tokyo time, joined by ", ".
+QString closes(const PriceSeries& s)
 {
-    QList<std::pair<qint64, double>> out;
+    QStringList out;
     for (const PriceBar& b : s.bars)
-        out.append({b.time, b.close});
-    return out;
+        out << QDateTime::fromSecsSinceEpoch(b.time + TokyoGmtOffset, QTimeZone::utc())
+                       .toString(u"d h:mm "_s) +
+                   QString::number(b.close);
+    return out.join(u", "_s);
 }
 
 } // namespace
@@ -125,11 +128,7 @@ private Q_SLOTS:
         prices.addSeries(s, Day, fetched({{9 * 60, 1001}, {9 * 60 + 15, 1015}, {9 * 60 + 20, 1020}}));
         prices.addSample(s, Day, at(Day, 9, 35), 1035);
         const PriceSeries got = prices.series(s, Day);
-        QCOMPARE(closes(got), (QList<std::pair<qint64, double>>{{at(Day, 9, 0), 1001},
-                                                                {at(Day, 9, 15), 1015},
-                                                                {at(Day, 9, 20), 1020},
-                                                                {at(Day, 9, 30), 1030},
-                                                                {at(Day, 9, 35), 1035}}));
+        QCOMPARE(closes(got), u"5 9:00 1001, 5 9:15 1015, 5 9:20 1020, 5 9:30 1030, 5 9:35 1035"_s);
         QCOMPARE(got.previousClose, 1000.0);
         QCOMPARE(got.lastPrice, 1035.0);
         QCOMPARE(got.name, u"トヨタ自動車"_s);
@@ -161,8 +160,7 @@ private Q_SLOTS:
         prices.addSample(u"7203.T"_s, Day, at(Day, 10, 0), 900);
         prices.addSeries(u"6758.T"_s, Day, fetched({{9 * 60, 1}}));
         QCOMPARE(prices.size(), 1);
-        QCOMPARE(closes(prices.series(u"7203.T"_s, next)),
-                 (QList<std::pair<qint64, double>>{{at(next, 9, 0), 1100}}));
+        QCOMPARE(closes(prices.series(u"7203.T"_s, next)), u"6 9:00 1100"_s);
     }
 
     void samplesAreBounded()

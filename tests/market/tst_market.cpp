@@ -6,6 +6,7 @@
 #include "platform/pictures.h"
 #include "quotes/nikkei.h"
 #include "quotes/quoteparser.h"
+#include "quotes/todaypage.h"
 #include "server.h"
 #include "todaypages.h"
 
@@ -38,22 +39,9 @@ QString body(const httplib::Result& res)
     return res ? QString::fromStdString(res->body) : QString();
 }
 
-/// The text from the state marker to the end of its script element; empty without the marker.
-QString stateText(const QString& page)
-{
-    const qsizetype start = page.indexOf(StateMarker);
-    if (start < 0)
-        return {};
-    const qsizetype end = page.indexOf(u"</script>"_s, start);
-    return page.mid(start + StateMarker.size(), end < 0 ? -1 : end - start - StateMarker.size());
-}
-
-/// The embedded state as a browser would read it: up to the end of its script element.
 QJsonObject stateOf(const QString& page)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(stateText(page).toUtf8(), &error);
-    return error.error == QJsonParseError::NoError ? doc.object() : QJsonObject();
+    return tickora::embeddedPageState(page).value_or(QJsonObject());
 }
 
 /// The value at a dotted key path such as "mainStocksPriceBoard.priceBoard.price".
@@ -68,13 +56,6 @@ QJsonValue at(const QJsonObject& state, const QString& path)
 QString text(const QJsonObject& state, const QString& path)
 {
     return at(state, path).toString();
-}
-
-/// A change as the 2012 pages write it, from the price board's form (a rise without its sign).
-QString signedChange(const QString& board)
-{
-    const bool zero = QString(board).remove(u'0').remove(u'.').isEmpty();
-    return board.startsWith(u'-') || zero ? board : u'+' + board;
 }
 
 } // namespace
@@ -152,16 +133,16 @@ private Q_SLOTS:
                 QCOMPARE(read, q);
                 const QString board = u"mainStocksPriceBoard.priceBoard."_s,
                               detail = u"mainStocksDetail.detail."_s;
-                QCOMPARE(text(state, board + u"code"_s), l.code);
-                QCOMPARE(text(state, board + u"name"_s), q.name);
-                QCOMPARE(text(state, board + u"price"_s), q.price);
-                QCOMPARE(signedChange(text(state, board + u"priceChange"_s)), q.change);
-                QCOMPARE(text(state, board + u"priceDateTime"_s), q.time);
-                QCOMPARE(text(state, detail + u"openPrice"_s), q.open);
-                QCOMPARE(text(state, detail + u"highPrice"_s), q.high);
-                QCOMPARE(text(state, detail + u"lowPrice"_s), q.low);
-                QCOMPARE(text(state, detail + u"volume"_s), q.volume);
-                QCOMPARE(text(state, detail + u"previousPrice"_s), q.prevClose);
+                QStringList shown;
+                for (const QString& key :
+                     {u"code"_s, u"name"_s, u"price"_s, u"priceChange"_s, u"priceDateTime"_s})
+                    shown << text(state, board + key);
+                for (const QString& key :
+                     {u"openPrice"_s, u"highPrice"_s, u"lowPrice"_s, u"volume"_s, u"previousPrice"_s})
+                    shown << text(state, detail + key);
+                shown[3] = tickora::signedChange(shown[3]);
+                QCOMPARE(shown, (QStringList{l.code, q.name, q.price, q.change, q.time, q.open, q.high, q.low,
+                                             q.volume, q.prevClose}));
                 QCOMPARE(at(state, board + u"isRealTime"_s).toBool(),
                          !oldPage.contains(u"20分ディレイ株価"_s));
                 sawDelayed |= oldPage.contains(u"20分ディレイ株価"_s);
@@ -181,14 +162,15 @@ private Q_SLOTS:
             const QJsonObject index = stateOf(indexPage);
             const QString board = u"mainIndexPriceBoard.priceBoard."_s;
             QCOMPARE(text(index, board + u"name"_s), u"日経平均株価"_s);
-            QCOMPARE(u"日経平均 %1 (%2) %3"_s.arg(text(index, board + u"price"_s),
-                                                  signedChange(text(index, board + u"priceChange"_s)),
-                                                  text(index, board + u"priceDateTime"_s)),
-                     nikkei);
+            QCOMPARE(
+                u"日経平均 %1 (%2) %3"_s.arg(text(index, board + u"price"_s),
+                                             tickora::signedChange(text(index, board + u"priceChange"_s)),
+                                             text(index, board + u"priceDateTime"_s)),
+                nikkei);
             QCOMPARE(tickora::nikkeiLine(indexPage),
-                     u"日経平均 %1 (%2) %3"_s.arg(text(index, board + u"price"_s),
-                                                  text(index, board + u"priceDateTime"_s),
-                                                  signedChange(text(index, board + u"priceChange"_s))));
+                     u"日経平均 %1 (%2) %3"_s.arg(
+                         text(index, board + u"price"_s), text(index, board + u"priceDateTime"_s),
+                         tickora::signedChange(text(index, board + u"priceChange"_s))));
         }
         QVERIFY(sawDelayed);
         QVERIFY(sawNextDay);
@@ -255,30 +237,21 @@ private Q_SLOTS:
         QTest::addColumn<double>("price");
         QTest::addColumn<qint64>("volume");
         QTest::addColumn<bool>("realTime");
-        QTest::addColumn<int>("limit");            // +1 limit up reached, -1 limit down
-        QTest::addColumn<QStringList>("expected"); // price, change, rate, time, stop high, stop low
+        QTest::addColumn<int>("limit");        // +1 limit up reached, -1 limit down
+        QTest::addColumn<QString>("expected"); // price, change, rate, time, stop high, stop low
 
-        QTest::newRow("rise") << 2648.0 << qint64(100) << true << 0
-                              << QStringList{u"2,648"_s, u"30"_s,    u"1.15"_s,
-                                             u"14:05"_s, u"false"_s, u"false"_s};
-        QTest::newRow("fall") << 2597.0 << qint64(100) << true << 0
-                              << QStringList{u"2,597"_s, u"-21"_s,   u"-0.80"_s,
-                                             u"14:05"_s, u"false"_s, u"false"_s};
+        QTest::newRow("rise") << 2648.0 << qint64(100) << true << 0 << u"2,648 30 1.15 14:05 false false"_s;
+        QTest::newRow("fall") << 2597.0 << qint64(100) << true << 0 << u"2,597 -21 -0.80 14:05 false false"_s;
         QTest::newRow("unchanged") << 2618.0 << qint64(100) << true << 0
-                                   << QStringList{u"2,618"_s, u"0"_s,     u"0.00"_s,
-                                                  u"14:05"_s, u"false"_s, u"false"_s};
+                                   << u"2,618 0 0.00 14:05 false false"_s;
         QTest::newRow("delayed") << 2648.0 << qint64(100) << false << 0
-                                 << QStringList{u"2,648"_s, u"30"_s,    u"1.15"_s,
-                                                u"13:45"_s, u"false"_s, u"false"_s};
+                                 << u"2,648 30 1.15 13:45 false false"_s;
         QTest::newRow("limit up") << 3118.0 << qint64(100) << true << 1
-                                  << QStringList{u"3,118"_s, u"500"_s,  u"19.10"_s,
-                                                 u"14:05"_s, u"true"_s, u"false"_s};
+                                  << u"3,118 500 19.10 14:05 true false"_s;
         QTest::newRow("limit down") << 2118.0 << qint64(100) << true << -1
-                                    << QStringList{u"2,118"_s, u"-500"_s,  u"-19.10"_s,
-                                                   u"14:05"_s, u"false"_s, u"true"_s};
+                                    << u"2,118 -500 -19.10 14:05 false true"_s;
         QTest::newRow("no trade yet")
-            << 2618.0 << qint64(0) << true << 0
-            << QStringList{u"---"_s, u"---"_s, u"---"_s, u"12/04"_s, u"false"_s, u"false"_s};
+            << 2618.0 << qint64(0) << true << 0 << u"--- --- --- 12/04 false false"_s;
     }
 
     void todayPriceBoard()
@@ -287,7 +260,7 @@ private Q_SLOTS:
         QFETCH(qint64, volume);
         QFETCH(bool, realTime);
         QFETCH(int, limit);
-        QFETCH(QStringList, expected);
+        QFETCH(QString, expected);
         QuoteView q;
         q.code = u"7203"_s;
         q.shortName = u"トヨタ自動車"_s;
@@ -313,7 +286,7 @@ private Q_SLOTS:
                                 text(state, board + u"priceDateTime"_s),
                                 at(state, detail + u"isStopHighPrice"_s).toBool() ? u"true"_s : u"false"_s,
                                 at(state, detail + u"isStopLowPrice"_s).toBool() ? u"true"_s : u"false"_s};
-        QCOMPARE(shown, expected);
+        QCOMPARE(shown.join(u' '), expected);
     }
 
     // Text from the code list or the address cannot end the state's script element or turn it
@@ -350,13 +323,14 @@ private Q_SLOTS:
         const int port = server.startInBackground(0);
         QVERIFY(port > 0);
         const QString page = body(fetch(port, path));
-        const QString state = stateText(page);
-        QVERIFY(!state.contains(u"</script"_s, Qt::CaseInsensitive));
-        QVERIFY(!state.contains(u"<!--"_s));
-        QCOMPARE(text(stateOf(page), key), expected);
+        const auto found = tickora::findEmbeddedState(page);
+        QVERIFY(found && found->state);
+        QCOMPARE(text(*found->state, key), expected);
+        const QString element = page.mid(found->textFrom, found->textTo - found->textFrom);
+        QVERIFY(!element.contains(u"<!--"_s) && !element.contains(u"</script"_s, Qt::CaseInsensitive));
         // In the markup the text is escaped.
-        QVERIFY(!page.left(page.indexOf(StateMarker)).contains(u"<script>alert"_s));
-        QVERIFY(!page.left(page.indexOf(StateMarker)).contains(u"<b>"_s));
+        const QString markup = page.left(found->textFrom);
+        QVERIFY(!markup.contains(u"<script>alert"_s) && !markup.contains(u"<b>"_s));
     }
 
     // A code the market does not list gets a page without the price board, with the status the
