@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace tickora;
@@ -27,6 +28,22 @@ class TestCharts : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A click is the left button coming up inside: not another button, not a release outside.
+    void clicksAreLeftReleasesInside()
+    {
+        PictureBox box;
+        ClickLabel label;
+        for (QWidget* w : {static_cast<QWidget*>(&box), static_cast<QWidget*>(&label)}) {
+            w->resize(60, 40);
+            QSignalSpy clicks(w, SIGNAL(clicked()));
+            QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(30, 20));
+            QTest::mouseClick(w, Qt::RightButton, {}, QPoint(30, 20));
+            QTest::mousePress(w, Qt::LeftButton, {}, QPoint(30, 20));
+            QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(90, 20));
+            QCOMPARE(clicks.size(), 1);
+        }
+    }
+
     // The 6-month address ends in a double quote; the thumbnail is large above 800 pixels.
     void addressesAndWindows()
     {

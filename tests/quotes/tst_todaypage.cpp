@@ -211,6 +211,7 @@ private Q_SLOTS:
         row("code before the assignment", pageWith(u"var a = 1; "_s + assign + state));
         row("array state", pageWith(assign + u"["_s + state + u"]"_s));
         row("only a comment", pageWith(u"// "_s + assign + state));
+        row("another tag named like it", u"<scripts>"_s + assign + state + u"</scripts>"_s);
         row("no script element", u"<html><body>"_s + assign + state + u"</body></html>"_s);
         row("arrays nested too deep", todayPage(stockState(u"deep="_s + nested(100'000, u"1"_s))));
         row("objects nested too deep", todayPage(QString(100'000, u'{').replace(u"{"_s, u"{\"a\":"_s) +
