@@ -403,12 +403,12 @@ private Q_SLOTS:
         QVERIFY(w.showActive());
         w.cells(u"1,1=7203 2,1=7203"_s, true);
         w.trigger(u"menu3"_s);
-        // The user clicks row 1's price while the pages are on their way.
-        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, w.cellCenter(1, grid::Price));
+        // The user clicks row 2's price while the pages are on their way.
+        QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, w.cellCenter(2, grid::Price));
         w.drain();
-        QCOMPARE(w.cells(u"2,3="_s), QStringList{u"2,3=5,430"_s}); // quotes still written
-        // The box shows the cell's new quote; the later steps never ran.
-        QCOMPARE(w.state(), u"1,3 label 1 box 5,430 shown 0 beeps 0 stopped"_s);
+        QCOMPARE(w.cells(u"1,3="_s), QStringList{u"1,3=5,430"_s}); // quotes still written
+        // The box shows the cell's new quote, written after row 1's; the later steps never ran.
+        QCOMPARE(w.state(), u"2,3 label 2 box 5,430 shown 0 beeps 0 stopped"_s);
     }
 
     // Tags and entities in page values show as the characters they are: the picture they name
