@@ -336,13 +336,19 @@ private Q_SLOTS:
         QTest::newRow("released on another cell") << u"left 2,6 3,12 | 2,6 label 2 box 1,234,500"_s + stopped;
         QTest::newRow("on the header row") << u"left 0,3 0,3 | 1,1 label 1 box 7203"_s + stopped;
         QTest::newRow("right button") << u"right 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
+        QTest::newRow("right press, left release")
+            << u"right>left 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
     }
     void mouse()
     {
         QFETCH(QString, scenario);
         const QStringList how = scenario.section(u" | "_s, 0, 0).split(u' ');
         const QString state = scenario.section(u" | "_s, 1);
-        const Qt::MouseButton button = how[0] == u"left"_s ? Qt::LeftButton : Qt::RightButton;
+        const auto buttonOf = [](const QString& name) {
+            return name == u"left"_s ? Qt::LeftButton : Qt::RightButton;
+        };
+        const Qt::MouseButton button = buttonOf(how[0].section(u'>', 0, 0)),
+                              up = buttonOf(how[0].section(u'>', -1));
         const auto cell = [this](const QString& at) {
             return m_w->cellCenter(at.section(u',', 0, 0).toInt(), at.section(u',', 1).toInt());
         };
@@ -355,7 +361,7 @@ private Q_SLOTS:
         const QPoint to = cell(how[2]);
         QTest::mousePress(grid()->viewport(), button, {}, cell(how[1]));
         QTest::mouseMove(grid()->viewport(), to);
-        QTest::mouseRelease(grid()->viewport(), button, {}, to);
+        QTest::mouseRelease(grid()->viewport(), up, {}, to);
         QTest::qWait(10);
         QCOMPARE(m_w->state(), state);
         QVERIFY(box()->hasFocus());
