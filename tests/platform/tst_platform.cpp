@@ -334,6 +334,11 @@ private Q_SLOTS:
               svgPicture(), QByteArray(" " + png(QSize(4, 4))), QByteArray(atCap + 'x')})
             QVERIFY(!isAcceptablePicture(bytes) && decodePicture(bytes).size() == QSize(0, 0));
         QTemporaryDir dir;
+        // A file is loaded up to the same cap, exactly.
+        QVERIFY(writeFile(dir.filePath(u"at.png"_s), atCap) &&
+                writeFile(dir.filePath(u"over.png"_s), atCap + 'x'));
+        QCOMPARE(QtPictures().load(dir.filePath(u"at.png"_s)).size(), QSize(4, 4));
+        QVERIFY(QtPictures().load(dir.filePath(u"over.png"_s)).isNull());
         QString error;
         QVERIFY(!QtPictures().saveBmp(QImage(), dir.filePath(u"none.bmp"_s), &error) && !error.isEmpty());
     }
