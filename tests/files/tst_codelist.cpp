@@ -82,8 +82,12 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path));
         QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Missing);
         QCOMPARE(list.lookup(dir.path(), 7203).status, CodeList::Status::Unreadable); // a folder
-        // Far too large to be a code list: refused instead of read into memory.
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(CodeList::MaxFileSize + 1));
+        // Far too large to be a code list: refused instead of read into memory; up to the cap it
+        // is read.
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cp932(u"7203,\"トヨタ\"\r\n"_s)) > 0 &&
+                f.resize(CodeList::MaxFileSize) && f.flush());
+        QCOMPARE(list.lookup(path, 7203).name, u"トヨタ"_s);
+        QVERIFY(f.resize(CodeList::MaxFileSize + 1) && f.flush());
         QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Unreadable);
     }
 };
