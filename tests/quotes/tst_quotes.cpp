@@ -298,8 +298,11 @@ private Q_SLOTS:
                      QStringList(1) + QStringList(8, cell) + QStringList(2) + QStringList(1, cell));
         }
         // Up to the first empty code cell, or all twelve when row 12 holds one, empty rows included.
-        const std::pair<QList<int>, int> counts[] = {
-            {{1, 2, 3, 12}, 12}, {{2, 3, 4}, 0}, {{1, 2, 3, 4, 6, 7}, 4}, {{12}, 12}};
+        const std::pair<QList<int>, int> counts[] = {{{1, 2, 3, 12}, 12},
+                                                     {{2, 3, 4}, 0},
+                                                     {{1, 2, 3, 4, 6, 7}, 4},
+                                                     {{12}, 12},
+                                                     {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 11}};
         for (const auto& [filled, expected] : counts) {
             Pass empty;
             for (int r : filled)
