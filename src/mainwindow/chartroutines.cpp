@@ -81,7 +81,7 @@ void ChartRoutines::fetchIntoWindow(const ChartDownload& chart, Window window, T
         std::move(then));
 }
 
-void ChartRoutines::showStockChart(const ChartDownload& chart, const DrawnSpec& spec, Window window,
+void ChartRoutines::showStockChart(const ChartDownload& chart, const DrawnChartPlan& plan, Window window,
                                    int& calls, Then then)
 {
     const int call = ++calls;
@@ -92,7 +92,7 @@ void ChartRoutines::showStockChart(const ChartDownload& chart, const DrawnSpec& 
         done(then);
     };
     if (drawn())
-        drawChart(chart, spec, std::move(show), {});
+        drawChart(chart, plan, std::move(show), {});
     else
         fetchChart(chart, std::move(show), {});
 }
@@ -199,16 +199,16 @@ void ChartRoutines::showNikkeiSixMonthChart(Then then)
     m_host.closeWindow(Window::AdvanceDecline);
     m_host.showMarketChart({});
     if (drawn()) {
-        DrawnSpec spec{{u"^N225"_s},
-                       false,
-                       ChartKind::NikkeiHalfYear,
-                       drawnsize::NikkeiSixMonth,
-                       u"日経平均株価  6ヶ月"_s,
-                       {}};
-        spec.draw = [spec](const QList<PriceSeries>& s) {
-            return drawIndexHalfYearChart(s[0], spec.size, {spec.title, 2});
+        DrawnChartPlan plan{{u"^N225"_s},
+                            false,
+                            ChartKind::NikkeiHalfYear,
+                            drawnsize::NikkeiSixMonth,
+                            u"日経平均株価  6ヶ月"_s,
+                            {}};
+        plan.draw = [plan](const QList<PriceSeries>& s) {
+            return drawIndexHalfYearChart(s[0], plan.size, {plan.title, 2});
         };
-        return drawIntoWindow(nikkeiSixMonthChart(m_services.config), spec, Window::NikkeiSixMonth,
+        return drawIntoWindow(nikkeiSixMonthChart(m_services.config), plan, Window::NikkeiSixMonth,
                               std::move(then));
     }
     fetchIntoWindow(nikkeiSixMonthChart(m_services.config), Window::NikkeiSixMonth, std::move(then));
@@ -230,15 +230,16 @@ void ChartRoutines::showNyNikkeiChart(Then then)
 {
     m_host.setMarketTitle(u"ＮＹ日経比較"_s);
     if (drawn()) {
-        DrawnSpec spec{{u"^DJI"_s, u"^N225"_s},       false, ChartKind::Comparison, drawnsize::IndexChart,
-                       u"ＮＹダウ・日経平均 3ヶ月"_s, {}};
-        spec.draw = [spec](const QList<PriceSeries>& s) {
-            ChartOptions o{spec.title, 1};
+        DrawnChartPlan plan{{u"^DJI"_s, u"^N225"_s},       false,
+                            ChartKind::Comparison,         drawnsize::IndexChart,
+                            u"ＮＹダウ・日経平均 3ヶ月"_s, {}};
+        plan.draw = [plan](const QList<PriceSeries>& s) {
+            ChartOptions o{plan.title, 1};
             o.windowDays = 92;
-            return drawComparisonChart(s[0], s[1], spec.size, o);
+            return drawComparisonChart(s[0], s[1], plan.size, o);
         };
         return drawChart(
-            nyNikkeiChart(m_services.config), spec,
+            nyNikkeiChart(m_services.config), plan,
             [this](const QImage& picture) { m_host.showMarketChart(picture); }, std::move(then));
     }
     fetchChart(
@@ -255,14 +256,14 @@ void ChartRoutines::showAdvanceDeclineChart(Then then)
 void ChartRoutines::showDowChart(Then then)
 {
     if (drawn()) {
-        DrawnSpec spec{
+        DrawnChartPlan plan{
             {u"^DJI"_s}, false, ChartKind::Line, drawnsize::Dow, u"NYダウ工業株30種平均 (^DJI)  3ヶ月"_s, {}};
-        spec.draw = [spec](const QList<PriceSeries>& s) {
-            ChartOptions o{spec.title, 2};
+        plan.draw = [plan](const QList<PriceSeries>& s) {
+            ChartOptions o{plan.title, 2};
             o.windowDays = 92;
-            return drawLineChart(s[0], spec.size, o);
+            return drawLineChart(s[0], plan.size, o);
         };
-        return drawIntoWindow(dowChart(m_services.config), spec, Window::Dow, std::move(then));
+        return drawIntoWindow(dowChart(m_services.config), plan, Window::Dow, std::move(then));
     }
     fetchIntoWindow(dowChart(m_services.config), Window::Dow, std::move(then));
 }
@@ -270,11 +271,12 @@ void ChartRoutines::showDowChart(Then then)
 void ChartRoutines::showDollarYenChart(Then then)
 {
     if (drawn()) {
-        DrawnSpec spec{{u"JPY=X"_s}, true, ChartKind::Line, drawnsize::DollarYen, u"USD/JPY 5分足"_s, {}};
-        spec.draw = [spec](const QList<PriceSeries>& s) {
-            return drawLineChart(s[0], spec.size, {spec.title, 3});
+        DrawnChartPlan plan{{u"JPY=X"_s},       true, ChartKind::Line, drawnsize::DollarYen,
+                            u"USD/JPY 5分足"_s, {}};
+        plan.draw = [plan](const QList<PriceSeries>& s) {
+            return drawLineChart(s[0], plan.size, {plan.title, 3});
         };
-        return drawIntoWindow(dollarYenChart(m_services.config), spec, Window::DollarYen, std::move(then));
+        return drawIntoWindow(dollarYenChart(m_services.config), plan, Window::DollarYen, std::move(then));
     }
     fetchIntoWindow(dollarYenChart(m_services.config), Window::DollarYen, std::move(then));
 }

@@ -123,7 +123,7 @@ private:
     using SeriesDone = std::function<void(const std::optional<PriceSeries>&)>;
     using Show = std::function<void(const QImage&)>;
     /// How a drawn chart is made: the symbols whose series it needs and the painter call.
-    struct DrawnSpec
+    struct DrawnChartPlan
     {
         QStringList symbols;
         bool intraday = false; ///< the day in 5-minute bars (not kept), else a year of days (kept)
@@ -138,9 +138,9 @@ private:
     void fetchSeries(const QString& symbol, ChartRange range, ChartInterval interval, SeriesDone done);
     /// A year of daily bars of `symbol`, kept in memory and in the data folder for the day.
     void yearSeries(const QString& symbol, SeriesDone done);
-    /// Gathers the series of `spec` in order, then draws and shows the chart (see the class).
-    void drawChart(const ChartDownload& chart, const DrawnSpec& spec, Show show, Then then);
-    void gatherSeries(std::shared_ptr<QList<PriceSeries>> got, const DrawnSpec& spec,
+    /// Gathers the series of `plan` in order, then draws and shows the chart (see the class).
+    void drawChart(const ChartDownload& chart, const DrawnChartPlan& plan, Show show, Then then);
+    void gatherSeries(std::shared_ptr<QList<PriceSeries>> got, const DrawnChartPlan& plan,
                       std::function<void(bool)> done);
     /// Writes a drawn picture to `file`, noting what it holds.
     void writeDrawn(const QString& file, const QUrl& holds, const QImage& picture);
@@ -150,17 +150,17 @@ private:
     void sampleRow(int row, const QString& symbol);
     /// Asks once per symbol and day for the intraday series; `done` runs when its answer is in.
     bool topUp(const QString& symbol, std::function<void()> done);
-    /// The spec of a stock's 1-year (`year`) or 6-month chart.
-    DrawnSpec stockChartSpec(qint16 code, bool year) const;
+    /// The plan of a stock's 1-year (`year`) or 6-month chart.
+    DrawnChartPlan stockChartSpec(qint16 code, bool year) const;
 
     struct ThumbRun;
     void fetchChart(const ChartDownload& chart, std::function<void(const QImage&)> show, Then then);
     void fetchIntoWindow(const ChartDownload& chart, ChartRoutinesHost::Window window, Then then);
-    void drawIntoWindow(const ChartDownload& chart, const DrawnSpec& spec, ChartRoutinesHost::Window window,
-                        Then then);
+    void drawIntoWindow(const ChartDownload& chart, const DrawnChartPlan& plan,
+                        ChartRoutinesHost::Window window, Then then);
     /// Shows a stock's chart in `window` when no later call (counted in `calls`) came meanwhile.
-    void showStockChart(const ChartDownload& chart, const DrawnSpec& spec, ChartRoutinesHost::Window window,
-                        int& calls, Then then);
+    void showStockChart(const ChartDownload& chart, const DrawnChartPlan& plan,
+                        ChartRoutinesHost::Window window, int& calls, Then then);
     /// The picture to show after a download of `chart`, whether or not it replaced the file.
     QImage chartPicture(const ChartDownload& chart, bool written);
     QImage load(const QString& file) const;

@@ -133,33 +133,33 @@ void ChartRoutines::writeDrawn(const QString& file, const QUrl& holds, const QIm
         m_fileHolds.remove(file); // what the file holds now is not known
 }
 
-void ChartRoutines::gatherSeries(std::shared_ptr<QList<PriceSeries>> got, const DrawnSpec& spec,
+void ChartRoutines::gatherSeries(std::shared_ptr<QList<PriceSeries>> got, const DrawnChartPlan& plan,
                                  std::function<void(bool)> done)
 {
-    if (got->size() == spec.symbols.size())
+    if (got->size() == plan.symbols.size())
         return done(true);
-    const QString symbol = spec.symbols[got->size()];
-    auto next = [this, got, spec, done = std::move(done)](const std::optional<PriceSeries>& series) {
+    const QString symbol = plan.symbols[got->size()];
+    auto next = [this, got, plan, done = std::move(done)](const std::optional<PriceSeries>& series) {
         if (!series)
             return done(false);
         got->append(*series);
-        gatherSeries(got, spec, done);
+        gatherSeries(got, plan, done);
     };
-    if (spec.intraday)
+    if (plan.intraday)
         fetchSeries(symbol, ChartRange::OneDay, ChartInterval::FiveMinutes, std::move(next));
     else
         yearSeries(symbol, std::move(next));
 }
 
-void ChartRoutines::drawChart(const ChartDownload& chart, const DrawnSpec& spec, Show show, Then then)
+void ChartRoutines::drawChart(const ChartDownload& chart, const DrawnChartPlan& plan, Show show, Then then)
 {
-    const QUrl holds = drawnHolds(u"%1/%2"_s.arg(int(spec.kind)).arg(spec.symbols.join(u'+')));
+    const QUrl holds = drawnHolds(u"%1/%2"_s.arg(int(plan.kind)).arg(plan.symbols.join(u'+')));
     auto got = std::make_shared<QList<PriceSeries>>();
     gatherSeries(
-        got, spec, [this, chart, spec, holds, got, show = std::move(show), then = std::move(then)](bool ok) {
+        got, plan, [this, chart, plan, holds, got, show = std::move(show), then = std::move(then)](bool ok) {
             QImage picture;
             if (ok) {
-                picture = spec.draw(*got).image;
+                picture = plan.draw(*got).image;
                 writeDrawn(chart.file, holds, picture);
             } else {
                 // No series: the file is shown again only when it holds this very chart.
@@ -168,7 +168,7 @@ void ChartRoutines::drawChart(const ChartDownload& chart, const DrawnSpec& spec,
                 if (same)
                     picture = load(chart.file);
                 if (picture.isNull())
-                    picture = drawEmptyChart(spec.kind, spec.size, spec.title).image;
+                    picture = drawEmptyChart(plan.kind, plan.size, plan.title).image;
             }
             show(picture);
             if (then)
@@ -176,28 +176,28 @@ void ChartRoutines::drawChart(const ChartDownload& chart, const DrawnSpec& spec,
         });
 }
 
-void ChartRoutines::drawIntoWindow(const ChartDownload& chart, const DrawnSpec& spec, Window window,
+void ChartRoutines::drawIntoWindow(const ChartDownload& chart, const DrawnChartPlan& plan, Window window,
                                    Then then)
 {
     drawChart(
-        chart, spec, [this, window](const QImage& picture) { m_host.showInWindow(window, picture); },
+        chart, plan, [this, window](const QImage& picture) { m_host.showInWindow(window, picture); },
         std::move(then));
 }
 
-ChartRoutines::DrawnSpec ChartRoutines::stockChartSpec(qint16 code, bool year) const
+ChartRoutines::DrawnChartPlan ChartRoutines::stockChartSpec(qint16 code, bool year) const
 {
-    DrawnSpec spec;
-    spec.symbols = {stockSymbolOf(code)};
-    spec.kind = year ? ChartKind::Year : ChartKind::HalfYear;
-    spec.size = year ? drawnsize::Year : drawnsize::SixMonth;
-    spec.title = QString::number(code) + (year ? u"  1年"_s : u"  6ヶ月"_s);
-    spec.draw = [spec, code, year](const QList<PriceSeries>& s) {
+    DrawnChartPlan plan;
+    plan.symbols = {stockSymbolOf(code)};
+    plan.kind = year ? ChartKind::Year : ChartKind::HalfYear;
+    plan.size = year ? drawnsize::Year : drawnsize::SixMonth;
+    plan.title = QString::number(code) + (year ? u"  1年"_s : u"  6ヶ月"_s);
+    plan.draw = [plan, code, year](const QList<PriceSeries>& s) {
         const QString title =
-            s[0].name.isEmpty() ? spec.title : QString::number(code) + u" "_s + s[0].name + spec.title.mid(4);
+            s[0].name.isEmpty() ? plan.title : QString::number(code) + u" "_s + s[0].name + plan.title.mid(4);
         // Both charts draw from a year of days, so the 130-day average runs across the half year too.
-        return year ? drawYearChart(s[0], spec.size, {title}) : drawHalfYearChart(s[0], spec.size, {title});
+        return year ? drawYearChart(s[0], plan.size, {title}) : drawHalfYearChart(s[0], plan.size, {title});
     };
-    return spec;
+    return plan;
 }
 
 bool ChartRoutines::topUp(const QString& symbol, std::function<void()> done)
