@@ -391,6 +391,16 @@ public:
         return number(v, 0);
     }
 
+    /// The finished chart of `shown` bars, with the texts it shows for the last value and range.
+    DrawnChart finish(qsizetype shown, const QString& lastText, const QString& rangeText)
+    {
+        DrawnChart d = finish();
+        d.shownBars = shown;
+        d.lastText = lastText;
+        d.rangeText = rangeText;
+        return d;
+    }
+
     DrawnChart finish(bool empty = false)
     {
         if (empty) {
@@ -516,11 +526,7 @@ DrawnChart drawDaily(ChartKind kind, const PriceSeries& s, QSize size, const Cha
         c.line(p, williamsPercentR(all, 14).mid(from), x, chartcolors::Oscillator, 1.2);
         c.bands(p, {-80, -20}, u"%R(14)"_s);
     }
-    DrawnChart d = c.finish();
-    d.shownBars = bars.size();
-    d.lastText = lastText;
-    d.rangeText = rangeText;
-    return d;
+    return c.finish(bars.size(), lastText, rangeText);
 }
 
 /// Vertical layout of a kind: pane roles with their share of the height below the title.
@@ -670,11 +676,7 @@ DrawnChart drawIntradayChart(const PriceSeries& s, QSize size, const ChartOption
     c.line(
         price, closesOf(bars), [&](qsizetype i) { return axis.x(bars[i].time); }, color, 1.4);
     c.frame(price);
-    DrawnChart d = c.finish();
-    d.shownBars = bars.size();
-    d.lastText = lastText;
-    d.rangeText = rangeText;
-    return d;
+    return c.finish(bars.size(), lastText, rangeText);
 }
 
 DrawnChart drawComparisonChart(const PriceSeries& first, const PriceSeries& second, QSize size,
@@ -726,11 +728,7 @@ DrawnChart drawComparisonChart(const PriceSeries& first, const PriceSeries& seco
     c.legend(pane,
              {{chartcolors::Line, part(first, lastOf(pa))}, {chartcolors::Second, part(second, lastOf(pb))}});
     c.frame(pane);
-    DrawnChart d = c.finish();
-    d.shownBars = a.size();
-    d.lastText = lastText;
-    d.rangeText = rangeText;
-    return d;
+    return c.finish(a.size(), lastText, rangeText);
 }
 
 DrawnChart drawRatioChart(const PriceSeries& s, const QList<double>& ratio, QSize size, const ChartOptions& o)
@@ -789,11 +787,7 @@ DrawnChart drawRatioChart(const PriceSeries& s, const QList<double>& ratio, QSiz
     c.line(price, closesOf(bars), x, chartcolors::Line, 1.3);
     c.frame(top);
     c.frame(price);
-    DrawnChart d = c.finish();
-    d.shownBars = bars.size();
-    d.lastText = lastText;
-    d.rangeText = rangeText;
-    return d;
+    return c.finish(bars.size(), lastText, rangeText);
 }
 
 } // namespace tickora
