@@ -14,30 +14,20 @@ namespace {
 const QString ServiceName = u"org.freedesktop.Notifications"_s;
 const QString ServicePath = u"/org/freedesktop/Notifications"_s;
 
-/// The notification server's Notify method, recording what it is given.
+/// The notification server's Notify method, recording each call as its arguments but the hints.
 class FakeNotificationService : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    struct Call
-    {
-        QString appName;
-        uint replacesId = 0;
-        QString icon;
-        QString summary;
-        QString body;
-        QStringList actions;
-        int expireTimeout = 0;
-    };
-    QList<Call> calls;
+    QList<QStringList> calls;
 
 public Q_SLOTS:
     uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int expireTimeout)
+                const QString& body, const QStringList& actions, const QVariantMap&, int expireTimeout)
     {
-        Q_UNUSED(hints);
-        calls.append({appName, replacesId, icon, summary, body, actions, expireTimeout});
+        calls.append({appName, QString::number(replacesId), icon, summary, body, actions.join(u','),
+                      QString::number(expireTimeout)});
         return uint(calls.size());
     }
 };
@@ -73,35 +63,20 @@ private Q_SLOTS:
                  "needs a session bus: run under dbus-run-session");
     }
 
-    void notificationReachesTheService_data()
-    {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("sentBody");
-        QTest::newRow("plain") << u"売値目標到達"_s << u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s
-                               << u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s;
-        QTest::newRow("markup in the body") << u"買値目標到達"_s << u"1 <b>A&amp;B</b> > \"x\" 'y'"_s
-                                            << u"1 &lt;b&gt;A&amp;amp;B&lt;/b&gt; &gt; \"x\" 'y'"_s;
-        QTest::newRow("summary is plain text") << u"<i>&</i>"_s << QString() << QString();
-    }
+    // The summary as given, the body's markup shown as text; the notifier does not wait for the
+    // answer.
     void notificationReachesTheService()
     {
-        QFETCH(QString, title);
-        QFETCH(QString, body);
-        QFETCH(QString, sentBody);
         RegisteredService server;
         QVERIFY(server.registered);
         DBusNotifier notifier;
-        notifier.notify(title, body);
-        // The call is on its way and the notifier has not waited for it.
+        notifier.notify(u"<i>&</i>"_s, u"7203 <b>A&amp;B</b> > \"x\" 'y'"_s);
         QCOMPARE(notifier.unanswered(), 1);
         QVERIFY(server.service.calls.isEmpty());
         QTRY_COMPARE(server.service.calls.size(), 1);
-        const FakeNotificationService::Call& c = server.service.calls.constFirst();
-        QCOMPARE(QStringList({c.appName, c.icon, c.summary, c.body}),
-                 QStringList({u"Tickora"_s, u"tickora"_s, title, sentBody}));
-        QCOMPARE(QList<int>({int(c.replacesId), int(c.actions.size()), c.expireTimeout}),
-                 QList<int>({0, 0, -1}));
+        QCOMPARE(server.service.calls.constFirst(),
+                 QStringList({u"Tickora"_s, u"0"_s, u"tickora"_s, u"<i>&</i>"_s,
+                              u"7203 &lt;b&gt;A&amp;amp;B&lt;/b&gt; &gt; \"x\" 'y'"_s, QString(), u"-1"_s}));
         QTRY_COMPARE(notifier.unanswered(), 0);
     }
 
