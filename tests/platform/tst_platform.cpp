@@ -116,7 +116,7 @@ class TestPlatform : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // The public services are reached over TLS; the environment may name plain http (the
-    // simulated market, tests). The tick interval takes only a positive whole number.
+    // simulated market, tests).
     void configAndCodes()
     {
         const Config c = Config::fromEnvironment(QProcessEnvironment());
@@ -128,32 +128,23 @@ private Q_SLOTS:
         const Config local = configOf({{u"MARKET_URL"_s, market}, {u"FX_URL"_s, u"http://127.0.0.2:8001"_s}});
         QCOMPARE(std::pair(local.quoteBase, local.fxBase),
                  std::pair(QUrl(market), QUrl(u"http://127.0.0.2:8001"_s)));
-        for (const auto& [text, ms] :
-             {std::pair(u"250"_s, 250), std::pair(u"0"_s, 30000), std::pair(u"x"_s, 30000)})
-            QCOMPARE(configOf({{u"MARKET_URL"_s, market}, {u"TICK_MS"_s, text}}).tickIntervalMs, ms);
-        // Quote pages: today's by default, the 2012 ones when asked; any other value is refused.
+        // Quote pages: today's by default, the 2012 ones when asked; charts drawn by default, downloaded as
+        // images when asked; any other value is refused, naming it.
         const QString today = u"finance.yahoo.co.jp"_s;
-        const std::tuple<QString, QuotePages, QString, bool> pages[] = {
-            {u""_s, QuotePages::Today, today, true},
-            {u"today"_s, QuotePages::Today, today, true},
-            {u"2012"_s, QuotePages::Pages2012, u"stocks.finance.yahoo.co.jp"_s, true},
-            {u"TODAY"_s, QuotePages::Today, today, false}};
-        for (const auto& [value, kind, host, accepted] : pages) {
-            const Config got = configOf({{u"QUOTE_PAGES"_s, value}});
-            QCOMPARE(std::tuple(got.quotePages, got.quoteBase.host(), got.error.isEmpty(),
+        const std::tuple<QString, QString, QuotePages, QString, ChartSource, bool> choices[] = {
+            {u"QUOTE_PAGES"_s, u""_s, QuotePages::Today, today, ChartSource::Drawn, true},
+            {u"QUOTE_PAGES"_s, u"today"_s, QuotePages::Today, today, ChartSource::Drawn, true},
+            {u"QUOTE_PAGES"_s, u"2012"_s, QuotePages::Pages2012, u"stocks."_s + today, ChartSource::Drawn,
+             true},
+            {u"QUOTE_PAGES"_s, u"TODAY"_s, QuotePages::Today, today, ChartSource::Drawn, false},
+            {u"CHARTS"_s, u"drawn"_s, QuotePages::Today, today, ChartSource::Drawn, true},
+            {u"CHARTS"_s, u"images"_s, QuotePages::Today, today, ChartSource::Images, true},
+            {u"CHARTS"_s, u"Images"_s, QuotePages::Today, today, ChartSource::Drawn, false}};
+        for (const auto& [name, value, pages, host, charts, accepted] : choices) {
+            const Config got = configOf({{name, value}});
+            QCOMPARE(std::tuple(got.quotePages, got.quoteBase.host(), got.charts, got.error.isEmpty(),
                                 !value.isEmpty() && got.error.contains(value)),
-                     std::tuple(kind, host, accepted, !accepted));
-        }
-        // Charts: drawn by default, downloaded as images when asked; any other value is refused.
-        const std::tuple<QString, ChartSource, bool> charts[] = {{u""_s, ChartSource::Drawn, true},
-                                                                 {u"drawn"_s, ChartSource::Drawn, true},
-                                                                 {u"images"_s, ChartSource::Images, true},
-                                                                 {u"Images"_s, ChartSource::Drawn, false}};
-        for (const auto& [value, source, accepted] : charts) {
-            const Config got = configOf({{u"CHARTS"_s, value}});
-            QCOMPARE(
-                std::tuple(got.charts, got.error.isEmpty(), !value.isEmpty() && got.error.contains(value)),
-                std::tuple(source, accepted, !accepted));
+                     std::tuple(pages, host, charts, accepted, !accepted));
         }
         // The series service: its own address, else the market's, else the public one.
         for (const auto& [seriesUrl, marketUrl, host] :
@@ -162,8 +153,12 @@ private Q_SLOTS:
               std::tuple(u"http://127.0.0.3:9"_s, market, u"127.0.0.3"_s)})
             QCOMPARE(configOf({{u"MARKET_URL"_s, marketUrl}, {u"SERIES_URL"_s, seriesUrl}}).seriesBase.host(),
                      host);
-        // A tick under five seconds only when every service is on this machine.
+        // The tick takes a positive whole number, under five seconds only when every service is on
+        // this machine; a refused one is told.
         const std::tuple<QString, QString, int, bool> ticks[] = {
+            {market, u"250"_s, 250, false},
+            {market, u"0"_s, 30000, false},
+            {market, u"x"_s, 30000, false},
             {u"http://localhost:9"_s, u"250"_s, 250, false},
             {u"http://[::1]:9"_s, u"4999"_s, 4999, false},
             {u"https://"_s + today, u"4999"_s, 30000, true},
@@ -171,8 +166,8 @@ private Q_SLOTS:
         for (const auto& [quoteUrl, tick, expected, refused] : ticks) {
             const Config got =
                 configOf({{u"MARKET_URL"_s, market}, {u"QUOTE_URL"_s, quoteUrl}, {u"TICK_MS"_s, tick}});
-            QCOMPARE(std::pair(got.tickIntervalMs, int(got.notices.size())),
-                     std::pair(expected, refused ? 1 : 0));
+            QVERIFY2(got.tickIntervalMs == expected && int(got.notices.size()) == (refused ? 1 : 0),
+                     qPrintable(quoteUrl + u' ' + tick));
         }
         for (const char* url : {"http://localhost:8000", "http://LocalHost", "http://127.0.0.1",
                                 "http://127.200.3.4:81/x", "http://[::1]:8000"})
@@ -189,10 +184,8 @@ private Q_SLOTS:
             {u""_s, -1},           {u"."_s, -1},           {u"72 03"_s, -1},
             {u"７２０３"_s, -1},   {u"99999999999"_s, -1},
         };
-        for (const auto& [text, value] : cases) {
-            const std::optional<qint16> got = tickora::toInt16(text);
-            QCOMPARE(got ? int(*got) : -1, value);
-        }
+        for (const auto& [text, value] : cases)
+            QCOMPARE(int(tickora::toInt16(text).value_or(-1)), value);
     }
 
     // Retry-After in seconds or as a date, 60 s when absent or unreadable, at most an hour; a
@@ -382,12 +375,11 @@ private Q_SLOTS:
             QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
                      qPrintable(to));
         // A self-signed certificate is refused.
-        QFile key(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem"));
-        QVERIFY(key.open(QIODevice::ReadOnly));
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         tls.setLocalCertificateChain(
             QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
-        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+        tls.setPrivateKey(
+            QSslKey(readFile(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem")), QSsl::Rsa));
         QSslServer server;
         server.setSslConfiguration(tls);
         QVERIFY(server.listen(QHostAddress::LocalHost));
