@@ -75,8 +75,6 @@ private Q_SLOTS:
     void withoutQtOptions()
     {
         const std::pair<const char*, const char*> cases[] = {
-            {"tickora", "tickora"},
-            {"tickora -platform offscreen --version", "tickora --version"},
             {"tickora --platform xcb -style=fusion -style windows -reverse --data-dir /d",
              "tickora --data-dir /d"},
             {"tickora -display :1 -geometry 10x10 -qwindowgeometry 5x5+1+1 -qwindowtitle T -name n -nograb",
@@ -111,7 +109,6 @@ private Q_SLOTS:
             {"-style fusion --help", Action::ShowHelp, u"-platform"_s},
             {"-v", Action::ShowVersion, u"tickora 9.8.7\n"_s},
             {"-platform xcb --version", Action::ShowVersion, u"tickora 9.8.7\n"_s},
-            {"-platform offscreen --version", Action::ShowVersion, u"tickora 9.8.7\n"_s},
         };
         QProcessEnvironment env;
         env.insert(u"TICKORA_DATA_DIR"_s, u"/env/kabu"_s);
