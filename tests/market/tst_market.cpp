@@ -1,5 +1,4 @@
-// The simulated market: the pages and pictures it serves read back through the program's own
-// parsers, and its fault modes answer as the end-to-end tests expect them to.
+// The simulated market, read back through the program's own parsers, and its fault modes.
 
 #include "charts.h"
 #include "charts/seriesreader.h"
@@ -55,11 +54,6 @@ QStringList texts(const QJsonObject& state, const QString& prefix, const QString
     return out;
 }
 
-QString text(const QJsonObject& state, const QString& path)
-{
-    return texts(state, path, {QString()}).constFirst();
-}
-
 } // namespace
 
 class TestMarket : public QObject
@@ -68,15 +62,8 @@ class TestMarket : public QObject
 
     httplib::Result get(const std::string& path) { return fetch(m_port, path); }
 
-    static tickora::QuoteFields parse(const httplib::Result& res)
-    {
-        return tickora::parseQuotePage(body(res));
-    }
-
-    std::optional<tickora::PriceSeries> series(const std::string& path)
-    {
-        return tickora::readChartJson(body(get(path)).toUtf8());
-    }
+    static auto parse(const httplib::Result& res) { return tickora::parseQuotePage(body(res)); }
+    auto series(const std::string& path) { return tickora::readChartJson(body(get(path)).toUtf8()); }
 
     std::unique_ptr<MarketServer> m_server;
     int m_port = -1;
@@ -90,8 +77,7 @@ private Q_SLOTS:
         QVERIFY(m_port > 0);
     }
 
-    // The 2012 pages, the index line and the chart picture; today's pages about as heavy as the
-    // real ones with one state and half a year of bars; an unknown code without a price board.
+    // The 2012 pages, index line, chart picture; today's pages' weight and bars; unknown codes.
     void servesPagesTheProgramReads()
     {
         const tickora::QuoteFields q = parse(get("/stocks/detail/?code=7203"));
@@ -125,8 +111,7 @@ private Q_SLOTS:
         }
     }
 
-    // Two markets with the same seed, one asked for the 2012 pages and one for today's: each
-    // request moves its walk alike, so both show the same quote. The run crosses the close.
+    // Same-seeded markets of the 2012 and of today's pages show the same quotes, across the close.
     void todayPagesShowTheOldPagesQuotes()
     {
         QList<Listing> listings;
@@ -139,7 +124,6 @@ private Q_SLOTS:
         MarketServer old(listings, options), today(listings, options);
         const int oldPort = old.startInBackground(0), todayPort = today.startInBackground(0);
         QVERIFY(oldPort > 0 && todayPort > 0);
-        const QTimeZone tokyo = QTimeZone(TokyoGmtOffset);
         bool sawDelayed = false, sawNextDay = false;
         for (int round = 0; round < 5; ++round) {
             for (const Listing& l : std::as_const(listings)) {
@@ -155,11 +139,12 @@ private Q_SLOTS:
                 // The daily bars end with the previous close, on the previous day.
                 const QList<tickora::PriceBar> bars = tickora::readHistories(state);
                 QVERIFY(!bars.isEmpty());
-                const QString previousDay = text(state, u"mainStocksDetail.detail.previousPriceDate"_s);
-                QCOMPARE(QStringList(
-                             {formatNumber(bars.last().close),
-                              QDateTime::fromSecsSinceEpoch(bars.last().time, tokyo).toString(u"MM/dd"_s)}),
-                         QStringList({q.prevClose, previousDay}));
+                const QString previousDay =
+                    texts(state, u"mainStocksDetail.detail."_s, {u"previousPriceDate"_s})[0];
+                QCOMPARE(formatNumber(bars.last().close), q.prevClose);
+                QCOMPARE(QDateTime::fromSecsSinceEpoch(bars.last().time, QTimeZone(TokyoGmtOffset))
+                             .toString(u"MM/dd"_s),
+                         previousDay);
                 sawNextDay |= previousDay == u"12/05"_s;
             }
             const QString indexPage = body(fetch(todayPort, "/quote/998407.O"));
@@ -175,8 +160,7 @@ private Q_SLOTS:
         QVERIFY(sawDelayed && sawNextDay);
     }
 
-    // Text from the code list or the address cannot end the state's script element or turn it
-    // into a comment, reads back from the state unchanged and is escaped in the markup.
+    // Listed names and the address stay inside the state's script and read back unchanged.
     void todayPagesKeepTextInsideTheState()
     {
         for (const auto& [path, key, expected] :
@@ -187,7 +171,7 @@ private Q_SLOTS:
             const QString page = body(get(path));
             const auto found = tickora::findEmbeddedState(page);
             QVERIFY(found && found->state);
-            QCOMPARE(text(*found->state, key), expected);
+            QCOMPARE(texts(*found->state, key, {QString()}), QStringList{expected});
             const QString element = page.mid(found->textFrom, found->textTo - found->textFrom);
             QVERIFY(!element.contains(u"<!--"_s) && !element.contains(u"</script"_s, Qt::CaseInsensitive));
             const QString markup = page.left(found->textFrom);
@@ -195,9 +179,7 @@ private Q_SLOTS:
         }
     }
 
-    // The chart JSON of each kind of symbol and span, read back through the program's reader: bars
-    // at a multiple of the step after local midnight, a day's all in one day; refusals carry the
-    // service's error code.
+    // The chart JSON of each kind of symbol and span, and its refusals, through the program's reader.
     void seriesReadBack()
     {
         for (int i = 0; i < 3; ++i) // a few minutes of the day
@@ -232,8 +214,7 @@ private Q_SLOTS:
         }
     }
 
-    // Fault modes for a path prefix reach today's pages and the chart JSON just as the 2012 pages;
-    // status -1: no whole answer arrives.
+    // Fault modes for a path prefix; status -1: no whole answer arrives.
     void faultsForAPath()
     {
         const std::tuple<QString, QString, int, bool, bool> cases[] = {
@@ -260,8 +241,7 @@ private Q_SLOTS:
         QVERIFY(held && held->status == 429 && held->get_header_value("Retry-After") == "30");
     }
 
-    // Each mode set through the control endpoint (an unknown one is refused and changes nothing);
-    // status -1: no whole answer arrives.
+    // Each mode set through the control endpoint; an unknown one is refused.
     void faults()
     {
         for (const auto& [mode, control, status, detail, minSize] :

@@ -1,5 +1,4 @@
-// Desktop notifications through the session bus, to a notification service the test runs on
-// its own connection; the test runs under a private bus (dbus-run-session).
+// Desktop notifications to a service of the test's own, under a private bus (dbus-run-session).
 #include "platform/notifier.h"
 
 #include <QDBusConnection>
@@ -63,8 +62,7 @@ private Q_SLOTS:
                  "needs a session bus: run under dbus-run-session");
     }
 
-    // The summary as given, the body's markup shown as text; the notifier does not wait for the
-    // answer.
+    // The summary as given, the body's markup shown as text, without waiting for the answer.
     void notificationReachesTheService()
     {
         RegisteredService server;
@@ -80,8 +78,7 @@ private Q_SLOTS:
         QTRY_COMPARE(notifier.unanswered(), 0);
     }
 
-    // No one owns the service's name: the error answers come back later and are dropped. No bus
-    // at all: nothing is sent. A notifier gone with calls on their way is no fault.
+    // No service, no bus, or a notifier gone with calls on their way: nothing fails.
     void failuresStaySilent()
     {
         QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(ServiceName));
@@ -102,8 +99,7 @@ private Q_SLOTS:
             DBusNotifier gone;
             gone.notify(u"売値目標到達"_s, u"7203"_s);
         }
-        // Answers come back in order: once the later call's is in, the earlier one's has been
-        // read for a notifier that is no more.
+        // Answers come in order: the later one in means the gone notifier's was read.
         DBusNotifier later;
         later.notify(u"買値目標到達"_s, u"6758"_s);
         QTRY_COMPARE(later.unanswered(), 0);
