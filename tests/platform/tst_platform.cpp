@@ -142,9 +142,10 @@ private Q_SLOTS:
                                 !value.isEmpty() && got.error.contains(value)),
                      std::tuple(pages, host, charts, accepted, !accepted));
         }
-        // The series service: its own address, else the market's, else the public one.
+        // The series service: its own address, else the market's if usable, else the public one.
         for (const auto& [seriesUrl, marketUrl, host] :
              {std::tuple(u""_s, u""_s, u"query1.finance.yahoo.com"_s),
+              std::tuple(u""_s, u"http://[x"_s, u"query1.finance.yahoo.com"_s),
               std::tuple(u""_s, market, u"127.0.0.1"_s),
               std::tuple(u"http://127.0.0.3:9"_s, market, u"127.0.0.3"_s)})
             QCOMPARE(configOf({{u"MARKET_URL"_s, marketUrl}, {u"SERIES_URL"_s, seriesUrl}}).seriesBase.host(),
@@ -172,13 +173,11 @@ private Q_SLOTS:
             QVERIFY2(!isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
         // Halves round to even; anything else, or past 16 bits, gives none.
         const std::pair<QString, int> cases[] = {
-            {u"0123"_s, 123},      {u" 7203 "_s, 7203},    {u"2.5"_s, 2},
-            {u"3.5"_s, 4},         {u"2.51"_s, 3},         {u"-2.5"_s, -2},
-            {u".6"_s, 1},          {u"7."_s, 7},           {u"32767"_s, 32767},
-            {u"-32768"_s, -32768}, {u"32767.5"_s, -1},     {u"32768"_s, -1},
-            {u""_s, -1},           {u"."_s, -1},           {u"72 03"_s, -1},
-            {u"７２０３"_s, -1},   {u"99999999999"_s, -1},
-        };
+            {u"0123"_s, 123},      {u" 7203 "_s, 7203},   {u"2.5"_s, 2},      {u"3.5"_s, 4},
+            {u"2.51"_s, 3},        {u"-2.5"_s, -2},       {u".6"_s, 1},       {u"7."_s, 7},
+            {u"32767"_s, 32767},   {u"-32768"_s, -32768}, {u"32767.5"_s, -1}, {u"32768"_s, -1},
+            {u""_s, -1},           {u"."_s, -1},          {u"72 03"_s, -1},   {u"７２０３"_s, -1},
+            {u"99999999999"_s, -1}};
         for (const auto& [text, value] : cases)
             QCOMPARE(int(tickora::toInt16(text).value_or(-1)), value);
     }
@@ -404,8 +403,7 @@ private Q_SLOTS:
             {"text/html; charset=\"shift_jis\"", sjis},
             {"text/html;charset=Windows-31J", sjis},
             {"text/html; charset=EUC-JP", QStringEncoder("EUC-JP").encode(japanese)},
-            {"text/html", japanese.toUtf8()},
-        };
+            {"text/html", japanese.toUtf8()}};
         for (const auto& [contentType, body] : cases)
             QCOMPARE(decodeBody(body, contentType), japanese);
         QtHttpClient http;
