@@ -47,8 +47,8 @@ QStringList texts(const QJsonObject& state, const QString& prefix, const QString
     QStringList out;
     for (const QString& key : keys) {
         QJsonValue v = state;
-        for (const QString& part : QString(prefix + key).split(u'.', Qt::SkipEmptyParts))
-            v = v.toObject().value(part);
+        for (const QString& step : QString(prefix + key).split(u'.', Qt::SkipEmptyParts))
+            v = v.toObject().value(step);
         out << (v.isBool() ? QVariant(v.toBool()).toString() : v.toString());
     }
     return out;
