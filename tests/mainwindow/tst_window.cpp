@@ -342,20 +342,17 @@ private Q_SLOTS:
                                                     w.fakes.config.dataFile(u"chimes.wav"_s)}));
         QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
-        const FakeNotifier::Shown buy{u"買値目標到達"_s,
-                                      u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s};
-        const FakeNotifier::Shown sell{u"売値目標到達"_s,
-                                       u"6758 ソニーグループ(株) 現在値 3,412 目標 3,400"_s};
-        QCOMPARE(w.fakes.notifier.shown, QList<FakeNotifier::Shown>({buy, sell}));
-
+        QCOMPARE(w.fakes.notifier.shown.size(), 2);
         // Muted, the chimes stop; a target still reached is not told again, a new one is.
         w.child<QCheckBox>(u"Check1"_s)->setChecked(true);
         w.cells(u"2,11=3,410"_s, true);
         QVERIFY(startAndWait(w));
         QCOMPARE(w.fakes.sound.played.size(), 2);
-        const FakeNotifier::Shown sell2{u"売値目標到達"_s,
-                                        u"6758 ソニーグループ(株) 現在値 3,412 目標 3,410"_s};
-        QCOMPARE(w.fakes.notifier.shown, QList<FakeNotifier::Shown>({buy, sell, sell2}));
+        QCOMPARE(w.fakes.notifier.shown,
+                 QList<FakeNotifier::Shown>(
+                     {{u"買値目標到達"_s, u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s},
+                      {u"売値目標到達"_s, u"6758 ソニーグループ(株) 現在値 3,412 目標 3,400"_s},
+                      {u"売値目標到達"_s, u"6758 ソニーグループ(株) 現在値 3,412 目標 3,410"_s}}));
     }
 
     void stopDuringPassLeavesTheUsersCell()
