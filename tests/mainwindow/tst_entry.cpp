@@ -1,5 +1,4 @@
-// Code entry: the box's character rule, the box and the grid on their own, and the window's code
-// entry driven by real key and mouse events.
+// Code entry: the box's character rule, the box and grid alone, and the window under real events.
 #include "support/files.h"
 #include "windowprobe.h"
 
@@ -113,8 +112,7 @@ private Q_SLOTS:
         QCOMPARE(std::pair(stepwise, steps), std::pair(clean, removed));
     }
 
-    // The box reports character keys, Enter, Backspace, a paste and input-method text; what
-    // nobody consumes takes its effect.
+    // The box reports character keys, Enter, Backspace, a paste and input-method text, then acts on them.
     void entryBoxReportsCharacterKeys()
     {
         EntryBox box;
@@ -135,12 +133,11 @@ private Q_SLOTS:
         QCOMPARE(box.text(), u"5トヨ"_s);
     }
 
-    // The grid's current cell follows the view, and the view the current cell, but never onto
-    // the fixed row or column; keys nobody consumes keep the table's own handling.
+    // The grid's current cell and the view's follow each other, never onto the fixed row or column.
     void gridCurrentCell()
     {
         QuoteGrid g(96.0);
-        QList<int> reported; // the keys the grid offers before its own handling
+        QList<int> reported;
         connect(&g, &QuoteGrid::keyPressed, &g, [&reported](int key, bool*) { reported << key; });
         g.setCellText(3, grid::Code, u"7203"_s);
         g.setCurrent(2, 2);
@@ -279,8 +276,7 @@ private Q_SLOTS:
         QVERIFY(message.isEmpty() || m_w->fakes.dialogs.shown[0].text.contains(message));
     }
 
-    // While the message is open the rows are packed (row 4 moves up to row 3, row 7 to row 4)
-    // and a refresh makes 9984's cell current: only the rejected code may be emptied.
+    // While the message is open a refresh packs the rows: only the rejected code may be emptied.
     void rejectionWhileRowsMove()
     {
         m_w->cells(u"1,1=7203 2,1=6758 7,1=9984"_s, true);
@@ -296,8 +292,7 @@ private Q_SLOTS:
                  QStringList({u"1,1=7203"_s, u"2,1=6758"_s, u"3,1="_s, u"4,1=9984"_s}));
     }
 
-    // Enter while the grid holds the focus writes the box into the cell and steps right; from
-    // column 5 the empty price cells read 0 and the step goes down.
+    // Enter in the grid writes the box into the cell and steps; from column 5 empty prices read 0.
     void enterInTheGrid_data()
     {
         QTest::addColumn<QPoint>("at"); ///< (row, col)
@@ -321,14 +316,13 @@ private Q_SLOTS:
         QCOMPARE(grid()->cellText(row, grid::Price) + u'|' + grid()->cellText(row, grid::Change),
                  zeros ? u"0|0"_s : u"| "_s);
         QCOMPARE(QPoint(grid()->row(), grid()->col()), next);
-        QCOMPARE(box()->text(), grid()->cellText(next.x(), next.y()));
-        QCOMPARE(box()->text(), next == at ? u"2135"_s : u"1,234"_s);
+        QCOMPARE(box()->text() + u'|' + grid()->cellText(next.x(), next.y()),
+                 next == at ? u"2135|2135"_s : u"1,234|1,234"_s);
         QCOMPARE(m_w->fakes.sound.beeps, 0);
     }
 
-    // A left press is a click wherever it is released: it stops the cycle and hands the pressed
-    // cell to the box as it stands. Another button changes nothing.
-    // "button press release | state", press and release as "row,col".
+    // A left press is a click wherever released: it stops the cycle and hands the pressed cell to
+    // the box. Another button changes nothing. "button press release | state", cells as "row,col".
     void mouse_data()
     {
         QTest::addColumn<QString>("scenario");
@@ -345,11 +339,9 @@ private Q_SLOTS:
         QFETCH(QString, scenario);
         const QStringList how = scenario.section(u" | "_s, 0, 0).split(u' ');
         const QString state = scenario.section(u" | "_s, 1);
-        const auto buttonOf = [](const QString& name) {
-            return name == u"left"_s ? Qt::LeftButton : Qt::RightButton;
+        const auto buttonOf = [&](int end) {
+            return how[0].section(u'>', end, end) == u"left"_s ? Qt::LeftButton : Qt::RightButton;
         };
-        const Qt::MouseButton button = buttonOf(how[0].section(u'>', 0, 0)),
-                              up = buttonOf(how[0].section(u'>', -1));
         const auto cell = [this](const QString& at) {
             return m_w->cellCenter(at.section(u',', 0, 0).toInt(), at.section(u',', 1).toInt());
         };
@@ -360,13 +352,13 @@ private Q_SLOTS:
         m_w->fakes.http.setHolding(true); // running, and no page answers
         m_w->trigger(u"menu3"_s);
         const QPoint to = cell(how[2]);
-        QTest::mousePress(grid()->viewport(), button, {}, cell(how[1]));
+        QTest::mousePress(grid()->viewport(), buttonOf(0), {}, cell(how[1]));
         QTest::mouseMove(grid()->viewport(), to);
-        QTest::mouseRelease(grid()->viewport(), up, {}, to);
+        QTest::mouseRelease(grid()->viewport(), buttonOf(-1), {}, to);
         QTest::qWait(10);
         QCOMPARE(m_w->state(), state);
         QVERIFY(box()->hasFocus());
-        for (int r = 0; r <= 3; ++r)
+        for (int r = 0; r <= 3; ++r) // nothing written into a cell
             QCOMPARE(rowTexts(*grid(), r), QuoteRow);
     }
 };

@@ -1,7 +1,6 @@
 #pragma once
 
-// The main window on fakes: its controls found by object name, its clock, commands and cells
-// driven as the timer and the user drive them.
+// The main window on fakes, its controls found by object name and driven as the timer and user do.
 
 #include "charts/picturebox.h"
 #include "mainwindow/entrybox.h"
@@ -35,12 +34,9 @@ struct Window
     QuoteGrid* grid() const { return child<QuoteGrid>(u"MSFlexGrid1"_s); }
     EntryBox* box() const { return child<EntryBox>(u"Text1"_s); }
     QLabel* label(const QString& name) const { return child<QLabel>(name); }
-    QString rowLabel() const { return label(u"Label5"_s)->text(); }
     QTimer* timer() const { return child<QTimer>(u"Timer1"_s); }
     void trigger(const QString& action) const { child<QAction>(action)->trigger(); }
-    /// A tick of the refresh clock, as the timer gives it.
     void tick() const { QMetaObject::invokeMethod(timer(), "timeout"); }
-    /// Timer off and status bar black.
     bool stopped() const
     {
         return !timer()->isActive() && label(u"Label3"_s)->palette().color(QPalette::Window) == Qt::black;
@@ -53,13 +49,13 @@ struct Window
             QTest::qWait(5);
         }
     }
-    /// Makes a cell current and lets the grid hand it to the box, as taking the focus does.
+    /// Makes a cell current and hands it to the box, as the grid's taking the focus does.
     void select(int row, int col) const
     {
         grid()->setCurrent(row, col);
         Q_EMIT grid()->focusReceived();
     }
-    /// Cells as "row,col=text", written when `put`, and read back as the grid has them.
+    /// Cells as "row,col=text": written when `put`, and read back.
     QStringList cells(const QString& cellList, bool put = false) const
     {
         QStringList now;
@@ -78,7 +74,7 @@ struct Window
     {
         return u"%1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(grid()->row())
             .arg(grid()->col())
-            .arg(rowLabel(), box()->text())
+            .arg(label(u"Label5"_s)->text(), box()->text())
             .arg(fakes.dialogs.shown.size())
             .arg(fakes.sound.beeps)
             .arg(stopped() ? u"stopped"_s : u"running"_s);
