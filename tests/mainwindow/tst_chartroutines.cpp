@@ -240,7 +240,7 @@ private Q_SLOTS:
     }
 
     // A failed or unreadable chart shows the file again only when it holds the same chart, else
-    // the empty frame.
+    // the empty frame. A drawn chart's year series is kept for the day, in memory and in its file.
     void failedChart_data()
     {
         QTest::addColumn<bool>("drawn");
@@ -262,7 +262,18 @@ private Q_SLOTS:
         QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
         const QImage year = m_host.shown.at(Window::Year);
         QVERIFY(year != empty(true, ChartKind::Year, drawnsize::Year, u"7203  1年"_s));
-        m_host.clock = m_host.clock.addDays(1); // past the day the drawn charts keep their series
+        ChartRoutines later(s, m_host);
+        QVERIFY(run([&](auto then) { later.showYearChart(7203, then); }));
+        QCOMPARE(seriesRequests(), drawn ? 1 : 0);
+        // A kept file that no longer reads is asked for again and written anew.
+        const QString today = yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date());
+        QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
+        ChartRoutines afterDamage(s, m_host);
+        QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
+        QCOMPARE(seriesRequests(), drawn ? 2 : 0);
+        QCOMPARE(readChartJson(readFile(today)).has_value(), drawn);
+        QCOMPARE(m_host.shown.at(Window::Year), year);
+        m_host.clock = m_host.clock.addDays(1);
         m_failing = {u"7203"_s, u"6758"_s, u"DJI"_s, u"998407"_s, u"N225"_s};
         if (!answer.isEmpty())
             m_failure = okResponse(answer);
@@ -278,6 +289,11 @@ private Q_SLOTS:
         // A file that only ever holds the Nikkei's 6 months is shown though this run never wrote it.
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));
+        // A good series on the new day replaces the earlier day's file.
+        m_failing.clear();
+        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+        QCOMPARE(QFile::exists(yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date())), drawn);
+        QVERIFY(!QFile::exists(today));
     }
 
     // Of two quick clicks, the later one's chart is shown, whatever answer comes last.
@@ -351,32 +367,39 @@ private Q_SLOTS:
     }
 
     // Without a series, a thumbnail draws the grid's samples or says "データなし"; the index chart
-    // takes the Nikkei line's value within the session only.
+    // takes the Nikkei line's value within the session only. 429 and 503 hold the series service:
+    // nothing is asked of it until the hold ends.
     void drawnWithoutSeries_data()
     {
+        QTest::addColumn<int>("status");
         QTest::addColumn<int>("pixelsY");
         QTest::addColumn<QTime>("time");
         QTest::addColumn<bool>("lineTaken");
-        QTest::newRow("large thumbnails, at the close") << 801 << QTime(15, 30) << true;
-        QTest::newRow("small thumbnails, after the close") << 800 << QTime(15, 31) << false;
-        QTest::newRow("before the open") << 1080 << QTime(8, 59) << false;
-        QTest::newRow("at the open") << 1080 << QTime(9, 0) << true;
+        QTest::newRow("large thumbnails, at the close") << 404 << 801 << QTime(15, 30) << true;
+        QTest::newRow("small thumbnails, after the close") << 404 << 800 << QTime(15, 31) << false;
+        QTest::newRow("before the open") << 404 << 1080 << QTime(8, 59) << false;
+        QTest::newRow("429, at the open") << 429 << 1080 << QTime(9, 0) << true;
+        QTest::newRow("503") << 503 << 1080 << QTime(10, 0) << true;
     }
     void drawnWithoutSeries()
     {
+        QFETCH(int, status);
         QFETCH(int, pixelsY);
         QFETCH(QTime, time);
         QFETCH(bool, lineTaken);
+        const bool held = status != 404;
         const Services s = services(true);
         ChartRoutines charts(s, m_host);
         m_failing = {u"/v8/"_s};
-        m_failure = HttpResponse{404, {}, {}, {}, {}};
+        m_failure = HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
         m_host.pixelsY = pixelsY;
         m_host.clock.setTime(time);
         m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
-        fillTraded(2);
+        fillTraded(12);
         m_host.cells.setCellText(1, grid::Price, u"---"_s);
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QCOMPARE(seriesRequests(), 12); // all asked at once, before the first answer
+        QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
         const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
         QCOMPARE(m_host.thumbs[0], drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image);
         QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image);
@@ -384,30 +407,9 @@ private Q_SLOTS:
         QCOMPARE(m_host.market !=
                      drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image,
                  lineTaken);
-    }
-
-    // 429 and 503 hold the series service: nothing is asked of it until the hold ends.
-    void drawnSeriesHeld_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::newRow("429") << 429;
-        QTest::newRow("503") << 503;
-    }
-    void drawnSeriesHeld()
-    {
-        QFETCH(int, status);
-        const Services s = services(true);
-        ChartRoutines charts(s, m_host);
-        m_failing = {u"/v8/"_s};
-        m_failure = HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
-        fillTraded(12);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), 12); // all asked at once, before the first answer
-        QCOMPARE(m_host.held, QList<QDateTime>({m_host.clock.addSecs(120)}));
-        QVERIFY(!m_host.thumbs[0].isNull()); // drawn from the grid's prices meanwhile
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
         QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 12);
+        QCOMPARE(seriesRequests(), held ? 12 : 14);
         QCOMPARE(m_host.shown.at(Window::Year),
                  drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image);
         // Once the hold is over, the refused series are asked for again, once.
@@ -415,38 +417,7 @@ private Q_SLOTS:
         m_host.clock = m_host.clock.addSecs(121);
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
         QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), 24);
-    }
-
-    // A year series is kept for the day in memory and in its file; a file that no longer reads is
-    // fetched anew, and the next day's series replaces the earlier day's file.
-    void drawnYearSeriesKeptForTheDay()
-    {
-        const Services s = services(true);
-        ChartRoutines charts(s, m_host);
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        const QImage good = m_host.shown.at(Window::Year);
-        const QString today = yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date());
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        ChartRoutines later(s, m_host);
-        QVERIFY(run([&](auto then) { later.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 1);
-        QCOMPARE(m_host.shown.at(Window::Year), good);
-        QVERIFY(writeFile(today, "{\"chart\":"));
-        ChartRoutines afterDamage(s, m_host);
-        QVERIFY(run([&](auto then) { afterDamage.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 2);
-        QCOMPARE(m_host.shown.at(Window::Year), good);
-        QVERIFY(readChartJson(readFile(today)));
-        m_host.clock = m_host.clock.addDays(1);
-        const QString tomorrow = yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date());
-        m_failing = {u"1301"_s};
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QVERIFY(!QFile::exists(tomorrow));
-        m_failing.clear();
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QVERIFY(QFile::exists(tomorrow));
-        QVERIFY(!QFile::exists(today));
+        QCOMPARE(seriesRequests(), held ? 24 : 14);
     }
 
     // Which window or area each routine shows its chart in, and which windows it closes; drawn,
