@@ -320,92 +320,76 @@ private Q_SLOTS:
         QCOMPARE(m_host.code, qint16(6758));
     }
 
-    // Drawn thumbnails and index chart: one intraday series per symbol and day, then only the
-    // prices the quote pass wrote.
-    void drawnThumbnailsAskOncePerDay()
-    {
-        const Services s = services(true);
-        ChartRoutines charts(s, m_host);
-        fillTraded(12);
-        m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
-        auto tick = [&] {
-            return run([&](auto then) { charts.refreshThumbnails(then); }) &&
-                   run([&](auto then) { charts.refreshIndexChart(then); });
-        };
-        QVERIFY(tick());
-        QCOMPARE(seriesRequests(), 13);
-        for (const QImage& thumb : m_host.thumbs)
-            QCOMPARE(thumb.size(), drawnsize::LargeThumbnail);
-        QVERIFY(!m_host.market.isNull());
-        // The last row's picture and the index chart are in their files, as downloads would be.
-        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"yahoo.jpg"_s)), m_host.thumbs[11]);
-        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"rel.jpg"_s)), m_host.market);
-        // A new price moves the picture without asking.
-        const QImage before = m_host.thumbs[0];
-        m_host.clock = m_host.clock.addSecs(30);
-        m_host.cells.setCellText(1, grid::Price, u"1,090"_s);
-        m_host.cells.setCellText(1, grid::Time, u"9:40"_s);
-        QVERIFY(tick());
-        QVERIFY(m_host.thumbs[0] != before);
-        QCOMPARE(seriesRequests(), 13);
-        // The next day asks again, once.
-        m_host.clock = m_host.clock.addDays(1);
-        QVERIFY(tick() && tick());
-        QCOMPARE(seriesRequests(), 26);
-    }
-
-    // Without a series, a thumbnail draws the grid's samples or says "データなし"; the index chart
-    // takes the Nikkei line's value within the session only. 429 and 503 hold the series service:
-    // nothing is asked of it until the hold ends.
-    void drawnWithoutSeries_data()
+    // Drawn thumbnails and index chart: one intraday series per symbol and day, then the grid's
+    // prices and the Nikkei line's value, within the session only. Without a series a thumbnail
+    // draws the grid's samples or says "データなし"; 429 and 503 hold the service until the hold ends.
+    void drawnDayCharts_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("pixelsY");
         QTest::addColumn<QTime>("time");
         QTest::addColumn<bool>("lineTaken");
+        QTest::newRow("series") << 200 << 1080 << QTime(10, 0) << true;
         QTest::newRow("large thumbnails, at the close") << 404 << 801 << QTime(15, 30) << true;
         QTest::newRow("small thumbnails, after the close") << 404 << 800 << QTime(15, 31) << false;
         QTest::newRow("before the open") << 404 << 1080 << QTime(8, 59) << false;
         QTest::newRow("429, at the open") << 429 << 1080 << QTime(9, 0) << true;
         QTest::newRow("503") << 503 << 1080 << QTime(10, 0) << true;
     }
-    void drawnWithoutSeries()
+    void drawnDayCharts()
     {
         QFETCH(int, status);
         QFETCH(int, pixelsY);
         QFETCH(QTime, time);
         QFETCH(bool, lineTaken);
-        const bool held = status != 404;
+        const bool missing = status != 200;
+        const bool held = status == 429 || status == 503;
         const Services s = services(true);
         ChartRoutines charts(s, m_host);
-        m_failing = {u"/v8/"_s};
+        if (missing)
+            m_failing = {u"/v8/"_s};
         m_failure = HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
         m_host.pixelsY = pixelsY;
         m_host.clock.setTime(time);
         m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
         fillTraded(12);
         m_host.cells.setCellText(1, grid::Price, u"---"_s);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), 12); // all asked at once, before the first answer
+        auto tick = [&] {
+            return run([&](auto then) { charts.refreshThumbnails(then); }) &&
+                   run([&](auto then) { charts.refreshIndexChart(then); });
+        };
+        QVERIFY(tick());
+        QCOMPARE(seriesRequests(), held ? 12 : 13); // the thumbnails' all at once, before the first answer
         QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
         const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
-        QCOMPARE(m_host.thumbs[0], drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image);
+        QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image, missing);
         QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image);
-        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
+        QCOMPARE(m_host.thumbs[11].size(), size);
         QCOMPARE(m_host.market !=
                      drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image,
                  lineTaken);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        // The last row's picture and the index chart are in their files, as downloads would be.
+        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"yahoo.jpg"_s)), m_host.thumbs[11]);
+        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"rel.jpg"_s)), m_host.market);
+        // A new price moves the picture without asking.
+        const QImage before = m_host.thumbs[1];
+        m_host.cells.setCellText(2, grid::Price, u"1,090"_s);
+        m_host.cells.setCellText(2, grid::Time, u"9:40"_s);
+        QVERIFY(tick());
+        QVERIFY(m_host.thumbs[1] != before);
         QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
         QCOMPARE(seriesRequests(), held ? 12 : 14);
-        QCOMPARE(m_host.shown.at(Window::Year),
-                 drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image);
-        // Once the hold is over, the refused series are asked for again, once.
+        QCOMPARE(m_host.shown.at(Window::Year) ==
+                     drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image,
+                 missing);
+        // Once the hold is over, the refused series are asked for again, once; the next day, all of them.
         m_failing.clear();
         m_host.clock = m_host.clock.addSecs(121);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), held ? 24 : 14);
+        QVERIFY(tick() && tick());
+        QCOMPARE(seriesRequests(), held ? 25 : 14);
+        m_host.clock = m_host.clock.addDays(1);
+        QVERIFY(tick() && tick());
+        QCOMPARE(seriesRequests(), held ? 38 : 27);
     }
 
     // Which window or area each routine shows its chart in, and which windows it closes; drawn,
