@@ -1,5 +1,4 @@
-// The chart routines against a host that records what each slot, area and window shows, with
-// chart answers given by hand or by a handler that paints each address in its own colour.
+// The chart routines against a host that records what each slot, area and window shows.
 #include "mainwindow/chartroutines.h"
 #include "support/chartimages.h"
 #include "support/fakes.h"
@@ -124,14 +123,6 @@ class TestChartRoutines : public QObject
         return int(
             std::count_if(m_fakes->http.requests.cbegin(), m_fakes->http.requests.cend(), isSeriesRequest));
     }
-    /// Fills the grid with `count` stocks from 1301.
-    void fillTraded(int count)
-    {
-        QStringList codes;
-        for (int k = 0; k < count; ++k)
-            codes << QString::number(1301 + k);
-        m_host.fill(codes);
-    }
     bool run(const std::function<void(ChartRoutines::Then)>& routine)
     {
         int calls = 0;
@@ -196,8 +187,7 @@ private Q_SLOTS:
             http.pending.back().answered = true;
             http.pending.back().done(r);
         };
-        // A failed or unreadable answer shows the slot's own last chart again, not the file's; a row
-        // that now holds another code shows nothing rather than the old stock.
+        // A failed answer shows the slot's own last chart, not the file's, and never another code's.
         m_host.fill({u"7203"_s});
         for (const HttpResponse& failed :
              {HttpResponse{500, "<html>error</html>", {}, {}}, okResponse(gifBomb())}) {
@@ -218,8 +208,7 @@ private Q_SLOTS:
         QCOMPARE(colourOf(m_host.thumbs[0]), colourFor(u"new"_s));
     }
 
-    // A failed or unreadable chart shows the file again only when it holds the same chart, else
-    // the empty frame. A drawn chart's year series is kept for the day, in memory and in its file.
+    // A failed chart shows its file only when it holds that chart; drawn year series are kept a day.
     void failedChart_data()
     {
         QTest::addColumn<bool>("drawn");
@@ -309,9 +298,8 @@ private Q_SLOTS:
         QCOMPARE(m_host.code, qint16(6758));
     }
 
-    // Drawn thumbnails and index chart: one intraday series per symbol and day, then the grid's
-    // prices and the Nikkei line's value, within the session only. Without a series a thumbnail
-    // draws the grid's samples or says "データなし"; 429 and 503 hold the service until the hold ends.
+    // Drawn thumbnails and index chart: one intraday series a day, then the grid's prices and the
+    // Nikkei line's value in the session; 429 and 503 hold the service until the hold ends.
     void drawnDayCharts_data()
     {
         QTest::addColumn<int>("status");
@@ -341,7 +329,10 @@ private Q_SLOTS:
         m_host.pixelsY = pixelsY;
         m_host.clock.setTime(time);
         m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
-        fillTraded(12);
+        QStringList codes;
+        for (int k = 0; k < 12; ++k)
+            codes << QString::number(1301 + k);
+        m_host.fill(codes);
         m_host.cells.setCellText(1, grid::Price, u"---"_s);
         auto tick = [&] {
             return run([&](auto then) { charts.refreshThumbnails(then); }) &&
@@ -381,8 +372,7 @@ private Q_SLOTS:
         QCOMPARE(seriesRequests(), held ? 38 : 27);
     }
 
-    // Which window or area each routine shows its chart in, and which windows it closes; drawn,
-    // the series each asks for, the advance/decline ratio still downloaded.
+    // Where each routine shows its chart, which windows it closes, and which series it asks for.
     void windows_data()
     {
         QTest::addColumn<bool>("drawn");
@@ -394,6 +384,7 @@ private Q_SLOTS:
         QFETCH(bool, drawn);
         const Services s = services(drawn);
         ChartRoutines charts(s, m_host);
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); })); // ends with no rows to show
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QVERIFY(run([&](auto then) { charts.showAdvanceDeclineChart(then); }));
         QVERIFY(!m_host.shown.at(Window::AdvanceDecline).isNull());

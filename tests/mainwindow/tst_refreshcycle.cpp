@@ -62,8 +62,7 @@ class TestRefreshCycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Every run of a start or a tick, to its end or to the point where it waits for a step; the
-    // times sit at the edges of trading hours, compared in whole seconds.
+    // Every run of a start or a tick; the times sit at the edges of trading hours, in whole seconds.
     void runs_data()
     {
         QTest::addColumn<bool>("isStart");
@@ -124,8 +123,7 @@ private Q_SLOTS:
         QVERIFY(!cycle.busy());
     }
 
-    // A start during a tick waits for it (a second tick meanwhile is dropped), for an open box,
-    // and is cancelled by a stop.
+    // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.
     void queuedStart_data()
     {
         QTest::addColumn<bool>("stopMeanwhile");
