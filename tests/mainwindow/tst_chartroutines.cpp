@@ -1,5 +1,4 @@
-// The chart routines against a host that records what each slot, area and window shows, with
-// chart answers given by hand or by a handler that paints each address in its own colour.
+// The chart routines against a host that records what each slot, area and window shows.
 #include "mainwindow/chartroutines.h"
 #include "support/chartimages.h"
 #include "support/fakes.h"
@@ -32,16 +31,20 @@ public:
     std::map<Window, QString> titles;
     QString yearLine;
 
+    /// Fills a row per code, each traded at 9:30.
     void fill(const QStringList& codes)
     {
-        for (int r = 0; r < codes.size(); ++r)
+        for (int r = 0; r < codes.size(); ++r) {
             tickora::test::fillRow(cells, r + 1, codes[r], u"name "_s + codes[r]);
+            cells.setCellText(r + 1, grid::Time, u"9:30"_s);
+            cells.setCellText(r + 1, grid::PrevClose, u"1,000"_s);
+        }
         rows = int(codes.size());
     }
 
     const QuoteSheet& sheet() const override { return cells; }
     int watchCount() const override { return rows; }
-    int screenPixelsY() const override { return 1080; }
+    int screenPixelsY() const override { return pixelsY; }
     void chartCodeChosen(qint16 c) override { code = c; }
     QString shortName(int index) const override { return u"short %1"_s.arg(index); }
     QString thumbCaption(int k) const override { return captions[k]; }
@@ -59,34 +62,27 @@ public:
     void serviceHeld(const QDateTime& until) override { held.append(until); }
 
     QString line;
+    int pixelsY = 1080;
     QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
     ServiceBackoff holds;
     QList<QDateTime> held;
 };
 
-/// Seconds of 2013-03-05 hh:mm in Tokyo.
-qint64 tokyo(QDate day, int hour, int minute)
-{
-    return QDateTime(day, QTime(hour, minute), QTimeZone::utc()).toSecsSinceEpoch() - TokyoGmtOffset;
-}
-
-/// A chart JSON answer: the day from 9:00 in 5-minute bars, or a year of days before `day`.
-HttpResponse seriesAnswer(const QString& symbol, bool intraday, QDate day, double base = 1000)
+/// A chart JSON answer: the day from 9:00 to 9:25 in 5-minute bars, or a year of days before `day`.
+HttpResponse seriesAnswer(const QString& symbol, bool intraday, QDate day)
 {
     PriceSeries s;
     s.symbol = symbol;
     s.gmtOffset = TokyoGmtOffset;
-    s.previousClose = base;
-    for (int i = 0; i < (intraday ? 6 : 250); ++i) { // the day: 9:00 to 9:25
-        const qint64 t = intraday ? tokyo(day, 9, 5 * i) : tokyo(day.addDays(i - 250), 0, 0);
-        const double p = base + (i % 7) * 3;
+    s.previousClose = 1000;
+    for (int i = 0; i < (intraday ? 6 : 250); ++i) {
+        const QDateTime at = intraday ? QDateTime(day, QTime(9, 5 * i), QTimeZone::utc())
+                                      : QDateTime(day.addDays(i - 250), QTime(0, 0), QTimeZone::utc());
+        const qint64 t = at.toSecsSinceEpoch() - TokyoGmtOffset; // Tokyo time
+        const double p = 1000 + (i % 7) * 3;
         s.bars.append({t, p, p + 2, p - 2, p + 1, 1000});
     }
-    HttpResponse r;
-    r.status = 200;
-    r.body = chartJsonFromSeries(s);
-    r.contentType = "application/json";
-    return r;
+    return okResponse(chartJsonFromSeries(s));
 }
 
 bool isSeriesRequest(const HttpRequest& r)
@@ -111,30 +107,15 @@ class TestChartRoutines : public QObject
 {
     Q_OBJECT
     std::unique_ptr<FakeServices> m_fakes;
-    QStringList m_failing; ///< address parts answered with m_failingBody (an error page when empty)
-    QByteArray m_failingBody;
+    QStringList m_failing; ///< address parts answered with m_failure
+    HttpResponse m_failure;
     RecordingHost m_host;
 
-    /// The services with `http` answering by hand.
-    Services manual(ManualHttpClient& http) const
+    Services services(bool drawn) const
     {
         Services s = m_fakes->services();
-        s.http = &http;
-        return s;
-    }
-    /// The services drawing their charts, with series answered by `answer` (null: a good series).
-    Services drawnServices(std::function<HttpResponse(const HttpRequest&)> answer = {})
-    {
-        m_fakes->http.setHandler([this, answer](const HttpRequest& r) {
-            if (!isSeriesRequest(r))
-                return HttpResponse{404, {}, {}, {}, {}};
-            if (answer)
-                return answer(r);
-            const QString symbol = QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8());
-            return seriesAnswer(symbol, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
-        });
-        Services s = m_fakes->services();
-        s.config.charts = ChartSource::Drawn;
+        if (drawn)
+            s.config.charts = ChartSource::Drawn;
         return s;
     }
     int seriesRequests() const
@@ -142,23 +123,15 @@ class TestChartRoutines : public QObject
         return int(
             std::count_if(m_fakes->http.requests.cbegin(), m_fakes->http.requests.cend(), isSeriesRequest));
     }
-    /// Fills the grid with `count` stocks that traded at 9:30.
-    void fillTraded(int count)
-    {
-        QStringList codes;
-        for (int k = 0; k < count; ++k)
-            codes << QString::number(1301 + k);
-        m_host.fill(codes);
-        for (int r = 1; r <= count; ++r) {
-            m_host.cells.setCellText(r, grid::Time, u"9:30"_s);
-            m_host.cells.setCellText(r, grid::PrevClose, u"1,000"_s);
-        }
-    }
     bool run(const std::function<void(ChartRoutines::Then)>& routine)
     {
         int calls = 0;
         routine([&calls] { ++calls; });
         return QTest::qWaitFor([&] { return calls > 0; }, 2000) && calls == 1;
+    }
+    static QImage empty(bool drawn, ChartKind kind, QSize size, const QString& title)
+    {
+        return drawn ? drawEmptyChart(kind, size, title).image : QImage();
     }
 
 private Q_SLOTS:
@@ -167,20 +140,24 @@ private Q_SLOTS:
         m_fakes = std::make_unique<FakeServices>();
         m_host = RecordingHost();
         m_failing.clear();
-        m_failingBody.clear();
+        m_failure = HttpResponse{500, "<html>error</html>", {}, {}};
+        // Series requests get a good series; pictures are painted in their address's colour.
         m_fakes->http.setHandler([this](const HttpRequest& r) {
             for (const QString& needle : std::as_const(m_failing))
                 if (r.url.toString().contains(needle))
-                    return m_failingBody.isEmpty() ? HttpResponse{500, "<html>error</html>", {}, {}}
-                                                   : okResponse(m_failingBody);
-            return okResponse(chartPng(QSize(120, 80), colourFor(r.url.toString())));
+                    return m_failure;
+            if (!isSeriesRequest(r))
+                return okResponse(chartPng(QSize(120, 80), colourFor(r.url.toString())));
+            const QString symbol = QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8());
+            return seriesAnswer(symbol, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
         });
     }
 
     void thumbnailsInRowOrderWhileLaterRowsAnswerFirst()
     {
         ManualHttpClient http;
-        const Services s = manual(http);
+        Services s = m_fakes->services();
+        s.http = &http;
         ChartRoutines charts(s, m_host);
         const QStringList codes = {u"7203"_s, u"72a3"_s, u"6758"_s, u"9984"_s};
         m_host.fill(codes);
@@ -206,330 +183,232 @@ private Q_SLOTS:
             QCOMPARE(colourOf(m_host.thumbs[k]), colourFor(codes[k]));
         QVERIFY(m_host.thumbs[1].isNull());        // a code that is no number skips only its row
         QCOMPARE(readFile(file), body(u"9984"_s)); // the shared file ends with the last row's chart
-    }
-
-    void supersededThumbnailRefreshChangesNothing()
-    {
-        ManualHttpClient http;
-        const Services s = manual(http);
-        ChartRoutines charts(s, m_host);
+        auto answerLast = [&](const HttpResponse& r) {
+            http.pending.back().answered = true;
+            http.pending.back().done(r);
+        };
+        // A failed answer shows the slot's own last chart, not the file's, and never another code's.
         m_host.fill({u"7203"_s});
-        int first = 0;
-        charts.refreshThumbnails([&first] { ++first; });
-        charts.refreshThumbnails({});
-        http.pending[1].answered = true;
-        http.pending[1].done(okResponse(chartPng(QSize(30, 30), Qt::green)));
-        QVERIFY(http.answer(u"7203"_s, okResponse(chartPng(QSize(30, 30), Qt::red))));
-        QCOMPARE(first, 1);
-        QCOMPARE(colourOf(m_host.thumbs[0]), QColor(Qt::green));
-    }
-
-    void failedThumbnailKeepsItsOwnPicture_data()
-    {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("error page") << QByteArray();
-        QTest::newRow("picture bomb") << gifBomb();
-    }
-    void failedThumbnailKeepsItsOwnPicture()
-    {
-        QFETCH(QByteArray, answer);
-        const Services services = m_fakes->services();
-        ChartRoutines charts(services, m_host);
-        m_host.fill({u"7203"_s, u"6758"_s});
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        const QColor toyota = colourOf(m_host.thumbs[0]);
-        m_failing = {u"s=7203.T"_s};
-        m_failingBody = answer;
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(colourOf(m_host.thumbs[0]), toyota); // its own last chart, not row 2's from the file
-        // A row that now holds another code shows nothing rather than the old stock.
-        m_host.fill({u"9984"_s});
-        m_failing << u"s=9984.T"_s;
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QVERIFY(m_host.thumbs[0].isNull());
-    }
-
-    // A failed or refused download shows the file again only when it holds the same chart.
-    void failedDownload_data()
-    {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<bool>("fileFromEarlierRun");
-        QTest::newRow("error page") << QByteArray() << false;
-        QTest::newRow("SVG") << svgPicture() << false;
-        QTest::newRow("error, file of an earlier run") << QByteArray() << true;
-    }
-    void failedDownload()
-    {
-        QFETCH(QByteArray, answer);
-        QFETCH(bool, fileFromEarlierRun);
-        const Services services = m_fakes->services();
-        ChartRoutines charts(services, m_host);
-        m_failingBody = answer;
-        QColor before(10, 20, 30);
-        if (fileFromEarlierRun) {
-            QVERIFY(writeFile(m_fakes->config.dataFile(u"rel.jpg"_s), chartPng(QSize(50, 50), before)));
-        } else {
-            QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-            before = colourOf(m_host.market);
+        for (const HttpResponse& failed :
+             {HttpResponse{500, "<html>error</html>", {}, {}}, okResponse(gifBomb())}) {
+            charts.refreshThumbnails({});
+            answerLast(failed);
+            QCOMPARE(colourOf(m_host.thumbs[0]), colourFor(u"7203"_s));
         }
-        m_failing = {u"nk_chart_L"_s};
-        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-        QCOMPARE(colourOf(m_host.market), before);
-
-        // The file holds another stock's chart: the window stays empty rather than show it.
-        m_failing = {u"6758"_s};
-        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
-        QVERIFY(run([&](auto then) { charts.showYearChart(6758, then); }));
-        QVERIFY(m_host.shown.at(Window::Year).isNull());
-        // The Dow shares its file with the 6-month chart: a failed Dow download never shows it.
-        m_failing << u"analytic.jsp"_s;
-        QVERIFY(run([&](auto then) { charts.showSixMonthChart(7203, then); }));
-        QVERIFY(run([&](auto then) { charts.showDowChart(then); }));
-        QVERIFY(m_host.shown.count(Window::Dow));
-        QVERIFY(m_host.shown.at(Window::Dow).isNull());
+        m_host.fill({u"9984"_s});
+        charts.refreshThumbnails({});
+        answerLast(HttpResponse{500, {}, {}, {}});
+        QVERIFY(m_host.thumbs[0].isNull());
+        // Of two refreshes in flight, the older one's later answer changes nothing.
+        charts.refreshThumbnails([&calls] { ++calls; });
+        charts.refreshThumbnails({});
+        answerLast(okResponse(body(u"new"_s)));
+        QVERIFY(http.answer(u"9984"_s, okResponse(body(u"old"_s))));
+        QCOMPARE(calls, 2);
+        QCOMPARE(colourOf(m_host.thumbs[0]), colourFor(u"new"_s));
     }
 
-    void lastOfTwoQuickClicksWins_data()
+    // A failed chart shows its file only when it holds that chart; drawn year series are kept a day.
+    void failedChart_data()
     {
-        QTest::addColumn<bool>("caption");
-        QTest::newRow("thumbnails") << false;
-        QTest::newRow("captions") << true;
+        QTest::addColumn<bool>("drawn");
+        QTest::addColumn<QByteArray>("answer"); ///< with status 200, else an error page
+        QTest::newRow("images, error page") << false << QByteArray();
+        QTest::newRow("images, SVG") << false << svgPicture();
+        QTest::newRow("drawn, server error") << true << QByteArray();
+        QTest::newRow("drawn, not JSON") << true << QByteArray("<html>busy</html>");
+        QTest::newRow("drawn, over the cap") << true << QByteArray(DefaultChartJsonLimit + 10, ' ');
     }
+    void failedChart()
+    {
+        QFETCH(bool, drawn);
+        QFETCH(QByteArray, answer);
+        const Services s = services(drawn);
+        ChartRoutines charts(s, m_host);
+        QVERIFY(writeFile(m_fakes->config.dataFile(u"Mchart.jpg"_s), chartPng(QSize(50, 50), Qt::blue)));
+        QVERIFY(run([&](auto then) { charts.showSixMonthChart(7203, then); }));
+        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+        const QImage year = m_host.shown.at(Window::Year);
+        QVERIFY(year != empty(true, ChartKind::Year, drawnsize::Year, u"7203  1年"_s));
+        ChartRoutines later(s, m_host);
+        QVERIFY(run([&](auto then) { later.showYearChart(7203, then); }));
+        QCOMPARE(seriesRequests(), drawn ? 1 : 0);
+        // A kept file that no longer reads is asked for again and written anew.
+        const QString today = yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date());
+        QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
+        ChartRoutines afterDamage(s, m_host);
+        QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
+        QCOMPARE(seriesRequests(), drawn ? 2 : 0);
+        QCOMPARE(readChartJson(readFile(today)).has_value(), drawn);
+        QCOMPARE(m_host.shown.at(Window::Year), year);
+        m_host.clock = m_host.clock.addDays(1);
+        m_failing = {u"7203"_s, u"6758"_s, u"DJI"_s, u"998407"_s, u"N225"_s};
+        if (!answer.isEmpty())
+            m_failure = okResponse(answer);
+        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+        QCOMPARE(m_host.shown.at(Window::Year), year);
+        QVERIFY(run([&](auto then) { charts.showYearChart(6758, then); }));
+        QCOMPARE(m_host.shown.at(Window::Year),
+                 empty(drawn, ChartKind::Year, drawnsize::Year, u"6758  1年"_s));
+        // The Dow shares its file with the 6-month chart: a failed Dow never shows it.
+        QVERIFY(run([&](auto then) { charts.showDowChart(then); }));
+        QCOMPARE(m_host.shown.at(Window::Dow),
+                 empty(drawn, ChartKind::Line, drawnsize::Dow, u"NYダウ工業株30種平均 (^DJI)  3ヶ月"_s));
+        // A file that only ever holds the Nikkei's 6 months is shown though this run never wrote it.
+        QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
+        QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));
+        // A good series on the new day replaces the earlier day's file.
+        m_failing.clear();
+        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+        QCOMPARE(QFile::exists(yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date())), drawn);
+        QVERIFY(!QFile::exists(today));
+    }
+
+    // Of two quick clicks on thumbnails or captions, the later one's chart is shown, whatever answer
+    // comes last.
     void lastOfTwoQuickClicksWins()
     {
-        QFETCH(bool, caption);
         ManualHttpClient http;
         HttpDownloader downloader(http);
-        Services s = manual(http);
+        Services s = m_fakes->services();
+        s.http = &http;
         s.downloader = &downloader;
         ChartRoutines charts(s, m_host);
-        m_host.fill({u"7203"_s, u"6758"_s});
-        m_host.captions = {u"a"_s, u"b"_s};
-        for (int k = 0; k < 2; ++k)
-            caption ? charts.captionClicked(k) : charts.thumbnailClicked(k);
-        // The later click's answer comes first, the earlier one's last.
-        QVERIFY(http.answer(u"6758"_s, okResponse(chartPng(QSize(40, 30), Qt::green))));
-        QVERIFY(http.answer(u"7203"_s, okResponse(chartPng(QSize(40, 30), Qt::red))));
-        const Window w = caption ? Window::SixMonth : Window::Year;
-        QCOMPARE(colourOf(m_host.shown.at(w)), QColor(Qt::green));
-        QCOMPARE(m_host.titles.at(w),
-                 caption ? u"name 6758６ヶ月チャート\u3000出来高 + RSI"_s : u"REAL CHART  name 6758"_s);
-        QCOMPARE(m_host.yearLine, caption ? QString() : u"short 1"_s);
+        m_host.fill({u"7203"_s, u"6758"_s, u"72a3"_s, u"9984"_s});
+        m_host.captions = {u"a"_s, u"b"_s, u"c"_s};
+        // A click on a row whose code has no chart, or on an empty caption, opens nothing.
+        charts.thumbnailClicked(2);
+        charts.captionClicked(2);
+        charts.captionClicked(3);
+        QVERIFY(m_host.titles.empty() && m_host.code == 0 && http.pending.empty());
+        for (int k = 0; k < 2; ++k) {
+            charts.thumbnailClicked(k);
+            charts.captionClicked(k);
+        }
+        for (const QString& code : {u"6758"_s, u"6758"_s, u"7203"_s, u"7203"_s})
+            QVERIFY(http.answer(code, okResponse(chartPng(QSize(40, 30), colourFor(code)))));
+        QCOMPARE(colourOf(m_host.shown.at(Window::Year)), colourFor(u"6758"_s));
+        QCOMPARE(colourOf(m_host.shown.at(Window::SixMonth)), colourFor(u"6758"_s));
+        QCOMPARE(m_host.titles.at(Window::Year), u"REAL CHART  name 6758"_s);
+        QCOMPARE(m_host.titles.at(Window::SixMonth), u"name 6758６ヶ月チャート\u3000出来高 + RSI"_s);
+        QCOMPARE(m_host.yearLine, u"short 1"_s);
         QCOMPARE(m_host.code, qint16(6758));
     }
 
-    // Drawn thumbnails and index chart: one intraday series per symbol and day, then only the
-    // prices the quote pass wrote.
-    void drawnThumbnailsAskOncePerDay()
+    // Drawn thumbnails and index chart: one intraday series a day, then the grid's prices and the
+    // Nikkei line's value in the session; 429 and 503 hold the service until the hold ends.
+    void drawnDayCharts_data()
     {
-        const Services s = drawnServices();
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("pixelsY");
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<bool>("lineTaken");
+        QTest::newRow("series") << 200 << 1080 << QTime(10, 0) << true;
+        QTest::newRow("large thumbnails, at the close") << 404 << 801 << QTime(15, 30) << true;
+        QTest::newRow("small thumbnails, after the close") << 404 << 800 << QTime(15, 31) << false;
+        QTest::newRow("before the open") << 404 << 1080 << QTime(8, 59) << false;
+        QTest::newRow("429, at the open") << 429 << 1080 << QTime(9, 0) << true;
+        QTest::newRow("503") << 503 << 1080 << QTime(10, 0) << true;
+    }
+    void drawnDayCharts()
+    {
+        QFETCH(int, status);
+        QFETCH(int, pixelsY);
+        QFETCH(QTime, time);
+        QFETCH(bool, lineTaken);
+        const bool missing = status != 200;
+        const bool held = status == 429 || status == 503;
+        const Services s = services(true);
         ChartRoutines charts(s, m_host);
-        fillTraded(12);
+        if (missing)
+            m_failing = {u"/v8/"_s};
+        m_failure = HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
+        m_host.pixelsY = pixelsY;
+        m_host.clock.setTime(time);
         m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
+        QStringList codes;
+        for (int k = 0; k < 12; ++k)
+            codes << QString::number(1301 + k);
+        m_host.fill(codes);
+        m_host.cells.setCellText(1, grid::Price, u"---"_s);
         auto tick = [&] {
             return run([&](auto then) { charts.refreshThumbnails(then); }) &&
                    run([&](auto then) { charts.refreshIndexChart(then); });
         };
         QVERIFY(tick());
-        QCOMPARE(seriesRequests(), 13);
-        for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
-            QVERIFY2(r.url.query() == u"range=1d&interval=5m"_s && r.maxBodyBytes > 0,
-                     qPrintable(r.url.toString()));
-        for (int k = 0; k < 12; ++k) {
-            QVERIFY(!m_host.thumbs[k].isNull());
-            QVERIFY(m_host.thumbs[k] !=
-                    drawEmptyChart(ChartKind::Intraday, drawnsize::LargeThumbnail, QString::number(1301 + k))
-                        .image);
-        }
-        QVERIFY(!m_host.market.isNull());
+        QCOMPARE(seriesRequests(), held ? 12 : 13); // the thumbnails' all at once, before the first answer
+        QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
+        const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
+        QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image, missing);
+        QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image);
+        QCOMPARE(m_host.thumbs[11].size(), size);
+        QCOMPARE(m_host.market !=
+                     drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image,
+                 lineTaken);
         // The last row's picture and the index chart are in their files, as downloads would be.
         QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"yahoo.jpg"_s)), m_host.thumbs[11]);
         QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"rel.jpg"_s)), m_host.market);
-        for (int i = 0; i < 5; ++i) {
-            m_host.clock = m_host.clock.addSecs(30);
-            for (int r = 1; r <= 12; ++r)
-                m_host.cells.setCellText(r, grid::Time, u"9:%1"_s.arg(31 + i));
-            QVERIFY(tick());
-        }
-        QCOMPARE(seriesRequests(), 13);
         // A new price moves the picture without asking.
-        const QImage before = m_host.thumbs[0];
-        m_host.cells.setCellText(1, grid::Price, u"1,090"_s);
-        m_host.cells.setCellText(1, grid::Time, u"9:40"_s);
+        const QImage before = m_host.thumbs[1];
+        m_host.cells.setCellText(2, grid::Price, u"1,090"_s);
+        m_host.cells.setCellText(2, grid::Time, u"9:40"_s);
         QVERIFY(tick());
-        QVERIFY(m_host.thumbs[0] != before);
-        QCOMPARE(seriesRequests(), 13);
-        // The next day asks again, once.
+        QVERIFY(m_host.thumbs[1] != before);
+        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        QCOMPARE(seriesRequests(), held ? 12 : 14);
+        QCOMPARE(m_host.shown.at(Window::Year) ==
+                     drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image,
+                 missing);
+        // Once the hold is over, the refused series are asked for again, once; the next day, all of them.
+        m_failing.clear();
+        m_host.clock = m_host.clock.addSecs(121);
+        QVERIFY(tick() && tick());
+        QCOMPARE(seriesRequests(), held ? 25 : 14);
         m_host.clock = m_host.clock.addDays(1);
         QVERIFY(tick() && tick());
-        QCOMPARE(seriesRequests(), 26);
+        QCOMPARE(seriesRequests(), held ? 38 : 27);
     }
 
-    // A thumbnail without any price of the day says so; one with samples only draws them.
-    void drawnThumbnailWithoutData()
+    // Where each routine shows its chart, which windows it closes, and which series it asks for.
+    void windows_data()
     {
-        const Services s = drawnServices([](const HttpRequest&) {
-            return HttpResponse{404, R"({"chart":{"result":null,"error":{"code":"Not Found"}}})", {}, {}, {}};
-        });
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("images") << false;
+        QTest::newRow("drawn") << true;
+    }
+    void windows()
+    {
+        QFETCH(bool, drawn);
+        const Services s = services(drawn);
         ChartRoutines charts(s, m_host);
-        fillTraded(2);
-        m_host.cells.setCellText(1, grid::Price, u"---"_s);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(m_host.thumbs[0],
-                 drawEmptyChart(ChartKind::Intraday, drawnsize::LargeThumbnail, u"1301"_s).image);
-        QVERIFY(m_host.thumbs[1] !=
-                drawEmptyChart(ChartKind::Intraday, drawnsize::LargeThumbnail, u"1302"_s).image);
-        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-        QCOMPARE(m_host.market,
-                 drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image);
-    }
-
-    // 429 and 503 hold the series service: nothing is asked of it until the hold ends.
-    void drawnSeriesHeld_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::newRow("429") << 429;
-        QTest::newRow("503") << 503;
-    }
-    void drawnSeriesHeld()
-    {
-        QFETCH(int, status);
-        bool busy = true;
-        const Services s = drawnServices([&](const HttpRequest& r) {
-            if (!busy)
-                return seriesAnswer(u"1301.T"_s, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
-            return HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
-        });
-        ChartRoutines charts(s, m_host);
-        fillTraded(12);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), 12); // all asked at once, before the first answer
-        QCOMPARE(m_host.held.size(), 1);
-        QCOMPARE(m_host.held.first(), m_host.clock.addSecs(120));
-        QVERIFY(!m_host.thumbs[0].isNull()); // drawn from the grid's prices meanwhile
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 12);
-        QCOMPARE(m_host.shown.at(Window::Year),
-                 drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image);
-        // Once the hold is over, the refused series are asked for again.
-        busy = false;
-        m_host.clock = m_host.clock.addSecs(121);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), 24);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
-        QCOMPARE(seriesRequests(), 24);
-    }
-
-    // A broken answer is a failed fetch: the window shows its last picture of the same chart, or
-    // "データなし", and nothing is kept.
-    void drawnBrokenSeries_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("status");
-        QTest::newRow("not JSON") << QByteArray("<html>busy</html>") << 200;
-        QTest::newRow("arrays disagree")
-            << QByteArray(R"({"chart":{"result":[{"meta":{"symbol":"1301.T"},"timestamp":[1,2,3],)"
-                          R"("indicators":{"quote":[{"close":[1,2]}]}}]}})")
-            << 200;
-        QTest::newRow("over the cap") << QByteArray(DefaultChartJsonLimit + 10, ' ') << 200;
-        QTest::newRow("server error") << QByteArray() << 500;
-    }
-    void drawnBrokenSeries()
-    {
-        QFETCH(QByteArray, body);
-        QFETCH(int, status);
-        bool broken = false;
-        const Services s = drawnServices([&](const HttpRequest&) {
-            return broken ? HttpResponse{status, body, {}, {}, {}}
-                          : seriesAnswer(u"1301.T"_s, false, m_host.clock.date());
-        });
-        ChartRoutines charts(s, m_host);
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        const QImage good = m_host.shown.at(Window::Year);
-        QVERIFY(good != drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1301  1年"_s).image);
-        const QString today = yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date());
-        QVERIFY(QFile::exists(today));
-        // Kept for the day: the same routines and new ones (reading the file) ask no more.
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        ChartRoutines later(s, m_host);
-        QVERIFY(run([&](auto then) { later.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 1);
-        QCOMPARE(m_host.shown.at(Window::Year), good);
-        // A kept file that no longer reads is asked for again and written anew.
-        QVERIFY(writeFile(today, "{\"chart\":"));
-        ChartRoutines afterDamage(s, m_host);
-        QVERIFY(run([&](auto then) { afterDamage.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 2);
-        QCOMPARE(m_host.shown.at(Window::Year), good);
-        QVERIFY(readChartJson(readFile(today)));
-
-        broken = true;
-        m_host.clock = m_host.clock.addDays(1);
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QCOMPARE(seriesRequests(), 3);
-        QCOMPARE(m_host.shown.at(Window::Year), good); // the file holds this chart
-        QVERIFY(!QFile::exists(yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date())));
-        // Another stock's chart is never shown for it.
-        QVERIFY(run([&](auto then) { charts.showYearChart(1302, then); }));
-        QCOMPARE(m_host.shown.at(Window::Year),
-                 drawEmptyChart(ChartKind::Year, drawnsize::Year, u"1302  1年"_s).image);
-        // A good answer on the new day replaces the earlier day's file.
-        broken = false;
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
-        QVERIFY(QFile::exists(yearSeriesFile(s.config, u"1301.T"_s, m_host.clock.date())));
-        QVERIFY(!QFile::exists(today));
-    }
-
-    // Drawn charts go where the downloads went; the advance/decline ratio is still downloaded.
-    void drawnWindows()
-    {
-        const Services s = drawnServices();
-        ChartRoutines charts(s, m_host);
-        const std::pair<std::function<void(ChartRoutines::Then)>, Window> routines[] = {
-            {[&](auto then) { charts.showSixMonthChart(7203, then); }, Window::SixMonth},
-            {[&](auto then) { charts.showNikkeiSixMonthChart(then); }, Window::NikkeiSixMonth},
-            {[&](auto then) { charts.showDowChart(then); }, Window::Dow},
-            {[&](auto then) { charts.showDollarYenChart(then); }, Window::DollarYen},
-        };
-        for (const auto& [routine, window] : routines) {
-            QVERIFY(run(routine));
-            QVERIFY(!m_host.shown.at(window).isNull());
-        }
-        QVERIFY(run([&](auto then) { charts.showNyNikkeiChart(then); }));
-        QVERIFY(!m_host.market.isNull());
-        QStringList symbols;
-        for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
-            if (isSeriesRequest(r))
-                symbols << QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8()) + u' ' + r.url.query();
-        // The Nikkei's year is asked once for both of its charts.
-        QCOMPARE(symbols, QStringList({u"7203.T range=1y&interval=1d"_s, u"^N225 range=1y&interval=1d"_s,
-                                       u"^DJI range=1y&interval=1d"_s, u"JPY=X range=1d&interval=5m"_s}));
-        m_fakes->http.setHandler(
-            [](const HttpRequest&) { return okResponse(chartPng(QSize(60, 40), Qt::red)); });
-        QVERIFY(run([&](auto then) { charts.showAdvanceDeclineChart(then); }));
-        QCOMPARE(colourOf(m_host.shown.at(Window::AdvanceDecline)), QColor(Qt::red));
-        QVERIFY(m_fakes->http.requests.last().url.path().endsWith(u"K001881.GIF"_s));
-    }
-
-    // Which window or area each routine shows its chart in, and which windows it closes.
-    void whichWindow()
-    {
-        const Services services = m_fakes->services();
-        ChartRoutines charts(services, m_host);
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); })); // ends with no rows to show
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QVERIFY(run([&](auto then) { charts.showAdvanceDeclineChart(then); }));
-        QVERIFY(!m_host.shown.count(Window::NikkeiSixMonth)); // closed by the advance/decline ratio
+        QVERIFY(!m_host.shown.at(Window::AdvanceDecline).isNull());
+        QVERIFY(!m_host.shown.count(Window::NikkeiSixMonth));
         QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QVERIFY(!m_host.shown.count(Window::AdvanceDecline));
+        QVERIFY(run([&](auto then) { charts.showSixMonthChart(7203, then); }));
+        QVERIFY(run([&](auto then) { charts.showDowChart(then); }));
         QVERIFY(run([&](auto then) { charts.showDollarYenChart(then); }));
         QVERIFY(run([&](auto then) { charts.showNyNikkeiChart(then); }));
         QVERIFY(!m_host.market.isNull());
-        for (Window w : {Window::NikkeiSixMonth, Window::DollarYen})
+        for (Window w : {Window::NikkeiSixMonth, Window::SixMonth, Window::Dow, Window::DollarYen})
             QVERIFY(!m_host.shown.at(w).isNull());
         QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
         QVERIFY(!m_host.shown.count(Window::NikkeiSixMonth));
         QVERIFY(m_host.shown.count(Window::DollarYen));
+        QStringList symbols;
+        for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
+            if (isSeriesRequest(r))
+                symbols << QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8()) + u' ' + r.url.query() +
+                               (r.maxBodyBytes > 0 ? u""_s : u" uncapped"_s);
+        // The Nikkei's year is asked once for both of its charts, the Dow's for its two.
+        QCOMPARE(symbols,
+                 drawn ? QStringList({u"^N225 range=1y&interval=1d"_s, u"7203.T range=1y&interval=1d"_s,
+                                      u"^DJI range=1y&interval=1d"_s, u"JPY=X range=1d&interval=5m"_s,
+                                      u"^N225 range=1d&interval=5m"_s})
+                       : QStringList());
     }
 };
 

@@ -23,11 +23,6 @@ public:
     std::function<void()> whileAsking;
 
     void finishStep() { std::exchange(pending, {})(); }
-    void finishAll()
-    {
-        while (pending)
-            finishStep();
-    }
 
     bool firstRowEmpty() const override { return emptyFirstRow; }
     int openBoxes() const override { return boxes; }
@@ -67,39 +62,25 @@ class TestRefreshCycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void tradingHoursInWholeSeconds_data()
-    {
-        QTest::addColumn<QTime>("now");
-        QTest::addColumn<QString>("question");
-        QTest::newRow("just before the open") << QTime(8, 59, 59, 999) << Early;
-        QTest::newRow("within the open's second") << QTime(9, 0, 0, 999) << QString();
-        QTest::newRow("within the close's second") << QTime(15, 1, 0, 400) << QString();
-        QTest::newRow("after the close") << QTime(15, 1, 1) << Late;
-    }
-    void tradingHoursInWholeSeconds()
-    {
-        QFETCH(QTime, now);
-        QFETCH(QString, question);
-        QCOMPARE(tradingHoursQuestion(now), question);
-    }
-
-    // Every run of a start or a tick, to its end or to the point where it waits for a step.
+    // Every run of a start or a tick; the times sit at the edges of trading hours, in whole seconds.
     void runs_data()
     {
         QTest::addColumn<bool>("isStart");
         QTest::addColumn<QTime>("now");
-        QTest::addColumn<QString>("stopAt"); ///< answer "stop", stop while asking, or stop during a step
+        QTest::addColumn<QString>(
+            "event"); ///< a stop (answered, while asking, during a step), a box, no rows
         QTest::addColumn<QString>("log");
         const QTime day(10, 0);
         QTest::newRow("start")
             << true << day << QString()
             << u"timer|pack|running|prefetch|timer|quotes|layout|thumbs|timer|index|nikkei|ended"_s;
-        QTest::newRow("tick") << false << day << QString()
-                              << u"close|running|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
+        QTest::newRow("tick within the open's second")
+            << false << QTime(9, 0, 0, 999) << QString()
+            << u"close|running|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
         QTest::newRow("early tick goes on")
-            << false << QTime(7, 0) << QString()
+            << false << QTime(8, 59, 59, 999) << QString()
             << u"close|running|ask "_s + Early + u"|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
-        QTest::newRow("answered stop") << false << QTime(16, 0) << u"answer"_s
+        QTest::newRow("answered stop") << false << QTime(15, 1, 1) << u"answer"_s
                                        << u"close|running|ask "_s + Late + u"|timer off|stopped|ended"_s;
         QTest::newRow("stop while asking") << false << QTime(7, 0) << u"asking"_s
                                            << u"close|running|ask "_s + Early + u"|timer off|stopped|ended"_s;
@@ -109,62 +90,40 @@ private Q_SLOTS:
         QTest::newRow("stop during thumbs")
             << true << day << u"thumbs"_s
             << u"timer|pack|running|prefetch|timer|quotes|layout|thumbs|timer off|stopped|ended"_s;
-        QTest::newRow("stop during index chart")
-            << false << day << u"index"_s
+        QTest::newRow("stop during index chart, within the close's second")
+            << false << QTime(15, 1, 0, 400) << u"index"_s
             << u"close|running|prefetch|timer|quotes|thumbs|timer|index|timer off|stopped|ended"_s;
+        QTest::newRow("tick while a box is open") << false << day << u"box"_s << QString();
+        QTest::newRow("start with an empty first row") << true << day << u"empty"_s << QString();
     }
     void runs()
     {
         QFETCH(bool, isStart);
         QFETCH(QTime, now);
-        QFETCH(QString, stopAt);
+        QFETCH(QString, event);
         QFETCH(QString, log);
         StepHost host;
         host.now = now;
-        host.answerStop = stopAt == u"answer"_s;
+        host.answerStop = event == u"answer"_s;
+        host.boxes = event == u"box"_s;
+        host.emptyFirstRow = event == u"empty"_s;
         RefreshCycle cycle(host);
         const quint64 stops = cycle.stopCount();
-        if (stopAt == u"asking"_s)
+        if (event == u"asking"_s)
             host.whileAsking = [&] { cycle.stop(); };
         isStart ? cycle.start() : cycle.tick();
         while (host.pending) {
             QVERIFY(cycle.busy());
-            if (host.log.last() == stopAt)
+            if (host.log.last() == event)
                 cycle.stop(); // the step in progress still ends
             host.finishStep();
         }
         QCOMPARE(host.log.join(u'|'), log);
-        QCOMPARE(cycle.stoppedSince(stops), !stopAt.isEmpty());
+        QCOMPARE(cycle.stoppedSince(stops), log.contains(u"stopped"_s));
         QVERIFY(!cycle.busy());
     }
 
-    // A tick while a tick works or a box is open, and a start with an empty first row, do nothing.
-    void ignored_data()
-    {
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<int>("boxes");
-        QTest::addColumn<bool>("emptyStart");
-        QTest::newRow("tick while a tick works") << true << 0 << false;
-        QTest::newRow("tick while a box is open") << false << 1 << false;
-        QTest::newRow("start with an empty first row") << false << 0 << true;
-    }
-    void ignored()
-    {
-        QFETCH(bool, busy);
-        QFETCH(int, boxes);
-        QFETCH(bool, emptyStart);
-        StepHost host;
-        RefreshCycle cycle(host);
-        if (busy)
-            cycle.tick();
-        host.boxes = boxes;
-        host.emptyFirstRow = emptyStart;
-        const QStringList before = host.log;
-        emptyStart ? cycle.start() : cycle.tick();
-        QCOMPARE(host.log, before);
-        QCOMPARE(cycle.busy(), busy);
-    }
-
+    // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.
     void queuedStart_data()
     {
         QTest::addColumn<bool>("stopMeanwhile");
@@ -181,16 +140,19 @@ private Q_SLOTS:
         RefreshCycle cycle(host);
         cycle.tick();
         cycle.start();
-        QVERIFY(!host.log.contains(u"pack"_s)); // queued, not run beside the tick
+        cycle.tick();
+        QCOMPARE(host.log.join(u'|'), u"close|running|prefetch|timer|quotes"_s);
         if (stopMeanwhile)
             cycle.stop();
         host.boxes = boxOpenAtTheEnd ? 1 : 0;
-        host.finishAll();
+        while (host.pending)
+            host.finishStep();
         QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile && !boxOpenAtTheEnd);
         host.boxes = 0;
         cycle.runPendingStart();
         QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile);
         QCOMPARE(cycle.busy(), boxOpenAtTheEnd); // else the queued start has run to its end too
+        QCOMPARE(host.log.count(u"close"_s), 1);
     }
 };
 
