@@ -133,13 +133,11 @@ private Q_SLOTS:
     {
         for (const auto& [name, draw] : everyChart()) {
             for (const double by : {3.0, -3.0}) {
-                // Ten-minute bars of one day for the intraday chart, 40 days for the others.
                 PriceSeries s = daily(ramp(40, 1000, by), QByteArray(name) == "intraday" ? 600 : Day);
                 s.previousClose = 1000;
                 const DrawnChart c = draw(s, QSize(512, 400));
                 QVERIFY2(!c.empty, name);
                 const ChartPane& p = *c.layout.pane(PaneRole::Price);
-                // Line charts: the line's own colour; candle charts: the candle colour of the move.
                 const QByteArray n(name);
                 const QRgb color = n == "intraday" || n.contains("year")
                                        ? (by > 0 ? chartcolors::Rising : chartcolors::Falling)
