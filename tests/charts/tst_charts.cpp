@@ -87,6 +87,10 @@ private Q_SLOTS:
         const QSize areaSize = box->size();
         box->setPicture(quadrants(QSize(40, 20))); // without auto-size the area keeps its size
         QCOMPARE(box->size(), areaSize);
+        // A smaller picture is shown at its own size from the top-left, not stretched to fill.
+        const QImage small = box->grab().toImage();
+        QCOMPARE(small.pixelColor(box->contentsRect().topLeft() + QPoint(39, 19)), QColor(Qt::yellow));
+        QVERIFY(small.pixelColor(box->contentsRect().bottomRight()) != QColor(Qt::yellow));
         box->setPicture(quadrants(QSize(800, 800)));
         QCOMPARE(box->grab().toImage().pixelColor(box->width() - 1, box->height() - 1), QColor(Qt::red));
         QCOMPARE(box->picture().size(), box->size());
