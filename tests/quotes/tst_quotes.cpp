@@ -26,10 +26,9 @@ QString fixture(const QString& name)
 QString joined(const QuoteFields& q)
 {
     const QString kind = q.isDetailPage ? u"detail"_s : u"other"_s;
-    return QStringList{q.shortName, kind,   q.name, q.price,  q.change,
-                       q.open,      q.high, q.low,  q.volume, q.prevClose}
-               .join(u'|') +
-           u'|' + q.time;
+    return QStringList{q.shortName, kind,  q.name,   q.price,     q.change, q.open,
+                       q.high,      q.low, q.volume, q.prevClose, q.time}
+        .join(u'|');
 }
 
 QString codeOf(int row)
@@ -56,6 +55,9 @@ struct Fixture : RefreshPassHost
     QList<int> passes, rowsDone, failures;
     QHash<int, QString> shortNames;
     QStringList chimes;
+    QList<TargetReached> reached;
+    QList<QDateTime> holds;
+    QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
     bool mute = false;
     std::function<void()> whileFailureOpen = [] {};
     int doneCalls = 0;
@@ -75,7 +77,6 @@ struct Fixture : RefreshPassHost
     bool muted() const override { return mute; }
     void playChime(Chime chime) override { chimes.append(chime == Chime::Sell ? u"sell"_s : u"buy"_s); }
     void targetReached(const TargetReached& r) override { reached.append(r); }
-    QList<TargetReached> reached;
     void rowDone(int row) override { rowsDone.append(row); }
     void fetchFailed(int row) override
     {
@@ -84,9 +85,6 @@ struct Fixture : RefreshPassHost
     }
     QDateTime now() const override { return clock; }
     void serviceHeld(const QDateTime& until) override { holds.append(until); }
-    QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
-    QList<QDateTime> holds;
-
     void run()
     {
         pass->request([this] { ++doneCalls; });
@@ -104,20 +102,19 @@ struct Fixture : RefreshPassHost
 /// A pass over a Fixture: the pass owns its host, so the fixture lives inside it.
 struct Pass
 {
+    ManualHttpClient http;
+    ServiceBackoff backoff;
+    Fixture* f;
+    std::unique_ptr<RefreshPass> owner;
     explicit Pass(int rows = 0)
+        : f(new Fixture(http, rows)),
+          owner(std::make_unique<RefreshPass>(
+              http, QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012, &backoff},
+              std::unique_ptr<Fixture>(f)))
     {
-        auto host = std::make_unique<Fixture>(http, rows);
-        f = host.get();
-        owner = std::make_unique<RefreshPass>(
-            http, QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012, &backoff},
-            std::move(host));
         f->pass = owner.get();
     }
     Fixture* operator->() const { return f; }
-    ManualHttpClient http;
-    ServiceBackoff backoff;
-    Fixture* f = nullptr;
-    std::unique_ptr<RefreshPass> owner;
 };
 
 } // namespace
@@ -129,11 +126,10 @@ private Q_SLOTS:
     void textCuts()
     {
         const QString rows[][4] = {
-            {u"ab[x]cd[y]"_s, u"["_s, u"]"_s, u"x"_s},
-            {u"ab[]cd"_s, u"["_s, u"]"_s, {}},        // end right after start
-            {u"ab[xcd"_s, u"["_s, u"]"_s, {}},        // no end after start
-            {u"a]b[xy]z"_s, u"["_s, u"]"_s, u"xy"_s}, // end before and after start
-            {u"ab]x]cd"_s, u"["_s, u"]"_s, {}},       // start missing
+            {u"ab[]cd"_s, u"["_s, u"]"_s, {}},           // end right after start
+            {u"ab[xcd"_s, u"["_s, u"]"_s, {}},           // no end after start
+            {u"a]b[xy]z[w]"_s, u"["_s, u"]"_s, u"xy"_s}, // end before and after start
+            {u"ab]x]cd"_s, u"["_s, u"]"_s, {}},          // start missing
             {u"[abc[x]"_s, u"["_s, u"]"_s, u"abc[x"_s},
         };
         for (const auto& r : rows)
@@ -193,8 +189,6 @@ private Q_SLOTS:
         const QString cuts[][2] = {
             {u"【1】"_s + x298 + u"x株"_s, u"|other|||||||||"_s}, // no 株 within 300 characters
             {u"【1】"_s + x298 + u"株"_s, x298 + u"|other|||||||||"_s},
-            {u"】A】B株"_s, u"A】B|other|||||||||"_s},
-            {u"株価詳細"_s, none},
             {u"株価詳細<span>前日比</span>+7</td>"_s, u"|detail|||+7|0|0|0|0||"_s},
             {u"株価詳細前日比</span><span class=\"icoUpGreen yjMSt\">+7(+1%)</span></td>"_s, none},
             {u"株価詳細前日比</span><span class=\"icoDownRed yjMSt\">+7（+1%）</span></td>"_s,
@@ -357,9 +351,6 @@ private Q_SLOTS:
             {u"100"_s, u"abc"_s, u"1e2"_s, {}},
         };
         for (const auto& [price, buy, sell, once] : cases) {
-            const PriceAlerts a = priceAlerts(price, buy, sell);
-            QCOMPARE(QList<bool>({a.sell, a.buy}),
-                     QList<bool>({once.contains(u"sell"_s), once.contains(u"buy"_s)}));
             Pass p(1);
             p->cells.setCellText(1, grid::BuyTarget, buy);
             p->cells.setCellText(1, grid::SellTarget, sell);
@@ -371,11 +362,10 @@ private Q_SLOTS:
                 p->reply(1, 200, page(1, price));
             }
             QCOMPARE(p->chimes, once + once);
-            QCOMPARE(p->cells.cellText(1, grid::Price), price);
-            QCOMPARE(p->cells.cellForeColor(1, grid::SellTarget),
-                     a.sell ? cellcolor::Red : cellcolor::Default);
-            QCOMPARE(p->cells.cellForeColor(1, grid::BuyTarget),
-                     a.buy ? cellcolor::Green : cellcolor::Default);
+            QCOMPARE(QList<quint32>({p->cells.cellForeColor(1, grid::SellTarget),
+                                     p->cells.cellForeColor(1, grid::BuyTarget)}),
+                     QList<quint32>({once.contains(u"sell"_s) ? cellcolor::Red : cellcolor::Default,
+                                     once.contains(u"buy"_s) ? cellcolor::Green : cellcolor::Default}));
         }
         for (const QString& t : {u"1,234,500"_s, u"123,456"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
             QVERIFY2(isNumericText(t), qPrintable(t));
@@ -399,60 +389,53 @@ private Q_SLOTS:
 
     // A target is told once each time the price comes to it; the chime keeps sounding on every
     // pass. Each step is one pass over row 1: "price;buy target;sell target;told;chimes[;code]".
-    // Price "other" is a page that is no detail page, "404" a failed fetch.
-    void targetToldOncePerCrossing_data()
-    {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("mute");
-        const auto row = [](const char* tag, const QStringList& steps, bool mute = false) {
-            QTest::newRow(tag) << steps << mute;
-        };
-        row("stays there", {u"2,700;;2,700;sell;1"_s, u"2,750;;2,700;;1"_s, u"2,700;;2700;;1"_s}, false);
-        row("leaves and comes back",
-            {u"2,700;;2,700;sell;1"_s, u"2,699;;2,700;;0"_s, u"2,710;;2,700;sell;1"_s});
-        row("both at once",
-            {u"1,500;1500;1,500;sell buy;2"_s, u"1,500;1500;1,500;;2"_s, u"1,400;1500;1,500;;1"_s});
-        row("from sell to buy", {u"900;800;900;sell;1"_s, u"800;800;900;buy;1"_s, u"900;800;900;sell;1"_s});
-        row("new target", {u"2,800;;2,700;sell;1"_s, u"2,800;;2,750;sell;1"_s, u"2,800;;2,750;;1"_s});
-        row("emptied target", {u"2,800;;2,700;sell;1"_s, u"2,800;;;;0"_s, u"2,800;;2,700;sell;1"_s});
-        row("new code", {u"2,800;;2,700;sell;1"_s, u"2,800;;2,700;sell;1;7203"_s, u"2,800;;2,700;;1;7203"_s});
-        row("no price read",
-            {u"500;600;;buy;1"_s, u"other;600;;;0"_s, u"404;600;;;0"_s, u";600;;;0"_s, u"500;600;;;1"_s});
-        row("muted", {u"500;600;;buy;0"_s, u"500;600;;;0"_s, u"700;600;;;0"_s, u"600;600;;buy;0"_s}, true);
-    }
+    // Price "other" is a page that is no detail page, "404" a failed fetch; "muted" mutes the row.
     void targetToldOncePerCrossing()
     {
-        QFETCH(QStringList, steps);
-        QFETCH(bool, mute);
-        Pass p(1);
-        p->mute = mute;
-        for (const QString& step : std::as_const(steps)) {
-            const QStringList f = step.split(u';');
-            const QString code = f.value(5, codeOf(1));
-            p->cells.setCellText(1, grid::Code, code);
-            p->cells.setCellText(1, grid::BuyTarget, f[1]);
-            p->cells.setCellText(1, grid::SellTarget, f[2]);
-            p->reached.clear();
-            p->chimes.clear();
-            p->run();
-            const QByteArray body = f[0] == u"other"_s ? page(1, u"1"_s, u"+1"_s, u"検索"_s) : page(1, f[0]);
-            QVERIFY(p->http.answer(u"code="_s + code, {f[0] == u"404"_s ? 404 : 200, body, {}, {}}));
-            QStringList told;
-            for (const TargetReached& r : std::as_const(p->reached)) {
-                told.append(r.kind == Target::Sell ? u"sell"_s : u"buy"_s);
-                // What is told is the row as it now stands.
-                QCOMPARE(QStringList({QString::number(r.row), r.code, r.name, r.price, r.target}),
-                         QStringList({u"1"_s, code, u"N1301"_s, f[0], r.kind == Target::Sell ? f[2] : f[1]}));
+        const QStringList cases[] = {
+            {u"2,700;;2,700;sell;1"_s, u"2,750;;2,700;;1"_s, u"2,700;;2700;;1"_s}, // stays there
+            {u"2,700;;2,700;sell;1"_s, u"2,699;;2,700;;0"_s, u"2,710;;2,700;sell;1"_s},
+            {u"1,500;1500;1,500;sell buy;2"_s, u"1,500;1500;1,500;;2"_s, u"1,400;1500;1,500;;1"_s},
+            {u"900;800;900;sell;1"_s, u"800;800;900;buy;1"_s, u"900;800;900;sell;1"_s},
+            {u"2,800;;2,700;sell;1"_s, u"2,800;;2,750;sell;1"_s, u"2,800;;2,750;;1"_s}, // new target
+            {u"2,800;;2,700;sell;1"_s, u"2,800;;;;0"_s, u"2,800;;2,700;sell;1"_s},
+            {u"2,800;;2,700;sell;1"_s, u"2,800;;2,700;sell;1;7203"_s, u"2,800;;2,700;;1;7203"_s}, // new code
+            {u"500;600;;buy;1"_s, u"other;600;;;0"_s, u"404;600;;;0"_s, u";600;;;0"_s, u"500;600;;;1"_s},
+            {u"muted"_s, u"500;600;;buy;0"_s, u"500;600;;;0"_s, u"700;600;;;0"_s, u"600;600;;buy;0"_s},
+        };
+        for (const QStringList& steps : cases) {
+            Pass p(1);
+            p->mute = steps.first() == u"muted"_s;
+            for (const QString& step : steps.mid(p->mute ? 1 : 0)) {
+                const QStringList f = step.split(u';');
+                const QString code = f.value(5, codeOf(1));
+                p->cells.setCellText(1, grid::Code, code);
+                p->cells.setCellText(1, grid::BuyTarget, f[1]);
+                p->cells.setCellText(1, grid::SellTarget, f[2]);
+                p->reached.clear();
+                p->chimes.clear();
+                p->run();
+                const QByteArray body =
+                    f[0] == u"other"_s ? page(1, u"1"_s, u"+1"_s, u"検索"_s) : page(1, f[0]);
+                QVERIFY(p->http.answer(u"code="_s + code, {f[0] == u"404"_s ? 404 : 200, body, {}, {}}));
+                QStringList told;
+                for (const TargetReached& r : std::as_const(p->reached)) {
+                    told.append(r.kind == Target::Sell ? u"sell"_s : u"buy"_s);
+                    // What is told is the row as it now stands.
+                    QCOMPARE(
+                        QStringList({QString::number(r.row), r.code, r.name, r.price, r.target}),
+                        QStringList({u"1"_s, code, u"N1301"_s, f[0], r.kind == Target::Sell ? f[2] : f[1]}));
+                }
+                QVERIFY2(told.join(u' ') == f[3] && p->chimes.size() == f[4].toInt(),
+                         qPrintable(step + u" told: "_s + told.join(u' ') + u" chimes: "_s +
+                                    p->chimes.join(u' ')));
             }
-            QVERIFY2(
-                told.join(u' ') == f[3] && p->chimes.size() == f[4].toInt(),
-                qPrintable(step + u" told: "_s + told.join(u' ') + u" chimes: "_s + p->chimes.join(u' ')));
         }
     }
 
     // A row the passes stop covering is forgotten: watched again, its target is told anew.
-    // Each row and target keeps its own reading.
-    void alertLatchRows()
+    // Each row and target keeps its own reading. What is told reads code, name, price, target, trimmed.
+    void alertLatchAndNotices()
     {
         Pass p(2);
         p->cells.setCellText(1, grid::SellTarget, u"1,000"_s);
@@ -484,33 +467,19 @@ private Q_SLOTS:
         QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
         QVERIFY(!latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, false));
         QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
-    }
 
-    void targetNotices_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QStringList>("cells"); // code, name, price, target
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("body");
-        QTest::newRow("sell") << int(Target::Sell)
-                              << QStringList{u"7203"_s, u"トヨタ自動車(株)"_s, u"2,648.5"_s, u"2,700"_s}
-                              << u"売値目標到達"_s << u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s;
-        QTest::newRow("buy, blanks around")
-            << int(Target::Buy) << QStringList{u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s}
-            << u"買値目標到達"_s << u"6758 ソニー 現在値 3,412 目標 3,400"_s;
-        QTest::newRow("no name, markup kept as text")
-            << int(Target::Buy) << QStringList{u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s} << u"買値目標到達"_s
-            << u"1301 現在値 <b>1</b> 目標 &2"_s;
-    }
-    void targetNotices()
-    {
-        QFETCH(int, kind);
-        QFETCH(QStringList, cells);
-        QFETCH(QString, title);
-        QFETCH(QString, body);
-        const TargetNotice n = targetNotice({1, Target(kind), cells[0], cells[1], cells[2], cells[3]});
-        QCOMPARE(n.title, title);
-        QCOMPARE(n.body, body);
+        const QStringList notices[] = {
+            {u"7203"_s, u"トヨタ自動車(株)"_s, u"2,648.5"_s, u"2,700"_s,
+             u"売値目標到達|7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s},
+            {u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s,
+             u"買値目標到達|6758 ソニー 現在値 3,412 目標 3,400"_s},
+            {u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s, u"買値目標到達|1301 現在値 <b>1</b> 目標 &2"_s},
+        };
+        for (const QStringList& c : notices) {
+            const Target kind = c[4].startsWith(u'売') ? Target::Sell : Target::Buy;
+            const TargetNotice n = targetNotice({1, kind, c[0], c[1], c[2], c[3]});
+            QCOMPARE(n.title + u'|' + n.body, c[4]);
+        }
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.
