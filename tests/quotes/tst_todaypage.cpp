@@ -192,6 +192,7 @@ private Q_SLOTS:
         if (state)
             QCOMPARE(todayQuoteFields(*state).price, price);
         // A page without a readable state (and without the 2012 marks) is not a detail page.
+        QCOMPARE(parseTodayQuotePage(page).isDetailPage, readable);
         const QuoteFields q = parseQuotePage(page);
         QCOMPARE(q.price + u'|' + QString::number(q.isDetailPage), readable ? price + u"|1"_s : u"|0"_s);
     }
