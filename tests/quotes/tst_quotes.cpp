@@ -137,7 +137,7 @@ private Q_SLOTS:
         // The last "</div>" block holding the label decides; its first <strong> is the value.
         const QString blocks[][3] = {
             {u"<dt>始値</dt><dd><strong>1,234</strong></dd></div><div>x</div>"_s, u"始値"_s, u"1,234"_s},
-            {u"<div><strong>1,234</strong><dt>始値</dt></div>"_s, u"始値"_s, u"1,234"_s},
+            {u"<div><strong>1,234</strong><dt>始値</div>"_s, u"始値"_s, u"1,234"_s}, // delimiter right after
             {u"始値<strong>1</strong></div>始値<strong>2</strong></div>"_s, u"始値"_s, u"2"_s},
             {u"始値<strong>1</strong></div>始値 nothing</div>"_s, u"始値"_s, {}},
             {u"<strong>1</strong></DIV>始値<strong>2</strong></Div>"_s, u"始値"_s, u"2"_s},
@@ -203,7 +203,10 @@ private Q_SLOTS:
             {u"株価詳細<strong>1,234,567.89</strong>前日終値"_s, u"|detail|||0|0|0|0|0|1,234,567.89|"_s},
             {u"株価詳細<strong>12,345,678.9X</strong>前日終値"_s, none}, // 13 characters
             {u"前日終値 株価詳細"_s, none},
-            {u"株価詳細<strong>9</strong>"_s + QString(200, u'.') + u"前日終値"_s, none},
+            {u"株価詳細<strong>5</strong>"_s + QString(183, u'.') + u"前日終値"_s,
+             u"|detail|||0|0|0|0|0|5|"_s},
+            {u"株価詳細<strong>5</strong>"_s + QString(184, u'.') + u"前日終値"_s,
+             none}, // "strong>" one past
             {u"株価詳細yjSb real<span>1500</span>リアルタイム株価</dd>"_s, none},
             {u"株価詳細yjSb real<i>20分ディレイ株価</dd><span>9:05</span>リアルタイム株価</dd>"_s,
              u"|detail|||0|0|0|0|0||9:05"_s},
