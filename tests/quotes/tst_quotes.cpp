@@ -26,10 +26,9 @@ QString fixture(const QString& name)
 QString joined(const QuoteFields& q)
 {
     const QString kind = q.isDetailPage ? u"detail"_s : u"other"_s;
-    return QStringList{q.shortName, kind,   q.name, q.price,  q.change,
-                       q.open,      q.high, q.low,  q.volume, q.prevClose}
-               .join(u'|') +
-           u'|' + q.time;
+    return QStringList{q.shortName, kind,  q.name,   q.price,     q.change, q.open,
+                       q.high,      q.low, q.volume, q.prevClose, q.time}
+        .join(u'|');
 }
 
 QString codeOf(int row)
@@ -56,6 +55,9 @@ struct Fixture : RefreshPassHost
     QList<int> passes, rowsDone, failures;
     QHash<int, QString> shortNames;
     QStringList chimes;
+    QList<TargetReached> reached;
+    QList<QDateTime> holds;
+    QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
     bool mute = false;
     std::function<void()> whileFailureOpen = [] {};
     int doneCalls = 0;
@@ -75,7 +77,6 @@ struct Fixture : RefreshPassHost
     bool muted() const override { return mute; }
     void playChime(Chime chime) override { chimes.append(chime == Chime::Sell ? u"sell"_s : u"buy"_s); }
     void targetReached(const TargetReached& r) override { reached.append(r); }
-    QList<TargetReached> reached;
     void rowDone(int row) override { rowsDone.append(row); }
     void fetchFailed(int row) override
     {
@@ -84,9 +85,6 @@ struct Fixture : RefreshPassHost
     }
     QDateTime now() const override { return clock; }
     void serviceHeld(const QDateTime& until) override { holds.append(until); }
-    QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
-    QList<QDateTime> holds;
-
     void run()
     {
         pass->request([this] { ++doneCalls; });
@@ -104,20 +102,19 @@ struct Fixture : RefreshPassHost
 /// A pass over a Fixture: the pass owns its host, so the fixture lives inside it.
 struct Pass
 {
+    ManualHttpClient http;
+    ServiceBackoff backoff;
+    Fixture* f;
+    std::unique_ptr<RefreshPass> owner;
     explicit Pass(int rows = 0)
+        : f(new Fixture(http, rows)),
+          owner(std::make_unique<RefreshPass>(
+              http, QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012, &backoff},
+              std::unique_ptr<Fixture>(f)))
     {
-        auto host = std::make_unique<Fixture>(http, rows);
-        f = host.get();
-        owner = std::make_unique<RefreshPass>(
-            http, QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012, &backoff},
-            std::move(host));
         f->pass = owner.get();
     }
     Fixture* operator->() const { return f; }
-    ManualHttpClient http;
-    ServiceBackoff backoff;
-    Fixture* f = nullptr;
-    std::unique_ptr<RefreshPass> owner;
 };
 
 } // namespace
@@ -129,11 +126,10 @@ private Q_SLOTS:
     void textCuts()
     {
         const QString rows[][4] = {
-            {u"ab[x]cd[y]"_s, u"["_s, u"]"_s, u"x"_s},
-            {u"ab[]cd"_s, u"["_s, u"]"_s, {}},        // end right after start
-            {u"ab[xcd"_s, u"["_s, u"]"_s, {}},        // no end after start
-            {u"a]b[xy]z"_s, u"["_s, u"]"_s, u"xy"_s}, // end before and after start
-            {u"ab]x]cd"_s, u"["_s, u"]"_s, {}},       // start missing
+            {u"ab[]cd"_s, u"["_s, u"]"_s, {}},           // end right after start
+            {u"ab[xcd"_s, u"["_s, u"]"_s, {}},           // no end after start
+            {u"a]b[xy]z[w]"_s, u"["_s, u"]"_s, u"xy"_s}, // end before and after start
+            {u"ab]x]cd"_s, u"["_s, u"]"_s, {}},          // start missing
             {u"[abc[x]"_s, u"["_s, u"]"_s, u"abc[x"_s},
         };
         for (const auto& r : rows)
@@ -141,7 +137,7 @@ private Q_SLOTS:
         // The last "</div>" block holding the label decides; its first <strong> is the value.
         const QString blocks[][3] = {
             {u"<dt>始値</dt><dd><strong>1,234</strong></dd></div><div>x</div>"_s, u"始値"_s, u"1,234"_s},
-            {u"<div><strong>1,234</strong><dt>始値</dt></div>"_s, u"始値"_s, u"1,234"_s},
+            {u"<div><strong>1,234</strong><dt>始値</div>"_s, u"始値"_s, u"1,234"_s}, // delimiter right after
             {u"始値<strong>1</strong></div>始値<strong>2</strong></div>"_s, u"始値"_s, u"2"_s},
             {u"始値<strong>1</strong></div>始値 nothing</div>"_s, u"始値"_s, {}},
             {u"<strong>1</strong></DIV>始値<strong>2</strong></Div>"_s, u"始値"_s, u"2"_s},
@@ -193,8 +189,6 @@ private Q_SLOTS:
         const QString cuts[][2] = {
             {u"【1】"_s + x298 + u"x株"_s, u"|other|||||||||"_s}, // no 株 within 300 characters
             {u"【1】"_s + x298 + u"株"_s, x298 + u"|other|||||||||"_s},
-            {u"】A】B株"_s, u"A】B|other|||||||||"_s},
-            {u"株価詳細"_s, none},
             {u"株価詳細<span>前日比</span>+7</td>"_s, u"|detail|||+7|0|0|0|0||"_s},
             {u"株価詳細前日比</span><span class=\"icoUpGreen yjMSt\">+7(+1%)</span></td>"_s, none},
             {u"株価詳細前日比</span><span class=\"icoDownRed yjMSt\">+7（+1%）</span></td>"_s,
@@ -209,7 +203,10 @@ private Q_SLOTS:
             {u"株価詳細<strong>1,234,567.89</strong>前日終値"_s, u"|detail|||0|0|0|0|0|1,234,567.89|"_s},
             {u"株価詳細<strong>12,345,678.9X</strong>前日終値"_s, none}, // 13 characters
             {u"前日終値 株価詳細"_s, none},
-            {u"株価詳細<strong>9</strong>"_s + QString(200, u'.') + u"前日終値"_s, none},
+            {u"株価詳細<strong>5</strong>"_s + QString(183, u'.') + u"前日終値"_s,
+             u"|detail|||0|0|0|0|0|5|"_s},
+            {u"株価詳細<strong>5</strong>"_s + QString(184, u'.') + u"前日終値"_s,
+             none}, // "strong>" one past
             {u"株価詳細yjSb real<span>1500</span>リアルタイム株価</dd>"_s, none},
             {u"株価詳細yjSb real<i>20分ディレイ株価</dd><span>9:05</span>リアルタイム株価</dd>"_s,
              u"|detail|||0|0|0|0|0||9:05"_s},
@@ -228,16 +225,10 @@ private Q_SLOTS:
         QCOMPARE(url.toString(QUrl::RemoveQuery), u"http://h:81/stocks/detail/"_s);
         QCOMPARE(QUrlQuery(url).queryItemValue(u"code"_s, QUrl::FullyDecoded), u"7#%41"_s);
         // Today's pages: the code is one path segment, escaped as one.
-        const std::pair<QString, QString> todayPaths[] = {{u"7203"_s, u"/quote/7203.T"_s},
-                                                          {u"7#%41"_s, u"/quote/7%23%2541.T"_s},
-                                                          {u"1/2?x"_s, u"/quote/1%2F2%3Fx.T"_s}};
-        for (const auto& [code, path] : todayPaths)
-            QCOMPARE(
-                quotePageUrl(QUrl(u"http://h:81/"_s), QuotePages::Today, code).toString(QUrl::FullyEncoded),
-                u"http://h:81"_s + path);
-        Config config;
-        config.quoteBase = QUrl(u"https://q.test"_s);
-        config.nikkeiBase = QUrl(u"https://n.test"_s);
+        QCOMPARE(quotePageUrl(QUrl(u"http://h:81/"_s), QuotePages::Today, u"72#%41/2?x"_s)
+                     .toString(QUrl::FullyEncoded),
+                 u"http://h:81/quote/72%23%2541%2F2%3Fx.T"_s);
+        Config config{.quoteBase = QUrl(u"https://q.test"_s), .nikkeiBase = QUrl(u"https://n.test"_s)};
         QCOMPARE(nikkeiPageUrl(config), QUrl(u"https://q.test/quote/998407.O"_s));
         config.quotePages = QuotePages::Pages2012;
         QCOMPARE(nikkeiPageUrl(config), QUrl(u"https://n.test/nkave"_s));
@@ -283,25 +274,20 @@ private Q_SLOTS:
             QCOMPARE(p->cells.cellForeColor(r, grid::Change), changeColours[r - 1]);
         QCOMPARE(p->cells.cellForeColor(3, grid::SellTarget), cellcolor::Red);
         QCOMPARE(p->shortNames, (QHash<int, QString>{{1, u"S1301"_s}, {2, u"S1302"_s}, {3, u"S1303"_s}}));
-        QCOMPARE(p->rowsDone, (QList<int>{1, 2, 3, 4}));
-        QCOMPARE(p->doneCalls, 1);
+        QCOMPARE((QList<QList<int>>{p->rowsDone, {p->doneCalls}}), (QList<QList<int>>{{1, 2, 3, 4}, {1}}));
         QVERIFY(p->failures.isEmpty() && !p.owner->isRunning());
-        // Every field goes into its cell as one line of at most 256 characters, markup as text.
-        const QString cases[][2] = {{u"ト\r\nヨ\tタ\u2028"_s, u"ト  ヨ タ "_s},
-                                    {u"<b>&lt;</b>"_s, u"<b>&lt;</b>"_s},
-                                    {QString(255, u'x') + u"😀"_s, QString(255, u'x')}};
-        for (const auto& [field, cell] : cases) {
-            MemorySheet sheet;
-            writeQuoteRow(sheet, 1,
-                          {{}, true, field, field, field, field, field, field, field, field, field});
-            QCOMPARE(rowTexts(sheet, 1),
-                     QStringList(1) + QStringList(8, cell) + QStringList(2) + QStringList(1, cell));
-        }
+        // Every field goes into its cell as one line of at most 256 characters, markup as text; a
+        // character pair cut at the cap is dropped whole.
+        const QString field = u"<b>\r\nヨ\tタ\u2028"_s + QString(246, u'x') + u"😀"_s;
+        MemorySheet sheet;
+        writeQuoteRow(sheet, 1, {{}, true, field, field, field, field, field, field, field, field, field});
+        const QString cell = u"<b>  ヨ タ "_s + QString(246, u'x');
+        QCOMPARE(rowTexts(sheet, 1),
+                 QStringList(1) + QStringList(8, cell) + QStringList(2) + QStringList(1, cell));
         // Up to the first empty code cell, or all twelve when row 12 holds one, empty rows included.
         const std::pair<QList<int>, int> counts[] = {{{1, 2, 3, 12}, 12},
                                                      {{2, 3, 4}, 0},
                                                      {{1, 2, 3, 4, 6, 7}, 4},
-                                                     {{12}, 12},
                                                      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 11}};
         for (const auto& [filled, expected] : counts) {
             Pass empty;
@@ -344,39 +330,9 @@ private Q_SLOTS:
         }
     }
 
-    // Targets compared as numbers, equality included; over passes, stale colours are reset, the
-    // chime sounds on every pass, and muting keeps only the colours.
-    void numbersAndAlerts()
+    // Numeric texts: what counts as one, and their comparison by value.
+    void numericTexts()
     {
-        const std::tuple<QString, QString, QString, QStringList> cases[] = {
-            // price, buy target, sell target, the chimes of one pass
-            {u"1,500"_s, u"1500"_s, u"1,500.0"_s, {u"sell"_s, u"buy"_s}},
-            {u"1,234"_s, u"1,000"_s, u"1200"_s, {u"sell"_s}},
-            {u"980"_s, u"1,000"_s, u"2,000"_s, {u"buy"_s}},
-            {u""_s, u"500"_s, u"600"_s, {}},
-            {u"100"_s, u"abc"_s, u"1e2"_s, {}},
-        };
-        for (const auto& [price, buy, sell, once] : cases) {
-            const PriceAlerts a = priceAlerts(price, buy, sell);
-            QCOMPARE(QList<bool>({a.sell, a.buy}),
-                     QList<bool>({once.contains(u"sell"_s), once.contains(u"buy"_s)}));
-            Pass p(1);
-            p->cells.setCellText(1, grid::BuyTarget, buy);
-            p->cells.setCellText(1, grid::SellTarget, sell);
-            p->cells.setCellForeColor(1, grid::BuyTarget, cellcolor::Red);
-            p->cells.setCellForeColor(1, grid::SellTarget, cellcolor::Green);
-            for (const bool mute : {false, false, true}) {
-                p->mute = mute;
-                p->run();
-                p->reply(1, 200, page(1, price));
-            }
-            QCOMPARE(p->chimes, once + once);
-            QCOMPARE(p->cells.cellText(1, grid::Price), price);
-            QCOMPARE(p->cells.cellForeColor(1, grid::SellTarget),
-                     a.sell ? cellcolor::Red : cellcolor::Default);
-            QCOMPARE(p->cells.cellForeColor(1, grid::BuyTarget),
-                     a.buy ? cellcolor::Green : cellcolor::Default);
-        }
         for (const QString& t : {u"1,234,500"_s, u"123,456"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
             QVERIFY2(isNumericText(t), qPrintable(t));
         for (const QString& t : {u""_s, u"-"_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u",123"_s, u"1."_s, u".5"_s,
@@ -397,62 +353,73 @@ private Q_SLOTS:
                  1);
     }
 
-    // A target is told once each time the price comes to it; the chime keeps sounding on every
-    // pass. Each step is one pass over row 1: "price;buy target;sell target;told;chimes[;code]".
-    // Price "other" is a page that is no detail page, "404" a failed fetch.
-    void targetToldOncePerCrossing_data()
+    // Targets are compared as numbers, equality included. A target is told once each time the price
+    // comes to it; the chime sounds on every pass unless muted; a detail page colours the targets
+    // reached and resets the others. Each step is one pass over row 1, whose targets start in stale
+    // colours: "price;buy target;sell target;told;chimes;coloured targets[;code]". Price "other" is a
+    // page that is no detail page, "404" a failed fetch; a first step "muted" mutes the row.
+    void targetsToldChimedAndColoured()
     {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("mute");
-        const auto row = [](const char* tag, const QStringList& steps, bool mute = false) {
-            QTest::newRow(tag) << steps << mute;
+        const QStringList cases[] = {
+            {u"2,700;;2,700;sell;sell;sell"_s, u"2,750;;2,700;;sell;sell"_s, u"2,700;;2700;;sell;sell"_s},
+            {u"2,700;;2,700;sell;sell;sell"_s, u"2,699;;2,700;;;"_s, u"2,710;;2,700;sell;sell;sell"_s},
+            {u"1,500;1500;1,500.0;sell buy;sell buy;sell buy"_s, u"1,500;1500;1,500;;sell buy;sell buy"_s,
+             u"1,400;1500;1,500;;buy;buy"_s},
+            {u"900;800;900;sell;sell;sell"_s, u"800;800;900;buy;buy;buy"_s, u"900;800;900;sell;sell;sell"_s},
+            {u"2,800;;2,700;sell;sell;sell"_s, u"2,800;;2,750;sell;sell;sell"_s,
+             u"2,800;;2,750;;sell;sell"_s},
+            {u"2,800;;2,700;sell;sell;sell"_s, u"2,800;;;;;"_s, u"2,800;;2,700;sell;sell;sell"_s},
+            {u"2,800;;2,700;sell;sell;sell"_s, u"2,800;;2,700;sell;sell;sell;7203"_s,
+             u"2,800;;2,700;;sell;sell;7203"_s},
+            {u"500;600;;buy;buy;buy"_s, u"other;600;;;;buy"_s, u"404;600;;;;buy"_s, u";600;;;;"_s,
+             u"500;600;;;buy;buy"_s},
+            {u"muted"_s, u"500;600;;buy;;buy"_s, u"500;600;;;;buy"_s, u"700;600;;;;"_s,
+             u"600;600;;buy;;buy"_s},
+            {u"100;abc;1e2;;;"_s},
         };
-        row("stays there", {u"2,700;;2,700;sell;1"_s, u"2,750;;2,700;;1"_s, u"2,700;;2700;;1"_s}, false);
-        row("leaves and comes back",
-            {u"2,700;;2,700;sell;1"_s, u"2,699;;2,700;;0"_s, u"2,710;;2,700;sell;1"_s});
-        row("both at once",
-            {u"1,500;1500;1,500;sell buy;2"_s, u"1,500;1500;1,500;;2"_s, u"1,400;1500;1,500;;1"_s});
-        row("from sell to buy", {u"900;800;900;sell;1"_s, u"800;800;900;buy;1"_s, u"900;800;900;sell;1"_s});
-        row("new target", {u"2,800;;2,700;sell;1"_s, u"2,800;;2,750;sell;1"_s, u"2,800;;2,750;;1"_s});
-        row("emptied target", {u"2,800;;2,700;sell;1"_s, u"2,800;;;;0"_s, u"2,800;;2,700;sell;1"_s});
-        row("new code", {u"2,800;;2,700;sell;1"_s, u"2,800;;2,700;sell;1;7203"_s, u"2,800;;2,700;;1;7203"_s});
-        row("no price read",
-            {u"500;600;;buy;1"_s, u"other;600;;;0"_s, u"404;600;;;0"_s, u";600;;;0"_s, u"500;600;;;1"_s});
-        row("muted", {u"500;600;;buy;0"_s, u"500;600;;;0"_s, u"700;600;;;0"_s, u"600;600;;buy;0"_s}, true);
-    }
-    void targetToldOncePerCrossing()
-    {
-        QFETCH(QStringList, steps);
-        QFETCH(bool, mute);
-        Pass p(1);
-        p->mute = mute;
-        for (const QString& step : std::as_const(steps)) {
-            const QStringList f = step.split(u';');
-            const QString code = f.value(5, codeOf(1));
-            p->cells.setCellText(1, grid::Code, code);
-            p->cells.setCellText(1, grid::BuyTarget, f[1]);
-            p->cells.setCellText(1, grid::SellTarget, f[2]);
-            p->reached.clear();
-            p->chimes.clear();
-            p->run();
-            const QByteArray body = f[0] == u"other"_s ? page(1, u"1"_s, u"+1"_s, u"検索"_s) : page(1, f[0]);
-            QVERIFY(p->http.answer(u"code="_s + code, {f[0] == u"404"_s ? 404 : 200, body, {}, {}}));
-            QStringList told;
-            for (const TargetReached& r : std::as_const(p->reached)) {
-                told.append(r.kind == Target::Sell ? u"sell"_s : u"buy"_s);
-                // What is told is the row as it now stands.
-                QCOMPARE(QStringList({QString::number(r.row), r.code, r.name, r.price, r.target}),
-                         QStringList({u"1"_s, code, u"N1301"_s, f[0], r.kind == Target::Sell ? f[2] : f[1]}));
+        for (const QStringList& steps : cases) {
+            Pass p(1);
+            p->mute = steps.first() == u"muted"_s;
+            p->cells.setCellForeColor(1, grid::BuyTarget, cellcolor::Red);
+            p->cells.setCellForeColor(1, grid::SellTarget, cellcolor::Green);
+            for (const QString& step : steps.mid(p->mute ? 1 : 0)) {
+                const QStringList f = step.split(u';');
+                const QString code = f.value(6, codeOf(1));
+                p->cells.setCellText(1, grid::Code, code);
+                p->cells.setCellText(1, grid::BuyTarget, f[1]);
+                p->cells.setCellText(1, grid::SellTarget, f[2]);
+                p->reached.clear();
+                p->chimes.clear();
+                p->run();
+                const QByteArray body =
+                    f[0] == u"other"_s ? page(1, u"1"_s, u"+1"_s, u"検索"_s) : page(1, f[0]);
+                QVERIFY(p->http.answer(u"code="_s + code, {f[0] == u"404"_s ? 404 : 200, body, {}, {}}));
+                QStringList told, coloured;
+                for (const TargetReached& r : std::as_const(p->reached)) {
+                    told.append(r.kind == Target::Sell ? u"sell"_s : u"buy"_s);
+                    // What is told is the row as it now stands.
+                    QCOMPARE(
+                        QStringList({QString::number(r.row), r.code, r.name, r.price, r.target}),
+                        QStringList({u"1"_s, code, u"N1301"_s, f[0], r.kind == Target::Sell ? f[2] : f[1]}));
+                }
+                const quint32 sell = p->cells.cellForeColor(1, grid::SellTarget);
+                const quint32 buy = p->cells.cellForeColor(1, grid::BuyTarget);
+                coloured << (sell == cellcolor::Red       ? u"sell"_s
+                             : sell == cellcolor::Default ? u""_s
+                                                          : u"?"_s)
+                         << (buy == cellcolor::Green     ? u"buy"_s
+                             : buy == cellcolor::Default ? u""_s
+                                                         : u"?"_s);
+                coloured.removeAll(QString());
+                QCOMPARE(QStringList({told.join(u' '), p->chimes.join(u' '), coloured.join(u' ')}).join(u';'),
+                         f.mid(3, 3).join(u';'));
             }
-            QVERIFY2(
-                told.join(u' ') == f[3] && p->chimes.size() == f[4].toInt(),
-                qPrintable(step + u" told: "_s + told.join(u' ') + u" chimes: "_s + p->chimes.join(u' ')));
         }
     }
 
-    // A row the passes stop covering is forgotten: watched again, its target is told anew.
-    // Each row and target keeps its own reading.
-    void alertLatchRows()
+    // A row the passes stop covering is forgotten: watched again, its target is told anew; each row
+    // keeps its own reading. A notice reads code, name, price and target, trimmed.
+    void alertLatchAndNotices()
     {
         Pass p(2);
         p->cells.setCellText(1, grid::SellTarget, u"1,000"_s);
@@ -474,43 +441,18 @@ private Q_SLOTS:
         p->cells.setCellText(2, grid::Code, codeOf(2));
         QCOMPARE(pass({1, 2}), QStringList({u"2"_s}));
 
-        AlertLatch latch;
-        QVERIFY(latch.reached(3, Target::Sell, u"7203"_s, u"1"_s, true));
-        QVERIFY(latch.reached(3, Target::Buy, u"7203"_s, u"1"_s, true));
-        QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
-        QVERIFY(!latch.reached(3, Target::Sell, u"7203"_s, u"1"_s, true));
-        latch.forgetRowsAfter(3);
-        QVERIFY(!latch.reached(3, Target::Buy, u"7203"_s, u"1"_s, true));
-        QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
-        QVERIFY(!latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, false));
-        QVERIFY(latch.reached(4, Target::Sell, u"7203"_s, u"1"_s, true));
-    }
-
-    void targetNotices_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QStringList>("cells"); // code, name, price, target
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("body");
-        QTest::newRow("sell") << int(Target::Sell)
-                              << QStringList{u"7203"_s, u"トヨタ自動車(株)"_s, u"2,648.5"_s, u"2,700"_s}
-                              << u"売値目標到達"_s << u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s;
-        QTest::newRow("buy, blanks around")
-            << int(Target::Buy) << QStringList{u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s}
-            << u"買値目標到達"_s << u"6758 ソニー 現在値 3,412 目標 3,400"_s;
-        QTest::newRow("no name, markup kept as text")
-            << int(Target::Buy) << QStringList{u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s} << u"買値目標到達"_s
-            << u"1301 現在値 <b>1</b> 目標 &2"_s;
-    }
-    void targetNotices()
-    {
-        QFETCH(int, kind);
-        QFETCH(QStringList, cells);
-        QFETCH(QString, title);
-        QFETCH(QString, body);
-        const TargetNotice n = targetNotice({1, Target(kind), cells[0], cells[1], cells[2], cells[3]});
-        QCOMPARE(n.title, title);
-        QCOMPARE(n.body, body);
+        const QStringList notices[] = {
+            {u"7203"_s, u"トヨタ自動車(株)"_s, u"2,648.5"_s, u"2,700"_s,
+             u"売値目標到達|7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s},
+            {u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s,
+             u"買値目標到達|6758 ソニー 現在値 3,412 目標 3,400"_s},
+            {u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s, u"買値目標到達|1301 現在値 <b>1</b> 目標 &2"_s},
+        };
+        for (const QStringList& c : notices) {
+            const Target kind = c[4].startsWith(u'売') ? Target::Sell : Target::Buy;
+            const TargetNotice n = targetNotice({1, kind, c[0], c[1], c[2], c[3]});
+            QCOMPARE(n.title + u'|' + n.body, c[4]);
+        }
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.
@@ -530,11 +472,9 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(p->cells, 5).mid(1), QStringList(8) + rowTexts(before, 5).mid(9));
         for (int r = 6; r <= 12; ++r)
             QCOMPARE(rowTexts(p->cells, r), rowTexts(before, r));
-        QCOMPARE(p->failures, QList<int>{5});
-        QCOMPARE(p->rowsDone, (QList<int>{1, 2, 3, 4}));
-        QVERIFY(!p->shortNames.contains(5));
-        QCOMPARE(p->doneCalls, 1);
-        QVERIFY(!p.owner->isRunning());
+        QCOMPARE((QList<QList<int>>{p->failures, p->rowsDone, {p->doneCalls}}),
+                 (QList<QList<int>>{{5}, {1, 2, 3, 4}, {1}}));
+        QVERIFY(!p->shortNames.contains(5) && !p.owner->isRunning());
         // Requests made while a pass runs start no second pass inside it; they share one pass after it.
         Pass o(2);
         int second = 0, third = 0;
@@ -548,8 +488,7 @@ private Q_SLOTS:
             o->reply(1, 200, page(1));
             o->reply(2, 200, page(2));
         }
-        QCOMPARE(QList<int>({o->doneCalls, second, third}), QList<int>({1, 1, 1}));
-        QCOMPARE(o->passes.size(), 2);
+        QCOMPARE(QList<int>({o->doneCalls, second, third, int(o->passes.size())}), QList<int>({1, 1, 1, 2}));
         QVERIFY(!o.owner->isRunning());
         Pass gone(1);
         bool called = false;
