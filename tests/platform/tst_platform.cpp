@@ -11,9 +11,8 @@
 #include "support/files.h"
 
 #include <QDir>
-#include <QSslKey>
-#include <QSslServer>
 #include <QStringEncoder>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -56,7 +55,6 @@ public:
         });
         canned["/status/200"] = answer("200 OK", "status 200");
         canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
-        canned["/status/403"] = answer("403 Forbidden", "denied");
         canned["/busy"] = answer("429 Too Many Requests\r\nRetry-After: 120", "slow down");
         canned["/located"] = answer("200 OK\r\nLocation: /status/403", "here");
         for (const QByteArray status : {"200 OK", "404 Not Found"})
@@ -117,8 +115,7 @@ private Q_SLOTS:
     void configAndCodes()
     {
         const Config c = Config::fromEnvironment(QProcessEnvironment());
-        for (const QUrl& url : {c.quoteBase, c.chartBase, c.nikkeiBase, c.nikkeiChartBase, c.marketDataBase,
-                                c.brokerBase, c.fxBase, c.seriesBase})
+        for (const QUrl& url : c.serviceBases())
             QCOMPARE(url.scheme(), u"https"_s);
         QVERIFY(c.serviceBases().contains(c.seriesBase));
         const QString market = u"http://127.0.0.1:8000"_s;
@@ -155,8 +152,7 @@ private Q_SLOTS:
             {market, u"250"_s, 250, false},
             {market, u"0"_s, 30000, false},
             {market, u"x"_s, 30000, false},
-            {u"http://localhost:9"_s, u"250"_s, 250, false},
-            {u"http://[::1]:9"_s, u"4999"_s, 4999, false},
+            {u"http://LocalHost:9"_s, u"4999"_s, 4999, false},
             {u"https://"_s + today, u"4999"_s, 30000, true},
             {u"https://"_s + today, u"5000"_s, 5000, false}};
         for (const auto& [quoteUrl, tick, expected, refused] : ticks) {
@@ -165,11 +161,7 @@ private Q_SLOTS:
             QVERIFY2(got.tickIntervalMs == expected && int(got.notices.size()) == (refused ? 1 : 0),
                      qPrintable(quoteUrl + u' ' + tick));
         }
-        for (const char* url : {"http://localhost:8000", "http://LocalHost", "http://127.0.0.1",
-                                "http://127.200.3.4:81/x", "http://[::1]:8000"})
-            QVERIFY2(isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
-        for (const char* url : {"http://128.0.0.1", "http://0.0.0.0", "http://localhost.example.com",
-                                "https://finance.yahoo.co.jp", "file:///tmp/x"})
+        for (const char* url : {"http://128.0.0.1", "http://localhost.example.com", "file:///tmp/x"})
             QVERIFY2(!isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
         // Halves round to even; anything else, or past 16 bits, gives none.
         const std::pair<QString, int> cases[] = {
@@ -186,17 +178,14 @@ private Q_SLOTS:
     void overloadHolds()
     {
         const QDateTime now(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
-        // "header value=seconds", ';'-separated.
         for (const QByteArray& c :
              QByteArray("120=120; 5 =5;0=0;=60;soon=60;-5=60;1.5=60;3600=3600;3601=3600;"
                         "99999999999999=3600;Mon, 07 Dec 2026 10:02:30 GMT=150;"
                         "Mon, 07 Dec 2026 09:00:00 GMT=0;Tue, 08 Dec 2026 10:00:00 GMT=3600")
-                 .split(';')) {
-            const QByteArray value = c.left(c.lastIndexOf('='));
-            QVERIFY2(now.secsTo(retryAfterTime(value, now)) == c.mid(c.lastIndexOf('=') + 1).toLongLong(),
+                 .split(';'))
+            QVERIFY2(now.secsTo(retryAfterTime(c.left(c.lastIndexOf('=')), now)) ==
+                         c.mid(c.lastIndexOf('=') + 1).toLongLong(),
                      c.constData());
-        }
-        QCOMPARE(holdMessage(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7))), u"取得制限中 09:05:07 まで"_s);
 
         ServiceBackoff backoff;
         const QUrl quotes(u"https://finance.yahoo.co.jp/quote/7203.T"_s),
@@ -208,7 +197,6 @@ private Q_SLOTS:
         QVERIFY(!backoff.noteAnswer(index, 503, "30", now)); // the same host, already held
         QCOMPARE(backoff.until(index), now.addSecs(120));    // a shorter hold does not cut it
         QVERIFY(backoff.holds(index, now.addSecs(119)) && !backoff.holds(index, now.addSecs(120)));
-        QVERIFY(!backoff.holds(other, now));
         QVERIFY(!backoff.noteAnswer(other, 429, "0", now) && !backoff.holds(other, now));
         QVERIFY(backoff.noteAnswer(quotes, 503, {}, now.addSecs(120)));
         QCOMPARE(backoff.until(quotes), now.addSecs(180));
@@ -314,41 +302,30 @@ private Q_SLOTS:
         QVERIFY(!QtPictures().saveBmp(QImage(), dir.filePath(u"none.bmp"_s), &error) && !error.isEmpty());
     }
 
-    void initTestCase()
-    {
-        QVERIFY(m_server.isListening() && m_other.isListening());
-        m_server.canned["/same"] =
-            RawServer::answer("302 Found\r\nLocation: " + m_server.url(u"/status/200"_s).toEncoded());
-        m_server.canned["/other"] =
-            RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
-    }
-
-    // Requests as given, uncompressed; answers, redirects, broken exchanges, TLS and body caps.
+    // Requests as given, uncompressed; answers, redirects, broken exchanges and body caps.
     void httpExchanges()
     {
-        QtHttpClient http;
-        QCOMPARE(getAndWait(http, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
+        QtHttpClient versioned({.userAgent = "Tickora/9.8"});
+        QCOMPARE(getAndWait(versioned, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
         for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
-                                 "\r\nAccept-Encoding: identity\r\n", "\r\nUser-Agent: Tickora\r\n",
+                                 "\r\nAccept-Encoding: identity\r\n", "\r\nUser-Agent: Tickora/9.8\r\n",
                                  "\r\nAccept-Language: ja\r\n"})
             QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
-        QtHttpClient versioned({.userAgent = "Tickora/9.8"});
+        for (const auto& [path, to] : {std::pair("/same", &m_server), std::pair("/other", &m_other)})
+            m_server.canned[path] =
+                RawServer::answer("302 Found\r\nLocation: " + to->url(u"/status/200"_s).toEncoded());
         // An overload answer is an answer; header names in any case.
         const HttpResponse busy = getAndWait(versioned, m_server.url(u"/busy"_s));
-        QVERIFY2(m_server.lastRequest.contains("\r\nUser-Agent: Tickora/9.8\r\n"),
-                 m_server.lastRequest.constData());
-        QCOMPARE(QList<QByteArray>(
-                     {QByteArray::number(busy.status), busy.header("retry-after"), busy.header("X-None")}),
-                 QList<QByteArray>({"429", "120", ""}));
+        QCOMPARE(QList<QByteArray>({QByteArray::number(busy.status), busy.body, busy.header("retry-after"),
+                                    busy.header("X-None")}),
+                 QList<QByteArray>({"429", "slow down", "120", ""}));
         // A whole answer even with a Location; up to five redirects, same host only; faults say why.
         const std::tuple<QUrl, int, int, QByteArray> exchanges[] = {
-            {m_server.url(u"/status/403"_s), 15000, 403, "denied"},
             {m_server.url(u"/located"_s), 15000, 200, "here"},
             {m_server.url(u"/same"_s), 15000, 200, "status 200"},
             {m_server.url(u"/hop/4"_s), 15000, 200, "status 200"},
             {m_server.url(u"/hop/5"_s), 15000, 0, {}},
             {m_server.url(u"/other"_s), 15000, 0, {}},
-            {m_other.url(u"/status/200"_s), 15000, 200, "status 200"},
             {QUrl(u"http://127.0.0.1:1/"_s), 15000, 0, {}},
             {m_server.url(u"/not-http"_s), 15000, 0, {}},
             {m_server.url(u"/cut/200"_s), 15000, 0, {}},
@@ -371,19 +348,6 @@ private Q_SLOTS:
         for (const auto& [from, to, allowed] : cases)
             QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
                      qPrintable(to));
-        // A self-signed certificate is refused, after the handshake started.
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificateChain(
-            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
-        tls.setPrivateKey(
-            QSslKey(readFile(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem")), QSsl::Rsa));
-        QSslServer server;
-        server.setSslConfiguration(tls);
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        const HttpResponse refused =
-            getAndWait(http, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
-        QVERIFY2(refused.status == 0 && refused.body.isEmpty() && refused.error.contains(u"self-signed"_s),
-                 qPrintable(refused.error));
         // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
         QtHttpClient capped({15000, 5000});
         for (const QString& path : {u"/size/"_s, u"/chunked/"_s}) {
@@ -398,10 +362,8 @@ private Q_SLOTS:
     void charsetsContextsAndPrefetch()
     {
         const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
-        const QByteArray sjis = QStringEncoder("Shift_JIS").encode(japanese);
         const std::pair<QByteArray, QByteArray> cases[] = {
-            {"text/html; charset=\"shift_jis\"", sjis},
-            {"text/html;charset=Windows-31J", sjis},
+            {"text/html; charset=\"shift_jis\"", QStringEncoder("Shift_JIS").encode(japanese)},
             {"text/html; charset=EUC-JP", QStringEncoder("EUC-JP").encode(japanese)},
             {"text/html", japanese.toUtf8()}};
         for (const auto& [contentType, body] : cases)
