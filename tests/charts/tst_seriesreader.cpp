@@ -1,5 +1,4 @@
-// Indicators against hand-worked values, and the chart JSON and page-state readers on good and
-// broken input.
+// Indicators against hand-worked values; the chart JSON and page-state readers on good and broken input.
 #include "charts/chartindicators.h"
 #include "charts/seriesreader.h"
 
@@ -68,7 +67,6 @@ private Q_SLOTS:
         row("sma 3", sma, {1, 2, 3, 4, 5}, 3, {N, N, 2, 3, 4});
         // A gap poisons the two windows that hold it.
         row("sma over a gap", sma, {1, 2, N, 4, 5, 6}, 2, {N, 1.5, N, N, 4.5, 5.5});
-        row("sma longer than data", sma, {1, 2}, 3, {N, N});
         row("sma period 0", sma, {1, 2}, 0, {N, N});
         // Changes +1 -1 +2 +1. First: gain (1+0+2)/3 = 1, loss 1/3, RS 3 -> 75. Then gain (1*2+1)/3 = 1,
         // loss (1/3*2+0)/3 = 2/9, RS 4.5 -> 100 - 100/5.5. Then a fall of 3: gain 2/3,
@@ -77,11 +75,9 @@ private Q_SLOTS:
             {N, N, N, 75, 100 - 100 / 5.5, 100 - 100 / (1 + 18.0 / 31)});
         row("rsi only rises", rsi, {1, 2, 3, 4}, 3, {N, N, N, 100});
         row("rsi flat", rsi, {5, 5, 5, 5}, 3, {N, N, N, 50});
-        row("rsi only falls", rsi, {4, 3, 2, 1}, 3, {N, N, N, 0});
         row("rsi restarts after a gap", rsi, {1, 2, N, 3, 4, 5}, 2, {N, N, N, N, N, 100});
         // (h, l, c): (10,8,9) (12,9,11) (11,7,8) (13,10,13). Bar 2: -100*(12-8)/(12-7) = -80; bar 3: 0.
         row("williams 3", wr, {10, 8, 9, 12, 9, 11, 11, 7, 8, 13, 10, 13}, 3, {N, N, -80, 0});
-        row("williams at the low", wr, {10, 8, 9, 9, 5, 5}, 2, {N, -100});
         row("williams without range", wr, {5, 5, 5, 5, 5, 5}, 2, {N, -50});
         row("percent", pct, {200, 210, 190}, 0, {0, 5, -5});
         row("percent from first finite", pct, {N, 50, 75}, 0, {N, 0, 50});
@@ -108,10 +104,9 @@ private Q_SLOTS:
         const std::tuple<QString, ChartRange, ChartInterval, QString> cases[] = {
             {u"7203.T"_s, ChartRange::OneDay, ChartInterval::FiveMinutes, u"7203.T?range=1d&interval=5m"_s},
             {u"^N225"_s, ChartRange::SixMonths, ChartInterval::OneDay, u"%5EN225?range=6mo&interval=1d"_s},
-            {u"JPY=X"_s, ChartRange::OneYear, ChartInterval::OneDay, u"JPY%3DX?range=1y&interval=1d"_s},
             // A slash and a query stay in the path segment.
-            {u"a/b?c&d"_s, ChartRange::OneDay, ChartInterval::OneDay,
-             u"a%2Fb%3Fc%26d?range=1d&interval=1d"_s}};
+            {u"a/b?c&d=X"_s, ChartRange::OneYear, ChartInterval::OneDay,
+             u"a%2Fb%3Fc%26d%3DX?range=1y&interval=1d"_s}};
         for (const auto& [symbol, range, interval, query] : cases)
             QCOMPARE(chartRequestPath(symbol, range, interval), u"/v8/finance/chart/"_s + query);
     }
@@ -136,7 +131,6 @@ private Q_SLOTS:
         row("out of order and repeated times", body("[300,100,300,200]", R"({"close":[1,2,3,4]})"), true,
             {2, 4, 3});
         row("close shorter than timestamp", body("[100,200,300]", R"({"close":[1,2]})"), false);
-        row("volume longer than timestamp", body("[100]", R"({"close":[1],"volume":[1,2]})"), false);
         row("close missing", body("[100]", R"({"open":[1]})"), false);
         row("timestamp not an array", body("7", R"({"close":[1]})"), false);
         row("no trades in range",
@@ -144,10 +138,8 @@ private Q_SLOTS:
             true);
         row("unknown symbol",
             R"({"chart":{"result":null,"error":{"code":"Not Found","description":"No data found"}}})", false);
-        row("empty result", R"({"chart":{"result":[]}})", false);
         row("not json", "<html>busy</html>", false);
         row("array at top", "[1,2]", false);
-        row("empty body", QByteArray(), false);
     }
     void chartJson()
     {
@@ -160,46 +152,28 @@ private Q_SLOTS:
             QCOMPARE(closesOf(s->bars), closes);
     }
 
+    // Every field read from a chart body, and written back by the writer unchanged.
     void chartJsonFields()
     {
         const QByteArray b = body(
             R"([1758153600,1758154200])",
             R"({"open":[10,null],"high":[9,12],"low":[11,null],"close":[10.5,11],"volume":[null,300]})",
-            R"({"symbol":"^N225","currency":"JPY","gmtoffset":32400,"chartPreviousClose":44790.38,"regularMarketPrice":45303.43})");
+            R"({"symbol":"^N225","shortName":"日経平均","currency":"JPY","gmtoffset":32400,"chartPreviousClose":44790.38,"regularMarketPrice":45303.43})");
         const auto s = readChartJson(b, b.size());
         QVERIFY(s);
-        QCOMPARE(meta(*s), u"^N225||JPY|32400|44790.38, 45303.43"_s);
-        // A high below the open and a low above it are widened to hold open and close; missing
-        // open and low fall back to the close, a missing volume is 0.
+        QCOMPARE(meta(*s), u"^N225|日経平均|JPY|32400|44790.38, 45303.43"_s);
+        // Highs and lows widen to hold open and close; missing open and low are the close, volume 0.
         QCOMPARE(show(s->bars), u"1758153600 10, 10.5, 10, 10.5, 0 | 1758154200 11, 12, 11, 11, 300"_s);
-        // One byte over the cap and the body is not read at all.
-        QVERIFY(!readChartJson(b, b.size() - 1));
+        const auto back = readChartJson(chartJsonFromSeries(*s));
+        QVERIFY(back);
+        QCOMPARE(meta(*back) + show(back->bars), meta(*s) + show(s->bars));
+        QVERIFY(!readChartJson(b, b.size() - 1)); // one byte over the cap: not read at all
         QCOMPARE(chartJsonErrorCode(R"({"chart":{"result":null,"error":{"code":"Not Found"}}})"),
                  u"Not Found"_s);
         QCOMPARE(chartJsonErrorCode(b), QString());
         // No previous close known and an offset that is no time zone.
         const auto bare = readChartJson(body("[]", R"({"close":[]})", R"({"gmtoffset":1e12})"));
         QVERIFY(bare && std::isnan(bare->previousClose) && bare->gmtOffset == 0 && bare->bars.isEmpty());
-    }
-
-    void writerRoundTrip()
-    {
-        PriceSeries s;
-        s.symbol = u"JPY=X"_s;
-        s.name = u"米ドル/円"_s;
-        s.currency = u"JPY"_s;
-        s.gmtOffset = 3600;
-        s.lastPrice = 147.25;
-        s.bars = {{1000, 147.1, 147.9, 146.8, 147.5, 0}, {2000, 147.5, 148.0, 147.0, 147.75, 12345}};
-        const auto back = readChartJson(chartJsonFromSeries(s));
-        QVERIFY(back);
-        QCOMPARE(meta(*back), u"JPY=X|米ドル/円|JPY|3600|nan, 147.25"_s);
-        QCOMPARE(show(back->bars), show(s.bars));
-        // A bar without a close is written as null and read back as no bar.
-        s.bars[0].close = N;
-        const auto cut = readChartJson(chartJsonFromSeries(s));
-        QVERIFY(cut);
-        QCOMPARE(closesOf(cut->bars), QList<double>{147.75});
     }
 
     void histories()
