@@ -11,6 +11,8 @@
 #include "support/files.h"
 
 #include <QDir>
+#include <QSslKey>
+#include <QSslServer>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -101,8 +103,9 @@ HttpResponse getAndWait(HttpClient& http, const QUrl& url, qint64 maxBodyBytes =
     std::optional<HttpResponse> result;
     http.get({url, {{"X-Probe", "one two"}}, maxBodyBytes}, nullptr,
              [&](const HttpResponse& r) { result = r; });
-    QTest::qWaitFor([&] { return result.has_value(); }, 30000); // a hang reads as an empty answer
-    return result.value_or(HttpResponse{});
+    // A hang reads as an answer with status -1, which no check expects.
+    return QTest::qWaitFor([&] { return result.has_value(); }, 30000) ? *result
+                                                                      : HttpResponse{-1, {}, {}, {}, {}};
 }
 
 } // namespace
@@ -348,6 +351,19 @@ private Q_SLOTS:
         for (const auto& [from, to, allowed] : cases)
             QVERIFY2(isRedirectAllowed(QUrl(u"http://a.jp/"_s), QUrl(from), QUrl(to)) == allowed,
                      qPrintable(to));
+        // A self-signed certificate is refused, after the handshake started.
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificateChain(
+            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
+        tls.setPrivateKey(
+            QSslKey(readFile(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem")), QSsl::Rsa));
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const HttpResponse refused =
+            getAndWait(versioned, QUrl(u"https://127.0.0.1:%1/"_s.arg(server.serverPort())));
+        QVERIFY2(refused.status == 0 && refused.body.isEmpty() && refused.error.contains(u"self-signed"_s),
+                 qPrintable(refused.error));
         // A body past the client's cap, declared or chunked, or past a request's own smaller cap.
         QtHttpClient capped({15000, 5000});
         for (const QString& path : {u"/size/"_s, u"/chunked/"_s}) {
