@@ -62,18 +62,14 @@ class TestRefreshCycle : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Every run of a start or a tick; the times sit at the edges of trading hours, in whole seconds.
+    // Every run of a start or a tick, with a stop, a box or no rows; times at trading hours' edges.
     void runs_data()
     {
         QTest::addColumn<bool>("isStart");
         QTest::addColumn<QTime>("now");
-        QTest::addColumn<QString>(
-            "event"); ///< a stop (answered, while asking, during a step), a box, no rows
+        QTest::addColumn<QString>("event");
         QTest::addColumn<QString>("log");
         const QTime day(10, 0);
-        QTest::newRow("start")
-            << true << day << QString()
-            << u"timer|pack|running|prefetch|timer|quotes|layout|thumbs|timer|index|nikkei|ended"_s;
         QTest::newRow("tick within the open's second")
             << false << QTime(9, 0, 0, 999) << QString()
             << u"close|running|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
