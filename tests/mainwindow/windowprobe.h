@@ -25,7 +25,7 @@ namespace tickora::test {
 struct Window
 {
     FakeServices fakes;
-    std::unique_ptr<Form1> form; ///< made by make(), after the test has set up the fakes
+    std::unique_ptr<Form1> form;
 
     Form1& make() { return make(fakes.services()); }
     Form1& make(const Services& services) { return *(form = std::make_unique<Form1>(services)); }
@@ -41,7 +41,7 @@ struct Window
     {
         return !timer()->isActive() && label(u"Label3"_s)->palette().color(QPalette::Window) == Qt::black;
     }
-    /// Answers every held request, also those that the answers start, until the work ends.
+    /// Answers held requests, also those the answers start, until the work ends.
     void drain()
     {
         for (int i = 0; i < 50 && (i < 3 || fakes.http.unanswered() > 0); ++i) {
