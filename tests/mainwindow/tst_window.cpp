@@ -291,6 +291,7 @@ private Q_SLOTS:
             auto* mark = w.child<QStatusBar>(u"statusLine"_s)->findChild<QLabel*>(u"simulatedMark"_s);
             QCOMPARE(mark && mark->isVisibleTo(w.form.get()) ? mark->text() : QString(),
                      simulated ? u"模擬相場"_s : QString());
+            QVERIFY(!mark || mark->palette().color(QPalette::WindowText) == QColor(Qt::red));
         }
     }
 
