@@ -42,29 +42,27 @@ QString todayPage(const QString& state, const QString& markup = {})
         u"    // the state below is embedded as JSON\n    window.__PRELOADED_STATE__ = "_s + state, markup);
 }
 
-/// Ordinary state; each override "key=json" replaces a member of the price board (price*, *ame) or detail.
+/// Ordinary state; each override "key=json" sets a member of the price board (price*, *ame) or detail.
 QString stockState(const QString& overrides)
 {
-    QMap<QString, QString> members[2];
+    QMap<QString, QString> board, detail;
     for (const QString& o :
          QString(u"name=\"N(株)\";price=\"1,000\";priceChange=\"5\";priceDateTime=\"10:00\";"
                  "previousPrice=\"995\";openPrice=\"990\";highPrice=\"1,010\";"
                  "lowPrice=\"985\";volume=\"12,300\";"_s +
                  overrides)
              .split(u';', Qt::SkipEmptyParts)) {
-        const QString key = o.section(u'=', 0, 0), value = o.section(u'=', 1);
-        QMap<QString, QString>& m = members[key.startsWith(u"price"_s) || key.contains(u"ame"_s) ? 0 : 1];
-        if (value.isEmpty())
-            m.remove(key);
-        else
-            m[key] = value;
+        const QString key = o.section(u'=', 0, 0);
+        (key.startsWith(u"price"_s) || key.contains(u"ame"_s) ? board : detail)[key] = o.section(u'=', 1);
     }
-    QStringList parts[2];
-    for (int b : {0, 1})
-        for (auto it = members[b].cbegin(); it != members[b].cend(); ++it)
-            parts[b] << u"\"%1\":%2"_s.arg(it.key(), it.value());
+    const auto members = [](const QMap<QString, QString>& m) {
+        QStringList parts;
+        for (auto it = m.cbegin(); it != m.cend(); ++it)
+            parts << u"\"%1\":%2"_s.arg(it.key(), it.value());
+        return parts.join(u',');
+    };
     return u"{\"mainStocksPriceBoard\":{\"priceBoard\":{%1}},\"mainStocksDetail\":{\"detail\":{%2}}}"_s.arg(
-        parts[0].join(u','), parts[1].join(u','));
+        members(board), members(detail));
 }
 
 QString nested(int depth, const QString& inner)
