@@ -396,16 +396,12 @@ private Q_SLOTS:
         p->cells.setCellText(2, grid::Code, codeOf(2));
         QCOMPARE(pass({1, 2}), QStringList({u"2"_s}));
 
-        const QStringList notices[] = {
-            {u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s,
-             u"買値目標到達|6758 ソニー 現在値 3,412 目標 3,400"_s},
-            {u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s, u"買値目標到達|1301 現在値 <b>1</b> 目標 &2"_s},
-        };
-        for (const QStringList& c : notices) {
-            const Target kind = c[4].startsWith(u'売') ? Target::Sell : Target::Buy;
-            const TargetNotice n = targetNotice({1, kind, c[0], c[1], c[2], c[3]});
-            QCOMPARE(n.title + u'|' + n.body, c[4]);
-        }
+        const TargetNotice n =
+            targetNotice({1, Target::Buy, u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s});
+        const TargetNotice m = targetNotice({1, Target::Buy, u"1301"_s, u" "_s, u"<b>1</b>"_s, u"&2"_s});
+        QCOMPARE(QStringList({n.title, n.body, m.body}),
+                 QStringList({u"買値目標到達"_s, u"6758 ソニー 現在値 3,412 目標 3,400"_s,
+                              u"1301 現在値 <b>1</b> 目標 &2"_s}));
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.
