@@ -94,16 +94,11 @@ private Q_SLOTS:
         const QString x300(300, u'x'), d255(255, u'7'), d256(256, u'7'), d257(257, u'7');
         row("ordinary, short name from the name", "", "");
         row("sign after leading blanks", "priceChange='  5'", "change=  +5");
-        row("dashes before the open",
-            "price='---';priceChange='---';openPrice='---';highPrice='---';lowPrice='---';volume='---';"
-            "priceDateTime='---'",
-            "N|detail|N(株)|---|0|0|0|0|0|995|");
         row("date for a time", "priceDateTime='12/05'", "time=12/05");
         row("time without a mark", "priceDateTime='1530'", "time=");
         row("escapes, both company forms", "name='\\u30c8\\u30e8\\u30bf(\\u682a)（株）'",
             "short=トヨタ;name=トヨタ(株)（株）");
         row("escaped end tag in a name", "name='x<\\/script>y';shortName='S'", "short=S;name=x</script>y");
-        row("number name", "name=7203", "short=7203;name=7203");
         row("numbers as plain decimals",
             "price=2648.5;priceChange=30;openPrice=3.2;volume=1e7;previousPrice=2670;highPrice="
             "12345678901234567",
@@ -115,9 +110,6 @@ private Q_SLOTS:
             "highPrice=true;lowPrice=null;volume=[1];openPrice={'v':'1'};price=false;previousPrice={};"
             "priceChange=['5'];priceDateTime=15.3;name=null",
             "|detail|||0|0|0|0|0||");
-        row("detail not an object",
-            "{'mainStocksPriceBoard':{'priceBoard':{'price':'1'}},'mainStocksDetail':[1]}",
-            "|detail||1|0|0|0|0|0||");
         row("price board an array", "{'mainStocksPriceBoard':{'priceBoard':[{'price':'1'}]}}", NotDetail);
         row("control characters",
             "name='A\\u0007B\\nC\\u2028D';price='1,234\\t';volume='1,000\\u0000';"
@@ -152,26 +144,18 @@ private Q_SLOTS:
         const QString found = u"1,000"_s;
         row("comment lines and blanks first", pageWith(u"\n  // one\n\n\t// two = {}\n  "_s + assign + state),
             found);
-        row("no blanks around =, semicolon", pageWith(u"window.__PRELOADED_STATE__="_s + state + u";"_s),
-            found);
         row("every blank around = and ;",
             pageWith(u"\r\n// x\r\n\f"_s + u"window.__PRELOADED_STATE__ \t\v=\r\n  "_s + state + u" ;\r\n"_s),
             found);
         row("attributes and upper case",
             u"<SCRIPT type=\"text/javascript\">"_s + assign + state + u"</SCRIPT>"_s, found);
-        row("moderate nesting", todayPage(stockState(u"deep="_s + nested(40, u"1"_s))), found);
         row("truncated state", pageWith(assign + state.chopped(2)));
-        row("page ends inside the element",
-            todayPage(state).left(todayPage(state).indexOf(u"</script>\n<script src"_s)));
-        row("raw end tag inside a string", todayPage(stockState(u"name=\"a</script>b\""_s)));
-        row("statement after the state", pageWith(assign + state + u"; window.x = 1;"_s));
         row("comparison, not assignment", pageWith(u"window.__PRELOADED_STATE__ == "_s + state));
         row("another name", pageWith(u"window.__PRELOADED_STATE__X = "_s + state));
         row("code before the assignment", pageWith(u"var a = 1; "_s + assign + state));
         row("array state", pageWith(assign + u"["_s + state + u"]"_s));
         row("only a comment", pageWith(u"// "_s + assign + state));
         row("another tag named like it", u"<scripts>"_s + assign + state + u"</scripts>"_s);
-        row("no script element", u"<html><body>"_s + assign + state + u"</body></html>"_s);
         row("nested too deep", todayPage(stockState(u"deep="_s + nested(100'000, u"1"_s))));
     }
     void stateText()
@@ -225,7 +209,6 @@ private Q_SLOTS:
             {board("{'priceBoard':{'price':38500.25,'priceDateTime':null,'priceChange':2e2}}"),
              u"38500.25 () +200"_s},
             {board("{'price':'1\\n2','priceDateTime':'9:00\\u0001','priceChange':'---'}"), u"1 2 (9:00 ) "_s},
-            {board("[{'price':'1'}]"), u" () "_s},
             {board("{'price':'5','priceChange':'1','note':'cmn-index_value no-bg <b>9</b>'}"), u"5 () +1"_s},
             {board("{'price':'5'"), u" () "_s},
             {todayPage(uR"({"mainIndexPriceBoard":{"price":"5"}})"_s,
