@@ -84,6 +84,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("shown");
         QTest::newRow("no bars") << daily({}) << true << 0;
         QTest::newRow("absurd values") << daily({1e300, -1e300}) << true << 0;
+        QTest::newRow("one past and at the value cap") << daily({1e15 + 2, 1e15}) << false << 1;
         QTest::newRow("one bar") << daily({1000}) << false << 1;
         QTest::newRow("flat") << daily(QList<double>(30, 500)) << false << 30;
         QTest::newRow("some non-finite") << daily({1000, N, 1010, N, 1020}) << false << 3;
