@@ -1,7 +1,6 @@
 // Exact pictures of every chart kind, and properties that hold for any series drawn.
 #include "charts/chartpainter.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -17,7 +16,7 @@ constexpr double N = std::numeric_limits<double>::quiet_NaN();
 constexpr qint64 Day = 86400;
 constexpr qint64 TokyoMidnight = 1758121200; // 2025-09-18 00:00 +09:00
 
-/// Daily bars from closes, one a day from 2025-09-18 in Tokyo; open is the previous close.
+// Daily bars from 2025-09-18 in Tokyo; open is the previous close.
 PriceSeries daily(const QList<double>& closes, qint64 step = Day)
 {
     PriceSeries s;
@@ -47,7 +46,6 @@ QList<std::pair<const char*, Draw>> everyChart()
     return {
         {"intraday", [](const PriceSeries& s, QSize z) { return drawIntradayChart(s, z); }},
         {"year", [](const PriceSeries& s, QSize z) { return drawYearChart(s, z); }},
-        {"half year", [](const PriceSeries& s, QSize z) { return drawHalfYearChart(s, z); }},
         {"index half year", [](const PriceSeries& s, QSize z) { return drawIndexHalfYearChart(s, z); }},
         {"comparison", [](const PriceSeries& s, QSize z) { return drawComparisonChart(s, s, z); }},
         {"line", [](const PriceSeries& s, QSize z) { return drawLineChart(s, z); }},
@@ -65,37 +63,17 @@ private Q_SLOTS:
     // Even in the smallest picture the panes lie between the title and the time labels, in order.
     void layout()
     {
-        const std::tuple<ChartKind, QSize, QString> cases[] = {
-            {ChartKind::Year, QSize(32, 32), u"PV"_s}, {ChartKind::NikkeiHalfYear, QSize(5, 0), u"PRW"_s}};
-        for (const auto& [kind, size, roles] : cases) {
-            const ChartLayout l = chartLayout(kind, size);
-            QCOMPARE(l.size, size.expandedTo(QSize(32, 32)));
-            QString got; // roles in PaneRole order: P price, V volume, R RSI, W Williams %R, Q ratio
-            double top = l.title.bottom();
-            for (const ChartPane& p : l.panes) {
-                got += u"PVRWQ"_s.at(int(p.role));
-                QVERIFY(p.rect.top() >= top && !p.rect.isEmpty() &&
-                        QRectF(QPoint(), l.size).contains(p.rect));
-                top = p.rect.bottom();
-            }
-            QCOMPARE(got, roles);
-            QVERIFY(top <= l.timeAxis.top());
+        const ChartLayout l = chartLayout(ChartKind::NikkeiHalfYear, QSize(5, 0));
+        QCOMPARE(l.size, QSize(32, 32));
+        QString roles; // in PaneRole order: P price, V volume, R RSI, W Williams %R, Q ratio
+        double top = l.title.bottom();
+        for (const ChartPane& p : l.panes) {
+            roles += u"PVRWQ"_s.at(int(p.role));
+            QVERIFY(p.rect.top() >= top && !p.rect.isEmpty() && QRectF(QPoint(), l.size).contains(p.rect));
+            top = p.rect.bottom();
         }
-    }
-
-    // The day chart's price range stretches to hold the previous close; the change is against it.
-    void previousClose()
-    {
-        for (const auto& [size, previousClose] :
-             {std::pair{QSize(150, 100), 990.0}, {QSize(256, 200), 1200.0}}) {
-            PriceSeries s = daily(ramp(30, 1000, 4), 600);
-            s.previousClose = previousClose;
-            const DrawnChart c = drawIntradayChart(s, size);
-            const ChartPane& p = *c.layout.pane(PaneRole::Price);
-            QVERIFY(p.low <= previousClose && previousClose <= p.high);
-            QVERIFY(c.lastText.startsWith(u"1,116"_s));
-            QVERIFY2(c.lastText.contains(previousClose < 1116 ? u"+"_s : u"-"_s), qPrintable(c.lastText));
-        }
+        QCOMPARE(roles, u"PRW"_s);
+        QVERIFY(top <= l.timeAxis.top());
     }
 
     // Data that cannot make a chart gives the empty frame; awkward data still draws.
@@ -105,17 +83,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("empty");
         QTest::addColumn<int>("shown");
         QTest::newRow("no bars") << daily({}) << true << 0;
-        QTest::newRow("all non-finite")
-            << daily({N, N, std::numeric_limits<double>::infinity()}) << true << 0;
         QTest::newRow("absurd values") << daily({1e300, -1e300}) << true << 0;
+        QTest::newRow("one past and at the value cap") << daily({1e15 + 2, 1e15}) << false << 1;
         QTest::newRow("one bar") << daily({1000}) << false << 1;
         QTest::newRow("flat") << daily(QList<double>(30, 500)) << false << 30;
         QTest::newRow("some non-finite") << daily({1000, N, 1010, N, 1020}) << false << 3;
-        QTest::newRow("split-sized jump") << daily({4000, 4010, 1002, 1003}) << false << 4;
-        PriceSeries gaps = daily(ramp(10, 100, 1));
-        for (qsizetype i = 5; i < gaps.bars.size(); ++i)
-            gaps.bars[i].time += 40 * Day;
-        QTest::newRow("day gaps") << gaps << false << 10;
         PriceSeries broken = daily({100, 101, 102});
         broken.bars[1].high = N;
         broken.bars[1].low = -std::numeric_limits<double>::infinity();
@@ -176,19 +148,13 @@ private Q_SLOTS:
             {u"ratio"_s, drawRatioChart(early, ratio, QSize(600, 400))},
             {u"empty"_s, drawEmptyChart(ChartKind::Year, QSize(300, 200), u"トヨタ自動車"_s)},
         };
-        const bool update = qEnvironmentVariableIntValue("TICKORA_UPDATE_GOLDEN") == 1;
         QStringList wrong;
         for (const auto& [name, chart] : charts) {
             const QString golden = QStringLiteral(TICKORA_TEST_DATA "/chart-") + name + u".png"_s;
-            if (update) {
+            if (qEnvironmentVariableIntValue("TICKORA_UPDATE_GOLDEN") == 1)
                 QVERIFY(chart.image.save(golden));
-                continue;
-            }
-            if (QImage(golden).convertToFormat(chart.image.format()) != chart.image) {
-                const QString drawn = QDir::temp().filePath(u"chart-"_s + name + u".png"_s);
-                chart.image.save(drawn);
-                wrong.append(golden + u" differs from the drawn "_s + drawn);
-            }
+            else if (QImage(golden).convertToFormat(chart.image.format()) != chart.image)
+                wrong.append(name);
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
     }
@@ -198,14 +164,24 @@ private Q_SLOTS:
     {
         PriceSeries s = daily({2600, 2648.5});
         s.bars[0].time = TokyoMidnight - 3600; // 23:00 in Tokyo on 09-17
-        const DrawnChart c = drawYearChart(s, QSize(512, 400));
-        QCOMPARE(c.rangeText, u"2025/09/17～2025/09/19"_s);
-        QCOMPARE(c.lastText, u"終値 2,648.50 +48.50 (+1.87%)"_s);
+        const DrawnChart year = drawYearChart(s, QSize(512, 400));
+        QCOMPARE(year.rangeText, u"2025/09/17～2025/09/19"_s);
+        QCOMPARE(year.lastText, u"終値 2,648.50 +48.50 (+1.87%)"_s);
         s.gmtOffset = -4 * 3600; // New York: the same instants fall on the day before
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
         const DrawnChart day = drawIntradayChart(daily(ramp(5, 100, 1), 300), QSize(150, 100));
         QCOMPARE(day.rangeText, u"2025/09/18"_s);
         QCOMPARE(day.lastText, u"104"_s);
+        // The day chart's price range stretches to hold the previous close; the change is against it.
+        for (const double previousClose : {990.0, 1200.0}) {
+            s = daily(ramp(30, 1000, 4), 600);
+            s.previousClose = previousClose;
+            const DrawnChart c = drawIntradayChart(s, QSize(150, 100));
+            const ChartPane& p = *c.layout.pane(PaneRole::Price);
+            QVERIFY(p.low <= previousClose && previousClose <= p.high);
+            QVERIFY2(c.lastText.startsWith(previousClose < 1116 ? u"1,116 +"_s : u"1,116 -"_s),
+                     qPrintable(c.lastText));
+        }
     }
 };
 

@@ -14,7 +14,6 @@ namespace {
 
 constexpr double N = std::numeric_limits<double>::quiet_NaN();
 
-/// Values to ten significant digits, so that sums worked by hand compare equal.
 QString show(const QList<double>& v)
 {
     QStringList parts;
@@ -23,7 +22,6 @@ QString show(const QList<double>& v)
     return parts.join(u", "_s);
 }
 
-/// Time, open, high, low, close and volume of each bar.
 QString show(const QList<PriceBar>& bars)
 {
     QStringList parts;
@@ -32,7 +30,6 @@ QString show(const QList<PriceBar>& bars)
     return parts.join(u" | "_s);
 }
 
-/// Symbol, name, currency, offset, previous close and last price.
 QString meta(const PriceSeries& s)
 {
     return QStringList{s.symbol, s.name, s.currency, QString::number(s.gmtOffset),
@@ -40,7 +37,6 @@ QString meta(const PriceSeries& s)
         .join(u'|');
 }
 
-/// A chart body with the given timestamp and quote arrays (JSON texts).
 QByteArray body(const char* timestamps, const char* quote, const char* meta = R"({"symbol":"7203.T"})")
 {
     return QByteArray(R"({"chart":{"result":[{"meta":)") + meta + R"(,"timestamp":)" + timestamps +
@@ -65,15 +61,10 @@ private Q_SLOTS:
         };
         const QString sma = u"sma"_s, rsi = u"rsi"_s, wr = u"wr"_s, pct = u"pct"_s;
         row("sma 3", sma, {1, 2, 3, 4, 5}, 3, {N, N, 2, 3, 4});
-        // A gap poisons the two windows that hold it.
         row("sma over a gap", sma, {1, 2, N, 4, 5, 6}, 2, {N, 1.5, N, N, 4.5, 5.5});
-        row("sma period 0", sma, {1, 2}, 0, {N, N});
-        // Changes +1 -1 +2 +1. First: gain (1+0+2)/3 = 1, loss 1/3, RS 3 -> 75. Then gain (1*2+1)/3 = 1,
-        // loss (1/3*2+0)/3 = 2/9, RS 4.5 -> 100 - 100/5.5. Then a fall of 3: gain 2/3,
-        // loss (2/9*2+3)/3 = 31/27, RS 18/31.
+        // Wilder averages: first RS 1 / (1/3) = 3, then (1*2+1)/3 / ((1/3*2)/3) = 4.5, then (2/3) / (31/27).
         row("rsi 3 Wilder", rsi, {10, 11, 10, 12, 13, 10}, 3,
             {N, N, N, 75, 100 - 100 / 5.5, 100 - 100 / (1 + 18.0 / 31)});
-        row("rsi only rises", rsi, {1, 2, 3, 4}, 3, {N, N, N, 100});
         row("rsi flat", rsi, {5, 5, 5, 5}, 3, {N, N, N, 50});
         row("rsi restarts after a gap", rsi, {1, 2, N, 3, 4, 5}, 2, {N, N, N, N, N, 100});
         // (h, l, c): (10,8,9) (12,9,11) (11,7,8) (13,10,13). Bar 2: -100*(12-8)/(12-7) = -80; bar 3: 0.
@@ -104,14 +95,12 @@ private Q_SLOTS:
         const std::tuple<QString, ChartRange, ChartInterval, QString> cases[] = {
             {u"7203.T"_s, ChartRange::OneDay, ChartInterval::FiveMinutes, u"7203.T?range=1d&interval=5m"_s},
             {u"^N225"_s, ChartRange::SixMonths, ChartInterval::OneDay, u"%5EN225?range=6mo&interval=1d"_s},
-            // A slash and a query stay in the path segment.
             {u"a/b?c&d=X"_s, ChartRange::OneYear, ChartInterval::OneDay,
              u"a%2Fb%3Fc%26d%3DX?range=1y&interval=1d"_s}};
         for (const auto& [symbol, range, interval, query] : cases)
             QCOMPARE(chartRequestPath(symbol, range, interval), u"/v8/finance/chart/"_s + query);
     }
 
-    // "closes" lists the closes read, in order; an empty list with ok false: no series at all.
     void chartJson_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -139,7 +128,6 @@ private Q_SLOTS:
         row("unknown symbol",
             R"({"chart":{"result":null,"error":{"code":"Not Found","description":"No data found"}}})", false);
         row("not json", "<html>busy</html>", false);
-        row("array at top", "[1,2]", false);
     }
     void chartJson()
     {
@@ -168,10 +156,7 @@ private Q_SLOTS:
         QVERIFY(back);
         QCOMPARE(meta(*back) + show(back->bars), meta(*s) + show(s->bars));
         QVERIFY(!readChartJson(b, b.size() - 1)); // one byte over the cap: not read at all
-        QCOMPARE(chartJsonErrorCode(R"({"chart":{"result":null,"error":{"code":"Not Found"}}})"),
-                 u"Not Found"_s);
         QCOMPARE(chartJsonErrorCode(b), QString());
-        // No previous close known and an offset that is no time zone.
         const auto bare = readChartJson(body("[]", R"({"close":[]})", R"({"gmtoffset":1e12})"));
         QVERIFY(bare && std::isnan(bare->previousClose) && bare->gmtOffset == 0 && bare->bars.isEmpty());
     }
@@ -184,19 +169,13 @@ private Q_SLOTS:
             {"baseDatetime":"2025-09-22T00:00:00+09:00","openPrice":1,"closePrice":"---"},
             {"baseDatetime":"not a date","closePrice":1},
             {"baseDatetime":"1960-01-04T00:00:00+09:00","closePrice":1},
-            {"openPrice":1,"closePrice":1},
             7,
             {"baseDatetime":"2025-09-24T00:00:00+09:00","closePrice":2700}
         ]}}})";
-        const auto read = [](const QByteArray& json) {
-            return readHistories(QJsonDocument::fromJson(json).object());
-        };
         // In time order from 2025-09-18 00:00 in Tokyo; a missing open, high or low is the close.
-        QCOMPARE(show(read(state)),
+        QCOMPARE(show(readHistories(QJsonDocument::fromJson(state).object())),
                  u"1758121200 2600, 2660, 2590, 2648.5, 1000 | 1758207600 2650, 2700.5, 2600, 2690, "
                  "12345600 | 1758639600 2700, 2700, 2700, 2700, 0"_s);
-        QVERIFY(read(R"({"mainItemDetailChartSetting":{"timeSeriesData":{"histories":{}}}})").isEmpty());
-        QVERIFY(readHistories(QJsonObject{}).isEmpty());
     }
 };
 

@@ -1,5 +1,4 @@
-// Fuzzes the code-list reader with file bytes: each line stands on its own (the file gives the
-// records of its lines read one by one), and a record written back as code,"name" reads the same.
+// Fuzzes the code-list reader: each line reads on its own, and a record written back reads the same.
 
 #include "files/codelist.h"
 #include "fuzzcheck.h"

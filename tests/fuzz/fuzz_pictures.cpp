@@ -1,5 +1,4 @@
-// Fuzzes the chart picture loader with bytes: only JPEG, GIF, PNG and BMP are accepted, a refused
-// picture is never decoded, no decoded picture passes the size cap, and memory stays in bounds.
+// Fuzzes the picture loader: only known formats decode, never past the size cap or the memory bound.
 
 #include "fuzzcheck.h"
 #include "platform/pictures.h"

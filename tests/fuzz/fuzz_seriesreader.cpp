@@ -1,6 +1,4 @@
-// Fuzzes the chart JSON reader: whatever the body, a series read from it holds only bars with
-// finite values in time order, one per time, with low <= open, close <= high; writing it and
-// reading it back gives the same bars. The page-state reader gets the same body as JSON.
+// Fuzzes the chart JSON and page-state readers: sound bars in time order that write and read back the same.
 
 #include "charts/seriesreader.h"
 #include "fuzzcheck.h"

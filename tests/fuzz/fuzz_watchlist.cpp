@@ -1,5 +1,4 @@
-// Fuzzes the watch-list reader with file bytes: at most 12 rows of 12 texts with a plain decimal
-// code, skipped lines in order, and every list it reads saves to bytes that read back the same.
+// Fuzzes the watch-list reader: bounded rows, skipped lines in order, and every list saves and reads back.
 
 #include "files/watchlist.h"
 #include "fuzzcheck.h"
@@ -11,8 +10,7 @@ using tickora::fuzz::check;
 
 namespace {
 
-// What a cell holds after a save and a read: line breaks as blanks, the CP932 forms of the
-// characters that have one, and "?" for each character (a surrogate pair counts as one) CP932 lacks.
+// A cell after a save and a read: line breaks as blanks, CP932 forms, "?" per character CP932 lacks.
 QString storedForm(QString text)
 {
     const QString mapped = mapForCp932(text.replace(u'\r', u' ').replace(u'\n', u' '));
@@ -43,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
               "skipped lines count up from 1");
     (void)skippedLinesMessage(content.skippedLines);
 
-    // Saving what was read and reading it again gives the same rows, each text cell in its stored
-    // form. Only a list whose code cannot be written is refused, with a message.
+    // Only a list whose code cannot be written is refused; a saved one reads back in stored form.
     const WatchListBytes saved = formatWatchList(content.rows);
     check(saved.ok() || saved.bytes.isEmpty(), "a refused list has no bytes");
     const WatchListContent again = parseWatchList(saved.bytes);
