@@ -1,6 +1,7 @@
 // Exact pictures of every chart kind, and properties that hold for any series drawn.
 #include "charts/chartpainter.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -153,8 +154,11 @@ private Q_SLOTS:
             const QString golden = QStringLiteral(TICKORA_TEST_DATA "/chart-") + name + u".png"_s;
             if (qEnvironmentVariableIntValue("TICKORA_UPDATE_GOLDEN") == 1)
                 QVERIFY(chart.image.save(golden));
-            else if (QImage(golden).convertToFormat(chart.image.format()) != chart.image)
-                wrong.append(name);
+            else if (QImage(golden).convertToFormat(chart.image.format()) != chart.image) {
+                const QString drawn = QDir::temp().filePath(u"chart-"_s + name + u".png"_s);
+                wrong.append(golden + u" differs from the drawn "_s + drawn); // kept there to compare
+                chart.image.save(drawn);
+            }
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
     }
