@@ -28,7 +28,7 @@ private Q_SLOTS:
         QTest::newRow("empty name") << u"32767,"_s << u"32767|"_s;
         QTest::newRow("empty bare name before a third field") << u"1301,,極洋"_s << u"1301|"_s;
         QTest::newRow("code out of range") << u"32768,\"x\""_s << QString();
-        QTest::newRow("code not a number") << u"abc,\"x\""_s << QString();
+        QTest::newRow("line starting with a comma") << u",\"x\""_s << QString();
         QTest::newRow("no comma") << u"7203"_s << QString();
     }
     void line()
@@ -41,8 +41,7 @@ private Q_SLOTS:
 
     void wholeFile()
     {
-        // Mixed line ends, a header, a blank line, no final line end, and a broken double-byte
-        // sequence that spoils its own line at most.
+        // Mixed line ends, a header, a blank line, no final line end, a broken double-byte sequence.
         QList<CodeListEntry> entries = parseCodeList(
             QByteArray(cp932(u"1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
                        "\x81" + cp932(u"\r\n6758,\"ソニー\"\n6758,\"ソニーグループ\""_s)));
@@ -82,8 +81,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path));
         QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Missing);
         QCOMPARE(list.lookup(dir.path(), 7203).status, CodeList::Status::Unreadable); // a folder
-        // Far too large to be a code list: refused instead of read into memory; up to the cap it
-        // is read.
+        // A file past the size cap is refused instead of read into memory; one at the cap is read.
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cp932(u"7203,\"トヨタ\"\r\n"_s)) > 0 &&
                 f.resize(CodeList::MaxFileSize) && f.flush());
         QCOMPARE(list.lookup(path, 7203).name, u"トヨタ"_s);

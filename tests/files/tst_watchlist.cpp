@@ -73,9 +73,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(path).size(), 0);
     }
 
-    // One text cell: its bytes in the file, the text a read gives back, and the first character
-    // CP932 lacks. A text cell never stops a save: such a character is written as "?", a line
-    // break as a blank.
+    // A text cell never stops a save: a character CP932 lacks is written as "?", a line break as a blank.
     void textCells_data()
     {
         QTest::addColumn<QString>("text");
@@ -118,8 +116,7 @@ private Q_SLOTS:
         const QStringList ab{u"1001|a"_s, u"1002|b"_s};
         const QByteArray bom = "\xEF\xBB\xBF";
 
-        // Short, long, an unterminated quote, text after a quote, codes that are no 16-bit number,
-        // bytes neither UTF-8 nor CP932.
+        // Short, long, unterminated quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
         QTest::newRow("lines that cannot be read")
             << a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n3,\"a" + Empties +
                    "\r\n3,\"a\"x" + Empties + "\r\n" + line("abc", "a") + line("\"\"", "a") +
@@ -137,8 +134,7 @@ private Q_SLOTS:
             << line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
                    line("3", u"é\u30A2"_s.toUtf8()).chopped(2)
             << QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s} << QList<int>();
-        // Without a signature C3 BD is CP932 ﾃｽ (what a save of ﾃｽ writes); after one it is ý, and the
-        // first line must be UTF-8.
+        // After a signature C3 BD is ý, not CP932 ﾃｽ, and a CP932 line is skipped.
         QTest::newRow("a signature") << bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") +
                                             line("3", cp932(u"イ"_s))
                                      << QStringList{u"2|ý"_s, u"3|イ"_s} << QList<int>{1};
@@ -168,8 +164,7 @@ private Q_SLOTS:
                 capped.contains(u"ほか 4 行"_s));
     }
 
-    // Whatever stops a write, the old file stays whole and no temporary file is left behind; a load
-    // of the same place says what is wrong with it.
+    // Whatever stops a write, the old file stays whole; a load of the same place says what is wrong.
     void failedSavesKeepTheOldFile()
     {
         const QList<WatchRow> rows(12, row(u"1234"_s, u"とても長い銘柄の名前"_s));
