@@ -14,29 +14,25 @@ class TestCodeList : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void line_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("record"); // code|name; empty when the line is no record
-        QTest::newRow("quoted name") << u"7203,\"トヨタ自動車\""_s << u"7203|トヨタ自動車"_s;
-        QTest::newRow("bare name, blanks dropped") << u"9984 ,  ソフトバンク \t"_s << u"9984|ソフトバンク"_s;
-        QTest::newRow("bare name keeps full-width blanks") << u"6752,　Ａ　"_s << u"6752|　Ａ　"_s;
-        QTest::newRow("quoted code, leading zeros") << u" \"07203\",\"x\""_s << u"7203|x"_s;
-        QTest::newRow("comma inside quotes") << u"1234,\"A,B\""_s << u"1234|A,B"_s;
-        QTest::newRow("third field, bare") << u"8306,三菱,extra"_s << u"8306|三菱"_s;
-        QTest::newRow("quote never closed") << u"1234,\"open"_s << u"1234|open"_s;
-        QTest::newRow("empty name") << u"32767,"_s << u"32767|"_s;
-        QTest::newRow("empty bare name before a third field") << u"1301,,極洋"_s << u"1301|"_s;
-        QTest::newRow("code out of range") << u"32768,\"x\""_s << QString();
-        QTest::newRow("line starting with a comma") << u",\"x\""_s << QString();
-        QTest::newRow("no comma") << u"7203"_s << QString();
-    }
+    // One line: code|name of the record it gives, empty when it is none.
     void line()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, record);
-        const auto entry = parseCodeListLine(line);
-        QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
+        for (const auto& [line, record] :
+             {std::pair{u"7203,\"トヨタ自動車\""_s, u"7203|トヨタ自動車"_s},
+              {u"9984 ,  ソフトバンク \t"_s, u"9984|ソフトバンク"_s}, // a bare name loses its blanks
+              {u"6752,　Ａ　"_s, u"6752|　Ａ　"_s},                   // but not full-width ones
+              {u" \"07203\",\"x\""_s, u"7203|x"_s},
+              {u"1234,\"A,B\""_s, u"1234|A,B"_s},
+              {u"8306,三菱,extra"_s, u"8306|三菱"_s},
+              {u"1234,\"open"_s, u"1234|open"_s},
+              {u"32767,"_s, u"32767|"_s},
+              {u"1301,,極洋"_s, u"1301|"_s},
+              {u"32768,\"x\""_s, QString()},
+              {u",\"x\""_s, QString()}, // a line starting with a comma
+              {u"7203"_s, QString()}}) {
+            const auto entry = parseCodeListLine(line);
+            QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
+        }
     }
 
     void wholeFile()

@@ -74,37 +74,25 @@ private Q_SLOTS:
     }
 
     // A text cell never stops a save: a character CP932 lacks is written as "?", a line break as a blank.
-    void textCells_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("field");
-        QTest::addColumn<QString>("readBack");
-        QTest::addColumn<QString>("bad");
-        const QString quotes = u"\"q\" a\",\"b,\"\""_s;
-        QTest::newRow("double quotes")
-            << quotes << QByteArray("\"\"q\"\" a\"\",\"\"b,\"\"\"\"") << quotes << QString();
-        QTest::newRow("kana that is also UTF-8") << u"ﾃｽ"_s << QByteArray("\xC3\xBD") << u"ﾃｽ"_s << QString();
-        const QString controls = u"ア\x1A\x1C\x7Fイ"_s;
-        QTest::newRow("control codes beside kana")
-            << controls << QByteArray("\x83\x41\x1A\x1C\x7F\x83\x43") << controls << QString();
-        QTest::newRow("emoji") << u"株😀"_s << QByteArray("\x8A\x94?") << u"株?"_s << u"😀"_s;
-        const QString lone(QChar(0xD800));
-        QTest::newRow("lone surrogate") << lone << QByteArray("?") << u"?"_s << lone;
-        QTest::newRow("line breaks") << u"a\r\nb\nc"_s << QByteArray("a  b c") << u"a  b c"_s << QString();
-    }
     void textCells()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, field);
-        QFETCH(QString, readBack);
-        QFETCH(QString, bad);
-        const WatchListBytes written = formatWatchList({row(u"1"_s, text)});
-        QCOMPARE(written.bytes, line("1", field));
-        QCOMPARE(parseWatchList(written.bytes).rows, QList<WatchRow>{row(u"1"_s, readBack)});
-        QByteArray bytes;
-        QString found;
-        QCOMPARE(encodeCp932(text, &bytes, &found), bad.isEmpty());
-        QCOMPARE(found, bad);
+        // Each text, its bytes in the file, the text read back, and the first character CP932 lacks.
+        const QString quotes = u"\"q\" a\",\"b,\"\""_s, controls = u"ア\x1A\x1C\x7Fイ"_s, lone(QChar(0xD800));
+        for (const auto& [text, field, readBack, bad] :
+             {std::tuple{quotes, QByteArray("\"\"q\"\" a\"\",\"\"b,\"\"\"\""), quotes, QString()},
+              {u"ﾃｽ"_s, QByteArray("\xC3\xBD"), u"ﾃｽ"_s, QString()},
+              {controls, QByteArray("\x83\x41\x1A\x1C\x7F\x83\x43"), controls, QString()},
+              {u"株😀"_s, QByteArray("\x8A\x94?"), u"株?"_s, u"😀"_s},
+              {lone, QByteArray("?"), u"?"_s, lone},
+              {u"a\r\nb\nc"_s, QByteArray("a  b c"), u"a  b c"_s, QString()}}) {
+            const WatchListBytes written = formatWatchList({row(u"1"_s, text)});
+            QCOMPARE(written.bytes, line("1", field));
+            QCOMPARE(parseWatchList(written.bytes).rows, QList<WatchRow>{row(u"1"_s, readBack)});
+            QByteArray bytes;
+            QString found;
+            QCOMPARE(encodeCp932(text, &bytes, &found), bad.isEmpty());
+            QCOMPARE(found, bad);
+        }
     }
 
     void readsDamagedAndForeignFiles_data()
