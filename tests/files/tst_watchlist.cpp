@@ -95,53 +95,41 @@ private Q_SLOTS:
         }
     }
 
-    void readsDamagedAndForeignFiles_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("rows"); // code|name of each row read
-        QTest::addColumn<QList<int>>("skipped");
-        const QByteArray a = line("1001", "a"), b = line("1002", "b");
-        const QStringList ab{u"1001|a"_s, u"1002|b"_s};
-        const QByteArray bom = "\xEF\xBB\xBF";
-
-        // Short, long, unterminated quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
-        QTest::newRow("lines that cannot be read")
-            << a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n3,\"a" + Empties +
-                   "\r\n3,\"a\"x" + Empties + "\r\n" + line("abc", "a") + line("\"\"", "a") +
-                   line("32768", "a") + line("3", "\xFF\xFE") + b
-            << ab << QList<int>{2, 3, 4, 5, 6, 7, 8, 9};
-        QTest::newRow("blank lines, codes at the edges")
-            << "\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n"
-            << QStringList{u"-32768|a"_s, u"32767|b"_s} << QList<int>{1, 3, 5};
-        QTest::newRow("a blank LF line, then a last line without an end")
-            << "\n" + line("1003", "c").chopped(2) << QStringList{u"1003|c"_s} << QList<int>{1};
-        QTest::newRow("hand-made: quoted code, unquoted cells, fraction")
-            << QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n")
-            << QStringList{u"42|name"_s, u"7204|"_s} << QList<int>();
-        QTest::newRow("CP932 and UTF-8 lines, LF and no line end")
-            << line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
-                   line("3", u"é\u30A2"_s.toUtf8()).chopped(2)
-            << QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s} << QList<int>();
-        // After a signature C3 BD is ý, not CP932 ﾃｽ, and a CP932 line is skipped.
-        QTest::newRow("a signature") << bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") +
-                                            line("3", cp932(u"イ"_s))
-                                     << QStringList{u"2|ý"_s, u"3|イ"_s} << QList<int>{1};
-        QTest::newRow("a bad line does not take a place")
-            << "x\r\n" + line("1", "n").repeated(15) << QStringList(12, u"1|n"_s) << QList<int>{1};
-        QTest::newRow("binary junk") << QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12) << QStringList()
-                                     << QList<int>{1, 2};
-    }
+    // Each file: code|name of each row read, and the lines skipped.
     void readsDamagedAndForeignFiles()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, rows);
-        QFETCH(QList<int>, skipped);
-        const WatchListContent content = parseWatchList(bytes);
-        QStringList got;
-        for (const WatchRow& r : content.rows)
-            got.append(r.size() == WatchListFields ? r[0] + u'|' + r[1] : u"wrong size"_s);
-        QCOMPARE(got, rows);
-        QCOMPARE(content.skippedLines, skipped);
+        const QByteArray a = line("1001", "a"), b = line("1002", "b"), bom = "\xEF\xBB\xBF";
+        for (const auto& [bytes, rows, skipped] :
+             {// Short, long, open quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
+              std::tuple{QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n3,\"a" +
+                                    Empties + "\r\n3,\"a\"x" + Empties + "\r\n" + line("abc", "a") +
+                                    line("\"\"", "a") + line("32768", "a") + line("3", "\xFF\xFE") + b),
+                         QStringList{u"1001|a"_s, u"1002|b"_s}, QList<int>{2, 3, 4, 5, 6, 7, 8, 9}},
+              // Blank lines, codes at the edges.
+              {"\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n",
+               QStringList{u"-32768|a"_s, u"32767|b"_s}, QList<int>{1, 3, 5}},
+              // A blank LF line, then a last line without an end.
+              {"\n" + line("1003", "c").chopped(2), QStringList{u"1003|c"_s}, QList<int>{1}},
+              // Hand-made: quoted code, unquoted cells, fraction.
+              {QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n"),
+               QStringList{u"42|name"_s, u"7204|"_s}, QList<int>()},
+              // CP932 and UTF-8 lines, LF and no line end.
+              {line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
+                   line("3", u"é\u30A2"_s.toUtf8()).chopped(2),
+               QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s}, QList<int>()},
+              // After a signature C3 BD is ý, not CP932 ﾃｽ, and a CP932 line is skipped.
+              {bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") + line("3", cp932(u"イ"_s)),
+               QStringList{u"2|ý"_s, u"3|イ"_s}, QList<int>{1}},
+              // A bad line does not take a place.
+              {"x\r\n" + line("1", "n").repeated(15), QStringList(12, u"1|n"_s), QList<int>{1}},
+              {QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12), QStringList(), QList<int>{1, 2}}}) {
+            const WatchListContent content = parseWatchList(bytes);
+            QStringList got;
+            for (const WatchRow& r : content.rows)
+                got.append(r.size() == WatchListFields ? r[0] + u'|' + r[1] : u"wrong size"_s);
+            QCOMPARE(got, rows);
+            QCOMPARE(content.skippedLines, skipped);
+        }
     }
 
     void skippedLinesAreNamedInOneMessage()
