@@ -51,8 +51,7 @@ private Q_SLOTS:
         result = QtPrinter(tmp.filePath(u"missing/page.pdf"_s)).printImage(shot);
         QVERIFY(!result.printed && !result.noPrinter && !result.error.isEmpty());
         QVERIFY(!QtPrinter(pdf).printImage(QImage()).printed);
-        // Without a default printer nothing is sent and the result says why (only checked where
-        // there is none: elsewhere a real page would come out).
+        // Without a default printer the result says why (checked only where none is set up).
         if (QPrinterInfo::defaultPrinter().isNull()) {
             result = QtPrinter(QString()).printImage(shot);
             QVERIFY(!result.printed && result.noPrinter && result.error.contains(u"既定のプリンター"_s));

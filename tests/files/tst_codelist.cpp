@@ -14,35 +14,30 @@ class TestCodeList : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void line_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("record"); // code|name; empty when the line is no record
-        QTest::newRow("quoted name") << u"7203,\"トヨタ自動車\""_s << u"7203|トヨタ自動車"_s;
-        QTest::newRow("bare name, blanks dropped") << u"9984 ,  ソフトバンク \t"_s << u"9984|ソフトバンク"_s;
-        QTest::newRow("bare name keeps full-width blanks") << u"6752,　Ａ　"_s << u"6752|　Ａ　"_s;
-        QTest::newRow("quoted code, leading zeros") << u" \"07203\",\"x\""_s << u"7203|x"_s;
-        QTest::newRow("comma inside quotes") << u"1234,\"A,B\""_s << u"1234|A,B"_s;
-        QTest::newRow("third field, bare") << u"8306,三菱,extra"_s << u"8306|三菱"_s;
-        QTest::newRow("quote never closed") << u"1234,\"open"_s << u"1234|open"_s;
-        QTest::newRow("empty name") << u"32767,"_s << u"32767|"_s;
-        QTest::newRow("empty bare name before a third field") << u"1301,,極洋"_s << u"1301|"_s;
-        QTest::newRow("code out of range") << u"32768,\"x\""_s << QString();
-        QTest::newRow("code not a number") << u"abc,\"x\""_s << QString();
-        QTest::newRow("no comma") << u"7203"_s << QString();
-    }
+    // One line: code|name of the record it gives, empty when it is none.
     void line()
     {
-        QFETCH(QString, line);
-        QFETCH(QString, record);
-        const auto entry = parseCodeListLine(line);
-        QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
+        for (const auto& [line, record] :
+             {std::pair{u"7203,\"トヨタ自動車\""_s, u"7203|トヨタ自動車"_s},
+              {u"9984 ,  ソフトバンク \t"_s, u"9984|ソフトバンク"_s}, // a bare name loses its blanks
+              {u"6752,　Ａ　"_s, u"6752|　Ａ　"_s},                   // but not full-width ones
+              {u" \"07203\",\"x\""_s, u"7203|x"_s},
+              {u"1234,\"A,B\""_s, u"1234|A,B"_s},
+              {u"8306,三菱,extra"_s, u"8306|三菱"_s},
+              {u"1234,\"open"_s, u"1234|open"_s},
+              {u"32767,"_s, u"32767|"_s},
+              {u"1301,,極洋"_s, u"1301|"_s},
+              {u"32768,\"x\""_s, QString()},
+              {u",\"x\""_s, QString()}, // a line starting with a comma
+              {u"7203"_s, QString()}}) {
+            const auto entry = parseCodeListLine(line);
+            QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
+        }
     }
 
     void wholeFile()
     {
-        // Mixed line ends, a header, a blank line, no final line end, and a broken double-byte
-        // sequence that spoils its own line at most.
+        // Mixed line ends, a header, a blank line, no final line end, a broken double-byte sequence.
         QList<CodeListEntry> entries = parseCodeList(
             QByteArray(cp932(u"1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
                        "\x81" + cp932(u"\r\n6758,\"ソニー\"\n6758,\"ソニーグループ\""_s)));
@@ -82,8 +77,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path));
         QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Missing);
         QCOMPARE(list.lookup(dir.path(), 7203).status, CodeList::Status::Unreadable); // a folder
-        // Far too large to be a code list: refused instead of read into memory; up to the cap it
-        // is read.
+        // A file past the size cap is refused instead of read into memory; one at the cap is read.
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cp932(u"7203,\"トヨタ\"\r\n"_s)) > 0 &&
                 f.resize(CodeList::MaxFileSize) && f.flush());
         QCOMPARE(list.lookup(path, 7203).name, u"トヨタ"_s);

@@ -73,91 +73,63 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(path).size(), 0);
     }
 
-    // One text cell: its bytes in the file, the text a read gives back, and the first character
-    // CP932 lacks. A text cell never stops a save: such a character is written as "?", a line
-    // break as a blank.
-    void textCells_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("field");
-        QTest::addColumn<QString>("readBack");
-        QTest::addColumn<QString>("bad");
-        const QString quotes = u"\"q\" a\",\"b,\"\""_s;
-        QTest::newRow("double quotes")
-            << quotes << QByteArray("\"\"q\"\" a\"\",\"\"b,\"\"\"\"") << quotes << QString();
-        QTest::newRow("kana that is also UTF-8") << u"ﾃｽ"_s << QByteArray("\xC3\xBD") << u"ﾃｽ"_s << QString();
-        const QString controls = u"ア\x1A\x1C\x7Fイ"_s;
-        QTest::newRow("control codes beside kana")
-            << controls << QByteArray("\x83\x41\x1A\x1C\x7F\x83\x43") << controls << QString();
-        QTest::newRow("emoji") << u"株😀"_s << QByteArray("\x8A\x94?") << u"株?"_s << u"😀"_s;
-        const QString lone(QChar(0xD800));
-        QTest::newRow("lone surrogate") << lone << QByteArray("?") << u"?"_s << lone;
-        QTest::newRow("line breaks") << u"a\r\nb\nc"_s << QByteArray("a  b c") << u"a  b c"_s << QString();
-    }
+    // A text cell never stops a save: a character CP932 lacks is written as "?", a line break as a blank.
     void textCells()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, field);
-        QFETCH(QString, readBack);
-        QFETCH(QString, bad);
-        const WatchListBytes written = formatWatchList({row(u"1"_s, text)});
-        QCOMPARE(written.bytes, line("1", field));
-        QCOMPARE(parseWatchList(written.bytes).rows, QList<WatchRow>{row(u"1"_s, readBack)});
-        QByteArray bytes;
-        QString found;
-        QCOMPARE(encodeCp932(text, &bytes, &found), bad.isEmpty());
-        QCOMPARE(found, bad);
+        // Each text, its bytes in the file, the text read back, and the first character CP932 lacks.
+        const QString quotes = u"\"q\" a\",\"b,\"\""_s, controls = u"ア\x1A\x1C\x7Fイ"_s, lone(QChar(0xD800));
+        for (const auto& [text, field, readBack, bad] :
+             {std::tuple{quotes, QByteArray("\"\"q\"\" a\"\",\"\"b,\"\"\"\""), quotes, QString()},
+              {u"ﾃｽ"_s, QByteArray("\xC3\xBD"), u"ﾃｽ"_s, QString()},
+              {controls, QByteArray("\x83\x41\x1A\x1C\x7F\x83\x43"), controls, QString()},
+              {u"株😀"_s, QByteArray("\x8A\x94?"), u"株?"_s, u"😀"_s},
+              {lone, QByteArray("?"), u"?"_s, lone},
+              {u"a\r\nb\nc"_s, QByteArray("a  b c"), u"a  b c"_s, QString()}}) {
+            const WatchListBytes written = formatWatchList({row(u"1"_s, text)});
+            QCOMPARE(written.bytes, line("1", field));
+            QCOMPARE(parseWatchList(written.bytes).rows, QList<WatchRow>{row(u"1"_s, readBack)});
+            QByteArray bytes;
+            QString found;
+            QCOMPARE(encodeCp932(text, &bytes, &found), bad.isEmpty());
+            QCOMPARE(found, bad);
+        }
     }
 
-    void readsDamagedAndForeignFiles_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("rows"); // code|name of each row read
-        QTest::addColumn<QList<int>>("skipped");
-        const QByteArray a = line("1001", "a"), b = line("1002", "b");
-        const QStringList ab{u"1001|a"_s, u"1002|b"_s};
-        const QByteArray bom = "\xEF\xBB\xBF";
-
-        // Short, long, an unterminated quote, text after a quote, codes that are no 16-bit number,
-        // bytes neither UTF-8 nor CP932.
-        QTest::newRow("lines that cannot be read")
-            << a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n3,\"a" + Empties +
-                   "\r\n3,\"a\"x" + Empties + "\r\n" + line("abc", "a") + line("\"\"", "a") +
-                   line("32768", "a") + line("3", "\xFF\xFE") + b
-            << ab << QList<int>{2, 3, 4, 5, 6, 7, 8, 9};
-        QTest::newRow("blank lines, codes at the edges")
-            << "\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n"
-            << QStringList{u"-32768|a"_s, u"32767|b"_s} << QList<int>{1, 3, 5};
-        QTest::newRow("a blank LF line, then a last line without an end")
-            << "\n" + line("1003", "c").chopped(2) << QStringList{u"1003|c"_s} << QList<int>{1};
-        QTest::newRow("hand-made: quoted code, unquoted cells, fraction")
-            << QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n")
-            << QStringList{u"42|name"_s, u"7204|"_s} << QList<int>();
-        QTest::newRow("CP932 and UTF-8 lines, LF and no line end")
-            << line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
-                   line("3", u"é\u30A2"_s.toUtf8()).chopped(2)
-            << QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s} << QList<int>();
-        // Without a signature C3 BD is CP932 ﾃｽ (what a save of ﾃｽ writes); after one it is ý, and the
-        // first line must be UTF-8.
-        QTest::newRow("a signature") << bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") +
-                                            line("3", cp932(u"イ"_s))
-                                     << QStringList{u"2|ý"_s, u"3|イ"_s} << QList<int>{1};
-        QTest::newRow("a bad line does not take a place")
-            << "x\r\n" + line("1", "n").repeated(15) << QStringList(12, u"1|n"_s) << QList<int>{1};
-        QTest::newRow("binary junk") << QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12) << QStringList()
-                                     << QList<int>{1, 2};
-    }
+    // Each file: code|name of each row read, and the lines skipped.
     void readsDamagedAndForeignFiles()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, rows);
-        QFETCH(QList<int>, skipped);
-        const WatchListContent content = parseWatchList(bytes);
-        QStringList got;
-        for (const WatchRow& r : content.rows)
-            got.append(r.size() == WatchListFields ? r[0] + u'|' + r[1] : u"wrong size"_s);
-        QCOMPARE(got, rows);
-        QCOMPARE(content.skippedLines, skipped);
+        const QByteArray a = line("1001", "a"), b = line("1002", "b"), bom = "\xEF\xBB\xBF";
+        for (const auto& [bytes, rows, skipped] :
+             {// Short, long, open quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
+              std::tuple{QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n3,\"a" +
+                                    Empties + "\r\n3,\"a\"x" + Empties + "\r\n" + line("abc", "a") +
+                                    line("\"\"", "a") + line("32768", "a") + line("3", "\xFF\xFE") + b),
+                         QStringList{u"1001|a"_s, u"1002|b"_s}, QList<int>{2, 3, 4, 5, 6, 7, 8, 9}},
+              // Blank lines, codes at the edges.
+              {"\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n",
+               QStringList{u"-32768|a"_s, u"32767|b"_s}, QList<int>{1, 3, 5}},
+              // A blank LF line, then a last line without an end.
+              {"\n" + line("1003", "c").chopped(2), QStringList{u"1003|c"_s}, QList<int>{1}},
+              // Hand-made: quoted code, unquoted cells, fraction.
+              {QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n"),
+               QStringList{u"42|name"_s, u"7204|"_s}, QList<int>()},
+              // CP932 and UTF-8 lines, LF and no line end.
+              {line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
+                   line("3", u"é\u30A2"_s.toUtf8()).chopped(2),
+               QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s}, QList<int>()},
+              // After a signature C3 BD is ý, not CP932 ﾃｽ, and a CP932 line is skipped.
+              {bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") + line("3", cp932(u"イ"_s)),
+               QStringList{u"2|ý"_s, u"3|イ"_s}, QList<int>{1}},
+              // A bad line does not take a place.
+              {"x\r\n" + line("1", "n").repeated(15), QStringList(12, u"1|n"_s), QList<int>{1}},
+              {QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12), QStringList(), QList<int>{1, 2}}}) {
+            const WatchListContent content = parseWatchList(bytes);
+            QStringList got;
+            for (const WatchRow& r : content.rows)
+                got.append(r.size() == WatchListFields ? r[0] + u'|' + r[1] : u"wrong size"_s);
+            QCOMPARE(got, rows);
+            QCOMPARE(content.skippedLines, skipped);
+        }
     }
 
     void skippedLinesAreNamedInOneMessage()
@@ -168,8 +140,7 @@ private Q_SLOTS:
                 capped.contains(u"ほか 4 行"_s));
     }
 
-    // Whatever stops a write, the old file stays whole and no temporary file is left behind; a load
-    // of the same place says what is wrong with it.
+    // Whatever stops a write, the old file stays whole; a load of the same place says what is wrong.
     void failedSavesKeepTheOldFile()
     {
         const QList<WatchRow> rows(12, row(u"1234"_s, u"とても長い銘柄の名前"_s));

@@ -114,8 +114,7 @@ class TestChartRoutines : public QObject
     Services services(bool drawn) const
     {
         Services s = m_fakes->services();
-        if (drawn)
-            s.config.charts = ChartSource::Drawn;
+        s.config.charts = drawn ? ChartSource::Drawn : ChartSource::Images;
         return s;
     }
     int seriesRequests() const
@@ -137,7 +136,6 @@ private Q_SLOTS:
         m_host = RecordingHost();
         m_failing.clear();
         m_failure = HttpResponse{500, "<html>error</html>", {}, {}};
-        // Series requests get a good series; pictures are painted in their address's colour.
         m_fakes->http.setHandler([this](const HttpRequest& r) {
             for (const QString& needle : std::as_const(m_failing))
                 if (r.url.toString().contains(needle))
@@ -164,15 +162,12 @@ private Q_SLOTS:
         int calls = 0;
         charts.refreshThumbnails([&calls] { ++calls; });
         QCOMPARE(http.unanswered(), 3); // every row with a chart at once
-        QCOMPARE(m_host.captions[4], u"kept"_s);
-        QCOMPARE(m_host.code, qint16(9984));
+        QVERIFY(m_host.captions[4] == u"kept"_s && m_host.code == 9984);
         auto body = [](const QString& code) { return chartPng(QSize(40, 30), colourFor(code)); };
         const QString file = m_fakes->config.dataFile(u"yahoo.jpg"_s);
         QVERIFY(http.answer(u"9984"_s, okResponse(body(u"9984"_s))));
         QVERIFY(http.answer(u"6758"_s, okResponse(body(u"6758"_s))));
-        QVERIFY(m_host.thumbs[2].isNull()); // nothing shown or written before row 1 is in
-        QVERIFY(!QFile::exists(file));
-        QCOMPARE(calls, 0);
+        QVERIFY(m_host.thumbs[2].isNull() && !QFile::exists(file) && calls == 0); // row 1 is not in yet
         QVERIFY(http.answer(u"7203"_s, okResponse(body(u"7203"_s))));
         QCOMPARE(calls, 1);
         for (int k : {0, 2, 3})
@@ -221,46 +216,43 @@ private Q_SLOTS:
     }
 
     // A failed chart shows its file only when it holds that chart; drawn year series are kept a day.
-    void failedChart_data()
-    {
-        QTest::addColumn<bool>("drawn");
-        QTest::newRow("images") << false;
-        QTest::newRow("drawn") << true;
-    }
     void failedChart()
     {
-        QFETCH(bool, drawn);
-        const Services s = services(drawn);
-        ChartRoutines charts(s, m_host);
-        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); })); // ends with no rows to show
-        QVERIFY(writeFile(m_fakes->config.dataFile(u"Mchart.jpg"_s), chartPng(QSize(50, 50), Qt::blue)));
-        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
-        const QImage year = m_host.shown.at(Window::Year);
-        QVERIFY(year != drawEmptyChart(ChartKind::Year, drawnsize::Year, u"7203  1年"_s).image);
-        ChartRoutines later(s, m_host);
-        QVERIFY(run([&](auto then) { later.showYearChart(7203, then); }));
-        // A kept file that no longer reads is asked for again and written anew.
-        const QString today = yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date());
-        QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
-        ChartRoutines afterDamage(s, m_host);
-        QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
-        QCOMPARE(seriesRequests(), drawn ? 2 : 0);
-        QCOMPARE(readChartJson(readFile(today)).has_value(), drawn);
-        m_host.clock = m_host.clock.addDays(1);
-        m_failing = {u"7203"_s, u"6758"_s, u"998407"_s, u"N225"_s};
-        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
-        QCOMPARE(m_host.shown.at(Window::Year), year);
-        QVERIFY(run([&](auto then) { charts.showYearChart(6758, then); }));
-        QCOMPARE(m_host.shown.at(Window::Year),
-                 drawn ? drawEmptyChart(ChartKind::Year, drawnsize::Year, u"6758  1年"_s).image : QImage());
-        // A file that only ever holds the Nikkei's 6 months is shown though this run never wrote it.
-        QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
-        QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));
-        // A good series on the new day replaces the earlier day's file.
-        m_failing.clear();
-        QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
-        QCOMPARE(QFile::exists(yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date())), drawn);
-        QVERIFY(!QFile::exists(today));
+        for (bool drawn : {false, true}) {
+            init();
+            const Services s = services(drawn);
+            ChartRoutines charts(s, m_host);
+            QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); })); // ends with no rows to show
+            QVERIFY(writeFile(m_fakes->config.dataFile(u"Mchart.jpg"_s), chartPng(QSize(50, 50), Qt::blue)));
+            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+            const QImage year = m_host.shown.at(Window::Year);
+            QVERIFY(year != drawEmptyChart(ChartKind::Year, drawnsize::Year, u"7203  1年"_s).image);
+            ChartRoutines later(s, m_host);
+            QVERIFY(run([&](auto then) { later.showYearChart(7203, then); }));
+            // A kept file that no longer reads is asked for again and written anew.
+            const QString today = yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date());
+            QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
+            ChartRoutines afterDamage(s, m_host);
+            QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
+            QCOMPARE(seriesRequests(), drawn ? 2 : 0);
+            QCOMPARE(readChartJson(readFile(today)).has_value(), drawn);
+            m_host.clock = m_host.clock.addDays(1);
+            m_failing = {u"7203"_s, u"6758"_s, u"998407"_s, u"N225"_s};
+            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+            QCOMPARE(m_host.shown.at(Window::Year), year);
+            QVERIFY(run([&](auto then) { charts.showYearChart(6758, then); }));
+            QCOMPARE(m_host.shown.at(Window::Year),
+                     drawn ? drawEmptyChart(ChartKind::Year, drawnsize::Year, u"6758  1年"_s).image
+                           : QImage());
+            // A file that only ever holds the Nikkei's 6 months is shown though this run never wrote it.
+            QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
+            QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));
+            // A good series on the new day replaces the earlier day's file.
+            m_failing.clear();
+            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+            QCOMPARE(QFile::exists(yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date())), drawn);
+            QVERIFY(!QFile::exists(today));
+        }
     }
 
     // Drawn day charts: a series a day, then grid prices and the Nikkei line in session; 429 holds.
@@ -325,19 +317,18 @@ private Q_SLOTS:
     {
         const Services s = services(true);
         ChartRoutines charts(s, m_host);
-        QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
         QVERIFY(run([&](auto then) { charts.showSixMonthChart(7203, then); }));
-        QVERIFY(run([&](auto then) { charts.showDowChart(then); }));
-        QVERIFY(run([&](auto then) { charts.showDollarYenChart(then); }));
-        QVERIFY(run([&](auto then) { charts.showNyNikkeiChart(then); }));
-        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
+        for (auto routine : {&ChartRoutines::showNikkeiSixMonthChart, &ChartRoutines::showDowChart,
+                             &ChartRoutines::showDollarYenChart, &ChartRoutines::showNyNikkeiChart,
+                             &ChartRoutines::refreshIndexChart})
+            QVERIFY(run([&](auto then) { (charts.*routine)(then); }));
         QStringList symbols;
         for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
             if (isSeriesRequest(r))
                 symbols << QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8()) + u' ' + r.url.query() +
                                (r.maxBodyBytes > 0 ? u""_s : u" uncapped"_s);
         // The Nikkei's year is asked once for both of its charts, the Dow's for its two.
-        QCOMPARE(symbols, QStringList({u"^N225 range=1y&interval=1d"_s, u"7203.T range=1y&interval=1d"_s,
+        QCOMPARE(symbols, QStringList({u"7203.T range=1y&interval=1d"_s, u"^N225 range=1y&interval=1d"_s,
                                        u"^DJI range=1y&interval=1d"_s, u"JPY=X range=1d&interval=5m"_s,
                                        u"^N225 range=1d&interval=5m"_s}));
     }

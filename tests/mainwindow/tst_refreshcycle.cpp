@@ -63,92 +63,67 @@ class TestRefreshCycle : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // Every run of a start or a tick, with a stop, a box or no rows; times at trading hours' edges.
-    void runs_data()
-    {
-        QTest::addColumn<bool>("isStart");
-        QTest::addColumn<QTime>("now");
-        QTest::addColumn<QString>("event");
-        QTest::addColumn<QString>("log");
-        const QTime day(10, 0);
-        QTest::newRow("tick within the open's second")
-            << false << QTime(9, 0, 0, 999) << QString()
-            << u"close|running|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
-        QTest::newRow("early tick goes on")
-            << false << QTime(8, 59, 59, 999) << QString()
-            << u"close|running|ask "_s + Early + u"|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
-        QTest::newRow("answered stop") << false << QTime(15, 1, 1) << u"answer"_s
-                                       << u"close|running|ask "_s + Late + u"|timer off|stopped|ended"_s;
-        QTest::newRow("stop while asking") << false << QTime(7, 0) << u"asking"_s
-                                           << u"close|running|ask "_s + Early + u"|timer off|stopped|ended"_s;
-        QTest::newRow("stop during quotes")
-            << false << day << u"quotes"_s
-            << u"close|running|prefetch|timer|quotes|timer off|stopped|ended"_s;
-        QTest::newRow("stop during thumbs")
-            << true << day << u"thumbs"_s
-            << u"timer|pack|running|prefetch|timer|quotes|layout|thumbs|timer off|stopped|ended"_s;
-        QTest::newRow("stop during index chart, within the close's second")
-            << false << QTime(15, 1, 0, 400) << u"index"_s
-            << u"close|running|prefetch|timer|quotes|thumbs|timer|index|timer off|stopped|ended"_s;
-        QTest::newRow("tick while a box is open") << false << day << u"box"_s << QString();
-        QTest::newRow("start with an empty first row") << true << day << u"empty"_s << QString();
-    }
     void runs()
     {
-        QFETCH(bool, isStart);
-        QFETCH(QTime, now);
-        QFETCH(QString, event);
-        QFETCH(QString, log);
-        StepHost host;
-        host.now = now;
-        host.answerStop = event == u"answer"_s;
-        host.boxes = event == u"box"_s;
-        host.emptyFirstRow = event == u"empty"_s;
-        RefreshCycle cycle(host);
-        const quint64 stops = cycle.stopCount();
-        if (event == u"asking"_s)
-            host.whileAsking = [&] { cycle.stop(); };
-        isStart ? cycle.start() : cycle.tick();
-        while (host.pending) {
-            QVERIFY(cycle.busy());
-            if (host.log.last() == event)
-                cycle.stop(); // the step in progress still ends
-            host.finishStep();
+        const QTime day(10, 0);
+        const QString steps = u"prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
+        const QString stopped = u"|timer off|stopped|ended"_s;
+        for (const auto& [isStart, now, event, log] :
+             {std::tuple{false, QTime(9, 0, 0, 999), QString(), QString(u"close|running|"_s + steps)},
+              {false, QTime(8, 59, 59, 999), QString(), u"close|running|ask "_s + Early + u'|' + steps},
+              {false, QTime(15, 1, 1), u"answer"_s, u"close|running|ask "_s + Late + stopped},
+              {false, QTime(7, 0), u"asking"_s, u"close|running|ask "_s + Early + stopped},
+              {false, day, u"quotes"_s, u"close|running|prefetch|timer|quotes"_s + stopped},
+              {true, day, u"thumbs"_s, u"timer|pack|running|prefetch|timer|quotes|layout|thumbs"_s + stopped},
+              {false, QTime(15, 1, 0, 400), u"index"_s,
+               u"close|running|prefetch|timer|quotes|thumbs|timer|index"_s + stopped},
+              {false, day, u"box"_s, QString()},
+              {true, day, u"empty"_s, QString()}}) {
+            StepHost host;
+            host.now = now;
+            host.answerStop = event == u"answer"_s;
+            host.boxes = event == u"box"_s;
+            host.emptyFirstRow = event == u"empty"_s;
+            RefreshCycle cycle(host);
+            const quint64 stops = cycle.stopCount();
+            if (event == u"asking"_s)
+                host.whileAsking = [&] { cycle.stop(); };
+            isStart ? cycle.start() : cycle.tick();
+            while (host.pending) {
+                QVERIFY(cycle.busy());
+                if (host.log.last() == event)
+                    cycle.stop(); // the step in progress still ends
+                host.finishStep();
+            }
+            QCOMPARE(host.log.join(u'|'), log);
+            QCOMPARE(cycle.stoppedSince(stops), log.contains(u"stopped"_s));
+            QVERIFY(!cycle.busy());
         }
-        QCOMPARE(host.log.join(u'|'), log);
-        QCOMPARE(cycle.stoppedSince(stops), log.contains(u"stopped"_s));
-        QVERIFY(!cycle.busy());
     }
 
     // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.
-    void queuedStart_data()
-    {
-        QTest::addColumn<bool>("stopMeanwhile");
-        QTest::addColumn<bool>("boxOpenAtTheEnd");
-        QTest::newRow("runs after the work") << false << false;
-        QTest::newRow("cancelled by a stop") << true << false;
-        QTest::newRow("waits for the box") << false << true;
-    }
     void queuedStart()
     {
-        QFETCH(bool, stopMeanwhile);
-        QFETCH(bool, boxOpenAtTheEnd);
-        StepHost host;
-        RefreshCycle cycle(host);
-        cycle.tick();
-        cycle.start();
-        cycle.tick();
-        QCOMPARE(host.log.join(u'|'), u"close|running|prefetch|timer|quotes"_s);
-        if (stopMeanwhile)
-            cycle.stop();
-        host.boxes = boxOpenAtTheEnd ? 1 : 0;
-        while (host.pending)
-            host.finishStep();
-        QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile && !boxOpenAtTheEnd);
-        host.boxes = 0;
-        cycle.runPendingStart();
-        QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile);
-        QCOMPARE(cycle.busy(), boxOpenAtTheEnd); // else the queued start has run to its end too
-        QCOMPARE(host.log.count(u"close"_s), 1);
+        for (const auto& [stopMeanwhile, boxOpenAtTheEnd] :
+             {std::pair{false, false}, {true, false}, {false, true}}) {
+            StepHost host;
+            RefreshCycle cycle(host);
+            cycle.tick();
+            cycle.start();
+            cycle.tick();
+            QCOMPARE(host.log.join(u'|'), u"close|running|prefetch|timer|quotes"_s);
+            if (stopMeanwhile)
+                cycle.stop();
+            host.boxes = boxOpenAtTheEnd ? 1 : 0;
+            while (host.pending)
+                host.finishStep();
+            QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile && !boxOpenAtTheEnd);
+            host.boxes = 0;
+            cycle.runPendingStart();
+            QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile);
+            QCOMPARE(cycle.busy(), boxOpenAtTheEnd); // else the queued start has run to its end too
+            QCOMPARE(host.log.count(u"close"_s), 1);
+        }
     }
 };
 
