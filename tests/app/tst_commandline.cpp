@@ -77,7 +77,6 @@ private Q_SLOTS:
             {"-platform", Action::Run, u"/env/kabu"_s},
             {"-reversed", Action::Fail, u": -reversed\n"_s},
             {"-stylex=1", Action::Fail, u": -stylex\n"_s},
-            {"--bogus=1", Action::Fail, u": --bogus\n"_s},
             {"-platform=xcb", Action::Fail, u": -platform\n"_s},
             {"--help --bogus", Action::Fail, u"--bogus"_s},
             {"--data-dir=", Action::Fail, u"data-dir"_s},
