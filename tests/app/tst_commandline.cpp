@@ -69,7 +69,6 @@ private Q_SLOTS:
     {
         QCOMPARE(tickora::withoutQtOptions(words("-reverse -v")), words("-reverse -v")); // the program's name
         const std::tuple<const char*, Action, QString> cases[] = {
-            {"", Action::Run, u"/env/kabu"_s},
             {"--platform xcb -style=fusion -style windows -reverse -display :1 -geometry 10x10 -nograb "
              "-qwindowgeometry 5x5+1+1 -qwindowtitle T -name n --data-dir /opt/kabu",
              Action::Run, u"/opt/kabu"_s},

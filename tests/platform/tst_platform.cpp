@@ -120,7 +120,6 @@ private Q_SLOTS:
         const Config c = Config::fromEnvironment(QProcessEnvironment());
         for (const QUrl& url : c.serviceBases())
             QCOMPARE(url.scheme(), u"https"_s);
-        QVERIFY(c.serviceBases().contains(c.seriesBase));
         const QString market = u"http://127.0.0.1:8000"_s;
         // Pages and charts have defaults and take only their known values, else the value is named.
         const QString today = u"finance.yahoo.co.jp"_s;
@@ -258,19 +257,17 @@ private Q_SLOTS:
     {
         QTemporaryDir tmp;
         const Config config{tmp.path()};
-        const QStringList kept{u"dat.txt"_s,        u"dat.txt.abc12"_s,   u"dat.txt.abc1234"_s,
-                               u"dat.txt.ab-123"_s, u"xdat.txt.Ab1234"_s, u"tousyou1.csv.Ab1234"_s};
+        QStringList kept{u"dat.txt"_s,         u"dat.txt.ab-123"_s,      u"dat.txt.abc12"_s,
+                         u"dat.txt.abc1234"_s, u"tousyou1.csv.Ab1234"_s, u"xdat.txt.Ab1234"_s};
         for (const QString& name : kept + QStringList{u"dat.txt.Ab12Z9"_s, u"dat.txt.000000"_s})
             QVERIFY(writeFile(config.dataFile(name), "x"));
         QVERIFY(QFile::link(config.dataFile(u"dat.txt"_s), config.dataFile(u"dat.txt.Lnk123"_s)));
-        const auto sorted = [](QStringList l) {
-            l.sort();
-            return l;
-        };
-        QCOMPARE(sorted(removeSaveLeftovers(config, u"dat.txt"_s)),
+        QCOMPARE(removeSaveLeftovers(config, u"dat.txt"_s),
                  (QStringList{u"dat.txt.000000"_s, u"dat.txt.Ab12Z9"_s}));
-        QCOMPARE(sorted(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)),
-                 sorted(kept + QStringList{u"dat.txt.Lnk123"_s}));
+        kept.insert(1, u"dat.txt.Lnk123"_s);
+        QCOMPARE(
+            QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name),
+            kept);
     }
 
     // Only JPEG, GIF, PNG and BMP by their first bytes, within the byte and side limits.
@@ -307,13 +304,10 @@ private Q_SLOTS:
             QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
         m_server.canned["/other"] =
             RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
-        // An overload answer is an answer; header names in any case.
-        const HttpResponse busy = getAndWait(versioned, m_server.url(u"/busy"_s));
-        QCOMPARE(QList<QByteArray>({QByteArray::number(busy.status), busy.body, busy.header("retry-after"),
-                                    busy.header("X-None")}),
-                 QList<QByteArray>({"429", "slow down", "120", ""}));
-        // A whole answer even with a Location; up to five redirects, same host only; faults say why.
+        QCOMPARE(getAndWait(versioned, m_server.url(u"/busy"_s)).header("retry-after"), QByteArray("120"));
+        // Overloads and Locations are whole answers; up to five redirects, same host only; faults say why.
         const std::tuple<QUrl, int, int, QByteArray> exchanges[] = {
+            {m_server.url(u"/busy"_s), 15000, 429, "slow down"},
             {m_server.url(u"/located"_s), 15000, 200, "here"},
             {m_server.url(u"/hop/4"_s), 15000, 200, "status 200"},
             {m_server.url(u"/hop/5"_s), 15000, 0, {}},
@@ -400,8 +394,6 @@ private Q_SLOTS:
             QVERIFY(got.isEmpty());
             inner.releaseAll();
             QTRY_COMPARE(got, QByteArray("first"));
-            QTest::qWait(10);
-            QCOMPARE(got, QByteArray("first"));
             QCOMPARE(std::pair(int(inner.requests.size()), client.pending()), std::pair(5, 3));
             client.get(a, nullptr, [](const HttpResponse&) {}); // used up: to the network
             client.clear();
