@@ -67,7 +67,6 @@ private Q_SLOTS:
     // Qt's options dropped with their values; the parse's action and text, which the program prints.
     void parses()
     {
-        QCOMPARE(tickora::withoutQtOptions(words("-reverse -v")), words("-reverse -v")); // the program's name
         const std::tuple<const char*, Action, QString> cases[] = {
             {"--platform xcb -style=fusion -style windows -reverse -display :1 -geometry 10x10 -nograb "
              "-qwindowgeometry 5x5+1+1 -qwindowtitle T -name n --data-dir /opt/kabu",

@@ -33,20 +33,10 @@ public Q_SLOTS:
 /// Owns the service's name on a connection of its own, so calls to it go through the bus.
 struct RegisteredService
 {
-    RegisteredService() : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"service"_s))
-    {
-        registered = bus.registerObject(ServicePath, &service, QDBusConnection::ExportAllSlots) &&
-                     bus.registerService(ServiceName);
-    }
-    ~RegisteredService()
-    {
-        bus.unregisterService(ServiceName);
-        bus.unregisterObject(ServicePath);
-        QDBusConnection::disconnectFromBus(u"service"_s);
-    }
     FakeNotificationService service;
-    QDBusConnection bus;
-    bool registered = false;
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"service"_s);
+    bool registered = bus.registerObject(ServicePath, &service, QDBusConnection::ExportAllSlots) &&
+                      bus.registerService(ServiceName);
 };
 
 } // namespace
