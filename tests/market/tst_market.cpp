@@ -111,8 +111,8 @@ private Q_SLOTS:
         QVERIFY(oldPort > 0 && todayPort > 0);
         for (int round = 0; round < 5; ++round) {
             for (const Listing& l : std::as_const(listings)) {
-                const QString oldPage = body(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
-                const tickora::QuoteFields q = tickora::parseQuotePage(oldPage);
+                const tickora::QuoteFields q =
+                    parse(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
                 const QString todayPage = body(fetch(todayPort, "/quote/" + l.code.toStdString() + ".T"));
                 QVERIFY2(q.isDetailPage && !stateOf(todayPage).isEmpty(), qPrintable(l.code));
                 tickora::QuoteFields read = tickora::parseQuotePage(todayPage);

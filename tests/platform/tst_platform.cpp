@@ -125,11 +125,9 @@ private Q_SLOTS:
         const QString today = u"finance.yahoo.co.jp"_s;
         const std::tuple<QString, QString, QuotePages, QString, ChartSource, bool> choices[] = {
             {u"QUOTE_PAGES"_s, u""_s, QuotePages::Today, today, ChartSource::Drawn, true},
-            {u"QUOTE_PAGES"_s, u"today"_s, QuotePages::Today, today, ChartSource::Drawn, true},
             {u"QUOTE_PAGES"_s, u"2012"_s, QuotePages::Pages2012, u"stocks."_s + today, ChartSource::Drawn,
              true},
             {u"QUOTE_PAGES"_s, u"TODAY"_s, QuotePages::Today, today, ChartSource::Drawn, false},
-            {u"CHARTS"_s, u"drawn"_s, QuotePages::Today, today, ChartSource::Drawn, true},
             {u"CHARTS"_s, u"images"_s, QuotePages::Today, today, ChartSource::Images, true},
             {u"CHARTS"_s, u"Images"_s, QuotePages::Today, today, ChartSource::Drawn, false}};
         for (const auto& [name, value, pages, host, charts, accepted] : choices) {
@@ -140,8 +138,7 @@ private Q_SLOTS:
         }
         // The series service: its own address, else the market's if usable, else the public one.
         for (const auto& [seriesUrl, marketUrl, host] :
-             {std::tuple(u""_s, u""_s, u"query1.finance.yahoo.com"_s),
-              std::tuple(u""_s, u"http://[x"_s, u"query1.finance.yahoo.com"_s),
+             {std::tuple(u""_s, u"http://[x"_s, u"query1.finance.yahoo.com"_s),
               std::tuple(u""_s, market, u"127.0.0.1"_s),
               std::tuple(u"http://127.0.0.3:9"_s, market, u"127.0.0.3"_s)})
             QCOMPARE(configOf({{u"MARKET_URL"_s, marketUrl}, {u"SERIES_URL"_s, seriesUrl}}).seriesBase.host(),
