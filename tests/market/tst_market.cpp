@@ -40,15 +40,6 @@ QJsonObject stateOf(const QString& page)
     return tickora::embeddedPageState(page).value_or(QJsonObject());
 }
 
-/// The text at a dotted key path such as "mainNotFound.searchWord".
-QString textAt(const QJsonObject& state, const QString& path)
-{
-    QJsonValue v = state;
-    for (const QString& step : path.split(u'.'))
-        v = v.toObject().value(step);
-    return v.toString();
-}
-
 } // namespace
 
 class TestMarket : public QObject
@@ -133,7 +124,10 @@ private Q_SLOTS:
             const QString page = body(get(path));
             const auto found = tickora::findEmbeddedState(page);
             QVERIFY(found && found->state);
-            QCOMPARE(textAt(*found->state, key), expected);
+            QJsonValue text = *found->state; // at a dotted key path
+            for (const QString& step : key.split(u'.'))
+                text = text[step];
+            QCOMPARE(text.toString(), expected);
             const QString element = page.mid(found->textFrom, found->textTo - found->textFrom);
             QVERIFY(!element.contains(u"<!--"_s) && !element.contains(u"</script"_s, Qt::CaseInsensitive));
             const QString markup = page.left(found->textFrom);
