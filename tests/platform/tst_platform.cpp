@@ -26,13 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray png(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    return pngOf(image);
-}
-
 /// A loopback HTTP/1.1 server: canned answers by path, a byte per 50 ms for "/drip", else silence.
 class RawServer : public QTcpServer
 {
@@ -270,16 +263,18 @@ private Q_SLOTS:
     // Only JPEG, GIF, PNG and BMP by their first bytes, within the byte and side limits.
     void pictures()
     {
-        QByteArray atCap = png(QSize(4, 4));
+        QByteArray atCap = chartPng(QSize(4, 4), Qt::red);
         atCap.resize(MaxPictureBytes);
         for (const QSize size : {QSize(30, 20), QSize(MaxPictureSide, 1), QSize(1, MaxPictureSide)})
-            QVERIFY(isAcceptablePicture(png(size)) && decodePicture(png(size)).size() == size);
+            QVERIFY(isAcceptablePicture(chartPng(size, Qt::red)) &&
+                    decodePicture(chartPng(size, Qt::red)).size() == size);
         for (const auto& [bytes, size] :
              {std::pair(tinyGif(30, 20), QSize(30, 20)), std::pair(atCap, QSize(4, 4))})
             QVERIFY(isAcceptablePicture(bytes) && decodePicture(bytes).size() == size);
         for (const QByteArray& bytes :
-             {png(QSize(MaxPictureSide + 1, 1)), png(QSize(1, MaxPictureSide + 1)), tinyGif(5000, 5000),
-              svgPicture(), QByteArray(" " + png(QSize(4, 4))), QByteArray(atCap + 'x')})
+             {chartPng(QSize(MaxPictureSide + 1, 1), Qt::red),
+              chartPng(QSize(1, MaxPictureSide + 1), Qt::red), tinyGif(5000, 5000), svgPicture(),
+              QByteArray(" " + chartPng(QSize(4, 4), Qt::red)), QByteArray(atCap + 'x')})
             QVERIFY(!isAcceptablePicture(bytes) && decodePicture(bytes).size() == QSize(0, 0));
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath(u"at.png"_s), atCap) &&
