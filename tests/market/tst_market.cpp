@@ -49,6 +49,7 @@ class TestMarket : public QObject
     httplib::Result get(const std::string& path) { return fetch(m_port, path); }
 
     static auto parse(const httplib::Result& res) { return tickora::parseQuotePage(body(res)); }
+
     auto series(const std::string& path) { return tickora::readChartJson(body(get(path)).toUtf8()); }
 
     std::unique_ptr<MarketServer> m_server;
@@ -89,18 +90,17 @@ private Q_SLOTS:
             QVERIFY2(!parse(get(path)).isDetailPage, path.c_str());
     }
 
-    // Same-seeded markets of the 2012 and of today's pages show the same quotes, across the close.
+    // Same-seeded markets of the 2012 and of today's pages show the same quotes, from Friday's close on.
     void todayPagesShowTheOldPagesQuotes()
     {
         QList<Listing> listings;
         for (int code = 1301; code < 1313; ++code)
             listings.append({QString::number(code), u"銘柄"_s + QString::number(code)});
-        // From a Friday's last minutes on, into Monday's.
         const ServerOptions options{.seed = 3, .firstDay = QDate(2025, 12, 5), .startMinute = 14 * 60 + 58};
         MarketServer old(listings, options), today(listings, options);
         const int oldPort = old.startInBackground(0), todayPort = today.startInBackground(0);
         QVERIFY(oldPort > 0 && todayPort > 0);
-        for (int round = 0; round < 5; ++round) {
+        for (int round = 0; round < 5; ++round)
             for (const Listing& l : std::as_const(listings)) {
                 const tickora::QuoteFields q =
                     parse(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
@@ -110,7 +110,6 @@ private Q_SLOTS:
                 read.shortName = q.shortName; // the code list's name, which the 2012 page does not show
                 QCOMPARE(read, q);
             }
-        }
     }
 
     // Listed names and the address stay inside the state's script and read back unchanged.
