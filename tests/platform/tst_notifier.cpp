@@ -2,7 +2,6 @@
 #include "platform/notifier.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QTest>
 
 using namespace tickora;
@@ -34,20 +33,10 @@ public Q_SLOTS:
 /// Owns the service's name on a connection of its own, so calls to it go through the bus.
 struct RegisteredService
 {
-    RegisteredService() : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"service"_s))
-    {
-        registered = bus.registerObject(ServicePath, &service, QDBusConnection::ExportAllSlots) &&
-                     bus.registerService(ServiceName);
-    }
-    ~RegisteredService()
-    {
-        bus.unregisterService(ServiceName);
-        bus.unregisterObject(ServicePath);
-        QDBusConnection::disconnectFromBus(u"service"_s);
-    }
     FakeNotificationService service;
-    QDBusConnection bus;
-    bool registered = false;
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"service"_s);
+    bool registered = bus.registerObject(ServicePath, &service, QDBusConnection::ExportAllSlots) &&
+                      bus.registerService(ServiceName);
 };
 
 } // namespace
@@ -56,17 +45,11 @@ class TestNotifier : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The summary as given, the body's markup shown as text, without waiting for the answer; no
-    // service, no bus, or a notifier gone with calls on their way: nothing fails.
+    // The summary as given, the body's markup as text, unawaited; no bus or a gone notifier fails nothing.
     void notifications()
     {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a session bus: run dbus-run-session");
-        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(ServiceName));
         DBusNotifier notifier;
-        notifier.notify(u"売値目標到達"_s, u"7203"_s);
-        QCOMPARE(notifier.unanswered(), 1);
-        QTRY_COMPARE(notifier.unanswered(), 0);
-
         DBusNotifier noBus(QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"nobus"_s));
         noBus.notify(u"売値目標到達"_s, u"7203"_s);
         QCOMPARE(noBus.unanswered(), 0);
