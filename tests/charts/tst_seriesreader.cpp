@@ -145,12 +145,13 @@ private Q_SLOTS:
     {
         const QByteArray b = body(
             R"([1758153600,1758154200])",
-            R"({"open":[10,null],"high":[9,12],"low":[11,null],"close":[10.5,11],"volume":[null,300]})",
+            R"({"open":[10,null],"high":[9,12],"low":[11,null],"close":[10.5,11],"volume":[-5,300]})",
             R"({"symbol":"^N225","shortName":"日経平均","currency":"JPY","gmtoffset":32400,"chartPreviousClose":44790.38,"regularMarketPrice":45303.43})");
         const auto s = readChartJson(b, b.size());
         QVERIFY(s);
         QCOMPARE(meta(*s), u"^N225|日経平均|JPY|32400|44790.38, 45303.43"_s);
-        // Highs and lows widen to hold open and close; missing open and low are the close, volume 0.
+        // Highs and lows widen to hold open and close; missing open and low are the close, a negative volume
+        // 0.
         QCOMPARE(show(s->bars), u"1758153600 10, 10.5, 10, 10.5, 0 | 1758154200 11, 12, 11, 11, 300"_s);
         const auto back = readChartJson(chartJsonFromSeries(*s));
         QVERIFY(back);

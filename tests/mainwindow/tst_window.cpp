@@ -498,6 +498,7 @@ private Q_SLOTS:
     {
         Window w;
         QuoteGrid* g = w.make().findChild<QuoteGrid*>();
+        QCOMPARE(g->cellText(0, grid::Time), u"  時 間 "_s); // the last header caption too
         w.cells(u"12,1=7203 12,12=15:00"_s, true);
         g->setCellForeColor(12, grid::SellTarget, cellcolor::Red);
         w.trigger(u"menu1"_s);
