@@ -45,8 +45,9 @@ Ran run(const QProcessEnvironment& env, const QStringList& args, const QString& 
         if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
             code = p.exitCode();
     } else if (p.waitForStarted()) {
-        QTest::qWaitFor([&] { return QFile::exists(file) || p.state() != QProcess::Running; }, 20000);
-        code = p.state() == QProcess::Running && QFile::exists(file) ? 0 : -1;
+        const bool settled =
+            QTest::qWaitFor([&] { return QFile::exists(file) || p.state() != QProcess::Running; }, 20000);
+        code = settled && p.state() == QProcess::Running && QFile::exists(file) ? 0 : -1;
         p.kill();
     }
     p.waitForFinished();
