@@ -74,7 +74,7 @@ private Q_SLOTS:
     {
         DayPrices prices;
         const QString s = u"7203.T"_s;
-        prices.addSample(s, Day, at(Day, 9, 10), 1010, 1000);
+        prices.addSample(s, Day, at(Day, 9, 20), 1010, 1000); // the series' last bar wins
         prices.addSample(s, Day, at(Day, 9, 30), 1030);
         prices.addSeries(s, Day, fetched({{9 * 60, 1001}, {9 * 60 + 15, 1015}, {9 * 60 + 20, 1020}}));
         prices.addSample(s, Day, at(Day, 9, 35), 1035);

@@ -194,6 +194,7 @@ private Q_SLOTS:
         w.drain();
         for (const QString& name : {u"Image1_0"_s, u"Image1_1"_s, u"Image2"_s})
             QVERIFY2(w.child<PictureBox>(name)->hasPicture(), qPrintable(name));
+        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->frameStyle(), QFrame::Box | QFrame::Plain);
         Q_EMIT w.child<PictureBox>(u"Image1_1"_s)->clicked();
         QWidget* year = nullptr;
         QVERIFY(QTest::qWaitFor([&] { return (year = w.form->findChild<QWidget*>(u"Form2"_s)) != nullptr; },

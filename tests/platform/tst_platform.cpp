@@ -238,6 +238,9 @@ private Q_SLOTS:
             QVERIFY(save(path, "new", nullptr) && readFile(path) == "new");
             QString error;
             QVERIFY(!save(saved.filePath(u"missing/x.bin"_s), "x", &error) && !error.isEmpty());
+            // A folder in the file's place: the temporary file is made, only the rename fails.
+            QVERIFY(QDir(saved.path()).mkpath(u"folder"_s));
+            QVERIFY(!save(saved.filePath(u"folder"_s), "x", &error) && !error.isEmpty());
         }
         QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
     }
