@@ -115,18 +115,6 @@ int fontPixels(QSize size)
     return std::clamp(size.height() / 28, 8, 12);
 }
 
-double niceStep(double range, int ticks)
-{
-    if (!(range > 0) || ticks < 1)
-        return 1;
-    const double raw = range / ticks;
-    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 2.5, 5.0})
-        if (raw <= m * mag)
-            return m * mag;
-    return 10 * mag;
-}
-
 /// Sets a pane's range to hold [lo, hi] with a margin; a flat or empty range gets a band around it.
 void setRange(ChartPane& pane, double lo, double hi, double margin = 0.06)
 {
@@ -198,7 +186,6 @@ public:
         return m_layout.panes.first();
     }
     QPainter& painter() { return m_painter; }
-    int px() const { return m_px; }
 
     /// Title on the left (elided), the last value on the right.
     void title(const QString& left, const QString& right)
@@ -220,8 +207,7 @@ public:
     {
         const int ticks = std::max(1, int(pane.rect.height() / (m_px * 2.6)));
         const double step = niceStep(pane.high - pane.low, ticks);
-        const int d = step >= 1 ? (decimals > 0 && step != std::floor(step) ? decimals : 0)
-                                : std::min(6, int(std::ceil(-std::log10(step) - 1e-9)));
+        const int d = valueLabelDecimals(step, decimals);
         m_painter.setFont(chartFont(m_px - 1));
         const double first = std::ceil(pane.low / step) * step;
         for (int k = 0; k < 50; ++k) {
@@ -550,6 +536,25 @@ QList<std::pair<PaneRole, double>> paneShares(ChartKind kind)
 }
 
 } // namespace
+
+double niceStep(double range, int ticks)
+{
+    if (!(range > 0) || ticks < 1)
+        return 1;
+    const double raw = range / ticks;
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 2.5, 5.0})
+        if (raw <= m * mag)
+            return m * mag;
+    return 10 * mag;
+}
+
+int valueLabelDecimals(double step, int priceDecimals)
+{
+    if (step >= 1)
+        return step != std::floor(step) ? std::max(0, priceDecimals) : 0;
+    return std::min(6, int(std::ceil(-std::log10(step) - 1e-9)));
+}
 
 double ChartPane::yOf(double value) const
 {

@@ -121,6 +121,13 @@ DrawnChart drawRatioChart(const PriceSeries& s, const QList<double>& ratio, QSiz
 /// The empty frame: the title (when given) and "データなし".
 DrawnChart drawEmptyChart(ChartKind kind, QSize size, const QString& title = {});
 
+/// The step between value labels for about `ticks` labels over `range`: 1, 2, 2.5 or 5 times a
+/// power of ten; 1 for an empty range.
+double niceStep(double range, int ticks);
+/// Digits after the point of value labels `step` apart: enough for the step, and the prices' own
+/// digits only where a step of 1 or more is not whole.
+int valueLabelDecimals(double step, int priceDecimals);
+
 /// Whether a chart drew nothing but the "データなし" frame.
 inline bool chartIsEmpty(const DrawnChart& chart)
 {

@@ -61,6 +61,19 @@ class TestChartPainter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Label steps of 1, 2, 2.5 or 5 times a power of ten; digits enough for the step.
+    void valueAxisSteps()
+    {
+        const std::tuple<double, int, double> steps[] = {
+            {10, 5, 2}, {10, 4, 2.5}, {9, 2, 5}, {7.5, 3, 2.5}, {10, 1, 10}, {0.3, 3, 0.1}, {0, 5, 1}, {5, 0, 1}};
+        for (const auto& [range, ticks, step] : steps)
+            QCOMPARE(niceStep(range, ticks), step);
+        const std::tuple<double, int, int> digits[] = {
+            {2.5, 2, 2}, {2.5, -1, 0}, {2, 2, 0}, {1, 2, 0}, {0.5, 0, 1}, {0.025, 2, 2}, {1e-9, 0, 6}};
+        for (const auto& [step, decimals, d] : digits)
+            QCOMPARE(valueLabelDecimals(step, decimals), d);
+    }
+
     // Even in the smallest picture the panes lie between the title and the time labels, in order.
     void layout()
     {
@@ -86,7 +99,9 @@ private Q_SLOTS:
         QTest::newRow("no bars") << daily({}) << true << 0;
         QTest::newRow("absurd values") << daily({1e300, -1e300}) << true << 0;
         QTest::newRow("one past and at the value cap") << daily({1e15 + 2, 1e15}) << false << 1;
-        QTest::newRow("one bar") << daily({1000}) << false << 1;
+        PriceSeries epoch = daily({1000});
+        epoch.bars[0].time = 0;
+        QTest::newRow("one bar, at the epoch") << epoch << false << 1;
         QTest::newRow("flat") << daily(QList<double>(30, 500)) << false << 30;
         QTest::newRow("some non-finite") << daily({1000, N, 1010, N, 1020}) << false << 3;
         PriceSeries broken = daily({100, 101, 102});
@@ -135,12 +150,14 @@ private Q_SLOTS:
         PriceSeries second = daily(ramp(40, 2000, -5));
         second.symbol = u"^N225"_s;
         second.name.clear();
-        const PriceSeries early = daily(zigzag.mid(0, 40));
+        const PriceSeries early = daily(zigzag.mid(0, 40)), single = daily({1010});
         QList<double> ratio = ramp(40, 60, 2);
         ratio[10] = N;
         const std::pair<QString, DrawnChart> charts[] = {
             {u"intraday"_s, drawIntradayChart(day, QSize(288, 180), session)},
             {u"thumbnail"_s, drawIntradayChart(day, QSize(150, 100))},
+            {u"single-bar"_s, drawIntradayChart(single, QSize(200, 120))},
+            {u"flat"_s, drawLineChart(daily(QList<double>(30, 500)), QSize(200, 120))},
             {u"year"_s, drawYearChart(year, QSize(512, 400))},
             {u"half-year"_s, drawHalfYearChart(half, QSize(512, 390))},
             {u"index-half-year"_s, drawIndexHalfYearChart(year, QSize(537, 377))},
@@ -173,6 +190,7 @@ private Q_SLOTS:
         QCOMPARE(year.lastText, u"終値 2,648.50 +48.50 (+1.87%)"_s);
         s.gmtOffset = -4 * 3600; // New York: the same instants fall on the day before
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
+        QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200)))); // one series is enough
         const DrawnChart day = drawIntradayChart(daily(ramp(5, 100, 1), 300), QSize(150, 100));
         QCOMPARE(day.rangeText, u"2025/09/18"_s);
         QCOMPARE(day.lastText, u"104"_s);
