@@ -322,7 +322,7 @@ QString saveWatchList(const QString& path, const QList<WatchRow>& rows)
     if (!file.ok())
         return NotSaved + file.error;
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+    if (!QDir().mkpath(folder)) // also false where a file has the folder's name
         return NotSaved + u"データフォルダー「%1」がなく、作成することもできません。"_s.arg(
                               QDir::toNativeSeparators(folder));
     QString reason;
@@ -362,9 +362,8 @@ WatchListLoad loadWatchList(const QString& path)
         return load;
     }
     if (!file.atEnd()) {
-        // Only whole lines of the part that was read.
-        const qsizetype lf = bytes.lastIndexOf('\n');
-        bytes.truncate(lf < 0 ? 0 : lf + 1);
+        // Only whole lines of the part that was read (nothing when it holds no line end).
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
     }
     load.content = parseWatchList(bytes);
     return load;

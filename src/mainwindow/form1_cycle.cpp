@@ -117,16 +117,14 @@ void Form1::packRows()
 void Form1::layOutThumbnails()
 {
     const bool large = usesLargeThumbs(m_screenPixelsY);
-    int k = 0;
-    do {
+    for (int k = 0; k < 12; ++k) { // every slot, so a row watched later finds its place ready
         const ThumbPlace place = thumbPlace(k, large);
         m_thumbs[k]->move(twips(place.picture.x(), place.picture.y(), 0, 0).topLeft());
         m_thumbs[k]->setFlatBorder(true);
         m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         // The small layout gives a caption less room: its name is cut again to fit.
         m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, large), 0).width());
-        ++k;
-    } while (k < m_watchCount && k < 12);
+    }
 }
 
 void Form1::refreshThumbnails(Then then)

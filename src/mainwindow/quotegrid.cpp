@@ -60,7 +60,7 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
 
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col) {
         // Fixed cells never become current, whatever the view does.
-        if (m_syncing || row < grid::FirstRow || col < 1)
+        if (row < grid::FirstRow || col < 1)
             return;
         m_row = row;
         m_col = col;
@@ -142,12 +142,10 @@ void QuoteGrid::setCurrent(int row, int col)
 
 void QuoteGrid::syncView()
 {
-    m_syncing = true;
     if (m_row >= 1 && m_col >= 1)
         setCurrentCell(m_row, m_col);
     else
         clearSelection();
-    m_syncing = false;
 }
 
 void QuoteGrid::setColWidthTwips(int col, int twips)

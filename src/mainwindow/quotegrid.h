@@ -68,7 +68,6 @@ private:
     std::array<int, grid::Cols> m_colTwips{};
     int m_row = 1;
     int m_col = 1;
-    bool m_syncing = false;
     bool m_focusFromClick = false; ///< focus came with a mouse press not yet delivered
     /// Where the left button went down, until it comes up again.
     enum class Press

@@ -66,10 +66,9 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.brokerBase = pick(env, "TICKORA_BROKER_URL", market, "https://www.trkd-asia.com");
     c.fxBase = pick(env, "TICKORA_FX_URL", market, "https://www.forexwatcher.com");
     c.seriesBase = pick(env, "TICKORA_SERIES_URL", market, "https://query1.finance.yahoo.com");
-    bool ok = false;
     const QString tickText = env.value(u"TICKORA_TICK_MS"_s);
-    const int tick = tickText.toInt(&ok);
-    if (ok && tick > 0)
+    const int tick = tickText.toInt(); // 0 for anything but a number
+    if (tick > 0)
         c.tickIntervalMs = tick;
     if (c.tickIntervalMs < MinPublicTickMs) {
         const QList<QUrl> bases = c.serviceBases();

@@ -27,7 +27,7 @@ std::optional<qint16> toInt16(QStringView text)
     qint64 value = 0;
     for (QChar c : whole) {
         value = value * 10 + (c.unicode() - u'0');
-        if (value > 100000)
+        if (value > 32768) // past 16 bits, whatever follows
             return std::nullopt;
     }
     // Round half to even: compare the fraction with one half.

@@ -132,9 +132,20 @@ private Q_SLOTS:
         }
     }
 
+    // Of a file past the read cap only the whole lines read are taken, and none is told skipped.
+    void oversizedFileKeepsItsWholeLines()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(writeFile(tmp.filePath(u"dat.txt"_s), line("1001", "a").chopped(2) + "\n" + QByteArray(5 << 20, 'x')));
+        const WatchListLoad load = loadWatchList(tmp.filePath(u"dat.txt"_s));
+        QCOMPARE(load.content.rows.size(), 1);
+        QVERIFY(load.content.skippedLines.isEmpty() && load.error.isEmpty());
+    }
+
     void skippedLinesAreNamedInOneMessage()
     {
         QVERIFY(skippedLinesMessage({}).isEmpty());
+        QVERIFY(!skippedLinesMessage({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}).contains(u"ほか"_s));
         const QString capped = skippedLinesMessage({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
         QVERIFY(capped.contains(u"9、10 行目"_s) && !capped.contains(u"11"_s) &&
                 capped.contains(u"ほか 4 行"_s));
