@@ -127,6 +127,7 @@ private Q_SLOTS:
             true);
         row("unknown symbol",
             R"({"chart":{"result":null,"error":{"code":"Not Found","description":"No data found"}}})", false);
+        row("result not an object", R"({"chart":{"result":[7],"error":null}})", false);
         row("not json", "<html>busy</html>", false);
     }
     void chartJson()
@@ -160,6 +161,8 @@ private Q_SLOTS:
         QCOMPARE(chartJsonErrorCode(b), QString());
         const auto bare = readChartJson(body("[]", R"({"close":[]})", R"({"gmtoffset":1e12})"));
         QVERIFY(bare && std::isnan(bare->previousClose) && bare->gmtOffset == 0 && bare->bars.isEmpty());
+        const auto day = readChartJson(body("[]", "7", R"({"gmtoffset":-86400})")); // no quote object, no times
+        QVERIFY(day && day->gmtOffset == -86400);
     }
 
     void histories()

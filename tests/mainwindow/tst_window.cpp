@@ -326,7 +326,9 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.notifier.shown.size(), 2);
         // A target still reached is not told again, a new one is.
         w.cells(u"2,11=3,410"_s, true);
+        w.label(u"Label4"_s)->clear();
         QVERIFY(startAndWait(w));
+        QTRY_COMPARE(w.label(u"Label4"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
         QCOMPARE(w.fakes.notifier.shown,
                  QList<FakeNotifier::Shown>(
                      {{u"買値目標到達"_s, u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s},

@@ -156,6 +156,7 @@ private Q_SLOTS:
         row("array state", pageWith(assign + u"["_s + state + u"]"_s));
         row("only a comment", pageWith(u"// "_s + assign + state));
         row("another tag named like it", u"<scripts>"_s + assign + state + u"</scripts>"_s);
+        row("the tag's name ends the page", u"<script"_s);
         row("nested too deep", todayPage(stockState(u"deep="_s + nested(100'000, u"1"_s))));
     }
     void stateText()
