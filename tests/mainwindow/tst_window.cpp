@@ -508,7 +508,7 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(*g, 12), QStringList(12));
         QCOMPARE(g->cellForeColor(12, grid::SellTarget), cellcolor::Red);
         QPointer<Form6> form = settingsWindows().value(0);
-        QVERIFY(form && form->isVisible());
+        QVERIFY(form && form->isVisible() && !form->testAttribute(Qt::WA_QuitOnClose));
         w.trigger(u"menu1"_s);
         QCOMPARE(settingsWindows(), QList<Form6*>{form.data()});
         QTest::mouseClick(form->findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);

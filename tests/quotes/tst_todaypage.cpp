@@ -157,6 +157,7 @@ private Q_SLOTS:
         row("only a comment", pageWith(u"// "_s + assign + state));
         row("another tag named like it", u"<scripts>"_s + assign + state + u"</scripts>"_s);
         row("the tag's name ends the page", u"<script"_s);
+        row("nothing after =", u"<script>window.__PRELOADED_STATE__ =</script>"_s);
         row("nested too deep", todayPage(stockState(u"deep="_s + nested(100'000, u"1"_s))));
     }
     void stateText()
