@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -70,8 +71,7 @@ bool ServiceBackoff::noteAnswer(const QUrl& url, int status, QByteArrayView retr
     const bool wasHeld = holds(url, now);
     const QDateTime next = retryAfterTime(retryAfter, now);
     QDateTime& until = m_until[keyOf(url)];
-    if (!until.isValid() || next > until)
-        until = next;
+    until = until.isValid() ? std::max(until, next) : next;
     return !wasHeld && now < until;
 }
 

@@ -81,9 +81,9 @@ QImage QtPictures::load(const QString& path)
     if (path.isEmpty())
         return {};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPictureBytes)
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    return decodePicture(file.read(MaxPictureBytes + 1));
+    return decodePicture(file.read(MaxPictureBytes + 1)); // refuses what is longer than the cap
 }
 
 bool QtPictures::saveBmp(const QImage& image, const QString& path, QString* error)

@@ -75,9 +75,9 @@ std::shared_ptr<QByteArray> collectBody(QNetworkReply* reply, qint64 cap, const 
         reply->abort();
     };
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cap, abort, tooLarge] {
-        bool known = false;
-        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
-        if (*abort == Abort::None && known && announced > cap)
+        // No length announced reads as 0, which no cap refuses.
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (*abort == Abort::None && announced > cap)
             tooLarge();
     });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, cap, abort, body, tooLarge] {

@@ -36,7 +36,7 @@ std::optional<QStringView> assignedStateText(QStringView script)
         if (!script.sliced(i).startsWith(u"//"))
             break;
         const qsizetype eol = script.indexOf(u'\n', i);
-        if (eol < 0)
+        if (eol == -1) // the comment runs to the end: nothing is assigned
             return std::nullopt;
         i = eol + 1;
     }
