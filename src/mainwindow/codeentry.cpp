@@ -166,9 +166,7 @@ bool CodeEntry::gridKey(int keyAscii)
             if (sheet.cellText(m_host.row(), c).trimmed().isEmpty())
                 sheet.setCellText(m_host.row(), c, u"0"_s);
         }
-        if (m_host.row() >= grid::LastRow)
-            m_host.setTopRow(m_host.topRow() + 1);
-        if (m_host.row() == grid::LastRow) {
+        if (m_host.row() == grid::LastRow) { // back to the top
             m_host.setCurrent(0, m_host.col());
             m_host.setTopRow(grid::FirstRow);
         }

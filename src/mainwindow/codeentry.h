@@ -19,7 +19,6 @@ public:
     virtual int row() const = 0;
     virtual int col() const = 0;
     virtual void setCurrent(int row, int col) = 0;
-    virtual int topRow() const = 0;
     virtual void setTopRow(int row) = 0;
     virtual QString boxText() const = 0;
     /// Sets the box's text; the box reports the change back through CodeEntry::boxChanged.

@@ -18,7 +18,6 @@ public:
     int row() const override { return m_w.m_grid->row(); }
     int col() const override { return m_w.m_grid->col(); }
     void setCurrent(int row, int col) override { m_w.m_grid->setCurrent(row, col); }
-    int topRow() const override { return m_w.m_grid->topRow(); }
     void setTopRow(int row) override { m_w.m_grid->setTopRow(row); }
     QString boxText() const override { return m_w.m_entryBox->text(); }
     void setBoxText(const QString& text) override { m_w.m_entryBox->setText(text); }

@@ -159,11 +159,6 @@ int QuoteGrid::colWidthTwips(int col) const
     return m_colTwips[col];
 }
 
-int QuoteGrid::topRow() const
-{
-    return qMax(1, rowAt(0) < 0 ? 1 : rowAt(0));
-}
-
 void QuoteGrid::setTopRow(int row)
 {
     scrollToItem(item(qBound(1, row, grid::LastRow), 0), QAbstractItemView::PositionAtTop);

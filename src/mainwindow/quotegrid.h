@@ -38,8 +38,6 @@ public:
 
     void setColWidthTwips(int col, int twips);
     int colWidthTwips(int col) const;
-    /// First visible non-fixed row.
-    int topRow() const;
     void setTopRow(int row);
 
 Q_SIGNALS:

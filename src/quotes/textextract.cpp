@@ -11,7 +11,7 @@ QStringView getTextView(QStringView all, QStringView start, QStringView end)
         return {};
     const qsizetype a = s + start.size();
     const qsizetype b = all.indexOf(end, a);
-    if (b <= a)
+    if (b == -1)
         return {};
     return all.sliced(a, b - a);
 }

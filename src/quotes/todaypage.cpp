@@ -139,7 +139,7 @@ std::optional<EmbeddedState> findEmbeddedState(QStringView page)
             continue;
         }
         const qsizetype tagEnd = page.indexOf(u'>', afterName);
-        if (tagEnd < 0)
+        if (tagEnd == -1)
             return std::nullopt;
         const qsizetype textFrom = tagEnd + 1;
         const qsizetype close = page.indexOf(Close, textFrom, Qt::CaseInsensitive);
