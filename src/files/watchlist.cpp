@@ -221,15 +221,14 @@ bool encodeCp932(const QString& text, QByteArray* out, QString* bad)
     // Find the first character (a whole surrogate pair counts as one) that fails alone.
     if (bad) {
         for (qsizetype i = 0; i < mapped.size();) {
-            const qsizetype len = (mapped[i].isHighSurrogate() && i + 1 < mapped.size()) ? 2 : 1;
-            const QString one = mapped.mid(i, len);
+            const QString one = mapped.mid(i, mapped[i].isHighSurrogate() ? 2 : 1); // cut at the end
             QStringEncoder single("Shift_JIS", QStringConverter::Flag::Stateless);
             const QByteArray ignored = single.encode(one);
             if (single.hasError()) {
                 *bad = one;
                 break;
             }
-            i += len;
+            i += one.size();
         }
     }
     return false;

@@ -52,7 +52,7 @@ bool makePrivateFolder(const QString& path)
 {
     constexpr QFileDevice::Permissions Private = OwnerOnly | QFileDevice::ExeOwner;
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
+    if (!info.exists()) { // a link to nowhere fails the folder check below
         if (!QDir().mkpath(info.absolutePath()))
             return false;
         QDir().mkdir(path, Private);

@@ -192,6 +192,7 @@ private Q_SLOTS:
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
         QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200)))); // one series is enough
         QVERIFY(!chartIsEmpty(drawRatioChart(daily(ramp(5, 100, 1)), {95}, QSize(300, 200)))); // a short ratio
+        QCOMPARE(drawRatioChart(daily(ramp(300, 100, 1)), {}, QSize(300, 200)).shownBars, 185); // 184 days back
         const DrawnChart day = drawIntradayChart(daily(ramp(5, 100, 1), 300), QSize(150, 100));
         QCOMPARE(day.rangeText, u"2025/09/18"_s);
         QCOMPARE(day.lastText, u"104"_s);

@@ -93,6 +93,9 @@ private Q_SLOTS:
             QCOMPARE(encodeCp932(text, &bytes, &found), bad.isEmpty());
             QCOMPARE(found, bad);
         }
+        WatchRow last = row(u"1"_s, u"a"_s);
+        last.back() = lone; // at the very end of its line
+        QVERIFY(formatWatchList({last}).bytes.endsWith("\"?\"\r\n"));
     }
 
     // Each file: code|name of each row read, and the lines skipped.
