@@ -62,7 +62,7 @@ std::optional<QStringList> splitFields(QStringView line)
                 return std::nullopt;
         } else {
             const qsizetype comma = line.indexOf(u',', i);
-            const qsizetype end = comma < 0 ? n : comma;
+            const qsizetype end = comma == -1 ? n : comma;
             field = line.mid(i, end - i).toString();
             i = end;
         }

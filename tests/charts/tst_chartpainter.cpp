@@ -156,6 +156,7 @@ private Q_SLOTS:
         const std::pair<QString, DrawnChart> charts[] = {
             {u"intraday"_s, drawIntradayChart(day, QSize(288, 180), session)},
             {u"thumbnail"_s, drawIntradayChart(day, QSize(150, 100))},
+            {u"intraday-240"_s, drawIntradayChart(day, QSize(240, 150), session)}, // hourly labels from 240 up
             {u"single-bar"_s, drawIntradayChart(single, QSize(200, 120))},
             {u"flat"_s, drawLineChart(daily(QList<double>(30, 500)), QSize(200, 120))},
             {u"year"_s, drawYearChart(year, QSize(512, 400))},
@@ -192,7 +193,15 @@ private Q_SLOTS:
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
         QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200)))); // one series is enough
         QVERIFY(!chartIsEmpty(drawRatioChart(daily(ramp(5, 100, 1)), {95}, QSize(300, 200)))); // a short ratio
-        QCOMPARE(drawRatioChart(daily(ramp(300, 100, 1)), {}, QSize(300, 200)).shownBars, 185); // 184 days back
+        // 184 days back by default; a ratio of no values, and volumes all 0, still get a range.
+        const DrawnChart noRatio = drawRatioChart(daily(ramp(300, 100, 1)), {}, QSize(300, 200));
+        QCOMPARE(noRatio.shownBars, 185);
+        PriceSeries still = daily(QList<double>(30, 500));
+        for (PriceBar& b : still.bars)
+            b.volume = 0;
+        const DrawnChart noVolume = drawYearChart(still, QSize(300, 200));
+        for (const ChartPane* p : {noRatio.layout.pane(PaneRole::Ratio), noVolume.layout.pane(PaneRole::Volume)})
+            QVERIFY(p && p->low < p->high);
         const DrawnChart day = drawIntradayChart(daily(ramp(5, 100, 1), 300), QSize(150, 100));
         QCOMPARE(day.rangeText, u"2025/09/18"_s);
         QCOMPARE(day.lastText, u"104"_s);

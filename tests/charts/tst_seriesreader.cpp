@@ -61,6 +61,7 @@ private Q_SLOTS:
         };
         const QString sma = u"sma"_s, rsi = u"rsi"_s, wr = u"wr"_s, pct = u"pct"_s;
         row("sma 3", sma, {1, 2, 3, 4, 5}, 3, {N, N, 2, 3, 4});
+        row("sma 1", sma, {1, N, 3}, 1, {1, N, 3});
         row("sma over a gap", sma, {1, 2, N, 4, 5, 6}, 2, {N, 1.5, N, N, 4.5, 5.5});
         // Wilder averages: first RS 1 / (1/3) = 3, then (1*2+1)/3 / ((1/3*2)/3) = 4.5, then (2/3) / (31/27).
         row("rsi 3 Wilder", rsi, {10, 11, 10, 12, 13, 10}, 3,
@@ -115,7 +116,7 @@ private Q_SLOTS:
         row("three bars", body("[100,200,300]", q3), true, {1.5, 2.5, 3.5});
         row("null close skips the bar", body("[100,200,300]", R"({"close":[1,null,3],"open":[1,null,3]})"),
             true, {1, 3});
-        row("bad time skips the bar", body(R"([100,"x",-5,1.5,300])", R"({"close":[1,2,3,4,5]})"), true,
+        row("bad time skips the bar", body(R"([0,"x",-5,1.5,300])", R"({"close":[1,2,3,4,5]})"), true,
             {1, 5});
         row("out of order and repeated times", body("[300,100,300,200]", R"({"close":[1,2,3,4]})"), true,
             {2, 4, 3});
