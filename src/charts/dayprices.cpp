@@ -23,18 +23,12 @@ DayPrices::Day& DayPrices::dayOf(const QString& symbol, QDate day)
 {
     if (!m_latest.isValid() || day > m_latest) {
         m_latest = day;
-        dropBefore(day);
+        m_days.clear(); // every day held is over
     }
     Day& d = m_days[symbol];
     if (d.date != day)
         d = Day{day};
     return d;
-}
-
-void DayPrices::dropBefore(QDate day)
-{
-    for (auto it = m_days.begin(); it != m_days.end();)
-        it = it->date < day ? m_days.erase(it) : std::next(it);
 }
 
 void DayPrices::addSample(const QString& symbol, QDate day, qint64 time, double price, double previousClose)

@@ -50,8 +50,6 @@ private:
     };
     /// The entry of `symbol` for `day`, made anew when it held an earlier day.
     Day& dayOf(const QString& symbol, QDate day);
-    /// Drops the entries of days before `day`.
-    void dropBefore(QDate day);
 
     QHash<QString, Day> m_days;
     QDate m_latest;

@@ -50,7 +50,7 @@ std::optional<CodeListEntry> parseCodeListLine(QStringView line)
     if (!rest.isEmpty() && rest.front() == u'"') {
         // A quoted name runs to the closing quote (to the end of the line when there is none).
         const qsizetype close = rest.indexOf(u'"', 1);
-        name = close < 0 ? rest.mid(1) : rest.mid(1, close - 1);
+        name = close == -1 ? rest.mid(1) : rest.mid(1, close - 1);
     } else {
         const qsizetype end = rest.indexOf(u',');
         name = trimBlanks(end < 0 ? rest : rest.left(end));

@@ -22,13 +22,9 @@ void FakeHttpClient::get(const HttpRequest& request, QObject* context, Done done
 void FakeHttpClient::serve(const QString& needle, const QByteArray& body, int status,
                            const QByteArray& contentType)
 {
-    HttpResponse r;
-    r.status = status;
-    r.body = body;
-    r.contentType = contentType;
     if (!m_served.contains(needle))
         m_servedOrder.append(needle);
-    m_served.insert(needle, r);
+    m_served.insert(needle, {status, body, contentType, {}, {}});
 }
 
 void FakeHttpClient::releaseAll()
@@ -67,8 +63,7 @@ HttpResponse FakeHttpClient::responseFor(const HttpRequest& request) const
 {
     if (m_handler)
         return m_handler(request);
-    HttpResponse response;
-    response.status = 404;
+    HttpResponse response{404, {}, {}, {}, {}};
     const QString target = request.url.toString();
     for (const QString& needle : m_servedOrder)
         if (target.contains(needle))

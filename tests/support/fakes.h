@@ -69,11 +69,7 @@ public:
 /// A 200 answer carrying `body` as a PNG picture.
 inline HttpResponse okResponse(const QByteArray& body)
 {
-    HttpResponse r;
-    r.status = 200;
-    r.body = body;
-    r.contentType = "image/png";
-    return r;
+    return {200, body, "image/png", {}, {}};
 }
 
 class FakeSound : public SoundPlayer
