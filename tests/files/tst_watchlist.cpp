@@ -125,7 +125,8 @@ private Q_SLOTS:
                QStringList{u"2|ý"_s, u"3|イ"_s}, QList<int>{1}},
               // A bad line does not take a place.
               {"x\r\n" + line("1", "n").repeated(15), QStringList(12, u"1|n"_s), QList<int>{1}},
-              {QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12), QStringList(), QList<int>{1, 2}}}) {
+              {QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12), QStringList(), QList<int>{1, 2}},
+              {line("4", "\x80"), QStringList(), QList<int>{1}}}) { // not ASCII, nor UTF-8, nor CP932
             const WatchListContent content = parseWatchList(bytes);
             QStringList got;
             for (const WatchRow& r : content.rows)
