@@ -17,10 +17,7 @@ void PictureBox::setPicture(const QImage& image)
     const int border = 2 * frameWidth();
     const QSize room =
         (m_autoSize ? maximumSize() - QSize(border, border) : contentsRect().size()).expandedTo({0, 0});
-    if (image.width() > room.width() || image.height() > room.height())
-        m_image = image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
-    else
-        m_image = image;
+    m_image = image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
     if (image.isNull()) {
         clear();
     } else {

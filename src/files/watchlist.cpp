@@ -240,7 +240,7 @@ WatchListBytes formatWatchList(const QList<WatchRow>& rows)
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const WatchRow& row = rows[r];
         const int rowNumber = int(r) + 1;
-        auto cell = [&](int col) { return col < row.size() ? row[col] : QString(); };
+        auto cell = [&](int col) { return row.value(col); };
 
         const std::optional<qint16> code = toInt16(cell(0));
         if (!code) {

@@ -267,7 +267,7 @@ void Form1::formLoad()
         m_grid->item(r, grid::Name)->setTextAlignment(Qt::AlignCenter);
     m_grid->setUpdatesEnabled(true);
 
-    m_grid->setRow(1);
+    m_grid->setCurrent(1, m_grid->col());
     m_rowLabel->setText(u"1"_s);
 }
 

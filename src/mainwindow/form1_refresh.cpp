@@ -25,7 +25,7 @@ public:
         m_stopsAtStart = m_w.m_cycle.stopCount();
         m_w.m_watchCount = qint16(rowCount);
         if (rowCount > 0)
-            m_w.m_grid->setCol(grid::Code);
+            m_w.m_grid->setCurrent(m_w.m_grid->row(), grid::Code);
     }
 
     void storeShortName(int row, const QString& shortName) override { m_w.m_shortNames[row - 1] = shortName; }

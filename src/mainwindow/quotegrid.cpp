@@ -121,18 +121,6 @@ QColor QuoteGrid::cellBackground(int row, int col) const
     return it ? it->background().color() : QColor();
 }
 
-void QuoteGrid::setRow(int row)
-{
-    m_row = qBound(0, row, grid::Rows - 1);
-    syncView();
-}
-
-void QuoteGrid::setCol(int col)
-{
-    m_col = qBound(0, col, grid::Cols - 1);
-    syncView();
-}
-
 void QuoteGrid::setCurrent(int row, int col)
 {
     m_row = qBound(0, row, grid::Rows - 1);

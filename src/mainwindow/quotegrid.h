@@ -29,8 +29,6 @@ public:
 
     int row() const { return m_row; }
     int col() const { return m_col; }
-    void setRow(int row);
-    void setCol(int col);
     void setCurrent(int row, int col);
     /// Text of the current cell.
     QString text() const { return cellText(m_row, m_col); }

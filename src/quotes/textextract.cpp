@@ -40,7 +40,7 @@ QStringView getValueView(QStringView all, QStringView label)
             continue;
         }
         const qsizetype before = delimiterBefore(pos - d);
-        const qsizetype blockStart = before < 0 ? 0 : before + d;
+        const qsizetype blockStart = before == -1 ? 0 : before + d;
         const qsizetype after = delimiterAt(pos + label.size());
         const qsizetype blockEnd = after < 0 ? all.size() : after;
         return getTextView(all.sliced(blockStart, blockEnd - blockStart), u"<strong>", u"</strong>");

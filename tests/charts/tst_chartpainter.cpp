@@ -147,6 +147,7 @@ private Q_SLOTS:
         ChartOptions session;
         session.sessionStartMinute = 9 * 60;
         session.sessionEndMinute = 15 * 60;
+        ChartOptions wholeDay{{}, -1, 0, 24 * 60};
         PriceSeries second = daily(ramp(40, 2000, -5));
         second.symbol = u"^N225"_s;
         second.name.clear();
@@ -157,6 +158,7 @@ private Q_SLOTS:
             {u"intraday"_s, drawIntradayChart(day, QSize(288, 180), session)},
             {u"thumbnail"_s, drawIntradayChart(day, QSize(150, 100))},
             {u"intraday-240"_s, drawIntradayChart(day, QSize(240, 150), session)}, // hourly labels from 240 up
+            {u"whole-day"_s, drawIntradayChart(day, QSize(240, 150), wholeDay)},
             {u"single-bar"_s, drawIntradayChart(single, QSize(200, 120))},
             {u"flat"_s, drawLineChart(daily(QList<double>(30, 500)), QSize(200, 120))},
             {u"year"_s, drawYearChart(year, QSize(512, 400))},
