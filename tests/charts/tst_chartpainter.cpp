@@ -136,7 +136,7 @@ private Q_SLOTS:
             zigzag.append(1000 + 2 * i + (i % 3 == 0 ? -12 : 7) + (i % 7 == 0 ? 20 : 0));
         PriceSeries year = daily(zigzag);
         for (qsizetype i = 0; i < year.bars.size(); i += 5)
-            year.bars[i].volume = 0;
+            year.bars[i].volume = i % 10 ? 0 : qInf(); // an unusable volume draws as none
         PriceSeries half = year;
         half.bars = year.bars.mid(270);
         PriceSeries day = daily(zigzag.mid(0, 13), 600); // 9:00 .. 11:00 of one day
