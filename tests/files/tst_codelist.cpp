@@ -14,8 +14,8 @@ class TestCodeList : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // One line: code|name of the record it gives, empty when it is none.
-    void line()
+    // One line: code|name of the record it gives, empty when it is none; then a whole file.
+    void linesAndWholeFile()
     {
         for (const auto& [line, record] :
              {std::pair{u"7203,\"トヨタ自動車\""_s, u"7203|トヨタ自動車"_s},
@@ -33,10 +33,6 @@ private Q_SLOTS:
             const auto entry = parseCodeListLine(line);
             QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
         }
-    }
-
-    void wholeFile()
-    {
         // Mixed line ends, a header, a blank line, no final line end, a broken double-byte sequence.
         QList<CodeListEntry> entries = parseCodeList(
             QByteArray(cp932(u"1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
@@ -73,8 +69,7 @@ private Q_SLOTS:
         QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
         QCOMPARE(list.lookup(path, 7203).name, u"トヨタ自動者"_s);
 
-        f.close();
-        QVERIFY(QFile::remove(path));
+        QVERIFY(f.remove()); // closed first
         QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Missing);
         QCOMPARE(list.lookup(dir.path(), 7203).status, CodeList::Status::Unreadable); // a folder
         // A file past the size cap is refused instead of read into memory; one at the cap is read.

@@ -62,7 +62,6 @@ public:
                 "\r\n" + QByteArray::number(n - 4096, 16) + "\r\n" + QByteArray(n - 4096, 'c') +
                 "\r\n0\r\n\r\n";
         }
-        // "/hop/n" takes n + 1 relative redirects to reach "/status/200".
         for (int n = 0; n <= 5; ++n)
             canned["/hop/" + QByteArray::number(n)] =
                 answer("302 Found\r\nLocation: " +
@@ -110,8 +109,7 @@ private Q_SLOTS:
     // Public services over TLS unless the environment names others; the settings' choices and checks.
     void configAndCodes()
     {
-        const Config c = Config::fromEnvironment(QProcessEnvironment());
-        for (const QUrl& url : c.serviceBases())
+        for (const QUrl& url : configOf({}).serviceBases())
             QCOMPARE(url.scheme(), u"https"_s);
         const QString market = u"http://127.0.0.1:8000"_s;
         // Pages and charts have defaults and take only their known values, else the value is named.
@@ -189,20 +187,19 @@ private Q_SLOTS:
         QCOMPARE(backoff.until(quotes), now.addSecs(180));
     }
 
-    // Missing files come in whole, from the installation or built in; existing ones stay.
+    // Missing files come in whole, from the installation or built in; existing ones stay; saves cut short.
     void filesInTheDataFolder()
     {
         QTemporaryDir tmp;
         QVERIFY(writeFile(tmp.filePath(u"Auot.html"_s), "installed help"));
         const Config config{tmp.filePath(u"home/kabu"_s)};
         QVERIFY(QDir().mkpath(config.dataDir) && writeFile(config.dataFile(u"chimes.wav"_s), "my own chime"));
-        QVERIFY(installSuppliedFiles(config, tmp.path()).isEmpty());
         const QByteArray list = readFile(u":/supplied/tousyou1.csv"_s);
+        QVERIFY(installSuppliedFiles(config, tmp.path()).isEmpty() && !list.isEmpty());
         QCOMPARE(QList<QByteArray>({readFile(config.dataFile(u"Auot.html"_s)),
                                     readFile(config.dataFile(u"tousyou1.csv"_s)),
                                     readFile(config.dataFile(u"chimes.wav"_s))}),
                  QList<QByteArray>({"installed help", list, "my own chime"}));
-        QVERIFY(!list.isEmpty());
         QCOMPARE(int(QFileInfo(config.dataFile(u"pic"_s)).permissions() & 0x0FF), 0); // the owner's alone
         QCOMPARE(QDir(config.dataDir).entryList(QDir::Files).size(), 4); // no temporary file left
         // A regular file where the data folder's parent, or its picture folder, should be.
@@ -236,30 +233,27 @@ private Q_SLOTS:
                          QStringList{u"target.bin"_s});
             }
             QVERIFY(save(path, "new", nullptr) && readFile(path) == "new");
-            QString error;
-            QVERIFY(!save(saved.filePath(u"missing/x.bin"_s), "x", &error) && !error.isEmpty());
             // A folder in the file's place: the temporary file is made, only the rename fails.
             QVERIFY(QDir(saved.path()).mkpath(u"folder"_s));
-            QVERIFY(!save(saved.filePath(u"folder"_s), "x", &error) && !error.isEmpty());
+            for (const QString& name : {u"missing/x.bin"_s, u"folder"_s}) {
+                QString error;
+                QVERIFY(!save(saved.filePath(name), "x", &error) && !error.isEmpty());
+            }
         }
         QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
-    }
-
-    // What a save cut short leaves beside the watch list goes at start; nothing else does.
-    void saveLeftovers()
-    {
-        QTemporaryDir tmp;
-        const Config config{tmp.path()};
+        // What a save cut short leaves beside the watch list goes at start; nothing else does.
+        QTemporaryDir left;
+        const Config leftovers{left.path()};
         QStringList kept{u"dat.txt"_s,         u"dat.txt.ab-123"_s,      u"dat.txt.abc12"_s,
                          u"dat.txt.abc1234"_s, u"tousyou1.csv.Ab1234"_s, u"xdat.txt.Ab1234"_s};
         for (const QString& name : kept + QStringList{u"dat.txt.Ab12Z9"_s, u"dat.txt.000000"_s})
-            QVERIFY(writeFile(config.dataFile(name), "x"));
-        QVERIFY(QFile::link(config.dataFile(u"dat.txt"_s), config.dataFile(u"dat.txt.Lnk123"_s)));
-        QCOMPARE(removeSaveLeftovers(config, u"dat.txt"_s),
+            QVERIFY(writeFile(leftovers.dataFile(name), "x"));
+        QVERIFY(QFile::link(leftovers.dataFile(u"dat.txt"_s), leftovers.dataFile(u"dat.txt.Lnk123"_s)));
+        QCOMPARE(removeSaveLeftovers(leftovers, u"dat.txt"_s),
                  (QStringList{u"dat.txt.000000"_s, u"dat.txt.Ab12Z9"_s}));
         kept.insert(1, u"dat.txt.Lnk123"_s);
         QCOMPARE(
-            QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name),
+            QDir(left.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name),
             kept);
     }
 
@@ -289,7 +283,7 @@ private Q_SLOTS:
     }
 
     // Requests as given, uncompressed; answers, redirects, broken exchanges and body caps.
-    void httpExchanges()
+    void httpExchangesCharsetsAndPrefetch()
     {
         QtHttpClient versioned({.userAgent = "Tickora/9.8"});
         QCOMPARE(getAndWait(versioned, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
@@ -329,10 +323,8 @@ private Q_SLOTS:
                      qPrintable(to));
         // A self-signed certificate is refused, after the handshake started.
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.setLocalCertificateChain(
-            QSslCertificate::fromPath(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-cert.pem")));
-        tls.setPrivateKey(
-            QSslKey(readFile(QString::fromUtf8(TICKORA_TEST_DATA "/selfsigned-key.pem")), QSsl::Rsa));
+        tls.setLocalCertificateChain(QSslCertificate::fromPath(TICKORA_TEST_DATA "/selfsigned-cert.pem"_L1));
+        tls.setPrivateKey(QSslKey(readFile(TICKORA_TEST_DATA "/selfsigned-key.pem"_L1), QSsl::Rsa));
         QSslServer server;
         server.setSslConfiguration(tls);
         QVERIFY(server.listen(QHostAddress::LocalHost));
@@ -348,17 +340,13 @@ private Q_SLOTS:
             const HttpResponse over = getAndWait(capped, m_server.url(path + u"5001"_s));
             QVERIFY(over.status == 0 && over.body.isEmpty());
         }
-    }
-
-    // Bodies decoded by the named charset; callbacks go with their context; prefetched answers.
-    void charsetsContextsAndPrefetch()
-    {
+        // Bodies decoded by the named charset; callbacks go with their context; prefetched answers.
         const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
-        const std::pair<QByteArray, QByteArray> cases[] = {
+        const std::pair<QByteArray, QByteArray> encoded[] = {
             {"text/html; charset=\"shift_jis\"", QStringEncoder("Shift_JIS").encode(japanese)},
             {"text/html; charset=EUC-JP", QStringEncoder("EUC-JP").encode(japanese)},
             {"text/html", japanese.toUtf8()}};
-        for (const auto& [contentType, body] : cases)
+        for (const auto& [contentType, body] : encoded)
             QCOMPARE(decodeBody(body, contentType), japanese);
         QtHttpClient http;
         auto* context = new QObject;

@@ -25,10 +25,7 @@ QString joined(const QuoteFields& q)
         .join(u'|');
 }
 
-QString codeOf(int row)
-{
-    return QString::number(1300 + row);
-}
+const auto codeOf = [](int row) { return QString::number(1300 + row); };
 
 /// A stock-detail page for `row`'s code: name "N<code>", short name "S<code>".
 QByteArray page(int row, const QString& price = u"1,234"_s, const QString& change = u"+15"_s,
@@ -116,7 +113,7 @@ class TestQuotes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void textCuts()
+    void textCutsAndNumbers()
     {
         const QString rows[][4] = {
             {u"ab[]cd"_s, u"["_s, u"]"_s, {}},           // end right after start
@@ -159,6 +156,23 @@ private Q_SLOTS:
         };
         for (const auto& r : lines)
             QCOMPARE(nikkeiLine(r[0]), u"日経平均 "_s + r[1]);
+        for (const QString& t : {u"1,234,500"_s, u"123,456"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
+            QVERIFY2(isNumericText(t), qPrintable(t));
+        for (const QString& t :
+             {u""_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u"1234,567"_s, u"1."_s, u"１２３"_s})
+            QVERIFY2(!isNumericText(t), qPrintable(t));
+        // Compared by value, both ways round; 2 stands for "not comparable".
+        const std::tuple<QString, QString, int> pairs[] = {
+            {u"999"_s, u"1,000"_s, -1},  {u"1,234"_s, u"1200"_s, 1}, {u"1200.50"_s, u"1,200.5"_s, 0},
+            {u"12.05"_s, u"12.5"_s, -1}, {u"-5"_s, u"-3"_s, -1},     {u"-5"_s, u"3"_s, -1},
+            {u"-0"_s, u"+0.00"_s, 0},    {u"100"_s, u" "_s, 2},      {u""_s, u"100"_s, 2},
+        };
+        for (const auto& [a, b, expected] : pairs) {
+            const std::optional<int> ab = compareNumericTexts(a, b), ba = compareNumericTexts(b, a);
+            QCOMPARE(ab ? qBound(-1, *ab, 1) : 2, expected);
+            QCOMPARE(ba ? qBound(-1, *ba, 1) : 2, expected == 2 ? 2 : -expected);
+        }
+        QCOMPARE(compareNumericTexts(QString(21, u'9'), QString(QString(20, u'9') + u'8')), 1);
     }
 
     void pagesAndTheirRequest()
@@ -273,52 +287,8 @@ private Q_SLOTS:
         }
     }
 
-    // A 429 or 503 keeps its row and the later ones, opens no box and holds requests until it passes.
-    void overloadedServiceHoldsThePass()
-    {
-        Pass p(4);
-        p->run();
-        p->reply(3, 503, "busy", "120");
-        p->reply(4, 429, {}, "30");
-        p->reply(1, 200, page(1));
-        p->reply(2, 200, page(2));
-        QCOMPARE(p->cells.cellText(2, grid::Name), u"N1302"_s);
-        for (int r : {3, 4})
-            QCOMPARE(rowTexts(p->cells, r).mid(1, 3),
-                     QStringList({u"old%1.2"_s.arg(r), u"old%1.3"_s.arg(r), u"old%1.4"_s.arg(r)}));
-        QCOMPARE(p->holds, QList<QDateTime>{p->clock.addSecs(120)});
-        QVERIFY(p->failures.isEmpty() && !p.owner->isRunning());
-        QCOMPARE(QList<int>({p->doneCalls, int(p->http.requests.size())}), QList<int>({1, 4}));
-        p->clock = p->clock.addSecs(119);
-        p->run();
-        QCOMPARE(QList<int>({p->doneCalls, int(p->http.requests.size()), p->http.unanswered()}),
-                 QList<int>({2, 4, 0}));
-    }
-
-    void numericTexts()
-    {
-        for (const QString& t : {u"1,234,500"_s, u"123,456"_s, u"  +1,000.25  "_s, u"-0.5"_s, u"007"_s})
-            QVERIFY2(isNumericText(t), qPrintable(t));
-        for (const QString& t :
-             {u""_s, u"1e5"_s, u"1,23"_s, u"1,2345"_s, u"1234,567"_s, u"1."_s, u"１２３"_s})
-            QVERIFY2(!isNumericText(t), qPrintable(t));
-        // Compared by value, both ways round; 2 stands for "not comparable".
-        const std::tuple<QString, QString, int> pairs[] = {
-            {u"999"_s, u"1,000"_s, -1},  {u"1,234"_s, u"1200"_s, 1}, {u"1200.50"_s, u"1,200.5"_s, 0},
-            {u"12.05"_s, u"12.5"_s, -1}, {u"-5"_s, u"-3"_s, -1},     {u"-5"_s, u"3"_s, -1},
-            {u"-0"_s, u"+0.00"_s, 0},    {u"100"_s, u" "_s, 2},      {u""_s, u"100"_s, 2},
-        };
-        for (const auto& [a, b, expected] : pairs) {
-            const std::optional<int> ab = compareNumericTexts(a, b), ba = compareNumericTexts(b, a);
-            QCOMPARE(ab ? qBound(-1, *ab, 1) : 2, expected);
-            QCOMPARE(ba ? qBound(-1, *ba, 1) : 2, expected == 2 ? 2 : -expected);
-        }
-        QCOMPARE(compareNumericTexts(QString(QString(20, u'9') + u'1'), QString(QString(20, u'9') + u'0')),
-                 1);
-    }
-
     // One pass per step: "price;buy;sell;told;chimes;coloured[;code]"; "other" no detail page, "404" failed.
-    void targetsToldChimedAndColoured()
+    void targetsToldChimedColouredAndLatched()
     {
         const QStringList cases[] = {
             {u"2,700;;2,700;sell;sell;sell"_s, u"2,750;;2,700;;sell;sell"_s, u"2,700;;2700;;sell;sell"_s},
@@ -372,30 +342,22 @@ private Q_SLOTS:
                          f.mid(3, 3).join(u';'));
             }
         }
-    }
-
-    // A row dropped from the passes is told anew when watched again; notices are trimmed, markup kept.
-    void alertLatchAndNotices()
-    {
+        // A row dropped from the passes is told anew when watched again; notices are trimmed, markup kept.
         Pass p(2);
         p->cells.setCellText(1, grid::SellTarget, u"1,000"_s);
         p->cells.setCellText(2, grid::SellTarget, u"1,000"_s);
-        const auto pass = [&](const QList<int>& rows) {
+        QList<int> told; // the rows told, a 0 after each pass
+        for (const bool watched : {true, true, false, true}) {
             p->reached.clear();
+            p->cells.setCellText(2, grid::Code, watched ? codeOf(2) : QString());
             p->run();
-            for (int r : rows)
+            for (int r = 1; r <= (watched ? 2 : 1); ++r)
                 p->reply(r, 200, page(r));
-            QStringList told;
             for (const TargetReached& r : std::as_const(p->reached))
-                told.append(QString::number(r.row));
-            return told;
-        };
-        QCOMPARE(pass({1, 2}), QStringList({u"1"_s, u"2"_s}));
-        QCOMPARE(pass({1, 2}), QStringList());
-        p->cells.setCellText(2, grid::Code, QString());
-        QCOMPARE(pass({1}), QStringList());
-        p->cells.setCellText(2, grid::Code, codeOf(2));
-        QCOMPARE(pass({1, 2}), QStringList({u"2"_s}));
+                told.append(r.row);
+            told.append(0);
+        }
+        QCOMPARE(told, QList<int>({1, 2, 0, 0, 0, 2, 0}));
 
         const TargetNotice n =
             targetNotice({1, Target::Buy, u" 6758"_s, u"ソニー "_s, u"3,412"_s, u"  3,400 "_s});
@@ -406,7 +368,7 @@ private Q_SLOTS:
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.
-    void passOrderFailuresAndFollowUps()
+    void passOrderFailuresHoldsAndFollowUps()
     {
         Pass p(12);
         const MemorySheet before = p->cells;
@@ -432,9 +394,8 @@ private Q_SLOTS:
         o->pass->request([&] { ++second; });
         o->pass->request([&] { ++third; });
         for (int round = 1; round <= 2; ++round) {
-            QCOMPARE(o->http.unanswered(), 2);
-            QCOMPARE(o->passes.size(), round);
-            QCOMPARE(o->doneCalls + second + third, round - 1);
+            QCOMPARE(QList<int>({o->http.unanswered(), int(o->passes.size()), o->doneCalls + second + third}),
+                     QList<int>({2, round, round - 1}));
             o->reply(1, 200, page(1));
             o->reply(2, 200, page(2));
         }
@@ -444,9 +405,8 @@ private Q_SLOTS:
         bool called = false;
         gone->pass->request([&] { called = true; });
         gone.owner.reset();
-        QVERIFY(gone.http.answer(u"code="_s, {200, page(1), {}, {}}));
-        QVERIFY(!called);
-        // While the failure box is open, late answers change nothing and a new request waits.
+        QVERIFY(gone.http.answer(u"code="_s, {200, page(1), {}, {}}) && !called);
+        // While the failure box is open, late answers change nothing and a new request waits for it to close.
         Pass f(3);
         int later = 0;
         f->whileFailureOpen = [&] {
@@ -457,14 +417,30 @@ private Q_SLOTS:
         f->run();
         f->reply(1, 500);
         QCOMPARE(f->cells.cellText(2, grid::Price), u"old2.3"_s);
-        QCOMPARE(f->doneCalls, 1);
-        QCOMPARE(f->passes.size(), 2); // the follow-up started once the box closed
-        QCOMPARE(f->http.unanswered(), 1 + 3);
+        QCOMPARE(QList<int>({f->doneCalls, int(f->passes.size()), f->http.unanswered()}),
+                 QList<int>({1, 2, 4}));
         for (int r : {3, 1, 2, 3}) // the failed pass's last answer, then the follow-up's
             f->reply(r, 200, page(r));
-        QCOMPARE(later, 1);
-        QCOMPARE(f->failures, QList<int>{1});
+        QCOMPARE((QList<QList<int>>{f->failures, {later}}), (QList<QList<int>>{{1}, {1}}));
         QCOMPARE(f->cells.cellText(2, grid::Price), u"1,234"_s);
+        // A 429 or 503 keeps its row and the later ones, opens no box and holds requests until it passes.
+        Pass h(4);
+        h->run();
+        h->reply(3, 503, "busy", "120");
+        h->reply(4, 429, {}, "30");
+        h->reply(1, 200, page(1));
+        h->reply(2, 200, page(2));
+        QCOMPARE(h->cells.cellText(2, grid::Name), u"N1302"_s);
+        for (int r : {3, 4})
+            QCOMPARE(rowTexts(h->cells, r).mid(1, 3),
+                     QStringList({u"old%1.2"_s.arg(r), u"old%1.3"_s.arg(r), u"old%1.4"_s.arg(r)}));
+        QCOMPARE(h->holds, QList<QDateTime>{h->clock.addSecs(120)});
+        QVERIFY(h->failures.isEmpty() && !h.owner->isRunning());
+        QCOMPARE(QList<int>({h->doneCalls, int(h->http.requests.size())}), QList<int>({1, 4}));
+        h->clock = h->clock.addSecs(119);
+        h->run();
+        QCOMPARE(QList<int>({h->doneCalls, int(h->http.requests.size()), h->http.unanswered()}),
+                 QList<int>({2, 4, 0}));
     }
 };
 
