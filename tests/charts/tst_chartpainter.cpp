@@ -64,12 +64,12 @@ private Q_SLOTS:
     // Label steps of 1, 2, 2.5 or 5 times a power of ten; digits enough for the step.
     void valueAxisSteps()
     {
-        const std::tuple<double, int, double> steps[] = {
-            {10, 5, 2}, {10, 4, 2.5}, {9, 2, 5}, {7.5, 3, 2.5}, {10, 1, 10}, {0.3, 3, 0.1}, {0, 5, 1}, {5, 0, 1}};
+        const std::tuple<double, int, double> steps[] = {{10, 5, 2},  {10, 4, 2.5},  {9, 2, 5}, {7.5, 3, 2.5},
+                                                         {10, 1, 10}, {0.3, 3, 0.1}, {0, 5, 1}, {5, 0, 1}};
         for (const auto& [range, ticks, step] : steps)
             QCOMPARE(niceStep(range, ticks), step);
-        const std::tuple<double, int, int> digits[] = {
-            {2.5, 2, 2}, {2.5, -1, 0}, {2, 2, 0}, {1, 2, 0}, {0.5, 0, 1}, {0.025, 2, 2}, {1e-9, 0, 6}};
+        const std::tuple<double, int, int> digits[] = {{2.5, 2, 2}, {2.5, -1, 0},  {2, 2, 0},   {1, 2, 0},
+                                                       {0.5, 0, 1}, {0.025, 2, 2}, {1e-9, 0, 6}};
         for (const auto& [step, decimals, d] : digits)
             QCOMPARE(valueLabelDecimals(step, decimals), d);
     }
@@ -157,7 +157,8 @@ private Q_SLOTS:
         const std::pair<QString, DrawnChart> charts[] = {
             {u"intraday"_s, drawIntradayChart(day, QSize(288, 180), session)},
             {u"thumbnail"_s, drawIntradayChart(day, QSize(150, 100))},
-            {u"intraday-240"_s, drawIntradayChart(day, QSize(240, 150), session)}, // hourly labels from 240 up
+            {u"intraday-240"_s,
+             drawIntradayChart(day, QSize(240, 150), session)}, // hourly labels from 240 up
             {u"whole-day"_s, drawIntradayChart(day, QSize(240, 150), wholeDay)},
             {u"single-bar"_s, drawIntradayChart(single, QSize(200, 120))},
             {u"flat"_s, drawLineChart(daily(QList<double>(30, 500)), QSize(200, 120))},
@@ -194,7 +195,8 @@ private Q_SLOTS:
         s.gmtOffset = -4 * 3600; // New York: the same instants fall on the day before
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
         QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200)))); // one series is enough
-        QVERIFY(!chartIsEmpty(drawRatioChart(daily(ramp(5, 100, 1)), {95}, QSize(300, 200)))); // a short ratio
+        QVERIFY(
+            !chartIsEmpty(drawRatioChart(daily(ramp(5, 100, 1)), {95}, QSize(300, 200)))); // a short ratio
         // 184 days back by default; a ratio of no values, and volumes all 0, still get a range.
         const DrawnChart noRatio = drawRatioChart(daily(ramp(300, 100, 1)), {}, QSize(300, 200));
         QCOMPARE(noRatio.shownBars, 185);
@@ -202,7 +204,8 @@ private Q_SLOTS:
         for (PriceBar& b : still.bars)
             b.volume = 0;
         const DrawnChart noVolume = drawYearChart(still, QSize(300, 200));
-        for (const ChartPane* p : {noRatio.layout.pane(PaneRole::Ratio), noVolume.layout.pane(PaneRole::Volume)})
+        for (const ChartPane* p :
+             {noRatio.layout.pane(PaneRole::Ratio), noVolume.layout.pane(PaneRole::Volume)})
             QVERIFY(p && p->low < p->high);
         const DrawnChart day = drawIntradayChart(daily(ramp(5, 100, 1), 300), QSize(150, 100));
         QCOMPARE(day.rangeText, u"2025/09/18"_s);

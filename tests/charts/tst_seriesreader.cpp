@@ -162,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(chartJsonErrorCode(b), QString());
         const auto bare = readChartJson(body("[]", R"({"close":[]})", R"({"gmtoffset":1e12})"));
         QVERIFY(bare && std::isnan(bare->previousClose) && bare->gmtOffset == 0 && bare->bars.isEmpty());
-        const auto day = readChartJson(body("[]", "7", R"({"gmtoffset":-86400})")); // no quote object, no times
+        const auto day =
+            readChartJson(body("[]", "7", R"({"gmtoffset":-86400})")); // no quote object, no times
         QVERIFY(day && day->gmtOffset == -86400);
     }
 

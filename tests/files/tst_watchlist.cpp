@@ -140,7 +140,8 @@ private Q_SLOTS:
     void oversizedFileKeepsItsWholeLines()
     {
         QTemporaryDir tmp;
-        QVERIFY(writeFile(tmp.filePath(u"dat.txt"_s), line("1001", "a").chopped(2) + "\n" + QByteArray(5 << 20, 'x')));
+        QVERIFY(writeFile(tmp.filePath(u"dat.txt"_s),
+                          line("1001", "a").chopped(2) + "\n" + QByteArray(5 << 20, 'x')));
         const WatchListLoad load = loadWatchList(tmp.filePath(u"dat.txt"_s));
         QCOMPARE(load.content.rows.size(), 1);
         QVERIFY(load.content.skippedLines.isEmpty() && load.error.isEmpty());

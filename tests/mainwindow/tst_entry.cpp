@@ -151,7 +151,8 @@ private Q_SLOTS:
         QVERIFY(g.selectedItems().isEmpty());
         g.setCurrent(1, 1);
         QCOMPARE(QPoint(g.currentRow(), g.currentColumn()), QPoint(1, 1));
-        QVERIFY(!(g.item(1, 0)->flags() & Qt::ItemIsSelectable) && !(g.item(0, 1)->flags() & Qt::ItemIsSelectable));
+        QVERIFY(!(g.item(1, 0)->flags() & Qt::ItemIsSelectable) &&
+                !(g.item(0, 1)->flags() & Qt::ItemIsSelectable));
         QVERIFY(g.item(1, 1)->flags() & Qt::ItemIsSelectable);
     }
 

@@ -138,6 +138,7 @@ private Q_SLOTS:
             {u"<strong>1</strong></div>x<strong>2</strong>"_s, u"v>x"_s, {}},         // label runs into it
             {u"</div>x<strong>2</strong>"_s, u"v>x"_s, {}},
             {u"</div>a</div><strong>1</strong>"_s, u"a<"_s, {}}, // a delimiter just before it too
+            {u"始値<strong>3</strong>"_s, u"始値"_s, u"3"_s},    // the label first
             {u"<strong>1</strong></div>"_s, {}, {}},
         };
         for (const auto& r : blocks)
