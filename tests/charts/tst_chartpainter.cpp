@@ -91,39 +91,31 @@ private Q_SLOTS:
     }
 
     // Data that cannot make a chart gives the empty frame; awkward data still draws.
-    void awkwardData_data()
-    {
-        QTest::addColumn<PriceSeries>("series");
-        QTest::addColumn<bool>("empty");
-        QTest::addColumn<int>("shown");
-        QTest::newRow("no bars") << daily({}) << true << 0;
-        QTest::newRow("absurd values") << daily({1e300, -1e300}) << true << 0;
-        QTest::newRow("one past and at the value cap") << daily({1e15 + 2, 1e15}) << false << 1;
-        PriceSeries epoch = daily({1000});
-        epoch.bars[0].time = 0;
-        QTest::newRow("one bar, at the epoch") << epoch << false << 1;
-        QTest::newRow("flat") << daily(QList<double>(30, 500)) << false << 30;
-        QTest::newRow("some non-finite") << daily({1000, N, 1010, N, 1020}) << false << 3;
-        PriceSeries broken = daily({100, 101, 102});
-        broken.bars[1].high = N;
-        broken.bars[1].low = -std::numeric_limits<double>::infinity();
-        broken.bars[1].volume = N;
-        broken.bars[2].open = N;
-        QTest::newRow("broken high, low, volume, open") << broken << false << 3;
-    }
+    // Broken or absurd series: each chart at its size, with the usable bars (none: the empty frame).
     void awkwardData()
     {
-        QFETCH(PriceSeries, series);
-        QFETCH(bool, empty);
-        QFETCH(int, shown);
-        series.previousClose = N;
-        for (const QSize size : {QSize(150, 100), QSize(512, 400)}) {
-            for (const auto& [name, draw] : everyChart()) {
-                const DrawnChart c = draw(series, size);
-                QCOMPARE(c.image.size(), size);
-                QVERIFY2(chartIsEmpty(c) == empty, name);
-                if (QByteArray(name) != "intraday") // intraday keeps only the last day
-                    QCOMPARE(int(c.shownBars), shown);
+        PriceSeries epoch = daily({1000}), broken = daily({100, 101, 102});
+        epoch.bars[0].time = 0;
+        broken.bars[1].high = broken.bars[1].volume = broken.bars[2].open = N;
+        broken.bars[1].low = -qInf();
+        const std::tuple<const char*, PriceSeries, int> rows[] = {
+            {"no bars", daily({}), 0},
+            {"absurd values", daily({1e300, -1e300}), 0},
+            {"one past and at the value cap", daily({1e15 + 2, 1e15}), 1},
+            {"one bar, at the epoch", epoch, 1},
+            {"flat", daily(QList<double>(30, 500)), 30},
+            {"some non-finite", daily({1000, N, 1010, N, 1020}), 3},
+            {"broken high, low, volume, open", broken, 3}};
+        for (auto [row, series, shown] : rows) {
+            series.previousClose = N;
+            for (const QSize size : {QSize(150, 100), QSize(512, 400)}) {
+                for (const auto& [name, draw] : everyChart()) {
+                    const DrawnChart c = draw(series, size);
+                    const bool intraday = QByteArray(name) == "intraday"; // keeps only the last day
+                    QVERIFY2(c.image.size() == size && chartIsEmpty(c) == (shown == 0) &&
+                                 (intraday || c.shownBars == shown),
+                             qPrintable(QString::fromUtf8(row) + u' ' + QString::fromUtf8(name)));
+                }
             }
         }
     }
@@ -144,10 +136,7 @@ private Q_SLOTS:
             b.time += 9 * 3600;
         day.bars.prepend({day.bars.first().time - Day, 500, 500, 500, 500, 0}); // the day before
         day.previousClose = 1001;
-        ChartOptions session;
-        session.sessionStartMinute = 9 * 60;
-        session.sessionEndMinute = 15 * 60;
-        ChartOptions wholeDay{{}, -1, 0, 24 * 60};
+        const ChartOptions session{{}, -1, 9 * 60, 15 * 60}, wholeDay{{}, -1, 0, 24 * 60};
         PriceSeries second = daily(ramp(40, 2000, -5));
         second.symbol = u"^N225"_s;
         second.name.clear();
