@@ -3,6 +3,8 @@
 #include "textextract.h"
 #include "todaypage.h"
 
+#include <algorithm>
+
 namespace tickora {
 
 using namespace Qt::StringLiterals;
@@ -85,13 +87,12 @@ std::optional<Decimal> parseDecimal(QStringView text)
 
 int compareMagnitude(const Decimal& a, const Decimal& b)
 {
-    if (a.integer.size() != b.integer.size())
-        return a.integer.size() < b.integer.size() ? -1 : 1;
+    // Each step's sign decides: more digits, then the digits, then the fraction's digits.
+    if (const qsizetype longer = a.integer.size() - b.integer.size(); longer != 0)
+        return int(std::clamp<qsizetype>(longer, -1, 1));
     if (const int c = QStringView(a.integer).compare(b.integer); c != 0)
-        return c < 0 ? -1 : 1;
-    if (const int c = QStringView(a.fraction).compare(b.fraction); c != 0)
-        return c < 0 ? -1 : 1;
-    return 0;
+        return std::clamp(c, -1, 1);
+    return std::clamp(QStringView(a.fraction).compare(b.fraction), -1, 1);
 }
 
 QString numericOrZero(QStringView t)

@@ -442,6 +442,10 @@ private Q_SLOTS:
         h->run();
         QCOMPARE(QList<int>({h->doneCalls, int(h->http.requests.size()), h->http.unanswered()}),
                  QList<int>({2, 4, 0}));
+        h->clock = h->clock.addSecs(1); // the hold is over: the next pass writes its rows again
+        h->run();
+        h->reply(1, 200, page(1, u"777"_s));
+        QCOMPARE(h->cells.cellText(1, grid::Price), u"777"_s);
     }
 };
 
