@@ -47,8 +47,7 @@ void ThumbCaption::showName()
             c = u' ';
     setText(fontMetrics().elidedText(line, Qt::ElideRight, qMax(0, room)));
     adjustSize();
-    if (width() > m_slotWidth)
-        resize(m_slotWidth, height());
+    resize(qMin(width(), m_slotWidth), height());
 }
 
 } // namespace tickora
