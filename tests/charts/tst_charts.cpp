@@ -91,13 +91,11 @@ private Q_SLOTS:
         box->setAutoSize(true);
         box->setPicture(quadrants(QSize(150, 90)));
         QCOMPARE(box->geometry(), QRect(10, 20, 152, 92));
-        box->clearPicture();
-        QVERIFY(box->pixmap().isNull());
-        QCOMPARE(box->geometry(), QRect(10, 20, 152, 92));
+        box->clearPicture(); // the area keeps its size
+        QVERIFY(box->pixmap().isNull() && box->geometry() == QRect(10, 20, 152, 92));
         box->setMaximumSize(252, 152);
         box->setPicture(quadrants(QSize(4000, 3000)));
-        QCOMPARE(box->size(), QSize(252, 152));
-        QCOMPARE(box->picture().size(), QSize(250, 150));
+        QCOMPARE(QList<QSize>({box->size(), box->picture().size()}), QList<QSize>({{252, 152}, {250, 150}}));
         QPointer<Form9> closing = new Form9(96.0);
         closing->show();
         QVERIFY(closing->close() && closing->isClosing());

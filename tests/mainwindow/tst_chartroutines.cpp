@@ -22,14 +22,17 @@ class RecordingHost final : public ChartRoutinesHost
 {
 public:
     MemorySheet cells;
-    int rows = 0;
+    int rows = 0, pixelsY = 1080;
     qint16 code = 0;
     std::array<QString, 12> captions;
     std::array<QImage, 12> thumbs;
     QImage market;
     std::map<Window, QImage> shown;
     std::map<Window, QString> titles;
-    QString yearLine;
+    QString yearLine, line;
+    QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
+    ServiceBackoff holds;
+    QList<QDateTime> held;
 
     /// Fills a row per code, each traded at 9:30.
     void fill(const QStringList& codes)
@@ -60,12 +63,6 @@ public:
     QDateTime now() const override { return clock; }
     ServiceBackoff& backoff() override { return holds; }
     void serviceHeld(const QDateTime& until) override { held.append(until); }
-
-    QString line;
-    int pixelsY = 1080;
-    QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
-    ServiceBackoff holds;
-    QList<QDateTime> held;
 };
 
 /// A chart JSON answer: the day from 9:00 to 9:25 in 5-minute bars, or a year of days before `day`.
@@ -85,22 +82,6 @@ HttpResponse seriesAnswer(const QString& symbol, bool intraday, QDate day)
     return okResponse(chartJsonFromSeries(s));
 }
 
-bool isSeriesRequest(const HttpRequest& r)
-{
-    return r.url.path().startsWith(u"/v8/finance/chart/"_s);
-}
-
-QColor colourOf(const QImage& image)
-{
-    return image.isNull() ? QColor() : image.pixelColor(0, 0);
-}
-
-/// Each address answers with its own colour, so a picture tells which address it came from.
-QColor colourFor(const QString& url)
-{
-    return QColor(QColor::fromHsv(int(qHash(url) % 360), 200, 220).rgb());
-}
-
 } // namespace
 
 class TestChartRoutines : public QObject
@@ -111,17 +92,18 @@ class TestChartRoutines : public QObject
     HttpResponse m_failure;
     RecordingHost m_host;
 
+    static bool isSeries(const HttpRequest& r) { return r.url.path().startsWith(u"/v8/finance/chart/"_s); }
+    static QColor colourOf(const QImage& image) { return image.isNull() ? QColor() : image.pixelColor(0, 0); }
+    /// Each address answers with its own colour, so a picture tells which address it came from.
+    static QColor colourFor(const QString& url) { return QColor(QRgb(qHash(url))); }
+
     Services services(bool drawn) const
     {
         Services s = m_fakes->services();
         s.config.charts = drawn ? ChartSource::Drawn : ChartSource::Images;
         return s;
     }
-    int seriesRequests() const
-    {
-        return int(
-            std::count_if(m_fakes->http.requests.cbegin(), m_fakes->http.requests.cend(), isSeriesRequest));
-    }
+    int seriesRequests() const { return int(std::ranges::count_if(m_fakes->http.requests, isSeries)); }
     bool run(const std::function<void(ChartRoutines::Then)>& routine)
     {
         int calls = 0;
@@ -140,7 +122,7 @@ private Q_SLOTS:
             for (const QString& needle : std::as_const(m_failing))
                 if (r.url.toString().contains(needle))
                     return m_failure;
-            if (!isSeriesRequest(r))
+            if (!isSeries(r))
                 return okResponse(chartPng(QSize(120, 80), colourFor(r.url.toString())));
             const QString symbol = QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8());
             return seriesAnswer(symbol, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
@@ -204,10 +186,8 @@ private Q_SLOTS:
         charts.captionClicked(2);
         charts.captionClicked(3);
         QVERIFY(m_host.titles.empty() && m_host.code == 0 && http.unanswered() == 0);
-        for (int k = 0; k < 2; ++k) {
-            charts.thumbnailClicked(k);
-            charts.captionClicked(k);
-        }
+        for (int k = 0; k < 2; ++k)
+            charts.thumbnailClicked(k), charts.captionClicked(k);
         for (const QString& code : {u"6758"_s, u"6758"_s, u"7203"_s, u"7203"_s})
             QVERIFY(http.answer(code, okResponse(chartPng(QSize(40, 30), colourFor(code)))));
         QCOMPARE(colourOf(m_host.shown.at(Window::Year)), colourFor(u"6758"_s));
@@ -231,6 +211,8 @@ private Q_SLOTS:
             QVERIFY(run([&](auto then) { later.showYearChart(7203, then); }));
             // A kept file that no longer reads is asked for again and written anew.
             const QString today = yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date());
+            QVERIFY(yearSeriesFile(s.config, u"^N/2.T-x"_s, {2013, 3, 5})
+                        .endsWith(u"/series/_N_2.T-x-1y-20130305.json"_s));
             QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
             ChartRoutines afterDamage(s, m_host);
             QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
@@ -273,11 +255,10 @@ private Q_SLOTS:
         QFETCH(int, pixelsY);
         QFETCH(QTime, time);
         const bool lineTaken = time >= QTime(9, 0) && time <= QTime(15, 30);
-        const bool missing = status != 200;
         const bool held = status == 429;
         const Services s = services(true);
         ChartRoutines charts(s, m_host);
-        if (missing)
+        if (status != 200)
             m_failing = {u"/v8/"_s};
         m_failure = HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
         m_host.pixelsY = pixelsY;
@@ -293,7 +274,8 @@ private Q_SLOTS:
         QCOMPARE(seriesRequests(), held ? 2 : 3); // the thumbnails' all at once, before the first answer
         QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
         const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
-        QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image, missing);
+        QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image,
+                 status != 200);
         QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image);
         QCOMPARE(m_host.market !=
                      drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image,
@@ -324,7 +306,7 @@ private Q_SLOTS:
             QVERIFY(run([&](auto then) { (charts.*routine)(then); }));
         QStringList symbols;
         for (const HttpRequest& r : std::as_const(m_fakes->http.requests))
-            if (isSeriesRequest(r))
+            if (isSeries(r))
                 symbols << QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8()) + u' ' + r.url.query() +
                                (r.maxBodyBytes > 0 ? u""_s : u" uncapped"_s);
         // The Nikkei's year is asked once for both of its charts, the Dow's for its two.
