@@ -18,11 +18,7 @@ qint64 at(QDate day, int hour, int minute)
 
 PriceSeries fetched(QList<std::pair<int, double>> minutes, double previousClose = 990)
 {
-    PriceSeries s;
-    s.symbol = u"7203.T"_s;
-    s.name = u"トヨタ自動車"_s;
-    s.previousClose = previousClose;
-    s.gmtOffset = TokyoGmtOffset;
+    PriceSeries s{u"7203.T"_s, u"トヨタ自動車"_s, {}, previousClose, qQNaN(), TokyoGmtOffset, {}};
     for (const auto& [minute, price] : minutes)
         s.bars.append({at(Day, minute / 60, minute % 60), price, price, price, price, 100});
     return s;
@@ -109,16 +105,12 @@ private Q_SLOTS:
         prices.addSeries(u"6758.T"_s, Day, fetched({{9 * 60, 1}}));
         QCOMPARE(prices.size(), 1);
         QCOMPARE(closes(prices.series(u"7203.T"_s, next)), u"6 9:00 1100"_s);
-    }
-
-    void samplesAreBounded()
-    {
-        DayPrices prices;
+        // A day's samples are bounded: the oldest go.
         for (qsizetype i = 0; i < MaxDaySamples + 10; ++i)
-            prices.addSample(u"^N225"_s, Day, at(Day, 9, 0) + i, 10000 + double(i));
-        const PriceSeries got = prices.series(u"^N225"_s, Day);
+            prices.addSample(u"^N225"_s, next, at(next, 9, 0) + i, 10000 + double(i));
+        const PriceSeries got = prices.series(u"^N225"_s, next);
         QCOMPARE(got.bars.size(), MaxDaySamples);
-        QCOMPARE(got.bars.first().close, 10010.0); // the oldest went
+        QCOMPARE(got.bars.first().close, 10010.0);
     }
 };
 

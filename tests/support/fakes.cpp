@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -31,14 +32,11 @@ void FakeHttpClient::releaseAll()
 {
     // Answers may send new requests, which grow the list and stay held: walk the requests held
     // now by index, on copies.
-    const size_t heldNow = pending.size();
-    for (size_t i = 0; i < heldNow; ++i) {
-        if (pending[i].answered)
-            continue;
-        pending[i].answered = true;
-        const Pending p = pending[i];
-        deliver(p, responseFor(p.request));
-    }
+    for (size_t i = 0, heldNow = pending.size(); i < heldNow; ++i)
+        if (!std::exchange(pending[i].answered, true)) {
+            const Pending p = pending[i];
+            deliver(p, responseFor(p.request));
+        }
 }
 
 bool FakeHttpClient::answer(const QString& needle, const HttpResponse& response)
