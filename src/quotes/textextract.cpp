@@ -29,7 +29,7 @@ QStringView getValueView(QStringView all, QStringView label)
     };
 
     qsizetype pos = all.size() - label.size();
-    while (pos >= 0) {
+    while (pos != -1) { // -1 would search from the end again
         pos = all.lastIndexOf(label, pos, Qt::CaseInsensitive);
         if (pos < 0)
             return {};

@@ -143,12 +143,12 @@ std::optional<EmbeddedState> findEmbeddedState(QStringView page)
             return std::nullopt;
         const qsizetype textFrom = tagEnd + 1;
         const qsizetype close = page.indexOf(Close, textFrom, Qt::CaseInsensitive);
-        const qsizetype textTo = close < 0 ? n : close;
+        const qsizetype textTo = close == -1 ? n : close;
         if (const std::optional<QStringView> objectText =
                 assignedStateText(page.sliced(textFrom, textTo - textFrom))) {
             EmbeddedState found{std::nullopt, textFrom, textTo};
             // An element that is never closed belongs to a page cut short: nothing in it is trusted.
-            if (close < 0)
+            if (close == -1)
                 return found;
             QJsonParseError error{};
             const QJsonDocument doc = QJsonDocument::fromJson(objectText->toUtf8(), &error);
@@ -156,7 +156,7 @@ std::optional<EmbeddedState> findEmbeddedState(QStringView page)
                 found.state = doc.object();
             return found;
         }
-        if (close < 0)
+        if (close == -1)
             return std::nullopt;
         from = close + Close.size();
     }
