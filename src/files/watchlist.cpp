@@ -321,7 +321,7 @@ QString saveWatchList(const QString& path, const QList<WatchRow>& rows)
     if (!file.ok())
         return NotSaved + file.error;
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) // also false where a file has the folder's name
+    if (!QDir().mkpath(folder)) // it fails also where a file has the folder's name
         return NotSaved + u"データフォルダー「%1」がなく、作成することもできません。"_s.arg(
                               QDir::toNativeSeparators(folder));
     QString reason;

@@ -67,7 +67,7 @@ QStringList installSuppliedFiles(const Config& config, const QString& installedD
 {
     QStringList problems;
     const QString dataDir = QDir::toNativeSeparators(config.dataDir);
-    if (!QDir().mkpath(config.dataDir)) { // also false where a file has the folder's name
+    if (!QDir().mkpath(config.dataDir)) { // it fails also where a file has the folder's name
         problems.append(u"データフォルダー「%1」を作成できません。"_s.arg(dataDir));
         return problems;
     }
