@@ -37,7 +37,7 @@ QStringView unquote(QStringView s)
 std::optional<CodeListEntry> parseCodeListLine(QStringView line)
 {
     const qsizetype comma = line.indexOf(u',');
-    if (comma < 0)
+    if (comma == -1)
         return std::nullopt;
     const std::optional<qint16> code = toInt16(unquote(trimBlanks(line.left(comma))));
     if (!code)

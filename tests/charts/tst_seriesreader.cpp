@@ -70,6 +70,7 @@ private Q_SLOTS:
         row("rsi restarts after a gap", rsi, {1, 2, N, 3, 4, 5}, 2, {N, N, N, N, N, 100});
         // (h, l, c): (10,8,9) (12,9,11) (11,7,8) (13,10,13). Bar 2: -100*(12-8)/(12-7) = -80; bar 3: 0.
         row("williams 3", wr, {10, 8, 9, 12, 9, 11, 11, 7, 8, 13, 10, 13}, 3, {N, N, -80, 0});
+        row("williams 1", wr, {10, 8, 9}, 1, {-50});
         row("williams without range", wr, {5, 5, 5, 5, 5, 5}, 2, {N, -50});
         row("percent", pct, {200, 210, 190}, 0, {0, 5, -5});
         row("percent from first finite", pct, {N, 50, 75}, 0, {N, 0, 50});
