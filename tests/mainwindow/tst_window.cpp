@@ -273,6 +273,7 @@ private Q_SLOTS:
             QCOMPARE(mark && mark->isVisibleTo(w.form.get()) ? mark->text() : QString(),
                      simulated ? u"模擬相場"_s : QString());
             QVERIFY(!mark || mark->palette().color(QPalette::WindowText) == QColor(Qt::red));
+            QVERIFY(!w.child<QStatusBar>(u"statusLine"_s)->isSizeGripEnabled());
         }
     }
 
