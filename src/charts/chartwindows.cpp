@@ -76,7 +76,7 @@ void Form3::setPicture(const QImage& image)
 {
     // The picture is drawn from the top-left corner: nothing beyond the screen can ever show.
     const QSize room = screen() ? screen()->size() : size();
-    m_picture = image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
+    m_picture = cutToRoom(image, room);
     update();
 }
 

@@ -11,13 +11,20 @@ PictureBox::PictureBox(QWidget* parent) : QLabel(parent)
     setScaledContents(false);
 }
 
+QImage cutToRoom(const QImage& image, QSize room)
+{
+    if (image.width() <= room.width() && image.height() <= room.height())
+        return image;
+    return image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
+}
+
 void PictureBox::setPicture(const QImage& image)
 {
     // Only what the area can show is kept: a larger picture is cut to it, from the top-left.
     const int border = 2 * frameWidth();
     const QSize room =
         (m_autoSize ? maximumSize() - QSize(border, border) : contentsRect().size()).expandedTo({0, 0});
-    m_image = image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
+    m_image = cutToRoom(image, room);
     if (image.isNull()) {
         clear();
     } else {

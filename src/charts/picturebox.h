@@ -5,6 +5,10 @@
 
 namespace tickora {
 
+/// The part of `image` that `room` can show from the top-left corner; the image itself (no copy)
+/// when it fits.
+QImage cutToRoom(const QImage& image, QSize room);
+
 /// A picture area: shows its picture unscaled from the top-left corner, clipped to the area; only
 /// the part the area can show is kept. An empty (null) picture clears it. Emits clicked() on a
 /// left click.
