@@ -33,9 +33,10 @@ QStringView getValueView(QStringView all, QStringView label)
         pos = all.lastIndexOf(label, pos, Qt::CaseInsensitive);
         if (pos < 0)
             return {};
-        // A delimiter that starts before the label ends and ends after it starts splits it.
+        // A delimiter that starts before the label ends and ends after it starts splits it; one
+        // found from here always ends after the label starts.
         const qsizetype cut = delimiterAt(qMax<qsizetype>(0, pos - d + 1));
-        if (cut >= 0 && cut < pos + label.size() && cut + d > pos) {
+        if (cut >= 0 && cut < pos + label.size()) {
             --pos;
             continue;
         }
