@@ -42,8 +42,7 @@ void DayPrices::addSample(const QString& symbol, QDate day, qint64 time, double 
     while (!d.samples.isEmpty() && d.samples.last().time >= time)
         d.samples.removeLast();
     d.samples.append({time, price, price, price, price, 0});
-    if (d.samples.size() > MaxDaySamples)
-        d.samples.remove(0, d.samples.size() - MaxDaySamples);
+    d.samples.remove(0, std::max<qsizetype>(0, d.samples.size() - MaxDaySamples));
 }
 
 void DayPrices::addSeries(const QString& symbol, QDate day, const PriceSeries& series)

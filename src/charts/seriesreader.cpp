@@ -55,7 +55,7 @@ std::optional<PriceBar> makeBar(qint64 time, double open, double high, double lo
     b.open = std::isfinite(open) ? open : close;
     b.high = std::max({std::isfinite(high) ? high : close, b.open, close});
     b.low = std::min({std::isfinite(low) ? low : close, b.open, close});
-    b.volume = std::isfinite(volume) && volume > 0 ? volume : 0;
+    b.volume = std::isfinite(volume) ? std::max(0.0, volume) : 0;
     return b;
 }
 

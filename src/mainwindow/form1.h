@@ -135,10 +135,9 @@ private:
     class RefreshHost;
     /// The pass that refreshQuotes runs, made on first use.
     RefreshPass& refreshPass();
-    /// The failure message of a fetch; while one is open, another failure shows nothing.
+    /// The failure message of a fetch.
     void showFetchFailure();
     RefreshPass* m_refreshPass = nullptr;
-    bool m_fetchFailureOpen = false;
     /// Holds on the services that answered 429 or 503, shared by every request to them.
     ServiceBackoff m_backoff;
     /// The local date and time from the clock service.

@@ -90,12 +90,10 @@ RefreshPass& Form1::refreshPass()
 
 void Form1::showFetchFailure()
 {
-    if (m_fetchFailureOpen || !m_services.dialogs)
-        return;
-    m_fetchFailureOpen = true;
-    m_services.dialogs->message(this, u"Error!"_s, u"URL読み込みに失敗しました"_s,
-                                Dialogs::Icon::Exclamation);
-    m_fetchFailureOpen = false;
+    // A failure ends its pass, and no pass starts while a box is open: one box at a time.
+    if (m_services.dialogs)
+        m_services.dialogs->message(this, u"Error!"_s, u"URL読み込みに失敗しました"_s,
+                                    Dialogs::Icon::Exclamation);
 }
 
 QDateTime Form1::now() const

@@ -31,14 +31,12 @@ constexpr Supplied SuppliedFiles[] = {
 bool installNew(const QString& path, const QByteArray& bytes, QString* error)
 {
     QTemporaryFile temp(path + u".XXXXXX"_s);
-    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush()) {
-        *error = temp.errorString();
-        return false;
-    }
     // Ordinary permissions, as for any file the user creates.
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    if (!temp.rename(path)) {
+    const bool installed = temp.open() &&
+                           temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ReadGroup | QFileDevice::ReadOther) &&
+                           temp.write(bytes) == bytes.size() && temp.flush() && temp.rename(path);
+    if (!installed) {
         *error = temp.errorString();
         return false;
     }

@@ -33,9 +33,9 @@ private Q_SLOTS:
             const auto entry = parseCodeListLine(line);
             QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
         }
-        // Mixed line ends, a header, a blank line, no final line end, a broken double-byte sequence.
+        // Blank lines first and later, mixed line ends, a header, no final line end, a broken DBCS byte.
         QList<CodeListEntry> entries = parseCodeList(
-            QByteArray(cp932(u"1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
+            QByteArray(cp932(u"\n1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
                        "\x81" + cp932(u"\r\n6758,\"ソニー\"\n6758,\"ソニーグループ\""_s)));
         QCOMPARE(entries.takeAt(2).code, 1111);
         QCOMPARE(

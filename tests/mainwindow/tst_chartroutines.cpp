@@ -226,6 +226,8 @@ private Q_SLOTS:
             QCOMPARE(m_host.shown.at(Window::Year),
                      drawn ? drawEmptyChart(ChartKind::Year, drawnsize::Year, u"6758  1年"_s).image
                            : QImage());
+            QVERIFY(run([&](auto then) { charts.showSixMonthChart(6758, then); }));
+            QCOMPARE(m_host.shown.at(Window::SixMonth).size(), drawn ? drawnsize::SixMonth : QSize(0, 0));
             // A file that only ever holds the Nikkei's 6 months is shown though this run never wrote it.
             QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
             QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));

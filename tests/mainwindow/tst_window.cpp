@@ -166,11 +166,14 @@ private Q_SLOTS:
     }
 
     // Drawn charts are asked once per symbol and range, no image fetched; a chart window names its row.
+    // The thumbnails start where a large screen's layout puts them.
     void drawnChartsFillTheWindow()
     {
         Window w;
         w.fakes.config.charts = ChartSource::Drawn;
         serveOldPages(w);
+        const auto slot = [](ThumbCaption* c) { return std::pair(c->pos(), c->slotWidth()); };
+        const auto before = slot(w.make().findChild<ThumbCaption*>(u"Label1_5"_s));
         for (const QString& symbol : {u"7203.T"_s, u"6758.T"_s, u"%5EN225"_s})
             for (const int days : {0, 250})
                 w.fakes.http.serve(u"chart/%1?range=%2"_s.arg(symbol, days ? u"1y"_s : u"1d"_s),
@@ -181,6 +184,8 @@ private Q_SLOTS:
         for (const QString& name : {u"Image1_0"_s, u"Image1_1"_s, u"Image2"_s})
             QVERIFY2(w.child<PictureBox>(name)->hasPicture(), qPrintable(name));
         QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->frameStyle(), QFrame::Box | QFrame::Plain);
+        QCOMPARE(slot(w.child<ThumbCaption>(u"Label1_5"_s)), before);
+        QCOMPARE(w.child<PictureBox>(u"Image1_1"_s)->accessibleName(), u"チャート 2"_s);
         Q_EMIT w.child<PictureBox>(u"Image1_1"_s)->clicked();
         QWidget* year = nullptr;
         QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"Form2"_s)));
@@ -486,6 +491,7 @@ private Q_SLOTS:
         QCOMPARE(g->cellForeColor(12, grid::SellTarget), cellcolor::Red);
         QPointer<Form6> form = settingsWindows().value(0);
         QVERIFY(form && form->isVisible() && !form->testAttribute(Qt::WA_QuitOnClose));
+        QVERIFY(form->findChild<QLabel*>(u"Label3"_s)->wordWrap()); // its long text takes two lines
         w.trigger(u"menu1"_s);
         QCOMPARE(settingsWindows(), QList<Form6*>{form.data()});
         QTest::mouseClick(form->findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);

@@ -51,7 +51,7 @@ public:
         canned["/status/200"] = answer("200 OK", "status 200");
         canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
         canned["/busy"] = answer("429 Too Many Requests\r\nRetry-After: 120", "slow down");
-        canned["/located"] = answer("200 OK\r\nLocation: /status/403", "here");
+        canned["/located"] = answer("403 Forbidden\r\nLocation: /status/200", "here");
         for (const QByteArray status : {"200 OK", "404 Not Found"})
             canned["/cut/" + status.left(3)] =
                 "HTTP/1.1 " + status + "\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
@@ -297,7 +297,7 @@ private Q_SLOTS:
         // Overloads and Locations are whole answers; up to five redirects, same host only; faults say why.
         const std::tuple<QUrl, int, int, QByteArray> exchanges[] = {
             {m_server.url(u"/busy"_s), 15000, 429, "slow down"},
-            {m_server.url(u"/located"_s), 15000, 200, "here"},
+            {m_server.url(u"/located"_s), 15000, 403, "here"},
             {m_server.url(u"/hop/4"_s), 15000, 200, "status 200"},
             {m_server.url(u"/hop/5"_s), 15000, 0, {}},
             {m_server.url(u"/other"_s), 15000, 0, {}},
