@@ -1,4 +1,5 @@
 #include "dayprices.h"
+#include "charts/seriesreader.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>
@@ -97,11 +98,8 @@ PriceSeries DayPrices::series(const QString& symbol, QDate day) const
 
 std::optional<double> priceFromText(const QString& text)
 {
-    QString t = text.trimmed();
-    t.remove(u',');
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    if (!ok || !usable(v))
+    const double v = numberFromText(text);
+    if (!usable(v))
         return std::nullopt;
     return v;
 }
@@ -130,13 +128,8 @@ std::optional<IndexLineValue> indexLineValue(const QString& line)
     if (!value)
         return std::nullopt;
     IndexLineValue v{*value};
-    if (m.hasCaptured(2)) {
-        QString change = m.captured(2);
-        bool ok = false;
-        const double c = change.remove(u',').toDouble(&ok);
-        if (ok && std::isfinite(c))
-            v.change = c;
-    }
+    if (m.hasCaptured(2))
+        v.change = numberFromText(m.captured(2));
     return v;
 }
 

@@ -33,13 +33,7 @@ double looseNumber(const QJsonValue& v)
 {
     if (v.isDouble())
         return std::isfinite(v.toDouble()) ? v.toDouble() : NaN;
-    if (!v.isString())
-        return NaN;
-    QString text = v.toString().trimmed();
-    text.remove(u',');
-    bool ok = false;
-    const double d = text.toDouble(&ok);
-    return ok && std::isfinite(d) ? d : NaN;
+    return v.isString() ? numberFromText(v.toString()) : NaN;
 }
 
 /// A bar from its five values: NaN close means no bar; the others fall back and are made
@@ -95,6 +89,14 @@ QJsonValue numberOrNull(double v)
 }
 
 } // namespace
+
+double numberFromText(QString text)
+{
+    text.remove(u',');
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(d) ? d : NaN;
+}
 
 QString chartRequestPath(const QString& symbol, ChartRange range, ChartInterval interval)
 {

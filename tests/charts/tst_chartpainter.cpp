@@ -85,6 +85,8 @@ private Q_SLOTS:
         }
         QCOMPARE(roles, u"PRW"_s);
         QVERIFY(top <= l.timeAxis.top());
+        for (const int h : {61, 62}) // from 62 pixels high there is room for the title and time labels
+            QCOMPARE(chartLayout(ChartKind::NikkeiHalfYear, QSize(100, h)).title.isEmpty(), h < 62);
     }
 
     // Data that cannot make a chart gives the empty frame; awkward data still draws.

@@ -104,9 +104,10 @@ private Q_SLOTS:
         const QByteArray a = line("1001", "a"), b = line("1002", "b"), bom = "\xEF\xBB\xBF";
         for (const auto& [bytes, rows, skipped] :
              {// Short, long, open quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
-              std::tuple{QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n3,\"a" +
-                                    Empties + "\r\n3,\"a\"x" + Empties + "\r\n" + line("abc", "a") +
-                                    line("\"\"", "a") + line("32768", "a") + line("3", "\xFF\xFE") + b),
+              std::tuple{QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n" +
+                                    line("3", "x").chopped(3) + "\r\n3,\"a\"x" + Empties.mid(3) + "\r\n" +
+                                    line("abc", "a") + line("\"\"", "a") + line("32768", "a") +
+                                    line("3", "\xFF\xFE") + b),
                          QStringList{u"1001|a"_s, u"1002|b"_s}, QList<int>{2, 3, 4, 5, 6, 7, 8, 9}},
               // Blank lines, codes at the edges.
               {"\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n",

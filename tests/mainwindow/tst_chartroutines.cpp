@@ -50,7 +50,7 @@ public:
     int screenPixelsY() const override { return pixelsY; }
     void chartCodeChosen(qint16 c) override { code = c; }
     QString shortName(int index) const override { return u"short %1"_s.arg(index); }
-    QString thumbCaption(int k) const override { return captions[k]; }
+    QString thumbCaption(int k) const override { return captions.at(k); }
     void setThumbCaption(int k, const QString& text) override { captions[k] = text; }
     QImage showThumb(int k, const QImage& picture) override { return thumbs[k] = picture; }
     void showMarketChart(const QImage& picture) override { market = picture; }
@@ -185,6 +185,8 @@ private Q_SLOTS:
         charts.thumbnailClicked(2);
         charts.captionClicked(2);
         charts.captionClicked(3);
+        for (const int k : {-1, 12}) // no such slot
+            charts.thumbnailClicked(k), charts.captionClicked(k);
         QVERIFY(m_host.titles.empty() && m_host.code == 0 && http.unanswered() == 0);
         for (int k = 0; k < 2; ++k)
             charts.thumbnailClicked(k), charts.captionClicked(k);

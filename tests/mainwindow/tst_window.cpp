@@ -119,30 +119,25 @@ private Q_SLOTS:
     }
 
     // Every stopping command stops a tick waiting for the network for good, and the start queued behind.
-    void stopHolds_data()
-    {
-        QTest::addColumn<QString>("command");
-        for (const QString& c :
-             {u"menu4"_s, u"click"_s, u"menu8"_s, u"menu1"_s, u"menu7"_s, u"menu5"_s, u"munu6"_s, u"nyd"_s})
-            QTest::newRow(qPrintable(c)) << c;
-    }
     void stopHolds()
     {
-        QFETCH(QString, command);
-        Window w;
-        w.fakes.http.setHolding(true);
-        w.make();
-        w.cells(u"1,1=7203 2,1=6758 4,1=9984"_s, true);
-        w.tick();
-        QCOMPARE(w.fakes.http.requests.size(), 6);
-        w.trigger(u"menu3"_s);
-        command == u"click"_s ? Q_EMIT w.grid()->clicked() : w.trigger(command);
-        QVERIFY(w.stopped());
-        w.drain();
-        QVERIFY(w.stopped());
-        if (command != u"menu1"_s) // settings empties the grid
-            QCOMPARE(w.cells(u"3,1= 4,1="_s), QStringList({u"3,1="_s, u"4,1=9984"_s})); // not packed
-        QCOMPARE(w.fakes.help.opened.size(), command == u"menu8"_s ? 1 : 0);
+        for (const QString& command :
+             {u"menu4"_s, u"click"_s, u"menu8"_s, u"menu1"_s, u"menu7"_s, u"menu5"_s, u"munu6"_s, u"nyd"_s}) {
+            Window w;
+            w.fakes.http.setHolding(true);
+            w.make();
+            w.cells(u"1,1=7203 2,1=6758 4,1=9984"_s, true);
+            w.tick();
+            QCOMPARE(w.fakes.http.requests.size(), 6);
+            w.trigger(u"menu3"_s);
+            command == u"click"_s ? Q_EMIT w.grid()->clicked() : w.trigger(command);
+            QVERIFY2(w.stopped(), qPrintable(command));
+            w.drain();
+            QVERIFY(w.stopped());
+            if (command != u"menu1"_s) // settings empties the grid
+                QCOMPARE(w.cells(u"3,1= 4,1="_s), QStringList({u"3,1="_s, u"4,1=9984"_s})); // not packed
+            QCOMPARE(w.fakes.help.opened.size(), command == u"menu8"_s ? 1 : 0);
+        }
     }
 
     // A tick closes the chart windows and the settings, and keeps the current cell.
@@ -410,44 +405,35 @@ private Q_SLOTS:
     }
 
     // Opening empties every row and loads the file, row 1's code current; colours stay.
-    void openWatchList_data()
+    void openWatchList()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("said");
         const QByteArray rows =
             cp932(u"7203,\"トヨタ\",\"2,000\",\"\",\"\",\"\",\"\",\"\",\"\",\"1900\",\"2100\",\"15:00\""_s +
                   u"\r\n6758,\"ソニー\""_s) +
             Empties;
-        QTest::newRow("exact") << rows + "\r\n" << QString();
-        QTest::newRow("missing") << QByteArray() << u"dat.txt"_s;
-    }
-    void openWatchList()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, said);
-        Window w;
-        if (!file.isEmpty())
-            QVERIFY(writeFile(w.fakes.config.dataFile(u"dat.txt"_s), file));
-        QuoteGrid* g = w.make().findChild<QuoteGrid*>();
-        for (int r = 1; r <= 12; ++r) {
-            fillRow(*g, r, QString::number(1000 + r), u"before"_s);
-            w.cells(u"%1,0= %1,12=10:00"_s.arg(r), true);
+        for (const bool missing : {false, true}) {
+            Window w;
+            QVERIFY(missing || writeFile(w.fakes.config.dataFile(u"dat.txt"_s), rows + "\r\n"));
+            QuoteGrid* g = w.make().findChild<QuoteGrid*>();
+            for (int r = 1; r <= 12; ++r) {
+                fillRow(*g, r, QString::number(1000 + r), u"before"_s);
+                w.cells(u"%1,0= %1,12=10:00"_s.arg(r), true);
+            }
+            g->setCellForeColor(4, grid::SellTarget, cellcolor::Red);
+            g->setCurrent(5, 3);
+            w.trigger(u"menu11"_s);
+            QCOMPARE((rowTexts(*g, 1) + rowTexts(*g, 2).mid(0, 2)).join(u'|'),
+                     missing ? u"|||||||||||||"_s : u"7203|トヨタ|2,000|||||||1900|2100|15:00|6758|ソニー"_s);
+            for (int r = 1; r <= 12; ++r) {
+                QCOMPARE(g->cellText(r, 0), QString::number(r));
+                QVERIFY(r < 3 || rowTexts(*g, r) == QStringList(12));
+            }
+            QCOMPARE(w.state(),
+                     u"1,1 label 1 box %1 shown %2 beeps 0 stopped"_s.arg(missing ? QString() : u"7203"_s)
+                         .arg(int(missing)));
+            QCOMPARE(g->cellForeColor(4, grid::SellTarget), cellcolor::Red);
+            QVERIFY(!missing || w.fakes.dialogs.shown[0].text.contains(u"dat.txt"_s));
         }
-        g->setCellForeColor(4, grid::SellTarget, cellcolor::Red);
-        g->setCurrent(5, 3);
-        w.trigger(u"menu11"_s);
-        QCOMPARE((rowTexts(*g, 1) + rowTexts(*g, 2).mid(0, 2)).join(u'|'),
-                 file.isEmpty() ? u"|||||||||||||"_s
-                                : u"7203|トヨタ|2,000|||||||1900|2100|15:00|6758|ソニー"_s);
-        for (int r = 1; r <= 12; ++r) {
-            QCOMPARE(g->cellText(r, 0), QString::number(r));
-            QVERIFY(r < 3 || rowTexts(*g, r) == QStringList(12));
-        }
-        QCOMPARE(w.state(),
-                 u"1,1 label 1 box %1 shown %2 beeps 0 stopped"_s.arg(file.isEmpty() ? QString() : u"7203"_s)
-                     .arg(said.isEmpty() ? 0 : 1));
-        QCOMPARE(g->cellForeColor(4, grid::SellTarget), cellcolor::Red);
-        QVERIFY(said.isEmpty() || w.fakes.dialogs.shown[0].text.contains(said));
     }
 
     void withoutShiftJisConverterSaveAndOpenAreRefused()

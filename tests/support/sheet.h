@@ -14,10 +14,10 @@ namespace tickora::test {
 class MemorySheet : public QuoteSheet
 {
 public:
-    QString cellText(int row, int col) const override { return m_text[row][col]; }
-    void setCellText(int row, int col, const QString& text) override { m_text[row][col] = text; }
-    quint32 cellForeColor(int row, int col) const override { return m_color[row][col]; }
-    void setCellForeColor(int row, int col, quint32 bgr) override { m_color[row][col] = bgr; }
+    QString cellText(int row, int col) const override { return m_text.at(row).at(col); }
+    void setCellText(int row, int col, const QString& text) override { m_text.at(row).at(col) = text; }
+    quint32 cellForeColor(int row, int col) const override { return m_color.at(row).at(col); }
+    void setCellForeColor(int row, int col, quint32 bgr) override { m_color.at(row).at(col) = bgr; }
 
 private:
     std::array<std::array<QString, grid::Cols>, grid::Rows> m_text;
