@@ -174,10 +174,7 @@ QString withQuestionMarks(const QString& text)
         const QStringView one = QStringView(mapped).sliced(i, len);
         QStringEncoder single("Shift_JIS", QStringConverter::Flag::Stateless);
         const QByteArray ignored = single.encode(one);
-        if (single.hasError() || (len == 1 && one[0].isSurrogate()))
-            out += u'?';
-        else
-            out += one;
+        out += single.hasError() ? QStringView(u"?") : one; // a lone surrogate is an error too
         i += len;
     }
     return out;
