@@ -31,12 +31,12 @@ constexpr Supplied SuppliedFiles[] = {
 bool installNew(const QString& path, const QByteArray& bytes, QString* error)
 {
     QTemporaryFile temp(path + u".XXXXXX"_s);
+    const bool written = temp.open() && temp.write(bytes) == bytes.size() && temp.flush();
     // Ordinary permissions, as for any file the user creates.
-    const bool installed = temp.open() &&
-                           temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadGroup | QFileDevice::ReadOther) &&
-                           temp.write(bytes) == bytes.size() && temp.flush() && temp.rename(path);
-    if (!installed) {
+    if (written)
+        temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                            QFileDevice::ReadOther);
+    if (!written || !temp.rename(path)) {
         *error = temp.errorString();
         return false;
     }
