@@ -39,9 +39,8 @@ void CodeEntry::boxChanged()
             m_host.focusBox();
         }
     }
-    // The header row and the fixed column are never the box's to edit.
-    if (m_host.row() >= grid::FirstRow && m_host.col() >= grid::Code)
-        m_host.sheet().setCellText(m_host.row(), m_host.col(), m_host.boxText());
+    // The current cell is never in the header row or the fixed column.
+    m_host.sheet().setCellText(m_host.row(), m_host.col(), m_host.boxText());
 }
 
 bool CodeEntry::boxKey(int keyAscii)

@@ -65,10 +65,7 @@ QImage decodePicture(const QByteArray& bytes)
     const std::unique_ptr<QImageReader> reader = boundedReader(buffer, bytes);
     if (!reader)
         return {};
-    QImage image = reader->read();
-    if (image.width() > MaxPictureSide || image.height() > MaxPictureSide)
-        return {};
-    return image;
+    return reader->read(); // the reader decodes no more than the size it declared
 }
 
 QtPictures::QtPictures()

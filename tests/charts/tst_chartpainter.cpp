@@ -139,7 +139,8 @@ private Q_SLOTS:
         PriceSeries second = daily(ramp(40, 2000, -5));
         second.symbol = u"^N225"_s;
         second.name.clear();
-        const PriceSeries early = daily(zigzag.mid(0, 40)), single = daily({1010});
+        PriceSeries early = daily(zigzag.mid(0, 40)), single = daily({1010});
+        single.previousClose = 1010; // unchanged since the close before: drawn as rising
         QList<double> ratio = ramp(40, 60, 2);
         ratio[10] = N;
         const std::pair<QString, DrawnChart> charts[] = {

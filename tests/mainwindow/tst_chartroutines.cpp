@@ -216,6 +216,7 @@ private Q_SLOTS:
             QVERIFY(yearSeriesFile(s.config, u"^N/2.T-x"_s, {2013, 3, 5})
                         .endsWith(u"/series/_N_2.T-x-1y-20130305.json"_s));
             QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
+            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); })); // from memory, not the file
             ChartRoutines afterDamage(s, m_host);
             QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
             QCOMPARE(seriesRequests(), drawn ? 2 : 0);

@@ -185,7 +185,8 @@ private Q_SLOTS:
         QWidget* year = nullptr;
         QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"Form2"_s)));
         QTRY_VERIFY(year->findChild<PictureBox*>(u"Image1"_s)->hasPicture());
-        QCOMPARE(year->findChild<QLabel*>(u"Label1"_s)->text(), u"ソニー"_s);
+        QCOMPARE(year->findChild<QLabel*>(u"Label1"_s)->text() + u'|' + year->windowTitle(),
+                 u"ソニー|REAL CHART  ソニー(株)"_s);
         QStringList series;
         for (const HttpRequest& r : std::as_const(w.fakes.http.requests)) {
             const QString path = r.url.path();
