@@ -26,7 +26,6 @@ private Q_SLOTS:
               {u"8306,三菱,extra"_s, u"8306|三菱"_s},
               {u"1234,\"open"_s, u"1234|open"_s},
               {u"32767,"_s, u"32767|"_s},
-              {u"1,\"\""_s, u"1|"_s},
               {u"1301,,極洋"_s, u"1301|"_s},
               {u"32768,\"x\""_s, QString()},
               {u",\"x\""_s, QString()}, // a line starting with a comma
