@@ -181,7 +181,9 @@ private Q_SLOTS:
         const DrawnChart year = drawYearChart(s, QSize(512, 400));
         QCOMPARE(year.rangeText, u"2025/09/17～2025/09/19"_s);
         QCOMPARE(year.lastText, u"終値 2,648.50 +48.50 (+1.87%)"_s);
-        s.gmtOffset = -4 * 3600; // New York: the same instants fall on the day before
+        QCOMPARE(drawYearChart(s, QSize(512, 400), {{}, 0}).lastText,
+                 u"終値 2,649 +49 (+1.87%)"_s); // as asked
+        s.gmtOffset = -4 * 3600;                // New York: the same instants fall on the day before
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
         // One series is enough for a comparison; a ratio may be shorter than its bars.
         QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200))) &&

@@ -160,8 +160,7 @@ private Q_SLOTS:
         QCOMPARE(w.grid()->col(), int(grid::Price));
     }
 
-    // Drawn charts are asked once per symbol and range, no image fetched; a chart window names its row.
-    // The thumbnails start where a large screen's layout puts them.
+    // Drawn charts: asked once per symbol and range, no images; windows name their row; slots start large.
     void drawnChartsFillTheWindow()
     {
         Window w;
