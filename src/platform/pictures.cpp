@@ -65,7 +65,10 @@ QImage decodePicture(const QByteArray& bytes)
     const std::unique_ptr<QImageReader> reader = boundedReader(buffer, bytes);
     if (!reader)
         return {};
-    return reader->read(); // the reader decodes no more than the size it declared
+    QImage image = reader->read();
+    if (image.width() > MaxPictureSide || image.height() > MaxPictureSide)
+        return {};
+    return image;
 }
 
 QtPictures::QtPictures()

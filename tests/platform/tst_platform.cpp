@@ -273,6 +273,8 @@ private Q_SLOTS:
               chartPng(QSize(1, MaxPictureSide + 1), Qt::red), tinyGif(5000, 5000), svgPicture(),
               QByteArray(" " + chartPng(QSize(4, 4), Qt::red)), QByteArray(atCap + 'x')})
             QVERIFY(!isAcceptablePicture(bytes) && decodePicture(bytes).size() == QSize(0, 0));
+        // A GIF may say 2 x 0 and decode 2 x 5000 pixels: the decoded picture is measured too.
+        QVERIFY(decodePicture(tinyGif(2, 5000).replace(24, 4, QByteArray("\x88\x13\0\0", 4))).isNull());
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath(u"at.png"_s), atCap) &&
                 writeFile(dir.filePath(u"over.png"_s), atCap + 'x'));
