@@ -49,15 +49,19 @@ class TestSeriesReader : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void indicators_data()
+    void indicators()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QList<double>>("input"); // Williams %R: high, low, close per bar
-        QTest::addColumn<int>("period");
-        QTest::addColumn<QList<double>>("expected");
         const auto row = [](const char* name, const QString& kind, const QList<double>& input, int period,
                             const QList<double>& expected) {
-            QTest::newRow(name) << kind << input << period << expected;
+            QList<PriceBar> bars; // Williams %R: high, low, close per bar
+            for (qsizetype i = 0; i + 2 < input.size(); i += 3)
+                bars.append(PriceBar{i, input[i + 2], input[i], input[i + 1], input[i + 2], 0});
+            const QList<double> got = kind == u"sma"_s   ? simpleMovingAverage(input, period)
+                                      : kind == u"rsi"_s ? relativeStrengthIndex(input, period)
+                                      : kind == u"wr"_s  ? williamsPercentR(bars, period)
+                                                         : percentOfFirst(input);
+            QVERIFY2(show(got) == show(expected),
+                     qPrintable(QString::fromLatin1(name) + u": "_s + show(got)));
         };
         const QString sma = u"sma"_s, rsi = u"rsi"_s, wr = u"wr"_s, pct = u"pct"_s;
         row("sma 3", sma, {1, 2, 3, 4, 5}, 3, {N, N, 2, 3, 4});
@@ -75,21 +79,6 @@ private Q_SLOTS:
         row("percent", pct, {200, 210, 190}, 0, {0, 5, -5});
         row("percent from first finite", pct, {N, 50, 75}, 0, {N, 0, 50});
         row("percent of zero", pct, {0, 1}, 0, {N, N});
-    }
-    void indicators()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QList<double>, input);
-        QFETCH(int, period);
-        QFETCH(QList<double>, expected);
-        QList<PriceBar> bars;
-        for (qsizetype i = 0; i + 2 < input.size(); i += 3)
-            bars.append(PriceBar{i, input[i + 2], input[i], input[i + 1], input[i + 2], 0});
-        const QList<double> got = kind == u"sma"_s   ? simpleMovingAverage(input, period)
-                                  : kind == u"rsi"_s ? relativeStrengthIndex(input, period)
-                                  : kind == u"wr"_s  ? williamsPercentR(bars, period)
-                                                     : percentOfFirst(input);
-        QCOMPARE(show(got), show(expected));
     }
 
     void requestPath()

@@ -389,13 +389,15 @@ private Q_SLOTS:
         fillRow(*g, 1, u"7203"_s, u"トヨタ自動車"_s);
         fillRow(*g, 2, u"0123"_s, u"A, B"_s);
         fillRow(*g, 5, u"9984"_s, u"ソフトバンクグループ"_s);
+        w.cells(u"5,12=15:00"_s, true);
         g->setCurrent(7, 4);
         w.trigger(u"menu2"_s);
         QCOMPARE(w.cells(u"3,1= 5,1="_s), QStringList({u"3,1=9984"_s, u"5,1="_s}));
-        const QString tail = u",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\",\"\"\r\n"_s;
+        const QString tail = u",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\",\"%2\"\r\n"_s;
         QCOMPARE(readFile(w.fakes.config.dataFile(u"dat.txt"_s)),
-                 cp932(u"7203,\"トヨタ自動車\",\"1,1\""_s + tail.arg(100) + u"123,\"A, B\",\"1,2\""_s +
-                       tail.arg(200) + u"9984,\"ソフトバンクグループ\",\"1,5\""_s + tail.arg(500)));
+                 cp932(u"7203,\"トヨタ自動車\",\"1,1\""_s + tail.arg(u"100"_s, QString()) +
+                       u"123,\"A, B\",\"1,2\""_s + tail.arg(u"200"_s, QString()) +
+                       u"9984,\"ソフトバンクグループ\",\"1,5\""_s + tail.arg(u"500"_s, u"15:00"_s)));
         QCOMPARE(w.fakes.dialogs.shown[0].text, u"保存完了"_s);
         QCOMPARE(w.state(), u"1,1 label 1 box  shown 1 beeps 0 stopped"_s);
         w.cells(u"2,1=40000"_s, true); // a failed save says so
@@ -464,8 +466,8 @@ private Q_SLOTS:
         Window w;
         QuoteGrid* g = w.make().findChild<QuoteGrid*>();
         QCOMPARE(g->cellText(0, grid::Time), u"  時 間 "_s); // the last header caption too
-        // Drawn again once laid out; names centred down to the last row until the grid takes the focus.
-        QVERIFY(g->updatesEnabled() && w.label(u"Label4"_s)->font().bold());
+        // Drawn again once laid out, unwrapped; names centred down to row 12 until the grid has the focus.
+        QVERIFY(g->updatesEnabled() && !g->wordWrap() && w.label(u"Label4"_s)->font().bold());
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
         w.select(1, 1);
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
