@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace tickora {
 
 using namespace Qt::StringLiterals;
@@ -172,8 +174,7 @@ bool CodeEntry::gridKey(int keyAscii)
         m_host.setCurrent(m_host.row() + 1, m_host.col());
     }
     // The step right stops at the last column.
-    if (m_host.col() < grid::Time)
-        m_host.setCurrent(m_host.row(), m_host.col() + 1);
+    m_host.setCurrent(m_host.row(), std::min(m_host.col() + 1, int(grid::Time)));
     // Taking the focus again hands the new current cell to the box; the grid already holds the
     // focus, so no focus event would come: run the focus steps directly.
     gridFocused();
