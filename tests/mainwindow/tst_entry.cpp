@@ -276,6 +276,14 @@ private Q_SLOTS:
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
         QCOMPARE(m_w->cells(u"1,1= 2,1= 12,1= 4,1="_s),
                  QStringList({u"1,1=7203"_s, u"2,1=6758"_s, u"12,1="_s, u"4,1=9984"_s}));
+        m_w->fakes.dialogs.whileOpen = [this] {
+            m_w->cells(u"5,3=2,150"_s, true);
+            m_w->select(5, grid::Price); // another cell of the rejected row: the box shows it and keeps it
+        };
+        m_w->select(5, grid::Code);
+        type(box(), u"1234"_s);
+        QTest::keyClick(box(), Qt::Key_Return);
+        QCOMPARE(m_w->cells(u"5,1= 5,3="_s), QStringList({u"5,1="_s, u"5,3=2,150"_s}));
     }
 
     // Enter in the grid writes the box into the cell and steps; from column 5 empty prices read 0.

@@ -469,6 +469,7 @@ private Q_SLOTS:
         // Drawn again once laid out, unwrapped; names centred down to row 12 until the grid has the focus.
         QVERIFY(g->updatesEnabled() && !g->wordWrap() && w.label(u"Label4"_s)->font().bold());
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
+        QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code)); // grey to its end
         w.select(1, 1);
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
         w.cells(u"12,1=7203 12,12=15:00"_s, true);
