@@ -1,16 +1,9 @@
 #include "server.h"
 
-#include "charts.h"
-#include "charts/seriesreader.h"
 #include "pages.h"
-#include "todaypages.h"
-
-#include <httplib.h>
+#include "routes.h"
 
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QUrl>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -26,29 +19,6 @@ using namespace Qt::StringLiterals;
 namespace tickora::market {
 
 namespace {
-
-const char* const HtmlType = "text/html; charset=UTF-8";
-const char* const PngType = "image/png";
-const char* const TextType = "text/plain; charset=UTF-8";
-const char* const JsonType = "application/json; charset=utf-8";
-
-/// The chart JSON service's answer for a request it cannot serve.
-std::string chartError(const QString& code, const QString& description)
-{
-    QJsonObject error{{u"code"_s, code}, {u"description"_s, description}};
-    QJsonObject chart{{u"result"_s, QJsonValue::Null}, {u"error"_s, error}};
-    return QJsonDocument(QJsonObject{{u"chart"_s, chart}}).toJson(QJsonDocument::Compact).toStdString();
-}
-
-QString param(const httplib::Request& req, const char* name)
-{
-    return QString::fromStdString(req.get_param_value(name));
-}
-
-std::string utf8(const QString& s)
-{
-    return s.toStdString();
-}
 
 int portOf(const sockaddr_storage& a)
 {
@@ -99,8 +69,8 @@ bool peerGone(int fd, int waitMs)
     }
     return false;
 }
-
-QString indexPage(int port)
+/// The market's own page "/": a link to one address of every family it serves.
+QString homePage(int port)
 {
     const QString base = u"http://127.0.0.1:"_s + QString::number(port);
     const QString links[] = {
@@ -422,189 +392,17 @@ void MarketServer::handle(const httplib::Request& req, httplib::Response& res)
     answer(req, res);
 }
 
-void MarketServer::handleControl(const httplib::Request& req, httplib::Response& res)
-{
-    const QString path = QString::fromStdString(req.path);
-    auto reply = [&](int status, const QString& text) {
-        res.status = status;
-        res.set_content(utf8(text + u'\n'), TextType);
-    };
-    if (path == u"/_control/fault"_s) {
-        if (req.has_param("mode")) {
-            const auto mode = FaultMode::parse(param(req, "mode"));
-            if (!mode)
-                return reply(400, u"unknown fault mode: "_s + param(req, "mode"));
-            setFault(*mode, param(req, "path"));
-        }
-        std::lock_guard lock(m_faultMutex);
-        return reply(200, u"fault="_s + m_fault.toString() + u" path="_s + m_faultPath);
-    }
-    if (path == u"/_control/latency"_s) {
-        if (req.has_param("ms")) {
-            bool ok = false;
-            const int ms = param(req, "ms").toInt(&ok);
-            if (!ok || ms < 0)
-                return reply(400, u"bad latency: "_s + param(req, "ms"));
-            setLatency(ms);
-        }
-        return reply(200, u"latency_ms="_s + QString::number(m_latencyMs.load()));
-    }
-    if (path == u"/_control/fault-rate"_s) {
-        bool ok = false;
-        const double p = param(req, "p").toDouble(&ok);
-        if (!ok || p < 0 || p > 1)
-            return reply(400, u"bad fault rate: "_s + param(req, "p"));
-        const auto mix = parseFaultMix(param(req, "mix"));
-        if (!mix)
-            return reply(400, u"bad fault mix: "_s + param(req, "mix"));
-        setFaultRate(p, *mix);
-        return reply(200, u"fault_rate="_s + QString::number(p));
-    }
-    if (path == u"/_control/status"_s) {
-        std::lock_guard lock(m_faultMutex);
-        QStringList mix;
-        for (const FaultMode& m : std::as_const(m_faultMix))
-            mix.append(m.toString());
-        res.set_content(utf8(u"{\"fault\":\""_s + m_fault.toString() + u"\",\"path\":\""_s + m_faultPath +
-                             u"\",\"latency_ms\":"_s + QString::number(m_latencyMs.load()) +
-                             u",\"fault_rate\":"_s + QString::number(m_faultRate) + u",\"fault_mix\":\""_s +
-                             mix.join(u',') + u"\",\"held\":"_s + QString::number(m_held.load()) +
-                             u",\"requests\":"_s + QString::number(m_requests.load()) + u"}\n"_s),
-                        "application/json");
-        return;
-    }
-    reply(404, u"unknown control: "_s + path);
-}
-
-QByteArray MarketServer::chartPng(const QString& path, const httplib::Request& req)
-{
-    const QString symbol = param(req, "s");
-    auto stock = [&](auto draw, QSize size) -> QByteArray {
-        const auto series = m_market.stockSeries(symbol);
-        std::lock_guard lock(m_drawMutex);
-        return encodePng(series ? draw(*series, size) : drawNoDataChart(symbol, size));
-    };
-    if (path == u"/b"_s)
-        return stock([](const ChartSeries& s, QSize z) { return drawYearChart(s, z); }, YearChartSize);
-    if (path == u"/z"_s) {
-        if (symbol.startsWith(u"998407"_s)) {
-            const ChartSeries n = m_market.nikkeiSeries();
-            std::lock_guard lock(m_drawMutex);
-            return encodePng(drawNikkeiHalfYearChart(n));
-        }
-        return stock([](const ChartSeries& s, QSize z) { return drawHalfYearChart(s, z); },
-                     HalfYearChartSize);
-    }
-    if (path == u"/f"_s)
-        return stock([](const ChartSeries& s, QSize z) { return drawIntradayChart(s, z); },
-                     LargeThumbnailSize);
-    if (path == u"/t"_s)
-        return stock([](const ChartSeries& s, QSize z) { return drawIntradayChart(s, z); },
-                     SmallThumbnailSize);
-    if (path == u"/gifdata/nk_chart_L.gif"_s) {
-        const ChartSeries n = m_market.nikkeiSeries();
-        std::lock_guard lock(m_drawMutex);
-        return encodePng(drawIntradayChart(n, NikkeiIntradaySize));
-    }
-    if (path == u"/chart/nka_l.gif"_s) {
-        const ChartSeries d = m_market.dowSeries();
-        const ChartSeries n = m_market.nikkeiSeries();
-        std::lock_guard lock(m_drawMutex);
-        return encodePng(drawComparisonChart(d, n));
-    }
-    if (path == u"/Pics/Stock/Day/K001881.GIF"_s) {
-        const ChartSeries n = m_market.nikkeiSeries();
-        const QList<double> ratio = m_market.advanceDeclineRatio();
-        std::lock_guard lock(m_drawMutex);
-        return encodePng(drawAdvanceDeclineChart(n, ratio));
-    }
-    if (path == u"/rakutensecj/common/analytic.jsp"_s) {
-        const QSize size = sizeFromQuery(param(req, "width"), param(req, "height"), DowSize);
-        const ChartSeries d = m_market.dowSeries();
-        std::lock_guard lock(m_drawMutex);
-        return encodePng(drawDowChart(d, size));
-    }
-    if (path == u"/asp4gif/japan_gif.asp"_s) {
-        const QSize size = sizeFromQuery(param(req, "x"), param(req, "y"), UsdJpySize);
-        bool ok = false;
-        int bars = param(req, "barno").toInt(&ok);
-        bars = ok ? std::clamp(bars, 10, 500) : 100;
-        const FxSeries fx = m_market.nextUsdJpy(bars);
-        std::lock_guard lock(m_drawMutex);
-        return encodePng(drawUsdJpyChart(fx, size));
-    }
-    return {};
-}
-
-void MarketServer::answerSeries(const QString& symbol, const httplib::Request& req, httplib::Response& res)
-{
-    const QString range = param(req, "range");
-    const auto span = seriesSpanOf(range);
-    if (!span) {
-        res.status = 400;
-        res.set_content(chartError(u"Bad Request"_s, u"Invalid range: "_s + range), JsonType);
-        return;
-    }
-    std::optional<PriceSeries> series;
-    if (symbol == u"^N225"_s) {
-        series = seriesOfSpan(m_market.nikkeiSeries(), symbol, *span, TokyoGmtOffset);
-    } else if (symbol == u"^DJI"_s) {
-        series = seriesOfSpan(m_market.dowSeries(), symbol, *span, NewYorkGmtOffset);
-    } else if (symbol == u"JPY=X"_s) {
-        series = fxSeriesOfSpan(m_market.nextUsdJpy(1000), *span);
-    } else if (symbol.endsWith(u".T"_s)) {
-        if (const auto stock = m_market.stockSeries(symbol))
-            series = seriesOfSpan(*stock, symbol, *span, TokyoGmtOffset);
-    }
-    if (!series) {
-        res.status = 404;
-        res.set_content(chartError(u"Not Found"_s, u"No data found, symbol may be delisted"_s), JsonType);
-        return;
-    }
-    res.set_content(chartJsonFromSeries(*series).toStdString(), JsonType);
-}
-
 void MarketServer::answer(const httplib::Request& req, httplib::Response& res)
 {
     const QString path = QString::fromStdString(req.path);
-    if (path.startsWith(u"/v8/finance/chart/"_s)) {
-        // The symbol is one path segment, percent-encoded by careful clients ("%5EN225").
-        answerSeries(QUrl::fromPercentEncoding(path.mid(18).toUtf8()), req, res);
+    if (serveSeries(path, req, res) || serveIndexPage(path, res) || serveStockPage(path, req, res))
         return;
-    }
-    if (path == u"/stocks/detail/"_s || path == u"/stocks/detail"_s) {
-        const QString code = param(req, "code");
-        const auto quote = m_market.nextQuote(code);
-        res.set_content(utf8(quote ? quotePage(*quote) : notFoundPage(code)), HtmlType);
-        return;
-    }
-    if (path.startsWith(u"/quote/"_s)) {
-        // Today's quote pages: /quote/<code>.T for a stock, /quote/998407.O for the Nikkei average.
-        // Like the stock-detail page, a code the market does not list gets a normal page saying so.
-        const QString symbol = path.mid(7);
-        if (symbol == u"998407.O"_s) {
-            res.set_content(utf8(todayIndexPage(m_market.nextNikkei(QuoteStateHistoryDays))), HtmlType);
-            return;
-        }
-        const QString code = symbol.endsWith(u".T"_s) ? symbol.chopped(2) : symbol;
-        const auto quote =
-            symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
-        res.set_content(utf8(quote ? todayQuotePage(*quote) : todayNotFoundPage(code)), HtmlType);
-        return;
-    }
-    if (path == u"/nkave"_s || path == u"/nkave/"_s) {
-        res.set_content(utf8(nikkeiPage(m_market.nextNikkei())), HtmlType);
-        return;
-    }
     if (path == u"/"_s) {
-        res.set_content(utf8(indexPage(m_port)), HtmlType);
+        res.set_content(utf8(homePage(m_port)), HtmlType);
         return;
     }
-    const QByteArray png = chartPng(path, req);
-    if (!png.isEmpty()) {
-        res.set_content(png.toStdString(), PngType);
+    if (serveChart(path, req, res))
         return;
-    }
     res.status = 404;
     res.set_content(
         utf8(u"<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"UTF-8\"><title>404</title></head>"

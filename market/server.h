@@ -135,6 +135,11 @@ private:
     void handleControl(const httplib::Request& req, httplib::Response& res);
     /// Fills `res` with the normal answer for a request.
     void answer(const httplib::Request& req, httplib::Response& res);
+    // One family of paths each (a file each); false when the path is not theirs.
+    bool serveStockPage(const QString& path, const httplib::Request& req, httplib::Response& res);
+    bool serveIndexPage(const QString& path, httplib::Response& res);
+    bool serveSeries(const QString& path, const httplib::Request& req, httplib::Response& res);
+    bool serveChart(const QString& path, const httplib::Request& req, httplib::Response& res);
     /// The chart JSON of a symbol: a stock "NNNN.T", "^N225", "^DJI" or "JPY=X".
     void answerSeries(const QString& symbol, const httplib::Request& req, httplib::Response& res);
     void applyFault(const FaultMode& mode, const httplib::Request& req, httplib::Response& res);

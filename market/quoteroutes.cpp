@@ -1,0 +1,33 @@
+// The stock pages: the stock-detail page of 2012 and today's quote page.
+
+#include "routes.h"
+#include "server.h"
+
+#include "pages.h"
+#include "todaypages.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tickora::market {
+
+bool MarketServer::serveStockPage(const QString& path, const httplib::Request& req, httplib::Response& res)
+{
+    if (path == u"/stocks/detail/"_s || path == u"/stocks/detail"_s) {
+        const QString code = param(req, "code");
+        const auto quote = m_market.nextQuote(code);
+        res.set_content(utf8(quote ? quotePage(*quote) : notFoundPage(code)), HtmlType);
+        return true;
+    }
+    if (!path.startsWith(u"/quote/"_s))
+        return false;
+    // Today's quote page /quote/<code>.T. Like the stock-detail page, a code the market does not
+    // list gets a normal page saying so.
+    const QString symbol = path.mid(7);
+    const QString code = symbol.endsWith(u".T"_s) ? symbol.chopped(2) : symbol;
+    const auto quote =
+        symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
+    res.set_content(utf8(quote ? todayQuotePage(*quote) : todayNotFoundPage(code)), HtmlType);
+    return true;
+}
+
+} // namespace tickora::market
