@@ -1,7 +1,7 @@
 // parseQuotePage over pages of growing size: the time per page must grow with the page, not
 // with its square. The today section sets the reader of the current site's pages beside the
 // 2012 cut on pages of the same sizes.
-#include "quotes/quoteparser.h"
+#include "quotes/quotepage.h"
 #include "quotes/todaypage.h"
 #include "sections.h"
 
