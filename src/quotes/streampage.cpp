@@ -111,8 +111,11 @@ std::optional<QString> streamedPageData(QStringView page)
         if (end < 0)
             break;
         from = end;
-        if (const std::optional<QString> text = decodedLiteral(page.sliced(open, end - open)))
-            data = data.value_or(QString()) + *text;
+        if (const std::optional<QString> text = decodedLiteral(page.sliced(open, end - open))) {
+            if (!data)
+                data.emplace();
+            data->append(*text);
+        }
     }
     return data;
 }
