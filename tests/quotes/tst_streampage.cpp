@@ -106,6 +106,15 @@ private Q_SLOTS:
             const QuoteReading r = readQuotePage(pageFile(file));
             QCOMPARE(pageFormName(r.form) + u' ' + joined(r.fields), u"streamed "_s + expected);
         }
+        // Cut short anywhere in the stream: nothing, or the board before the day's figures, never the markup.
+        const QString page = pageFile(u"7203.T.html"_s);
+        const QuoteFields whole = parseQuotePage(page);
+        for (qsizetype n = page.indexOf(u"__next_f"_s) + 8; n < page.size(); n += 101) {
+            const QuoteFields q = parseQuotePage(page.left(n));
+            QVERIFY2(q == QuoteFields{} ||
+                         (q.name == whole.name && q.price == whole.price && q.time == whole.time),
+                     qPrintable(joined(q)));
+        }
         const IndexReading index = readIndexPage(pageFile(u"998407.O.html"_s));
         QCOMPARE(QStringList({pageFormName(index.form), QString::number(index.found), index.line}),
                  QStringList({u"state"_s, u"1"_s, u"日経平均 38,412.76 (11:30) -125.40"_s}));
@@ -198,7 +207,7 @@ private Q_SLOTS:
                       d = u"{\"indicators\":{%1}}"_s.arg(OrdinaryIndicators);
         const auto page = [](const QString& data) { return streamedPage({data}); };
         QTest::newRow("keys reordered, blanks, wrappers, other rows")
-            << page(u"1:\"x\"\n7:[{\"a\":{\"detailData\" :\n "_s + d +
+            << page(u"1:\"x\"\n7:[{\"a\":{\"detailData\"\r:\n "_s + d +
                     u"}}]\n9:{\"w\":[{\"priceBoard\": {\"board\" : "_s + b +
                     u",\"currentKey\":\"detail\"}}]}\n"_s)
             << Ordinary;
@@ -218,6 +227,8 @@ private Q_SLOTS:
             << page(u"1:{\"priceBoard\":{\"board\":"_s + b) << NotDetail;
         QTest::newRow("a board that does not parse")
             << page(u"1:{\"priceBoard\":{\"board\":{\"a\"}}}"_s) << NotDetail;
+        QTest::newRow("the data ends after the key") << page(u"1:{\"priceBoard\""_s) << NotDetail;
+        QTest::newRow("the data ends after its colon") << page(u"1:{\"priceBoard\":"_s) << NotDetail;
         QTest::newRow("nested too deep")
             << page(u"1:{\"priceBoard\":{\"board\":"_s + u"{\"a\":"_s.repeated(5000) + u'1' +
                     QString(5000, u'}') + u"}}"_s)
@@ -259,7 +270,10 @@ private Q_SLOTS:
         row("a stream without a board", streamedPage({u"1:{}\n"_s}, old), "streamed -");
         row("the bootstrap alone", old + u"<script>(self.__next_f=self.__next_f||[]).push([0])</script>"_s,
             "streamed -");
-        row("2025 page with an invisible heading", statePage(state, u"<h2>株価詳細値</h2>"_s), "state 2,000");
+        row("2025 page with an invisible heading",
+            QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/7203.html"_L1))
+                .replace(u"<body>"_s, u"<body><h2 class=\"_invisible\">株価詳細値</h2>"_s),
+            "state 2,648.5");
         row("state without a board", statePage(u"{\"x\":1}"_s, old), "state -");
         row("state cut short", statePage(state.chopped(1), old), "state -");
         row("2012 page", old, "2012 markup 1,234");
@@ -317,6 +331,10 @@ private Q_SLOTS:
         const IndexReading r = readIndexPage(page);
         QCOMPARE(u"%1 %2 %3"_s.arg(pageFormName(r.form), QString::number(int(r.found)), r.line), expected);
         QCOMPARE(nikkeiLine(page), r.line);
+        const QString pieces = r.form == PageForm::Markup2012
+                                   ? u"日経平均 %1 (%2) "_s.arg(r.price, r.change)
+                                   : u"日経平均 %1 (%2) %3"_s.arg(r.price, r.time, r.change);
+        QVERIFY(r.line.startsWith(pieces));
     }
 };
 
