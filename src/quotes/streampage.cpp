@@ -24,15 +24,17 @@ qsizetype skipBlanks(QStringView s, qsizetype i)
     return i;
 }
 
-/// The index just past the JSON string literal whose opening quote is at `from`; -1 when the
-/// text ends before the literal closes.
+/// The index just past the JSON string literal whose opening quote is at `from`: the first quote
+/// after it that an even run of backslashes stands before. -1 when the text ends before the
+/// literal closes.
 qsizetype stringLiteralEnd(QStringView s, qsizetype from)
 {
-    for (qsizetype i = from + 1; i < s.size(); ++i) {
-        if (s[i] == u'\\')
-            ++i;
-        else if (s[i] == u'"')
-            return i + 1;
+    for (qsizetype q = s.indexOf(u'"', from + 1); q >= 0; q = s.indexOf(u'"', q + 1)) {
+        qsizetype run = q; // the opening quote ends any run of backslashes
+        while (s[run - 1] == u'\\')
+            --run;
+        if ((q - run) % 2 == 0)
+            return q + 1;
     }
     return -1;
 }

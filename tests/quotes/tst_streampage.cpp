@@ -227,6 +227,9 @@ private Q_SLOTS:
             << page(u"1:{\"priceBoard\":{\"board\":"_s + b) << NotDetail;
         QTest::newRow("a board that does not parse")
             << page(u"1:{\"priceBoard\":{\"board\":{\"a\"}}}"_s) << NotDetail;
+        QTest::newRow("a push that ends with a backslash")
+            << streamedPage({u"1:\"a\\"_s, u"\\\"\n6:{\"priceBoard\":{\"board\":"_s + b + u"}}\n"_s})
+            << BoardOnly;
         QTest::newRow("the data ends after the key") << page(u"1:{\"priceBoard\""_s) << NotDetail;
         QTest::newRow("the data ends after its colon") << page(u"1:{\"priceBoard\":"_s) << NotDetail;
         QTest::newRow("nested too deep")
