@@ -20,12 +20,9 @@ const QStringList FieldNames{u"short"_s, u"kind"_s, u"name"_s,   u"price"_s, u"c
 
 QString joined(const QuoteFields& q)
 {
-    return QStringList{q.shortName, q.isDetailPage ? u"detail"_s : u"other"_s,
-                       q.name,      q.price,
-                       q.change,    q.open,
-                       q.high,      q.low,
-                       q.volume,    q.prevClose,
-                       q.time}
+    const QString kind = q.isDetailPage ? u"detail"_s : u"other"_s;
+    return QStringList{q.shortName, kind,  q.name,   q.price,     q.change, q.open,
+                       q.high,      q.low, q.volume, q.prevClose, q.time}
         .join(u'|');
 }
 
