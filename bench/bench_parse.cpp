@@ -1,11 +1,14 @@
 // parseQuotePage over pages of growing size: the time per page must grow with the page, not
 // with its square. The today section sets the reader of the current site's pages beside the
-// 2012 cut on pages of the same sizes.
-#include "quotes/quoteparser.h"
+// 2012 cut on pages of the same sizes; the stream section the reader of streamed pages.
+#include "quotes/quotepage.h"
+#include "quotes/streampage.h"
 #include "quotes/todaypage.h"
 #include "sections.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include <cstdio>
 
@@ -110,6 +113,56 @@ QString todayPageOfSize(const QString& page, qsizetype bytes)
     return page.left(script) + markup + page.mid(script, stateEnd - script) + series + page.mid(stateEnd);
 }
 
+/// A push of `text` as the site writes it: a JSON string literal, "&", "<" and ">" escaped.
+QString pushElement(const QString& text)
+{
+    const QString array = QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
+    return u"<script>self.__next_f.push([1,"_s +
+           array.mid(1, array.size() - 2)
+               .replace(u"&"_s, u"\\u0026"_s)
+               .replace(u"<"_s, u"\\u003c"_s)
+               .replace(u">"_s, u"\\u003e"_s) +
+           u"])</script>"_s;
+}
+
+/// A few rows of the stream as the site sends its drawn elements: arrays and objects with texts
+/// that hold quotes, braces and Japanese text.
+QString streamRows(int i)
+{
+    QString rows;
+    for (int k = 0; k < 8; ++k)
+        rows += uR"j(%1:["$","li",null,{"className":"newsList {x}","children":[["$","a",null,{"href":)j"
+                uR"j("/news/detail/?a=%2&b=1","children":"東証大引け、日経平均は続伸 \"出来高\" %2株"}]]}])j"
+                u"\n"_s.arg(QString::number(0x1000 + i * 8 + k, 16))
+                    .arg(i * 8 + k);
+    return rows;
+}
+
+/// The streamed page grown to about `bytes` UTF-8 bytes: half of the growth as markup before
+/// the stream, half as pushes of other rows, one half of those before the quote's pushes.
+QString streamedPageOfSize(const QString& page, qsizetype bytes)
+{
+    const qsizetype stream = page.indexOf(u"<script>(self.__next_f"_s);
+    const qsizetype first = page.indexOf(u"<script>self.__next_f.push([1"_s);
+    const qsizetype end = page.lastIndexOf(u"</script>"_s) + 9;
+    if (stream < 0 || first < 0)
+        return {};
+    QString markup, before, after;
+    qsizetype size = page.toUtf8().size();
+    for (int i = 0; size < bytes; ++i) {
+        const QString piece = i % 2 ? pushElement(streamRows(i)) : fillerBlock(i);
+        size += piece.toUtf8().size();
+        (i % 2 ? (i % 4 == 1 ? before : after) : markup) += piece;
+    }
+    return page.left(stream) + markup + page.mid(stream, first - stream) + before +
+           page.mid(first, end - first) + after + page.mid(end);
+}
+
+QuoteFields streamReaderOnly(const QString& page)
+{
+    return streamQuoteFields(streamedPageData(page).value_or(QString()));
+}
+
 } // namespace
 
 int runParse(const QStringList&)
@@ -168,6 +221,39 @@ int runToday(const QStringList&)
                     "  2012 cut %8.3f ms (%6.1f MB/s)\n",
                     s.label, reader.secondsPerPage * 1000.0, reader.megabytesPerSecond,
                     dispatched.secondsPerPage * 1000.0, cut.secondsPerPage * 1000.0, cut.megabytesPerSecond);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace tickora::bench
+
+namespace tickora::bench {
+
+int runStream(const QStringList&)
+{
+    const QString streamed = loadPage(TICKORA_BENCH_STREAMED_PAGE);
+    if (streamed.isEmpty()) {
+        std::fprintf(stderr, "  cannot read %s\n", TICKORA_BENCH_STREAMED_PAGE);
+        return 1;
+    }
+    struct Size
+    {
+        const char* label;
+        qsizetype bytes;
+    };
+    const Size sizes[] = {{"400 KB", 400'000}, {"4 MB", 4'000'000}};
+    for (const Size& s : sizes) {
+        const QString page = streamedPageOfSize(streamed, s.bytes);
+        if (readQuotePage(page).form != PageForm::Streamed || !parseQuotePage(page).isDetailPage) {
+            std::fprintf(stderr, "  the built %s page has no readable stream\n", s.label);
+            return 1;
+        }
+        const Figure reader = measure(page, 1.0, streamReaderOnly);
+        const Figure dispatched = measure(page, 1.0);
+        std::printf("  %-7s page: stream reader %8.3f ms (%6.1f MB/s), through parseQuotePage %8.3f ms\n",
+                    s.label, reader.secondsPerPage * 1000.0, reader.megabytesPerSecond,
+                    dispatched.secondsPerPage * 1000.0);
         std::fflush(stdout);
     }
     return 0;

@@ -4,7 +4,7 @@
 #include "mainwindow/quotegrid.h"
 #include "marketfixture.h"
 #include "quotes/quotefetch.h"
-#include "quotes/quoteparser.h"
+#include "quotes/quotepage.h"
 #include "quotes/refreshpass.h"
 #include "sections.h"
 

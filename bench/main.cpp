@@ -29,6 +29,7 @@ std::vector<Section> sections()
         {"today",
          "the reader of the current site's quote pages beside the 2012 cut, pages of 300 KB, 1 MB, 10 MB",
          runToday},
+        {"stream", "the reader of streamed quote pages over pages of 400 KB and 4 MB", runStream},
         {"startup", "start-up to a drawn main window, and its memory", runStartup},
         {"pass", "refresh pass over 12 codes against tickora-market --latency-ms 100 [--market PATH]",
          runPass},

@@ -22,6 +22,7 @@ std::vector<Section> sections();
 
 int runParse(const QStringList& args);
 int runToday(const QStringList& args);
+int runStream(const QStringList& args);
 int runPass(const QStringList& args);
 int runTick(const QStringList& args);
 int runDrawnTick(const QStringList& args);

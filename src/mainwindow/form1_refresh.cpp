@@ -2,8 +2,8 @@
 #include "form1.h"
 
 #include "quotegrid.h"
-#include "quotes/nikkei.h"
 #include "quotes/quotefetch.h"
+#include "quotes/quotepage.h"
 #include "quotes/refreshpass.h"
 
 #include <QStatusBar>

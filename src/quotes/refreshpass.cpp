@@ -38,21 +38,6 @@ PriceAlerts priceAlerts(const QString& price, const QString& buyTarget, const QS
     return a;
 }
 
-QString cellTextFromPage(const QString& field)
-{
-    constexpr qsizetype MaxChars = 256;
-    QString text = field.left(MaxChars);
-    // Never end on half of a surrogate pair.
-    if (text.size() == MaxChars && text.back().isHighSurrogate())
-        text.chop(1);
-    for (QChar& c : text) {
-        const QChar::Category cat = c.category();
-        if (cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph)
-            c = u' ';
-    }
-    return text;
-}
-
 PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& page)
 {
     QuoteFields q = page;

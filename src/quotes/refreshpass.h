@@ -3,8 +3,10 @@
 #include "platform/backoff.h"
 #include "platform/config.h"
 #include "platform/httpclient.h"
+#include "quotes/datafields.h"
+#include "quotes/numbertext.h"
 #include "quotes/quotefetch.h"
-#include "quotes/quoteparser.h"
+#include "quotes/quotepage.h"
 #include "quotes/quotesheet.h"
 
 #include <QHash>
@@ -42,10 +44,6 @@ PriceAlerts priceAlerts(const QString& price, const QString& buyTarget, const QS
 /// (sell red, buy green) when reached. For any other page, columns 2 to 9 are left empty and
 /// nothing else changes. Code and targets are never written; every field is written as
 /// cellTextFromPage gives it. Returns the alerts given.
-/// A field cut from a page as one grid cell holds it: every control character (line breaks and
-/// tabs included) becomes a blank, and at most 256 characters are kept.
-QString cellTextFromPage(const QString& field);
-
 PriceAlerts writeQuoteRow(QuoteSheet& sheet, int row, const QuoteFields& quote);
 
 enum class Target

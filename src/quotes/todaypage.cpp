@@ -1,22 +1,16 @@
 #include "todaypage.h"
 
-#include "refreshpass.h"
+#include "datafields.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
-#include <QLocale>
-#include <QVariant>
-
-#include <cmath>
 
 namespace tickora {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr qsizetype MaxFieldChars = 256;
 
 bool isJsBlank(QChar c)
 {
@@ -54,69 +48,6 @@ std::optional<QStringView> assignedStateText(QStringView script)
     if (end > i && script[end - 1] == u';')
         --end;
     return script.sliced(i, end - i).trimmed();
-}
-
-/// A JSON number as plain decimal text: integers exactly, other values in their shortest
-/// round-trip form without an exponent. Empty for values that are not finite.
-std::optional<QString> numberText(const QJsonValue& v)
-{
-    const QVariant variant = v.toVariant();
-    if (variant.typeId() == QMetaType::LongLong)
-        return QString::number(variant.toLongLong());
-    const double d = v.toDouble();
-    if (!std::isfinite(d))
-        return std::nullopt;
-    if (d == 0)
-        return u"0"_s; // also for -0
-    return QString::number(d, 'f', QLocale::FloatingPointShortest);
-}
-
-/// The display text of a state value: a string as it stands, a number as its decimal text;
-/// empty for every other type and for a number whose text would not fit a field.
-std::optional<QString> valueText(const QJsonValue& v)
-{
-    if (v.isString())
-        return v.toString();
-    if (v.isDouble()) {
-        std::optional<QString> t = numberText(v);
-        if (t && t->size() > MaxFieldChars)
-            return std::nullopt;
-        return t;
-    }
-    return std::nullopt;
-}
-
-/// A text field of the page: control and line-separator characters become blanks, and the text
-/// is capped, the same treatment a cell gives any text cut from a page.
-QString shownText(const QString& text)
-{
-    return cellTextFromPage(text);
-}
-
-/// A field that must be numeric: the value's text when it is numeric and fits, else "0".
-QString numericOrZero(const QJsonValue& v)
-{
-    const std::optional<QString> t = valueText(v);
-    return t && t->size() <= MaxFieldChars && isNumericText(*t) ? *t : u"0"_s;
-}
-
-/// A change field: the numeric value with its sign written, or empty when there is none.
-std::optional<QString> changeText(const QJsonValue& v)
-{
-    const std::optional<QString> t = valueText(v);
-    if (!t || !isNumericText(*t))
-        return std::nullopt;
-    QString s = signedChange(*t);
-    if (s.size() > MaxFieldChars)
-        return std::nullopt;
-    return s;
-}
-
-QString companyFormRemoved(QString name)
-{
-    name.remove(u"(株)"_s);
-    name.remove(u"（株）"_s);
-    return name.trimmed();
 }
 
 } // namespace
@@ -169,28 +100,6 @@ std::optional<QJsonObject> embeddedPageState(const QString& page)
     return std::nullopt;
 }
 
-bool containsOutsideState(QStringView page, const EmbeddedState& state, QStringView marker)
-{
-    const qsizetype from = qBound<qsizetype>(0, state.textFrom, page.size());
-    const qsizetype to = qBound<qsizetype>(from, state.textTo, page.size());
-    return page.first(from).contains(marker) || page.sliced(to).contains(marker);
-}
-
-QString signedChange(const QString& numericText)
-{
-    qsizetype i = 0;
-    while (i < numericText.size() && numericText[i] == u' ')
-        ++i;
-    if (i < numericText.size() && (numericText[i] == u'+' || numericText[i] == u'-'))
-        return numericText;
-    // Zero keeps its form; a text that is no number is no rise either.
-    if (const std::optional<int> sign = compareNumericTexts(numericText, u"0"); !sign || *sign == 0)
-        return numericText;
-    QString s = numericText;
-    s.insert(i, u'+');
-    return s;
-}
-
 QuoteFields todayQuoteFields(const QJsonObject& state)
 {
     const QJsonValue boardValue = state.value(u"mainStocksPriceBoard").toObject().value(u"priceBoard");
@@ -201,19 +110,17 @@ QuoteFields todayQuoteFields(const QJsonObject& state)
 
     QuoteFields q;
     q.isDetailPage = true;
-    q.name = shownText(valueText(board.value(u"name")).value_or(QString()));
-    const QString shortName = valueText(board.value(u"shortName")).value_or(QString());
-    q.shortName = shownText(shortName.isEmpty() ? companyFormRemoved(q.name) : shortName);
-    q.price = shownText(valueText(board.value(u"price")).value_or(QString()));
-    q.change = changeText(board.value(u"priceChange")).value_or(u"0"_s);
-    q.open = numericOrZero(detail.value(u"openPrice"));
-    q.high = numericOrZero(detail.value(u"highPrice"));
-    q.low = numericOrZero(detail.value(u"lowPrice"));
-    q.volume = numericOrZero(detail.value(u"volume"));
-    q.prevClose = shownText(valueText(detail.value(u"previousPrice")).value_or(QString()));
-    const QString time = valueText(board.value(u"priceDateTime")).value_or(QString());
-    if (time.contains(u':') || time.contains(u'/'))
-        q.time = shownText(time);
+    q.name = textField(board.value(u"name"));
+    const QString shortName = textField(board.value(u"shortName"));
+    q.shortName = shortName.isEmpty() ? shortNameOf(q.name) : shortName;
+    q.price = textField(board.value(u"price"));
+    q.change = changeField(board.value(u"priceChange")).value_or(u"0"_s);
+    q.open = numericField(detail.value(u"openPrice"));
+    q.high = numericField(detail.value(u"highPrice"));
+    q.low = numericField(detail.value(u"lowPrice"));
+    q.volume = numericField(detail.value(u"volume"));
+    q.prevClose = textField(detail.value(u"previousPrice"));
+    q.time = timeField(board.value(u"priceDateTime"));
     return q;
 }
 
@@ -224,21 +131,10 @@ QuoteFields parseTodayQuotePage(const QString& page)
     return {};
 }
 
-QString todayNikkeiLine(const QJsonObject& state)
+IndexFields todayIndexFields(const QJsonObject& state)
 {
-    const QJsonObject index = state.value(u"mainIndexPriceBoard").toObject();
-    const QJsonValue inner = index.value(u"priceBoard");
-    const QJsonObject board = inner.isObject() ? inner.toObject() : index;
-    const QString price = shownText(valueText(board.value(u"price")).value_or(QString()));
-    const QString time = shownText(valueText(board.value(u"priceDateTime")).value_or(QString()));
-    const QString change = changeText(board.value(u"priceChange")).value_or(QString());
-    return u"日経平均 "_s + price + u" ("_s + time + u") "_s + change;
-}
-
-QString todayNikkeiLine(const QString& page)
-{
-    const std::optional<EmbeddedState> s = findEmbeddedState(page);
-    return todayNikkeiLine(s ? s->state.value_or(QJsonObject()) : QJsonObject());
+    return indexBoardFields(state.value(u"mainDomesticIndexPriceBoard").toObject(),
+                            state.value(u"mainIndexPriceBoard").toObject());
 }
 
 } // namespace tickora

@@ -6,8 +6,9 @@
 // the page-format dispatch sends state pages to today's reader.
 
 #include "fuzzcheck.h"
-#include "quotes/nikkei.h"
-#include "quotes/quoteparser.h"
+#include "quotes/numbertext.h"
+#include "quotes/page2012.h"
+#include "quotes/quotepage.h"
 #include "quotes/textextract.h"
 #include "quotes/todaypage.h"
 
@@ -68,9 +69,10 @@ void checkTodayReader(const QString& page)
               q.time);
     }
 
-    if (found && !containsOutsideState(page, *found, u"株価詳細"))
-        check(parseQuotePage(page) == q, "a state page goes to the reader");
-    const QString line = todayNikkeiLine(page);
+    const QuoteReading read = readQuotePage(page);
+    if (q.isDetailPage && read.form != PageForm::Streamed)
+        check(read.fields == q && read.form == PageForm::State, "a state page goes to the reader");
+    const QString line = nikkeiLine(page);
     check(line.startsWith(u"日経平均 "_s) && line.contains(u" ("_s) && line.contains(u") "_s),
           "the literal pieces stand", line);
 }
@@ -83,8 +85,7 @@ void checkOldCut(const QString& page)
     check(q.isDetailPage || q == QuoteFields{q.shortName},
           "a page without the detail table gives only the short name");
     // A page of the current site may give a date ("12/05") for the time; a 2012 page never does.
-    const std::optional<EmbeddedState> found = findEmbeddedState(page);
-    const bool today = found && !containsOutsideState(page, *found, u"株価詳細");
+    const bool today = readQuotePage(page).form != PageForm::Markup2012;
     check(!q.isDetailPage || q.time.isEmpty() || q.time.contains(u':') || (today && q.time.contains(u'/')),
           "the time holds a colon", q.time);
     const QList<QString> numeric =
@@ -125,14 +126,15 @@ void checkNikkeiLine(const QString& page)
         if (const qsizetype a = near.indexOf(u"</a>"_s); a >= 0)
             bracketed = GetText(near.mid(a, 20), u"("_s, u")"_s);
     }
-    QString expected = u"日経平均 "_s + index + u" ("_s + bracketed + u") "_s + fixed;
-    // A page of the current site, without the 2012 markers in its markup, is read from its state.
-    if (const std::optional<EmbeddedState> found = findEmbeddedState(page);
-        found && !containsOutsideState(page, *found, u"cmn-index_value no-bg") &&
-        !containsOutsideState(page, *found, u"cmn-indexes_index_link"))
-        expected = todayNikkeiLine(found->state.value_or(QJsonObject()));
-    const QString line = nikkeiLine(page);
-    check(line == expected, "the line follows the cutting rule", line + u" / "_s + expected);
+    const IndexReading read = readIndexPage(page);
+    // A page that carries data is read from it; the cutting rule holds for every other page.
+    if (read.form == PageForm::Markup2012 || read.form == PageForm::None) {
+        const QString expected = u"日経平均 "_s + index + u" ("_s + bracketed + u") "_s + fixed;
+        check(read.line == expected, "the line follows the cutting rule", read.line + u" / "_s + expected);
+    } else {
+        check(read.line == u"日経平均 "_s + read.price + u" ("_s + read.time + u") "_s + read.change,
+              "a data page's line is made of its pieces", read.line);
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The quote logic, from page texts to the refresh pass; each table row is an edge of its rule.
-#include "quotes/nikkei.h"
 #include "quotes/quotefetch.h"
+#include "quotes/quotepage.h"
 #include "quotes/refreshpass.h"
 #include "quotes/textextract.h"
 #include "support/fakes.h"

@@ -1,6 +1,6 @@
 // Quote pages of the current site: the state in their script, the quote and Nikkei line, the dispatch.
-#include "quotes/nikkei.h"
-#include "quotes/quoteparser.h"
+#include "quotes/numbertext.h"
+#include "quotes/quotepage.h"
 #include "quotes/todaypage.h"
 #include "support/files.h"
 
@@ -204,7 +204,7 @@ private Q_SLOTS:
             {board("{'price':'5'"), u" () "_s},
             {todayPage(uR"({"mainIndexPriceBoard":{"price":"5"}})"_s,
                        u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"_s),
-             u"12,283.62 () "_s},
+             u"5 () "_s},
         };
         for (const auto& [page, line] : lines)
             QCOMPARE(nikkeiLine(page), u"日経平均 "_s + line);
@@ -212,7 +212,8 @@ private Q_SLOTS:
                                 "始値<strong>1,210</strong></div>"_s;
         const QString oldCut = u"S|detail|Old(株)|1,234|+15|1,210|0|0|0||"_s, oldName = u"【1】AB株"_s;
         const std::pair<QString, QString> pages[] = {
-            {todayPage(stockState({}), oldPage), oldCut},
+            {oldPage, oldCut},
+            {todayPage(stockState({}), oldPage), Ordinary},                  // data before markup
             {todayPage(stockState(u"news=\"株価詳細を見る\""_s)), Ordinary}, // the marker only in the state
             {oldName + pageWith(u"window.other = {}"_s), u"AB|other|||||||||"_s},
         };

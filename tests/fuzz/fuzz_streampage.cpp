@@ -1,0 +1,72 @@
+// Fuzzes the reader of streamed pages with text read as UTF-8, both as a whole page and as the
+// stream's data, pushed to a page built around it. Besides crashes, sanitizer reports and
+// time-outs (the reader is meant to be linear) it checks that the decoder gives back exactly the
+// data the pushes carry, that where the data is split between pushes changes nothing, and the
+// fields' promises.
+
+#include "fuzzcheck.h"
+#include "quotes/numbertext.h"
+#include "quotes/quotepage.h"
+#include "quotes/streampage.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+using namespace tickora;
+using tickora::fuzz::check;
+
+namespace {
+
+/// A push of `text` as the site writes it: a JSON string literal, "&", "<" and ">" escaped.
+QString push(const QString& text)
+{
+    const QString array = QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
+    return u"<script>self.__next_f.push([1,"_s +
+           array.mid(1, array.size() - 2)
+               .replace(u"&"_s, u"\\u0026"_s)
+               .replace(u"<"_s, u"\\u003c"_s)
+               .replace(u">"_s, u"\\u003e"_s) +
+           u"])</script>"_s;
+}
+
+void checkFields(const QuoteFields& q)
+{
+    check(q.isDetailPage || q == QuoteFields{}, "a stream without a price board gives nothing");
+    for (const QString& t :
+         {q.shortName, q.name, q.price, q.change, q.open, q.high, q.low, q.volume, q.prevClose, q.time})
+        check(t.size() <= 256, "fields are capped", t);
+    if (q.isDetailPage) {
+        for (const QString& t : {q.change, q.open, q.high, q.low, q.volume})
+            check(isNumericText(t), "numeric fields are numeric or 0", t);
+        check(q.time.isEmpty() || q.time.contains(u':') || q.time.contains(u'/'), "the time holds : or /",
+              q.time);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QuoteReading page = readQuotePage(input);
+    if (page.form == PageForm::Streamed)
+        checkFields(page.fields);
+    readIndexPage(input);
+
+    const QuoteFields fields = streamQuoteFields(input);
+    checkFields(fields);
+    const IndexFields index = streamIndexFields(input);
+    check(!index.found || isNumericText(index.price), "a found index has a numeric price", index.price);
+
+    // Pushed whole and split in two at a place the first byte picks: the same data, the same quote.
+    const qsizetype at = size == 0 ? 0 : qsizetype(data[0]) * input.size() / 256;
+    const QString shell = u"<html><body><script>(self.__next_f=self.__next_f||[]).push([0])</script>"_s;
+    const QString whole = shell + push(input), split = shell + push(input.left(at)) + push(input.mid(at));
+    check(streamedPageData(whole) == input && streamedPageData(split) == input,
+          "the pushes decode to the data");
+    const QuoteReading read = readQuotePage(split);
+    check(read.form == PageForm::Streamed && read.fields == fields, "the page reads as its data");
+    check(readIndexPage(split).found == index.found, "the index reads as its data");
+    return 0;
+}

@@ -1,0 +1,342 @@
+// Quote pages whose data is streamed to their script, the dispatch between the forms, and index
+// pages of every form.
+#include "quotes/quotepage.h"
+#include "quotes/streampage.h"
+#include "support/files.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList FieldNames{u"short"_s, u"kind"_s, u"name"_s,   u"price"_s, u"change"_s, u"open"_s,
+                             u"high"_s,  u"low"_s,  u"volume"_s, u"prev"_s,  u"time"_s};
+
+QString joined(const QuoteFields& q)
+{
+    const QString kind = q.isDetailPage ? u"detail"_s : u"other"_s;
+    return QStringList{q.shortName, kind,  q.name,   q.price,     q.change, q.open,
+                       q.high,      q.low, q.volume, q.prevClose, q.time}
+        .join(u'|');
+}
+
+/// `text` as the JSON string literal a push carries, with "&", "<" and ">" escaped as the site does.
+QString literal(const QString& text)
+{
+    const QString array = QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
+    return array.mid(1, array.size() - 2)
+        .replace(u"&"_s, u"\\u0026"_s)
+        .replace(u"<"_s, u"\\u003c"_s)
+        .replace(u">"_s, u"\\u003e"_s);
+}
+
+/// A page streaming `pieces`, one push each, after markup that holds `markup`.
+QString streamedPage(const QStringList& pieces, const QString& markup = u"<h2>株価詳細値</h2>"_s)
+{
+    QString page = u"<html><body><main>"_s + markup +
+                   u"</main><script>(self.__next_f=self.__next_f||[]).push([0])</script>"_s;
+    for (const QString& p : pieces)
+        page += u"<script>self.__next_f.push([1,"_s + literal(p) + u"])</script>"_s;
+    return page + u"</body></html>"_s;
+}
+
+/// A stream in the site's shape; `board` and `indicators` are the members of those objects.
+QString stockStream(const QString& board, const QString& indicators)
+{
+    return u"0:{\"P\":null}\n5:T1c,{\"priceBoard\":{\"board\":5} \"\n"
+           "6:[\"$\",\"$L25\",null,{\"preloadedStore\":{\"bbs\":{\"x\":\"}{\\\"\"},\"priceBoard\":"
+           "{\"currentKey\":\"detail\",\"board\":{%1},\"navItems\":[]}}}]\n"
+           "34:[\"$\",\"section\",null,{\"detailData\":\"$34:props:children:1:props:detailData\"}]\n"
+           "35:{\"detailData\":{\"isApiError\":false,\"indicators\":{%2}}}\n"_s.arg(board, indicators);
+}
+
+const QString OrdinaryBoard =
+    uR"j("name":"ａｋｉｐｐａ(株)","code":"627A","price":{"value":"1,637"},)j"
+    uR"j("priceChange":{"value":"300"},"japanUpdateTime":"9:49","delayMinutes":0)j"_s;
+const QString OrdinaryIndicators =
+    uR"("previousPrice":{"name":"前日終値","value":"1,337"},"openPrice":{"value":"1,367"},)"
+    uR"("highPrice":{"value":"1,637"},"lowPrice":{"value":"1,350"},"volume":{"value":"27,485,000"})"_s;
+const QString Ordinary =
+    u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|1,367|1,637|1,350|27,485,000|1,337|9:49"_s;
+const QString Fallbacks = u"|detail|||0|0|0|0|0||"_s;
+const QString NotDetail = u"|other|||||||||"_s;
+/// The board read, the day's figures missing.
+const QString BoardOnly = u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|0|0|0|0||9:49"_s;
+
+/// The state form: a page assigning `state` after a comment line.
+QString statePage(const QString& state, const QString& markup = {})
+{
+    return u"<html><body>"_s + markup + u"<script>\n  // state\n  window.__PRELOADED_STATE__ = "_s + state +
+           u"</script></body></html>"_s;
+}
+
+QString pageFile(const QString& name)
+{
+    return QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/2026/"_L1 + name));
+}
+
+} // namespace
+
+class TestStreamPage : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Built pages of the site (values invented) and the form they are read in.
+    void builtPages()
+    {
+        const std::pair<QString, QString> pages[] = {
+            {u"7203.T.html"_s,
+             u"トヨタ自動車|detail|トヨタ自動車(株)|2,648.5|-21.5|2,660|2,671|2,640|12,481,100|2,670|10:47"_s},
+            {u"6758.T.html"_s, u"ソニーグループ|detail|ソニーグループ(株)|---|0|0|0|0|0|3,354|9/25"_s},
+            {u"285A.T.html"_s, // limit up: the high is the price, no label in a field
+             u"キオクシアホールディングス|detail|キオクシアホールディングス(株)|9,350|+1,500|8,120|9,350|8,"
+             u"050|"
+             "41,207,300|7,850|9/25"_s},
+        };
+        for (const auto& [file, expected] : pages) {
+            const QuoteReading r = readQuotePage(pageFile(file));
+            QCOMPARE(pageFormName(r.form) + u' ' + joined(r.fields), u"streamed "_s + expected);
+        }
+        // Cut short anywhere in the stream: nothing, or the board before the day's figures, never the markup.
+        const QString page = pageFile(u"7203.T.html"_s);
+        const QuoteFields whole = parseQuotePage(page);
+        for (qsizetype n = page.indexOf(u"__next_f"_s) + 8; n < page.size(); n += 101) {
+            const QuoteFields q = parseQuotePage(page.left(n));
+            QVERIFY2(q == QuoteFields{} ||
+                         (q.name == whole.name && q.price == whole.price && q.time == whole.time),
+                     qPrintable(joined(q)));
+        }
+        const IndexReading index = readIndexPage(pageFile(u"998407.O.html"_s));
+        QCOMPARE(QStringList({pageFormName(index.form), QString::number(index.found), index.line}),
+                 QStringList({u"state"_s, u"1"_s, u"日経平均 38,412.76 (11:30) -125.40"_s}));
+    }
+
+    // The stream re-split at every position in and around the board object, and a page's blanks.
+    void splitAnywhere()
+    {
+        const QString data = stockStream(OrdinaryBoard, OrdinaryIndicators);
+        const qsizetype from = data.indexOf(u"\"priceBoard\":{\"c"_s) - 2;
+        const qsizetype to = data.indexOf(u"\"navItems\""_s) + 2;
+        for (qsizetype k = from; k <= to; ++k)
+            QCOMPARE(joined(parseQuotePage(streamedPage({data.left(k), data.mid(k)}))), Ordinary);
+        const QString blanks = u"<script>self.__next_f .push( [ 1 ,\t\""_s;
+        QCOMPARE(joined(parseQuotePage(streamedPage({data.left(from)}) + blanks +
+                                       literal(data.mid(from)).mid(1) + u" ] )</script>"_s)),
+                 Ordinary);
+    }
+
+    // One member replaced ("key=json"; a board member when the key is one of the board's).
+    void fieldValues_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<QString>("indicators");
+        QTest::addColumn<QString>("expected");
+        const QStringList boardKeys{u"name"_s, u"price"_s, u"priceChange"_s, u"japanUpdateTime"_s};
+        const auto row = [&](const char* name, const QString& replacements, const QString& expected) {
+            QJsonObject board = QJsonDocument::fromJson(u"{%1}"_s.arg(OrdinaryBoard).toUtf8()).object();
+            QJsonObject indicators =
+                QJsonDocument::fromJson(u"{%1}"_s.arg(OrdinaryIndicators).toUtf8()).object();
+            for (const QString& r : replacements.split(u';', Qt::SkipEmptyParts)) {
+                const QString key = r.section(u'=', 0, 0);
+                const QJsonValue v =
+                    QJsonDocument::fromJson(u"[%1]"_s.arg(r.section(u'=', 1)).toUtf8()).array().at(0);
+                (boardKeys.contains(key) ? board : indicators)[key] = v;
+            }
+            const auto members = [](const QJsonObject& o) {
+                const QByteArray t = QJsonDocument(o).toJson(QJsonDocument::Compact);
+                return QString::fromUtf8(t.mid(1, t.size() - 2));
+            };
+            QStringList e = Ordinary.split(u'|');
+            if (!expected.contains(u'|')) {
+                for (const QString& c : expected.split(u';', Qt::SkipEmptyParts))
+                    e[FieldNames.indexOf(c.section(u'=', 0, 0))] = c.section(u'=', 1);
+            } else {
+                e = expected.split(u'|');
+            }
+            QTest::newRow(name) << members(board) << members(indicators) << e.join(u'|');
+        };
+        const QStringList keys = boardKeys + QStringList{u"previousPrice"_s, u"openPrice"_s, u"highPrice"_s,
+                                                         u"lowPrice"_s, u"volume"_s};
+        const auto everyField = [&](const QString& json) {
+            QStringList r;
+            for (const QString& k : keys)
+                r << k + u'=' + json;
+            return r.join(u';');
+        };
+        for (const char* v : {"\"$undefined\"", "{\"value\":\"$undefined\"}",
+                              "\"$34:props:children:1:props:x\"", "{\"value\":\"$L25\"}", "null", "true",
+                              "[\"1\"]", "{\"name\":\"1\"}", "{\"value\":{\"value\":\"1\"}}"})
+            row(v, everyField(QString::fromUtf8(v)), Fallbacks);
+        row("plain texts and numbers",
+            u"price=1637.5;priceChange=300;openPrice={\"value\":1367};volume=27485000;previousPrice=1337;"
+            "highPrice=\"1,640\";lowPrice=-0.0"_s,
+            u"price=1637.5;change=+300;open=1367;high=1,640;low=0;volume=27485000;prev=1337"_s);
+        row("a fall and a zero keep their form", u"priceChange={\"value\":\"-21\"}"_s, u"change=-21"_s);
+        row("zero change", u"priceChange=\"0.0\""_s, u"change=0.0"_s);
+        row("no number", u"priceChange=\"---\";openPrice=\"---\";price=\"---\""_s,
+            u"price=---;change=0;open=0"_s);
+        row("a date for a time", u"japanUpdateTime=\"9/25\""_s, u"time=9/25"_s);
+        row("a time without a mark", u"japanUpdateTime=\"0949\""_s, u"time="_s);
+        row("company forms and escapes", u"name=\"A\\u0026B（株）\\u003cC\\u003e\\n\""_s,
+            u"short=A&B<C>;name=A&B（株）<C> "_s);
+        row("limit up", u"highPrice={\"value\":\"1,637\",\"stopLabel\":{\"text\":\"ストップ高\"}}"_s, u""_s);
+    }
+    void fieldValues()
+    {
+        QFETCH(QString, board);
+        QFETCH(QString, indicators);
+        QFETCH(QString, expected);
+        QCOMPARE(joined(parseQuotePage(streamedPage({stockStream(board, indicators)}))), expected);
+    }
+
+    // Where the objects stand in the stream and how the pushes are written.
+    void streamShapes_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("expected");
+        const QString b = u"{%1}"_s.arg(OrdinaryBoard),
+                      d = u"{\"indicators\":{%1}}"_s.arg(OrdinaryIndicators);
+        const auto page = [](const QString& data) { return streamedPage({data}); };
+        QTest::newRow("keys reordered, blanks, wrappers, other rows")
+            << page(u"1:\"x\"\n7:[{\"a\":{\"detailData\"\r:\n "_s + d +
+                    u"}}]\n9:{\"w\":[{\"priceBoard\": {\"board\" : "_s + b +
+                    u",\"currentKey\":\"detail\"}}]}\n"_s)
+            << Ordinary;
+        QTest::newRow("braces and quotes in strings")
+            << page(u"6:{\"priceBoard\":{\"t\":\"{\\\"}}\",\"board\":"_s + b + u"}}\n"_s) << BoardOnly;
+        QTest::newRow("a board that is not an object, then one that is")
+            << page(
+                   u"1:{\"priceBoard\":{\"board\":\"$5\",\"x\":{\"priceBoard\":{\"board\":{}}}}}\n2:{\"priceBoard\":"_s +
+                   u"{\"board\":"_s + b + u"}}\n3:{\"detailData\":{\"isApiError\":true}}{\"detailData\":"_s +
+                   d + u'}')
+            << Ordinary;
+        QTest::newRow("the key as a value")
+            << page(u"1:[\"priceBoard\",{\"board\":"_s + b + u"}]"_s) << NotDetail;
+        QTest::newRow("the key before a text")
+            << page(u"1:{\"priceBoard\":\"{\\\"board\\\":{}}\"}"_s) << NotDetail;
+        QTest::newRow("a board that never closes")
+            << page(u"1:{\"priceBoard\":{\"board\":"_s + b) << NotDetail;
+        QTest::newRow("a board that does not parse")
+            << page(u"1:{\"priceBoard\":{\"board\":{\"a\"}}}"_s) << NotDetail;
+        QTest::newRow("a push that ends with a backslash")
+            << streamedPage({u"1:\"a\\"_s, u"\\\"\n6:{\"priceBoard\":{\"board\":"_s + b + u"}}\n"_s})
+            << BoardOnly;
+        QTest::newRow("the data ends after the key") << page(u"1:{\"priceBoard\""_s) << NotDetail;
+        QTest::newRow("the data ends after its colon") << page(u"1:{\"priceBoard\":"_s) << NotDetail;
+        QTest::newRow("nested too deep")
+            << page(u"1:{\"priceBoard\":{\"board\":"_s + u"{\"a\":"_s.repeated(5000) + u'1' +
+                    QString(5000, u'}') + u"}}"_s)
+            << NotDetail;
+        QTest::newRow("a push cut short keeps the pushes before it")
+            << streamedPage({u"6:{\"priceBoard\":{\"board\":"_s + b + u"}}\n"_s}) +
+                   u"<script>self.__next_f.push([1,\"35:{\\\"detailData\\\":"_s
+            << BoardOnly;
+        const QString pieces = u"6:{\"priceBoard\":{\"board\":"_s + b;
+        QTest::newRow("pushes of other kinds and a literal that does not decode add nothing")
+            << u"self.__next_f.push([1,"_s + literal(pieces) + u"]) self.__next_f.push([2,\"}}{\"])"_s +
+                   u"self.__next_f.push([10,\"}}{\"]) self.__next_f.push([1,\"}\x01}\"]) x.__next_f = 1 "_s +
+                   u"self.__next_f.push([1,"_s + literal(u"}}"_s) + u"])"_s
+            << BoardOnly;
+    }
+    void streamShapes()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, expected);
+        QCOMPARE(joined(parseQuotePage(page)), expected);
+    }
+
+    // Data before markup: the form a page is read in.
+    void dispatch_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("expected"); // form, then the price or "-" for no detail page
+        const QString stream = stockStream(OrdinaryBoard, OrdinaryIndicators);
+        const QString state =
+            uR"j({"mainStocksPriceBoard":{"priceBoard":{"name":"S(株)","price":"2,000"}}})j"_s;
+        const QString old = u"】O株株価詳細<h1>Old</h1>stoksPrice\">1,234</td>"_s;
+        const auto row = [](const char* name, const QString& page, const char* expected) {
+            QTest::newRow(name) << page << QString::fromUtf8(expected);
+        };
+        row("streamed, markup says 株価詳細", streamedPage({stream}, old), "streamed 1,637");
+        row("streamed and a state", statePage(state) + streamedPage({stream}), "streamed 1,637");
+        row("a stream without a board, a state with one", statePage(state) + streamedPage({u"1:{}\n"_s}),
+            "state 2,000");
+        row("a stream without a board", streamedPage({u"1:{}\n"_s}, old), "streamed -");
+        row("the bootstrap alone", old + u"<script>(self.__next_f=self.__next_f||[]).push([0])</script>"_s,
+            "streamed -");
+        row("2025 page with an invisible heading",
+            QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/7203.html"_L1))
+                .replace(u"<body>"_s, u"<body><h2 class=\"_invisible\">株価詳細値</h2>"_s),
+            "state 2,648.5");
+        row("state without a board", statePage(u"{\"x\":1}"_s, old), "state -");
+        row("state cut short", statePage(state.chopped(1), old), "state -");
+        row("2012 page", old, "2012 markup 1,234");
+        row("other page", u"<html>】A株</html>"_s, "none -");
+    }
+    void dispatch()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, expected);
+        const QuoteReading r = readQuotePage(page);
+        QCOMPARE(pageFormName(r.form) + u' ' + (r.fields.isDetailPage ? r.fields.price : u"-"_s), expected);
+        QCOMPARE(parseQuotePage(page), r.fields);
+    }
+
+    // Index pages of every form: form, found, line.
+    void indexPages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("expected");
+        const QString domestic =
+            uR"("mainDomesticIndexPriceBoard":{"indexPrices":{"name":"日経平均株価","price":"66,364.20",)"
+            uR"("changePrice":"850.21","japanUpdateTime":"15:45","delayMinutes":15}})"_s;
+        const QString older = uR"("mainIndexPriceBoard":{"priceBoard":{"price":"38,500","priceChange":"-5",)"
+                              uR"("priceDateTime":"15:00"}})"_s;
+        const QString line = u"日経平均 66,364.20 (15:45) +850.21"_s,
+                      oldLine = u"日経平均 38,500 (15:00) -5"_s;
+        const QString marked = u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"_s;
+        const auto row = [](const char* name, const QString& page, const QString& expected) {
+            QTest::newRow(name) << page << expected;
+        };
+        row("state, domestic board first", statePage(u'{' + older + u',' + domestic + u'}'),
+            u"state 1 "_s + line);
+        row("state, older board", statePage(u'{' + older + u'}', marked), u"state 1 "_s + oldLine);
+        row("state, domestic board without prices",
+            statePage(u"{\"mainDomesticIndexPriceBoard\":{\"indexPrices\":\"$1\"},"_s + older + u'}'),
+            u"state 1 "_s + oldLine);
+        row("state, no number", statePage(u"{\"mainIndexPriceBoard\":{\"price\":\"---\"}}"_s),
+            u"state 0 日経平均 --- () "_s);
+        row("streamed, domestic board", streamedPage({u"3:[{\"x\":{"_s + domestic + u"}}]\n"_s}),
+            u"streamed 1 "_s + line);
+        row("streamed, older board", streamedPage({u"3:{"_s + older + u"}\n"_s}), u"streamed 1 "_s + oldLine);
+        row("streamed and a state",
+            statePage(u'{' + older + u'}') + streamedPage({u"3:{"_s + domestic + u"}\n"_s}),
+            u"streamed 1 "_s + line);
+        row("streamed without a board", streamedPage({u"1:{}\n"_s}, marked), u"streamed 0 日経平均  () "_s);
+        row("2012 markers", marked, u"2012 markup 1 日経平均 12,283.62 () "_s);
+        row("2012 marker without a number", u"cmn-indexes_index_link\">x</a>(+1)"_s,
+            u"2012 markup 0 日経平均  (+1) "_s);
+        row("other page", u"<html></html>"_s, u"none 0 日経平均  () "_s);
+    }
+    void indexPages()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, expected);
+        const IndexReading r = readIndexPage(page);
+        QCOMPARE(u"%1 %2 %3"_s.arg(pageFormName(r.form), QString::number(int(r.found)), r.line), expected);
+        QCOMPARE(nikkeiLine(page), r.line);
+        const QString pieces = r.form == PageForm::Markup2012
+                                   ? u"日経平均 %1 (%2) "_s.arg(r.price, r.change)
+                                   : u"日経平均 %1 (%2) %3"_s.arg(r.price, r.time, r.change);
+        QVERIFY(r.line.startsWith(pieces));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStreamPage)
+#include "tst_streampage.moc"
