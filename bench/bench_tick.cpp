@@ -50,7 +50,7 @@ double runOneAfterAnother(HttpClient& http, const Config& config, int screenPixe
     for (const QString& code : Codes)
         requests << quotePageRequest(config.quoteBase, config.quotePages, code);
     for (const QString& code : Codes)
-        requests << chartRequest(thumbnailChart(config, qint16(code.toInt()), screenPixelsY).url);
+        requests << chartRequest(thumbnailChart(config, code, screenPixelsY).url);
     requests << chartRequest(nikkeiIndexChart(config).url);
     requests << pageRequest(nikkeiPageUrl(config));
     QElapsedTimer clock;

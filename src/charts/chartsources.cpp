@@ -1,5 +1,7 @@
 #include "chartsources.h"
 
+#include "platform/securitycode.h"
+
 namespace tickora {
 
 using namespace Qt::StringLiterals;
@@ -12,27 +14,27 @@ ChartDownload make(const Config& config, const QUrl& base, const QString& path, 
     return ChartDownload{serviceUrl(base, path, query), config.dataFile(fileName), oneChart};
 }
 
-QString stockSymbol(qint16 code)
+QString stockSymbol(const QString& code)
 {
-    return u"s="_s + QString::number(code) + u".T"_s;
+    return u"s="_s + code + u".T"_s;
 }
 
 } // namespace
 
-ChartDownload yearChart(const Config& config, qint16 code)
+ChartDownload yearChart(const Config& config, const QString& code)
 {
     return make(config, config.chartBase, u"/b"_s,
                 stockSymbol(code) + u"&t=1y&q=c&l=off&z=m&p=m65,m130,s&a=v&c="_s, u"chart.jpg"_s, false);
 }
 
-ChartDownload sixMonthChart(const Config& config, qint16 code)
+ChartDownload sixMonthChart(const Config& config, const QString& code)
 {
     // The 6-month address carries one double-quote character after "c=".
     return make(config, config.chartBase, u"/z"_s,
                 stockSymbol(code) + u"&t=6m&q=c&l=off&z=m&p=m130,s&a=v,r&c=\""_s, u"ny.gif"_s, false);
 }
 
-ChartDownload thumbnailChart(const Config& config, qint16 code, int screenPixelsY)
+ChartDownload thumbnailChart(const Config& config, const QString& code, int screenPixelsY)
 {
     const QString path = screenPixelsY > 800 ? u"/f"_s : u"/t"_s;
     return make(config, config.chartBase, path, stockSymbol(code), u"yahoo.jpg"_s, false);
@@ -74,27 +76,9 @@ ChartDownload dollarYenChart(const Config& config)
                 true);
 }
 
-std::optional<qint16> chartCodeFromText(const QString& text)
+std::optional<QString> chartCodeFromText(const QString& text)
 {
-    const QString t = text.trimmed();
-    qsizetype i = 0;
-    int value = 0;
-    int digits = 0;
-    // Whole part: ASCII digits only; stop counting once past the 16-bit range.
-    for (; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i) {
-        ++digits;
-        if (value <= 32767)
-            value = value * 10 + (t[i].unicode() - u'0');
-    }
-    bool fractionDigits = false;
-    if (i < t.size() && t[i] == u'.') {
-        // A point may only be followed by zeros: 7203.0 is the whole number 7203, 7203.5 is not.
-        for (++i; i < t.size() && t[i] == u'0'; ++i)
-            fractionDigits = true;
-    }
-    if (i != t.size() || (digits == 0 && !fractionDigits) || value > 32767)
-        return std::nullopt;
-    return qint16(value);
+    return canonicalCode(text);
 }
 
 } // namespace tickora

@@ -21,13 +21,13 @@ struct ChartDownload
     bool fileHoldsOneChart = false;
 };
 
-/// Stock charts of one 16-bit code, on the stock chart service (`Config::chartBase`).
+/// Stock charts of one code (in canonical form, see canonicalCode), on the stock chart service (`Config::chartBase`).
 /// 1-year chart with volume: /b, the query ends at "c=".
-ChartDownload yearChart(const Config& config, qint16 code);
+ChartDownload yearChart(const Config& config, const QString& code);
 /// 6-month chart with volume and RSI: /z, the query ends with "c=" and one double-quote character.
-ChartDownload sixMonthChart(const Config& config, qint16 code);
+ChartDownload sixMonthChart(const Config& config, const QString& code);
 /// Real-time thumbnail: /f (large) when the screen is more than 800 pixels high, else /t.
-ChartDownload thumbnailChart(const Config& config, qint16 code, int screenPixelsY);
+ChartDownload thumbnailChart(const Config& config, const QString& code, int screenPixelsY);
 
 /// Market-wide charts.
 ChartDownload nikkeiSixMonthChart(const Config& config); ///< Nikkei 6 months with RSI and W%R
@@ -37,10 +37,9 @@ ChartDownload advanceDeclineChart(const Config& config); ///< Nikkei advance/dec
 ChartDownload dowChart(const Config& config);            ///< New York Dow, 755 × 400
 ChartDownload dollarYenChart(const Config& config);      ///< dollar-yen, 360 × 360
 
-/// The code of a grid row as a chart address needs it: the cell text must be a whole number from
-/// 0 to 32767, written in ASCII digits with an optional point and zeros after it, blanks around
-/// it allowed ("0072" gives 72, "7203.0" gives 7203). Anything else ("", "72a3", "7203.5", "-1",
-/// "40000") gives no code, and so no chart for that row.
-std::optional<qint16> chartCodeFromText(const QString& text);
+/// The code of a grid row as a chart address needs it: its canonical form ("0072" gives "72",
+/// "285a" gives "285A"). A cell that holds no code ("", "72.0", "-1", "28B5") gives none, and so
+/// no chart for that row.
+std::optional<QString> chartCodeFromText(const QString& text);
 
 } // namespace tickora

@@ -1,12 +1,18 @@
 #include "codelist.h"
 
-#include "platform/numbers.h"
+#include "platform/savefile.h"
+#include "platform/securitycode.h"
+#include "watchlist.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
 namespace tickora {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,7 +45,7 @@ std::optional<CodeListEntry> parseCodeListLine(QStringView line)
     const qsizetype comma = line.indexOf(u',');
     if (comma == -1)
         return std::nullopt;
-    const std::optional<qint16> code = toInt16(unquote(trimBlanks(line.left(comma))));
+    const std::optional<QString> code = canonicalCode(unquote(trimBlanks(line.left(comma))));
     if (!code)
         return std::nullopt;
 
@@ -77,7 +83,31 @@ QList<CodeListEntry> parseCodeList(QByteArrayView bytes)
     return entries;
 }
 
-CodeList::Result CodeList::lookup(const QString& path, qint16 code)
+QByteArray codeListLine(const CodeListEntry& entry)
+{
+    QString name = entry.name;
+    name.replace(u'"', u'＂').replace(u'\r', u' ').replace(u'\n', u' ');
+    QByteArray line;
+    encodeCp932(entry.code + u",\""_s + storableInCp932(name) + u"\"\r\n"_s, &line);
+    return line;
+}
+
+QString appendToCodeList(const QString& path, const CodeListEntry& entry)
+{
+    QByteArray bytes;
+    QFile file(path);
+    if (file.exists() && (!file.open(QIODevice::ReadOnly) || (bytes = file.readAll(), file.error())))
+        return u"「%1」を読み込めないため、銘柄を書き加えられませんでした。"_s.arg(QDir::toNativeSeparators(path));
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        bytes += "\r\n";
+    QString reason;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
+        !saveFileAtomically(path, bytes + codeListLine(entry), &reason))
+        return u"「%1」に銘柄を書き加えられませんでした（%2）。"_s.arg(QDir::toNativeSeparators(path), reason);
+    return {};
+}
+
+CodeList::Result CodeList::lookup(const QString& path, const QString& code)
 {
     const QFileInfo info(path);
     if (!info.exists()) {

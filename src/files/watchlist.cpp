@@ -1,6 +1,6 @@
 #include "watchlist.h"
 
-#include "platform/numbers.h"
+#include "platform/securitycode.h"
 #include "platform/savefile.h"
 
 #include <QDir>
@@ -137,11 +137,11 @@ std::optional<WatchRow> parseLine(const QString& line)
     const std::optional<QStringList> fields = splitFields(line);
     if (!fields || fields->size() != WatchListFields)
         return std::nullopt;
-    const std::optional<qint16> code = toInt16(fields->front());
+    const std::optional<QString> code = canonicalCode(fields->front());
     if (!code)
         return std::nullopt;
     WatchRow row = *fields;
-    row[0] = QString::number(*code);
+    row[0] = *code;
     return row;
 }
 
@@ -161,9 +161,11 @@ QString writeFailure(const QString& path, const QString& reason)
 
 const QString NotSaved = u"ウォッチリストを保存できませんでした。\n"_s;
 
+} // namespace
+
 // Writes each character CP932 cannot hold (a surrogate pair counts as one) as "?", as the
 // system's own conversion of this file format always did.
-QString withQuestionMarks(const QString& text)
+QString storableInCp932(const QString& text)
 {
     const QString mapped = mapForCp932(text);
     QString out;
@@ -179,8 +181,6 @@ QString withQuestionMarks(const QString& text)
     }
     return out;
 }
-
-} // namespace
 
 QString mapForCp932(QString text)
 {
@@ -239,15 +239,14 @@ WatchListBytes formatWatchList(const QList<WatchRow>& rows)
         const int rowNumber = int(r) + 1;
         auto cell = [&](int col) { return row.value(col); };
 
-        const std::optional<qint16> code = toInt16(cell(0));
+        const std::optional<QString> code = canonicalCode(cell(0));
         if (!code) {
-            result.error =
-                u"%1行目の Code「%2」は -32768～32767 の数値ではないため、ファイルに書けません。"_s.arg(
-                    QString::number(rowNumber), shown(cell(0)));
+            result.error = u"%1行目の Code「%2」は証券コードの形ではないため、ファイルに書けません。"_s.arg(
+                QString::number(rowNumber), shown(cell(0)));
             result.bytes.clear();
             return result;
         }
-        QString line = QString::number(*code);
+        QString line = *code;
         // A text cell never stops the save: a line break (which would end the record) becomes a
         // blank, and a character CP932 lacks becomes "?".
         for (int col = 1; col < WatchListFields; ++col) {
@@ -258,7 +257,7 @@ WatchListBytes formatWatchList(const QList<WatchRow>& rows)
         line += u"\r\n"_s;
 
         QByteArray bytes;
-        if (!encodeCp932(line, &bytes) && !encodeCp932(withQuestionMarks(line), &bytes)) {
+        if (!encodeCp932(line, &bytes) && !encodeCp932(storableInCp932(line), &bytes)) {
             result.error = u"%1行目を Shift_JIS（CP932）に変換できないため、ファイルに書けません。"_s.arg(
                 QString::number(rowNumber));
             result.bytes.clear();

@@ -5,8 +5,9 @@
 // Format (what "保存" writes, byte for byte):
 //   - CP932 text; every line, the last one included, ends with CR LF; an empty list is an
 //     empty file; at most 12 lines, in grid-row order.
-//   - 12 fields separated by single commas. Field 1 is the "Code" cell as a 16-bit whole
-//     number in plain decimal (a fraction rounded half to even, leading zeros dropped).
+//   - 12 fields separated by single commas. Field 1 is the "Code" cell in canonical form, without
+//     quotes: a code of digits alone as a number in plain decimal (leading zeros dropped), a code
+//     with a letter as its four characters (285A).
 //     Fields 2 to 12 are the cells of columns 2 to 12, each between double quotes, the text
 //     unchanged (commas and blanks included); an empty cell is "".
 //   - Quote rule: a double quote inside a cell is written twice ("" inside the quotes), and a
@@ -22,8 +23,7 @@
 // line in UTF-8 (with or without a signature) or in CP932 (a line that is valid in both and holds
 // no UTF-8 character beyond U+07FF, as pairs of half-width katakana can, is CP932 unless the file
 // starts with a UTF-8 signature), an unquoted field (taken up to the next comma), a quoted code.
-// A line that cannot be read exactly (blank, not 12 fields, a first field that is not a number in
-// -32768..32767, an unterminated quote, text after a closing quote, bytes that are neither UTF-8
+// A line that cannot be read exactly (blank, not 12 fields, a first field that is no securities code, an unterminated quote, text after a closing quote, bytes that are neither UTF-8
 // nor CP932) is skipped and reported by its line number.
 
 #include <QByteArray>
@@ -48,14 +48,13 @@ struct WatchListBytes
 };
 
 /// Formats `rows` (grid rows 1, 2, ... in order; a row with fewer than 12 texts counts the
-/// missing ones as empty). Refuses the whole list only when a code is not a number in
-/// -32768..32767.
+/// missing ones as empty). Refuses the whole list only when a code cell holds no securities code.
 WatchListBytes formatWatchList(const QList<WatchRow>& rows);
 
 /// What a watch-list file holds.
 struct WatchListContent
 {
-    QList<WatchRow> rows;    ///< at most 12, each of 12 texts; the code as decimal digits
+    QList<WatchRow> rows;    ///< at most 12, each of 12 texts; the code in canonical form
     QList<int> skippedLines; ///< 1-based numbers of the lines that could not be read
 };
 
@@ -67,6 +66,10 @@ QString skippedLinesMessage(const QList<int>& lines);
 
 /// Maps the characters Qt's Shift_JIS encoder cannot encode to their CP932 equivalents.
 QString mapForCp932(QString text);
+
+/// `text` as a cell is stored: mapped as mapForCp932, every character CP932 still cannot hold
+/// (a surrogate pair counts as one) as "?".
+QString storableInCp932(const QString& text);
 
 /// Encodes `text` as CP932. On a character CP932 cannot hold, returns false and puts that
 /// character into `bad` (never writes a substitute byte).

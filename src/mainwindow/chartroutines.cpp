@@ -97,13 +97,13 @@ void ChartRoutines::showStockChart(const ChartDownload& chart, const DrawnChartP
         fetchChart(chart, std::move(show), {});
 }
 
-void ChartRoutines::showYearChart(qint16 code, Then then)
+void ChartRoutines::showYearChart(const QString& code, Then then)
 {
     showStockChart(yearChart(m_services.config, code), stockChartSpec(code, true), Window::Year,
                    m_yearChartCalls, std::move(then));
 }
 
-void ChartRoutines::showSixMonthChart(qint16 code, Then then)
+void ChartRoutines::showSixMonthChart(const QString& code, Then then)
 {
     showStockChart(sixMonthChart(m_services.config, code), stockChartSpec(code, false), Window::SixMonth,
                    m_sixMonthChartCalls, std::move(then));

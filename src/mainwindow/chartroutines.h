@@ -38,7 +38,7 @@ public:
     virtual int watchCount() const = 0;
     virtual int screenPixelsY() const = 0;
     /// The code whose charts were asked for last.
-    virtual void chartCodeChosen(qint16 code) = 0;
+    virtual void chartCodeChosen(const QString& code) = 0;
     virtual QString shortName(int index) const = 0;
     virtual QString thumbCaption(int k) const = 0;
     /// Sets caption `k` as plain text, sized to it.
@@ -105,8 +105,8 @@ public:
     /// must outlive the routines.
     ChartRoutines(const Services& services, ChartRoutinesHost& host, QObject* parent = nullptr);
 
-    void showYearChart(qint16 code, Then then = {});
-    void showSixMonthChart(qint16 code, Then then = {});
+    void showYearChart(const QString& code, Then then = {});
+    void showSixMonthChart(const QString& code, Then then = {});
     void refreshThumbnails(Then then = {});
     void showNikkeiSixMonthChart(Then then = {});
     void refreshIndexChart(Then then = {});
@@ -151,7 +151,7 @@ private:
     /// Asks once per symbol and day for the intraday series; `done` runs when its answer is in.
     bool topUp(const QString& symbol, std::function<void()> done);
     /// The plan of a stock's 1-year (`year`) or 6-month chart.
-    DrawnChartPlan stockChartSpec(qint16 code, bool year) const;
+    DrawnChartPlan stockChartSpec(const QString& code, bool year) const;
 
     struct ThumbRun;
     void fetchChart(const ChartDownload& chart, std::function<void(const QImage&)> show, Then then);

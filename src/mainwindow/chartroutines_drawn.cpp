@@ -31,9 +31,9 @@ QByteArray pngOf(const QImage& image)
     return bytes;
 }
 
-QString stockSymbolOf(qint16 code)
+QString stockSymbolOf(const QString& code)
 {
-    return QString::number(code) + u".T"_s;
+    return code + u".T"_s;
 }
 
 /// What a drawn file holds, as the address the downloaded pictures are noted under.
@@ -184,16 +184,16 @@ void ChartRoutines::drawIntoWindow(const ChartDownload& chart, const DrawnChartP
         std::move(then));
 }
 
-ChartRoutines::DrawnChartPlan ChartRoutines::stockChartSpec(qint16 code, bool year) const
+ChartRoutines::DrawnChartPlan ChartRoutines::stockChartSpec(const QString& code, bool year) const
 {
     DrawnChartPlan plan;
     plan.symbols = {stockSymbolOf(code)};
     plan.kind = year ? ChartKind::Year : ChartKind::HalfYear;
     plan.size = year ? drawnsize::Year : drawnsize::SixMonth;
-    plan.title = QString::number(code) + (year ? u"  1年"_s : u"  6ヶ月"_s);
-    plan.draw = [plan, code, year](const QList<PriceSeries>& s) {
-        const QString title =
-            s[0].name.isEmpty() ? plan.title : QString::number(code) + u" "_s + s[0].name + plan.title.mid(4);
+    const QString span = year ? u"  1年"_s : u"  6ヶ月"_s;
+    plan.title = code + span;
+    plan.draw = [plan, code, span, year](const QList<PriceSeries>& s) {
+        const QString title = s[0].name.isEmpty() ? plan.title : code + u" "_s + s[0].name + span;
         // Both charts draw from a year of days, so the 130-day average runs across the half year too.
         return year ? drawYearChart(s[0], plan.size, {title}) : drawHalfYearChart(s[0], plan.size, {title});
     };
@@ -237,7 +237,7 @@ void ChartRoutines::drawThumbnails(Then then)
 {
     const int run = ++m_thumbRun;
     const int rows = qBound(0, m_host.watchCount(), 12);
-    auto codes = std::make_shared<std::vector<std::optional<qint16>>>();
+    auto codes = std::make_shared<std::vector<std::optional<QString>>>();
     for (int k = 0; k < rows; ++k) {
         const int row = k + 1;
         const auto code = chartCodeFromText(m_host.sheet().cellText(row, grid::Code));
@@ -266,14 +266,14 @@ void ChartRoutines::drawThumbnails(Then then)
                 }
                 const QString symbol = stockSymbolOf(*code);
                 last = drawIntradayChart(m_dayPrices.series(symbol, day), size,
-                                         intradayOptions(QString::number(*code)))
+                                         intradayOptions(*code))
                            .image;
                 lastHolds = drawnHolds(u"day/"_s + symbol);
                 m_host.showThumb(int(k), last);
             }
             // The shared file ends with the last row's picture, as with downloads.
             if (!last.isNull())
-                writeDrawn(thumbnailChart(m_services.config, 0, m_host.screenPixelsY()).file, lastHolds,
+                writeDrawn(thumbnailChart(m_services.config, QString(), m_host.screenPixelsY()).file, lastHolds,
                            last);
         }
         if (then)

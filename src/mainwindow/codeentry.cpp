@@ -1,7 +1,8 @@
 #include "codeentry.h"
 
 #include "entrybox.h"
-#include "platform/numbers.h"
+#include "platform/securitycode.h"
+#include "quotes/quoteparser.h"
 
 #include <QDir>
 
@@ -31,8 +32,9 @@ void CodeEntry::boxChanged()
     if (m_host.col() != grid::Name) {
         // As if the refused characters were removed one at a time, one beep each, but in one
         // pass: a long paste neither nests text-change events nor redraws the box per character.
-        const FilteredText filtered = removeRefused(m_host.boxText());
-        if (filtered.removed > 0) {
+        const QString text = m_host.boxText();
+        const FilteredText filtered = m_host.col() == grid::Code ? filterCodeText(text) : removeRefused(text);
+        if (filtered.text != text) {
             m_filtering = true;
             m_host.setBoxText(filtered.text);
             m_filtering = false;
@@ -73,7 +75,7 @@ bool CodeEntry::boxKey(int keyAscii)
     // This looks at the row just made current: Enter on row 11 with a code in row 12 looks both up.
     if (!sheet.cellText(m_host.row(), grid::Code).isEmpty()) {
         if (enter && m_host.row() == grid::LastRow) {
-            lookupCode(toInt16(sheet.cellText(grid::LastRow, grid::Code)));
+            lookupCode(sheet.cellText(grid::LastRow, grid::Code));
             m_host.setCurrent(grid::FirstRow, grid::Code);
             showInBox(sheet.cellText(grid::FirstRow, grid::Code));
         }
@@ -85,7 +87,7 @@ bool CodeEntry::boxKey(int keyAscii)
 void CodeEntry::moveAfterEnter()
 {
     const int row = m_host.row();
-    lookupCode(toInt16(m_host.sheet().cellText(row, grid::Code)));
+    lookupCode(m_host.sheet().cellText(row, grid::Code));
     // The box shows the next row's code, so its code cell becomes current whatever column
     // Enter came from: what the user types next must land in the cell the box shows.
     m_host.setCurrent(row + 1, grid::Code);
@@ -93,8 +95,9 @@ void CodeEntry::moveAfterEnter()
     showInBox(m_host.sheet().cellText(row + 1, grid::Code));
 }
 
-void CodeEntry::lookupCode(std::optional<qint16> code)
+void CodeEntry::lookupCode(const QString& cellText)
 {
+    const std::optional<QString> code = canonicalCode(cellText);
     if (code)
         m_host.chartCodeChosen(*code);
     const int row = m_host.row();
@@ -102,7 +105,7 @@ void CodeEntry::lookupCode(std::optional<qint16> code)
     if (!m_host.codeListReadable())
         return;
     const QString path = m_host.codeListPath();
-    const CodeList::Result found = code ? m_codeList.lookup(path, *code) : CodeList::Result{};
+    CodeList::Result found = code ? m_codeList.lookup(path, *code) : CodeList::Result{};
 
     if (found.status != CodeList::Status::Ok) {
         // Without the list no code can be checked: say so and keep what the user typed.
@@ -113,13 +116,52 @@ void CodeEntry::lookupCode(std::optional<qint16> code)
                 : u"コード一覧ファイル「%1」を読み込めません。\n銘柄名は表示できません。"_s.arg(file));
         return;
     }
+    if (code && !found.name)
+        found = m_addedCodes.lookup(m_host.addedCodesPath(), *code);
     QuoteSheet& sheet = m_host.sheet();
     if (found.name)
         sheet.setCellText(row, grid::Name, *found.name);
     if (!sheet.cellText(row, grid::Name).isEmpty())
         return;
+    if (code && hasIssuedCodeForm(*code))
+        askService(row, cellText, *code);
+    else
+        reject(row, cellText);
+}
 
-    const QString rejected = sheet.cellText(row, grid::Code);
+void CodeEntry::askService(int row, const QString& cellText, const QString& code)
+{
+    // One request per code: a second Enter on it while the page is on its way waits for that page.
+    if (m_asking.contains(code))
+        return;
+    m_asking.insert(code);
+    m_host.askQuotePage(code, [this, row, cellText, code](const std::optional<QString>& page) {
+        quotePageArrived(row, cellText, code, page);
+    });
+}
+
+void CodeEntry::quotePageArrived(int row, const QString& cellText, const QString& code,
+                                 const std::optional<QString>& page)
+{
+    m_asking.remove(code);
+    const QuoteFields fields = page ? parseQuotePage(*page) : QuoteFields{};
+    if (!fields.isDetailPage || fields.name.isEmpty()) {
+        reject(row, cellText);
+        return;
+    }
+    // The rows may have moved while the page was on its way: name every row still waiting for it.
+    QuoteSheet& sheet = m_host.sheet();
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
+        if (canonicalCode(sheet.cellText(r, grid::Code)) == code && sheet.cellText(r, grid::Name).isEmpty())
+            sheet.setCellText(r, grid::Name, fields.name);
+    const QString error = appendToCodeList(m_host.addedCodesPath(), {code, fields.name});
+    if (!error.isEmpty())
+        m_host.warn(error);
+}
+
+void CodeEntry::reject(int row, const QString& rejected)
+{
+    QuoteSheet& sheet = m_host.sheet();
     m_host.sayNotFound();
     // While the message was open the rows may have moved and a refresh may have moved the
     // current cell: empty the code where the rejected row stands now, and the box only when it

@@ -3,7 +3,10 @@
 #include "files/codelist.h"
 #include "quotes/quotesheet.h"
 
+#include <QSet>
 #include <QString>
+
+#include <functional>
 
 #include <optional>
 
@@ -31,10 +34,15 @@ public:
     virtual void alignNamesLeft() = 0;
     virtual void beep() = 0;
     /// The lookup code was chosen (the charts of a stock use it too).
-    virtual void chartCodeChosen(qint16 code) = 0;
+    virtual void chartCodeChosen(const QString& code) = 0;
     /// False when the code list cannot be read at all (no CP932 converter); the host has said so.
     virtual bool codeListReadable() = 0;
     virtual QString codeListPath() const = 0;
+    /// The file of the codes the quote service named (code-list format), read after the list.
+    virtual QString addedCodesPath() const = 0;
+    /// Asks the quote service for the quote page of `code` once, without waiting; `done` gets
+    /// the page, or nothing when there is no answer (a failure, a held service, no network).
+    virtual void askQuotePage(const QString& code, std::function<void(std::optional<QString> page)> done) = 0;
     /// A modal warning box with `text`.
     virtual void warn(const QString& text) = 0;
     /// The modal box that says a code is not in the list.
@@ -45,8 +53,10 @@ public:
 /// column the box refuses characters (one beep each). Any key the box reports (a character,
 /// Enter, Backspace, a paste) into an emptied box in the code columns first wipes the whole row. Enter looks
 /// the row's code up in the code list and moves to the next row's code cell (from the last row back to the
-/// first); in the target columns it steps down. A code not in the list is rejected: its code cell is emptied
-/// where the row stands when the message closes.
+/// first); in the target columns it steps down. A code that neither the list nor the added codes
+/// hold is, when it has the form of an issued code, asked of the quote service: a stock's quote
+/// page names it and the code is added; else, or without that form, the code is rejected: its code
+/// cell is emptied where the row stands when the message closes.
 class CodeEntry
 {
 public:
@@ -62,16 +72,21 @@ public:
     bool gridKey(int keyAscii);
     /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
     void showInBox(const QString& text);
-    /// The lookup; no code (an empty or out-of-range code cell) counts as a code not in the list.
-    void lookupCode(std::optional<qint16> code);
+    /// The lookup of a code cell's text; a text that is no code counts as a code not in the list.
+    void lookupCode(const QString& cellText);
 
 private:
     /// Where the row rejected at `row` with `code` stands now, or -1 when it is gone.
     int rejectedRowNow(int row, const QString& code) const;
     void moveAfterEnter();
+    void reject(int row, const QString& cellText);
+    void askService(int row, const QString& cellText, const QString& code);
+    void quotePageArrived(int row, const QString& cellText, const QString& code, const std::optional<QString>& page);
 
     CodeEntryHost& m_host;
     CodeList m_codeList;
+    CodeList m_addedCodes;
+    QSet<QString> m_asking; ///< codes whose quote page is on its way
     bool m_showingCell = false; ///< the box is being loaded from a cell
     bool m_filtering = false;   ///< the filter is removing refused characters from the box
 };

@@ -1,5 +1,7 @@
 #include "entrybox.h"
 
+#include "platform/securitycode.h"
+
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -50,6 +52,28 @@ FilteredText removeRefused(QStringView text)
         else
             result.text.append(text.mid(i, length));
         i += length;
+    }
+    return result;
+}
+
+FilteredText filterCodeText(QStringView text)
+{
+    FilteredText result;
+    result.text.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = charLength(text, i);
+        char16_t u = text.at(i).unicode();
+        i += length;
+        if (u >= 0xFF01 && u <= 0xFF5E) // full-width ASCII forms
+            u = char16_t(u - 0xFF01 + u'!');
+        if (u >= u'a' && u <= u'z')
+            u = char16_t(u - u'a' + u'A');
+        const QChar c(u);
+        const qsizetype place = result.text.size();
+        if ((c >= u'0' && c <= u'9') || (isCodeLetter(c) && place % 2 == 1 && place < 4))
+            result.text.append(c);
+        else
+            ++result.removed;
     }
     return result;
 }

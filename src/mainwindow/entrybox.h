@@ -25,6 +25,13 @@ struct FilteredText
 };
 FilteredText removeRefused(QStringView text);
 
+/// The entry box's rule in the code column, in one pass as removeRefused: full-width digits and
+/// letters become their half-width forms and lower-case letters capitals (so text from the input
+/// method or a paste arrives in the form codes are compared in); then digits stay, a code letter
+/// (see isCodeLetter) stays in the second or fourth place among the characters kept, and every
+/// other character is removed.
+FilteredText filterCodeText(QStringView text);
+
 /// The entry box: a one-line editor that reports every character key (Enter as 13, Backspace
 /// as 8, a paste as PasteKey) before it takes effect, so the window can consume it, and reports
 /// taking the focus. Delete and other keys without a character are not reported. Text committed

@@ -112,7 +112,7 @@ private:
     // ---- fields shared by the parts ----
     qint16 m_watchCount = 0; ///< rows the last quote refresh covered
     QStringList m_shortNames = QStringList(13);
-    qint16 m_chartCode = 0; ///< the code whose charts were asked for last
+    QString m_chartCode; ///< the code whose charts were asked for last
     qint16 m_screenPixelsY = 0;
     QString m_helpPath;
 

@@ -67,7 +67,7 @@ public:
     const QuoteSheet& sheet() const override { return *m_w.m_grid; }
     int watchCount() const override { return m_w.m_watchCount; }
     int screenPixelsY() const override { return m_w.m_screenPixelsY; }
-    void chartCodeChosen(qint16 code) override { m_w.m_chartCode = code; }
+    void chartCodeChosen(const QString& code) override { m_w.m_chartCode = code; }
     QString shortName(int index) const override { return m_w.m_shortNames.value(index); }
     QString thumbCaption(int k) const override { return m_w.m_thumbCaptions[k]->name(); }
     void setThumbCaption(int k, const QString& text) override { m_w.m_thumbCaptions[k]->setName(text); }

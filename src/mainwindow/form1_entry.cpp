@@ -3,6 +3,7 @@
 
 #include "entrybox.h"
 #include "quotegrid.h"
+#include "quotes/quotefetch.h"
 
 namespace tickora {
 
@@ -37,7 +38,7 @@ public:
         if (m_w.m_services.sound)
             m_w.m_services.sound->beep();
     }
-    void chartCodeChosen(qint16 code) override { m_w.m_chartCode = code; }
+    void chartCodeChosen(const QString& code) override { m_w.m_chartCode = code; }
     bool codeListReadable() override
     {
         if (!m_w.m_services.shiftJisConverter)
@@ -45,6 +46,25 @@ public:
         return m_w.m_services.shiftJisConverter;
     }
     QString codeListPath() const override { return m_w.m_services.config.dataFile(u"tousyou1.csv"_s); }
+    QString addedCodesPath() const override { return m_w.m_services.config.dataFile(u"codes-added.csv"_s); }
+    void askQuotePage(const QString& code, std::function<void(std::optional<QString>)> done) override
+    {
+        const Config& config = m_w.m_services.config;
+        const QUrl url = quotePageUrl(config.quoteBase, config.quotePages, code);
+        // A held service is not asked; the answer "none" comes after this call, as a page would.
+        if (!m_w.m_services.http || m_w.m_backoff.holds(url, m_w.now())) {
+            QMetaObject::invokeMethod(&m_w, [done] { done(std::nullopt); }, Qt::QueuedConnection);
+            return;
+        }
+        Form1& w = m_w;
+        fetchPage(*w.m_services.http, url, &w, [&w, url, done](const PageFetch& result) {
+            if (result.simulated)
+                w.markSimulated();
+            if (isOverloadStatus(result.status) && w.m_backoff.noteAnswer(url, result.status, result.retryAfter, w.now()))
+                w.showServiceHeld(w.m_backoff.until(url));
+            done(result.ok ? std::optional(result.text) : std::nullopt);
+        });
+    }
     void warn(const QString& text) override
     {
         m_w.m_dialogs->message(&m_w, u"Tickora"_s, text, Dialogs::Icon::Warning);

@@ -25,23 +25,24 @@ private Q_SLOTS:
               {u"1234,\"A,B\""_s, u"1234|A,B"_s},
               {u"8306,三菱,extra"_s, u"8306|三菱"_s},
               {u"1234,\"open"_s, u"1234|open"_s},
-              {u"32767,"_s, u"32767|"_s},
+              {u"25935,"_s, u"25935|"_s}, // five digits: past the old 16-bit limit
               {u"1301,,極洋"_s, u"1301|"_s},
-              {u"32768,\"x\""_s, QString()},
+              {u"285a,\"キオクシア\""_s, u"285A|キオクシア"_s},
+              {u"28B5,\"x\""_s, QString()},
               {u",\"x\""_s, QString()}, // a line starting with a comma
               {u"7203"_s, QString()}}) {
             const auto entry = parseCodeListLine(line);
-            QCOMPARE(entry ? QString::number(entry->code) + u'|' + entry->name : QString(), record);
+            QCOMPARE(entry ? entry->code + u'|' + entry->name : QString(), record);
         }
         // Blank lines first and later, mixed line ends, a header, no final line end, a broken DBCS byte.
         QList<CodeListEntry> entries = parseCodeList(
             QByteArray(cp932(u"\n1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
                        "\x81" + cp932(u"\r\n6758,\"ソニー\"\n6758,\"ソニーグループ\""_s)));
-        QCOMPARE(entries.takeAt(2).code, 1111);
+        QCOMPARE(entries.takeAt(2).code, u"1111"_s);
         QCOMPARE(
             entries,
             (QList<CodeListEntry>{
-                {1301, u"極洋"_s}, {7203, u"トヨタ"_s}, {6758, u"ソニー"_s}, {6758, u"ソニーグループ"_s}}));
+                {u"1301"_s, u"極洋"_s}, {u"7203"_s, u"トヨタ"_s}, {u"6758"_s, u"ソニー"_s}, {u"6758"_s, u"ソニーグループ"_s}}));
     }
 
     void lookupLastWinsAndFollowsEdits()
@@ -50,34 +51,34 @@ private Q_SLOTS:
         const QString path = dir.filePath(u"tousyou1.csv"_s);
         QVERIFY(writeFile(path, cp932(u"6758,\"ソニー\"\r\n6758,\"ソニーグループ\"\r\n"_s)));
         CodeList list;
-        QCOMPARE(list.lookup(path, 6758).name, u"ソニーグループ"_s);
-        QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Ok);
-        QCOMPARE(list.lookup(path, 7203).name, std::nullopt);
+        QCOMPARE(list.lookup(path, u"6758"_s).name, u"ソニーグループ"_s);
+        QCOMPARE(list.lookup(path, u"7203"_s).status, CodeList::Status::Ok);
+        QCOMPARE(list.lookup(path, u"7203"_s).name, std::nullopt);
 
         // A rewrite of another size is read again, and one of the same size with another time too.
         QVERIFY(writeFile(path, cp932(u"7203,\"トヨタ自動車\"\r\n"_s)));
-        QCOMPARE(list.lookup(path, 7203).name, u"トヨタ自動車"_s);
-        QCOMPARE(list.lookup(path, 6758).name, std::nullopt);
+        QCOMPARE(list.lookup(path, u"7203"_s).name, u"トヨタ自動車"_s);
+        QCOMPARE(list.lookup(path, u"6758"_s).name, std::nullopt);
         QVERIFY(writeFile(path, cp932(u"7203,\"トヨタ自動者\"\r\n"_s)));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite) &&
                 f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
-        QCOMPARE(list.lookup(path, 7203).name, u"トヨタ自動者"_s);
+        QCOMPARE(list.lookup(path, u"7203"_s).name, u"トヨタ自動者"_s);
         // The same size and time: the names already read serve, the file is not read per key.
         const QDateTime stamp = QFileInfo(path).lastModified();
         QVERIFY(writeFile(path, cp932(u"7203,\"トヨタ自動車\"\r\n"_s)));
         QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
-        QCOMPARE(list.lookup(path, 7203).name, u"トヨタ自動者"_s);
+        QCOMPARE(list.lookup(path, u"7203"_s).name, u"トヨタ自動者"_s);
 
         QVERIFY(f.remove()); // closed first
-        QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Missing);
-        QCOMPARE(list.lookup(dir.path(), 7203).status, CodeList::Status::Unreadable); // a folder
+        QCOMPARE(list.lookup(path, u"7203"_s).status, CodeList::Status::Missing);
+        QCOMPARE(list.lookup(dir.path(), u"7203"_s).status, CodeList::Status::Unreadable); // a folder
         // A file past the size cap is refused instead of read into memory; one at the cap is read.
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cp932(u"7203,\"トヨタ\"\r\n"_s)) > 0 &&
                 f.resize(CodeList::MaxFileSize) && f.flush());
-        QCOMPARE(list.lookup(path, 7203).name, u"トヨタ"_s);
+        QCOMPARE(list.lookup(path, u"7203"_s).name, u"トヨタ"_s);
         QVERIFY(f.resize(CodeList::MaxFileSize + 1) && f.flush());
-        QCOMPARE(list.lookup(path, 7203).status, CodeList::Status::Unreadable);
+        QCOMPARE(list.lookup(path, u"7203"_s).status, CodeList::Status::Unreadable);
     }
 };
 

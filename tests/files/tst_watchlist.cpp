@@ -37,8 +37,8 @@ QList<WatchRow> goldenRows()
             {u"1,234"_s, u"+15"_s, u"1,219"_s, u"12,345,600"_s, u"1,220"_s, u"1,240"_s, u"1,215"_s, u"1200"_s,
              u"1,300"_s, u"15:00"_s}),
         row(u"7203"_s, u"  空 白 入 り "_s),
-        row(u"9984.5"_s, u"ソフトバンクグループ"_s, {{}, u"-30"_s, {}, {}, {}, {}, {}, {}, {}, u"09:01"_s}),
-        row(u"-5"_s, u"髙島屋\u3000\u301C①㈱"_s, {{}, {}, {}, {}, {}, {}, {}, {}, {}, u"  "_s}),
+        row(u"285a"_s, u"キオクシアホールディングス(株)"_s, {{}, u"-30"_s, {}, {}, {}, {}, {}, {}, {}, u"09:01"_s}),
+        row(u"9A7A"_s, u"髙島屋\u3000\u301C①㈱"_s, {{}, {}, {}, {}, {}, {}, {}, {}, {}, u"  "_s}),
         row(u"06758"_s, {}, {{}, {}, {}, {}, {}, {}, {}, {}, {}, u"x"_s}),
     };
 }
@@ -56,17 +56,19 @@ private Q_SLOTS:
         QCOMPARE(saveWatchList(path, goldenRows()), QString());
         QCOMPARE(readFile(path), readFile(QString::fromUtf8(TICKORA_TEST_DATA "/golden-dat.txt")));
 
-        // Read back: codes as plain numbers, the wave dash in its CP932 form.
+        // Read back: codes in canonical form, the wave dash in its CP932 form.
         QList<WatchRow> loaded = goldenRows();
         loaded[0][0] = u"123"_s;
-        loaded[2][0] = u"9984"_s;
+        loaded[2][0] = u"285A"_s;
         loaded[3][1] = u"髙島屋\u3000\uFF5E①㈱"_s;
         loaded[4][0] = u"6758"_s;
         const WatchListLoad load = loadWatchList(path);
         QCOMPARE(load.content.rows, loaded);
+        // What was read is saved again byte for byte, lettered codes unquoted.
+        QCOMPARE(formatWatchList(load.content.rows).bytes, readFile(path));
 
         for (const QString& code :
-             {u"32768"_s, u"-32769"_s, u"72a3"_s, u"32767.5"_s}) // refused, the file kept
+             {u"-5"_s, u"72a3"_s, u"285B"_s, u"7203.0"_s, u"2855A"_s}) // refused, the file kept
             QVERIFY(saveWatchList(path, {row(u"7"_s), row(code)}).contains(u"2行目の Code「"_s + code));
         QCOMPARE(load.content.rows, loadWatchList(path).content.rows);
         QCOMPARE(saveWatchList(path, {}), QString());
@@ -106,17 +108,17 @@ private Q_SLOTS:
              {// Short, long, open quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
               std::tuple{QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n" +
                                     line("3", "x").chopped(3) + "\r\n3,\"a\"x" + Empties.mid(3) + "\r\n" +
-                                    line("abc", "a") + line("\"\"", "a") + line("32768", "a") +
+                                    line("abc", "a") + line("\"\"", "a") + line("28B5", "a") +
                                     line("3", "\xFF\xFE") + b),
                          QStringList{u"1001|a"_s, u"1002|b"_s}, QList<int>{2, 3, 4, 5, 6, 7, 8, 9}},
               // Blank lines, codes at the edges.
-              {"\r\n" + line("-32768", "a") + "   \r\n" + line("32767", "b") + "\r\n",
-               QStringList{u"-32768|a"_s, u"32767|b"_s}, QList<int>{1, 3, 5}},
+              {"\r\n" + line("-5", "a") + "   \r\n" + line("285a", "b") + line("25935", "c") + "\r\n",
+               QStringList{u"285A|b"_s, u"25935|c"_s}, QList<int>{1, 2, 3, 6}},
               // A blank LF line, then a last line without an end.
               {"\n" + line("1003", "c").chopped(2), QStringList{u"1003|c"_s}, QList<int>{1}},
-              // Hand-made: quoted code, unquoted cells, fraction.
+              // Hand-made: quoted code, unquoted cells; a fraction is no code.
               {QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n"),
-               QStringList{u"42|name"_s, u"7204|"_s}, QList<int>()},
+               QStringList{u"42|name"_s}, QList<int>{2}},
               // CP932 and UTF-8 lines, LF and no line end.
               {line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
                    line("3", u"é\u30A2"_s.toUtf8()).chopped(2),

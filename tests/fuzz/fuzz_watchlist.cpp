@@ -2,7 +2,7 @@
 
 #include "files/watchlist.h"
 #include "fuzzcheck.h"
-#include "platform/numbers.h"
+#include "platform/securitycode.h"
 
 using namespace Qt::StringLiterals;
 using namespace tickora;
@@ -32,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         parseWatchList(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     check(content.rows.size() <= WatchListMaxRows, "at most 12 rows");
     for (const WatchRow& row : content.rows) {
-        const std::optional<qint16> code = toInt16(row.value(0));
-        check(row.size() == WatchListFields && code && QString::number(*code) == row[0],
-              "12 texts per row, the code in plain decimal", row.value(0));
+        const std::optional<QString> code = canonicalCode(row.value(0));
+        check(row.size() == WatchListFields && code && *code == row[0],
+              "12 texts per row, the code in canonical form", row.value(0));
     }
     for (qsizetype i = 0; i < content.skippedLines.size(); ++i)
         check(content.skippedLines[i] > (i > 0 ? content.skippedLines[i - 1] : 0),

@@ -23,7 +23,7 @@ class RecordingHost final : public ChartRoutinesHost
 public:
     MemorySheet cells;
     int rows = 0, pixelsY = 1080;
-    qint16 code = 0;
+    QString code;
     std::array<QString, 12> captions;
     std::array<QImage, 12> thumbs;
     QImage market;
@@ -48,7 +48,7 @@ public:
     const QuoteSheet& sheet() const override { return cells; }
     int watchCount() const override { return rows; }
     int screenPixelsY() const override { return pixelsY; }
-    void chartCodeChosen(qint16 c) override { code = c; }
+    void chartCodeChosen(const QString& c) override { code = c; }
     QString shortName(int index) const override { return u"short %1"_s.arg(index); }
     QString thumbCaption(int k) const override { return captions.at(k); }
     void setThumbCaption(int k, const QString& text) override { captions[k] = text; }
@@ -144,7 +144,7 @@ private Q_SLOTS:
         int calls = 0;
         charts.refreshThumbnails([&calls] { ++calls; });
         QCOMPARE(http.unanswered(), 3); // every row with a chart at once
-        QVERIFY(m_host.captions[4] == u"kept"_s && m_host.code == 9984);
+        QVERIFY(m_host.captions[4] == u"kept"_s && m_host.code == u"9984"_s);
         auto body = [](const QString& code) { return chartPng(QSize(40, 30), colourFor(code)); };
         const QString file = m_fakes->config.dataFile(u"yahoo.jpg"_s);
         QVERIFY(http.answer(u"9984"_s, okResponse(body(u"9984"_s))));
@@ -186,7 +186,7 @@ private Q_SLOTS:
         charts.captionClicked(2);
         charts.captionClicked(3);
         charts.thumbnailClicked(12), charts.captionClicked(12); // no such slot
-        QVERIFY(m_host.titles.empty() && m_host.code == 0 && http.unanswered() == 0);
+        QVERIFY(m_host.titles.empty() && m_host.code.isEmpty() && http.unanswered() == 0);
         for (int k = 0; k < 2; ++k)
             charts.thumbnailClicked(k), charts.captionClicked(k);
         for (const QString& code : {u"6758"_s, u"6758"_s, u"7203"_s, u"7203"_s})
@@ -205,38 +205,38 @@ private Q_SLOTS:
             ChartRoutines charts(s, m_host);
             QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); })); // ends with no rows to show
             QVERIFY(writeFile(m_fakes->config.dataFile(u"Mchart.jpg"_s), chartPng(QSize(50, 50), Qt::blue)));
-            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+            QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }));
             const QImage year = m_host.shown.at(Window::Year);
             QVERIFY(year != drawEmptyChart(ChartKind::Year, drawnsize::Year, u"7203  1年"_s).image);
             ChartRoutines later(s, m_host);
-            QVERIFY(run([&](auto then) { later.showYearChart(7203, then); }));
+            QVERIFY(run([&](auto then) { later.showYearChart(u"7203"_s, then); }));
             // A kept file that no longer reads is asked for again and written anew.
             const QString today = yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date());
             QVERIFY(yearSeriesFile(s.config, u"^N/2.T-x"_s, {2013, 3, 5})
                         .endsWith(u"/series/_N_2.T-x-1y-20130305.json"_s));
             QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
             // The day's series is served from memory, so the damage is not yet seen.
-            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }) && seriesRequests() == drawn);
+            QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }) && seriesRequests() == drawn);
             ChartRoutines afterDamage(s, m_host);
-            QVERIFY(run([&](auto then) { afterDamage.showYearChart(7203, then); }));
+            QVERIFY(run([&](auto then) { afterDamage.showYearChart(u"7203"_s, then); }));
             QCOMPARE(seriesRequests(), drawn ? 2 : 0);
             QCOMPARE(readChartJson(readFile(today)).has_value(), drawn);
             m_host.clock = m_host.clock.addDays(1);
             m_failing = {u"7203"_s, u"6758"_s, u"998407"_s, u"N225"_s};
-            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+            QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }));
             QCOMPARE(m_host.shown.at(Window::Year), year);
-            QVERIFY(run([&](auto then) { charts.showYearChart(6758, then); }));
+            QVERIFY(run([&](auto then) { charts.showYearChart(u"6758"_s, then); }));
             QCOMPARE(m_host.shown.at(Window::Year),
                      drawn ? drawEmptyChart(ChartKind::Year, drawnsize::Year, u"6758  1年"_s).image
                            : QImage());
-            QVERIFY(run([&](auto then) { charts.showSixMonthChart(6758, then); }));
+            QVERIFY(run([&](auto then) { charts.showSixMonthChart(u"6758"_s, then); }));
             QCOMPARE(m_host.shown.at(Window::SixMonth).size(), drawn ? drawnsize::SixMonth : QSize(0, 0));
             // A file that only ever holds the Nikkei's 6 months is shown though this run never wrote it.
             QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
             QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));
             // A good series on the new day replaces the earlier day's file.
             m_failing.clear();
-            QVERIFY(run([&](auto then) { charts.showYearChart(7203, then); }));
+            QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }));
             QCOMPARE(QFile::exists(yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date())), drawn);
             QVERIFY(!QFile::exists(today));
         }
@@ -287,7 +287,7 @@ private Q_SLOTS:
                  lineTaken);
         QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"yahoo.jpg"_s)), m_host.thumbs[1]);
         QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"rel.jpg"_s)), m_host.market);
-        QVERIFY(run([&](auto then) { charts.showYearChart(1301, then); }));
+        QVERIFY(run([&](auto then) { charts.showYearChart(u"1301"_s, then); }));
         QCOMPARE(seriesRequests(), held ? 2 : 4);
         // Once the hold is over, the refused series are asked for again, once; the next day, all of them.
         m_failing.clear();
@@ -304,7 +304,7 @@ private Q_SLOTS:
     {
         const Services s = services(true);
         ChartRoutines charts(s, m_host);
-        QVERIFY(run([&](auto then) { charts.showSixMonthChart(7203, then); }));
+        QVERIFY(run([&](auto then) { charts.showSixMonthChart(u"7203"_s, then); }));
         for (auto routine : {&ChartRoutines::showNikkeiSixMonthChart, &ChartRoutines::showDowChart,
                              &ChartRoutines::showDollarYenChart, &ChartRoutines::showNyNikkeiChart,
                              &ChartRoutines::refreshIndexChart})

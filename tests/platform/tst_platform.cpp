@@ -2,7 +2,6 @@
 #include "platform/backoff.h"
 #include "platform/config.h"
 #include "platform/datafolder.h"
-#include "platform/numbers.h"
 #include "platform/pictures.h"
 #include "platform/prefetch.h"
 #include "platform/qthttpclient.h"
@@ -150,14 +149,6 @@ private Q_SLOTS:
         }
         for (const char* url : {"http://128.0.0.1", "http://localhost.example.com", "file:///tmp/x"})
             QVERIFY2(!isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
-        // Halves round to even; anything else, or past 16 bits, gives none.
-        const std::pair<QString, int> cases[] = {
-            {u" 7203 "_s, 7203},   {u"2.5"_s, 2},      {u"3.5"_s, 4},       {u"2.51"_s, 3},
-            {u"-2.5"_s, -2},       {u".6"_s, 1},       {u"7."_s, 7},        {u"32767"_s, 32767},
-            {u"-32768"_s, -32768}, {u"32767.5"_s, -1}, {u"32768"_s, -1},    {u""_s, -1},
-            {u"."_s, -1},          {u"72 03"_s, -1},   {u"７２０３"_s, -1}, {u"99999999999"_s, -1}};
-        for (const auto& [text, value] : cases)
-            QCOMPARE(int(tickora::toInt16(text).value_or(-1)), value);
     }
 
     // Retry-After in seconds or as a date (60 s else, an hour at most); holds are told once per host.
