@@ -22,12 +22,17 @@ struct Options
         u"データフォルダーを DIR にします（既定は ~/kabu）。環境変数 TICKORA_DATA_DIR と同じ意味で、"
         u"両方あるときはこのオプションが優先されます。"_s,
         u"DIR"_s};
+    QCommandLineOption importCodeList{
+        u"import-codelist"_s,
+        u"取引所の上場銘柄一覧 FILE（data_j.xls、またはそれを保存した CSV）からデータフォルダーのコード一覧 "
+        u"tousyou1.csv を作り直して終了します。前の一覧は tousyou1.csv.bak に残します。"_s,
+        u"FILE"_s};
 
     explicit Options(QCommandLineParser& parser)
     {
         parser.setApplicationDescription(
             u"Tickora: 日本株の株価を最大 12 銘柄まで表示し、売買の目標値で知らせます。"_s);
-        parser.addOptions({help, version, dataDir});
+        parser.addOptions({help, version, dataDir, importCodeList});
         // "-foo" is one unknown option, reported as written, rather than -f -o -o.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     }
@@ -181,6 +186,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         result.dataDir = parser.value(options.dataDir);
         if (result.dataDir.isEmpty())
             return failure(u"%1: --data-dir にはフォルダーを指定してください。\n"_s.arg(Program));
+    }
+    if (parser.isSet(options.importCodeList)) {
+        result.importFile = parser.value(options.importCodeList);
+        if (result.importFile.isEmpty())
+            return failure(
+                u"%1: --import-codelist には取引所の上場銘柄一覧のファイルを指定してください。\n"_s.arg(
+                    Program));
+        result.action = CommandLine::Action::ImportCodeList;
     }
     return result;
 }

@@ -11,16 +11,18 @@ struct CommandLine
 {
     enum class Action
     {
-        Run,         ///< start the program
-        ShowHelp,    ///< print `text` on standard output and end with 0
-        ShowVersion, ///< print `text` on standard output and end with 0
-        Fail,        ///< print `text` on standard error and end with ExitUsage, before any window
+        Run,            ///< start the program
+        ShowHelp,       ///< print `text` on standard output and end with 0
+        ShowVersion,    ///< print `text` on standard output and end with 0
+        Fail,           ///< print `text` on standard error and end with ExitUsage, before any window
+        ImportCodeList, ///< write the code list from the exchange's list `importFile`, no window
     };
     static constexpr int ExitUsage = 2;
 
     Action action = Action::Run;
-    QString dataDir; ///< --data-dir DIR; empty when not given
-    QString text;    ///< help, version or error message, ending in a new line
+    QString dataDir;    ///< --data-dir DIR; empty when not given
+    QString importFile; ///< --import-codelist FILE
+    QString text;       ///< help, version or error message, ending in a new line
 
     /// The environment the program reads its configuration from: `env` with --data-dir, when
     /// given, in place of TICKORA_DATA_DIR (the option wins over the variable).

@@ -1,5 +1,6 @@
 // tickora: watches up to twelve Japanese stocks through the trading day.
 #include "commandline.h"
+#include "files/codelistimport.h"
 #include "mainwindow/form1.h"
 #include "platform/datafolder.h"
 #include "platform/qthttpclient.h"
@@ -63,6 +64,7 @@ std::optional<int> answerWithoutWindow(const CommandLine& cli)
         std::fputs(cli.text.toUtf8().constData(), stderr);
         return CommandLine::ExitUsage;
     case CommandLine::Action::Run:
+    case CommandLine::Action::ImportCodeList:
         break;
     }
     return std::nullopt;
@@ -155,6 +157,13 @@ int main(int argc, char* argv[])
         !error.isEmpty()) {
         std::fprintf(stderr, "tickora: %s\n", qPrintable(error));
         return CommandLine::ExitUsage;
+    }
+    if (early.action == CommandLine::Action::ImportCodeList) {
+        const Config config =
+            Config::fromEnvironment(early.environment(QProcessEnvironment::systemEnvironment()));
+        const CodeListImport done = importCodeList(early.importFile, config.dataFile(u"tousyou1.csv"_s));
+        std::fputs(done.message.toUtf8().constData(), done.ok ? stdout : stderr);
+        return done.ok ? 0 : 1;
     }
 
     QApplication app(argc, argv);

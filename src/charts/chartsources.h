@@ -21,8 +21,8 @@ struct ChartDownload
     bool fileHoldsOneChart = false;
 };
 
-/// Stock charts of one code (in canonical form, see canonicalCode), on the stock chart service (`Config::chartBase`).
-/// 1-year chart with volume: /b, the query ends at "c=".
+/// Stock charts of one code (in canonical form, see canonicalCode), on the stock chart service
+/// (`Config::chartBase`). 1-year chart with volume: /b, the query ends at "c=".
 ChartDownload yearChart(const Config& config, const QString& code);
 /// 6-month chart with volume and RSI: /z, the query ends with "c=" and one double-quote character.
 ChartDownload sixMonthChart(const Config& config, const QString& code);

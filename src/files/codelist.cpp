@@ -97,13 +97,15 @@ QString appendToCodeList(const QString& path, const CodeListEntry& entry)
     QByteArray bytes;
     QFile file(path);
     if (file.exists() && (!file.open(QIODevice::ReadOnly) || (bytes = file.readAll(), file.error())))
-        return u"「%1」を読み込めないため、銘柄を書き加えられませんでした。"_s.arg(QDir::toNativeSeparators(path));
+        return u"「%1」を読み込めないため、銘柄を書き加えられませんでした。"_s.arg(
+            QDir::toNativeSeparators(path));
     if (!bytes.isEmpty() && !bytes.endsWith('\n'))
         bytes += "\r\n";
     QString reason;
     if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
         !saveFileAtomically(path, bytes + codeListLine(entry), &reason))
-        return u"「%1」に銘柄を書き加えられませんでした（%2）。"_s.arg(QDir::toNativeSeparators(path), reason);
+        return u"「%1」に銘柄を書き加えられませんでした（%2）。"_s.arg(QDir::toNativeSeparators(path),
+                                                                       reason);
     return {};
 }
 

@@ -265,16 +265,14 @@ void ChartRoutines::drawThumbnails(Then then)
                     continue;
                 }
                 const QString symbol = stockSymbolOf(*code);
-                last = drawIntradayChart(m_dayPrices.series(symbol, day), size,
-                                         intradayOptions(*code))
-                           .image;
+                last = drawIntradayChart(m_dayPrices.series(symbol, day), size, intradayOptions(*code)).image;
                 lastHolds = drawnHolds(u"day/"_s + symbol);
                 m_host.showThumb(int(k), last);
             }
             // The shared file ends with the last row's picture, as with downloads.
             if (!last.isNull())
-                writeDrawn(thumbnailChart(m_services.config, QString(), m_host.screenPixelsY()).file, lastHolds,
-                           last);
+                writeDrawn(thumbnailChart(m_services.config, QString(), m_host.screenPixelsY()).file,
+                           lastHolds, last);
         }
         if (then)
             then();

@@ -81,12 +81,13 @@ private:
     void moveAfterEnter();
     void reject(int row, const QString& cellText);
     void askService(int row, const QString& cellText, const QString& code);
-    void quotePageArrived(int row, const QString& cellText, const QString& code, const std::optional<QString>& page);
+    void quotePageArrived(int row, const QString& cellText, const QString& code,
+                          const std::optional<QString>& page);
 
     CodeEntryHost& m_host;
     CodeList m_codeList;
     CodeList m_addedCodes;
-    QSet<QString> m_asking; ///< codes whose quote page is on its way
+    QSet<QString> m_asking;     ///< codes whose quote page is on its way
     bool m_showingCell = false; ///< the box is being loaded from a cell
     bool m_filtering = false;   ///< the filter is removing refused characters from the box
 };

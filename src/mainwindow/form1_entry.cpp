@@ -53,14 +53,16 @@ public:
         const QUrl url = quotePageUrl(config.quoteBase, config.quotePages, code);
         // A held service is not asked; the answer "none" comes after this call, as a page would.
         if (!m_w.m_services.http || m_w.m_backoff.holds(url, m_w.now())) {
-            QMetaObject::invokeMethod(&m_w, [done] { done(std::nullopt); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &m_w, [done] { done(std::nullopt); }, Qt::QueuedConnection);
             return;
         }
         Form1& w = m_w;
         fetchPage(*w.m_services.http, url, &w, [&w, url, done](const PageFetch& result) {
             if (result.simulated)
                 w.markSimulated();
-            if (isOverloadStatus(result.status) && w.m_backoff.noteAnswer(url, result.status, result.retryAfter, w.now()))
+            if (isOverloadStatus(result.status) &&
+                w.m_backoff.noteAnswer(url, result.status, result.retryAfter, w.now()))
                 w.showServiceHeld(w.m_backoff.until(url));
             done(result.ok ? std::optional(result.text) : std::nullopt);
         });

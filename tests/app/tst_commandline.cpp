@@ -74,6 +74,7 @@ private Q_SLOTS:
             {"-platform=xcb", Action::Fail, u": -platform\n"_s},
             {"--help --bogus", Action::Fail, u"--bogus"_s},
             {"--data-dir=", Action::Fail, u"data-dir"_s},
+            {"--import-codelist=", Action::Fail, u"import-codelist"_s},
             {"dat.txt", Action::Fail, u"dat.txt"_s},
             {"-style fusion --help", Action::ShowHelp, u"TICKORA_DATA_DIR"_s},
             {"-v", Action::ShowVersion, u"tickora 9.8.7\n"_s},
@@ -96,6 +97,19 @@ private Q_SLOTS:
             QCOMPARE(action == Action::Fail ? r.err : r.out,
                      parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION)).text);
         }
+    }
+
+    // The import runs without a display and writes the code list of the data folder named.
+    void importsTheCodeList()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(u"kabu"_s);
+        const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/data_j.xls");
+        const Ran done = run(withoutDisplay(), {u"--data-dir"_s, data, u"--import-codelist"_s, xls});
+        QVERIFY2(done.code == 0 && done.out.contains(u"3 銘柄"_s), qPrintable(done.out + done.err));
+        QVERIFY(QFile::exists(data + u"/tousyou1.csv"_s));
+        const Ran refused = run(withoutDisplay(), {u"--data-dir"_s, data, u"--import-codelist"_s, data});
+        QVERIFY2(refused.code == 1 && refused.err.contains(u"変更していません"_s), qPrintable(refused.err));
     }
 
     // Bad settings stop the program at once; with Qt's options it runs; a too short tick is replaced.

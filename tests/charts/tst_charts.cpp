@@ -51,8 +51,10 @@ private Q_SLOTS:
         Config c{u"/data/kabu"_s};
         c.chartBase = QUrl(u"http://h:8080/chart"_s);
         const std::tuple<ChartDownload, QString, QString> cases[] = {
-            {sixMonthChart(c, u"9984"_s), u"/z?s=9984.T&t=6m&q=c&l=off&z=m&p=m130,s&a=v,r&c=%22"_s, u"ny.gif"_s},
-            {yearChart(c, u"285A"_s), u"/b?s=285A.T&t=1y&q=c&l=off&z=m&p=m65,m130,s&a=v&c="_s, u"chart.jpg"_s},
+            {sixMonthChart(c, u"9984"_s), u"/z?s=9984.T&t=6m&q=c&l=off&z=m&p=m130,s&a=v,r&c=%22"_s,
+             u"ny.gif"_s},
+            {yearChart(c, u"285A"_s), u"/b?s=285A.T&t=1y&q=c&l=off&z=m&p=m65,m130,s&a=v&c="_s,
+             u"chart.jpg"_s},
             {thumbnailChart(c, u"7203"_s, 800), u"/t?s=7203.T"_s, u"yahoo.jpg"_s},
             {thumbnailChart(c, u"7203"_s, 801), u"/f?s=7203.T"_s, u"yahoo.jpg"_s},
         };
@@ -60,7 +62,8 @@ private Q_SLOTS:
             QCOMPARE(d.url.toString(QUrl::FullyEncoded) + u' ' + d.file,
                      u"http://h:8080/chart"_s + url + u" /data/kabu/"_s + file);
         // The code of a cell in canonical form, or none.
-        for (const auto& [text, code] : {std::pair{u"0072"_s, u"72"_s}, {u"285a"_s, u"285A"_s}, {u"72.0"_s, u"-"_s}})
+        for (const auto& [text, code] :
+             {std::pair{u"0072"_s, u"72"_s}, {u"285a"_s, u"285A"_s}, {u"72.0"_s, u"-"_s}})
             QCOMPARE(chartCodeFromText(text).value_or(u"-"_s), code);
         Form3 w(96.0);
         w.setPicture(quadrants(QSize(100, 60)));

@@ -39,10 +39,23 @@ private Q_SLOTS:
             QByteArray(cp932(u"\n1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
                        "\x81" + cp932(u"\r\n6758,\"ソニー\"\n6758,\"ソニーグループ\""_s)));
         QCOMPARE(entries.takeAt(2).code, u"1111"_s);
-        QCOMPARE(
-            entries,
-            (QList<CodeListEntry>{
-                {u"1301"_s, u"極洋"_s}, {u"7203"_s, u"トヨタ"_s}, {u"6758"_s, u"ソニー"_s}, {u"6758"_s, u"ソニーグループ"_s}}));
+        QCOMPARE(entries, (QList<CodeListEntry>{{u"1301"_s, u"極洋"_s},
+                                                {u"7203"_s, u"トヨタ"_s},
+                                                {u"6758"_s, u"ソニー"_s},
+                                                {u"6758"_s, u"ソニーグループ"_s}}));
+    }
+
+    // A line as the program writes it, and additions to a file that may lack its folder or last line end.
+    void linesWrittenAndAdded()
+    {
+        QCOMPARE(codeListLine({u"285A"_s, u"ア〜\"B\"\r\n😀"_s}), cp932(u"285A,\"ア～＂B＂  ?\"\r\n"_s));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"new/codes-added.csv"_s);
+        QCOMPARE(appendToCodeList(path, {u"130A"_s, u"一"_s}), QString());
+        QVERIFY(writeFile(path, readFile(path) + "7203,x"));
+        QCOMPARE(appendToCodeList(path, {u"131A"_s, u"二"_s}), QString());
+        QCOMPARE(readFile(path), cp932(u"130A,\"一\"\r\n7203,x\r\n131A,\"二\"\r\n"_s));
+        QVERIFY(appendToCodeList(dir.path(), {u"1"_s, u"x"_s}).contains(u"読み込めない"_s)); // a folder
     }
 
     void lookupLastWinsAndFollowsEdits()

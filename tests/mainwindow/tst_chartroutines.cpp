@@ -216,7 +216,8 @@ private Q_SLOTS:
                         .endsWith(u"/series/_N_2.T-x-1y-20130305.json"_s));
             QVERIFY(!drawn || writeFile(today, "{\"chart\":"));
             // The day's series is served from memory, so the damage is not yet seen.
-            QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }) && seriesRequests() == drawn);
+            QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }) &&
+                    seriesRequests() == drawn);
             ChartRoutines afterDamage(s, m_host);
             QVERIFY(run([&](auto then) { afterDamage.showYearChart(u"7203"_s, then); }));
             QCOMPARE(seriesRequests(), drawn ? 2 : 0);

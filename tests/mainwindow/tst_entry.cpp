@@ -100,6 +100,71 @@ private Q_SLOTS:
         }
     }
 
+    // The code column: digits; a code letter second or fourth only; lower case and full width as capitals.
+    void codeColumnRule()
+    {
+        for (char16_t l = u'A'; l <= u'Z'; ++l) {
+            const bool allowed = !QStringView(u"BEIOQVZ").contains(QChar(l));
+            const QString capital{QChar(l)}, fullWidth{QChar(char16_t(l - u'A' + 0xFF21))};
+            for (const QString& letter : {capital, capital.toLower(), fullWidth, fullWidth.toLower()}) {
+                for (const auto& [before, after] : {std::pair{u"1"_s, u"3"_s}, {u"285"_s, QString()}}) {
+                    const FilteredText got = filterCodeText(QString(before + letter + after));
+                    QCOMPARE(std::pair(got.text, got.removed),
+                             std::pair(QString(before + (allowed ? capital : QString()) + after),
+                                       allowed ? 0 : 1));
+                }
+                // Never first or third.
+                QCOMPARE(filterCodeText(QString(letter + u"1"_s)).text +
+                             filterCodeText(QString(u"12"_s + letter)).text,
+                         u"112"_s);
+            }
+        }
+        for (const auto& [text, clean, removed] : {std::tuple{u"２８５ａ"_s, u"285A"_s, 0},
+                                                   {u"7.2-3 ,\t"_s, u"723"_s, 5},
+                                                   {u"28AA"_s, u"28"_s, 2},
+                                                   {u"12345"_s, u"12345"_s, 0},
+                                                   {u"1A2A3"_s, u"1A2A3"_s, 0},
+                                                   {u"7\U0001F600"_s, u"7"_s, 1}}) {
+            const FilteredText got = filterCodeText(text);
+            QCOMPARE(std::pair(got.text, got.removed), std::pair(clean, removed));
+        }
+    }
+
+    // A code the list lacks: the added codes, then the quote service, whose stock page names and adds it.
+    void lookupOrder()
+    {
+        const QString added = m_w->fakes.config.dataFile(u"codes-added.csv"_s);
+        QVERIFY(writeFile(added, cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\""_s)));
+        auto& http = m_w->fakes.http;
+        http.serve(u"285A"_s, u"<h1>キオクシアホールディングス(株)</h1> 株価詳細"_s.toUtf8());
+        http.serve(u"130A"_s, "<h1>x</h1> not a stock page");
+        http.serve(u"131A"_s, "", 429);
+        const auto enter = [this](int row, const QString& code) {
+            m_w->select(row, grid::Code);
+            type(box(), code);
+            QTest::keyClick(box(), Qt::Key_Return);
+            m_w->drain();
+        };
+        enter(1, u"7203"_s); // the list before the added codes
+        enter(2, u"9a7a"_s);
+        enter(3, u"285a"_s);
+        QCOMPARE(m_w->cells(u"1,2= 2,2= 3,1= 3,2="_s),
+                 QStringList({u"1,2=トヨタ自動車"_s, u"2,2=足した銘柄"_s, u"3,1=285A"_s,
+                              u"3,2=キオクシアホールディングス(株)"_s}));
+        QCOMPARE(readFile(added), cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\"\r\n"
+                                        "285A,\"キオクシアホールディングス(株)\"\r\n"_s));
+        enter(4, u"285A"_s); // now from the added codes
+        QCOMPARE(http.requests.size(), 1);
+        QCOMPARE(http.requests[0].url.query(), u"code=285A"_s);
+        QCOMPARE(m_w->fakes.dialogs.shown.size(), 0);
+        // No stock page, an overloaded service, and then no request while it is held: rejected each time.
+        for (const QString& code : {u"130A"_s, u"131A"_s, u"132A"_s})
+            enter(5, code);
+        QCOMPARE(http.requests.size(), 3);
+        QCOMPARE(m_w->fakes.dialogs.shown.size(), 3);
+        QCOMPARE(m_w->cells(u"5,1= 5,2="_s), QStringList({u"5,1="_s, u"5,2="_s}));
+    }
+
     // The box reports character keys, Enter, Backspace, a paste and input-method text, then acts on them.
     void entryBoxReportsCharacterKeys()
     {
@@ -171,6 +236,9 @@ private Q_SLOTS:
             << u"2 empty | トヨタ自動車 ABC | トヨタ自動車 ABC | 0"_s;
         QTest::newRow("first digit wipes a filled row") << u"3 wiped | 5 | 5 | 0"_s;
         QTest::newRow("target column never wipes") << u"10 filled | 9 | 9 | 0"_s;
+        QTest::newRow("code letters in capitals, a refused one beeps") << u"1 empty | 285ab | 285A | 1"_s;
+        QTest::newRow("full-width code") << u"1 wiped | ９ａ７Ａ | 9A7A | 0"_s;
+        QTest::newRow("letters stay refused in a price column") << u"5 empty | 1a | 1 | 1"_s;
         for (const QString& paste : Pastes) {
             QTest::addRow("%s wipes, then filters", qPrintable(paste))
                 << u"1 wiped | %1 | 7203 | 1"_s.arg(paste);
@@ -236,8 +304,8 @@ private Q_SLOTS:
         QTest::newRow("target column steps down")
             << u"7,10 2500 | 8,10=1,000 | 7,10=2500 8,10=1,000 | 8,10 1,000 |"_s;
         QTest::newRow("target column of row 12 stays") << u"12,10 2500 | | 12,10=2500 | 12,10 2500 |"_s;
-        QTest::newRow("code not in the list") << u"4,1 1234 | | 4,1= | 5,1 | 該当なし"_s;
-        QTest::newRow("code out of 16-bit range") << u"4,1 99999 | | 4,1= | 5,1 | 該当なし"_s;
+        QTest::newRow("code not in the list") << u"4,1 123 | | 4,1= | 5,1 | 該当なし"_s;
+        QTest::newRow("five digits, not in the list") << u"4,1 99999 | | 4,1= | 5,1 | 該当なし"_s;
         QTest::newRow("edited code keeps its name")
             << u"4,1 | 4,1=7200 4,2=トヨタ | 4,1=7200 4,2=トヨタ | 5,1 |"_s;
         QTest::newRow("missing code list") << u"4,1 7203 | | 4,1=7203 4,2= | 5,1 | 見つかりません"_s;
@@ -267,11 +335,11 @@ private Q_SLOTS:
     {
         m_w->cells(u"1,1=7203 2,1=6758 7,1=9984"_s, true);
         m_w->fakes.dialogs.whileOpen = [this] {
-            m_w->cells(u"12,1=1234 4,1=9984 7,1="_s, true);
+            m_w->cells(u"12,1=123 4,1=9984 7,1="_s, true);
             m_w->select(4, grid::Code);
         };
         m_w->select(4, grid::Code);
-        type(box(), u"1234"_s);
+        type(box(), u"123"_s);
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
         QCOMPARE(m_w->cells(u"1,1= 2,1= 12,1= 4,1="_s),
@@ -281,7 +349,7 @@ private Q_SLOTS:
             m_w->select(5, grid::Price); // another cell of the rejected row: the box shows it and keeps it
         };
         m_w->select(5, grid::Code);
-        type(box(), u"1234"_s);
+        type(box(), u"123"_s);
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(m_w->cells(u"5,1= 5,3="_s), QStringList({u"5,1="_s, u"5,3=2,150"_s}));
     }

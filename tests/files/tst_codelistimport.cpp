@@ -1,0 +1,119 @@
+// The exchange's list read from its Excel file and from CSV files saved from it, and the import.
+#include "files/codelistimport.h"
+#include "support/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Xls = QString::fromUtf8(TICKORA_TEST_DATA "/data_j.xls");
+
+// The table of data_j.xls as a CSV saved from it, one name quoted with a comma and a doubled quote.
+const QString Csv =
+    u"日付,コード,銘柄名,市場・商品区分\n20260531,1301,\"極洋,\"\"A\"\"\",プライム\n"
+    "20260531,285A,キオクシアホールディングス,プライム\n\n20260531,25935,伊藤園第１種優先株式,プライム\n"_s;
+
+QByteArray crlf(const QString& text)
+{
+    return QString(text).replace(u"\n"_s, u"\r\n"_s).toUtf8();
+}
+
+} // namespace
+
+class TestCodeListImport : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        return writeFile(path, bytes) ? path : QString();
+    }
+private Q_SLOTS:
+    void readsEachForm_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("firstName");
+        QTest::newRow("Excel") << Xls << u"極洋"_s;
+        QTest::newRow("UTF-8 with signature")
+            << file(u"a.csv"_s, "\xEF\xBB\xBF" + Csv.toUtf8()) << u"極洋,\"A\""_s;
+        QTest::newRow("UTF-8") << file(u"b.csv"_s, crlf(Csv)) << u"極洋,\"A\""_s;
+        QTest::newRow("CP932") << file(u"c.csv"_s, cp932(QString(Csv).replace(u"\n"_s, u"\r\n"_s)))
+                               << u"極洋,\"A\""_s;
+    }
+    void readsEachForm()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, firstName);
+        const ExchangeList list = readExchangeList(path);
+        QCOMPARE(list.error, QString());
+        QCOMPARE(list.entries, (QList<CodeListEntry>{{u"1301"_s, firstName},
+                                                     {u"285A"_s, u"キオクシアホールディングス"_s},
+                                                     {u"25935"_s, u"伊藤園第１種優先株式"_s}}));
+    }
+
+    // A file that is no list is refused with its reason, and the code list stays as it was.
+    void refusesWhatIsNoList_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QByteArray xls = readFile(Xls);
+        QTest::newRow("cut workbook") << xls.left(1536) << u"Excel"_s;
+        QTest::newRow("workbook header only") << xls.left(512) << u"Excel"_s;
+        QTest::newRow("the code list itself") << cp932(u"1301,\"極洋\"\r\n"_s) << u"「コード」と「銘柄名」"_s;
+        QTest::newRow("bad code") << crlf(u"コード,銘柄名\n1301,a\n28B5,b\n"_s) << u"3行目のコード「28B5」"_s;
+        QTest::newRow("no name") << crlf(u"銘柄名,コード\n ,1301\n"_s) << u"2行目に銘柄名"_s;
+        QTest::newRow("no issue") << crlf(u"コード,銘柄名\n,\n"_s) << u"1 件も"_s;
+        QTest::newRow("empty") << QByteArray() << u"「コード」と「銘柄名」"_s;
+    }
+    void refusesWhatIsNoList()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString target = m_dir.filePath(u"kabu/tousyou1.csv"_s);
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"kabu"_s)));
+        QVERIFY(writeFile(target, "7203,\"old\"\r\n"));
+        const CodeListImport done = importCodeList(file(u"x.xls"_s, bytes), target);
+        QVERIFY2(!done.ok && done.message.contains(reason) && done.message.contains(u"変更していません"_s),
+                 qPrintable(done.message));
+        QCOMPARE(readFile(target), QByteArray("7203,\"old\"\r\n"));
+        QVERIFY(!QFile::exists(target + u".bak"_s));
+        QVERIFY(!importCodeList(m_dir.filePath(u"missing.xls"_s), target).ok);
+    }
+
+    // The list is written in the code list's form, the old one kept, and the change counted.
+    void writesTheListAndKeepsTheOld()
+    {
+        const QString target = m_dir.filePath(u"new/tousyou1.csv"_s);
+        const CodeListImport first = importCodeList(Xls, target);
+        QVERIFY2(first.ok && first.message.contains(u"3 銘柄"_s) &&
+                     first.message.contains(u"追加 3、削除 0"_s) &&
+                     first.message.contains(u"ありませんでした"_s),
+                 qPrintable(first.message));
+        const QByteArray written = readFile(target);
+        QCOMPARE(
+            written,
+            cp932(
+                u"1301,\"極洋\"\r\n285A,\"キオクシアホールディングス\"\r\n25935,\"伊藤園第１種優先株式\"\r\n"_s));
+        QVERIFY(!QFile::exists(target + u".bak"_s));
+        QVERIFY(writeFile(target, written + "7203,\"トヨタ\"\r\n"));
+        const CodeListImport again =
+            importCodeList(file(u"d.csv"_s, crlf(u"コード,銘柄名\n1301,極洋\n130A,新\n"_s)), target);
+        QVERIFY2(again.ok && again.message.contains(u"2 銘柄"_s) &&
+                     again.message.contains(u"追加 1、削除 3"_s) &&
+                     again.message.contains(u"tousyou1.csv.bak"_s),
+                 qPrintable(again.message));
+        QCOMPARE(readFile(target + u".bak"_s), written + "7203,\"トヨタ\"\r\n");
+        QCOMPARE(readFile(target), cp932(u"1301,\"極洋\"\r\n130A,\"新\"\r\n"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCodeListImport)
+#include "tst_codelistimport.moc"
