@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     for (const CodeListEntry& entry : lineByLine) {
         check(!entry.name.contains(u'\n'), "a name never spans lines", entry.name);
-        const QString line = QString::number(entry.code) + u",\""_s + entry.name + u'"';
+        const QString line = entry.code + u",\""_s + entry.name + u'"';
         const std::optional<CodeListEntry> again = parseCodeListLine(line);
         check(entry.name.contains(u'"') || (again && *again == entry), "a record written back reads the same",
               line);

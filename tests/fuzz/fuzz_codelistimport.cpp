@@ -1,0 +1,42 @@
+// Fuzzes the reading of the exchange's list, from an Excel workbook (through FreeXL) or a CSV file,
+// told by content: a list it takes holds codes in canonical form and names, and what the import
+// writes of it reads back through the program's own code-list reader with the same codes.
+
+#include "files/codelistimport.h"
+#include "fuzzcheck.h"
+#include "platform/securitycode.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+using namespace tickora;
+using tickora::fuzz::check;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // The workbook reader reads files only, so every input goes through one.
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(u"input"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+        return 0;
+    file.close();
+
+    const ExchangeList list = readExchangeList(path);
+    check(list.error.isEmpty() != list.entries.isEmpty(), "either issues or a reason");
+    QByteArray written;
+    QStringList codes;
+    for (const CodeListEntry& entry : list.entries) {
+        check(canonicalCode(entry.code) == entry.code, "codes in canonical form", entry.code);
+        check(!entry.name.isEmpty() && entry.name == entry.name.trimmed(), "a name, trimmed", entry.name);
+        written += codeListLine(entry);
+        codes.append(entry.code);
+    }
+    QStringList readBack;
+    for (const CodeListEntry& entry : parseCodeList(written))
+        readBack.append(entry.code);
+    check(readBack == codes, "the written list reads back with the same codes", codes.join(u' '));
+    return 0;
+}
