@@ -82,6 +82,20 @@ private Q_SLOTS:
             QVERIFY2(!parse(get(path)).isDetailPage, path.c_str());
     }
 
+    // The built-in list is the exchange's list of 2026: lettered codes have their pages and series.
+    void lettersInTheBuiltInList()
+    {
+        const QList<Listing> listings = readCodeList(builtInCodeList());
+        QCOMPARE(listings.size(), 4451);
+        MarketServer market(listings, ServerOptions{});
+        const int port = market.startInBackground(0);
+        const tickora::QuoteFields q = parse(fetch(port, "/quote/285A.T"));
+        QVERIFY2(q.isDetailPage && q.name.startsWith(u"キオクシアホールディングス"_s), qPrintable(q.name));
+        const auto s = tickora::readChartJson(
+            body(fetch(port, "/v8/finance/chart/285A.T?range=1y&interval=1d")).toUtf8());
+        QVERIFY(s && s->symbol == u"285A.T"_s && !s->bars.isEmpty());
+    }
+
     // Same-seeded markets of the 2012 and of today's pages show the same quotes, from Friday's close on.
     void todayPagesMatchTheOldAndKeepTheirText()
     {
