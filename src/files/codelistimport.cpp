@@ -6,13 +6,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QSet>
 #include <QStringDecoder>
 
 #include <freexl.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tickora {
 
@@ -36,27 +42,66 @@ QString decodeCsv(QByteArrayView bytes)
     return cp932.decode(bytes);
 }
 
-QString cellText(const FreeXL_CellValue& cell)
+// How the child that reads a workbook sends its cells: each cell ends in CellEnd, each row in RowEnd.
+constexpr char CellEnd = '\x1F';
+constexpr char RowEnd = '\x1E';
+
+std::string cellBytes(const FreeXL_CellValue& cell)
 {
     switch (cell.type) {
     case FREEXL_CELL_INT:
-        return QString::number(cell.value.int_value);
+        return std::to_string(cell.value.int_value);
     case FREEXL_CELL_DOUBLE: {
         // Codes of digits alone are numbers in the workbook: 1301 is stored as 1301.0.
         const double d = cell.value.double_value;
         if (std::isfinite(d) && d == std::floor(d) && std::abs(d) < 1e15)
-            return QString::number(qint64(d));
-        return QString::number(d, 'g', 15);
+            return std::to_string(static_cast<long long>(d));
+        char text[32];
+        std::snprintf(text, sizeof text, "%.15g", d);
+        return text;
     }
     case FREEXL_CELL_TEXT:
     case FREEXL_CELL_SST_TEXT:
     case FREEXL_CELL_DATE:
     case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME:
-        return QString::fromUtf8(cell.value.text_value);
+    case FREEXL_CELL_TIME: {
+        std::string text = cell.value.text_value;
+        std::replace_if(
+            text.begin(), text.end(), [](char c) { return c == CellEnd || c == RowEnd; }, ' ');
+        return text;
+    }
     default:
         return {};
     }
+}
+
+// The child's work: the cells of the first worksheet of the workbook at `path`, written to `fd`.
+bool sendWorkbookCells(const char* path, int fd)
+{
+    const void* handle = nullptr;
+    unsigned rowCount = 0;
+    unsigned short columnCount = 0;
+    // FreeXL wants its handle closed even when opening failed; the child's end closes everything.
+    if (freexl_open(path, &handle) != FREEXL_OK || freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
+        freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)
+        return false;
+    std::string cells;
+    for (unsigned r = 0; r < std::min(rowCount, MaxRows); ++r) {
+        for (unsigned short c = 0; c < std::min<unsigned>(columnCount, MaxColumns); ++c) {
+            FreeXL_CellValue cell;
+            if (freexl_get_cell_value(handle, r, c, &cell) != FREEXL_OK)
+                return false;
+            cells += cellBytes(cell) + CellEnd;
+        }
+        cells += RowEnd;
+    }
+    for (std::string_view rest = cells; !rest.empty();) {
+        const ssize_t n = write(fd, rest.data(), rest.size());
+        if (n < 0 && errno != EINTR)
+            return false;
+        rest.remove_prefix(n > 0 ? size_t(n) : 0);
+    }
+    return true;
 }
 
 QString refused(const QString& source, const QString& why)
@@ -143,28 +188,35 @@ QList<QStringList> csvTable(const QByteArray& bytes)
 
 std::optional<QList<QStringList>> excelTable(const QString& path)
 {
-    const void* handle = nullptr;
-    // FreeXL wants its handle closed even when opening failed.
-    const auto close = qScopeGuard([&handle] {
-        if (handle)
-            freexl_close(handle);
-    });
-    unsigned rowCount = 0;
-    unsigned short columnCount = 0;
-    if (freexl_open(QFile::encodeName(path).constData(), &handle) != FREEXL_OK ||
-        freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
-        freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK)
+    // FreeXL reads past its own buffers on some damaged workbooks (found by fuzzing), so it reads
+    // in a child process: whatever befalls it there, this process only learns the file is unreadable.
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return std::nullopt;
+    const QByteArray name = QFile::encodeName(path);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        _exit(sendWorkbookCells(name.constData(), pipeEnds[1]) ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    QByteArray cells;
+    char buffer[65536];
+    for (ssize_t n; child > 0 && cells.size() <= CodeList::MaxFileSize * 2 &&
+                    ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR));)
+        cells.append(buffer, n > 0 ? n : 0);
+    close(pipeEnds[0]); // a child still writing then fails and ends
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     QList<QStringList> rows;
-    for (unsigned r = 0; r < std::min(rowCount, MaxRows); ++r) {
-        QStringList row;
-        for (unsigned short c = 0; c < std::min<unsigned>(columnCount, MaxColumns); ++c) {
-            FreeXL_CellValue cell;
-            if (freexl_get_cell_value(handle, r, c, &cell) != FREEXL_OK)
-                return std::nullopt;
-            row.append(cellText(cell));
-        }
-        rows.append(row);
+    for (const QByteArray& row : cells.split(RowEnd)) {
+        if (row.isEmpty())
+            continue;
+        QStringList texts;
+        for (const QByteArray& cell : row.chopped(1).split(CellEnd))
+            texts.append(QString::fromUtf8(cell));
+        rows.append(texts);
     }
     return rows;
 }

@@ -29,8 +29,8 @@ ExchangeList exchangeListFromTable(const QList<QStringList>& rows);
 QList<QStringList> csvTable(const QByteArray& bytes);
 
 /// The rows of the first worksheet of an Excel file of the 97–2003 form (.xls), read through
-/// FreeXL: text as it stands, whole numbers without a point. No value when the file is no such
-/// workbook or cannot be read.
+/// FreeXL in a child process: text as it stands, whole numbers without a point. No value when the
+/// file is no such workbook or cannot be read, also when reading it brings the child down.
 std::optional<QList<QStringList>> excelTable(const QString& path);
 
 /// Reads the exchange's list from the file at `path`, an Excel workbook or a CSV file, told by

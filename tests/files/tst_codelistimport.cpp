@@ -67,6 +67,11 @@ private Q_SLOTS:
         const QByteArray xls = readFile(Xls);
         QTest::newRow("cut workbook") << xls.left(1536) << u"Excel"_s;
         QTest::newRow("workbook header only") << xls.left(512) << u"Excel"_s;
+        // FreeXL reads past its buffers here: the child reading it may fall, the import must not.
+        QTest::newRow("workbook FreeXL misreads")
+            << readFile(QString::fromUtf8(TICKORA_TEST_DATA
+                                          "/../../fuzz/regressions/codelistimport/freexl-overread.xls"))
+            << u"Excel"_s;
         QTest::newRow("the code list itself") << cp932(u"1301,\"極洋\"\r\n"_s) << u"「コード」と「銘柄名」"_s;
         QTest::newRow("bad code") << crlf(u"コード,銘柄名\n1301,a\n28B5,b\n"_s) << u"3行目のコード「28B5」"_s;
         QTest::newRow("no name") << crlf(u"銘柄名,コード\n ,1301\n"_s) << u"2行目に銘柄名"_s;
