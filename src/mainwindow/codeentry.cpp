@@ -2,7 +2,7 @@
 
 #include "entrybox.h"
 #include "platform/securitycode.h"
-#include "quotes/quoteparser.h"
+#include "quotes/quotepage.h"
 
 #include <QDir>
 
