@@ -400,7 +400,7 @@ private Q_SLOTS:
                        u"9984,\"ソフトバンクグループ\",\"1,5\""_s + tail.arg(u"500"_s, u"15:00"_s)));
         QCOMPARE(w.fakes.dialogs.shown[0].text, u"保存完了"_s);
         QCOMPARE(w.state(), u"1,1 label 1 box  shown 1 beeps 0 stopped"_s);
-        w.cells(u"2,1=40000"_s, true); // a failed save says so
+        w.cells(u"2,1=28B5"_s, true); // a failed save says so
         w.trigger(u"menu2"_s);
         QVERIFY(w.fakes.dialogs.shown.value(1).text.contains(u"保存できませんでした"_s));
     }
