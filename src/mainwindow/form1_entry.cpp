@@ -59,8 +59,6 @@ public:
         }
         Form1& w = m_w;
         fetchPage(*w.m_services.http, url, &w, [&w, url, done](const PageFetch& result) {
-            if (result.simulated)
-                w.markSimulated();
             if (isOverloadStatus(result.status) &&
                 w.m_backoff.noteAnswer(url, result.status, result.retryAfter, w.now()))
                 w.showServiceHeld(w.m_backoff.until(url));

@@ -56,6 +56,8 @@ private Q_SLOTS:
         QCOMPARE(appendToCodeList(path, {u"131A"_s, u"二"_s}), QString());
         QCOMPARE(readFile(path), cp932(u"130A,\"一\"\r\n7203,x\r\n131A,\"二\"\r\n"_s));
         QVERIFY(appendToCodeList(dir.path(), {u"1"_s, u"x"_s}).contains(u"読み込めない"_s)); // a folder
+        QVERIFY(
+            appendToCodeList(path + u"/x.csv"_s, {u"1"_s, u"x"_s}).contains(u"書き加えられませんでした"_s));
     }
 
     void lookupLastWinsAndFollowsEdits()

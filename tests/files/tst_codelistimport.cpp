@@ -44,7 +44,7 @@ private Q_SLOTS:
         QTest::newRow("Excel") << Xls << u"極洋"_s;
         QTest::newRow("UTF-8 with signature")
             << file(u"a.csv"_s, "\xEF\xBB\xBF" + Csv.toUtf8()) << u"極洋,\"A\""_s;
-        QTest::newRow("UTF-8") << file(u"b.csv"_s, crlf(Csv)) << u"極洋,\"A\""_s;
+        QTest::newRow("UTF-8, no last line end") << file(u"b.csv"_s, crlf(Csv).chopped(2)) << u"極洋,\"A\""_s;
         QTest::newRow("CP932") << file(u"c.csv"_s, cp932(QString(Csv).replace(u"\n"_s, u"\r\n"_s)))
                                << u"極洋,\"A\""_s;
     }
@@ -90,7 +90,21 @@ private Q_SLOTS:
                  qPrintable(done.message));
         QCOMPARE(readFile(target), QByteArray("7203,\"old\"\r\n"));
         QVERIFY(!QFile::exists(target + u".bak"_s));
-        QVERIFY(!importCodeList(m_dir.filePath(u"missing.xls"_s), target).ok);
+        QVERIFY(importCodeList(m_dir.filePath(u"missing.xls"_s), target).message.contains(u"開けません"_s));
+    }
+
+    // Nothing changes when the file is far too large, or the old list cannot be read or replaced.
+    void refusesWhatCannotBeDone()
+    {
+        QFile huge(m_dir.filePath(u"huge.csv"_s));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(CodeList::MaxFileSize + 1));
+        huge.close();
+        const QString target = m_dir.filePath(u"t/tousyou1.csv"_s);
+        QVERIFY(importCodeList(huge.fileName(), target).message.contains(u"大きすぎ"_s));
+        QVERIFY(QDir().mkpath(target)); // a folder where the list should be
+        QVERIFY(importCodeList(Xls, target).message.contains(u"今のコード一覧"_s));
+        QVERIFY(
+            importCodeList(Xls, huge.fileName() + u"/tousyou1.csv"_s).message.contains(u"書き込みに失敗"_s));
     }
 
     // The list is written in the code list's form, the old one kept, and the change counted.

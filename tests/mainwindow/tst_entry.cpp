@@ -4,11 +4,13 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QStatusBar>
 
 using namespace tickora;
 using namespace tickora::test;
@@ -119,7 +121,7 @@ private Q_SLOTS:
                          u"112"_s);
             }
         }
-        for (const auto& [text, clean, removed] : {std::tuple{u"２８５ａ"_s, u"285A"_s, 0},
+        for (const auto& [text, clean, removed] : {std::tuple{u"９０２ａ"_s, u"902A"_s, 0},
                                                    {u"7.2-3 ,\t"_s, u"723"_s, 5},
                                                    {u"28AA"_s, u"28"_s, 2},
                                                    {u"12345"_s, u"12345"_s, 0},
@@ -138,12 +140,15 @@ private Q_SLOTS:
         auto& http = m_w->fakes.http;
         http.serve(u"285A"_s, u"<h1>キオクシアホールディングス(株)</h1> 株価詳細"_s.toUtf8());
         http.serve(u"130A"_s, "<h1>x</h1> not a stock page");
-        http.serve(u"131A"_s, "", 429);
-        const auto enter = [this](int row, const QString& code) {
+        http.serve(u"131A"_s, cp932(u"株価詳細, but no name"_s));
+        http.serve(u"132A"_s, "", 429);
+        http.serve(u"286A"_s, u"<h1>二つ目</h1> 株価詳細"_s.toUtf8());
+        const auto enter = [this](int row, const QString& code, bool wait = true) {
             m_w->select(row, grid::Code);
             type(box(), code);
             QTest::keyClick(box(), Qt::Key_Return);
-            m_w->drain();
+            if (wait)
+                m_w->drain();
         };
         enter(1, u"7203"_s); // the list before the added codes
         enter(2, u"9a7a"_s);
@@ -154,15 +159,37 @@ private Q_SLOTS:
         QCOMPARE(readFile(added), cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\"\r\n"
                                         "285A,\"キオクシアホールディングス(株)\"\r\n"_s));
         enter(4, u"285A"_s); // now from the added codes
-        QCOMPARE(http.requests.size(), 1);
+        // Two rows waiting for the same page: one request, and the page names both.
+        http.setHolding(true);
+        enter(6, u"286A"_s, false);
+        enter(7, u"286A"_s);
+        QCOMPARE(m_w->cells(u"6,2= 7,2="_s), QStringList({u"6,2=二つ目"_s, u"7,2=二つ目"_s}));
+        QCOMPARE(http.requests.size(), 2);
         QCOMPARE(http.requests[0].url.query(), u"code=285A"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 0);
-        // No stock page, an overloaded service, and then no request while it is held: rejected each time.
-        for (const QString& code : {u"130A"_s, u"131A"_s, u"132A"_s})
+        // No stock page (twice, asked each time), a page without a name, an overloaded service, and
+        // then no request while it is held: rejected each time.
+        QSignalSpy said(m_w->child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
+        for (const QString& code : {u"130A"_s, u"130A"_s, u"131A"_s, u"132A"_s, u"133A"_s})
             enter(5, code);
-        QCOMPARE(http.requests.size(), 3);
-        QCOMPARE(m_w->fakes.dialogs.shown.size(), 3);
+        QCOMPARE(http.requests.size(), 6);
+        QCOMPARE(m_w->fakes.dialogs.shown.size(), 5);
         QCOMPARE(m_w->cells(u"5,1= 5,2="_s), QStringList({u"5,1="_s, u"5,2="_s}));
+        QVERIFY(!said.isEmpty() && said.constLast().constFirst().toString().startsWith(u"取得制限中"_s));
+    }
+
+    // A name the added codes cannot keep is still shown, and the user is told.
+    void addedCodesThatCannotBeWritten()
+    {
+        QVERIFY(QDir().mkpath(m_w->fakes.config.dataFile(u"codes-added.csv"_s)));
+        m_w->fakes.http.serve(u"285A"_s, u"<h1>キオクシア</h1> 株価詳細"_s.toUtf8());
+        m_w->select(1, grid::Code);
+        type(box(), u"285A"_s);
+        QTest::keyClick(box(), Qt::Key_Return);
+        m_w->drain();
+        QCOMPARE(grid()->cellText(1, grid::Name), u"キオクシア"_s);
+        QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
+        QVERIFY(m_w->fakes.dialogs.shown[0].text.contains(u"codes-added.csv"_s));
     }
 
     // The box reports character keys, Enter, Backspace, a paste and input-method text, then acts on them.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes data_j.xls, a tiny workbook of the 97-2003 form (BIFF8 in a compound file) laid out as
 the exchange's list of listed issues: its header row and three issues, the codes of digits
-alone stored as numbers and the lettered one as text, as the exchange's own file has them.
+alone stored as numbers (one packed small, as Excel does, one as a floating-point number) and the
+lettered one as text.
 
     tests/files/data/make-data-j-xls.py tests/files/data/data_j.xls
 """
@@ -29,6 +30,8 @@ def text(s, wide_count=True):
 def cell(row, col, value):
     if isinstance(value, str):
         return record(0x0204, struct.pack("<HHH", row, col, 0) + text(value))  # LABEL
+    if value < 10000:  # a small whole number as Excel packs it (RK), which FreeXL gives as an integer
+        return record(0x027E, struct.pack("<HHHI", row, col, 0, (value << 2) | 2))
     return record(0x0203, struct.pack("<HHHd", row, col, 0, float(value)))  # NUMBER
 
 
