@@ -33,7 +33,7 @@ void BM_LookupFirstRead(benchmark::State& state)
     const QString path = QString::fromUtf8(TICKORA_SUPPLIED_CODE_LIST);
     for (auto _ : state) {
         CodeList list; // a fresh reader each time: file read and parsed
-        benchmark::DoNotOptimize(list.lookup(path, 7203));
+        benchmark::DoNotOptimize(list.lookup(path, QStringLiteral("7203")));
     }
 }
 BENCHMARK(BM_LookupFirstRead)->Unit(benchmark::kMillisecond);
@@ -42,9 +42,9 @@ void BM_LookupUnchangedFile(benchmark::State& state)
 {
     const QString path = QString::fromUtf8(TICKORA_SUPPLIED_CODE_LIST);
     CodeList list;
-    list.lookup(path, 7203);
+    list.lookup(path, QStringLiteral("7203"));
     for (auto _ : state)
-        benchmark::DoNotOptimize(list.lookup(path, 9984));
+        benchmark::DoNotOptimize(list.lookup(path, QStringLiteral("9984")));
 }
 BENCHMARK(BM_LookupUnchangedFile)->Unit(benchmark::kMicrosecond);
 
