@@ -230,8 +230,20 @@ int runToday(const QStringList&)
 
 namespace tickora::bench {
 
-int runStream(const QStringList&)
+int runStream(const QStringList& args)
 {
+    // A page given on the command line is measured as it is.
+    if (const qsizetype at = args.indexOf(u"--page"_s); at >= 0 && at + 1 < args.size()) {
+        const QString path = args[at + 1];
+        const QString page = loadPage(path.toUtf8().constData());
+        const QuoteReading read = readQuotePage(page);
+        const Figure f = measure(page, 1.0, streamReaderOnly);
+        std::printf("  %s (%lld bytes, %s form): stream reader %8.3f ms (%6.1f MB/s), price \"%s\"\n",
+                    qPrintable(path), static_cast<long long>(page.toUtf8().size()),
+                    qPrintable(pageFormName(read.form)), f.secondsPerPage * 1000.0, f.megabytesPerSecond,
+                    qPrintable(read.fields.price));
+        return read.form == PageForm::Streamed ? 0 : 1;
+    }
     const QString streamed = loadPage(TICKORA_BENCH_STREAMED_PAGE);
     if (streamed.isEmpty()) {
         std::fprintf(stderr, "  cannot read %s\n", TICKORA_BENCH_STREAMED_PAGE);

@@ -29,7 +29,9 @@ std::vector<Section> sections()
         {"today",
          "the reader of the current site's quote pages beside the 2012 cut, pages of 300 KB, 1 MB, 10 MB",
          runToday},
-        {"stream", "the reader of streamed quote pages over pages of 400 KB and 4 MB", runStream},
+        {"stream",
+         "the reader of streamed quote pages over pages of 400 KB and 4 MB [--page PATH: that page as it is]",
+         runStream},
         {"startup", "start-up to a drawn main window, and its memory", runStartup},
         {"pass", "refresh pass over 12 codes against tickora-market --latency-ms 100 [--market PATH]",
          runPass},
@@ -65,7 +67,7 @@ int main(int argc, char* argv[])
     }
     QStringList wanted;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--market"_s)
+        if (args[i] == u"--market"_s || args[i] == u"--page"_s)
             ++i; // its value is a path, not a section
         else if (!args[i].startsWith(QLatin1Char('-')))
             wanted << args[i];

@@ -63,14 +63,14 @@ qsizetype objectEnd(QStringView s, qsizetype from)
     return -1;
 }
 
-/// The text of one JSON string literal, decoded by the JSON reader.
-std::optional<QString> decodedLiteral(QStringView literal)
+/// The string a push's array `[1, "…"]` carries, decoded by the JSON reader.
+std::optional<QString> pushedText(QStringView array)
 {
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson('[' + literal.toUtf8() + ']', &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(array.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError)
         return std::nullopt;
-    return doc.array().at(0).toString();
+    return doc.array().at(1).toString();
 }
 
 bool hasBoard(const QJsonObject& o)
@@ -105,15 +105,18 @@ std::optional<QString> streamedPageData(QStringView page)
             i += t.size();
             return true;
         };
-        if (!(token(u".") && token(u"push") && token(u"(") && token(u"[") && token(u"1") && token(u",") &&
-              token(u"\"")))
+        if (!(token(u".") && token(u"push") && token(u"(") && token(u"[")))
             continue;
-        const qsizetype open = i - 1;
-        const qsizetype end = stringLiteralEnd(page, open);
+        const qsizetype array = i - 1;
+        if (!(token(u"1") && token(u",") && token(u"\"")))
+            continue;
+        const qsizetype end = stringLiteralEnd(page, i - 1);
         if (end < 0)
             break;
-        from = end;
-        if (const std::optional<QString> text = decodedLiteral(page.sliced(open, end - open))) {
+        i = from = end;
+        if (!token(u"]"))
+            continue;
+        if (const std::optional<QString> text = pushedText(page.sliced(array, i - array))) {
             if (!data)
                 data.emplace();
             data->append(*text);

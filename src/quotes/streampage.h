@@ -10,11 +10,11 @@
 
 namespace tickora {
 
-/// The data a page streams to its script: the second element of every
-/// `self.__next_f.push([1, "…"])` call (blanks allowed between the tokens), each decoded as the
-/// JSON string literal it is, joined in document order. Calls of another kind (`push([0])`) and
-/// literals that do not decode (a page cut short in one) add nothing. Empty when the page makes
-/// no push call with data. Linear in the length of the page.
+/// The data a page streams to its script: the string of every `self.__next_f.push([1, "…"])`
+/// call (blanks allowed between the tokens), the call's array decoded by the JSON reader, joined
+/// in document order. Calls of another kind (`push([0])`, an array with more elements) and arrays
+/// that do not decode add nothing; a string that the page ends in (a page cut short) ends the
+/// data. Empty when the page makes no push call with data. Linear in the length of the page.
 std::optional<QString> streamedPageData(QStringView page);
 
 /// True when the page bootstraps or feeds the stream (`__next_f`), even with no data yet.

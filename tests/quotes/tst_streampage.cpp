@@ -241,7 +241,8 @@ private Q_SLOTS:
         QTest::newRow("pushes of other kinds and a literal that does not decode add nothing")
             << u"self.__next_f.push([1,"_s + literal(pieces) + u"]) self.__next_f.push([2,\"}}{\"])"_s +
                    u"self.__next_f.push([10,\"}}{\"]) self.__next_f.push([1,\"}\x01}\"]) x.__next_f = 1 "_s +
-                   u"self.__next_f.push([1,"_s + literal(u"}}"_s) + u"])"_s
+                   u"self.__next_f.push([1,\"x\",2])"_s + u"self.__next_f.push([1,"_s + literal(u"}}"_s) +
+                   u"])"_s
             << BoardOnly;
     }
     void streamShapes()
