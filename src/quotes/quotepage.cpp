@@ -46,7 +46,7 @@ QuoteReading readQuotePage(const QString& page)
         return {PageForm::State, stated};
     // A page of a data form without its quote is no detail page, whatever its markup says: the
     // 2012 cut would read pieces of the title and the headings as a quote.
-    if (stream || mentionsStream(page))
+    if (mentionsStream(page))
         return {PageForm::Streamed, {}};
     if (state)
         return {PageForm::State, {}};
@@ -69,7 +69,7 @@ IndexReading readIndexPage(const QString& page)
     const IndexFields stated = state && state->state ? todayIndexFields(*state->state) : IndexFields{};
     if (stated.found)
         return fromData(PageForm::State, stated);
-    if (stream || mentionsStream(page))
+    if (mentionsStream(page))
         return fromData(PageForm::Streamed, streamed);
     if (state)
         return fromData(PageForm::State, stated);

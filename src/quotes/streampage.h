@@ -22,8 +22,9 @@ bool mentionsStream(QStringView page);
 
 /// The first object in `data` that stands as the value of `key` (`"key" : {…}`) and that
 /// `accept` takes, parsed with QJsonDocument. The object's end is found by counting braces
-/// outside JSON strings; an object nested in one that was refused is not looked at. Empty when
-/// no such object closes. Linear in the length of `data`.
+/// outside JSON strings; an object nested in one that was refused is not looked at, and the
+/// search ends at an object that does not close before the data ends. Linear in the length of
+/// `data`.
 std::optional<QJsonObject> objectAfterKey(QStringView data, QStringView key,
                                           bool (*accept)(const QJsonObject&));
 
