@@ -190,7 +190,7 @@ private Q_SLOTS:
                     QCOMPARE(joined(q), n >= whole ? expected : NotDetail);
             }
         }
-        // The Nikkei line, and the dispatch: the 2012 marker in the markup keeps the 2012 cut.
+        // The Nikkei line, and the dispatch: the data wins over a 2012 marker in the markup.
         const auto board = [](const char* index) {
             return todayPage(
                 u"{\"mainIndexPriceBoard\":%1}"_s.arg(QString::fromUtf8(index).replace(u'\'', u'"')));
