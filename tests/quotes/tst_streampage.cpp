@@ -117,14 +117,13 @@ private Q_SLOTS:
                  QStringList({u"state"_s, u"1"_s, u"日経平均 38,412.76 (11:30) -125.40"_s}));
     }
 
-    // The stream re-split at every position in and around the board object, and a page's blanks.
+    // The stream re-split at every position, and blanks between a push's tokens.
     void splitAnywhere()
     {
         const QString data = stockStream(OrdinaryBoard, OrdinaryIndicators);
-        const qsizetype from = data.indexOf(u"\"priceBoard\":{\"c"_s) - 2;
-        const qsizetype to = data.indexOf(u"\"navItems\""_s) + 2;
-        for (qsizetype k = from; k <= to; ++k)
+        for (qsizetype k = 0; k <= data.size(); ++k) // the board, the day's figures, every row
             QCOMPARE(joined(parseQuotePage(streamedPage({data.left(k), data.mid(k)}))), Ordinary);
+        const qsizetype from = data.indexOf(u"\"priceBoard\""_s);
         const QString blanks = u"<script>self.__next_f .push( [ 1 ,\t\""_s;
         QCOMPARE(joined(parseQuotePage(streamedPage({data.left(from)}) + blanks +
                                        literal(data.mid(from)).mid(1) + u" ] )</script>"_s)),
