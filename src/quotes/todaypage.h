@@ -8,6 +8,8 @@
 
 #include <optional>
 
+// The reader of quote pages in the state form: the page's data assigned as one JSON object.
+
 namespace tickora {
 
 /// The script element of a quote page of the current site that assigns its JSON state,
