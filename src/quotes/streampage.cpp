@@ -29,7 +29,7 @@ qsizetype skipBlanks(QStringView s, qsizetype i)
 /// literal closes.
 qsizetype stringLiteralEnd(QStringView s, qsizetype from)
 {
-    for (qsizetype q = s.indexOf(u'"', from + 1); q >= 0; q = s.indexOf(u'"', q + 1)) {
+    for (qsizetype q = s.indexOf(u'"', from + 1); q != -1; q = s.indexOf(u'"', q + 1)) {
         qsizetype run = q; // the opening quote ends any run of backslashes
         while (s[run - 1] == u'\\')
             --run;
@@ -63,14 +63,11 @@ qsizetype objectEnd(QStringView s, qsizetype from)
     return -1;
 }
 
-/// The string a push's array `[1, "…"]` carries, decoded by the JSON reader.
-std::optional<QString> pushedText(QStringView array)
+/// The string a push's array `[1, "…"]` carries, decoded by the JSON reader; empty when the
+/// array does not decode.
+QString pushedText(QStringView array)
 {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(array.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError)
-        return std::nullopt;
-    return doc.array().at(1).toString();
+    return QJsonDocument::fromJson(array.toUtf8()).array().at(1).toString();
 }
 
 bool hasBoard(const QJsonObject& o)
@@ -116,11 +113,9 @@ std::optional<QString> streamedPageData(QStringView page)
         i = from = end;
         if (!token(u"]"))
             continue;
-        if (const std::optional<QString> text = pushedText(page.sliced(array, i - array))) {
-            if (!data)
-                data.emplace();
-            data->append(*text);
-        }
+        if (!data)
+            data.emplace();
+        data->append(pushedText(page.sliced(array, i - array)));
     }
     return data;
 }
@@ -144,7 +139,7 @@ std::optional<QJsonObject> objectAfterKey(QStringView data, QStringView key,
         if (i >= data.size() || data[i] != u'{')
             continue;
         const qsizetype end = objectEnd(data, i);
-        if (end < 0)
+        if (end == -1)
             return std::nullopt;
         from = end;
         QJsonParseError error{};

@@ -226,6 +226,7 @@ private Q_SLOTS:
         QTest::newRow("a push that ends with a backslash")
             << streamedPage({u"1:\"a\\"_s, u"\\\"\n6:{\"priceBoard\":{\"board\":"_s + b + u"}}\n"_s})
             << BoardOnly;
+        QTest::newRow("the key first") << page(u"\"priceBoard\":{\"board\":"_s + b + u'}') << BoardOnly;
         QTest::newRow("the data ends after the key") << page(u"1:{\"priceBoard\""_s) << NotDetail;
         QTest::newRow("the data ends after its colon") << page(u"1:{\"priceBoard\":"_s) << NotDetail;
         QTest::newRow("nested too deep")
@@ -239,7 +240,7 @@ private Q_SLOTS:
         const QString pieces = u"6:{\"priceBoard\":{\"board\":"_s + b;
         QTest::newRow("pushes of other kinds and a literal that does not decode add nothing")
             << u"self.__next_f.push([1,"_s + literal(pieces) + u"]) self.__next_f.push([2,\"}}{\"])"_s +
-                   u"self.__next_f.push([10,\"}}{\"]) self.__next_f.push([1,\"}\x01}\"]) x.__next_f = 1 "_s +
+                   u"self.__next_f.push([10,\"}}{\"]) self.__next_f.push([1,\"x\\uZZZZ\"]) x.__next_f = 1 "_s +
                    u"self.__next_f.push([1,\"x\",2])"_s + u"self.__next_f.push([1,"_s + literal(u"}}"_s) +
                    u"])"_s
             << BoardOnly;
@@ -313,6 +314,9 @@ private Q_SLOTS:
         row("state, no number", statePage(u"{\"mainIndexPriceBoard\":{\"price\":\"---\"}}"_s),
             u"state 0 日経平均 --- () "_s);
         row("streamed, domestic board", streamedPage({u"3:[{\"x\":{"_s + domestic + u"}}]\n"_s}),
+            u"streamed 1 "_s + line);
+        row("streamed, a board that does not parse first",
+            streamedPage({u"2:{\"mainDomesticIndexPriceBoard\":{\"x\"}}\n3:{"_s + domestic + u"}\n"_s}),
             u"streamed 1 "_s + line);
         row("streamed, older board", streamedPage({u"3:{"_s + older + u"}\n"_s}), u"streamed 1 "_s + oldLine);
         row("streamed and a state",
