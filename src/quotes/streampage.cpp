@@ -108,8 +108,8 @@ std::optional<QString> streamedPageData(QStringView page)
         if (!(token(u"1") && token(u",") && token(u"\"")))
             continue;
         const qsizetype end = stringLiteralEnd(page, i - 1);
-        if (end < 0)
-            break;
+        if (end == -1) // the page ends inside the string: no call can follow
+            return data;
         i = from = end;
         if (!token(u"]"))
             continue;
