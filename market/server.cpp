@@ -264,7 +264,7 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
           QDate d = QDate::currentDate();
           return d.dayOfWeek() > 5 ? nextWeekday(d) : d;
       }(), sessionStepAt(options.startMinute)),
-      m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
+      m_stockPages(options.stockPages), m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
 {
     m_latencyMs = std::max(0, options.latencyMs);
     m_fault = options.fault;

@@ -52,7 +52,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_server = std::make_unique<MarketServer>(
-            QList<Listing>{{u"7203"_s, u"トヨタ自動車"_s}, {u"1301"_s, EvilName}}, ServerOptions{});
+            QList<Listing>{{u"7203"_s, u"トヨタ自動車"_s}, {u"1301"_s, EvilName}},
+            ServerOptions{.stockPages = StockPageForm::State});
         m_port = m_server->startInBackground(0);
         QVERIFY(m_port > 0);
     }
@@ -102,7 +103,10 @@ private Q_SLOTS:
         QList<Listing> listings;
         for (int code = 1301; code < 1313; ++code)
             listings.append({QString::number(code), u"銘柄"_s + QString::number(code)});
-        const ServerOptions options{.seed = 3, .firstDay = QDate(2025, 12, 5), .startMinute = 14 * 60 + 58};
+        const ServerOptions options{.seed = 3,
+                                    .firstDay = QDate(2025, 12, 5),
+                                    .startMinute = 14 * 60 + 58,
+                                    .stockPages = StockPageForm::State};
         MarketServer old(listings, options), today(listings, options);
         const int oldPort = old.startInBackground(0), todayPort = today.startInBackground(0);
         QVERIFY(oldPort > 0 && todayPort > 0);
