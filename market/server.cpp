@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include "compression.h"
 #include "pages.h"
 #include "routes.h"
 
@@ -390,6 +391,26 @@ void MarketServer::handle(const httplib::Request& req, httplib::Response& res)
         return;
     }
     answer(req, res);
+    compressIfAsked(req, res);
+}
+
+void MarketServer::compressIfAsked(const httplib::Request& req, httplib::Response& res)
+{
+    const std::string type = res.get_header_value("Content-Type");
+    if (res.body.empty() || !isCompressibleType(type) ||
+        !acceptsGzip(req.get_header_value("Accept-Encoding")))
+        return;
+    auto compressed = std::make_shared<std::string>(gzipCompress(res.body));
+    res.body.clear();
+    res.set_header("Content-Encoding", "gzip");
+    res.set_header("Vary", "Accept-Encoding");
+    // A body of known length from a provider goes out as it is; httplib compresses only
+    // bodies given whole, and then prefers brotli, which is slow at its level.
+    res.set_content_provider(compressed->size(), type.c_str(),
+                             [compressed](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 return sink.write(compressed->data() + offset,
+                                                   std::min(length, compressed->size() - offset));
+                             });
 }
 
 void MarketServer::answer(const httplib::Request& req, httplib::Response& res)

@@ -141,6 +141,8 @@ private:
     void installRoutes();
     void handle(const httplib::Request& req, httplib::Response& res);
     void handleControl(const httplib::Request& req, httplib::Response& res);
+    /// Sends a text, page or JSON answer compressed with gzip when the request accepts it.
+    void compressIfAsked(const httplib::Request& req, httplib::Response& res);
     /// Fills `res` with the normal answer for a request.
     void answer(const httplib::Request& req, httplib::Response& res);
     // One family of paths each (a file each); false when the path is not theirs.

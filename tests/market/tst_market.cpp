@@ -2,6 +2,7 @@
 
 #include "charts.h"
 #include "charts/seriesreader.h"
+#include "compression.h"
 #include "platform/pictures.h"
 #include "quotes/quotepage.h"
 #include "quotes/todaypage.h"
@@ -157,6 +158,33 @@ private Q_SLOTS:
         const auto res = get("/v8/finance/chart/4444.T?range=1y&interval=1d");
         QVERIFY(res && res->status == 404 &&
                 tickora::chartJsonErrorCode(QByteArray::fromStdString(res->body)) == u"Not Found"_s);
+    }
+
+    // Text answers go gzip-compressed to a client that accepts it, pictures and others as they are.
+    void compressesWhenAsked()
+    {
+        httplib::Client client("127.0.0.1", m_port);
+        client.set_decompress(false);
+        const auto plain = client.Get("/quote/7203.T", {{"Accept-Encoding", "identity"}});
+        const auto packed = client.Get("/quote/7203.T", {{"Accept-Encoding", "br, gzip;q=0.5"}});
+        QVERIFY(plain && packed && plain->status == 200 && packed->status == 200);
+        QVERIFY(!plain->has_header("Content-Encoding") && plain->body.size() > 300000);
+        QCOMPARE(packed->get_header_value("Content-Encoding"), "gzip");
+        QVERIFY2(packed->body.size() < plain->body.size() / 4, std::to_string(packed->body.size()).c_str());
+        QVERIFY(QByteArray::fromStdString(packed->body).startsWith("\x1f\x8b"));
+        const auto picture = client.Get("/f?s=7203.T", {{"Accept-Encoding", "gzip"}});
+        QVERIFY(picture && !picture->has_header("Content-Encoding"));
+        // Read back inflated: the next minute's page, whole.
+        client.set_decompress(true);
+        const auto inflated = client.Get("/quote/7203.T", {{"Accept-Encoding", "gzip"}});
+        QVERIFY(inflated && inflated->get_header_value("Content-Encoding") == "gzip" &&
+                inflated->body.ends_with("</html>\n"));
+        const std::pair<const char*, bool> headers[] = {
+            {"gzip", true}, {"deflate, GZIP;q=0.1", true}, {"x-gzip", true},       {"*", true},
+            {"", false},    {"gzip;q=0", false},           {"deflate, br", false}, {"gzipped", false}};
+        for (const auto& [header, accepted] : headers)
+            QVERIFY2(acceptsGzip(header) == accepted, header);
+        QVERIFY(isCompressibleType("application/json; charset=utf-8") && !isCompressibleType("image/png"));
     }
 
     // Fault modes by path prefix: today's status (-1: no whole answer), state read, 2012 page faulted.
