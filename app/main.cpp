@@ -88,18 +88,21 @@ void installQtTranslation(QTranslator& translator)
         QApplication::installTranslator(&translator);
 }
 
-/// Every request names the program and its version.
-QtHttpClient::Limits httpLimits()
+/// Every request names the program and its version, or what TICKORA_USER_AGENT says.
+QtHttpClient::Limits httpLimits(const Config& config)
 {
     QtHttpClient::Limits limits;
-    limits.userAgent = QByteArray("Tickora/") + TICKORA_VERSION;
+    limits.userAgent =
+        config.userAgent.isEmpty() ? QByteArray("Tickora/") + TICKORA_VERSION : config.userAgent;
     return limits;
 }
 
 /// The real clients behind the window's services.
 struct Platform
 {
-    QtHttpClient http{httpLimits()};
+    explicit Platform(const Config& config) : http(httpLimits(config)) {}
+
+    QtHttpClient http;
     HttpDownloader downloader{http};
     ProcessSoundPlayer sound;
     DBusNotifier notifier;
@@ -189,7 +192,7 @@ int main(int argc, char* argv[])
     // This process holds the lock now, so no other one can be in the middle of a save.
     removeSaveLeftovers(config, u"dat.txt"_s);
 
-    Platform platform;
+    Platform platform(config);
     const Services services = platform.services(config, dialogs, instance);
     Form1 window(services);
     window.showAtStart();

@@ -33,6 +33,7 @@ public:
     QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
     ServiceBackoff holds;
     QList<QDateTime> held;
+    QList<std::pair<int, bool>> seriesAnswers;
 
     /// Fills a row per code, each traded at 9:30.
     void fill(const QStringList& codes)
@@ -63,6 +64,10 @@ public:
     QDateTime now() const override { return clock; }
     ServiceBackoff& backoff() override { return holds; }
     void serviceHeld(const QDateTime& until) override { held.append(until); }
+    void seriesAnswered(int status, bool holdStarted) override
+    {
+        seriesAnswers.append({status, holdStarted});
+    }
 };
 
 /// A chart JSON answer: the day from 9:00 to 9:25 in 5-minute bars, or a year of days before `day`.

@@ -175,6 +175,17 @@ private Q_SLOTS:
             QVERIFY2(got.tickIntervalMs == expected && int(got.notices.size()) == (refused ? 1 : 0),
                      qPrintable(quoteUrl + u' ' + tick));
         }
+        // Another User-Agent, one printable line only; none given leaves the program's own.
+        const std::tuple<QString, QByteArray, int> agents[] = {
+            {u" Mozilla/5.0 (X11) ~ "_s, "Mozilla/5.0 (X11) ~", 0},
+            {u""_s, "", 0},
+            {u"A\r\nX-Evil: 1"_s, "", 1},
+            {u"エージェント"_s, "", 1},
+            {u"A\u007f"_s, "", 1}};
+        for (const auto& [agent, expected, told] : agents) {
+            const Config got = configOf({{u"USER_AGENT"_s, agent}});
+            QVERIFY2(got.userAgent == expected && got.notices.size() == told, qPrintable(agent));
+        }
         for (const char* url : {"http://128.0.0.1", "http://localhost.example.com", "file:///tmp/x"})
             QVERIFY2(!isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
     }

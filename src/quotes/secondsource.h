@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace tickora {
+
+/// What the status line says when pages answer but no reader finds their quote, and when the
+/// series service refuses the program.
+inline constexpr char16_t PagesUnreadFromSeriesText[] =
+    u"株価ページを読めません（ページの形式が変わった可能性があります）。価格は系列データから表示しています";
+inline constexpr char16_t PagesUnreadText[] =
+    u"株価ページを読めません（ページの形式が変わった可能性があります）";
+inline constexpr char16_t SeriesRefusedText[] =
+    u"チャートの系列データを取得できません（サービスが応答を拒んでいます）";
+
+/// Whether a page without a quote is the service's word that it lists no such code
+/// ("該当する銘柄はありません", in any form of page): the code is unknown, the page is not
+/// unreadable, and no other source stands in for it.
+bool isNoSuchCodePage(const QString& page);
+
+/// When to tell that pages cannot be read: each of the two messages at most once a day, and once
+/// more after a page has been read again (the service may change its pages twice in a day).
+class UnreadPageNotices
+{
+public:
+    /// A page has been read.
+    void pageRead();
+    /// A page could not be read on `day`, and the series stood in for it (`fromSeries`) or could
+    /// not. Returns the message to show now, empty when it has been told already.
+    QString pageUnread(bool fromSeries, QDate day);
+
+private:
+    QDate m_toldFromSeries;
+    QDate m_toldUnread;
+};
+
+/// Counts the series service's refusals in a row: an answer that starts a hold (429, 503) or a
+/// 403. Any other answer ends the run.
+class SeriesRefusals
+{
+public:
+    /// Takes note of an answer of the series service. True once, when a run reaches three
+    /// refusals: the moment to tell the user; told again only after an answer ended the run.
+    bool noteAnswer(int status, bool holdStarted);
+
+private:
+    int m_run = 0;
+};
+
+} // namespace tickora
