@@ -5,6 +5,7 @@
 #include "compression.h"
 #include "platform/pictures.h"
 #include "quotes/quotepage.h"
+#include "quotes/seriesquote.h"
 #include "quotes/todaypage.h"
 #include "server.h"
 #include "todaypages.h"
@@ -154,6 +155,16 @@ private Q_SLOTS:
                 series("/v8/finance/chart/" + QUrl::toPercentEncoding(symbol).toStdString() + query);
             QVERIFY2(s && s->bars.size() >= minBars && s->bars.size() <= maxBars, query);
             QVERIFY(s->symbol == symbol && s->gmtOffset == offset && s->lastPrice == s->bars.last().close);
+        }
+        // The day's figures in meta: the quote read from the series is the page's.
+        for (int minute = 0; minute < 3; ++minute) {
+            const tickora::QuoteFields page = parse(get("/quote/1301.T"));
+            auto read = tickora::quoteFromSeriesJson(
+                body(get("/v8/finance/chart/1301.T?range=1d&interval=5m")).toUtf8(), page.name);
+            QVERIFY(read && !read->time.isEmpty());
+            read->shortName = page.shortName;
+            read->time = page.time;
+            QCOMPARE(*read, page);
         }
         const auto res = get("/v8/finance/chart/4444.T?range=1y&interval=1d");
         QVERIFY(res && res->status == 404 &&
