@@ -99,29 +99,43 @@ private Q_SLOTS:
         QVERIFY(s && s->symbol == u"285A.T"_s && !s->bars.isEmpty());
     }
 
-    // Same-seeded markets of the 2012 and of today's pages show the same quotes, from Friday's close on.
+    // Same-seeded markets of the 2012 pages and of today's, in each form, show the same quotes, from
+    // Friday's close on; the streamed pages give the previous close's date as "12/5".
     void todayPagesMatchTheOldAndKeepTheirText()
     {
         QList<Listing> listings;
         for (int code = 1301; code < 1313; ++code)
             listings.append({QString::number(code), u"銘柄"_s + QString::number(code)});
-        const ServerOptions options{.seed = 3,
-                                    .firstDay = QDate(2025, 12, 5),
-                                    .startMinute = 14 * 60 + 58,
-                                    .stockPages = StockPageForm::State};
-        MarketServer old(listings, options), today(listings, options);
-        const int oldPort = old.startInBackground(0), todayPort = today.startInBackground(0);
-        QVERIFY(oldPort > 0 && todayPort > 0);
+        ServerOptions options{.seed = 3, .firstDay = QDate(2025, 12, 5), .startMinute = 14 * 60 + 58};
+        MarketServer streamed(listings, options);
+        options.stockPages = StockPageForm::State;
+        MarketServer old(listings, options), state(listings, options);
+        const int ports[] = {old.startInBackground(0), state.startInBackground(0),
+                             streamed.startInBackground(0)};
+        QVERIFY(ports[0] > 0 && ports[1] > 0 && ports[2] > 0);
         for (int round = 0; round < 5; ++round)
             for (const Listing& l : std::as_const(listings)) {
                 const tickora::QuoteFields q =
-                    parse(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
-                const QString todayPage = body(fetch(todayPort, "/quote/" + l.code.toStdString() + ".T"));
-                QVERIFY2(q.isDetailPage && !stateOf(todayPage).isEmpty(), qPrintable(l.code));
-                tickora::QuoteFields read = tickora::parseQuotePage(todayPage);
-                read.shortName = q.shortName; // the code list's name, which the 2012 page does not show
-                QCOMPARE(read, q);
+                    parse(fetch(ports[0], "/stocks/detail/?code=" + l.code.toStdString()));
+                QVERIFY2(q.isDetailPage, qPrintable(l.code));
+                for (const auto& [port, form] : {std::pair{ports[1], tickora::PageForm::State},
+                                                 std::pair{ports[2], tickora::PageForm::Streamed}}) {
+                    const auto reading =
+                        tickora::readQuotePage(body(fetch(port, "/quote/" + l.code.toStdString() + ".T")));
+                    tickora::QuoteFields read = reading.fields;
+                    read.shortName = q.shortName; // the code list's name, which the 2012 page does not show
+                    if (form == tickora::PageForm::Streamed && read.time.contains(u'/'))
+                        read.time = QDate::fromString(read.time, u"M/d"_s).toString(u"MM/dd"_s);
+                    QCOMPARE(reading.form, form);
+                    QCOMPARE(read, q);
+                }
             }
+        // The Nikkei's page, read from its domestic index board.
+        const tickora::IndexReading index = tickora::readIndexPage(body(fetch(ports[1], "/quote/998407.O")));
+        QVERIFY(index.found && index.form == tickora::PageForm::State);
+        QVERIFY2(index.line.contains(QRegularExpression(
+                     u"^日経平均 [\\d,]+\\.\\d\\d \\(1?\\d:\\d\\d\\) [+-]?[\\d,]+\\.\\d\\d$"_s)),
+                 qPrintable(index.line));
         // Listed names and the address stay inside the state's script and read back unchanged.
         for (const auto& [path, key, expected] :
              {std::tuple(std::string("/quote/1301.T"), u"mainStocksPriceBoard.priceBoard.shortName"_s,
