@@ -1,4 +1,5 @@
 // tickora: watches up to twelve Japanese stocks through the trading day.
+#include "checkquotes.h"
 #include "commandline.h"
 #include "files/codelistimport.h"
 #include "mainwindow/form1.h"
@@ -65,6 +66,7 @@ std::optional<int> answerWithoutWindow(const CommandLine& cli)
         return CommandLine::ExitUsage;
     case CommandLine::Action::Run:
     case CommandLine::Action::ImportCodeList:
+    case CommandLine::Action::CheckQuotes:
         break;
     }
     return std::nullopt;
@@ -131,6 +133,20 @@ struct Platform
     }
 };
 
+/// tickora --check-quotes CODE...: the pages read once, without a window, the findings printed.
+int checkQuotes(int argc, char* argv[], const CommandLine& cli)
+{
+    QCoreApplication app(argc, argv);
+    const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
+    for (const QString& notice : config.notices)
+        std::fprintf(stderr, "tickora: %s\n", qPrintable(notice));
+    QtHttpClient http(httpLimits(config));
+    return runQuoteCheck(http, config, cli.codes, [](const QString& text) {
+        std::fputs(text.toUtf8().constData(), stdout);
+        std::fflush(stdout);
+    });
+}
+
 /// For scripts that drive the program like a user: where everything stands, renewed every
 /// second since the thumbnails move when a refresh lays them out.
 void keepUiMapWritten(Form1& window, QTimer& timer)
@@ -168,6 +184,9 @@ int main(int argc, char* argv[])
         std::fputs(done.message.toUtf8().constData(), done.ok ? stdout : stderr);
         return done.ok ? 0 : 1;
     }
+
+    if (early.action == CommandLine::Action::CheckQuotes)
+        return checkQuotes(argc, argv, early);
 
     QApplication app(argc, argv);
     // What Qt has not taken is the program's: read it again from there, so an argument that Qt
