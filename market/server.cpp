@@ -275,6 +275,9 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
     // body size, so that a stray client cannot make the market grow.
     m_server->new_task_queue = [] { return new BoundedTaskQueue(64, MaxQueuedConnections); };
     m_server->set_payload_max_length(MaxRequestBody);
+    // A compressed body goes out after its headers in a write of its own: without this the
+    // system holds it back until the client acknowledges the headers, tens of milliseconds.
+    m_server->set_tcp_nodelay(true);
     installRoutes();
 }
 
