@@ -284,6 +284,9 @@ private Q_SLOTS:
         QVERIFY(tick());
         QCOMPARE(seriesRequests(), held ? 2 : 3); // the thumbnails' all at once, before the first answer
         QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
+        // Each answer is told, a hold started by the first 429 only.
+        QCOMPARE(m_host.seriesAnswers.value(0), std::pair(status, held));
+        QCOMPARE(m_host.seriesAnswers.value(1), std::pair(held ? 429 : status, false));
         const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
         QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image,
                  status != 200);
