@@ -31,8 +31,8 @@ public:
     void rowDone(int row) override { m_grid.setCurrent(row, grid::Code); }
     void fetchFailed(int) override {}
     QString listedName(const QString&) override { return {}; }
-    void pageRead() override {}
-    void pageUnread(bool) override {}
+    void pageRead(const QString&) override {}
+    void pageUnread(const QString&, bool) override {}
     void seriesAnswered(int, bool) override {}
 
 private:

@@ -15,6 +15,13 @@ namespace tickora {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+/// The Nikkei's page among the pages that could not be read.
+const QString NikkeiPageCode = u"998407.O"_s;
+
+} // namespace
+
 /// The window as the refresh pass sees it.
 class Form1::RefreshHost : public RefreshPassHost
 {
@@ -86,9 +93,9 @@ public:
             .name.value_or(QString());
     }
 
-    void pageRead() override { m_w.m_pageNotices.pageRead(); }
+    void pageRead(const QString& code) override { m_w.m_pageNotices.pageRead(code); }
 
-    void pageUnread(bool fromSeries) override { m_w.tellPageUnread(fromSeries); }
+    void pageUnread(const QString& code, bool fromSeries) override { m_w.tellPageUnread(code, fromSeries); }
 
     void seriesAnswered(int status, bool holdStarted) override { m_w.noteSeriesAnswer(status, holdStarted); }
 
@@ -186,7 +193,7 @@ void Form1::refreshNikkeiLine(Then then)
             return nikkeiLineFromSeries(finish);
         } else if (result.ok) {
             m_nikkeiLine->setText(index.line);
-            m_pageNotices.pageRead();
+            m_pageNotices.pageRead(NikkeiPageCode);
         } else {
             showFetchFailure();
         }
@@ -200,7 +207,7 @@ void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
         daySeriesRequest(m_services.config.seriesBase, QString::fromUtf16(NikkeiSeriesSymbol));
     // While the series is held the line keeps what it shows.
     if (m_backoff.holds(request.url, now())) {
-        tellPageUnread(false);
+        tellPageUnread(NikkeiPageCode, false);
         return finish();
     }
     m_services.http->get(request, this, [this, request, finish](const HttpResponse& r) {
@@ -212,14 +219,14 @@ void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
         const auto quote = r.isSuccess() ? quoteFromSeriesJson(r.body, {}, 2) : std::nullopt;
         if (quote)
             m_nikkeiLine->setText(nikkeiLineOf(*quote));
-        tellPageUnread(quote.has_value());
+        tellPageUnread(NikkeiPageCode, quote.has_value());
         finish();
     });
 }
 
-void Form1::tellPageUnread(bool fromSeries)
+void Form1::tellPageUnread(const QString& code, bool fromSeries)
 {
-    const QString text = m_pageNotices.pageUnread(fromSeries, now().date());
+    const QString text = m_pageNotices.pageUnread(code, fromSeries, now().date());
     if (!text.isEmpty())
         statusBar()->showMessage(text);
 }

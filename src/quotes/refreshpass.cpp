@@ -217,7 +217,7 @@ void RefreshPass::applyReady()
             return;
         }
         if (result.kind == RowResult::Kind::Unread) {
-            m_host->pageUnread(false);
+            m_host->pageUnread(m_codes[row], false);
             m_host->rowDone(row);
             continue;
         }
@@ -232,9 +232,9 @@ void RefreshPass::applyRow(int row, const RowResult& result)
 {
     QuoteSheet& sheet = m_host->sheet();
     if (result.fromSeries)
-        m_host->pageUnread(true);
+        m_host->pageUnread(m_codes[row], true);
     else if (result.quote.isDetailPage)
-        m_host->pageRead();
+        m_host->pageRead(m_codes[row]);
     // The code cell may have been edited, or the rows packed, while the page was on its way:
     // the page no longer belongs to this row.
     if (sheet.cellText(row, grid::Code) == m_codes[row]) {

@@ -130,11 +130,11 @@ public:
     virtual void simulatedMarket() {}
     /// The name the code list gives `code`; empty when it gives none.
     virtual QString listedName(const QString& code) = 0;
-    /// A page was read: its quote was found.
-    virtual void pageRead() = 0;
-    /// A page answered but no reader found its quote (its form is not known); the row was filled
-    /// from the series instead (`fromSeries`), or keeps what it shows.
-    virtual void pageUnread(bool fromSeries) = 0;
+    /// The page of `code` was read: its quote was found.
+    virtual void pageRead(const QString& code) = 0;
+    /// The page of `code` answered but no reader found its quote (its form is not known); the row
+    /// was filled from the series instead (`fromSeries`), or keeps what it shows.
+    virtual void pageUnread(const QString& code, bool fromSeries) = 0;
     /// The series service answered `status`; `holdStarted`: the answer started a hold on it.
     virtual void seriesAnswered(int status, bool holdStarted) = 0;
 };

@@ -7,13 +7,15 @@ bool isNoSuchCodePage(const QString& page)
     return page.contains(u"該当する銘柄はありません");
 }
 
-void UnreadPageNotices::pageRead()
+void UnreadPageNotices::pageRead(const QString& code)
 {
-    m_toldFromSeries = m_toldUnread = QDate();
+    if (m_unread.remove(code) && m_unread.isEmpty())
+        m_toldFromSeries = m_toldUnread = QDate();
 }
 
-QString UnreadPageNotices::pageUnread(bool fromSeries, QDate day)
+QString UnreadPageNotices::pageUnread(const QString& code, bool fromSeries, QDate day)
 {
+    m_unread.insert(code);
     QDate& told = fromSeries ? m_toldFromSeries : m_toldUnread;
     if (told == day)
         return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 
 namespace tickora {
@@ -20,17 +21,19 @@ inline constexpr char16_t SeriesRefusedText[] =
 bool isNoSuchCodePage(const QString& page);
 
 /// When to tell that pages cannot be read: each of the two messages at most once a day, and once
-/// more after a page has been read again (the service may change its pages twice in a day).
+/// more after every page that could not be read has been read again (the service may change its
+/// pages twice in a day). A page is named by its code ("998407.O" for the Nikkei's).
 class UnreadPageNotices
 {
 public:
-    /// A page has been read.
-    void pageRead();
-    /// A page could not be read on `day`, and the series stood in for it (`fromSeries`) or could
-    /// not. Returns the message to show now, empty when it has been told already.
-    QString pageUnread(bool fromSeries, QDate day);
+    /// The page of `code` has been read.
+    void pageRead(const QString& code);
+    /// The page of `code` could not be read on `day`, and the series stood in for it
+    /// (`fromSeries`) or could not. Returns the message to show now, empty when it has been told.
+    QString pageUnread(const QString& code, bool fromSeries, QDate day);
 
 private:
+    QSet<QString> m_unread; ///< the pages not read since they last failed
     QDate m_toldFromSeries;
     QDate m_toldUnread;
 };

@@ -89,8 +89,11 @@ struct Fixture : RefreshPassHost
     QDateTime now() const override { return clock; }
     void serviceHeld(const QDateTime& until) override { holds.append(until); }
     QString listedName(const QString& code) override { return u"L"_s + code; }
-    void pageRead() override { notices.append(u"read"_s); }
-    void pageUnread(bool fromSeries) override { notices.append(fromSeries ? u"series"_s : u"unread"_s); }
+    void pageRead(const QString& code) override { notices.append(u"read "_s + code); }
+    void pageUnread(const QString& code, bool fromSeries) override
+    {
+        notices.append((fromSeries ? u"series "_s : u"unread "_s) + code);
+    }
     void seriesAnswered(int status, bool holdStarted) override
     {
         notices.append(u"answer %1%2"_s.arg(status).arg(holdStarted ? u" held"_s : QString()));
@@ -426,20 +429,24 @@ private Q_SLOTS:
                  u"/v8/finance/chart/7203.T"_s);
 
         // Each message once a day, again after a page was read or on the next day.
+        // Each message once a day; again once every page that failed has been read, or the next day.
         UnreadPageNotices notices;
         const QDate day(2026, 12, 7);
         QStringList said;
-        for (const auto& [read, fromSeries, on] : {std::tuple{false, true, day},
-                                                   {false, true, day},
-                                                   {false, false, day},
-                                                   {false, false, day},
-                                                   {true, false, day},
-                                                   {false, true, day},
-                                                   {false, true, day.addDays(1)}}) {
+        for (const auto& [code, read, fromSeries, on] : {std::tuple{u"A"_s, false, true, day},
+                                                         {u"B"_s, false, true, day},
+                                                         {u"A"_s, false, false, day},
+                                                         {u"C"_s, true, false, day},
+                                                         {u"A"_s, true, false, day},
+                                                         {u"A"_s, false, false, day},
+                                                         {u"B"_s, true, false, day},
+                                                         {u"A"_s, true, false, day},
+                                                         {u"B"_s, false, true, day},
+                                                         {u"B"_s, false, true, day.addDays(1)}}) {
             if (read)
-                notices.pageRead();
+                notices.pageRead(code);
             else
-                said.append(notices.pageUnread(fromSeries, on));
+                said.append(notices.pageUnread(code, fromSeries, on));
         }
         const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
         QCOMPARE(said, QStringList({series, {}, QString::fromUtf16(PagesUnreadText), {}, series, series}));
@@ -485,8 +492,8 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(p->cells, 1).mid(1, 4),
                  QStringList({u"L1301"_s, u"2,648.5"_s, u"+30.5"_s, u"2,618"_s}));
         QCOMPARE(rowTexts(p->cells, 3), rowTexts(before, 3));
-        QCOMPARE(p->notices,
-                 QStringList({u"answer 200"_s, u"series"_s, u"read"_s, u"answer 429 held"_s, u"unread"_s}));
+        QCOMPARE(p->notices, QStringList({u"answer 200"_s, u"series 1301"_s, u"read 1302"_s,
+                                          u"answer 429 held"_s, u"unread 1303"_s}));
         QCOMPARE(p->reached.size(), 1);
         QCOMPARE(p->chimes, QStringList({u"sell"_s}));
         QCOMPARE(p->shortNames.value(1), u"L1301"_s);
@@ -506,8 +513,8 @@ private Q_SLOTS:
         QVERIFY(p->http.answer(u"/1301.T"_s, {200, "{}", {}, {}, {}}));
         p->reply(2, 200, page(2));
         p->reply(3, 200, page(3));
-        QCOMPARE(p->notices, QStringList({u"unread"_s, u"read"_s, u"read"_s, u"answer 200"_s, u"unread"_s,
-                                          u"read"_s, u"read"_s}));
+        QCOMPARE(p->notices, QStringList({u"unread 1301"_s, u"read 1302"_s, u"read 1303"_s, u"answer 200"_s,
+                                          u"unread 1301"_s, u"read 1302"_s, u"read 1303"_s}));
         QCOMPARE(p->cells.cellText(1, grid::Price), u"2,648.5"_s);
     }
 
