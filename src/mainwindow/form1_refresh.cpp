@@ -93,7 +93,7 @@ public:
             .name.value_or(QString());
     }
 
-    void pageRead(const QString& code) override { m_w.m_pageNotices.pageRead(code); }
+    void pageRead(const QString& code) override { m_w.notePageRead(code); }
 
     void pageUnread(const QString& code, bool fromSeries) override { m_w.tellPageUnread(code, fromSeries); }
 
@@ -193,7 +193,7 @@ void Form1::refreshNikkeiLine(Then then)
             return nikkeiLineFromSeries(finish);
         } else if (result.ok) {
             m_nikkeiLine->setText(index.line);
-            m_pageNotices.pageRead(NikkeiPageCode);
+            notePageRead(NikkeiPageCode);
         } else {
             showFetchFailure();
         }
@@ -229,6 +229,14 @@ void Form1::tellPageUnread(const QString& code, bool fromSeries)
     const QString text = m_pageNotices.pageUnread(code, fromSeries, now().date());
     if (!text.isEmpty())
         statusBar()->showMessage(text);
+}
+
+void Form1::notePageRead(const QString& code)
+{
+    // Every page reads again: the word that they could not be read goes.
+    if (m_pageNotices.pageRead(code) &&
+        statusBar()->currentMessage().startsWith(QString::fromUtf16(PagesUnreadText)))
+        statusBar()->clearMessage();
 }
 
 void Form1::noteSeriesAnswer(int status, bool holdStarted)

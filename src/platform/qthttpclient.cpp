@@ -94,10 +94,14 @@ std::shared_ptr<QByteArray> collectBody(QNetworkReply* reply, qint64 cap, const 
         if (*abort == Abort::None && announced > cap)
             tooLarge();
     });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, cap, abort, body, tooLarge] {
+    auto take = [reply, cap, abort, body, tooLarge] {
         if (*abort == Abort::None && !takeAvailable(*reply, *body, cap))
             tooLarge();
-    });
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+    // What arrives with the end of the answer is held to the cap as well; connected before the
+    // caller's own handler of the end, so it runs first.
+    QObject::connect(reply, &QNetworkReply::finished, reply, take);
     return body;
 }
 
@@ -168,13 +172,10 @@ void QtHttpClient::send(Exchange exchange)
     abortAfter(reply, remainingMs, abort);
 
     QObject::connect(reply, &QNetworkReply::finished, reply,
-                     [this, reply, abort, body, cap, exchange = std::move(exchange)]() mutable {
+                     [this, reply, abort, body, exchange = std::move(exchange)]() mutable {
                          reply->deleteLater();
                          if (exchange.hasContext && !exchange.context)
                              return;
-                         // What arrived with the end of the answer is held to the cap as well.
-                         if (*abort == Abort::None && !takeAvailable(*reply, *body, cap))
-                             *abort = Abort::TooLarge;
                          finish(*reply, abortMessage(*abort), *body, std::move(exchange));
                      });
 }

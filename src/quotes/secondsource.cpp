@@ -7,10 +7,12 @@ bool isNoSuchCodePage(const QString& page)
     return page.contains(u"該当する銘柄はありません");
 }
 
-void UnreadPageNotices::pageRead(const QString& code)
+bool UnreadPageNotices::pageRead(const QString& code)
 {
-    if (m_unread.remove(code) && m_unread.isEmpty())
-        m_toldFromSeries = m_toldUnread = QDate();
+    if (!m_unread.remove(code) || !m_unread.isEmpty())
+        return false;
+    m_toldFromSeries = m_toldUnread = QDate();
+    return true;
 }
 
 QString UnreadPageNotices::pageUnread(const QString& code, bool fromSeries, QDate day)

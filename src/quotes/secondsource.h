@@ -26,8 +26,9 @@ bool isNoSuchCodePage(const QString& page);
 class UnreadPageNotices
 {
 public:
-    /// The page of `code` has been read.
-    void pageRead(const QString& code);
+    /// The page of `code` has been read. True when it was the last page not read: every page
+    /// reads again, and what was told no longer holds.
+    bool pageRead(const QString& code);
     /// The page of `code` could not be read on `day`, and the series stood in for it
     /// (`fromSeries`) or could not. Returns the message to show now, empty when it has been told.
     QString pageUnread(const QString& code, bool fromSeries, QDate day);

@@ -262,8 +262,19 @@ private Q_SLOTS:
         w.fakes.config.quotePages = QuotePages::Today;
         QVERIFY(writeFile(w.fakes.config.dataFile(u"tousyou1.csv"_s), cp932(u"7203,\"トヨタ自動車\"\r\n"_s)));
         QStringList seriesAsked;
+        bool readable = false; // the pages in a form the program reads
         w.fakes.http.setHandler([&](const HttpRequest& request) {
             const QString path = request.url.path();
+            if (readable && path == u"/quote/7203.T"_s)
+                return HttpResponse{200, quotePage(u"today/7203.html"_s), "text/html", {}, {}};
+            if (readable && path == u"/quote/998407.O"_s)
+                return HttpResponse{200,
+                                    "<script>\nwindow.__PRELOADED_STATE__ = {\"mainDomesticIndexPriceBoard\":"
+                                    "{\"indexPrices\":{\"price\":\"50,491.87\",\"japanUpdateTime\":\"15:30\","
+                                    "\"changePrice\":\"253.29\"}}};</script>",
+                                    "text/html",
+                                    {},
+                                    {}};
             if (!path.startsWith(u"/v8/finance/chart/"_s))
                 return HttpResponse{200, "<html><body>新しい形式のページ</body></html>", "text/html", {}, {}};
             seriesAsked.append(request.url.path(QUrl::FullyEncoded).mid(18) + u'?' + request.url.query());
@@ -293,10 +304,18 @@ private Q_SLOTS:
         QCOMPARE(w.grid()->cellForeColor(1, grid::SellTarget), cellcolor::Red);
         w.tick();
         w.drain();
+        // Told again only after every page has been read since: the stock's and the Nikkei's.
+        for (const bool readNow : {true, false}) {
+            readable = readNow;
+            w.tick();
+            w.drain();
+        }
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9:49) -125.46"_s);
         QStringList messages;
         for (const QList<QVariant>& m : std::as_const(said))
             messages.append(m.constFirst().toString());
-        QCOMPARE(messages, QStringList({QString::fromUtf16(PagesUnreadFromSeriesText)}));
+        const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
+        QCOMPARE(messages, QStringList({series, QString(), series}));
         // A series service that refuses everything: the rows keep what they show, both told once.
         Window r;
         r.fakes.config.quotePages = QuotePages::Today;
