@@ -414,12 +414,16 @@ private Q_SLOTS:
         for (const auto& [body, decimals, expected] : cases)
             QCOMPARE(joined(quoteFromSeriesJson(body, u"トヨタ"_s, decimals).value_or(QuoteFields())),
                      expected);
-        const QByteArray large =
-            seriesJson(u"\"regularMarketPrice\":1,\"x\":\""_s + QString(MaxSeriesQuoteBytes, u'x') + u'"');
-        for (const QByteArray& none : {seriesJson(u"\"regularMarketPrice\":\"1\""_s), QByteArray("{"), large,
-                                       QByteArray("{\"chart\":{\"result\":null}}")})
+        // A body of the cap's size is read, one byte more is not.
+        const auto padded = [](qsizetype size) {
+            const QByteArray body = seriesJson(u"\"regularMarketPrice\":1,\"x\":\"\""_s);
+            return QByteArray(body).insert(body.indexOf("\"}"), QByteArray(size - body.size(), 'x'));
+        };
+        QVERIFY(quoteFromSeriesJson(padded(MaxSeriesQuoteBytes), {}).has_value());
+        for (const QByteArray& none :
+             {seriesJson(u"\"regularMarketPrice\":\"1\""_s), QByteArray("{"), padded(MaxSeriesQuoteBytes + 1),
+              QByteArray("{\"chart\":{\"result\":null}}")})
             QVERIFY(!quoteFromSeriesJson(none, {}));
-        QVERIFY(quoteFromSeriesJson(large.left(MaxSeriesQuoteBytes - 100) + "\"}}]}}", {}).has_value());
         QCOMPARE(nikkeiLineOf(*quoteFromSeriesJson(seriesJson(full), {}, 2)),
                  u"日経平均 2,648.50 (9:49) +30.50"_s);
         QCOMPARE(daySeriesRequest(QUrl(u"http://s.test/base/"_s), u"^N225"_s).url,
