@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "files/codelist.h"
+#include "platform/securitycode.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"
@@ -85,11 +86,14 @@ public:
 
     QString listedName(const QString& code) override
     {
-        bool ok = false;
-        const qint16 number = code.trimmed().toShort(&ok);
-        if (!ok)
+        const std::optional<QString> canonical = canonicalCode(code);
+        if (!canonical)
             return {};
-        return m_codeList.lookup(m_w.m_services.config.dataFile(u"tousyou1.csv"_s), number)
+        // The code list, then the codes added since, as code entry looks them up.
+        const Config& config = m_w.m_services.config;
+        if (const auto name = m_codeList.lookup(config.dataFile(u"tousyou1.csv"_s), *canonical).name)
+            return *name;
+        return m_addedCodes.lookup(config.dataFile(u"codes-added.csv"_s), *canonical)
             .name.value_or(QString());
     }
 
@@ -102,6 +106,7 @@ public:
 private:
     Form1& m_w;
     CodeList m_codeList;
+    CodeList m_addedCodes;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 

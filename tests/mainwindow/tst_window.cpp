@@ -261,11 +261,13 @@ private Q_SLOTS:
         Window w;
         w.fakes.config.quotePages = QuotePages::Today;
         QVERIFY(writeFile(w.fakes.config.dataFile(u"tousyou1.csv"_s), cp932(u"7203,\"トヨタ自動車\"\r\n"_s)));
+        QVERIFY(
+            writeFile(w.fakes.config.dataFile(u"codes-added.csv"_s), cp932(u"285A,\"キオクシア\"\r\n"_s)));
         QStringList seriesAsked;
         bool readable = false; // the pages in a form the program reads
         w.fakes.http.setHandler([&](const HttpRequest& request) {
             const QString path = request.url.path();
-            if (readable && path == u"/quote/7203.T"_s)
+            if (readable && path.endsWith(u".T"_s))
                 return HttpResponse{200, quotePage(u"today/7203.html"_s), "text/html", {}, {}};
             if (readable && path == u"/quote/998407.O"_s)
                 return HttpResponse{200,
@@ -290,11 +292,11 @@ private Q_SLOTS:
         });
         w.make();
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-        QVERIFY(start(w, u"1,1=7203 1,11=2,600"_s));
+        QVERIFY(start(w, u"1,1=7203 1,11=2,600 2,1=285A"_s));
         w.drain();
-        QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,12="_s),
+        QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,12= 2,2="_s),
                  QStringList({u"1,2=トヨタ自動車"_s, u"1,3=2,648.5"_s, u"1,4=+30.5"_s, u"1,5=2,618"_s,
-                              u"1,12=9:49"_s}));
+                              u"1,12=9:49"_s, u"2,2=キオクシア"_s}));
         QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9:49) -125.46"_s);
         QVERIFY(seriesAsked.contains(u"7203.T?range=1d&interval=5m"_s) &&
                 seriesAsked.contains(u"%5EN225?range=1d&interval=5m"_s));
