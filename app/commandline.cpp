@@ -185,6 +185,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         result.text = u"%1 %2\n"_s.arg(Program, version);
         return result;
     }
+    if (parser.isSet(options.checkQuotes) && parser.isSet(options.importCodeList))
+        return failure(u"%1: --check-quotes と --import-codelist は一緒に使えません。\n"_s.arg(Program));
     if (parser.isSet(options.checkQuotes)) {
         result.action = CommandLine::Action::CheckQuotes;
         result.codes = parser.positionalArguments();

@@ -46,6 +46,9 @@ private Q_SLOTS:
         const CommandLine none = parseCommandLine({u"tickora"_s, u"--check-quotes"_s}, u"1"_s);
         QVERIFY(none.action == CommandLine::Action::Fail && none.text.contains(u"--check-quotes"_s));
         QCOMPARE(parseCommandLine({u"tickora"_s, u"7203"_s}, u"1"_s).action, CommandLine::Action::Fail);
+        const CommandLine both = parseCommandLine(
+            {u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"--import-codelist"_s, u"data_j.xls"_s}, u"1"_s);
+        QVERIFY(both.action == CommandLine::Action::Fail && both.text.contains(u"一緒に使えません"_s));
     }
 
     // Against the market: a streamed stock page read, an unknown code told, the Nikkei from its state.
