@@ -27,12 +27,18 @@ struct Options
         u"取引所の上場銘柄一覧 FILE（data_j.xls、またはそれを保存した CSV）からデータフォルダーのコード一覧 "
         u"tousyou1.csv を作り直して終了します。前の一覧は tousyou1.csv.bak に残します。"_s,
         u"FILE"_s};
+    QCommandLineOption checkQuotes{
+        u"check-quotes"_s,
+        u"ウィンドウを開かずに、後に続くコード（CODE...）の株価ページと日経平均のページを一度ずつ読み、"
+        u"ページの形式と読めた値を表示します。株価が表示されないときに最初に試してください。"
+        u"すべて読めたとき 0、そうでないとき 1 で終了します。"_s};
 
     explicit Options(QCommandLineParser& parser)
     {
+        parser.addPositionalArgument(u"CODE"_s, u"--check-quotes で確かめる銘柄コード。"_s, u"[CODE...]"_s);
         parser.setApplicationDescription(
             u"Tickora: 日本株の株価を最大 12 銘柄まで表示し、売買の目標値で知らせます。"_s);
-        parser.addOptions({help, version, dataDir, importCodeList});
+        parser.addOptions({help, version, dataDir, importCodeList, checkQuotes});
         // "-foo" is one unknown option, reported as written, rather than -f -o -o.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     }
@@ -179,9 +185,18 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         result.text = u"%1 %2\n"_s.arg(Program, version);
         return result;
     }
-    if (!parser.positionalArguments().isEmpty())
+    if (parser.isSet(options.checkQuotes) && parser.isSet(options.importCodeList))
+        return failure(u"%1: --check-quotes と --import-codelist は一緒に使えません。\n"_s.arg(Program));
+    if (parser.isSet(options.checkQuotes)) {
+        result.action = CommandLine::Action::CheckQuotes;
+        result.codes = parser.positionalArguments();
+        if (result.codes.isEmpty())
+            return failure(
+                u"%1: --check-quotes には銘柄コードを 1 つ以上指定してください。\n"_s.arg(Program));
+    } else if (!parser.positionalArguments().isEmpty()) {
         return failure(
             u"%1: 余分な引数があります: %2\n"_s.arg(Program, parser.positionalArguments().constFirst()));
+    }
     if (parser.isSet(options.dataDir)) {
         result.dataDir = parser.value(options.dataDir);
         if (result.dataDir.isEmpty())

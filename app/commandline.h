@@ -16,12 +16,14 @@ struct CommandLine
         ShowVersion,    ///< print `text` on standard output and end with 0
         Fail,           ///< print `text` on standard error and end with ExitUsage, before any window
         ImportCodeList, ///< write the code list from the exchange's list `importFile`, no window
+        CheckQuotes,    ///< read the pages of `codes` and the Nikkei's once, without a window
     };
     static constexpr int ExitUsage = 2;
 
     Action action = Action::Run;
     QString dataDir;    ///< --data-dir DIR; empty when not given
     QString importFile; ///< --import-codelist FILE
+    QStringList codes;  ///< --check-quotes CODE...: the codes whose pages are checked
     QString text;       ///< help, version or error message, ending in a new line
 
     /// The environment the program reads its configuration from: `env` with --data-dir, when

@@ -1,4 +1,5 @@
 // tickora: watches up to twelve Japanese stocks through the trading day.
+#include "checkquotes.h"
 #include "commandline.h"
 #include "files/codelistimport.h"
 #include "mainwindow/form1.h"
@@ -65,6 +66,7 @@ std::optional<int> answerWithoutWindow(const CommandLine& cli)
         return CommandLine::ExitUsage;
     case CommandLine::Action::Run:
     case CommandLine::Action::ImportCodeList:
+    case CommandLine::Action::CheckQuotes:
         break;
     }
     return std::nullopt;
@@ -88,18 +90,21 @@ void installQtTranslation(QTranslator& translator)
         QApplication::installTranslator(&translator);
 }
 
-/// Every request names the program and its version.
-QtHttpClient::Limits httpLimits()
+/// Every request names the program and its version, or what TICKORA_USER_AGENT says.
+QtHttpClient::Limits httpLimits(const Config& config)
 {
     QtHttpClient::Limits limits;
-    limits.userAgent = QByteArray("Tickora/") + TICKORA_VERSION;
+    limits.userAgent =
+        config.userAgent.isEmpty() ? QByteArray("Tickora/") + TICKORA_VERSION : config.userAgent;
     return limits;
 }
 
 /// The real clients behind the window's services.
 struct Platform
 {
-    QtHttpClient http{httpLimits()};
+    explicit Platform(const Config& config) : http(httpLimits(config)) {}
+
+    QtHttpClient http;
     HttpDownloader downloader{http};
     ProcessSoundPlayer sound;
     DBusNotifier notifier;
@@ -127,6 +132,20 @@ struct Platform
         return s;
     }
 };
+
+/// tickora --check-quotes CODE...: the pages read once, without a window, the findings printed.
+int checkQuotes(int argc, char* argv[], const CommandLine& cli)
+{
+    QCoreApplication app(argc, argv);
+    const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
+    for (const QString& notice : config.notices)
+        std::fprintf(stderr, "tickora: %s\n", qPrintable(notice));
+    QtHttpClient http(httpLimits(config));
+    return runQuoteCheck(http, config, cli.codes, [](const QString& text) {
+        std::fputs(text.toUtf8().constData(), stdout);
+        std::fflush(stdout);
+    });
+}
 
 /// For scripts that drive the program like a user: where everything stands, renewed every
 /// second since the thumbnails move when a refresh lays them out.
@@ -166,6 +185,9 @@ int main(int argc, char* argv[])
         return done.ok ? 0 : 1;
     }
 
+    if (early.action == CommandLine::Action::CheckQuotes)
+        return checkQuotes(argc, argv, early);
+
     QApplication app(argc, argv);
     // What Qt has not taken is the program's: read it again from there, so an argument that Qt
     // left alone (an X11 option on another platform) is refused rather than dropped.
@@ -189,7 +211,7 @@ int main(int argc, char* argv[])
     // This process holds the lock now, so no other one can be in the middle of a save.
     removeSaveLeftovers(config, u"dat.txt"_s);
 
-    Platform platform;
+    Platform platform(config);
     const Services services = platform.services(config, dialogs, instance);
     Form1 window(services);
     window.showAtStart();

@@ -30,6 +30,10 @@ public:
     void targetReached(const TargetReached&) override {}
     void rowDone(int row) override { m_grid.setCurrent(row, grid::Code); }
     void fetchFailed(int) override {}
+    QString listedName(const QString&) override { return {}; }
+    void pageRead(const QString&) override {}
+    void pageUnread(const QString&, bool) override {}
+    void seriesAnswered(int, bool) override {}
 
 private:
     QuoteGrid& m_grid;

@@ -46,6 +46,9 @@ std::vector<Section> sections()
          runBombs},
         {"charts", "twelve drawn thumbnails, a 1-year chart with averages, reading a 1-year chart JSON",
          runCharts},
+        {"wire",
+         "bytes on the wire of a tick's 13 pages against tickora-market, as they are and gzip-compressed",
+         runWire},
     };
 }
 

@@ -29,6 +29,7 @@ int runDrawnTick(const QStringList& args);
 int runStartup(const QStringList& args);
 int runBombs(const QStringList& args);
 int runCharts(const QStringList& args);
+int runWire(const QStringList& args);
 
 /// Seconds since an arbitrary start, for timing loops.
 double nowSeconds();

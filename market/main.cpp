@@ -50,6 +50,11 @@ struct CommandLine
         u"start"_s,
         u"Time of day each stock's first quote shows, HH:MM within trading hours (default 09:00)."_s,
         u"HH:MM"_s, u"09:00"_s};
+    QCommandLineOption stockPages{
+        u"stock-pages"_s,
+        u"Form of today's stock pages: stream (the streamed data of 2026, default) or state (the page state "
+        u"of 2025)."_s,
+        u"FORM"_s, u"stream"_s};
     QCommandLineOption log{u"log"_s, u"Print one line per request on standard error."_s};
     QCommandLineParser parser;
 
@@ -61,7 +66,7 @@ CommandLine::CommandLine()
     parser.setApplicationDescription(
         u"Simulated market for Tickora. Serves on 127.0.0.1 the stock-detail pages "
         u"(/stocks/detail/?code=NNNN),\n"
-        u"today's quote pages (/quote/NNNN.T, /quote/998407.O), "
+        u"today's quote pages (/quote/NNNN.T streamed or with a state, /quote/998407.O), "
         u"the Nikkei index page (/nkave) and every chart image Tickora reads (/b /z /f /t, "
         u"/gifdata/nk_chart_L.gif,\n"
         u"/chart/nka_l.gif, /Pics/Stock/Day/K001881.GIF, /rakutensecj/common/analytic.jsp, "
@@ -81,7 +86,7 @@ CommandLine::CommandLine()
         u"  GET /_control/fault-rate?p=P[&mix=M,M...]     mix random faults into a fraction P of requests\n"
         u"  GET /_control/status                          current settings and counters (JSON)"_s);
     parser.addHelpOption();
-    parser.addOptions({port, seed, latency, fault, faultPath, rate, mix, codes, start, log});
+    parser.addOptions({port, seed, latency, fault, faultPath, rate, mix, codes, start, stockPages, log});
 }
 
 /// Reads --port; an error text, or empty when the port is sound.
@@ -92,7 +97,8 @@ QString readPort(const CommandLine& cli, int& port)
     return !ok || port < 0 || port > 65535 ? u"bad --port: "_s + cli.parser.value(cli.port) : QString();
 }
 
-/// Reads the walk's options (--seed, --start) into `options`; an error text, or empty.
+/// Reads the walk's and the pages' options (--seed, --start, --stock-pages) into `options`; an error text, or
+/// empty.
 QString readWalkOptions(const CommandLine& cli, ServerOptions& options)
 {
     bool ok = false;
@@ -103,6 +109,10 @@ QString readWalkOptions(const CommandLine& cli, ServerOptions& options)
     if (!start.isValid())
         return u"bad --start: "_s + cli.parser.value(cli.start);
     options.startMinute = start.hour() * 60 + start.minute();
+    const QString form = cli.parser.value(cli.stockPages);
+    if (form != u"stream"_s && form != u"state"_s)
+        return u"bad --stock-pages: "_s + form;
+    options.stockPages = form == u"state"_s ? StockPageForm::State : StockPageForm::Streamed;
     return {};
 }
 

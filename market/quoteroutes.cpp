@@ -4,6 +4,7 @@
 #include "server.h"
 
 #include "pages.h"
+#include "streampages.h"
 #include "todaypages.h"
 
 using namespace Qt::StringLiterals;
@@ -20,13 +21,18 @@ bool MarketServer::serveStockPage(const QString& path, const httplib::Request& r
     }
     if (!path.startsWith(u"/quote/"_s))
         return false;
-    // Today's quote page /quote/<code>.T. Like the stock-detail page, a code the market does not
-    // list gets a normal page saying so.
+    // Today's quote page /quote/<code>.T, streamed or with a page state as the options say. Like the
+    // stock-detail page, a code the market does not list gets a normal page saying so.
     const QString symbol = path.mid(7);
     const QString code = symbol.endsWith(u".T"_s) ? symbol.chopped(2) : symbol;
     const auto quote =
         symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
-    res.set_content(utf8(quote ? todayQuotePage(*quote) : todayNotFoundPage(code)), HtmlType);
+    if (!quote)
+        res.set_content(utf8(todayNotFoundPage(code)), HtmlType);
+    else
+        res.set_content(
+            utf8(m_stockPages == StockPageForm::State ? todayQuotePage(*quote) : streamedQuotePage(*quote)),
+            HtmlType);
     return true;
 }
 

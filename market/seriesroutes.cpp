@@ -6,8 +6,10 @@
 #include "charts.h"
 #include "charts/seriesreader.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimeZone>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -22,6 +24,37 @@ std::string chartError(const QString& code, const QString& description)
     QJsonObject error{{u"code"_s, code}, {u"description"_s, description}};
     QJsonObject chart{{u"result"_s, QJsonValue::Null}, {u"error"_s, error}};
     return QJsonDocument(QJsonObject{{u"chart"_s, chart}}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+/// The chart JSON of a Tokyo walk, with the figures of its current day in `meta` as the service
+/// gives them: previous close, the day's high, low and volume, and the time of the last trade.
+std::string withDayFigures(const PriceSeries& series, const ChartSeries& walk)
+{
+    QJsonObject root = QJsonDocument::fromJson(chartJsonFromSeries(series)).object();
+    QJsonObject chart = root.value(u"chart"_s).toObject();
+    QJsonArray results = chart.value(u"result"_s).toArray();
+    QJsonObject result = results.first().toObject();
+    QJsonObject meta = result.value(u"meta"_s).toObject();
+    meta.insert(u"previousClose"_s, walk.prevClose);
+    qint64 volume = 0;
+    if (!walk.ticks.isEmpty()) {
+        double high = walk.ticks.first().price, low = high;
+        for (const Tick& t : walk.ticks) {
+            high = std::max(high, t.price);
+            low = std::min(low, t.price);
+        }
+        meta.insert(u"regularMarketDayHigh"_s, high);
+        meta.insert(u"regularMarketDayLow"_s, low);
+        volume = walk.ticks.last().volume;
+        const QDateTime last(walk.date, QTime(0, 0), QTimeZone(TokyoGmtOffset));
+        meta.insert(u"regularMarketTime"_s, last.toSecsSinceEpoch() + walk.ticks.last().minute * 60);
+    }
+    meta.insert(u"regularMarketVolume"_s, volume);
+    result.insert(u"meta"_s, meta);
+    results.replace(0, result);
+    chart.insert(u"result"_s, results);
+    root.insert(u"chart"_s, chart);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString();
 }
 
 } // namespace
@@ -45,15 +78,20 @@ void MarketServer::answerSeries(const QString& symbol, const httplib::Request& r
         return;
     }
     std::optional<PriceSeries> series;
+    std::optional<ChartSeries> tokyo; // a walk of the Tokyo exchange, whose day figures go in meta
     if (symbol == u"^N225"_s) {
-        series = seriesOfSpan(m_market.nikkeiSeries(), symbol, *span, TokyoGmtOffset);
+        tokyo = m_market.nikkeiSeries();
     } else if (symbol == u"^DJI"_s) {
         series = seriesOfSpan(m_market.dowSeries(), symbol, *span, NewYorkGmtOffset);
     } else if (symbol == u"JPY=X"_s) {
         series = fxSeriesOfSpan(m_market.nextUsdJpy(1000), *span);
     } else if (symbol.endsWith(u".T"_s)) {
-        if (const auto stock = m_market.stockSeries(symbol))
-            series = seriesOfSpan(*stock, symbol, *span, TokyoGmtOffset);
+        tokyo = m_market.stockSeries(symbol);
+    }
+    if (tokyo) {
+        res.set_content(withDayFigures(seriesOfSpan(*tokyo, symbol, *span, TokyoGmtOffset), *tokyo),
+                        JsonType);
+        return;
     }
     if (!series) {
         res.status = 404;

@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include "compression.h"
 #include "pages.h"
 #include "routes.h"
 
@@ -264,7 +265,7 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
           QDate d = QDate::currentDate();
           return d.dayOfWeek() > 5 ? nextWeekday(d) : d;
       }(), sessionStepAt(options.startMinute)),
-      m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
+      m_stockPages(options.stockPages), m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
 {
     m_latencyMs = std::max(0, options.latencyMs);
     m_fault = options.fault;
@@ -274,6 +275,9 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
     // body size, so that a stray client cannot make the market grow.
     m_server->new_task_queue = [] { return new BoundedTaskQueue(64, MaxQueuedConnections); };
     m_server->set_payload_max_length(MaxRequestBody);
+    // A compressed body goes out after its headers in a write of its own: without this the
+    // system holds it back until the client acknowledges the headers, tens of milliseconds.
+    m_server->set_tcp_nodelay(true);
     installRoutes();
 }
 
@@ -390,6 +394,26 @@ void MarketServer::handle(const httplib::Request& req, httplib::Response& res)
         return;
     }
     answer(req, res);
+    compressIfAsked(req, res);
+}
+
+void MarketServer::compressIfAsked(const httplib::Request& req, httplib::Response& res)
+{
+    const std::string type = res.get_header_value("Content-Type");
+    if (res.body.empty() || !isCompressibleType(type) ||
+        !acceptsGzip(req.get_header_value("Accept-Encoding")))
+        return;
+    auto compressed = std::make_shared<std::string>(gzipCompress(res.body));
+    res.body.clear();
+    res.set_header("Content-Encoding", "gzip");
+    res.set_header("Vary", "Accept-Encoding");
+    // A body of known length from a provider goes out as it is; httplib compresses only
+    // bodies given whole, and then prefers brotli, which is slow at its level.
+    res.set_content_provider(compressed->size(), type.c_str(),
+                             [compressed](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 return sink.write(compressed->data() + offset,
+                                                   std::min(length, compressed->size() - offset));
+                             });
 }
 
 void MarketServer::answer(const httplib::Request& req, httplib::Response& res)

@@ -82,6 +82,13 @@ struct FaultMode
 /// Reads a comma-separated list of fault modes (none of them "none"); nothing when any is unreadable.
 std::optional<QList<FaultMode>> parseFaultMix(const QString& text);
 
+/// The form of today's stock pages: the streamed data of 2026, or the page state of 2025.
+enum class StockPageForm
+{
+    Streamed,
+    State
+};
+
 struct ServerOptions
 {
     std::uint64_t seed = 1;
@@ -92,6 +99,7 @@ struct ServerOptions
     QList<FaultMode> faultMix; ///< empty: the quick modes (500, 503, 404, 304, reset, garbage)
     QDate firstDay;            ///< first simulated trading day (invalid: today, or the next weekday)
     int startMinute = 9 * 60;  ///< minute of the day the first quote of each stock shows
+    StockPageForm stockPages = StockPageForm::Streamed; ///< the form of /quote/<code>.T
 };
 
 /// The simulated market's HTTP server on loopback. Serves the stock-detail pages, the Nikkei page
@@ -133,6 +141,8 @@ private:
     void installRoutes();
     void handle(const httplib::Request& req, httplib::Response& res);
     void handleControl(const httplib::Request& req, httplib::Response& res);
+    /// Sends a text, page or JSON answer compressed with gzip when the request accepts it.
+    void compressIfAsked(const httplib::Request& req, httplib::Response& res);
     /// Fills `res` with the normal answer for a request.
     void answer(const httplib::Request& req, httplib::Response& res);
     // One family of paths each (a file each); false when the path is not theirs.
@@ -155,6 +165,7 @@ private:
     QByteArray chartPng(const QString& path, const httplib::Request& req);
 
     Market m_market;
+    const StockPageForm m_stockPages;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = -1;

@@ -51,13 +51,16 @@ QString base36(std::uint64_t n, int digits)
     return s;
 }
 
-/// A class name as the site's build generates them, e.g. "_BasePriceBoard__main_1arhg_9".
+} // namespace
+
 QString cls(QStringView component, QStringView element)
 {
     const QString key = component + u"__"_s + element;
     const std::uint64_t h = mixSeed(mixSeed(0, Release), key);
     return u"_"_s + key + u'_' + base36(h, 5) + u'_' + QString::number(h % 61 + 1);
 }
+
+namespace {
 
 constexpr const char16_t* Components[] = {u"App",
                                           u"Header",
@@ -214,8 +217,9 @@ const QString& scriptBundle()
     return js;
 }
 
-/// The whole page around its state and body markup.
-QString shell(const QString& title, const QString& bodyMarkup, const QJsonObject& state)
+} // namespace
+
+QString siteShell(const QString& title, const QString& bodyMarkup, const QString& dataScripts)
 {
     QString s;
     s.reserve(400000);
@@ -242,17 +246,27 @@ QString shell(const QString& title, const QString& bodyMarkup, const QJsonObject
     s += u"<main class=\""_s + cls(u"App", u"main") + u"\">"_s + bodyMarkup + u"</main>\n"_s;
     s += u"<footer class=\""_s + cls(u"Footer", u"main") +
          u"\"><p>このサイトは Tickora を試すための模擬市場です。実際の相場とは関係ありません。</p></footer>"
-         u"</div></div>\n<script>\n"
-         u"    // The state the page is drawn from, written by the server as JSON.\n"
-         u"    // Client code reads it once at start and then drops it.\n"
-         u"    window.__PRELOADED_STATE__ = "_s;
-    s += scriptSafeJson(state);
-    s += u"</script>\n<script>\n"_s + scriptBundle() + u"</script>\n<script src=\"/static/js/vendor."_s +
+         u"</div></div>\n"_s;
+    s += dataScripts;
+    s += u"<script>\n"_s + scriptBundle() + u"</script>\n<script src=\"/static/js/vendor."_s +
          base36(mixSeed(1, Release), 8) +
          u".js\" defer></script>\n"
          u"<script>window.__SERVER_CONFIG__ = {\"env\":\"production\",\"device\":\"pc\"};</script>\n"
          u"</body></html>\n"_s;
     return s;
+}
+
+namespace {
+
+/// The whole page around its state and body markup.
+QString shell(const QString& title, const QString& bodyMarkup, const QJsonObject& state)
+{
+    return siteShell(title, bodyMarkup,
+                     u"<script>\n"
+                     u"    // The state the page is drawn from, written by the server as JSON.\n"
+                     u"    // Client code reads it once at start and then drops it.\n"
+                     u"    window.__PRELOADED_STATE__ = "_s +
+                         scriptSafeJson(state) + u"</script>\n"_s);
 }
 
 QJsonArray dailyBars(const QList<Bar>& days)
@@ -282,7 +296,8 @@ constexpr const char16_t* Headlines[] = {
     u"大引け概況：反落、利益確定売り優勢", u"新興市場：グロース指数は続伸",
     u"個別銘柄の動き：好材料で急伸",       u"市場展望：来週は重要指標の発表に注目"};
 
-/// Sections every page of the site carries: news, rankings and the footer links, from `rng`.
+} // namespace
+
 void addCommonSections(QJsonObject& state, Rng& rng, QDate date)
 {
     QJsonArray articles;
@@ -314,7 +329,6 @@ void addCommonSections(QJsonObject& state, Rng& rng, QDate date)
     state.insert(u"pageFooter"_s, QJsonObject{{u"links"_s, links}, {u"copyright"_s, u"Tickora Project"_s}});
 }
 
-/// The markup of a price board: the heading, the price and the change, with the site's class names.
 QString priceBoardMarkup(const QString& section, const QString& name, const QString& price,
                          const QString& change, const QString& rate, const QString& time)
 {
@@ -335,8 +349,6 @@ QString newsMarkup()
            cls(u"NewsList", u"list") + u"\"><li class=\""_s + cls(u"NewsItem", u"item") +
            u"\">マーケット概況</li></ul></section>\n"_s;
 }
-
-} // namespace
 
 QString boardChange(double change, int decimals)
 {
@@ -483,20 +495,32 @@ QString todayIndexPage(const IndexView& ix)
     QJsonObject state;
     state.insert(u"pageInfo"_s, QJsonObject{{u"pageType"_s, u"indices"_s},
                                             {u"currentDateTime"_s, tokyoMillis(ix.date, ix.minute)}});
-    state.insert(u"mainIndexPriceBoard"_s,
-                 QJsonObject{{u"priceBoard"_s, QJsonObject{{u"code"_s, u"998407"_s},
-                                                           {u"name"_s, name},
-                                                           {u"price"_s, price},
-                                                           {u"priceChange"_s, changeText},
-                                                           {u"priceChangeRate"_s, rateText},
-                                                           {u"priceDateTime"_s, time},
-                                                           {u"isLatest"_s, true}}}});
-    state.insert(u"mainIndexDetail"_s,
-                 QJsonObject{{u"detail"_s, QJsonObject{{u"previousPrice"_s, formatNumber(ix.prevClose, 2)},
-                                                       {u"previousPriceDate"_s, monthDay(prevDate)},
-                                                       {u"openPrice"_s, formatNumber(ix.open, 2)},
-                                                       {u"highPrice"_s, formatNumber(ix.high, 2)},
-                                                       {u"lowPrice"_s, formatNumber(ix.low, 2)}}}});
+    // The board and the day's figures as the index pages have them since 2026.
+    state.insert(u"mainDomesticIndexPriceBoard"_s,
+                 QJsonObject{{u"indexPrices"_s, QJsonObject{{u"marketName"_s, u"国内指数"_s},
+                                                            {u"code"_s, u"998407.O"_s},
+                                                            {u"name"_s, name},
+                                                            {u"price"_s, price},
+                                                            {u"savePrice"_s, price},
+                                                            {u"changePrice"_s, changeText},
+                                                            {u"changePriceRate"_s, rateText},
+                                                            {u"japanUpdateTime"_s, time},
+                                                            {u"delayMinutes"_s, 0},
+                                                            {u"isLatest"_s, true}}},
+                             {u"currentTabNavigationKey"_s, u"detail"_s},
+                             {u"isLoading"_s, false},
+                             {u"isError"_s, false}});
+    state.insert(
+        u"mainDomesticIndexDetail"_s,
+        QJsonObject{{u"indexPrices"_s, QJsonObject{{u"code"_s, u"998407.O"_s},
+                                                   {u"previousPrice"_s, formatNumber(ix.prevClose, 2)},
+                                                   {u"previousPriceDate"_s, monthDay(prevDate)},
+                                                   {u"openPrice"_s, formatNumber(ix.open, 2)},
+                                                   {u"highPrice"_s, formatNumber(ix.high, 2)},
+                                                   {u"lowPrice"_s, formatNumber(ix.low, 2)},
+                                                   {u"volume"_s, QString()}}},
+                    {u"isLoading"_s, false},
+                    {u"isError"_s, false}});
     QJsonArray others;
     for (const auto& [code, label, value, diff] :
          {std::tuple{u"998405"_s, u"TOPIX"_s, ix.topix, ix.topixChange},
@@ -511,9 +535,10 @@ QString todayIndexPage(const IndexView& ix)
     Rng rng(mixSeed(static_cast<std::uint64_t>(ix.date.toJulianDay()) * 1440 + ix.minute, u"998407"));
     addCommonSections(state, rng, ix.date);
 
-    const QString body = u"<div class=\""_s + cls(u"BasePriceBoard", u"wrapper") + u"\">"_s +
-                         priceBoardMarkup(u"mainIndexPriceBoard"_s, name, price, changeText, rateText, time) +
-                         newsMarkup() + u"</div>"_s;
+    const QString body =
+        u"<div class=\""_s + cls(u"BasePriceBoard", u"wrapper") + u"\">"_s +
+        priceBoardMarkup(u"mainDomesticIndexPriceBoard"_s, name, price, changeText, rateText, time) +
+        newsMarkup() + u"</div>"_s;
     return shell(name + u"【998407.O】：指数・株価 - Tickoraマーケット"_s, body, state);
 }
 

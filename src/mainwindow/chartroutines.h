@@ -63,6 +63,8 @@ public:
     virtual ServiceBackoff& backoff() = 0;
     /// Says that a service is held until `until`.
     virtual void serviceHeld(const QDateTime& until) = 0;
+    /// The series service answered `status` (0: no answer); `holdStarted`: the answer started a hold.
+    virtual void seriesAnswered(int status, bool holdStarted) = 0;
 };
 
 /// Pixel sizes of the drawn charts, each fitting the picture area it is shown in.

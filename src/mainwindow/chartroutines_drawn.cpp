@@ -80,8 +80,12 @@ void ChartRoutines::fetchSeries(const QString& symbol, ChartRange range, ChartIn
         return done(std::nullopt);
     HttpRequest request{url, {}, DefaultChartJsonLimit};
     m_services.http->get(request, this, [this, url, done = std::move(done)](const HttpResponse& r) {
+        const bool holdStarted =
+            isOverloadStatus(r.status) &&
+            m_host.backoff().noteAnswer(url, r.status, r.header("Retry-After"), m_host.now());
+        m_host.seriesAnswered(r.status, holdStarted);
         if (isOverloadStatus(r.status)) {
-            if (m_host.backoff().noteAnswer(url, r.status, r.header("Retry-After"), m_host.now()))
+            if (holdStarted)
                 m_host.serviceHeld(m_host.backoff().until(url));
             return done(std::nullopt);
         }

@@ -5,6 +5,7 @@
 #include "platform/backoff.h"
 #include "platform/prefetch.h"
 #include "platform/services.h"
+#include "quotes/secondsource.h"
 #include "refreshcycle.h"
 
 #include <QCheckBox>
@@ -146,6 +147,14 @@ private:
     void showServiceHeld(const QDateTime& until);
     /// Marks the window title and the status line: the quotes come from a simulated market.
     void markSimulated();
+    // The second source: what to tell when pages cannot be read or the series service refuses.
+    void noteSeriesAnswer(int status, bool holdStarted);
+    void tellPageUnread(const QString& code, bool fromSeries);
+    void notePageRead(const QString& code);
+    /// The Nikkei line from the series, when its page answered but could not be read.
+    void nikkeiLineFromSeries(const std::function<void()>& finish);
+    UnreadPageNotices m_pageNotices;
+    SeriesRefusals m_seriesRefusals;
     QLabel* m_simulatedMark = nullptr; ///< "模擬相場" in the status line, once marked
     bool m_heikinRunning = false;
     QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight

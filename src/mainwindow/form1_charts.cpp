@@ -90,6 +90,7 @@ public:
     QDateTime now() const override { return m_w.now(); }
     ServiceBackoff& backoff() override { return m_w.m_backoff; }
     void serviceHeld(const QDateTime& until) override { m_w.showServiceHeld(until); }
+    void seriesAnswered(int status, bool holdStarted) override { m_w.noteSeriesAnswer(status, holdStarted); }
 
 private:
     /// The window of `slot` (made when not open) with `picture` in its picture area.

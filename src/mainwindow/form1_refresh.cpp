@@ -1,16 +1,27 @@
 // Quote refresh pass and the Nikkei average line.
 #include "form1.h"
 
+#include "files/codelist.h"
+#include "platform/securitycode.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"
 #include "quotes/refreshpass.h"
+#include "quotes/secondsource.h"
+#include "quotes/seriesquote.h"
 
 #include <QStatusBar>
 
 namespace tickora {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+/// The Nikkei's page among the pages that could not be read.
+const QString NikkeiPageCode = u"998407.O"_s;
+
+} // namespace
 
 /// The window as the refresh pass sees it.
 class Form1::RefreshHost : public RefreshPassHost
@@ -73,8 +84,29 @@ public:
 
     void simulatedMarket() override { m_w.markSimulated(); }
 
+    QString listedName(const QString& code) override
+    {
+        const std::optional<QString> canonical = canonicalCode(code);
+        if (!canonical)
+            return {};
+        // The code list, then the codes added since, as code entry looks them up.
+        const Config& config = m_w.m_services.config;
+        if (const auto name = m_codeList.lookup(config.dataFile(u"tousyou1.csv"_s), *canonical).name)
+            return *name;
+        return m_addedCodes.lookup(config.dataFile(u"codes-added.csv"_s), *canonical)
+            .name.value_or(QString());
+    }
+
+    void pageRead(const QString& code) override { m_w.notePageRead(code); }
+
+    void pageUnread(const QString& code, bool fromSeries) override { m_w.tellPageUnread(code, fromSeries); }
+
+    void seriesAnswered(int status, bool holdStarted) override { m_w.noteSeriesAnswer(status, holdStarted); }
+
 private:
     Form1& m_w;
+    CodeList m_codeList;
+    CodeList m_addedCodes;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 
@@ -82,7 +114,8 @@ RefreshPass& Form1::refreshPass()
 {
     if (!m_refreshPass) {
         const Config& config = m_services.config;
-        m_refreshPass = new RefreshPass(*m_services.http, {config.quoteBase, config.quotePages, &m_backoff},
+        m_refreshPass = new RefreshPass(*m_services.http,
+                                        {config.quoteBase, config.quotePages, &m_backoff, config.seriesBase},
                                         std::make_unique<RefreshHost>(*this), this);
     }
     return *m_refreshPass;
@@ -160,13 +193,61 @@ void Form1::refreshNikkeiLine(Then then)
         if (isOverloadStatus(result.status)) {
             if (m_backoff.noteAnswer(url, result.status, result.retryAfter, now()))
                 showServiceHeld(m_backoff.until(url));
+        } else if (const IndexReading index = result.ok ? readIndexPage(result.text) : IndexReading();
+                   result.ok && !index.found) {
+            return nikkeiLineFromSeries(finish);
         } else if (result.ok) {
-            m_nikkeiLine->setText(nikkeiLine(result.text));
+            m_nikkeiLine->setText(index.line);
+            notePageRead(NikkeiPageCode);
         } else {
             showFetchFailure();
         }
         finish();
     });
+}
+
+void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
+{
+    const HttpRequest request =
+        daySeriesRequest(m_services.config.seriesBase, QString::fromUtf16(NikkeiSeriesSymbol));
+    // While the series is held the line keeps what it shows.
+    if (m_backoff.holds(request.url, now())) {
+        tellPageUnread(NikkeiPageCode, false);
+        return finish();
+    }
+    m_services.http->get(request, this, [this, request, finish](const HttpResponse& r) {
+        const bool holdStarted = isOverloadStatus(r.status) &&
+                                 m_backoff.noteAnswer(request.url, r.status, r.header("Retry-After"), now());
+        noteSeriesAnswer(r.status, holdStarted);
+        if (holdStarted)
+            showServiceHeld(m_backoff.until(request.url));
+        const auto quote = r.isSuccess() ? quoteFromSeriesJson(r.body, {}, 2) : std::nullopt;
+        if (quote)
+            m_nikkeiLine->setText(nikkeiLineOf(*quote));
+        tellPageUnread(NikkeiPageCode, quote.has_value());
+        finish();
+    });
+}
+
+void Form1::tellPageUnread(const QString& code, bool fromSeries)
+{
+    const QString text = m_pageNotices.pageUnread(code, fromSeries, now().date());
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
+}
+
+void Form1::notePageRead(const QString& code)
+{
+    // Every page reads again: the word that they could not be read goes.
+    if (m_pageNotices.pageRead(code) &&
+        statusBar()->currentMessage().startsWith(QString::fromUtf16(PagesUnreadText)))
+        statusBar()->clearMessage();
+}
+
+void Form1::noteSeriesAnswer(int status, bool holdStarted)
+{
+    if (m_seriesRefusals.noteAnswer(status, holdStarted))
+        statusBar()->showMessage(QString::fromUtf16(SeriesRefusedText));
 }
 
 } // namespace tickora

@@ -66,6 +66,13 @@ Config Config::fromEnvironment(const QProcessEnvironment& env)
     c.brokerBase = pick(env, "TICKORA_BROKER_URL", market, "https://www.trkd-asia.com");
     c.fxBase = pick(env, "TICKORA_FX_URL", market, "https://www.forexwatcher.com");
     c.seriesBase = pick(env, "TICKORA_SERIES_URL", market, "https://query1.finance.yahoo.com");
+    const QString agent = env.value(u"TICKORA_USER_AGENT"_s).trimmed();
+    // One header line of printable ASCII: a line break would smuggle further headers in.
+    if (std::all_of(agent.begin(), agent.end(), [](QChar ch) { return ch >= u' ' && ch <= u'~'; }))
+        c.userAgent = agent.toLatin1();
+    else
+        c.notices.append(u"TICKORA_USER_AGENT は英数字と記号の 1 行で指定してください。"
+                         u"既定の User-Agent で接続します。"_s);
     const QString tickText = env.value(u"TICKORA_TICK_MS"_s);
     const int tick = tickText.toInt(); // 0 for anything but a number
     if (tick > 0)

@@ -30,7 +30,7 @@ constexpr int MinPublicTickMs = 5000;
 
 /// Where the program keeps its files and which hosts its web services live on. Values come from
 /// the environment (TICKORA_DATA_DIR, TICKORA_MARKET_URL, TICKORA_*_URL, TICKORA_QUOTE_PAGES,
-/// TICKORA_CHARTS);
+/// TICKORA_CHARTS, TICKORA_USER_AGENT);
 /// there is no settings file.
 struct Config
 {
@@ -46,6 +46,9 @@ struct Config
     ChartSource charts = ChartSource::Drawn;   ///< TICKORA_CHARTS: "drawn" or "images"
     QUrl seriesBase;                           ///< price series: /v8/finance/chart/<symbol>
     int tickIntervalMs = 30000;                ///< TICKORA_TICK_MS, meant for tests only
+    /// TICKORA_USER_AGENT: the User-Agent every request sends instead of the program's own name
+    /// (for a network or service that needs another); empty: the program's own.
+    QByteArray userAgent;
     /// A setting that makes the program refuse to start, in Japanese; empty when there is none.
     QString error;
     /// Settings that were not taken as given, said once at start, in Japanese.

@@ -18,8 +18,9 @@ bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to);
 /// HttpClient on QNetworkAccessManager. Requests are spread over a few managers so that more
 /// than six of them can be in flight to one host at once. At most MaxRedirects redirects are
 /// followed, each only as isRedirectAllowed says; any other redirect fails the request. TLS
-/// certificates are always verified. A request that is not done within the transfer time-out,
-/// or whose body passes the size cap, fails without a status.
+/// certificates are always verified. Answers may come compressed (gzip or deflate) and are
+/// inflated as they arrive. A request that is not done within the transfer time-out, or whose
+/// body (inflated) passes the size cap, fails without a status; the body held never passes it.
 class QtHttpClient : public HttpClient
 {
 public:

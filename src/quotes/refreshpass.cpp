@@ -1,5 +1,7 @@
 #include "refreshpass.h"
 
+#include "quotes/seriesquote.h"
+
 #include <QPointer>
 
 #include <tuple>
@@ -161,9 +163,35 @@ void RefreshPass::fetched(quint64 pass, int row, const PageFetch& fetch)
     } else if (fetch.ok) {
         result.kind = RowResult::Kind::Page;
         result.quote = parseQuotePage(fetch.text);
+        if (!result.quote.isDetailPage && !isNoSuchCodePage(fetch.text))
+            return fetchSecondSource(pass, row);
     }
     m_results[size_t(row)] = std::move(result);
     applyReady();
+}
+
+void RefreshPass::fetchSecondSource(quint64 pass, int row)
+{
+    const HttpRequest request = daySeriesRequest(m_source.seriesBase, seriesSymbolOfCode(m_codes[row]));
+    auto give = [this, pass, row](RowResult result) {
+        if (!m_running || pass != m_pass)
+            return;
+        m_results[size_t(row)] = std::move(result);
+        applyReady();
+    };
+    if (m_source.backoff && m_source.backoff->holds(request.url, m_host->now()))
+        return give({RowResult::Kind::Unread, {}});
+    m_http.get(request, this, [this, row, request, give](const HttpResponse& r) {
+        const bool holdStarted =
+            isOverloadStatus(r.status) && m_source.backoff &&
+            m_source.backoff->noteAnswer(request.url, r.status, r.header("Retry-After"), m_host->now());
+        m_host->seriesAnswered(r.status, holdStarted);
+        if (holdStarted)
+            m_host->serviceHeld(m_source.backoff->until(request.url));
+        const auto quote =
+            r.isSuccess() ? quoteFromSeriesJson(r.body, m_host->listedName(m_codes[row])) : std::nullopt;
+        give(quote ? RowResult{RowResult::Kind::Page, *quote, true} : RowResult{RowResult::Kind::Unread, {}});
+    });
 }
 
 void RefreshPass::applyReady()
@@ -188,6 +216,11 @@ void RefreshPass::applyReady()
             fail(row);
             return;
         }
+        if (result.kind == RowResult::Kind::Unread) {
+            m_host->pageUnread(m_codes[row], false);
+            m_host->rowDone(row);
+            continue;
+        }
         applyRow(row, result);
     }
     m_applying = false;
@@ -198,6 +231,10 @@ void RefreshPass::applyReady()
 void RefreshPass::applyRow(int row, const RowResult& result)
 {
     QuoteSheet& sheet = m_host->sheet();
+    if (result.fromSeries)
+        m_host->pageUnread(m_codes[row], true);
+    else if (result.quote.isDetailPage)
+        m_host->pageRead(m_codes[row]);
     // The code cell may have been edited, or the rows packed, while the page was on its way:
     // the page no longer belongs to this row.
     if (sheet.cellText(row, grid::Code) == m_codes[row]) {

@@ -8,6 +8,7 @@
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"
 #include "quotes/quotesheet.h"
+#include "quotes/secondsource.h"
 
 #include <QHash>
 #include <QList>
@@ -127,6 +128,15 @@ public:
     virtual void serviceHeld(const QDateTime& until) { Q_UNUSED(until); }
     /// A page came from a simulated market: its prices are not the market's.
     virtual void simulatedMarket() {}
+    /// The name the code list gives `code`; empty when it gives none.
+    virtual QString listedName(const QString& code) = 0;
+    /// The page of `code` was read: its quote was found.
+    virtual void pageRead(const QString& code) = 0;
+    /// The page of `code` answered but no reader found its quote (its form is not known); the row
+    /// was filled from the series instead (`fromSeries`), or keeps what it shows.
+    virtual void pageUnread(const QString& code, bool fromSeries) = 0;
+    /// The series service answered `status`; `holdStarted`: the answer started a hold on it.
+    virtual void seriesAnswered(int status, bool holdStarted) = 0;
 };
 
 /// Where a pass asks for its pages, and the hold it keeps when the service is overloaded.
@@ -135,6 +145,7 @@ struct QuoteSource
     QUrl base;
     QuotePages pages = QuotePages::Today;
     ServiceBackoff* backoff = nullptr; ///< shared with the other requests to the service; may be null
+    QUrl seriesBase; ///< the series service, the second source of a page that cannot be read
 };
 
 /// The quote refresh pass. All rows' pages are requested at once; their results are applied
@@ -149,6 +160,9 @@ struct QuoteSource
 /// A 429 or 503 answer is no page: the service is held as its Retry-After says, the pass ends
 /// at that row and the row and those after it keep what they show. While the service is held a
 /// pass sends nothing and changes nothing.
+/// A page that answers but whose quote no reader finds (and that is no "no such code" page) is
+/// filled from the one-day series of the code instead, alerts and all; when the series cannot
+/// help either the row keeps what it shows and the pass goes on.
 class RefreshPass : public QObject
 {
     Q_OBJECT
@@ -172,14 +186,18 @@ private:
         {
             Page,
             Failed,
-            Held ///< the service is overloaded: the row keeps what it shows
+            Held,  ///< the service is overloaded: the row keeps what it shows
+            Unread ///< neither the page nor the series gave a quote: the row keeps what it shows
         };
         Kind kind = Kind::Failed;
         QuoteFields quote;
+        bool fromSeries = false; ///< the quote comes from the series, not from the page
     };
 
     void start();
     void fetched(quint64 pass, int row, const PageFetch& fetch);
+    /// Asks the series for the quote of a row whose page could not be read.
+    void fetchSecondSource(quint64 pass, int row);
     void applyReady();
     void applyRow(int row, const RowResult& result);
     void fail(int row);

@@ -33,6 +33,7 @@ public:
     QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
     ServiceBackoff holds;
     QList<QDateTime> held;
+    QList<std::pair<int, bool>> seriesAnswers;
 
     /// Fills a row per code, each traded at 9:30.
     void fill(const QStringList& codes)
@@ -63,6 +64,10 @@ public:
     QDateTime now() const override { return clock; }
     ServiceBackoff& backoff() override { return holds; }
     void serviceHeld(const QDateTime& until) override { held.append(until); }
+    void seriesAnswered(int status, bool holdStarted) override
+    {
+        seriesAnswers.append({status, holdStarted});
+    }
 };
 
 /// A chart JSON answer: the day from 9:00 to 9:25 in 5-minute bars, or a year of days before `day`.
@@ -279,6 +284,9 @@ private Q_SLOTS:
         QVERIFY(tick());
         QCOMPARE(seriesRequests(), held ? 2 : 3); // the thumbnails' all at once, before the first answer
         QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
+        // Each answer is told, a hold started by the first 429 only.
+        QCOMPARE(m_host.seriesAnswers.value(0), std::pair(status, held));
+        QCOMPARE(m_host.seriesAnswers.value(1), std::pair(held ? 429 : status, false));
         const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
         QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image,
                  status != 200);

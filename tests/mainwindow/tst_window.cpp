@@ -4,6 +4,7 @@
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/thumbcaption.h"
 #include "platform/singleinstance.h"
+#include "quotes/secondsource.h"
 #include "support/chartimages.h"
 #include "support/files.h"
 #include "windowprobe.h"
@@ -253,6 +254,95 @@ private Q_SLOTS:
         QCOMPARE(said.size(), 2); // a new hold, told again
     }
 
+    // A page in a form no reader knows: the row and the Nikkei line come from the series, the
+    // status line says so once, and a target reached is told as from a page.
+    void unknownPageFormsFromTheSeries()
+    {
+        Window w;
+        w.fakes.config.quotePages = QuotePages::Today;
+        QVERIFY(writeFile(w.fakes.config.dataFile(u"tousyou1.csv"_s), cp932(u"7203,\"トヨタ自動車\"\r\n"_s)));
+        QVERIFY(
+            writeFile(w.fakes.config.dataFile(u"codes-added.csv"_s), cp932(u"285A,\"キオクシア\"\r\n"_s)));
+        QStringList seriesAsked;
+        bool readable = false; // the pages in a form the program reads
+        w.fakes.http.setHandler([&](const HttpRequest& request) {
+            const QString path = request.url.path();
+            if (readable && path.endsWith(u".T"_s))
+                return HttpResponse{200, quotePage(u"today/7203.html"_s), "text/html", {}, {}};
+            if (readable && path == u"/quote/998407.O"_s)
+                return HttpResponse{200,
+                                    "<script>\nwindow.__PRELOADED_STATE__ = {\"mainDomesticIndexPriceBoard\":"
+                                    "{\"indexPrices\":{\"price\":\"50,491.87\",\"japanUpdateTime\":\"15:30\","
+                                    "\"changePrice\":\"253.29\"}}};</script>",
+                                    "text/html",
+                                    {},
+                                    {}};
+            if (!path.startsWith(u"/v8/finance/chart/"_s))
+                return HttpResponse{200, "<html><body>新しい形式のページ</body></html>", "text/html", {}, {}};
+            seriesAsked.append(request.url.path(QUrl::FullyEncoded).mid(18) + u'?' + request.url.query());
+            const QString price = path.endsWith(u"N225"_s) ? u"38412.7,\"previousClose\":38538.16"_s
+                                                           : u"2648.5,\"previousClose\":2618"_s;
+            return HttpResponse{200,
+                                (u"{\"chart\":{\"result\":[{\"meta\":{\"regularMarketPrice\":"_s + price +
+                                 u",\"regularMarketTime\":1790470140}}]}}"_s)
+                                    .toUtf8(),
+                                "application/json",
+                                {},
+                                {}};
+        });
+        w.make();
+        QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
+        QVERIFY(start(w, u"1,1=7203 1,11=2,600 2,1=285A"_s));
+        w.drain();
+        QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,12= 2,2="_s),
+                 QStringList({u"1,2=トヨタ自動車"_s, u"1,3=2,648.5"_s, u"1,4=+30.5"_s, u"1,5=2,618"_s,
+                              u"1,12=9:49"_s, u"2,2=キオクシア"_s}));
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9:49) -125.46"_s);
+        QVERIFY(seriesAsked.contains(u"7203.T?range=1d&interval=5m"_s) &&
+                seriesAsked.contains(u"%5EN225?range=1d&interval=5m"_s));
+        QCOMPARE(w.fakes.notifier.shown,
+                 QList<FakeNotifier::Shown>(
+                     {{u"売値目標到達"_s, u"7203 トヨタ自動車 現在値 2,648.5 目標 2,600"_s}}));
+        QCOMPARE(w.grid()->cellForeColor(1, grid::SellTarget), cellcolor::Red);
+        w.tick();
+        w.drain();
+        // Told again only after every page has been read since: the stock's and the Nikkei's.
+        for (const bool readNow : {true, false}) {
+            readable = readNow;
+            w.tick();
+            w.drain();
+        }
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9:49) -125.46"_s);
+        QStringList messages;
+        for (const QList<QVariant>& m : std::as_const(said))
+            messages.append(m.constFirst().toString());
+        const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
+        QCOMPARE(messages, QStringList({series, QString(), series}));
+        // A series service that refuses everything: the rows keep what they show, both told once.
+        Window r;
+        r.fakes.config.quotePages = QuotePages::Today;
+        r.fakes.http.setHandler([](const HttpRequest& request) {
+            return request.url.path().startsWith(u"/v8/"_s)
+                       ? HttpResponse{403, "Forbidden", "text/plain", {}, {}}
+                       : HttpResponse{200, "<html>新しい形式</html>", "text/html", {}, {}};
+        });
+        r.make();
+        QSignalSpy told(r.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
+        r.cells(u"1,1=7203 1,3=old"_s, true);
+        r.label(u"Label4"_s)->setText(u"日経平均 1"_s);
+        for (int pass = 0; pass < 3; ++pass) {
+            r.trigger(u"menu3"_s);
+            r.drain();
+        }
+        QCOMPARE(QList<QString>({r.cells(u"1,3="_s).constFirst(), r.label(u"Label4"_s)->text()}),
+                 QList<QString>({u"1,3=old"_s, u"日経平均 1"_s}));
+        QStringList texts;
+        for (const QList<QVariant>& m : std::as_const(told))
+            texts.append(m.constFirst().toString());
+        QCOMPARE(texts,
+                 QStringList({QString::fromUtf16(PagesUnreadText), QString::fromUtf16(SeriesRefusedText)}));
+    }
+
     // Quotes from a simulated market say so, in the title and in the status line, only then.
     void simulatedMarketIsMarked()
     {
@@ -342,7 +432,7 @@ private Q_SLOTS:
         Window w;
         serveOldPages(w);
         w.fakes.http.serve(u"code=7203"_s, quote);
-        w.fakes.http.serve(u"/nkave"_s, QString(NikkeiPage).replace(u"12,283.62"_s, markup).toUtf8());
+        w.fakes.http.serve(u"/nkave"_s, QString(NikkeiPage).replace(u"+193.16"_s, markup).toUtf8());
         QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
         QCOMPARE(w.cells(u"1,2="_s), QStringList{u"1,2="_s + name});
         const QLabel* label = w.label(u"Label1_0"_s);

@@ -2,8 +2,10 @@
 
 #include "charts.h"
 #include "charts/seriesreader.h"
+#include "compression.h"
 #include "platform/pictures.h"
 #include "quotes/quotepage.h"
+#include "quotes/seriesquote.h"
 #include "quotes/todaypage.h"
 #include "server.h"
 #include "todaypages.h"
@@ -52,7 +54,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_server = std::make_unique<MarketServer>(
-            QList<Listing>{{u"7203"_s, u"トヨタ自動車"_s}, {u"1301"_s, EvilName}}, ServerOptions{});
+            QList<Listing>{{u"7203"_s, u"トヨタ自動車"_s}, {u"1301"_s, EvilName}},
+            ServerOptions{.stockPages = StockPageForm::State});
         m_port = m_server->startInBackground(0);
         QVERIFY(m_port > 0);
     }
@@ -96,26 +99,43 @@ private Q_SLOTS:
         QVERIFY(s && s->symbol == u"285A.T"_s && !s->bars.isEmpty());
     }
 
-    // Same-seeded markets of the 2012 and of today's pages show the same quotes, from Friday's close on.
+    // Same-seeded markets of the 2012 pages and of today's, in each form, show the same quotes, from
+    // Friday's close on; the streamed pages give the previous close's date as "12/5".
     void todayPagesMatchTheOldAndKeepTheirText()
     {
         QList<Listing> listings;
         for (int code = 1301; code < 1313; ++code)
             listings.append({QString::number(code), u"銘柄"_s + QString::number(code)});
-        const ServerOptions options{.seed = 3, .firstDay = QDate(2025, 12, 5), .startMinute = 14 * 60 + 58};
-        MarketServer old(listings, options), today(listings, options);
-        const int oldPort = old.startInBackground(0), todayPort = today.startInBackground(0);
-        QVERIFY(oldPort > 0 && todayPort > 0);
+        ServerOptions options{.seed = 3, .firstDay = QDate(2025, 12, 5), .startMinute = 14 * 60 + 58};
+        MarketServer streamed(listings, options);
+        options.stockPages = StockPageForm::State;
+        MarketServer old(listings, options), state(listings, options);
+        const int ports[] = {old.startInBackground(0), state.startInBackground(0),
+                             streamed.startInBackground(0)};
+        QVERIFY(ports[0] > 0 && ports[1] > 0 && ports[2] > 0);
         for (int round = 0; round < 5; ++round)
             for (const Listing& l : std::as_const(listings)) {
                 const tickora::QuoteFields q =
-                    parse(fetch(oldPort, "/stocks/detail/?code=" + l.code.toStdString()));
-                const QString todayPage = body(fetch(todayPort, "/quote/" + l.code.toStdString() + ".T"));
-                QVERIFY2(q.isDetailPage && !stateOf(todayPage).isEmpty(), qPrintable(l.code));
-                tickora::QuoteFields read = tickora::parseQuotePage(todayPage);
-                read.shortName = q.shortName; // the code list's name, which the 2012 page does not show
-                QCOMPARE(read, q);
+                    parse(fetch(ports[0], "/stocks/detail/?code=" + l.code.toStdString()));
+                QVERIFY2(q.isDetailPage, qPrintable(l.code));
+                for (const auto& [port, form] : {std::pair{ports[1], tickora::PageForm::State},
+                                                 std::pair{ports[2], tickora::PageForm::Streamed}}) {
+                    const auto reading =
+                        tickora::readQuotePage(body(fetch(port, "/quote/" + l.code.toStdString() + ".T")));
+                    tickora::QuoteFields read = reading.fields;
+                    read.shortName = q.shortName; // the code list's name, which the 2012 page does not show
+                    if (form == tickora::PageForm::Streamed && read.time.contains(u'/'))
+                        read.time = QDate::fromString(read.time, u"M/d"_s).toString(u"MM/dd"_s);
+                    QCOMPARE(reading.form, form);
+                    QCOMPARE(read, q);
+                }
             }
+        // The Nikkei's page, read from its domestic index board.
+        const tickora::IndexReading index = tickora::readIndexPage(body(fetch(ports[1], "/quote/998407.O")));
+        QVERIFY(index.found && index.form == tickora::PageForm::State);
+        QVERIFY2(index.line.contains(QRegularExpression(
+                     u"^日経平均 [\\d,]+\\.\\d\\d \\(1?\\d:\\d\\d\\) [+-]?[\\d,]+\\.\\d\\d$"_s)),
+                 qPrintable(index.line));
         // Listed names and the address stay inside the state's script and read back unchanged.
         for (const auto& [path, key, expected] :
              {std::tuple(std::string("/quote/1301.T"), u"mainStocksPriceBoard.priceBoard.shortName"_s,
@@ -150,9 +170,46 @@ private Q_SLOTS:
             QVERIFY2(s && s->bars.size() >= minBars && s->bars.size() <= maxBars, query);
             QVERIFY(s->symbol == symbol && s->gmtOffset == offset && s->lastPrice == s->bars.last().close);
         }
+        // The day's figures in meta: the quote read from the series is the page's.
+        for (int minute = 0; minute < 3; ++minute) {
+            const tickora::QuoteFields page = parse(get("/quote/1301.T"));
+            auto read = tickora::quoteFromSeriesJson(
+                body(get("/v8/finance/chart/1301.T?range=1d&interval=5m")).toUtf8(), page.name);
+            QVERIFY(read && !read->time.isEmpty());
+            read->shortName = page.shortName;
+            read->time = page.time;
+            QCOMPARE(*read, page);
+        }
         const auto res = get("/v8/finance/chart/4444.T?range=1y&interval=1d");
         QVERIFY(res && res->status == 404 &&
                 tickora::chartJsonErrorCode(QByteArray::fromStdString(res->body)) == u"Not Found"_s);
+    }
+
+    // Text answers go gzip-compressed to a client that accepts it, pictures and others as they are.
+    void compressesWhenAsked()
+    {
+        httplib::Client client("127.0.0.1", m_port);
+        client.set_decompress(false);
+        const auto plain = client.Get("/quote/7203.T", {{"Accept-Encoding", "identity"}});
+        const auto packed = client.Get("/quote/7203.T", {{"Accept-Encoding", "br, gzip;q=0.5"}});
+        QVERIFY(plain && packed && plain->status == 200 && packed->status == 200);
+        QVERIFY(!plain->has_header("Content-Encoding") && plain->body.size() > 300000);
+        QCOMPARE(packed->get_header_value("Content-Encoding"), "gzip");
+        QVERIFY2(packed->body.size() < plain->body.size() / 4, std::to_string(packed->body.size()).c_str());
+        QVERIFY(QByteArray::fromStdString(packed->body).startsWith("\x1f\x8b"));
+        const auto picture = client.Get("/f?s=7203.T", {{"Accept-Encoding", "gzip"}});
+        QVERIFY(picture && !picture->has_header("Content-Encoding"));
+        // Read back inflated: the next minute's page, whole.
+        client.set_decompress(true);
+        const auto inflated = client.Get("/quote/7203.T", {{"Accept-Encoding", "gzip"}});
+        QVERIFY(inflated && inflated->get_header_value("Content-Encoding") == "gzip" &&
+                inflated->body.ends_with("</html>\n"));
+        const std::pair<const char*, bool> headers[] = {
+            {"gzip", true}, {"deflate, GZIP;q=0.1", true}, {"x-gzip", true},       {"*", true},
+            {"", false},    {"gzip;q=0", false},           {"deflate, br", false}, {"gzipped", false}};
+        for (const auto& [header, accepted] : headers)
+            QVERIFY2(acceptsGzip(header) == accepted, header);
+        QVERIFY(isCompressibleType("application/json; charset=utf-8") && !isCompressibleType("image/png"));
     }
 
     // Fault modes by path prefix: today's status (-1: no whole answer), state read, 2012 page faulted.

@@ -20,11 +20,29 @@
 #include <QTimeZone>
 #include <QTimer>
 
+#include <zlib.h>
+
 using namespace tickora;
 using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+/// `data` in the gzip format.
+QByteArray gzip(const QByteArray& data)
+{
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&z, uLong(data.size()))), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
 
 /// A loopback HTTP/1.1 server: canned answers by path, a byte per 50 ms for "/drip", else silence.
 class RawServer : public QTcpServer
@@ -62,6 +80,15 @@ public:
                 "\r\n" + QByteArray::number(n - 4096, 16) + "\r\n" + QByteArray(n - 4096, 'c') +
                 "\r\n0\r\n\r\n";
         }
+        // Compressed answers: a page each way, bodies just within and past a cap of 5000 once
+        // inflated, and a bomb (8 MB of zeros in a few kilobytes) that no cap of 16 MB would stop.
+        const QByteArray page = QString(u"<p>株価 2,648.5 (+30.5)</p>\n"_s).repeated(400).toUtf8();
+        canned["/gzip"] = answer("200 OK\r\nContent-Encoding: gzip", gzip(page));
+        canned["/deflate"] = answer("200 OK\r\nContent-Encoding: deflate", qCompress(page).mid(4));
+        for (const int n : {5000, 5001})
+            canned["/gzip/" + QByteArray::number(n)] =
+                answer("200 OK\r\nContent-Encoding: gzip", gzip(page.left(n)));
+        canned["/bomb"] = answer("200 OK\r\nContent-Encoding: gzip", gzip(QByteArray(8 << 20, '\0')));
         for (int n = 0; n <= 5; ++n)
             canned["/hop/" + QByteArray::number(n)] =
                 answer("302 Found\r\nLocation: " +
@@ -147,6 +174,17 @@ private Q_SLOTS:
                 configOf({{u"MARKET_URL"_s, market}, {u"QUOTE_URL"_s, quoteUrl}, {u"TICK_MS"_s, tick}});
             QVERIFY2(got.tickIntervalMs == expected && int(got.notices.size()) == (refused ? 1 : 0),
                      qPrintable(quoteUrl + u' ' + tick));
+        }
+        // Another User-Agent, one printable line only; none given leaves the program's own.
+        const std::tuple<QString, QByteArray, int> agents[] = {
+            {u" Mozilla/5.0 (X11) ~ "_s, "Mozilla/5.0 (X11) ~", 0},
+            {u""_s, "", 0},
+            {u"A\r\nX-Evil: 1"_s, "", 1},
+            {u"エージェント"_s, "", 1},
+            {u"A\u007f"_s, "", 1}};
+        for (const auto& [agent, expected, told] : agents) {
+            const Config got = configOf({{u"USER_AGENT"_s, agent}});
+            QVERIFY2(got.userAgent == expected && got.notices.size() == told, qPrintable(agent));
         }
         for (const char* url : {"http://128.0.0.1", "http://localhost.example.com", "file:///tmp/x"})
             QVERIFY2(!isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
@@ -318,14 +356,14 @@ private Q_SLOTS:
         QVERIFY(!QtPictures().saveBmp(QImage(), dir.filePath(u"none.bmp"_s), &error) && !error.isEmpty());
     }
 
-    // Requests as given, uncompressed; answers, redirects, broken exchanges and body caps.
+    // Requests as given, compressed answers accepted; answers, redirects, broken exchanges and body caps.
     void httpExchangesCharsetsAndPrefetch()
     {
         QtHttpClient versioned({.userAgent = "Tickora/9.8"});
         QCOMPARE(getAndWait(versioned, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
-        for (const char* line : {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n",
-                                 "\r\nAccept-Encoding: identity\r\n", "\r\nUser-Agent: Tickora/9.8\r\n",
-                                 "\r\nAccept-Language: ja\r\n"})
+        for (const char* line :
+             {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n", "gzip, deflate\r\n",
+              "\r\nUser-Agent: Tickora/9.8\r\n", "\r\nAccept-Language: ja\r\n"})
             QVERIFY2(m_server.lastRequest.contains(line), m_server.lastRequest.constData());
         m_server.canned["/other"] =
             RawServer::answer("302 Found\r\nLocation: " + m_other.url(u"/status/200"_s).toEncoded());
@@ -376,6 +414,15 @@ private Q_SLOTS:
             const HttpResponse over = getAndWait(capped, m_server.url(path + u"5001"_s));
             QVERIFY(over.status == 0 && over.body.isEmpty());
         }
+        // Compressed bodies come inflated, and the cap holds for the inflated text; a bomb is refused.
+        const QByteArray page = getAndWait(versioned, m_server.url(u"/gzip"_s)).body;
+        QVERIFY(page.size() > 10000 && page.startsWith("<p>株価 2,648.5"));
+        QCOMPARE(getAndWait(versioned, m_server.url(u"/deflate"_s)).body, page);
+        QCOMPARE(getAndWait(capped, m_server.url(u"/gzip/5000"_s)).body, page.left(5000));
+        for (const HttpResponse& refused : {getAndWait(capped, m_server.url(u"/gzip/5001"_s)),
+                                            getAndWait(versioned, m_server.url(u"/bomb"_s))})
+            QVERIFY2(refused.status == 0 && refused.body.isEmpty() && !refused.error.isEmpty(),
+                     qPrintable(refused.error));
         // Bodies decoded by the named charset; callbacks go with their context; prefetched answers.
         const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値 ～ ①"_s;
         const std::pair<QByteArray, QByteArray> encoded[] = {

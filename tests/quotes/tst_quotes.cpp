@@ -2,6 +2,8 @@
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"
 #include "quotes/refreshpass.h"
+#include "quotes/secondsource.h"
+#include "quotes/seriesquote.h"
 #include "quotes/textextract.h"
 #include "support/fakes.h"
 #include "support/files.h"
@@ -27,6 +29,15 @@ QString joined(const QuoteFields& q)
 
 const auto codeOf = [](int row) { return QString::number(1300 + row); };
 
+/// A one-day chart JSON answer with `meta` and the bars' opens.
+QByteArray seriesJson(const QString& meta, const QString& opens = u"[]"_s)
+{
+    return (u"{\"chart\":{\"result\":[{\"meta\":{"_s + meta +
+            u"},\"timestamp\":[],\"indicators\":{\"quote\":[{\"open\":"_s + opens +
+            u"}]}}],\"error\":null}}"_s)
+        .toUtf8();
+}
+
 /// A stock-detail page for `row`'s code: name "N<code>", short name "S<code>".
 QByteArray page(int row, const QString& price = u"1,234"_s, const QString& change = u"+15"_s,
                 const QString& kind = u"株価詳細"_s)
@@ -48,6 +59,7 @@ struct Fixture : RefreshPassHost
     QStringList chimes;
     QList<TargetReached> reached;
     QList<QDateTime> holds;
+    QStringList notices; ///< pages read or not, answers of the series service
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
     bool mute = false;
     std::function<void()> whileFailureOpen = [] {};
@@ -76,6 +88,16 @@ struct Fixture : RefreshPassHost
     }
     QDateTime now() const override { return clock; }
     void serviceHeld(const QDateTime& until) override { holds.append(until); }
+    QString listedName(const QString& code) override { return u"L"_s + code; }
+    void pageRead(const QString& code) override { notices.append(u"read "_s + code); }
+    void pageUnread(const QString& code, bool fromSeries) override
+    {
+        notices.append((fromSeries ? u"series "_s : u"unread "_s) + code);
+    }
+    void seriesAnswered(int status, bool holdStarted) override
+    {
+        notices.append(u"answer %1%2"_s.arg(status).arg(holdStarted ? u" held"_s : QString()));
+    }
     void run()
     {
         pass->request([this] { ++doneCalls; });
@@ -97,10 +119,11 @@ struct Pass
     Fixture* f;
     std::unique_ptr<RefreshPass> owner;
     explicit Pass(int rows = 0)
-        : f(new Fixture(http, rows)),
-          owner(std::make_unique<RefreshPass>(
-              http, QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012, &backoff},
-              std::unique_ptr<Fixture>(f)))
+        : f(new Fixture(http, rows)), owner(std::make_unique<RefreshPass>(
+                                          http,
+                                          QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012,
+                                                      &backoff, QUrl(u"http://series.test"_s)},
+                                          std::unique_ptr<Fixture>(f)))
     {
         f->pass = owner.get();
     }
@@ -238,7 +261,7 @@ private Q_SLOTS:
             (QList<QPair<QByteArray, QByteArray>>{{"If-Modified-Since", "Thu, 01 Jun 1970 00:00:00 GMT"}}));
     }
 
-    // Blank code counts, other page empties columns 2-9, code changed in flight is left alone.
+    // Blank code counts, a "no such code" page empties columns 2-9, code changed in flight is left alone.
     void passWritesEachRowByItsPage()
     {
         Pass p(4);
@@ -251,7 +274,7 @@ private Q_SLOTS:
         p->cells.setCellText(4, grid::Code, u"9999"_s);
         p->reply(1, 200, page(1));
         QVERIFY(p->http.answer(u"code= "_s, {200, page(2, u"880"_s, u"-4"_s), {}, {}}));
-        p->reply(3, 200, page(3, u"1"_s, u"+1"_s, u"検索"_s));
+        p->reply(3, 200, page(3, u"1"_s, u"+1"_s, u"該当する銘柄はありません"_s));
         p->reply(4, 200, page(4));
         QCOMPARE(rowTexts(p->cells, 1).join(u'|'),
                  codeOf(1) + u"|N1301|1,234|+15|1,200|54,300|1,210|1,250|1,190|old1.10|old1.11|10:15"_s);
@@ -322,8 +345,9 @@ private Q_SLOTS:
                 p->reached.clear();
                 p->chimes.clear();
                 p->run();
-                const QByteArray body =
-                    f[0] == u"other"_s ? page(1, u"1"_s, u"+1"_s, u"検索"_s) : page(1, f[0]);
+                const QByteArray body = f[0] == u"other"_s
+                                            ? page(1, u"1"_s, u"+1"_s, u"該当する銘柄はありません"_s)
+                                            : page(1, f[0]);
                 QVERIFY(p->http.answer(u"code="_s + code, {f[0] == u"404"_s ? 404 : 200, body, {}, {}}));
                 QStringList told, coloured;
                 for (const TargetReached& r : std::as_const(p->reached)) {
@@ -366,6 +390,136 @@ private Q_SLOTS:
         QCOMPARE(QStringList({n.title, n.body, m.body}),
                  QStringList({u"買値目標到達"_s, u"6758 ソニー 現在値 3,412 目標 3,400"_s,
                               u"1301 現在値 <b>1</b> 目標 &2"_s}));
+    }
+
+    // The second source: the series JSON read as a page would show it; what is told, and when.
+    void quotesFromTheSeries()
+    {
+        // 2026-09-25 00:49 UTC is 9:49 in Japan.
+        const QString full = u"\"regularMarketPrice\":2648.5,\"previousClose\":2618,\"chartPreviousClose\":1,"
+                             u"\"regularMarketDayHigh\":2660,\"regularMarketDayLow\":2600.5,"
+                             u"\"regularMarketVolume\":27485000,\"regularMarketTime\":1790470140"_s;
+        const std::tuple<QByteArray, int, QString> cases[] = {
+            {seriesJson(full, u"[null,\"x\",2620,2630]"_s), -1,
+             u"トヨタ|detail|トヨタ|2,648.5|+30.5|2,620|2,660|2,600.5|27,485,000|2,618|9:49"_s},
+            {seriesJson(u"\"regularMarketPrice\":2600,\"chartPreviousClose\":2621.5"_s), -1,
+             u"トヨタ|detail|トヨタ|2,600|-21.5|0|0|0|0|2,621.5|"_s},
+            {seriesJson(
+                 u"\"regularMarketPrice\":1000.25,\"previousClose\":1000.25,\"regularMarketTime\":1790488800"_s),
+             -1, u"トヨタ|detail|トヨタ|1,000.25|0|0|0|0|0|1,000.25|15:00"_s},
+            {seriesJson(u"\"regularMarketPrice\":38412.7,\"previousClose\":38538.16"_s), 2,
+             u"トヨタ|detail|トヨタ|38,412.70|-125.46|0|0|0|0|38,538.16|"_s},
+            {seriesJson(u"\"regularMarketPrice\":5,\"previousClose\":4.5,\"regularMarketVolume\":1234.6"_s),
+             2, u"トヨタ|detail|トヨタ|5.00|+0.50|0|0|0|1,235|4.50|"_s}};
+        for (const auto& [body, decimals, expected] : cases)
+            QCOMPARE(joined(quoteFromSeriesJson(body, u"トヨタ"_s, decimals).value_or(QuoteFields())),
+                     expected);
+        // A body of the cap's size is read, one byte more is not.
+        const auto padded = [](qsizetype size) {
+            const QByteArray body = seriesJson(u"\"regularMarketPrice\":1,\"x\":\"\""_s);
+            return QByteArray(body).insert(body.indexOf("\"}"), QByteArray(size - body.size(), 'x'));
+        };
+        QVERIFY(quoteFromSeriesJson(padded(MaxSeriesQuoteBytes), {}).has_value());
+        for (const QByteArray& none :
+             {seriesJson(u"\"regularMarketPrice\":\"1\""_s), QByteArray("{"), padded(MaxSeriesQuoteBytes + 1),
+              QByteArray("{\"chart\":{\"result\":null}}")})
+            QVERIFY(!quoteFromSeriesJson(none, {}));
+        QCOMPARE(nikkeiLineOf(*quoteFromSeriesJson(seriesJson(full), {}, 2)),
+                 u"日経平均 2,648.50 (9:49) +30.50"_s);
+        QCOMPARE(daySeriesRequest(QUrl(u"http://s.test/base/"_s), u"^N225"_s).url,
+                 QUrl(u"http://s.test/base/v8/finance/chart/%5EN225?range=1d&interval=5m"_s));
+        QCOMPARE(daySeriesRequest(QUrl(), seriesSymbolOfCode(u" 7203"_s)).maxBodyBytes, MaxSeriesQuoteBytes);
+        QCOMPARE(daySeriesRequest(QUrl(u"http://s.test"_s), seriesSymbolOfCode(u" 7203"_s)).url.path(),
+                 u"/v8/finance/chart/7203.T"_s);
+
+        // Each message once a day, again after a page was read or on the next day.
+        // Each message once a day; again once every page that failed has been read, or the next day.
+        UnreadPageNotices notices;
+        const QDate day(2026, 12, 7);
+        QStringList said;
+        for (const auto& [code, read, fromSeries, on] : {std::tuple{u"A"_s, false, true, day},
+                                                         {u"B"_s, false, true, day},
+                                                         {u"A"_s, false, false, day},
+                                                         {u"C"_s, true, false, day},
+                                                         {u"A"_s, true, false, day},
+                                                         {u"A"_s, false, false, day},
+                                                         {u"B"_s, true, false, day},
+                                                         {u"A"_s, true, false, day},
+                                                         {u"B"_s, false, true, day},
+                                                         {u"B"_s, false, true, day.addDays(1)}}) {
+            if (read)
+                said.append(notices.pageRead(code) ? u"all read"_s : QString());
+            else
+                said.append(notices.pageUnread(code, fromSeries, on));
+        }
+        const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
+        QCOMPARE(said, QStringList({series,
+                                    {},
+                                    QString::fromUtf16(PagesUnreadText),
+                                    {},
+                                    {},
+                                    {},
+                                    {},
+                                    u"all read"_s,
+                                    series,
+                                    series}));
+        QVERIFY(QString::fromUtf16(PagesUnreadFromSeriesText)
+                    .endsWith(u"。価格は系列データから表示しています"_s));
+        // Refusals in a row: holds started and 403s count, repeated 429s and lost answers do not.
+        SeriesRefusals refusals;
+        QString told;
+        const std::pair<int, bool> answers[] = {
+            {429, true}, {429, false}, {0, false},  {403, false}, {403, false}, {403, false}, {200, false},
+            {503, true}, {403, false}, {429, true}, {404, false}, {403, false}, {403, false}, {403, false}};
+        for (const auto& [status, holdStarted] : answers)
+            told += refusals.noteAnswer(status, holdStarted) ? u'!' : u'.';
+        QCOMPARE(told, u"....!....!...!"_s);
+        QVERIFY(isNoSuchCodePage(u"<p>該当する銘柄はありません</p>"_s) &&
+                !isNoSuchCodePage(u"該当する銘柄"_s));
+    }
+
+    // A page in an unknown form: the row comes from the series, alerts and all; else it keeps what it shows.
+    void unreadPagesFromTheSeries()
+    {
+        Pass p(3);
+        const MemorySheet before = p->cells;
+        p->cells.setCellText(1, grid::SellTarget, u"2,600"_s);
+        p->run();
+        p->reply(1, 200, page(1, u"1"_s, u"+1"_s, u"検索"_s));
+        p->reply(2, 200, page(2));
+        p->reply(3, 200, "<html>new form</html>");
+        const QByteArray json = seriesJson(
+            u"\"regularMarketPrice\":2648.5,\"previousClose\":2618,\"regularMarketTime\":1790470140"_s);
+        QVERIFY(p->rowsDone.isEmpty() && p->http.answer(u"series.test/v8/finance/chart/1301.T?range=1d"_s,
+                                                        {200, json, "application/json", {}, {}}));
+        QVERIFY(p->http.answer(u"/1303.T"_s, {429, {}, {}, {{"Retry-After", "120"}}, {}}));
+        QCOMPARE(rowTexts(p->cells, 1).mid(1, 4),
+                 QStringList({u"L1301"_s, u"2,648.5"_s, u"+30.5"_s, u"2,618"_s}));
+        QCOMPARE(rowTexts(p->cells, 3), rowTexts(before, 3));
+        QCOMPARE(p->notices, QStringList({u"answer 200"_s, u"series 1301"_s, u"read 1302"_s,
+                                          u"answer 429 held"_s, u"unread 1303"_s}));
+        QCOMPARE(p->reached.size(), 1);
+        QCOMPARE(p->chimes, QStringList({u"sell"_s}));
+        QCOMPARE(p->shortNames.value(1), u"L1301"_s);
+        QCOMPARE((QList<QList<int>>{p->rowsDone, {p->doneCalls, int(p->holds.size())}}),
+                 (QList<QList<int>>{{1, 2, 3}, {1, 1}}));
+        // While the series is held it is not asked: the row keeps what it shows; a failed series too.
+        p->notices.clear();
+        p->run();
+        p->reply(1, 200, page(1, u"1"_s, u"+1"_s, u"検索"_s));
+        p->reply(2, 200, page(2));
+        p->reply(3, 200, page(3));
+        QCOMPARE(p->http.unanswered(), 0);
+        QCOMPARE(p->cells.cellText(1, grid::Price), u"2,648.5"_s);
+        p->clock = p->clock.addSecs(121);
+        p->run();
+        p->reply(1, 200, page(1, u"1"_s, u"+1"_s, u"検索"_s));
+        QVERIFY(p->http.answer(u"/1301.T"_s, {200, "{}", {}, {}, {}}));
+        p->reply(2, 200, page(2));
+        p->reply(3, 200, page(3));
+        QCOMPARE(p->notices, QStringList({u"unread 1301"_s, u"read 1302"_s, u"read 1303"_s, u"answer 200"_s,
+                                          u"unread 1301"_s, u"read 1302"_s, u"read 1303"_s}));
+        QCOMPARE(p->cells.cellText(1, grid::Price), u"2,648.5"_s);
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.

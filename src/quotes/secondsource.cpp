@@ -1,0 +1,39 @@
+#include "quotes/secondsource.h"
+
+namespace tickora {
+
+bool isNoSuchCodePage(const QString& page)
+{
+    return page.contains(u"該当する銘柄はありません");
+}
+
+bool UnreadPageNotices::pageRead(const QString& code)
+{
+    if (!m_unread.remove(code) || !m_unread.isEmpty())
+        return false;
+    m_toldFromSeries = m_toldUnread = QDate();
+    return true;
+}
+
+QString UnreadPageNotices::pageUnread(const QString& code, bool fromSeries, QDate day)
+{
+    m_unread.insert(code);
+    QDate& told = fromSeries ? m_toldFromSeries : m_toldUnread;
+    if (told == day)
+        return {};
+    told = day;
+    return QString::fromUtf16(fromSeries ? PagesUnreadFromSeriesText : PagesUnreadText);
+}
+
+bool SeriesRefusals::noteAnswer(int status, bool holdStarted)
+{
+    const bool refused = status == 403 || holdStarted;
+    // No answer at all, or an answer during a hold that started before (429 again), neither
+    // counts nor ends the run.
+    if (!refused && (status <= 0 || status == 429 || status == 503))
+        return false;
+    m_run = refused ? m_run + 1 : 0;
+    return m_run == 3;
+}
+
+} // namespace tickora

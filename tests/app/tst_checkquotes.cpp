@@ -1,0 +1,113 @@
+// tickora --check-quotes: the pages of the simulated market and of fakes, read once, as printed.
+#include "checkquotes.h"
+#include "commandline.h"
+#include "platform/qthttpclient.h"
+#include "server.h"
+#include "support/fakes.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+/// The configuration of a program pointed at `url` for every service.
+Config configAt(const QString& url)
+{
+    QProcessEnvironment env;
+    env.insert(u"TICKORA_MARKET_URL"_s, url);
+    return Config::fromEnvironment(env);
+}
+
+/// The check's exit code and what it printed.
+std::pair<int, QString> check(HttpClient& http, const Config& config, const QStringList& codes)
+{
+    QString printed;
+    const int code = runQuoteCheck(http, config, codes, [&](const QString& text) { printed += text; });
+    return {code, printed};
+}
+
+} // namespace
+
+class TestCheckQuotes : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The option takes the codes that follow; without one it is refused.
+    void parses()
+    {
+        const CommandLine codes =
+            parseCommandLine({u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"627A"_s}, u"1"_s);
+        QCOMPARE(codes.action, CommandLine::Action::CheckQuotes);
+        QCOMPARE(codes.codes, QStringList({u"7203"_s, u"627A"_s}));
+        const CommandLine none = parseCommandLine({u"tickora"_s, u"--check-quotes"_s}, u"1"_s);
+        QVERIFY(none.action == CommandLine::Action::Fail && none.text.contains(u"--check-quotes"_s));
+        QCOMPARE(parseCommandLine({u"tickora"_s, u"7203"_s}, u"1"_s).action, CommandLine::Action::Fail);
+        const CommandLine both = parseCommandLine(
+            {u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"--import-codelist"_s, u"data_j.xls"_s}, u"1"_s);
+        QVERIFY(both.action == CommandLine::Action::Fail && both.text.contains(u"一緒に使えません"_s));
+    }
+
+    // Against the market: a streamed stock page read, an unknown code told, the Nikkei from its state.
+    void againstTheMarket()
+    {
+        market::MarketServer server({{u"7203"_s, u"トヨタ自動車"_s}}, {});
+        const int port = server.startInBackground(0);
+        QVERIFY(port > 0);
+        const QString url = u"http://127.0.0.1:%1"_s.arg(port);
+        QtHttpClient http;
+        const auto [failed, printed] = check(http, configAt(url), {u"7203"_s, u"4444"_s});
+        QCOMPARE(failed, 1);
+        QVERIFY2(printed.startsWith(u"7203  "_s + url +
+                                    u"/quote/7203.T\n  状態 200  形式 streamed\n"
+                                    u"  銘柄名 トヨタ自動車(株)\n  現在値 "_s),
+                 qPrintable(printed));
+        QVERIFY2(printed.contains(u"\n  系列データ: 使いません\n4444  "_s + url +
+                                  u"/quote/4444.T\n  状態 200  形式 state\n  "
+                                  u"該当する銘柄はありません（コードが見つかりません）\n"
+                                  u"  系列データ: 使いません\n日経平均  "_s +
+                                  url + u"/quote/998407.O\n  状態 200  形式 state\n  日経平均 "_s),
+                 qPrintable(printed));
+        QVERIFY(printed.endsWith(u"\n  系列データ: 使いません\n"_s));
+        // Every page read: 0; the program itself, without a window, says the same.
+        QCOMPARE(check(http, configAt(url), {u"7203"_s}).first, 0);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"TICKORA_MARKET_URL"_s, url);
+        env.remove(u"DISPLAY"_s);
+        program.setProcessEnvironment(env);
+        program.start(QString::fromUtf8(TICKORA_BIN), {u"--check-quotes"_s, u"7203"_s});
+        QVERIFY(program.waitForFinished(30000));
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(program.exitCode() == 0 && out.contains(u"形式 streamed"_s) && out.contains(u"日経平均 "_s),
+                 qPrintable(out));
+    }
+
+    // A page in an unknown form would come from the series; an overloaded service is not asked again.
+    void unknownFormsAndHolds()
+    {
+        FakeHttpClient http;
+        http.serve(u"/quote/7203.T"_s, "<html><body>新しい形式</body></html>");
+        http.serve(u"/quote/6758.T"_s, "busy", 429);
+        const auto [failed, printed] =
+            check(http, configAt(u"http://m.test"_s), {u"7203"_s, u"6758"_s, u"9984"_s});
+        QCOMPARE(failed, 1);
+        QCOMPARE(printed, u"7203  http://m.test/quote/7203.T\n  状態 200  形式 none\n  値を読めません\n"
+                          u"  系列データ: 使います（ページの形式が変わった可能性があります）\n"
+                          u"6758  http://m.test/quote/6758.T\n  状態 429  形式 none\n  ページではありません\n"
+                          u"9984  http://m.test/quote/9984.T\n  取得制限中のため読みませんでした\n"
+                          u"日経平均  http://m.test/quote/998407.O\n  取得制限中のため読みませんでした\n"_s);
+        FakeHttpClient down;
+        down.setHandler([](const HttpRequest&) {
+            return HttpResponse{0, {}, {}, {}, u"Connection refused"_s};
+        });
+        QCOMPARE(check(down, configAt(u"http://m.test"_s), {u"7203"_s}).second.section(u'\n', 1, 1),
+                 u"  取得できません: Connection refused"_s);
+    }
+};
+
+QTEST_MAIN(TestCheckQuotes)
+#include "tst_checkquotes.moc"
