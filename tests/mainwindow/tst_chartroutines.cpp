@@ -276,6 +276,8 @@ private Q_SLOTS:
         m_host.clock.setTime(time);
         m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
         m_host.fill({u"1301"_s, u"1302"_s});
+        m_host.rows = 3; // the third row is empty, its slot still shows an earlier chart
+        m_host.thumbs[2] = QImage(4, 4, QImage::Format_RGB32);
         m_host.cells.setCellText(1, grid::Price, u"---"_s);
         auto tick = [&] {
             return run([&](auto then) { charts.refreshThumbnails(then); }) &&
@@ -290,7 +292,8 @@ private Q_SLOTS:
         const QSize size = pixelsY > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
         QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image,
                  status != 200);
-        QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image);
+        QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image &&
+                m_host.thumbs[2].isNull());
         QCOMPARE(m_host.market !=
                      drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image,
                  lineTaken);

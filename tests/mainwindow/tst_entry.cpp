@@ -212,6 +212,16 @@ private Q_SLOTS:
         QApplication::sendEvent(&box, &commit);
         QCOMPARE(keys, (QList<int>{'7', 'a', 13, 13, 8, EntryBox::PasteKey, 0x30C8}));
         QCOMPARE(box.text(), u"5トヨ"_s);
+        // A consumed drop changes nothing and is refused, so a source that moves its text keeps it.
+        connect(&box, &EntryBox::keyPressed, &box, [](int, bool* consumed) { *consumed = true; });
+        QMimeData dragged;
+        dragged.setText(u"9"_s);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(&box, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &dragged, Qt::LeftButton, {});
+        drop.accept(); // as a filter that handed it on may have left it
+        QApplication::sendEvent(&box, &drop);
+        QVERIFY(!drop.isAccepted() && box.text() == u"5トヨ"_s);
     }
 
     // The grid's current cell and the view's agree, never on the fixed row or column.
