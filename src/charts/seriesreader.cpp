@@ -73,11 +73,8 @@ std::optional<QJsonObject> chartObject(const QByteArray& body, qsizetype maxByte
 {
     if (body.size() > maxBytes)
         return std::nullopt;
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
-        return std::nullopt;
-    const QJsonValue chart = doc.object().value(u"chart"_s);
+    // A body that is no JSON object reads as an empty object, which has no chart either.
+    const QJsonValue chart = QJsonDocument::fromJson(body).object().value(u"chart"_s);
     if (!chart.isObject())
         return std::nullopt;
     return chart.toObject();
