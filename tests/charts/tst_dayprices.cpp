@@ -98,9 +98,8 @@ private Q_SLOTS:
         prices.addSample(u"6758.T"_s, Day, at(Day, 9, 0), 2000);
         QVERIFY(prices.toppedUp(u"7203.T"_s, Day));
         prices.addSample(u"7203.T"_s, next, at(next, 9, 0), 1100);
-        QCOMPARE(prices.size(), 1);
-        QVERIFY(!prices.toppedUp(u"7203.T"_s, next));
-        QVERIFY(prices.series(u"7203.T"_s, Day).bars.isEmpty());
+        QVERIFY(prices.size() == 1 && !prices.toppedUp(u"7203.T"_s, next) &&
+                prices.series(u"7203.T"_s, Day).bars.isEmpty());
         prices.addSample(u"7203.T"_s, Day, at(Day, 10, 0), 900);
         prices.addSeries(u"6758.T"_s, Day, fetched({{9 * 60, 1}}));
         QCOMPARE(prices.size(), 1);
@@ -109,8 +108,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < MaxDaySamples + 10; ++i)
             prices.addSample(u"^N225"_s, next, at(next, 9, 0) + i, 10000 + double(i));
         const PriceSeries got = prices.series(u"^N225"_s, next);
-        QCOMPARE(got.bars.size(), MaxDaySamples);
-        QCOMPARE(got.bars.first().close, 10010.0);
+        QCOMPARE(std::pair(got.bars.size(), got.bars.first().close), std::pair(MaxDaySamples, 10010.0));
     }
 };
 

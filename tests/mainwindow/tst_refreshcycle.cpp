@@ -20,7 +20,7 @@ public:
     int boxes = 0;
     QTime now = QTime(10, 0);
     bool answerStop = false;
-    std::function<void()> whileAsking;
+    std::function<void()> whileAsking = [] {};
 
     void finishStep() { std::exchange(pending, {})(); }
 
@@ -30,8 +30,7 @@ public:
     bool askToStop(const QString& text) override
     {
         log << u"ask "_s + text;
-        if (whileAsking)
-            whileAsking();
+        whileAsking();
         return answerStop;
     }
     void startTimer() override { log << u"timer"_s; }

@@ -80,15 +80,13 @@ void FakeHttpClient::deliver(const Pending& p, const HttpResponse& response)
 void FakeDialogs::message(QWidget*, const QString& title, const QString& text, Icon icon)
 {
     shown.append({title, text, icon, false});
-    if (whileOpen)
-        whileOpen();
+    whileOpen();
 }
 
 bool FakeDialogs::question(QWidget*, const QString& title, const QString& text)
 {
     shown.append({title, text, Icon::None, true});
-    if (whileOpen)
-        whileOpen();
+    whileOpen();
     return answers.isEmpty() ? true : answers.takeFirst();
 }
 
@@ -107,20 +105,10 @@ FakeServices::FakeServices()
 Services FakeServices::services() const
 {
     auto* self = const_cast<FakeServices*>(this);
-    Services s;
-    s.config = config;
-    s.http = &self->http;
-    s.downloader = &self->downloader;
-    s.sound = &self->sound;
-    s.notifier = &self->notifier;
-    s.pictures = &self->pictures;
-    s.screen = &self->screen;
-    s.printer = &self->printer;
-    s.help = &self->help;
-    s.dialogs = &self->dialogs;
-    s.clock = &self->clock;
-    s.instance = &self->instance;
-    return s;
+    // In the order of the members; each has a type of its own, so a wrong order does not compile.
+    return {config,          &self->http,     &self->downloader, &self->sound,
+            &self->notifier, &self->pictures, &self->screen,     &self->printer,
+            &self->help,     &self->dialogs,  &self->clock,      &self->instance};
 }
 
 } // namespace tickora::test

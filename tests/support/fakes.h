@@ -151,7 +151,7 @@ public:
 
     QList<Shown> shown;
     QList<bool> answers;
-    std::function<void()> whileOpen;
+    std::function<void()> whileOpen = [] {};
 };
 
 class FakeClock : public Clock
