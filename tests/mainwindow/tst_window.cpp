@@ -196,6 +196,12 @@ private Q_SLOTS:
         series.sort();
         QCOMPARE(series, QStringList({u"6758.T range=1d&interval=5m"_s, u"6758.T range=1y&interval=1d"_s,
                                       u"7203.T range=1d&interval=5m"_s, u"^N225 range=1d&interval=5m"_s}));
+        // The row's six months from its caption; a tick closes both of the row's windows.
+        Q_EMIT w.child<ThumbCaption>(u"Label1_1"_s)->clicked();
+        QPointer<QWidget> half, yearShown = year;
+        QTRY_VERIFY((half = w.form->findChild<QWidget*>(u"Form3"_s)) && half->isVisible());
+        w.tick();
+        QVERIFY((!yearShown || !yearShown->isVisible()) && (!half || !half->isVisible()));
     }
 
     // A start packs and fills the rows; muted, it chimes no more; a failed page ends the pass.
@@ -356,12 +362,17 @@ private Q_SLOTS:
                     r.headers = {{"X-Tickora-Simulated", "1"}};
                 return r;
             });
-            QVERIFY(start(w, u"1,1=7203"_s));
+            QVERIFY(start(w, u"1,1=7203 2,1=7203"_s)); // two pages say so: one mark
             QCOMPARE(w.form->windowTitle(), simulated ? u"Tickora（模擬相場）"_s : u"Tickora"_s);
-            auto* mark = w.child<QStatusBar>(u"statusLine"_s)->findChild<QLabel*>(u"simulatedMark"_s);
-            QCOMPARE(mark && mark->isVisibleTo(w.form.get()) ? mark->text() : QString(),
+            const auto marks =
+                w.child<QStatusBar>(u"statusLine"_s)->findChildren<QLabel*>(u"simulatedMark"_s);
+            QLabel* mark = marks.value(0);
+            QCOMPARE(marks.size() == 1 && mark->isVisibleTo(w.form.get()) ? mark->text() : QString(),
                      simulated ? u"模擬相場"_s : QString());
-            QVERIFY(!mark || mark->palette().color(QPalette::WindowText) == QColor(Qt::red));
+            // Red, bold, apart from the status text, and said in words to whoever points at it.
+            QVERIFY(!mark || (mark->palette().color(QPalette::WindowText) == QColor(Qt::red) &&
+                              mark->font().bold() && mark->contentsMargins() == QMargins(8, 0, 8, 0) &&
+                              mark->toolTip() == u"模擬相場の値です。実際の株価ではありません。"_s));
             QVERIFY(!w.child<QStatusBar>(u"statusLine"_s)->isSizeGripEnabled());
         }
     }
