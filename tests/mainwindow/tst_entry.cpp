@@ -212,15 +212,14 @@ private Q_SLOTS:
         QApplication::sendEvent(&box, &commit);
         QCOMPARE(keys, (QList<int>{'7', 'a', 13, 13, 8, EntryBox::PasteKey, 0x30C8}));
         QCOMPARE(box.text(), u"5トヨ"_s);
-        // A consumed drop changes nothing and is refused, so a source that moves its text keeps it.
+        // A consumed drop changes nothing and is refused even if it came accepted (as a filter may hand
+        // it on), so a source that moves its text keeps it.
         connect(&box, &EntryBox::keyPressed, &box, [](int, bool* consumed) { *consumed = true; });
         QMimeData dragged;
         dragged.setText(u"9"_s);
         QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &dragged, Qt::LeftButton, {});
-        QApplication::sendEvent(&box, &enter);
         QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &dragged, Qt::LeftButton, {});
-        drop.accept(); // as a filter that handed it on may have left it
-        QApplication::sendEvent(&box, &drop);
+        QApplication::sendEvent(&box, &enter), drop.accept(), QApplication::sendEvent(&box, &drop);
         QVERIFY(!drop.isAccepted() && box.text() == u"5トヨ"_s);
     }
 
@@ -425,6 +424,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scenario");
         const QString stopped = u" shown 0 beeps 0 stopped"_s;
         QTest::newRow("released on another cell") << u"left 2,6 3,12 | 2,6 label 2 box 1,234,500"_s + stopped;
+        QTest::newRow("pressed on the current cell") << u"left 1,1 3,12 | 1,1 label 1 box 7203"_s + stopped;
         QTest::newRow("on the header row") << u"left 0,3 0,3 | 1,1 label 1 box 7203"_s + stopped;
         QTest::newRow("right button") << u"right 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
         QTest::newRow("right press, left release")
@@ -454,6 +454,8 @@ private Q_SLOTS:
         QTest::mouseRelease(grid()->viewport(), buttonOf(-1), {}, to);
         QTest::qWait(10);
         QCOMPARE(m_w->state(), state);
+        QCOMPARE(grid()->selectedItems(),
+                 QList<QTableWidgetItem*>{grid()->item(grid()->row(), grid()->col())});
         QVERIFY(box()->hasFocus() && focused.size() == 1); // the click's focus is handed on once
         for (int r = 0; r <= 3; ++r)                       // nothing written into a cell
             QCOMPARE(rowTexts(*grid(), r), QuoteRow);

@@ -140,26 +140,6 @@ private Q_SLOTS:
         }
     }
 
-    // A tick closes the chart windows and the settings, and keeps the current cell.
-    void tickClosesChartWindows()
-    {
-        Window w;
-        w.make();
-        for (const QString& opening : {u"menu5"_s, u"en"_s, u"menu1"_s})
-            w.trigger(opening);
-        QList<QPointer<QWidget>> windows{settingsWindows().value(0)};
-        for (const QString& name : {u"Form5"_s, u"Form12"_s}) {
-            QTRY_VERIFY(w.form->findChild<QWidget*>(name) && w.form->findChild<QWidget*>(name)->isVisible());
-            windows << w.form->findChild<QWidget*>(name);
-        }
-        w.grid()->setCurrent(3, grid::Price);
-        w.tick();
-        for (const QPointer<QWidget>& window : windows)
-            QVERIFY(!window || !window->isVisible());
-        w.drain();
-        QCOMPARE(w.grid()->col(), int(grid::Price));
-    }
-
     // Drawn charts: asked once per symbol and range, no images; windows name their row; slots start large.
     void drawnChartsFillTheWindow()
     {
@@ -196,12 +176,22 @@ private Q_SLOTS:
         series.sort();
         QCOMPARE(series, QStringList({u"6758.T range=1d&interval=5m"_s, u"6758.T range=1y&interval=1d"_s,
                                       u"7203.T range=1d&interval=5m"_s, u"^N225 range=1d&interval=5m"_s}));
-        // The row's six months from its caption; a tick closes both of the row's windows.
+        // A tick closes the row's year and six months (from its caption), the market charts and the
+        // settings, and keeps the current cell.
         Q_EMIT w.child<ThumbCaption>(u"Label1_1"_s)->clicked();
-        QPointer<QWidget> half, yearShown = year;
-        QTRY_VERIFY((half = w.form->findChild<QWidget*>(u"Form3"_s)) && half->isVisible());
+        for (const QString& opening : {u"menu5"_s, u"en"_s, u"menu1"_s})
+            w.trigger(opening);
+        QList<QPointer<QWidget>> windows{settingsWindows().value(0), year};
+        for (const QString& name : {u"Form3"_s, u"Form5"_s, u"Form12"_s}) {
+            QTRY_VERIFY(w.form->findChild<QWidget*>(name) && w.form->findChild<QWidget*>(name)->isVisible());
+            windows << w.form->findChild<QWidget*>(name);
+        }
+        w.grid()->setCurrent(3, grid::Price);
         w.tick();
-        QVERIFY((!yearShown || !yearShown->isVisible()) && (!half || !half->isVisible()));
+        for (const QPointer<QWidget>& window : windows)
+            QVERIFY(!window || !window->isVisible());
+        w.drain();
+        QCOMPARE(w.grid()->col(), int(grid::Price));
     }
 
     // A start packs and fills the rows; muted, it chimes no more; a failed page ends the pass.
@@ -585,10 +575,8 @@ private Q_SLOTS:
         QCOMPARE(form->grab().toImage().pixelColor(1, 1), QColor(0xE0, 0xE0, 0xE0));
         QList<int> places{form->width(), form->height()};
         QStringList texts{form->font().family() + QString::number(form->font().pointSizeF())};
-        for (const QWidget* c : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            places << c->x() << c->y() << c->width() << c->height();
-            texts << c->property("text").toString();
-        }
+        for (const QWidget* c : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            places << c->x() << c->y() << c->width() << c->height(), texts << c->property("text").toString();
         QCOMPARE(places,
                  QList<int>({362, 248, 24, 32, 313, 33, 208, 48, 97, 25, 16, 96, 337, 41, 272, 192, 57, 25}));
         QCOMPARE(texts,

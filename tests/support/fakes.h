@@ -100,11 +100,7 @@ public:
     QSize sizePixels() const override { return size; }
     qreal logicalDpiX() const override { return dpi; }
     qreal logicalDpiY() const override { return dpi; }
-    QImage grabDesktop() override
-    {
-        ++grabs;
-        return desktop;
-    }
+    QImage grabDesktop() override { return ++grabs, desktop; }
     QSize size{1920, 1080};
     qreal dpi = 96.0;
     QImage desktop;
@@ -114,11 +110,7 @@ public:
 class FakePrinter : public Printer
 {
 public:
-    Result printImage(const QImage& image) override
-    {
-        printed.append(image);
-        return result;
-    }
+    Result printImage(const QImage& image) override { return printed.append(image), result; }
     Result result{true, {}};
     QList<QImage> printed;
 };
@@ -126,11 +118,7 @@ public:
 class FakeHelpViewer : public HelpViewer
 {
 public:
-    bool open(const QString& path) override
-    {
-        opened.append(path);
-        return true;
-    }
+    bool open(const QString& path) override { return opened.append(path), true; }
     QStringList opened;
 };
 
