@@ -2,6 +2,7 @@
 #include "platform/backoff.h"
 #include "platform/config.h"
 #include "platform/datafolder.h"
+#include "platform/dialogs.h"
 #include "platform/pictures.h"
 #include "platform/prefetch.h"
 #include "platform/qthttpclient.h"
@@ -10,7 +11,10 @@
 #include "support/chartimages.h"
 #include "support/files.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QSslKey>
 #include <QSslServer>
 #include <QStringEncoder>
@@ -354,6 +358,25 @@ private Q_SLOTS:
         QVERIFY(QtPictures().load(dir.filePath(u"over.png"_s)).isNull());
         QString error;
         QVERIFY(!QtPictures().saveBmp(QImage(), dir.filePath(u"none.bmp"_s), &error) && !error.isEmpty());
+    }
+
+    // The boxes show their text as plain text (it may come from a page); a question is true for Yes.
+    void dialogs()
+    {
+        QtDialogs dialogs;
+        for (const auto button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No}) {
+            Qt::TextFormat format = Qt::AutoText;
+            QTimer::singleShot(0, [button, &format] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                format = box->textFormat();
+                box->button(button)->click();
+            });
+            if (button == QMessageBox::Ok)
+                dialogs.message(nullptr, u"t"_s, u"<b>x</b>"_s, Dialogs::Icon::Warning);
+            else
+                QCOMPARE(dialogs.question(nullptr, u"t"_s, u"<b>x</b>"_s), button == QMessageBox::Yes);
+            QCOMPARE(format, Qt::PlainText);
+        }
     }
 
     // Requests as given, compressed answers accepted; answers, redirects, broken exchanges and body caps.
