@@ -131,12 +131,10 @@ private Q_SLOTS:
         const auto s = readChartJson(b, b.size());
         QVERIFY(s);
         QCOMPARE(meta(*s), u"^N225|日経平均|JPY|32400|44790.38, 45303.43"_s);
-        // Highs and lows widen to hold open and close; missing open and low are the close, a negative volume
-        // 0.
+        // Highs and lows widen to hold open and close; a missing open or low is the close; volume at least 0.
         QCOMPARE(show(s->bars), u"1758153600 10, 10.5, 10, 10.5, 0 | 1758154200 11, 12, 11, 11, 300"_s);
         const auto back = readChartJson(chartJsonFromSeries(*s));
-        QVERIFY(back);
-        QCOMPARE(meta(*back) + show(back->bars), meta(*s) + show(s->bars));
+        QCOMPARE(back ? meta(*back) + show(back->bars) : QString(), meta(*s) + show(s->bars));
         QVERIFY(!readChartJson(b, b.size() - 1)); // one byte over the cap: not read at all
         QCOMPARE(chartJsonErrorCode(b), QString());
         const auto bare = readChartJson(body("[]", R"({"close":[]})", R"({"gmtoffset":1e12})"));
