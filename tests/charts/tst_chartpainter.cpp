@@ -71,7 +71,7 @@ private Q_SLOTS:
             QCOMPARE(valueLabelDecimals(step, decimals), d);
     }
 
-    // Even in the smallest picture the panes lie between the title and the time labels, in order.
+    // Even in the smallest picture the panes lie apart between the title and the time labels, in order.
     void layout()
     {
         const ChartLayout l = chartLayout(ChartKind::NikkeiHalfYear, QSize(5, 0));
@@ -80,7 +80,7 @@ private Q_SLOTS:
         double top = l.title.bottom();
         for (const ChartPane& p : l.panes) {
             roles += u"PVRWQ"_s.at(int(p.role));
-            QVERIFY(p.rect.top() >= top && !p.rect.isEmpty() && QRectF(QPoint(), l.size).contains(p.rect));
+            QVERIFY(p.rect.top() > top && !p.rect.isEmpty() && QRectF(QPoint(), l.size).contains(p.rect));
             top = p.rect.bottom();
         }
         QCOMPARE(roles, u"PRW"_s);

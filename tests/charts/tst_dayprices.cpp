@@ -85,7 +85,9 @@ private Q_SLOTS:
         QCOMPARE(prices.series(s, Day).lastPrice, 1036.0);
         DayPrices other;
         other.addSeries(s, Day, fetched({{9 * 60, 1001}}, 980));
-        QCOMPARE(other.series(s, Day).previousClose, 980.0);
+        other.addSample(s, Day, at(Day, 9, 0), 1002); // at the last bar's time: the latest price
+        QCOMPARE(std::pair(other.series(s, Day).previousClose, other.series(s, Day).lastPrice),
+                 std::pair(980.0, 1002.0));
     }
 
     // A later day drops everything of the earlier ones; a price of a day already over is ignored.
