@@ -11,6 +11,7 @@
 #include "platform/pictures.h"
 #include "platform/qthttpclient.h"
 #include "platform/screen.h"
+#include "platform/tradingcalendar.h"
 #include <QTimer>
 
 #include <QElapsedTimer>
@@ -67,12 +68,14 @@ public:
     int questions = 0;
 };
 
-/// Mid-morning, so a tick asks no trading-hours question.
+/// Mid-morning of a trading day in Japan, so a tick asks no trading-hours question.
 class MorningClock : public Clock
 {
 public:
-    QDate today() const override { return QDate::currentDate(); }
-    QTime timeOfDay() const override { return QTime(10, 30); }
+    QDateTime now() const override
+    {
+        return QDateTime(nextTradingDay(QDate::currentDate().addDays(-1)), QTime(10, 30), japanZone());
+    }
 };
 
 /// Passes requests on, but answers every chart request (anything but a quote or Nikkei page)

@@ -98,10 +98,15 @@ struct ChartOptions
     /// oscillators are worked out over all bars given, so earlier bars make them start at the left.
     int windowDays = 0;
     bool candles = true; ///< daily price panes: candles, or a line of closes
+    /// Intraday, within the session: the break between two sessions (first and last minute of the
+    /// local day), shaded and not crossed by the line; -1 each: none.
+    int breakStartMinute = -1;
+    int breakEndMinute = -1;
 };
 
 /// The current day as a line against the previous close (dashed, at its value): thumbnails and the
-/// index chart. Only the bars of the last bar's local day are drawn.
+/// index chart. Only the bars of the last bar's local day are drawn; a break between sessions is
+/// a gap in the line.
 DrawnChart drawIntradayChart(const PriceSeries& s, QSize size, const ChartOptions& options = {});
 /// One year of daily candles with 65- and 130-day moving averages and volume.
 DrawnChart drawYearChart(const PriceSeries& s, QSize size, const ChartOptions& options = {});

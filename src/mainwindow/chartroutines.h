@@ -57,8 +57,10 @@ public:
     virtual void setYearChartLine(const QString& text) = 0;
     /// The Nikkei average line as it stands; the drawn index chart takes its value.
     virtual QString marketLine() const = 0;
-    /// The local date and time.
+    /// The moment now, for the holds on services.
     virtual QDateTime now() const = 0;
+    /// The trading day's moment in Japan time: its date is the day of the samples and kept series.
+    virtual QDateTime tradingMoment() const = 0;
     /// The holds on services that asked not to be asked so often, shared with the quote requests.
     virtual ServiceBackoff& backoff() = 0;
     /// Says that a service is held until `until`.

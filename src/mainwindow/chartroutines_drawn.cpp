@@ -3,11 +3,11 @@
 #include "chartroutines.h"
 
 #include "platform/savefile.h"
+#include "platform/tradingcalendar.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QTimeZone>
 
 #include <memory>
 
@@ -18,9 +18,11 @@ using Window = ChartRoutinesHost::Window;
 
 namespace {
 
-/// The session of the Tokyo exchange on the intraday time axis.
-constexpr int SessionStartMinute = 9 * 60;
-constexpr int SessionEndMinute = 15 * 60 + 30;
+/// Minute of the day of a time of the exchange's sessions.
+int minuteOf(QTime t)
+{
+    return t.hour() * 60 + t.minute();
+}
 
 QByteArray pngOf(const QImage& image)
 {
@@ -49,8 +51,10 @@ ChartOptions intradayOptions(const QString& title)
 {
     ChartOptions o;
     o.title = title;
-    o.sessionStartMinute = SessionStartMinute;
-    o.sessionEndMinute = SessionEndMinute;
+    o.sessionStartMinute = minuteOf(session::Open);
+    o.sessionEndMinute = minuteOf(session::Close);
+    o.breakStartMinute = minuteOf(session::MorningClose);
+    o.breakEndMinute = minuteOf(session::AfternoonOpen);
     return o;
 }
 
@@ -67,7 +71,7 @@ QString yearSeriesFile(const Config& config, const QString& symbol, QDate day)
 
 QDate ChartRoutines::today() const
 {
-    return m_host.now().date();
+    return m_host.tradingMoment().date();
 }
 
 void ChartRoutines::fetchSeries(const QString& symbol, ChartRange range, ChartInterval interval,
@@ -290,16 +294,13 @@ void ChartRoutines::drawThumbnails(Then then)
 void ChartRoutines::drawIndexChart(Then then)
 {
     const QString symbol = u"^N225"_s;
-    const QDate day = today();
-    const QDateTime at = m_host.now();
-    const int minute = at.time().hour() * 60 + at.time().minute();
+    const QDateTime at = m_host.tradingMoment();
     const auto line = indexLineValue(m_host.marketLine());
-    // The line's value as of now, in the session only: after the close it stays the day's last.
-    if (line && minute >= SessionStartMinute && minute <= SessionEndMinute) {
-        const qint64 time =
-            QDateTime(at.date(), at.time(), QTimeZone::utc()).toSecsSinceEpoch() - TokyoGmtOffset;
-        m_dayPrices.addSample(symbol, day, time, line->value, line->value - line->change);
-    }
+    // The line's value as of now, in the sessions only: through the lunch break and after the
+    // close it stays the session's last.
+    if (line && !isExchangeClosed(at.date()) && inSession(at.time()))
+        m_dayPrices.addSample(symbol, at.date(), at.toSecsSinceEpoch(), line->value,
+                              line->value - line->change);
     auto finish = [this, symbol, then = std::move(then)] {
         const QImage picture = drawIntradayChart(m_dayPrices.series(symbol, today()), drawnsize::IndexChart,
                                                  intradayOptions(u"日経平均"_s))

@@ -141,8 +141,17 @@ private:
     RefreshPass* m_refreshPass = nullptr;
     /// Holds on the services that answered 429 or 503, shared by every request to them.
     ServiceBackoff m_backoff;
-    /// The local date and time from the clock service.
+    /// The moment now from the clock service, in the computer's zone.
     QDateTime now() const;
+    /// The trading day's moment in Japan time: the simulated market's while the quotes come from
+    /// one that tells it, else the clock's.
+    QDateTime tradingMoment() const;
+    /// Takes the moment a quote answer tells (invalid: none, so the clock is used again).
+    void noteMarketMoment(const QDateTime& simulated);
+    /// Says in the status line why nothing is asked for now; empty takes that away.
+    void showQuiet(const QString& text);
+    QDateTime m_simulatedMoment; ///< in Japan time; invalid while the clock is used
+    QString m_quietShown;        ///< the quiet message the status line holds, if any
     /// Says once in the status line that a service is held until `until`.
     void showServiceHeld(const QDateTime& until);
     /// Marks the window title and the status line: the quotes come from a simulated market.

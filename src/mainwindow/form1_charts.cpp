@@ -88,6 +88,7 @@ public:
     }
     QString marketLine() const override { return m_w.m_nikkeiLine->text(); }
     QDateTime now() const override { return m_w.now(); }
+    QDateTime tradingMoment() const override { return m_w.tradingMoment(); }
     ServiceBackoff& backoff() override { return m_w.m_backoff; }
     void serviceHeld(const QDateTime& until) override { m_w.showServiceHeld(until); }
     void seriesAnswered(int status, bool holdStarted) override { m_w.noteSeriesAnswer(status, holdStarted); }

@@ -28,7 +28,8 @@ public:
 
     bool firstRowEmpty() const override { return m_w.m_grid->cellText(grid::FirstRow, grid::Code).isEmpty(); }
     int openBoxes() const override { return m_w.m_dialogs->open(); }
-    QTime timeOfDay() const override { return m_w.m_services.clock->timeOfDay(); }
+    QDateTime tradingMoment() const override { return m_w.tradingMoment(); }
+    void showQuiet(const QString& text) override { m_w.showQuiet(text); }
     bool askToStop(const QString& text) override
     {
         return m_w.m_dialogs->question(&m_w, u"継続確認"_s, text);

@@ -103,6 +103,8 @@ public:
 
     void seriesAnswered(int status, bool holdStarted) override { m_w.noteSeriesAnswer(status, holdStarted); }
 
+    void marketMoment(const QDateTime& simulated) override { m_w.noteMarketMoment(simulated); }
+
 private:
     Form1& m_w;
     CodeList m_codeList;
@@ -131,16 +133,34 @@ void Form1::showFetchFailure()
 
 QDateTime Form1::now() const
 {
-    if (!m_services.clock)
-        return QDateTime::currentDateTime();
-    return QDateTime(m_services.clock->today(), m_services.clock->timeOfDay());
+    return m_services.clock ? m_services.clock->now() : QDateTime::currentDateTime();
+}
+
+QDateTime Form1::tradingMoment() const
+{
+    return m_simulatedMoment.isValid() ? m_simulatedMoment : japanTime(now());
+}
+
+void Form1::noteMarketMoment(const QDateTime& simulated)
+{
+    m_simulatedMoment = simulated.isValid() ? japanTime(simulated) : QDateTime();
+}
+
+void Form1::showQuiet(const QString& text)
+{
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
+    else if (!m_quietShown.isEmpty() && statusBar()->currentMessage() == m_quietShown)
+        statusBar()->clearMessage(); // a hold's message stays
+    m_quietShown = text;
 }
 
 void Form1::showServiceHeld(const QDateTime& until)
 {
-    // The message goes when the hold ends.
-    statusBar()->showMessage(holdMessage(until),
-                             int(qBound(qint64(1000), now().msecsTo(until), qint64(3600) * 1000)));
+    // The message goes when the hold ends; the time is the computer's own.
+    const QDateTime local = now();
+    statusBar()->showMessage(holdMessage(until.toTimeZone(local.timeZone())),
+                             int(qBound(qint64(1000), local.msecsTo(until), qint64(3600) * 1000)));
 }
 
 void Form1::markSimulated()
@@ -190,6 +210,8 @@ void Form1::refreshNikkeiLine(Then then)
     fetchPage(*m_services.http, url, this, [this, url, finish](const PageFetch& result) {
         if (result.simulated)
             markSimulated();
+        if (result.status != 0)
+            noteMarketMoment(result.simulatedTime);
         if (isOverloadStatus(result.status)) {
             if (m_backoff.noteAnswer(url, result.status, result.retryAfter, now()))
                 showServiceHeld(m_backoff.until(url));

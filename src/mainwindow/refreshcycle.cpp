@@ -4,14 +4,42 @@ namespace tickora {
 
 using namespace Qt::StringLiterals;
 
-QString tradingHoursQuestion(QTime now)
+QString tradingHoursQuestion(const QDateTime& japan)
 {
+    if (isExchangeClosed(japan.date()))
+        return u"本日は休場日です停止しますか？"_s;
+    const QTime now = japan.time();
     const QTime whole(now.hour(), now.minute(), now.second());
-    if (whole < QTime(9, 0, 0))
+    if (whole < session::Open)
         return u"9:00 からスタートです停止しますか？"_s;
-    if (whole > QTime(15, 1, 0))
-        return u"15:00 を過ぎました停止しますか？"_s;
+    if (whole > session::Close.addSecs(60))
+        return u"15:30 を過ぎました停止しますか？"_s;
     return {};
+}
+
+QString quietPeriodMessage(QuietPeriod::Kind kind)
+{
+    switch (kind) {
+    case QuietPeriod::Kind::Lunch:
+        return u"昼休み中"_s;
+    case QuietPeriod::Kind::AfterHours:
+        return u"本日の取引は終了しました"_s;
+    case QuietPeriod::Kind::ClosedDay:
+        return u"本日は休場日です"_s;
+    case QuietPeriod::Kind::None:
+        break;
+    }
+    return {};
+}
+
+bool RefreshCycle::quietAndRefreshed(bool refreshAnyway)
+{
+    const QuietPeriod quiet = quietPeriodAt(m_host.tradingMoment());
+    m_host.showQuiet(quietPeriodMessage(quiet.kind));
+    if (quiet.kind != QuietPeriod::Kind::None && quiet.ends == m_refreshedQuietUntil && !refreshAnyway)
+        return true;
+    m_refreshedQuietUntil = quiet.ends; // no end (invalid) outside quiet periods
+    return false;
 }
 
 void RefreshCycle::stop()
@@ -48,12 +76,14 @@ void RefreshCycle::tick()
 
     m_host.closeSecondaryWindows();
     m_host.showRunning(true);
-    const QString question = tradingHoursQuestion(m_host.timeOfDay());
+    const QString question = tradingHoursQuestion(m_host.tradingMoment());
     if (!question.isEmpty() && m_host.askToStop(question)) {
         stop();
         return finish();
     }
     if (stoppedSince(stops)) // stopped while the question was open
+        return finish();
+    if (quietAndRefreshed(false)) // the rows, thumbnails and Nikkei line keep what they show
         return finish();
     runSteps(stops, false);
 }
@@ -71,6 +101,7 @@ void RefreshCycle::start()
     m_host.startTimer();
     m_host.packRows();
     m_host.showRunning(true);
+    quietAndRefreshed(true); // a start always refreshes once
     runSteps(stops, true);
 }
 

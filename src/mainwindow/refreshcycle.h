@@ -1,15 +1,20 @@
 #pragma once
 
+#include "platform/tradingcalendar.h"
+
+#include <QDateTime>
 #include <QString>
-#include <QTime>
 
 #include <functional>
 
 namespace tickora {
 
-/// The question a tick asks at `now`, compared in whole seconds (15:01:00.4 is still 15:01:00):
-/// before 9:00:00 and after 15:01:00 the user is asked whether to stop; in between, none (empty).
-QString tradingHoursQuestion(QTime now);
+/// The question a tick asks at the Japan-time moment `japan`, compared in whole seconds
+/// (15:31:00.4 is still 15:31:00): on a day the exchange is closed, and before 9:00:00 or after
+/// 15:31:00 (a minute after the close) the user is asked whether to stop; in between, none (empty).
+QString tradingHoursQuestion(const QDateTime& japan);
+/// What the status line says in a quiet period of `kind`; empty when prices may change.
+QString quietPeriodMessage(QuietPeriod::Kind kind);
 
 /// What the refresh cycle needs from the window it runs in.
 class RefreshCycleHost
@@ -21,7 +26,8 @@ public:
     virtual bool firstRowEmpty() const = 0;
     /// Number of message boxes open now.
     virtual int openBoxes() const = 0;
-    virtual QTime timeOfDay() const = 0;
+    /// The trading day's moment now, in Japan time.
+    virtual QDateTime tradingMoment() const = 0;
     /// Asks `text` in the continue box; true when the user answers to stop.
     virtual bool askToStop(const QString& text) = 0;
     /// Starts the refresh clock unless it runs already.
@@ -39,12 +45,16 @@ public:
     virtual void refreshThumbs(Then then) = 0;
     virtual void refreshIndexChart(Then then) = 0;
     virtual void refreshNikkeiLine(Then then) = 0;
+    /// Says in the status line why nothing is asked for now; an empty text takes that away.
+    virtual void showQuiet(const QString& text) = 0;
     /// A tick or start has ended its work (the prefetched answers may go).
     virtual void workEnded() = 0;
 };
 
 /// The refresh cycle: a start packs the rows, lays out the thumbnails and refreshes; each tick
-/// asks outside trading hours and refreshes. A refresh runs its steps in order (quotes,
+/// asks outside trading hours and refreshes. In a quiet period (lunch, after hours, a closed day)
+/// only the first tick or start refreshes; later ticks of that period ask for nothing, since no
+/// price can change before it ends. A refresh runs its steps in order (quotes,
 /// thumbnails, index chart, Nikkei line), each when the one before has ended. A stop holds: work
 /// in progress finishes its current step and goes no further. A tick that comes due while a tick
 /// or start works, or while a message box is open, is dropped; a start asked for meanwhile is
@@ -68,6 +78,8 @@ public:
     bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
 
 private:
+    /// Tells why the moment is quiet; true when this quiet period has been refreshed already.
+    bool quietAndRefreshed(bool refreshAnyway);
     void runSteps(quint64 stops, bool layOutThumbs);
     void finish();
 
@@ -75,6 +87,7 @@ private:
     bool m_busy = false;
     bool m_startPending = false;
     quint64 m_stopCount = 0;
+    QDateTime m_refreshedQuietUntil; ///< end of the quiet period the last refresh ran in
 };
 
 } // namespace tickora

@@ -45,7 +45,7 @@ QDateTime retryAfterTime(QByteArrayView retryAfter, const QDateTime& now)
 
 QString holdMessage(const QDateTime& until)
 {
-    return u"取得制限中 "_s + until.toLocalTime().time().toString(u"HH:mm:ss"_s) + u" まで"_s;
+    return u"取得制限中 "_s + until.time().toString(u"HH:mm:ss"_s) + u" まで"_s;
 }
 
 QString ServiceBackoff::keyOf(const QUrl& url)

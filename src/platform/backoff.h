@@ -25,7 +25,7 @@ constexpr qint64 DefaultRetryAfterSeconds = 60;
 /// A date in the past means at once; every hold is cut to an hour.
 QDateTime retryAfterTime(QByteArrayView retryAfter, const QDateTime& now);
 
-/// The status-line text for a hold until `until`: "取得制限中 HH:MM:SS まで" in local time.
+/// The status-line text for a hold until `until`: "取得制限中 HH:MM:SS まで", in the zone `until` is in.
 QString holdMessage(const QDateTime& until);
 
 /// Remembers, per host, until when a service asked not to be asked again.

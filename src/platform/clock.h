@@ -1,24 +1,24 @@
 #pragma once
 
 #include <QDate>
-#include <QTime>
+#include <QDateTime>
 
 namespace tickora {
 
-/// Local date and time of day.
+/// The computer's clock: the moment now, in the computer's own zone.
 class Clock
 {
 public:
     virtual ~Clock() = default;
-    virtual QDate today() const = 0;
-    virtual QTime timeOfDay() const = 0;
+    virtual QDateTime now() const = 0;
+    /// The computer's own date.
+    QDate today() const { return now().date(); }
 };
 
 class SystemClock : public Clock
 {
 public:
-    QDate today() const override { return QDate::currentDate(); }
-    QTime timeOfDay() const override { return QTime::currentTime(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 } // namespace tickora

@@ -31,6 +31,16 @@ bool isSimulatedAnswer(const HttpResponse& response)
     return response.header("X-Tickora-Simulated").trimmed() == "1";
 }
 
+QDateTime simulatedTimeOf(const HttpResponse& response)
+{
+    if (!isSimulatedAnswer(response))
+        return {};
+    const QDateTime at = QDateTime::fromString(
+        QString::fromLatin1(response.header("X-Tickora-Simulated-Time").trimmed()), Qt::ISODate);
+    // Without an offset the moment would be read in the computer's zone: not taken.
+    return at.isValid() && at.timeSpec() != Qt::LocalTime ? at : QDateTime();
+}
+
 HttpRequest pageRequest(const QUrl& url)
 {
     HttpRequest request;
@@ -54,6 +64,7 @@ void fetchPage(HttpClient& http, const QUrl& url, QObject* context, PageFetchDon
         result.error = response.error;
         result.retryAfter = response.header("Retry-After");
         result.simulated = isSimulatedAnswer(response);
+        result.simulatedTime = simulatedTimeOf(response);
         if (result.ok)
             result.text = response.text();
         if (done)

@@ -3,6 +3,7 @@
 #include "platform/config.h"
 #include "platform/httpclient.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QUrl>
 
@@ -20,10 +21,14 @@ struct PageFetch
     QString error;
     QByteArray retryAfter;  ///< the answer's Retry-After header, for a 429 or 503
     bool simulated = false; ///< the answer says it comes from a simulated market
+    QDateTime simulatedTime; ///< the moment a simulated market says it stands at; invalid when none
 };
 
 /// True when an answer carries "X-Tickora-Simulated: 1": its prices are made up.
 bool isSimulatedAnswer(const HttpResponse& response);
+/// The moment a simulated answer gives in "X-Tickora-Simulated-Time" (ISO 8601 with its offset);
+/// invalid for an answer that is not simulated or gives no readable moment with an offset.
+QDateTime simulatedTimeOf(const HttpResponse& response);
 using PageFetchDone = std::function<void(const PageFetch&)>;
 
 /// The quote page of `code`. Today's pages: the path /quote/<code>.T, the code escaped as a path

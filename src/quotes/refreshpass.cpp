@@ -154,6 +154,8 @@ void RefreshPass::fetched(quint64 pass, int row, const PageFetch& fetch)
     RowResult result;
     if (fetch.simulated)
         m_host->simulatedMarket();
+    if (fetch.status != 0)
+        m_host->marketMoment(fetch.simulatedTime);
     if (isOverloadStatus(fetch.status)) {
         result.kind = RowResult::Kind::Held;
         const QDateTime now = m_host->now();

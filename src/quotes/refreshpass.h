@@ -137,6 +137,9 @@ public:
     virtual void pageUnread(const QString& code, bool fromSeries) = 0;
     /// The series service answered `status`; `holdStarted`: the answer started a hold on it.
     virtual void seriesAnswered(int status, bool holdStarted) = 0;
+    /// A page answered; `simulated` is the moment a simulated market says it stands at, invalid
+    /// when the answer gives none.
+    virtual void marketMoment(const QDateTime& simulated) { Q_UNUSED(simulated); }
 };
 
 /// Where a pass asks for its pages, and the hold it keeps when the service is overloaded.

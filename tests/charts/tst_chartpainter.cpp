@@ -223,6 +223,38 @@ private Q_SLOTS:
                      qPrintable(c.lastText));
         }
     }
+
+    // The break between the sessions is shaded and no line crosses it; without a break, one does.
+    void lunchBreak()
+    {
+        PriceSeries day = daily({}, 0);
+        for (int minute = 9 * 60; minute <= 15 * 60 + 30; minute += 10)
+            if (minute <= 11 * 60 + 30 || minute >= 12 * 60 + 30)
+                day.bars.append({TokyoMidnight + minute * 60, 0, 0, 0, 1000.0 + minute % 70, 0});
+        ChartOptions o{{}, -1, 9 * 60, 15 * 60 + 30};
+        const auto inkAt = [](const DrawnChart& c, int minute) {
+            const QRectF r = c.layout.pane(PaneRole::Price)->rect;
+            const int x = int(r.left() + r.width() * (minute - 9 * 60) / 390.0);
+            int ink = 0;
+            QColor shade;
+            for (int y = int(r.top()) + 2; y < int(r.bottom()) - 1; ++y) {
+                const QColor c2 = c.image.pixelColor(x, y);
+                ink += std::abs(c2.red() - c2.blue()) > 40; // the red or blue line, not the greys
+                shade = c2 == QColor(0xf4, 0xf4, 0xf4) ? c2 : shade;
+            }
+            return std::pair(ink, shade.isValid());
+        };
+        QCOMPARE(inkAt(drawIntradayChart(day, QSize(390, 200), o), 12 * 60 + 10).first > 0, true);
+        o.breakStartMinute = 11 * 60 + 30;
+        o.breakEndMinute = 12 * 60 + 30;
+        const DrawnChart gap = drawIntradayChart(day, QSize(390, 200), o);
+        QCOMPARE(inkAt(gap, 12 * 60 + 10), std::pair(0, true));
+        QVERIFY(inkAt(gap, 11 * 60 + 5).first > 0 && inkAt(gap, 13 * 60 + 5).first > 0);
+        QCOMPARE(inkAt(gap, 10 * 60 + 25).second, false); // shaded in the break only
+        // A break outside the session is none.
+        o.breakEndMinute = 16 * 60;
+        QVERIFY(inkAt(drawIntradayChart(day, QSize(390, 200), o), 12 * 60 + 10).first > 0);
+    }
 };
 
 QTEST_MAIN(TestChartPainter)

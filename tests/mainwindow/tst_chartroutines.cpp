@@ -30,7 +30,7 @@ public:
     std::map<Window, QImage> shown;
     std::map<Window, QString> titles;
     QString yearLine, line;
-    QDateTime clock{QDate(2013, 3, 5), QTime(10, 0)};
+    QDateTime clock{QDate(2013, 3, 5), QTime(10, 0), japanZone()}; // Japan time
     ServiceBackoff holds;
     QList<QDateTime> held;
     QList<std::pair<int, bool>> seriesAnswers;
@@ -62,6 +62,7 @@ public:
     void setYearChartLine(const QString& text) override { yearLine = text; }
     QString marketLine() const override { return line; }
     QDateTime now() const override { return clock; }
+    QDateTime tradingMoment() const override { return clock; }
     ServiceBackoff& backoff() override { return holds; }
     void serviceHeld(const QDateTime& until) override { held.append(until); }
     void seriesAnswered(int status, bool holdStarted) override
@@ -254,18 +255,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("pixelsY");
         QTest::addColumn<QTime>("time");
-        QTest::newRow("series") << 200 << 1080 << QTime(10, 0);
-        QTest::newRow("large thumbnails, at the close") << 404 << 801 << QTime(15, 30);
-        QTest::newRow("small thumbnails, after the close") << 404 << 800 << QTime(15, 31);
-        QTest::newRow("before the open") << 404 << 1080 << QTime(8, 59);
-        QTest::newRow("429, at the open") << 429 << 1080 << QTime(9, 0);
+        QTest::addColumn<QDate>("day");
+        const QDate tuesday(2013, 3, 5);
+        QTest::newRow("series") << 200 << 1080 << QTime(10, 0) << tuesday;
+        QTest::newRow("large thumbnails, at the close") << 404 << 801 << QTime(15, 30, 59) << tuesday;
+        QTest::newRow("small thumbnails, after the close") << 404 << 800 << QTime(15, 31) << tuesday;
+        QTest::newRow("before the open") << 404 << 1080 << QTime(8, 59) << tuesday;
+        QTest::newRow("429, at the open") << 429 << 1080 << QTime(9, 0) << tuesday;
+        QTest::newRow("morning's last minute") << 404 << 1080 << QTime(11, 30, 59) << tuesday;
+        QTest::newRow("lunch break") << 404 << 1080 << QTime(11, 31) << tuesday;
+        QTest::newRow("afternoon") << 404 << 1080 << QTime(12, 30) << tuesday;
+        QTest::newRow("a Sunday") << 404 << 1080 << QTime(10, 0) << QDate(2013, 3, 3);
     }
     void drawnDayCharts()
     {
         QFETCH(int, status);
         QFETCH(int, pixelsY);
         QFETCH(QTime, time);
-        const bool lineTaken = time >= QTime(9, 0) && time <= QTime(15, 30);
+        QFETCH(QDate, day);
+        const bool lineTaken = day.dayOfWeek() < 6 && time >= QTime(9, 0) && time < QTime(15, 31) &&
+                               (time < QTime(11, 31) || time >= QTime(12, 30));
         const bool held = status == 429;
         const Services s = services(true);
         ChartRoutines charts(s, m_host);
@@ -273,7 +282,7 @@ private Q_SLOTS:
             m_failing = {u"/v8/"_s};
         m_failure = HttpResponse{status, {}, {}, {{"Retry-After", "120"}}, {}};
         m_host.pixelsY = pixelsY;
-        m_host.clock.setTime(time);
+        m_host.clock = QDateTime(day, time, japanZone());
         m_host.line = u"日経平均 12,000.50 (+20.25) "_s;
         m_host.fill({u"1301"_s, u"1302"_s});
         m_host.rows = 3; // the third row is empty, its slot still shows an earlier chart

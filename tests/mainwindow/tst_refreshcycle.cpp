@@ -9,7 +9,15 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Early = u"9:00 からスタートです停止しますか？"_s;
-const QString Late = u"15:00 を過ぎました停止しますか？"_s;
+const QString Late = u"15:30 を過ぎました停止しますか？"_s;
+const QString Closed = u"本日は休場日です停止しますか？"_s;
+const QDate Tuesday(2026, 12, 8);
+
+/// A Japan-time moment of a trading day.
+QDateTime at(QTime time, QDate day = Tuesday)
+{
+    return QDateTime(day, time, japanZone());
+}
 
 class StepHost : public RefreshCycleHost
 {
@@ -18,7 +26,7 @@ public:
     Then pending; ///< the step in progress, ended by finishStep
     bool emptyFirstRow = false;
     int boxes = 0;
-    QTime now = QTime(10, 0);
+    QDateTime now = at(QTime(10, 0));
     bool answerStop = false;
     std::function<void()> whileAsking = [] {};
 
@@ -26,7 +34,12 @@ public:
 
     bool firstRowEmpty() const override { return emptyFirstRow; }
     int openBoxes() const override { return boxes; }
-    QTime timeOfDay() const override { return now; }
+    QDateTime tradingMoment() const override { return now; }
+    void showQuiet(const QString& text) override
+    {
+        if (!text.isEmpty())
+            log << u"quiet "_s + text;
+    }
     bool askToStop(const QString& text) override
     {
         log << u"ask "_s + text;
@@ -64,17 +77,21 @@ private Q_SLOTS:
     // Every run of a start or a tick, with a stop, a box or no rows; times at trading hours' edges.
     void runs()
     {
-        const QTime day(10, 0);
+        const QDateTime day = at(QTime(10, 0));
         const QString steps = u"prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
         const QString stopped = u"|timer off|stopped|ended"_s;
         for (const auto& [isStart, now, event, log] :
-             {std::tuple{false, QTime(9, 0, 0, 999), QString(), QString(u"close|running|"_s + steps)},
-              {false, QTime(8, 59, 59, 999), QString(), u"close|running|ask "_s + Early + u'|' + steps},
-              {false, QTime(15, 1, 1), u"answer"_s, u"close|running|ask "_s + Late + stopped},
-              {false, QTime(7, 0), u"asking"_s, u"close|running|ask "_s + Early + stopped},
+             {std::tuple{false, at(QTime(9, 0, 0, 999)), QString(), QString(u"close|running|"_s + steps)},
+              {false, at(QTime(8, 59, 59, 999)), QString(),
+               u"close|running|ask "_s + Early + u"|quiet 本日の取引は終了しました|"_s + steps},
+              {false, at(QTime(15, 31, 1)), u"answer"_s, u"close|running|ask "_s + Late + stopped},
+              {false, at(QTime(15, 31, 0, 999)), QString(), u"close|running|"_s + steps},
+              {false, at(QTime(12, 0), QDate(2027, 1, 1)), QString(),
+               u"close|running|ask "_s + Closed + u"|quiet 本日は休場日です|"_s + steps},
+              {false, at(QTime(7, 0)), u"asking"_s, u"close|running|ask "_s + Early + stopped},
               {false, day, u"quotes"_s, u"close|running|prefetch|timer|quotes"_s + stopped},
               {true, day, u"thumbs"_s, u"timer|pack|running|prefetch|timer|quotes|layout|thumbs"_s + stopped},
-              {false, QTime(15, 1, 0, 400), u"index"_s,
+              {false, at(QTime(15, 30, 59, 400)), u"index"_s,
                u"close|running|prefetch|timer|quotes|thumbs|timer|index"_s + stopped},
               {false, day, u"box"_s, QString()},
               {true, day, u"empty"_s, QString()}}) {
@@ -98,6 +115,36 @@ private Q_SLOTS:
             QCOMPARE(cycle.stoppedSince(stops), log.contains(u"stopped"_s));
             QVERIFY(!cycle.busy());
         }
+    }
+
+    // In a quiet period only the first tick refreshes, and any start; the next period's first does again.
+    void quietPeriods()
+    {
+        StepHost host;
+        RefreshCycle cycle(host);
+        const auto run = [&](bool start, QDateTime now) {
+            host.now = now;
+            host.log.clear();
+            start ? cycle.start() : cycle.tick();
+            while (host.pending)
+                host.finishStep();
+            return host.log.contains(u"quotes"_s);
+        };
+        QVERIFY(run(false, at(QTime(11, 44, 59))));
+        QVERIFY(run(false, at(QTime(11, 45))));
+        QCOMPARE(host.log.join(u'|'),
+                 u"close|running|quiet 昼休み中|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s);
+        QVERIFY(!run(false, at(QTime(11, 45, 30))));
+        QCOMPARE(host.log.join(u'|'), u"close|running|quiet 昼休み中|ended"_s);
+        QVERIFY(run(true, at(QTime(12, 0))));
+        QVERIFY(!run(false, at(QTime(12, 29, 59))));
+        QVERIFY(run(false, at(QTime(12, 30))));
+        QVERIFY(run(false, at(QTime(15, 45))));
+        QVERIFY(!run(false, at(QTime(23, 0))));
+        QVERIFY(!run(false, at(QTime(8, 59), Tuesday.addDays(1)))); // the same stretch, up to 9:00
+        QVERIFY(run(false, at(QTime(9, 0), Tuesday.addDays(1))));
+        QVERIFY(run(false, at(QTime(10, 0), QDate(2026, 12, 12)))); // a Saturday: once
+        QVERIFY(!run(false, at(QTime(10, 0, 30), QDate(2026, 12, 12))));
     }
 
     // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.

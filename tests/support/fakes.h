@@ -3,6 +3,7 @@
 // Fakes of the platform services for tests: no network, no real clock, no modal dialog.
 
 #include "platform/services.h"
+#include "platform/tradingcalendar.h"
 
 #include <QHash>
 #include <QImage>
@@ -142,13 +143,14 @@ public:
     std::function<void()> whileOpen = [] {};
 };
 
+/// The computer's clock: its local date and time in its zone (Japan unless a test moves it).
 class FakeClock : public Clock
 {
 public:
-    QDate today() const override { return date; }
-    QTime timeOfDay() const override { return time; }
+    QDateTime now() const override { return QDateTime(date, time, zone); }
     QDate date{2013, 3, 5};
     QTime time{10, 0, 0};
+    QTimeZone zone = japanZone();
 };
 
 class FakeSingleInstance : public SingleInstance
