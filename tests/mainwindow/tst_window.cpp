@@ -339,6 +339,103 @@ private Q_SLOTS:
                  QStringList({QString::fromUtf16(PagesUnreadText), QString::fromUtf16(SeriesRefusedText)}));
     }
 
+    // The questions come by Japan time and the exchange's calendar, the date shown by the computer's
+    // own, with the computer in New York.
+    void questionsInJapanTime()
+    {
+        const QTimeZone newYork("America/New_York");
+        QVERIFY(newYork.isValid());
+        for (const auto& [japan, question] :
+             {std::pair{QDateTime(QDate(2026, 12, 8), QTime(15, 30, 59), japanZone()), QString()},
+              {QDateTime(QDate(2026, 12, 8), QTime(15, 31, 0), japanZone()), QString()},
+              {QDateTime(QDate(2026, 12, 8), QTime(15, 31, 1), japanZone()),
+               u"15:30 を過ぎました停止しますか？"_s},
+              {QDateTime(QDate(2027, 1, 1), QTime(10, 0), japanZone()),
+               u"本日は休場日です停止しますか？"_s}}) {
+            Window w;
+            serveOldPages(w);
+            const QDateTime local = japan.toTimeZone(newYork);
+            w.fakes.clock.zone = newYork;
+            w.fakes.clock.date = local.date();
+            w.fakes.clock.time = local.time();
+            QVERIFY(start(w, u"1,1=7203"_s));
+            QVERIFY(w.fakes.dialogs.shown.isEmpty()); // a start asks nothing
+            w.tick();
+            w.drain();
+            QCOMPARE(w.fakes.dialogs.shown.isEmpty() ? QString() : w.fakes.dialogs.shown[0].text, question);
+            QVERIFY(question.isEmpty() || w.fakes.dialogs.shown[0].title == u"継続確認"_s);
+            QCOMPARE(w.stopped(), !question.isEmpty()); // answered Yes
+            QCOMPARE(w.label(u"Label2"_s)->text(), local.date().toString(u"yyyy/MM/dd "_s));
+        }
+    }
+
+    // Through the lunch break and after the close, a tick asks once and then nothing until the
+    // session opens; the status line says why. A closed day asks once too.
+    void quietPeriodsSendNothing()
+    {
+        Window w;
+        serveOldPages(w);
+        w.fakes.dialogs.answers = QList<bool>(1000, false);
+        w.fakes.clock.date = QDate(2026, 12, 8);
+        QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
+        const qsizetype perRefresh = w.fakes.http.requests.size();
+        QVERIFY(perRefresh >= 4);
+        auto line = [&] { return w.child<QStatusBar>(u"statusLine"_s)->currentMessage(); };
+        auto run = [&](QDate day, QTime from, QTime to) {
+            const qsizetype before = w.fakes.http.requests.size();
+            w.fakes.clock.date = day;
+            for (QTime t = from; t <= to && t >= from; t = t.addSecs(30)) {
+                w.fakes.clock.time = t;
+                w.tick();
+                w.drain();
+            }
+            return (w.fakes.http.requests.size() - before) / double(perRefresh);
+        };
+        const QDate tuesday(2026, 12, 8);
+        QCOMPARE(run(tuesday, QTime(11, 30), QTime(12, 0)), 31.0); // to 11:45:00, once
+        QCOMPARE(line(), u"昼休み中"_s);
+        QCOMPARE(run(tuesday, QTime(12, 0, 30), QTime(12, 35)), 11.0); // from 12:30:00
+        QCOMPARE(line(), QString());
+        QCOMPARE(run(tuesday, QTime(15, 30), QTime(16, 0)), 31.0);
+        QCOMPARE(run(tuesday, QTime(23, 59, 30), QTime(23, 59, 30)), 0.0);
+        QCOMPARE(line(), u"本日の取引は終了しました"_s);
+        QCOMPARE(run(tuesday.addDays(1), QTime(8, 30), QTime(9, 0)), 1.0);   // the session opens
+        QCOMPARE(run(QDate(2026, 12, 12), QTime(10, 0), QTime(11, 0)), 1.0); // a Saturday
+        QCOMPARE(line(), u"本日は休場日です"_s);
+        QVERIFY(!w.stopped());
+        w.trigger(u"menu3"_s); // a start always asks
+        w.drain();
+        QCOMPARE(w.fakes.http.requests.size() % perRefresh, 0);
+        QCOMPARE(run(QDate(2026, 12, 12), QTime(11, 30), QTime(11, 30)), 0.0);
+    }
+
+    // A simulated market's moment stands for the clock's; without it the clock's counts.
+    void simulatedMomentTakesOver()
+    {
+        for (const bool told : {false, true}) {
+            Window w;
+            w.fakes.http.setHandler([&](const HttpRequest& request) {
+                HttpResponse r{200, quotePage(u"detail_7203_realtime_up.html"_s), "text/html", {}, {}};
+                if (request.url.path() == u"/nkave"_s)
+                    r.body = NikkeiPage.toUtf8();
+                r.headers = {{"X-Tickora-Simulated", "1"}};
+                if (told)
+                    r.headers.append(qMakePair(QByteArray("X-Tickora-Simulated-Time"),
+                                               QByteArray("2026-12-08T10:15:00+09:00")));
+                return r;
+            });
+            w.fakes.dialogs.answers = {false, false};
+            w.fakes.clock.date = QDate(2026, 12, 13); // a Sunday
+            QVERIFY(start(w, u"1,1=7203"_s));
+            for (int i = 0; i < 2; ++i) {
+                w.tick();
+                w.drain();
+            }
+            QCOMPARE(w.fakes.dialogs.shown.size(), told ? 0 : 2);
+            QCOMPARE(w.fakes.http.requests.size(), told ? 12 : 4); // else only the start on the closed day
+        }
+    }
+
     // Quotes from a simulated market say so, in the title and in the status line, only then.
     void simulatedMarketIsMarked()
     {
