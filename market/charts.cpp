@@ -14,9 +14,11 @@ namespace {
 
 constexpr int TokyoOffset = TokyoGmtOffset;
 constexpr int NewYorkOffset = NewYorkGmtOffset;
-// The session's first and last minutes: the day's line fills the axis by 15:00.
+// The sessions' minutes of the day: the day's line fills the axis by 15:30, with a gap at lunch.
 constexpr int SessionStart = 9 * 60;
-constexpr int SessionEnd = 15 * 60;
+constexpr int MorningClose = 11 * 60 + 30;
+constexpr int AfternoonOpen = 12 * 60 + 30;
+constexpr int SessionEnd = 15 * 60 + 30;
 
 /// Unix time of local midnight of a date at a fixed offset from UTC.
 qint64 midnight(QDate date, int gmtOffset)
@@ -208,6 +210,8 @@ QImage drawIntradayChart(const ChartSeries& s, QSize size)
     ChartOptions o = options(s.code == u"998407"_s ? s.name : s.code + u" "_s + s.name, s.decimals);
     o.sessionStartMinute = SessionStart;
     o.sessionEndMinute = SessionEnd;
+    o.breakStartMinute = MorningClose;
+    o.breakEndMinute = AfternoonOpen;
     return tickora::drawIntradayChart(minuteSeries(s), size, o).image;
 }
 

@@ -94,7 +94,6 @@ double priceLimitWidth(double prevClose)
 int sessionMinute(int step)
 {
     step = std::clamp(step, 0, SessionSteps - 1);
-    constexpr int MorningSteps = 151; // 9:00 .. 11:30
     if (step < MorningSteps)
         return 9 * 60 + step;
     return 12 * 60 + 30 + (step - MorningSteps);
@@ -106,22 +105,6 @@ int sessionStepAt(int minuteOfDay)
         if (sessionMinute(s) >= minuteOfDay)
             return s;
     return SessionSteps - 1;
-}
-
-QDate nextWeekday(QDate date)
-{
-    do
-        date = date.addDays(1);
-    while (date.dayOfWeek() > 5);
-    return date;
-}
-
-QDate previousWeekday(QDate date)
-{
-    do
-        date = date.addDays(-1);
-    while (date.dayOfWeek() > 5);
-    return date;
 }
 
 InstrumentParams stockParams(std::uint64_t seed, const QString& code)
@@ -152,11 +135,11 @@ InstrumentParams stockParams(std::uint64_t seed, const QString& code)
 Instrument::Instrument(std::uint64_t seed, const InstrumentParams& params, QDate firstDay, int startStep)
     : m_params(params), m_rng(seed), m_date(firstDay)
 {
-    // The history ends on the weekday before the first simulated day.
+    // The history ends on the trading day before the first simulated day.
     QList<QDate> dates;
     QDate d = firstDay;
     for (int i = 0; i < m_params.historyDays; ++i)
-        dates.prepend(d = previousWeekday(d));
+        dates.prepend(d = previousTradingDay(d));
 
     const double sigma = m_params.dailySigma;
     const double anchor = std::log(m_params.startPrice);
@@ -226,7 +209,7 @@ qint64 Instrument::minuteVolume(int step)
         return 0;
     // Busy at the opening of each session and towards the close, quiet around midday.
     const double w = 1.0 + 2.5 * std::exp(-step / 15.0) + 2.0 * std::exp(-(SessionSteps - 1 - step) / 12.0) +
-                     (step == 151 ? 4.0 : 0.0);
+                     (step == MorningSteps ? 4.0 : 0.0);
     const double v = m_dayVolume * 0.96 * w / 370.0 * std::exp(0.5 * m_rng.normal() - 0.125);
     return std::llround(v / m_params.volumeUnit) * m_params.volumeUnit;
 }
@@ -265,7 +248,7 @@ void Instrument::step()
 {
     if (m_step >= SessionSteps - 1) {
         closeDay();
-        m_date = nextWeekday(m_date);
+        m_date = nextTradingDay(m_date);
         openDay();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/tradingcalendar.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -35,8 +37,9 @@ double roundToTick(double price);
 /// Width of the daily price limit for a previous close (80 yen below 500, 150 below 1,000 ...).
 double priceLimitWidth(double prevClose);
 
-/// Trading minutes of one session day: 9:00 to 11:30 and 12:30 to 15:00, one step a minute.
-constexpr int SessionSteps = 302;
+/// Trading minutes of one session day: 9:00 to 11:30 and 12:30 to 15:30, one step a minute.
+constexpr int MorningSteps = 151;
+constexpr int SessionSteps = MorningSteps + 181;
 /// Minute of the day (minutes after midnight) of a session step 0 .. SessionSteps - 1.
 int sessionMinute(int step);
 /// First step at or after a minute of the day (9:00 for anything earlier, the last step for later).
@@ -77,10 +80,10 @@ struct InstrumentParams
 /// Parameters of a listed stock, drawn from the seed and the code: price level, volatility and volume.
 InstrumentParams stockParams(std::uint64_t seed, const QString& code);
 
-/// A seeded random walk with a daily history and a minute-by-minute current day. Each step()
-/// moves it one trading minute; after 15:00 the day is closed into the history and the next
-/// weekday opens. Open, high, low and volume of the current day always agree with its ticks.
-/// Not thread-safe: the owner serialises access.
+/// A seeded random walk with a daily history and a minute-by-minute current day, on the
+/// exchange's trading days. Each step() moves it one trading minute; after 15:30 the day is
+/// closed into the history and the next trading day opens. Open, high, low and volume of the current day
+/// always agree with its ticks. Not thread-safe: the owner serialises access.
 class Instrument
 {
 public:
@@ -132,10 +135,5 @@ private:
     int m_highMinute = 0;
     int m_lowMinute = 0;
 };
-
-/// The weekday after a date (Saturday and Sunday skipped).
-QDate nextWeekday(QDate date);
-/// The weekday before a date.
-QDate previousWeekday(QDate date);
 
 } // namespace tickora::market

@@ -262,8 +262,9 @@ private:
 
 MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
     : m_market(std::move(listings), options.seed, options.firstDay.isValid() ? options.firstDay : [] {
-          QDate d = QDate::currentDate();
-          return d.dayOfWeek() > 5 ? nextWeekday(d) : d;
+          // Today in Japan, or the next trading day when the exchange is closed today.
+          const QDate d = japanTime(QDateTime::currentDateTime()).date();
+          return isExchangeClosed(d) ? nextTradingDay(d) : d;
       }(), sessionStepAt(options.startMinute)),
       m_stockPages(options.stockPages), m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
 {
@@ -289,6 +290,10 @@ MarketServer::~MarketServer()
 void MarketServer::installRoutes()
 {
     m_server->Get(R"(.*)", [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); });
+    // Every answer tells the moment the market simulates, once the request has moved it.
+    m_server->set_post_routing_handler([this](const httplib::Request&, httplib::Response& res) {
+        res.set_header("X-Tickora-Simulated-Time", m_market.moment().toString(Qt::ISODate).toStdString());
+    });
 }
 
 int MarketServer::bind(int port)

@@ -97,8 +97,8 @@ struct ServerOptions
     QString faultPath;         ///< the fault applies to paths starting with this (empty: every path)
     double faultRate = 0;      ///< fraction of other requests that get a fault drawn from faultMix
     QList<FaultMode> faultMix; ///< empty: the quick modes (500, 503, 404, 304, reset, garbage)
-    QDate firstDay;            ///< first simulated trading day (invalid: today, or the next weekday)
-    int startMinute = 9 * 60;  ///< minute of the day the first quote of each stock shows
+    QDate firstDay; ///< first simulated trading day (invalid: today in Japan, or the next trading day)
+    int startMinute = 9 * 60; ///< minute of the day the first quote of each stock shows
     StockPageForm stockPages = StockPageForm::Streamed; ///< the form of /quote/<code>.T
 };
 

@@ -105,7 +105,7 @@ Market::Market(QList<Listing> listings, std::uint64_t seed, QDate firstDay, int 
     m_nikkei =
         std::make_unique<Instrument>(mixSeed(seed, u"N225-walk"), nikkeiParams(seed), firstDay, startStep);
     m_dow = std::make_unique<Instrument>(mixSeed(seed, u"DJI-walk"), dowParams(seed),
-                                         previousWeekday(firstDay), SessionSteps - 1);
+                                         previousTradingDay(firstDay), SessionSteps - 1);
     // A few hours of minutes so the first dollar-yen chart is full.
     QDateTime t(firstDay, QTime(9, 0));
     double rate = 104 + 4 * m_fxRng.uniform();
@@ -273,6 +273,18 @@ IndexView Market::nextNikkei(int recentDays)
     v.usdJpyChange = v.usdJpy - m_fx.bars[m_fx.bars.size() - 2].close;
     v.recentDays = lastDays(m_nikkei->history(), recentDays);
     return v;
+}
+
+QDateTime Market::moment() const
+{
+    std::lock_guard lock(m_mutex);
+    auto at = [](const Instrument& i) {
+        return QDateTime(i.date(), QTime(i.minute() / 60, i.minute() % 60), QTimeZone(9 * 3600));
+    };
+    QDateTime latest = at(*m_nikkei);
+    for (const auto& [code, stock] : m_stocks)
+        latest = std::max(latest, at(*stock));
+    return latest;
 }
 
 ChartSeries Market::nikkeiSeries()

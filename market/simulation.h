@@ -61,6 +61,9 @@ public:
     ChartSeries dowSeries();
     /// Adds one minute to the dollar-yen rate and returns the latest `count` bars.
     FxSeries nextUsdJpy(int count);
+    /// The moment the market simulates: the latest trading minute any walk has reached, in Japan
+    /// time (UTC+9).
+    QDateTime moment() const;
     /// The 25-day advance/decline ratio, one value per Nikkei bar (NaN where not yet defined).
     QList<double> advanceDeclineRatio();
 

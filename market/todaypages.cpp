@@ -490,7 +490,7 @@ QString todayIndexPage(const IndexView& ix)
     const QString changeText = boardChange(change, 2);
     const QString rateText = boardChangeRate(change, ix.prevClose);
     const QString time = formatMinute(ix.minute);
-    const QDate prevDate = ix.recentDays.isEmpty() ? previousWeekday(ix.date) : ix.recentDays.last().date;
+    const QDate prevDate = ix.recentDays.isEmpty() ? previousTradingDay(ix.date) : ix.recentDays.last().date;
 
     QJsonObject state;
     state.insert(u"pageInfo"_s, QJsonObject{{u"pageType"_s, u"indices"_s},
