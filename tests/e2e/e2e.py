@@ -190,7 +190,8 @@ class Session(contextlib.AbstractContextManager):
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work, mode=0o700)  # also the programs' TMPDIR and XDG_RUNTIME_DIR
         self.display, self.logs, self.x, self._shots = ":" + self.args.display.lstrip(":"), [], None, 0
-        # A time zone under which it is about noon now, inside trading hours (9:00 to 15:01).
+        # A time zone under which it is about noon now; the trading day itself comes from the
+        # simulated market's moment, whatever the zone.
         now = datetime.datetime.now(datetime.timezone.utc)
         west = now.hour * 60 + now.minute - 720  # minutes west of Greenwich
         self.tz = "TKR%s%d:%02d" % ("-" if west < 0 else "", abs(west) // 60, abs(west) % 60)
