@@ -150,7 +150,7 @@ void Form1::showQuiet(const QString& text)
 {
     if (!text.isEmpty())
         statusBar()->showMessage(text);
-    else if (!m_quietShown.isEmpty() && statusBar()->currentMessage() == m_quietShown)
+    else if (statusBar()->currentMessage() == m_quietShown)
         statusBar()->clearMessage(); // a hold's message stays
     m_quietShown = text;
 }
@@ -210,8 +210,6 @@ void Form1::refreshNikkeiLine(Then then)
     fetchPage(*m_services.http, url, this, [this, url, finish](const PageFetch& result) {
         if (result.simulated)
             markSimulated();
-        if (result.status != 0)
-            noteMarketMoment(result.simulatedTime);
         if (isOverloadStatus(result.status)) {
             if (m_backoff.noteAnswer(url, result.status, result.retryAfter, now()))
                 showServiceHeld(m_backoff.until(url));

@@ -414,25 +414,33 @@ private Q_SLOTS:
     {
         for (const bool told : {false, true}) {
             Window w;
+            bool down = false; // the quote service gives no answer at all
             w.fakes.http.setHandler([&](const HttpRequest& request) {
                 HttpResponse r{200, quotePage(u"detail_7203_realtime_up.html"_s), "text/html", {}, {}};
                 if (request.url.path() == u"/nkave"_s)
                     r.body = NikkeiPage.toUtf8();
+                else if (down)
+                    return HttpResponse{0, {}, {}, {}, u"refused"_s};
                 r.headers = {{"X-Tickora-Simulated", "1"}};
-                if (told)
+                if (told && request.url.path() != u"/nkave"_s)
                     r.headers.append(qMakePair(QByteArray("X-Tickora-Simulated-Time"),
                                                QByteArray("2026-12-08T10:15:00+09:00")));
                 return r;
             });
-            w.fakes.dialogs.answers = {false, false};
+            w.fakes.dialogs.answers = {false, false, false};
             w.fakes.clock.date = QDate(2026, 12, 13); // a Sunday
             QVERIFY(start(w, u"1,1=7203"_s));
-            for (int i = 0; i < 2; ++i) {
+            for (int i = 0; i < 3; ++i) {
+                down = i == 1;
                 w.tick();
                 w.drain();
             }
-            QCOMPARE(w.fakes.dialogs.shown.size(), told ? 0 : 2);
-            QCOMPARE(w.fakes.http.requests.size(), told ? 12 : 4); // else only the start on the closed day
+            QStringList questions;
+            for (const FakeDialogs::Shown& shown : std::as_const(w.fakes.dialogs.shown))
+                if (shown.isQuestion)
+                    questions << shown.text;
+            QCOMPARE(questions.size(), told ? 0 : 3);
+            QCOMPARE(w.fakes.http.requests.size(), told ? 16 : 4); // else only the start on the closed day
         }
     }
 

@@ -259,6 +259,17 @@ private Q_SLOTS:
         QCOMPARE(
             http.requests.constFirst().headers,
             (QList<QPair<QByteArray, QByteArray>>{{"If-Modified-Since", "Thu, 01 Jun 1970 00:00:00 GMT"}}));
+        // A simulated answer's moment is taken only with its offset, and only from a simulated answer.
+        const QDateTime tokyo(QDate(2026, 12, 8), QTime(10, 15), QTimeZone(9 * 3600));
+        for (const auto& [simulated, time, expected] : {std::tuple{"1", "2026-12-08T10:15:00+09:00", tokyo},
+                                                        {" 1 ", "2026-12-08T01:15:00Z", tokyo},
+                                                        {"1", "2026-12-08T10:15:00", QDateTime()},
+                                                        {"0", "2026-12-08T10:15:00+09:00", QDateTime()},
+                                                        {"1", "soon", QDateTime()}}) {
+            const HttpResponse r{
+                200, {}, {}, {{"X-Tickora-Simulated", simulated}, {"X-Tickora-Simulated-Time", time}}};
+            QCOMPARE(simulatedTimeOf(r), expected);
+        }
     }
 
     // Blank code counts, a "no such code" page empties columns 2-9, code changed in flight is left alone.
