@@ -85,6 +85,10 @@ inline constexpr QSize DollarYen{360, 360};
 /// with every character but letters, digits, '.' and '-' of the symbol written as '_'.
 QString yearSeriesFile(const Config& config, const QString& symbol, QDate day);
 
+/// The options of the drawn intraday charts titled `title`: the exchange's day, 9:00 to 15:30, with
+/// the lunch break 11:30 to 12:30 left as a gap.
+ChartOptions intradayChartOptions(const QString& title);
+
 /// The chart routines. With images (Config::charts), each downloads one image into its fixed file
 /// in the data folder and shows that file in its target; a routine's `then` runs once the picture is shown. A
 /// failed or refused download shows the file again only when it is known to hold the same chart, never

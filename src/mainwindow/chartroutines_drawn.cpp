@@ -47,7 +47,9 @@ QUrl drawnHolds(const QString& what)
     return url;
 }
 
-ChartOptions intradayOptions(const QString& title)
+} // namespace
+
+ChartOptions intradayChartOptions(const QString& title)
 {
     ChartOptions o;
     o.title = title;
@@ -57,8 +59,6 @@ ChartOptions intradayOptions(const QString& title)
     o.breakEndMinute = minuteOf(session::AfternoonOpen);
     return o;
 }
-
-} // namespace
 
 QString yearSeriesFile(const Config& config, const QString& symbol, QDate day)
 {
@@ -273,7 +273,8 @@ void ChartRoutines::drawThumbnails(Then then)
                     continue;
                 }
                 const QString symbol = stockSymbolOf(*code);
-                last = drawIntradayChart(m_dayPrices.series(symbol, day), size, intradayOptions(*code)).image;
+                last = drawIntradayChart(m_dayPrices.series(symbol, day), size, intradayChartOptions(*code))
+                           .image;
                 lastHolds = drawnHolds(u"day/"_s + symbol);
                 m_host.showThumb(int(k), last);
             }
@@ -303,7 +304,7 @@ void ChartRoutines::drawIndexChart(Then then)
                               line->value - line->change);
     auto finish = [this, symbol, then = std::move(then)] {
         const QImage picture = drawIntradayChart(m_dayPrices.series(symbol, today()), drawnsize::IndexChart,
-                                                 intradayOptions(u"日経平均"_s))
+                                                 intradayChartOptions(u"日経平均"_s))
                                    .image;
         writeDrawn(nikkeiIndexChart(m_services.config).file, drawnHolds(u"day/"_s + symbol), picture);
         m_host.showMarketChart(picture);

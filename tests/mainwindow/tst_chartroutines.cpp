@@ -273,6 +273,11 @@ private Q_SLOTS:
         QFETCH(int, pixelsY);
         QFETCH(QTime, time);
         QFETCH(QDate, day);
+        // The day charts span the exchange's day with the lunch break as a gap.
+        const ChartOptions o = intradayChartOptions(u"日経平均"_s);
+        QCOMPARE(QList<int>({o.sessionStartMinute, o.breakStartMinute, o.breakEndMinute, o.sessionEndMinute}),
+                 QList<int>({9 * 60, 11 * 60 + 30, 12 * 60 + 30, 15 * 60 + 30}));
+        QCOMPARE(o.title, u"日経平均"_s);
         const bool lineTaken = day.dayOfWeek() < 6 && time >= QTime(9, 0) && time < QTime(15, 31) &&
                                (time < QTime(11, 31) || time >= QTime(12, 30));
         const bool held = status == 429;

@@ -220,12 +220,13 @@ private Q_SLOTS:
     {
         Window w;
         int quoteRequests = 0;
+        QByteArray retryAfter = "90";
         w.fakes.http.setHandler([&](const HttpRequest& request) {
             HttpResponse r;
             if (request.url.path().startsWith(u"/stocks/detail"_s) || request.url.path() == u"/nkave"_s) {
                 ++quoteRequests;
                 r.status = 429;
-                r.headers = {{"Retry-After", "90"}};
+                r.headers = {{"Retry-After", retryAfter}};
             }
             return r;
         });
@@ -240,7 +241,8 @@ private Q_SLOTS:
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
         QCOMPARE(said.size(), 1);
         QCOMPARE(said.constFirst().constFirst().toString(), u"取得制限中 10:01:30 まで"_s);
-        QCOMPARE(quoteRequests, 3); // all sent before the first answer
+        QCOMPARE(quoteRequests, 3);                   // all sent before the first answer
+        retryAfter = "Tue, 05 Mar 2013 01:03:00 GMT"; // told in the computer's own time
         for (const int second : {29, 30}) {
             w.fakes.clock.time = QTime(10, 1, second);
             w.tick();
@@ -248,6 +250,7 @@ private Q_SLOTS:
             QCOMPARE(quoteRequests > 3, second == 30);
         }
         QCOMPARE(said.size(), 2); // a new hold, told again
+        QCOMPARE(said.constLast().constFirst().toString(), u"取得制限中 10:03:00 まで"_s);
     }
 
     // A page in a form no reader knows: the row and the Nikkei line come from the series, the
