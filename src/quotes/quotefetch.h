@@ -19,8 +19,8 @@ struct PageFetch
     int status = 0;
     QString text;
     QString error;
-    QByteArray retryAfter;  ///< the answer's Retry-After header, for a 429 or 503
-    bool simulated = false; ///< the answer says it comes from a simulated market
+    QByteArray retryAfter;   ///< the answer's Retry-After header, for a 429 or 503
+    bool simulated = false;  ///< the answer says it comes from a simulated market
     QDateTime simulatedTime; ///< the moment a simulated market says it stands at; invalid when none
 };
 
