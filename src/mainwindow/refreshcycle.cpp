@@ -32,10 +32,16 @@ QString quietPeriodMessage(QuietPeriod::Kind kind)
     return {};
 }
 
-bool RefreshCycle::quietAndRefreshed(bool refreshAnyway)
+QuietPeriod RefreshCycle::tellQuiet()
 {
     const QuietPeriod quiet = quietPeriodAt(m_host.tradingMoment());
     m_host.showQuiet(quietPeriodMessage(quiet.kind));
+    return quiet;
+}
+
+bool RefreshCycle::quietAndRefreshed(bool refreshAnyway)
+{
+    const QuietPeriod quiet = tellQuiet();
     if (quiet.kind != QuietPeriod::Kind::None && quiet.ends == m_refreshedQuietUntil && !refreshAnyway)
         return true;
     m_refreshedQuietUntil = quiet.ends; // no end (invalid) outside quiet periods
@@ -122,7 +128,10 @@ void RefreshCycle::runSteps(quint64 stops, bool layOutThumbs)
             m_host.refreshIndexChart([this, stops] {
                 if (stoppedSince(stops))
                     return finish();
-                m_host.refreshNikkeiLine([this] { finish(); });
+                m_host.refreshNikkeiLine([this] {
+                    tellQuiet(); // the answers may have moved a simulated market's moment
+                    finish();
+                });
             });
         });
     });

@@ -78,6 +78,8 @@ public:
     bool stoppedSince(quint64 stopCount) const { return m_stopCount != stopCount; }
 
 private:
+    /// Says in the status line why the moment is quiet, if it is, and returns its quiet period.
+    QuietPeriod tellQuiet();
     /// Tells why the moment is quiet; true when this quiet period has been refreshed already.
     bool quietAndRefreshed(bool refreshAnyway);
     void runSteps(quint64 stops, bool layOutThumbs);

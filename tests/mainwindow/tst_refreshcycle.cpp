@@ -80,14 +80,18 @@ private Q_SLOTS:
         const QDateTime day = at(QTime(10, 0));
         const QString steps = u"prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
         const QString stopped = u"|timer off|stopped|ended"_s;
+        const auto quietSteps = [&](const QString& why) -> QString { // told before the steps and after them
+            return u"quiet "_s + why + u'|' +
+                   QString(steps).replace(u"|ended"_s, u"|quiet "_s + why + u"|ended"_s);
+        };
         for (const auto& [isStart, now, event, log] :
              {std::tuple{false, at(QTime(9, 0, 0, 999)), QString(), QString(u"close|running|"_s + steps)},
               {false, at(QTime(8, 59, 59, 999)), QString(),
-               u"close|running|ask "_s + Early + u"|quiet 本日の取引は終了しました|"_s + steps},
+               u"close|running|ask "_s + Early + u'|' + quietSteps(u"本日の取引は終了しました"_s)},
               {false, at(QTime(15, 31, 1)), u"answer"_s, u"close|running|ask "_s + Late + stopped},
               {false, at(QTime(15, 31, 0, 999)), QString(), u"close|running|"_s + steps},
               {false, at(QTime(12, 0), QDate(2027, 1, 1)), QString(),
-               u"close|running|ask "_s + Closed + u"|quiet 本日は休場日です|"_s + steps},
+               u"close|running|ask "_s + Closed + u'|' + quietSteps(u"本日は休場日です"_s)},
               {false, at(QTime(7, 0)), u"asking"_s, u"close|running|ask "_s + Early + stopped},
               {false, day, u"quotes"_s, u"close|running|prefetch|timer|quotes"_s + stopped},
               {true, day, u"thumbs"_s, u"timer|pack|running|prefetch|timer|quotes|layout|thumbs"_s + stopped},
@@ -132,8 +136,9 @@ private Q_SLOTS:
         };
         QVERIFY(run(false, at(QTime(11, 44, 59))));
         QVERIFY(run(false, at(QTime(11, 45))));
-        QCOMPARE(host.log.join(u'|'),
-                 u"close|running|quiet 昼休み中|prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s);
+        QCOMPARE(
+            host.log.join(u'|'),
+            u"close|running|quiet 昼休み中|prefetch|timer|quotes|thumbs|timer|index|nikkei|quiet 昼休み中|ended"_s);
         QVERIFY(!run(false, at(QTime(11, 45, 30))));
         QCOMPARE(host.log.join(u'|'), u"close|running|quiet 昼休み中|ended"_s);
         QVERIFY(run(true, at(QTime(12, 0))));
@@ -145,6 +150,13 @@ private Q_SLOTS:
         QVERIFY(run(false, at(QTime(9, 0), Tuesday.addDays(1))));
         QVERIFY(run(false, at(QTime(10, 0), QDate(2026, 12, 12)))); // a Saturday: once
         QVERIFY(!run(false, at(QTime(10, 0, 30), QDate(2026, 12, 12))));
+        // The moment told by the answers counts once the refresh has ended.
+        host.now = at(QTime(11, 40));
+        cycle.start();
+        host.now = at(QTime(11, 50));
+        while (host.pending)
+            host.finishStep();
+        QCOMPARE(host.log.mid(host.log.size() - 2), QStringList({u"quiet 昼休み中"_s, u"ended"_s}));
     }
 
     // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.
