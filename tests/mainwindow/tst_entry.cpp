@@ -49,6 +49,15 @@ class TestEntry : public QObject
         for (int c = 0; c < cells.size(); ++c)
             grid()->setCellText(row, c + 1, cells[c]);
     }
+    /// Types `text` into the box at (row, col), presses Enter, and with `wait` lets the answers come.
+    void enter(int row, int col, const QString& text, bool wait = false)
+    {
+        m_w->select(row, col);
+        type(box(), text);
+        QTest::keyClick(box(), Qt::Key_Return);
+        if (wait)
+            m_w->drain();
+    }
     /// Pastes `text` into the box the way `how` names; false when the box offers no such way.
     bool paste(const QString& how, const QString& text)
     {
@@ -143,26 +152,19 @@ private Q_SLOTS:
         http.serve(u"131A"_s, cp932(u"株価詳細, but no name"_s));
         http.serve(u"132A"_s, "", 429);
         http.serve(u"286A"_s, u"<h1>二つ目</h1> 株価詳細"_s.toUtf8());
-        const auto enter = [this](int row, const QString& code, bool wait = true) {
-            m_w->select(row, grid::Code);
-            type(box(), code);
-            QTest::keyClick(box(), Qt::Key_Return);
-            if (wait)
-                m_w->drain();
-        };
-        enter(1, u"7203"_s); // the list before the added codes
-        enter(2, u"9a7a"_s);
-        enter(3, u"285a"_s);
+        enter(1, grid::Code, u"7203"_s, true); // the list before the added codes
+        enter(2, grid::Code, u"9a7a"_s, true);
+        enter(3, grid::Code, u"285a"_s, true);
         QCOMPARE(m_w->cells(u"1,2= 2,2= 3,1= 3,2="_s),
                  QStringList({u"1,2=トヨタ自動車"_s, u"2,2=足した銘柄"_s, u"3,1=285A"_s,
                               u"3,2=キオクシアホールディングス(株)"_s}));
         QCOMPARE(readFile(added), cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\"\r\n"
                                         "285A,\"キオクシアホールディングス(株)\"\r\n"_s));
-        enter(4, u"285A"_s); // now from the added codes
+        enter(4, grid::Code, u"285A"_s, true); // now from the added codes
         // Two rows waiting for the same page: one request, and the page names both.
         http.setHolding(true);
-        enter(6, u"286A"_s, false);
-        enter(7, u"286A"_s);
+        enter(6, grid::Code, u"286A"_s);
+        enter(7, grid::Code, u"286A"_s, true);
         QCOMPARE(m_w->cells(u"6,2= 7,2="_s), QStringList({u"6,2=二つ目"_s, u"7,2=二つ目"_s}));
         QCOMPARE(http.requests.size(), 2);
         QCOMPARE(http.requests[0].url.query(), u"code=285A"_s);
@@ -171,7 +173,7 @@ private Q_SLOTS:
         // then no request while it is held: rejected each time.
         QSignalSpy said(m_w->child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
         for (const QString& code : {u"130A"_s, u"130A"_s, u"131A"_s, u"132A"_s, u"133A"_s})
-            enter(5, code);
+            enter(5, grid::Code, code, true);
         QCOMPARE(http.requests.size(), 6);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 5);
         QCOMPARE(m_w->cells(u"5,1= 5,2="_s), QStringList({u"5,1="_s, u"5,2="_s}));
@@ -183,10 +185,7 @@ private Q_SLOTS:
     {
         QVERIFY(QDir().mkpath(m_w->fakes.config.dataFile(u"codes-added.csv"_s)));
         m_w->fakes.http.serve(u"285A"_s, u"<h1>キオクシア</h1> 株価詳細"_s.toUtf8());
-        m_w->select(1, grid::Code);
-        type(box(), u"285A"_s);
-        QTest::keyClick(box(), Qt::Key_Return);
-        m_w->drain();
+        enter(1, grid::Code, u"285A"_s, true);
         QCOMPARE(grid()->cellText(1, grid::Name), u"キオクシア"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
         QVERIFY(m_w->fakes.dialogs.shown[0].text.contains(u"codes-added.csv"_s));
@@ -356,9 +355,7 @@ private Q_SLOTS:
         if (message == u"見つかりません"_s)
             QVERIFY(QFile::remove(listPath()));
         m_w->cells(part[1], true);
-        m_w->select(at[0].section(u',', 0, 0).toInt(), at[0].section(u',', 1).toInt());
-        type(box(), at[1]);
-        QTest::keyClick(box(), Qt::Key_Return);
+        enter(at[0].section(u',', 0, 0).toInt(), at[0].section(u',', 1).toInt(), at[1]);
         QCOMPARE(m_w->cells(part[2]), part[2].split(u' ', Qt::SkipEmptyParts));
         QCOMPARE(m_w->state(),
                  u"%1 label %2 box %3 shown %4 beeps 0 stopped"_s.arg(
@@ -374,9 +371,7 @@ private Q_SLOTS:
             m_w->cells(u"12,1=123 4,1=9984 7,1="_s, true);
             m_w->select(4, grid::Code);
         };
-        m_w->select(4, grid::Code);
-        type(box(), u"123"_s);
-        QTest::keyClick(box(), Qt::Key_Return);
+        enter(4, grid::Code, u"123"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
         QCOMPARE(m_w->cells(u"1,1= 2,1= 12,1= 4,1="_s),
                  QStringList({u"1,1=7203"_s, u"2,1=6758"_s, u"12,1="_s, u"4,1=9984"_s}));
@@ -384,9 +379,7 @@ private Q_SLOTS:
             m_w->cells(u"5,3=2,150"_s, true);
             m_w->select(5, grid::Price); // another cell of the rejected row: the box shows it and keeps it
         };
-        m_w->select(5, grid::Code);
-        type(box(), u"123"_s);
-        QTest::keyClick(box(), Qt::Key_Return);
+        enter(5, grid::Code, u"123"_s);
         QCOMPARE(m_w->cells(u"5,1= 5,3="_s), QStringList({u"5,1="_s, u"5,3=2,150"_s}));
     }
 
