@@ -5,6 +5,7 @@
 #include "quotes/secondsource.h"
 #include "quotes/seriesquote.h"
 #include "quotes/textextract.h"
+#include "quotetext.h"
 #include "support/fakes.h"
 #include "support/files.h"
 #include "support/sheet.h"
@@ -18,14 +19,6 @@ using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString joined(const QuoteFields& q)
-{
-    const QString kind = q.isDetailPage ? u"detail"_s : u"other"_s;
-    return QStringList{q.shortName, kind,  q.name,   q.price,     q.change, q.open,
-                       q.high,      q.low, q.volume, q.prevClose, q.time}
-        .join(u'|');
-}
 
 const auto codeOf = [](int row) { return QString::number(1300 + row); };
 
@@ -292,10 +285,10 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(p->cells, 2).mid(1, 3), QStringList({u"N1302"_s, u"880"_s, u"-4"_s}));
         QCOMPARE(rowTexts(p->cells, 3).mid(1), QStringList(8) + rowTexts(old, 3).mid(9));
         QCOMPARE(p->cells.cellText(4, grid::Price), u"old4.3"_s);
-        const quint32 changeColours[] = {cellcolor::Red, cellcolor::Green, cellcolor::Red};
-        for (int r = 1; r <= 3; ++r)
-            QCOMPARE(p->cells.cellForeColor(r, grid::Change), changeColours[r - 1]);
-        QCOMPARE(p->cells.cellForeColor(3, grid::SellTarget), cellcolor::Red);
+        QCOMPARE(QList<quint32>(
+                     {p->cells.cellForeColor(1, grid::Change), p->cells.cellForeColor(2, grid::Change),
+                      p->cells.cellForeColor(3, grid::Change), p->cells.cellForeColor(3, grid::SellTarget)}),
+                 QList<quint32>({cellcolor::Red, cellcolor::Green, cellcolor::Red, cellcolor::Red}));
         QCOMPARE(p->shortNames, (QHash<int, QString>{{1, u"S1301"_s}, {2, u"S1302"_s}, {3, u"S1303"_s}}));
         QCOMPARE((QList<QList<int>>{p->rowsDone, {p->doneCalls}}), (QList<QList<int>>{{1, 2, 3, 4}, {1}}));
         QVERIFY(p->failures.isEmpty() && !p.owner->isRunning());
@@ -437,31 +430,25 @@ private Q_SLOTS:
             QVERIFY(!quoteFromSeriesJson(none, {}));
         QCOMPARE(nikkeiLineOf(*quoteFromSeriesJson(seriesJson(full), {}, 2)),
                  u"日経平均 2,648.50 (9:49) +30.50"_s);
-        QCOMPARE(daySeriesRequest(QUrl(u"http://s.test/base/"_s), u"^N225"_s).url,
-                 QUrl(u"http://s.test/base/v8/finance/chart/%5EN225?range=1d&interval=5m"_s));
-        QCOMPARE(daySeriesRequest(QUrl(), seriesSymbolOfCode(u" 7203"_s)).maxBodyBytes, MaxSeriesQuoteBytes);
-        QCOMPARE(daySeriesRequest(QUrl(u"http://s.test"_s), seriesSymbolOfCode(u" 7203"_s)).url.path(),
-                 u"/v8/finance/chart/7203.T"_s);
+        const HttpRequest index = daySeriesRequest(QUrl(u"http://s.test/base/"_s), u"^N225"_s),
+                          stock = daySeriesRequest(QUrl(u"http://s.test"_s), seriesSymbolOfCode(u" 7203"_s));
+        QCOMPARE(QStringList({index.url.toString(QUrl::FullyEncoded), stock.url.path(),
+                              QString::number(stock.maxBodyBytes)}),
+                 QStringList({u"http://s.test/base/v8/finance/chart/%5EN225?range=1d&interval=5m"_s,
+                              u"/v8/finance/chart/7203.T"_s, QString::number(MaxSeriesQuoteBytes)}));
 
-        // Each message once a day, again after a page was read or on the next day.
         // Each message once a day; again once every page that failed has been read, or the next day.
+        // A step is a code and "r" read, "p" unread or "s" unread with the series standing in ("+": a day
+        // on).
         UnreadPageNotices notices;
         const QDate day(2026, 12, 7);
         QStringList said;
-        for (const auto& [code, read, fromSeries, on] : {std::tuple{u"A"_s, false, true, day},
-                                                         {u"B"_s, false, true, day},
-                                                         {u"A"_s, false, false, day},
-                                                         {u"C"_s, true, false, day},
-                                                         {u"A"_s, true, false, day},
-                                                         {u"A"_s, false, false, day},
-                                                         {u"B"_s, true, false, day},
-                                                         {u"A"_s, true, false, day},
-                                                         {u"B"_s, false, true, day},
-                                                         {u"B"_s, false, true, day.addDays(1)}}) {
-            if (read)
+        for (const QString& step : u"As Bs Ap Cr Ar Ap Br Ar Bs Bs+"_s.split(u' ')) {
+            const QString code = step.left(1);
+            if (step[1] == u'r')
                 said.append(notices.pageRead(code) ? u"all read"_s : QString());
             else
-                said.append(notices.pageUnread(code, fromSeries, on));
+                said.append(notices.pageUnread(code, step[1] == u's', day.addDays(step.size() - 2)));
         }
         const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
         QCOMPARE(said, QStringList({series,
@@ -509,9 +496,9 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(p->cells, 3), rowTexts(before, 3));
         QCOMPARE(p->notices, QStringList({u"answer 200"_s, u"series 1301"_s, u"read 1302"_s,
                                           u"answer 429 held"_s, u"unread 1303"_s}));
-        QCOMPARE(p->reached.size(), 1);
-        QCOMPARE(p->chimes, QStringList({u"sell"_s}));
-        QCOMPARE(p->shortNames.value(1), u"L1301"_s);
+        QCOMPARE(
+            QStringList({QString::number(p->reached.size()), p->chimes.join(u' '), p->shortNames.value(1)}),
+            QStringList({u"1"_s, u"sell"_s, u"L1301"_s}));
         QCOMPARE((QList<QList<int>>{p->rowsDone, {p->doneCalls, int(p->holds.size())}}),
                  (QList<QList<int>>{{1, 2, 3}, {1, 1}}));
         // While the series is held it is not asked: the row keeps what it shows; a failed series too.
