@@ -682,14 +682,15 @@ private Q_SLOTS:
         // Grey, its font, its texts in their places (at the fake screen's 96 DPI), the resolution.
         QCOMPARE(form->grab().toImage().pixelColor(1, 1), QColor(0xE0, 0xE0, 0xE0));
         QList<int> places{form->width(), form->height()};
-        QStringList texts{form->font().family() + QString::number(form->font().pointSizeF())};
+        QStringList texts{form->windowTitle(),
+                          form->font().family() + QString::number(form->font().pointSizeF())};
         for (const QWidget* c : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             places << c->x() << c->y() << c->width() << c->height(), texts << c->property("text").toString();
         QCOMPARE(places,
                  QList<int>({362, 248, 24, 32, 313, 33, 208, 48, 97, 25, 16, 96, 337, 41, 272, 192, 57, 25}));
         QCOMPARE(texts,
-                 QStringList({u"ＭＳ Ｐゴシック9"_s, u"現在使用中のディスプレの解像度   横\u3000Ｘ\u3000縦"_s,
-                              u"1920 x 1080"_s,
+                 QStringList({u"Form6"_s, u"ＭＳ Ｐゴシック9"_s,
+                              u"現在使用中のディスプレの解像度   横\u3000Ｘ\u3000縦"_s, u"1920 x 1080"_s,
                               u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s, u"ＯＫ"_s}));
         w.trigger(u"menu1"_s);
         QCOMPARE(settingsWindows(), QList<Form6*>{form.data()});
