@@ -45,6 +45,17 @@ private Q_SLOTS:
         }
     }
 
+    // A picture larger than its room is cut to the room from its top-left corner.
+    void cutFromTopLeft()
+    {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setPixel(0, 0, qRgb(255, 0, 0));
+        const QImage cut = cutToRoom(image, QSize(2, 5));
+        QCOMPARE(cut.size(), QSize(2, 2));
+        QCOMPARE(cut.pixel(0, 0), qRgb(255, 0, 0));
+    }
+
     // The 6-month address ends in a double quote; the thumbnail is large above 800 pixels.
     void addressesAndWindows()
     {
