@@ -129,7 +129,7 @@ void ChartRoutines::refreshThumbnails(Then then)
             slot.hasCode = true;
             ++run->unanswered;
         } else {
-            // A code that is no whole number from 0 to 32767 has no chart; the other rows go on.
+            // A cell that holds no securities code has no chart; the other rows go on.
             slot.answered = true;
         }
         m_host.setThumbCaption(k, m_host.sheet().cellText(row, grid::Name));
