@@ -121,4 +121,22 @@ IndexFields indexBoardFields(const QJsonObject& domesticBoard, const QJsonObject
     return f;
 }
 
+QuoteFields boardQuoteFields(const QJsonObject& board, const QJsonObject& detail, QStringView timeKey)
+{
+    QuoteFields q;
+    q.isDetailPage = true;
+    q.name = textField(board.value(u"name"));
+    const QString shortName = textField(board.value(u"shortName"));
+    q.shortName = shortName.isEmpty() ? shortNameOf(q.name) : shortName;
+    q.price = textField(board.value(u"price"));
+    q.change = changeField(board.value(u"priceChange")).value_or(u"0"_s);
+    q.open = numericField(detail.value(u"openPrice"));
+    q.high = numericField(detail.value(u"highPrice"));
+    q.low = numericField(detail.value(u"lowPrice"));
+    q.volume = numericField(detail.value(u"volume"));
+    q.prevClose = textField(detail.value(u"previousPrice"));
+    q.time = timeField(board.value(timeKey));
+    return q;
+}
+
 } // namespace tickora

@@ -37,6 +37,10 @@ QString timeField(const QJsonValue& v);
 /// The short name of a company: its name without "(株)" or "（株）", trimmed.
 QString shortNameOf(QString name);
 
+/// The quote of a stock's price board and its day's figures, as both data forms name them: the
+/// short name from `shortName`, else the name without "(株)"; the time from the board's `timeKey`.
+QuoteFields boardQuoteFields(const QJsonObject& board, const QJsonObject& detail, QStringView timeKey);
+
 /// The index line's pieces from the boards of an index page's data: the domestic board's
 /// `indexPrices` (`price`, `changePrice`, `japanUpdateTime`) when it is an object, else the older
 /// board (its `priceBoard` when that is an object) with `price`, `priceChange`, `priceDateTime`.

@@ -161,19 +161,7 @@ QuoteFields streamQuoteFields(QStringView data)
                                    .value(u"indicators")
                                    .toObject();
 
-    QuoteFields q;
-    q.isDetailPage = true;
-    q.name = textField(board.value(u"name"));
-    q.shortName = shortNameOf(q.name);
-    q.price = textField(board.value(u"price"));
-    q.change = changeField(board.value(u"priceChange")).value_or(u"0"_s);
-    q.open = numericField(detail.value(u"openPrice"));
-    q.high = numericField(detail.value(u"highPrice"));
-    q.low = numericField(detail.value(u"lowPrice"));
-    q.volume = numericField(detail.value(u"volume"));
-    q.prevClose = textField(detail.value(u"previousPrice"));
-    q.time = timeField(board.value(u"japanUpdateTime"));
-    return q;
+    return boardQuoteFields(board, detail, u"japanUpdateTime");
 }
 
 IndexFields streamIndexFields(QStringView data)
