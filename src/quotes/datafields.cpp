@@ -91,8 +91,9 @@ std::optional<QString> changeField(const QJsonValue& v)
 
 QString timeField(const QJsonValue& v)
 {
-    const QString time = dataValueText(v).value_or(QString());
-    return time.contains(u':') || time.contains(u'/') ? cellTextFromPage(time) : QString();
+    // Checked on the text as the cell will show it, so a cut never leaves a time without ':' or '/'.
+    const QString time = cellTextFromPage(dataValueText(v).value_or(QString()));
+    return time.contains(u':') || time.contains(u'/') ? time : QString();
 }
 
 QString shortNameOf(QString name)
