@@ -666,7 +666,13 @@ private Q_SLOTS:
         QuoteGrid* g = w.make().findChild<QuoteGrid*>();
         QCOMPARE(g->cellText(0, grid::Time), u"  時 間 "_s); // the last header caption too
         // Drawn again once laid out, unwrapped; names centred down to row 12 until the grid has the focus.
-        QVERIFY(g->updatesEnabled() && !g->wordWrap() && w.label(u"Label4"_s)->font().bold());
+        QVERIFY(g->updatesEnabled() && !g->wordWrap());
+        QStringList fonts; // the grid's, the Nikkei line's and the entry box's
+        for (const QWidget* c : std::initializer_list<QWidget*>{g, w.label(u"Label4"_s), w.box()})
+            fonts << c->font().family() + QString::number(c->font().pointSizeF()) +
+                         u"b"_s.repeated(c->font().bold());
+        QCOMPARE(fonts,
+                 QStringList({u"ＭＳ Ｐゴシック9"_s, u"ＭＳ Ｐゴシック9.75b"_s, u"ＭＳ Ｐゴシック11.25"_s}));
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
         QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code)); // grey to its end
         w.select(1, 1);

@@ -92,6 +92,7 @@ public:
         for (const int n : {5000, 5001})
             canned["/gzip/" + QByteArray::number(n)] =
                 answer("200 OK\r\nContent-Encoding: gzip", gzip(page.left(n)));
+        canned["/corrupt"] = answer("404 Not Found\r\nContent-Encoding: gzip", "not gzip at all");
         canned["/bomb"] = answer("200 OK\r\nContent-Encoding: gzip", gzip(QByteArray(8 << 20, '\0')));
         for (int n = 0; n <= 5; ++n)
             canned["/hop/" + QByteArray::number(n)] =
@@ -402,6 +403,7 @@ private Q_SLOTS:
             {m_server.url(u"/not-http"_s), 15000, 0, {}},
             {m_server.url(u"/cut/200"_s), 15000, 0, {}},
             {m_server.url(u"/cut/404"_s), 15000, 0, {}},
+            {m_server.url(u"/corrupt"_s), 15000, 0, {}},
             {m_server.url(u"/drip"_s), 400, 0, {}}};
         for (const auto& [url, timeoutMs, status, body] : exchanges) {
             QtHttpClient client({timeoutMs});

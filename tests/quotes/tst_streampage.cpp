@@ -165,7 +165,8 @@ private Q_SLOTS:
             u"price=---;change=0;open=0"_s);
         row("a date for a time", u"japanUpdateTime=\"9/25\""_s, u"time=9/25"_s);
         row("a time without a mark", u"japanUpdateTime=\"0949\""_s, u"time="_s);
-        row("a mark past the cell's length", u"japanUpdateTime=\"9%1:49\""_s.arg(QString(300, u's')), u"time="_s);
+        row("a mark past the cell's length", u"japanUpdateTime=\"9%1:49\""_s.arg(QString(300, u's')),
+            u"time="_s);
         row("company forms and escapes", u"name=\"A\\u0026B（株）\\u003cC\\u003e\\n\""_s,
             u"short=A&B<C>;name=A&B（株）<C> "_s);
         row("limit up", u"highPrice={\"value\":\"1,637\",\"stopLabel\":{\"text\":\"ストップ高\"}}"_s, u""_s);
