@@ -340,6 +340,37 @@ private Q_SLOTS:
             texts.append(m.constFirst().toString());
         QCOMPARE(texts,
                  QStringList({QString::fromUtf16(PagesUnreadText), QString::fromUtf16(SeriesRefusedText)}));
+        // The series asked for the Nikkei line alone: a refusal is told, an overload held and told.
+        for (const int status : {403, 429}) {
+            Window h;
+            h.fakes.config.quotePages = QuotePages::Today;
+            h.fakes.http.setHandler([status](const HttpRequest& request) {
+                const QString path = request.url.path();
+                if (path.startsWith(u"/v8/"_s))
+                    return HttpResponse{status, {}, "text/plain", {{"Retry-After", "90"}}, {}};
+                return HttpResponse{200,
+                                    path.endsWith(u".T"_s) ? quotePage(u"today/7203.html"_s) : "<p>新</p>",
+                                    "text/html",
+                                    {},
+                                    {}};
+            });
+            h.make();
+            QSignalSpy shown(h.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
+            h.cells(u"1,1=7203"_s, true);
+            h.label(u"Label4"_s)->setText(u"日経平均 1"_s);
+            for (int pass = 0; pass < 3; ++pass) {
+                h.trigger(u"menu3"_s);
+                h.drain();
+            }
+            QStringList messages{h.cells(u"1,3="_s).constFirst(), h.label(u"Label4"_s)->text()};
+            for (const QList<QVariant>& m : std::as_const(shown))
+                messages.append(m.constFirst().toString());
+            const QString unread = QString::fromUtf16(PagesUnreadText),
+                          told = status == 403 ? QString::fromUtf16(SeriesRefusedText)
+                                               : u"取得制限中 10:01:30 まで"_s;
+            QCOMPARE(messages, QStringList({u"1,3=2,648.5"_s, u"日経平均 1"_s, status == 403 ? unread : told,
+                                            status == 403 ? told : unread})); // a hold is told at once
+        }
     }
 
     // The questions come by Japan time and the exchange's calendar, the date shown by the computer's
