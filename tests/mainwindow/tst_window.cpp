@@ -705,6 +705,10 @@ private Q_SLOTS:
         QCOMPARE(fonts,
                  QStringList({u"ＭＳ Ｐゴシック9"_s, u"ＭＳ Ｐゴシック9.75b"_s, u"ＭＳ Ｐゴシック11.25"_s}));
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
+        QList<int> widths; // at the fake screen's 96 DPI
+        for (int c = 0; c <= grid::Time; ++c)
+            widths << g->columnWidth(c);
+        QCOMPARE(widths, QList<int>({27, 53, 133, 59, 59, 59, 73, 59, 59, 59, 59, 59, 59}));
         QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code)); // grey to its end
         w.select(1, 1);
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
