@@ -705,7 +705,9 @@ private Q_SLOTS:
         QCOMPARE(fonts,
                  QStringList({u"ＭＳ Ｐゴシック9"_s, u"ＭＳ Ｐゴシック9.75b"_s, u"ＭＳ Ｐゴシック11.25"_s}));
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
-        QList<int> widths; // at the fake screen's 96 DPI
+        QCOMPARE(g->item(0, grid::Name)->textAlignment(),
+                 g->item(0, grid::Price)->textAlignment()); // captions
+        QList<int> widths;                                  // at the fake screen's 96 DPI
         for (int c = 0; c <= grid::Time; ++c)
             widths << g->columnWidth(c);
         QCOMPARE(widths, QList<int>({27, 53, 133, 59, 59, 59, 73, 59, 59, 59, 59, 59, 59}));
