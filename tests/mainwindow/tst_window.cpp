@@ -706,8 +706,22 @@ private Q_SLOTS:
                  QStringList({u"ＭＳ Ｐゴシック9"_s, u"ＭＳ Ｐゴシック9.75b"_s, u"ＭＳ Ｐゴシック11.25"_s}));
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
         QCOMPARE(g->item(0, grid::Name)->textAlignment(),
-                 g->item(0, grid::Price)->textAlignment()); // captions
-        QList<int> widths;                                  // at the fake screen's 96 DPI
+                 g->item(0, grid::Price)->textAlignment());         // captions
+        QCOMPARE(g->cellBackground(2, 0), g->cellBackground(1, 0)); // the row numbers' column is not striped
+        QStringList controls; // the window's controls but the thumbnails, at the fake screen's 96 DPI
+        for (const QWidget* c : w.form->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!c->objectName().contains(u'_'))
+                controls << u"%1 %2,%3 %4x%5"_s.arg(c->objectName())
+                                .arg(c->x())
+                                .arg(c->y())
+                                .arg(c->width())
+                                .arg(c->height());
+        QCOMPARE(controls,
+                 QStringList({u"Label2 32,24 73x17"_s, u"Label3 112,24 145x20"_s, u"Label5 275,24 17x17"_s,
+                              u"Label4 912,32 329x17"_s, u"Text1 296,19 57x23"_s, u"Check1 800,24 49x20"_s,
+                              u"MSFlexGrid1 56,56 832x202"_s, u"Image2 912,56 257x201"_s,
+                              u"Line1 0,0 1240x1"_s, u"Line2 0,0 1280x1"_s, u"Line3 0,3 1280x1"_s}));
+        QList<int> widths; // at the fake screen's 96 DPI
         for (int c = 0; c <= grid::Time; ++c)
             widths << g->columnWidth(c);
         QCOMPARE(widths, QList<int>({27, 53, 133, 59, 59, 59, 73, 59, 59, 59, 59, 59, 59}));
