@@ -130,7 +130,14 @@ private Q_SLOTS:
             w.tick();
             QCOMPARE(w.fakes.http.requests.size(), 6);
             w.trigger(u"menu3"_s);
+            const qsizetype before = w.fakes.http.requests.size();
             command == u"click"_s ? Q_EMIT w.grid()->clicked() : w.trigger(command);
+            const QHash<QString, QString> charts{{u"menu7"_s, u"/Pics/Stock/Day/K001881.GIF"_s},
+                                                 {u"menu5"_s, u"/z"_s},
+                                                 {u"munu6"_s, u"/chart/nka_l.gif"_s},
+                                                 {u"nyd"_s, u"/rakutensecj/common/analytic.jsp"_s}};
+            const auto& asked = w.fakes.http.requests; // a chart command asks for its chart
+            QCOMPARE(asked.size() > before ? asked[before].url.path() : QString(), charts.value(command));
             QVERIFY2(w.stopped(), qPrintable(command));
             w.drain();
             QVERIFY(w.stopped());
