@@ -206,7 +206,11 @@ private Q_SLOTS:
     {
         Window w;
         serveOldPages(w);
+        w.fakes.http.serve(u"/f?s=7203"_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
         QVERIFY(start(w, u"1,1=7203 1,11=5400 3,1=6758 3,12=10:00 4,2=stray 5,1=9999 5,12=9:00"_s));
+        w.drain();
+        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->size(),
+                 QSize(202, 102)); // a thumbnail takes its picture's size
         QCOMPARE(w.cells(u"1,3= 2,1= 2,4= 3,1= 3,12= 4,1= 5,1= 5,12="_s),
                  QStringList({u"1,3=5,430"_s, u"2,1=6758"_s, u"2,4=-3"_s, u"3,1=9999"_s, u"3,12=9:00"_s,
                               u"4,1="_s, u"5,1="_s, u"5,12="_s}));
