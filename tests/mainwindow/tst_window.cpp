@@ -454,27 +454,41 @@ private Q_SLOTS:
         QCOMPARE(run(QDate(2026, 12, 12), QTime(11, 30), QTime(11, 30)), 0.0);
     }
 
-    // A simulated market's moment stands for the clock's; without it the clock's counts.
-    void simulatedMomentTakesOver()
+    // Quotes from a simulated market say so, in the title and in the status line, only then; its moment
+    // stands for the clock's (here a Sunday's), and without it the clock's counts.
+    void simulatedMarket()
     {
-        for (const bool told : {false, true}) {
+        for (const int kind : {0, 1, 2}) { // not simulated, simulated, simulated with its moment
             Window w;
             bool down = false; // the quote service gives no answer at all
             w.fakes.http.setHandler([&](const HttpRequest& request) {
                 HttpResponse r{200, quotePage(u"detail_7203_realtime_up.html"_s), "text/html", {}, {}};
                 if (request.url.path() == u"/nkave"_s)
-                    r.body = NikkeiPage.toUtf8();
-                else if (down)
+                    return HttpResponse{200, NikkeiPage.toUtf8(), "text/html", {}, {}};
+                if (down)
                     return HttpResponse{0, {}, {}, {}, u"refused"_s};
-                r.headers = {{"X-Tickora-Simulated", "1"}};
-                if (told && request.url.path() != u"/nkave"_s)
+                if (kind > 0)
+                    r.headers = {{"X-Tickora-Simulated", "1"}};
+                if (kind == 2)
                     r.headers.append(qMakePair(QByteArray("X-Tickora-Simulated-Time"),
                                                QByteArray("2026-12-08T10:15:00+09:00")));
                 return r;
             });
             w.fakes.dialogs.answers = {false, false, false};
-            w.fakes.clock.date = QDate(2026, 12, 13); // a Sunday
-            QVERIFY(start(w, u"1,1=7203"_s));
+            w.fakes.clock.date = QDate(2026, 12, 13);
+            QVERIFY(start(w, u"1,1=7203 2,1=7203"_s)); // two pages say so: one mark
+            const qsizetype perRefresh = w.fakes.http.requests.size();
+            QCOMPARE(w.form->windowTitle(), kind > 0 ? u"Tickora（模擬相場）"_s : u"Tickora"_s);
+            const auto marks =
+                w.child<QStatusBar>(u"statusLine"_s)->findChildren<QLabel*>(u"simulatedMark"_s);
+            QLabel* mark = marks.value(0);
+            QCOMPARE(marks.size() == 1 && mark->isVisibleTo(w.form.get()) ? mark->text() : QString(),
+                     kind > 0 ? u"模擬相場"_s : QString());
+            // Red, bold, apart from the status text, and said in words to whoever points at it.
+            QVERIFY(!mark || (mark->palette().color(QPalette::WindowText) == QColor(Qt::red) &&
+                              mark->font().bold() && mark->contentsMargins() == QMargins(8, 0, 8, 0) &&
+                              mark->toolTip() == u"模擬相場の値です。実際の株価ではありません。"_s));
+            QVERIFY(!w.child<QStatusBar>(u"statusLine"_s)->isSizeGripEnabled());
             for (int i = 0; i < 3; ++i) {
                 down = i == 1;
                 w.tick();
@@ -484,36 +498,9 @@ private Q_SLOTS:
             for (const FakeDialogs::Shown& shown : std::as_const(w.fakes.dialogs.shown))
                 if (shown.isQuestion)
                     questions << shown.text;
-            QCOMPARE(questions.size(), told ? 0 : 3);
-            QCOMPARE(w.fakes.http.requests.size(), told ? 16 : 4); // else only the start on the closed day
-        }
-    }
-
-    // Quotes from a simulated market say so, in the title and in the status line, only then.
-    void simulatedMarketIsMarked()
-    {
-        for (const bool simulated : {false, true}) {
-            Window w;
-            w.fakes.http.setHandler([&](const HttpRequest& request) {
-                HttpResponse r{200, quotePage(u"detail_7203_realtime_up.html"_s), "text/html", {}, {}};
-                if (request.url.path() == u"/nkave"_s)
-                    r.body = NikkeiPage.toUtf8();
-                if (simulated && request.url.path() == u"/stocks/detail/"_s)
-                    r.headers = {{"X-Tickora-Simulated", "1"}};
-                return r;
-            });
-            QVERIFY(start(w, u"1,1=7203 2,1=7203"_s)); // two pages say so: one mark
-            QCOMPARE(w.form->windowTitle(), simulated ? u"Tickora（模擬相場）"_s : u"Tickora"_s);
-            const auto marks =
-                w.child<QStatusBar>(u"statusLine"_s)->findChildren<QLabel*>(u"simulatedMark"_s);
-            QLabel* mark = marks.value(0);
-            QCOMPARE(marks.size() == 1 && mark->isVisibleTo(w.form.get()) ? mark->text() : QString(),
-                     simulated ? u"模擬相場"_s : QString());
-            // Red, bold, apart from the status text, and said in words to whoever points at it.
-            QVERIFY(!mark || (mark->palette().color(QPalette::WindowText) == QColor(Qt::red) &&
-                              mark->font().bold() && mark->contentsMargins() == QMargins(8, 0, 8, 0) &&
-                              mark->toolTip() == u"模擬相場の値です。実際の株価ではありません。"_s));
-            QVERIFY(!w.child<QStatusBar>(u"statusLine"_s)->isSizeGripEnabled());
+            QCOMPARE(questions.size(), kind == 2 ? 0 : 3);
+            QCOMPARE(w.fakes.http.requests.size(),
+                     kind == 2 ? 4 * perRefresh : perRefresh); // else only the start
         }
     }
 
