@@ -74,6 +74,7 @@ private Q_SLOTS:
                                           "/../../fuzz/regressions/codelistimport/freexl-overread.xls"))
             << u"Excel"_s;
         QTest::newRow("the code list itself") << cp932(u"1301,\"極洋\"\r\n"_s) << u"「コード」と「銘柄名」"_s;
+        QTest::newRow("no name column") << crlf(u"コード,名前\n1301,a\n"_s) << u"「コード」と「銘柄名」"_s;
         QTest::newRow("bad code") << crlf(u"コード,銘柄名\n1301,a\n28B5,b\n"_s) << u"3行目のコード「28B5」"_s;
         QTest::newRow("no name") << crlf(u"銘柄名,コード\n ,1301\n"_s) << u"2行目に銘柄名"_s;
         QTest::newRow("no issue") << crlf(u"コード,銘柄名\n,\n"_s) << u"1 件も"_s;
