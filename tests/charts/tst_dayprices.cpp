@@ -77,7 +77,7 @@ private Q_SLOTS:
         const PriceSeries got = prices.series(s, Day);
         QCOMPARE(closes(got), u"5 9:00 1001, 5 9:15 1015, 5 9:20 1020, 5 9:30 1030, 5 9:35 1035"_s);
         QCOMPARE(QList<double>({got.previousClose, got.lastPrice}), QList<double>({1000, 1035}));
-        QCOMPARE(got.name, u"トヨタ自動車"_s);
+        QCOMPARE(got.name + got.symbol + QString::number(got.gmtOffset), u"トヨタ自動車7203.T32400"_s);
         // An unusable price changes nothing; a sample at the same time replaces the last.
         prices.addSample(s, Day, at(Day, 9, 40), qQNaN());
         prices.addSample(s, Day, at(Day, 9, 35), 1036);
@@ -106,6 +106,7 @@ private Q_SLOTS:
         prices.addSeries(u"6758.T"_s, Day, fetched({{9 * 60, 1}}));
         QCOMPARE(prices.size(), 1);
         QCOMPARE(closes(prices.series(u"7203.T"_s, next)), u"6 9:00 1100"_s);
+        QCOMPARE(prices.series(u"7203.T"_s, next).gmtOffset, TokyoGmtOffset); // samples alone: Tokyo time too
         // A day's samples are bounded: the oldest go.
         for (qsizetype i = 0; i < MaxDaySamples + 10; ++i)
             prices.addSample(u"^N225"_s, next, at(next, 9, 0) + i, 10000 + double(i));

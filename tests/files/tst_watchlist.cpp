@@ -68,9 +68,10 @@ private Q_SLOTS:
         // What was read is saved again byte for byte, lettered codes unquoted.
         QCOMPARE(formatWatchList(load.content.rows).bytes, readFile(path));
 
-        for (const QString& code :
-             {u"-5"_s, u"72a3"_s, u"285B"_s, u"7203.0"_s, u"2855A"_s}) // refused, the file kept
-            QVERIFY(saveWatchList(path, {row(u"7"_s), row(code)}).contains(u"2行目の Code「"_s + code));
+        for (const QString& code : {u"-5"_s, u"72a3"_s, u"285B"_s, u"7203.0"_s, u"2855A"_s,
+                                    QString(20, u'x')}) // refused, the file kept, the code told whole
+            QVERIFY(
+                saveWatchList(path, {row(u"7"_s), row(code)}).contains(u"2行目の Code「"_s + code + u"」"_s));
         QCOMPARE(load.content.rows, loadWatchList(path).content.rows);
         QCOMPARE(saveWatchList(path, {}), QString());
         QCOMPARE(QFileInfo(path).size(), 0);

@@ -702,6 +702,9 @@ private Q_SLOTS:
         for (const QWidget* c : std::initializer_list<QWidget*>{g, w.label(u"Label4"_s), w.box()})
             fonts << c->font().family() + QString::number(c->font().pointSizeF()) +
                          u"b"_s.repeated(c->font().bold());
+        QCOMPARE(QStringList({w.box()->toolTip(), w.box()->accessibleName(),
+                              w.box()->palette().color(QPalette::Base).name()}),
+                 QStringList({u"Code入力"_s, u"Code入力"_s, u"#e0e0e0"_s}));
         QCOMPARE(fonts,
                  QStringList({u"ＭＳ Ｐゴシック9"_s, u"ＭＳ Ｐゴシック9.75b"_s, u"ＭＳ Ｐゴシック11.25"_s}));
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
