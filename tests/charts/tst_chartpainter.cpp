@@ -105,6 +105,10 @@ private Q_SLOTS:
             {"flat", daily(QList<double>(30, 500)), 30},
             {"some non-finite", daily({1000, N, 1010, N, 1020}), 3},
             {"broken high, low, volume, open", broken, 3}};
+        PriceSeries none = daily({100, 101, 102}), unusable = none; // volumes: none, and none usable
+        for (qsizetype i = 0; i < none.bars.size(); ++i)
+            none.bars[i].volume = 0, unusable.bars[i].volume = i ? N : -qInf();
+        QCOMPARE(drawYearChart(unusable, QSize(512, 400)).image, drawYearChart(none, QSize(512, 400)).image);
         for (auto [row, series, shown] : rows) {
             series.previousClose = N;
             for (const QSize size : {QSize(150, 100), QSize(512, 400)}) {
