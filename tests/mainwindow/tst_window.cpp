@@ -195,6 +195,8 @@ private Q_SLOTS:
             QTRY_VERIFY(w.form->findChild<QWidget*>(name) && w.form->findChild<QWidget*>(name)->isVisible());
             windows << w.form->findChild<QWidget*>(name);
         }
+        for (const QString& name : {u"Form5"_s, u"Form12"_s}) // where the market's chart windows stand
+            QCOMPARE(w.form->findChild<QWidget*>(name)->pos(), QPoint(633, 33));
         w.grid()->setCurrent(3, grid::Price);
         w.tick();
         for (const QPointer<QWidget>& window : windows)
