@@ -228,6 +228,12 @@ private Q_SLOTS:
             QVERIFY(run([&](auto then) { afterDamage.showYearChart(u"7203"_s, then); }));
             QCOMPARE(seriesRequests(), drawn ? 2 : 0);
             QCOMPARE(readChartJson(readFile(today)).has_value(), drawn);
+            if (drawn) { // a kept file of the reader's full size still serves
+                QVERIFY(writeFile(today, readFile(today).rightJustified(DefaultChartJsonLimit, ' ')));
+                ChartRoutines atLimit(s, m_host);
+                QVERIFY(run([&](auto then) { atLimit.showYearChart(u"7203"_s, then); }) &&
+                        seriesRequests() == 2);
+            }
             m_host.clock = m_host.clock.addDays(1);
             m_failing = {u"7203"_s, u"6758"_s, u"998407"_s, u"N225"_s};
             QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }));

@@ -243,6 +243,8 @@ private Q_SLOTS:
         QCOMPARE(reported, (QList<int>{'7', 13, 13}));
         g.setCurrent(0, 1);
         QVERIFY(g.currentRow() == 3 && g.selectedItems().isEmpty());
+        g.setCurrent(grid::Rows + 5, grid::Cols + 5); // held to the last cell
+        QCOMPARE(QPoint(g.row(), g.col()), QPoint(grid::LastRow, grid::Cols - 1));
         g.setCurrent(1, 1);
         QCOMPARE(QPoint(g.currentRow(), g.currentColumn()), QPoint(1, 1));
         for (const QPoint at : {QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
