@@ -70,8 +70,15 @@ private Q_SLOTS:
             {thumbnailChart(c, u"7203"_s, 801), u"/f?s=7203.T"_s, u"yahoo.jpg"_s},
         };
         for (const auto& [d, url, file] : cases)
-            QCOMPARE(d.url.toString(QUrl::FullyEncoded) + u' ' + d.file,
-                     u"http://h:8080/chart"_s + url + u" /data/kabu/"_s + file);
+            QCOMPARE(d.url.toString(QUrl::FullyEncoded) + u' ' + d.file + u' ' +
+                         QString::number(d.fileHoldsOneChart),
+                     u"http://h:8080/chart"_s + url + u" /data/kabu/"_s + file + u" 0"_s);
+        // Only a file that receives one address alone may stand for its chart after a failure.
+        QString holdsOne;
+        for (const ChartDownload& d : {nikkeiSixMonthChart(c), nikkeiIndexChart(c), nyNikkeiChart(c),
+                                       advanceDeclineChart(c), dowChart(c), dollarYenChart(c)})
+            holdsOne += QString::number(d.fileHoldsOneChart);
+        QCOMPARE(holdsOne, u"111101"_s);
         // The code of a cell in canonical form, or none.
         for (const auto& [text, code] :
              {std::pair{u"0072"_s, u"72"_s}, {u"285a"_s, u"285A"_s}, {u"72.0"_s, u"-"_s}})

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -698,6 +699,8 @@ private Q_SLOTS:
         Window w;
         QuoteGrid* g = w.make().findChild<QuoteGrid*>();
         QCOMPARE(g->cellText(0, grid::Time), u"  時 間 "_s); // the last header caption too
+        const QMenu* file = w.form->findChild<QMenu*>(u"menu"_s);
+        QVERIFY(file && file->title() == u"ファイル"_s && file->actions().size() == 1); // "設定" alone
         // Drawn again once laid out, unwrapped; names centred down to row 12 until the grid has the focus.
         QVERIFY(g->updatesEnabled() && !g->wordWrap());
         QStringList fonts; // the grid's, the Nikkei line's and the entry box's
