@@ -384,7 +384,7 @@ private Q_SLOTS:
     // Requests as given, compressed answers accepted; answers, redirects, broken exchanges and body caps.
     void httpExchangesCharsetsAndPrefetch()
     {
-        QtHttpClient versioned({.userAgent = "Tickora/9.8"});
+        QtHttpClient versioned({.managers = 1, .userAgent = "Tickora/9.8"}); // one connection pool will do
         QCOMPARE(getAndWait(versioned, m_server.url(u"/status/200?a=1&b=%20x"_s)).status, 200);
         for (const char* line :
              {"GET /status/200?a=1&b=%20x HTTP/1.1\r\n", "\r\nX-Probe: one two\r\n", "gzip, deflate\r\n",
