@@ -277,8 +277,8 @@ private Q_SLOTS:
                                     readFile(config.dataFile(u"tousyou1.csv"_s)),
                                     readFile(config.dataFile(u"chimes.wav"_s))}),
                  QList<QByteArray>({"installed help", list, "my own chime"}));
-        QCOMPARE(int(QFileInfo(config.dataFile(u"pic"_s)).permissions() & 0x0FF),
-                 0);                                                     // made the owner's alone
+        // The picture folder, made above with the usual permissions, is made the owner's alone.
+        QCOMPARE(int(QFileInfo(config.dataFile(u"pic"_s)).permissions() & 0x0FF), 0);
         QCOMPARE(QDir(config.dataDir).entryList(QDir::Files).size(), 4); // no temporary file left
         // A regular file where the data folder's parent, or its picture folder, should be.
         QTemporaryDir blocked;
