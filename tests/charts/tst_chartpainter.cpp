@@ -156,6 +156,7 @@ private Q_SLOTS:
             {u"single-bar"_s, drawIntradayChart(single, QSize(200, 120))},
             {u"flat"_s, drawLineChart(daily(QList<double>(30, 500)), QSize(200, 120))},
             {u"year"_s, drawYearChart(year, QSize(512, 400))},
+            {u"year-narrow"_s, drawYearChart(year, QSize(160, 200))}, // date labels that would overlap
             {u"half-year"_s, drawHalfYearChart(half, QSize(512, 390))},
             {u"index-half-year"_s, drawIndexHalfYearChart(year, QSize(537, 377))},
             {u"comparison"_s, drawComparisonChart(early, second, QSize(400, 300))},

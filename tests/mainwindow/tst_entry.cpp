@@ -243,6 +243,9 @@ private Q_SLOTS:
         QCOMPARE(reported, (QList<int>{'7', 13, 13}));
         g.setCurrent(0, 1);
         QVERIFY(g.currentRow() == 3 && g.selectedItems().isEmpty());
+        g.setCellForeColor(2, grid::SellTarget, cellcolor::Red);
+        g.setCellForeColor(2, grid::SellTarget, cellcolor::Default); // drawn in the default colour again
+        QCOMPARE(g.item(2, grid::SellTarget)->data(Qt::ForegroundRole), QVariant());
         g.setCurrent(grid::Rows + 5, grid::Cols + 5); // held to the last cell
         QCOMPARE(QPoint(g.row(), g.col()), QPoint(grid::LastRow, grid::Cols - 1));
         g.setCurrent(1, 1);
