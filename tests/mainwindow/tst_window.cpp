@@ -333,46 +333,30 @@ private Q_SLOTS:
             messages.append(m.constFirst().toString());
         const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
         QCOMPARE(messages, QStringList({series, QString(), series}));
-        // A series service that refuses everything: the rows keep what they show, both told once.
-        Window r;
-        r.fakes.config.quotePages = QuotePages::Today;
-        r.fakes.http.setHandler([](const HttpRequest& request) {
-            return request.url.path().startsWith(u"/v8/"_s)
-                       ? HttpResponse{403, "Forbidden", "text/plain", {}, {}}
-                       : HttpResponse{200, "<html>新しい形式</html>", "text/html", {}, {}};
-        });
-        r.make();
-        QSignalSpy told(r.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-        r.cells(u"1,1=7203 1,3=old"_s, true);
-        r.label(u"Label4"_s)->setText(u"日経平均 1"_s);
-        for (int pass = 0; pass < 3; ++pass) {
-            r.trigger(u"menu3"_s);
-            r.drain();
-        }
-        QCOMPARE(QList<QString>({r.cells(u"1,3="_s).constFirst(), r.label(u"Label4"_s)->text()}),
-                 QList<QString>({u"1,3=old"_s, u"日経平均 1"_s}));
-        QStringList texts;
-        for (const QList<QVariant>& m : std::as_const(told))
-            texts.append(m.constFirst().toString());
-        QCOMPARE(texts,
-                 QStringList({QString::fromUtf16(PagesUnreadText), QString::fromUtf16(SeriesRefusedText)}));
-        // The series asked for the Nikkei line alone: a refusal is told, an overload held and told.
-        for (const int status : {403, 429}) {
+        // A series service that refuses, asked for every row or for the Nikkei line alone: the rows
+        // and the line keep what they show, each told once; an overload is held and told at once.
+        const QString unread = QString::fromUtf16(PagesUnreadText),
+                      refused = QString::fromUtf16(SeriesRefusedText), held = u"取得制限中 10:01:30 まで"_s;
+        for (const auto& [stockPageRead, status, price, told] :
+             {std::tuple{false, 403, u"old"_s, QStringList{unread, refused}},
+              {true, 403, u"2,648.5"_s, QStringList{unread, refused}},
+              {true, 429, u"2,648.5"_s, QStringList{held, unread}}}) {
             Window h;
             h.fakes.config.quotePages = QuotePages::Today;
-            h.fakes.http.setHandler([status](const HttpRequest& request) {
+            h.fakes.http.setHandler([read = stockPageRead, status](const HttpRequest& request) {
                 const QString path = request.url.path();
                 if (path.startsWith(u"/v8/"_s))
                     return HttpResponse{status, {}, "text/plain", {{"Retry-After", "90"}}, {}};
                 return HttpResponse{200,
-                                    path.endsWith(u".T"_s) ? quotePage(u"today/7203.html"_s) : "<p>新</p>",
+                                    read && path.endsWith(u".T"_s) ? quotePage(u"today/7203.html"_s)
+                                                                   : "<html>新しい形式</html>",
                                     "text/html",
                                     {},
                                     {}};
             });
             h.make();
             QSignalSpy shown(h.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-            h.cells(u"1,1=7203"_s, true);
+            h.cells(u"1,1=7203 1,3=old"_s, true);
             h.label(u"Label4"_s)->setText(u"日経平均 1"_s);
             for (int pass = 0; pass < 3; ++pass) {
                 h.trigger(u"menu3"_s);
@@ -381,11 +365,7 @@ private Q_SLOTS:
             QStringList messages{h.cells(u"1,3="_s).constFirst(), h.label(u"Label4"_s)->text()};
             for (const QList<QVariant>& m : std::as_const(shown))
                 messages.append(m.constFirst().toString());
-            const QString unread = QString::fromUtf16(PagesUnreadText),
-                          told = status == 403 ? QString::fromUtf16(SeriesRefusedText)
-                                               : u"取得制限中 10:01:30 まで"_s;
-            QCOMPARE(messages, QStringList({u"1,3=2,648.5"_s, u"日経平均 1"_s, status == 403 ? unread : told,
-                                            status == 403 ? told : unread})); // a hold is told at once
+            QCOMPARE(messages, QStringList({u"1,3="_s + price, u"日経平均 1"_s}) + told);
         }
     }
 
