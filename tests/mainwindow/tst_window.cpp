@@ -334,7 +334,9 @@ private Q_SLOTS:
         const QString series = QString::fromUtf16(PagesUnreadFromSeriesText);
         QCOMPARE(messages, QStringList({series, QString(), series}));
         // A series service that refuses, asked for every row or for the Nikkei line alone: the rows
-        // and the line keep what they show, each told once; an overload is held and told at once.
+        // and the line keep what they show, each told once; an overload is held and told at once,
+        // and the Nikkei page unread while the series alone is held is told as unread, not as shown
+        // from the series.
         const QString unread = QString::fromUtf16(PagesUnreadText),
                       refused = QString::fromUtf16(SeriesRefusedText), held = u"取得制限中 10:01:30 まで"_s;
         for (const auto& [stockPageRead, status, price, told] :
@@ -343,6 +345,7 @@ private Q_SLOTS:
               {true, 429, u"2,648.5"_s, QStringList{held, unread}}}) {
             Window h;
             h.fakes.config.quotePages = QuotePages::Today;
+            h.fakes.config.seriesBase = QUrl(u"http://series.test"_s); // held apart from the pages
             h.fakes.http.setHandler([read = stockPageRead, status](const HttpRequest& request) {
                 const QString path = request.url.path();
                 if (path.startsWith(u"/v8/"_s))
