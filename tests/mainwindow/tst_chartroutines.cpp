@@ -298,6 +298,7 @@ private Q_SLOTS:
         m_host.fill({u"1301"_s, u"1302"_s});
         m_host.rows = 3; // the third row is empty, its slot still shows an earlier chart
         m_host.thumbs[2] = QImage(4, 4, QImage::Format_RGB32);
+        m_host.captions[3] = u"kept"_s; // beyond the watched rows
         m_host.cells.setCellText(1, grid::Price, u"---"_s);
         auto tick = [&] {
             return run([&](auto then) { charts.refreshThumbnails(then); }) &&
@@ -313,7 +314,7 @@ private Q_SLOTS:
         QCOMPARE(m_host.thumbs[0] == drawEmptyChart(ChartKind::Intraday, size, u"1301"_s).image,
                  status != 200);
         QVERIFY(m_host.thumbs[1] != drawEmptyChart(ChartKind::Intraday, size, u"1302"_s).image &&
-                m_host.thumbs[2].isNull());
+                m_host.thumbs[2].isNull() && m_host.captions[3] == u"kept"_s);
         QCOMPARE(m_host.market !=
                      drawEmptyChart(ChartKind::Intraday, drawnsize::IndexChart, u"日経平均"_s).image,
                  lineTaken);
