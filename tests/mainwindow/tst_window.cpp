@@ -167,6 +167,18 @@ private Q_SLOTS:
             QVERIFY2(w.child<PictureBox>(name)->hasPicture(), qPrintable(name));
         QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->frameStyle(), QFrame::Box | QFrame::Plain);
         QCOMPARE(slot(w.child<ThumbCaption>(u"Label1_5"_s)), before);
+        // Every slot stands at its place, large on this screen, small on a screen of 800 lines.
+        Window small;
+        small.fakes.screen.size = QSize(1280, 800);
+        serveOldPages(small);
+        QVERIFY(start(small, u"1,1=7203"_s));
+        QStringList places;
+        for (Window* window : {&w, &small})
+            for (const QString& name : {u"Image1_0"_s, u"Image1_6"_s, u"Image1_11"_s})
+                places << u"%1,%2"_s.arg(window->child<PictureBox>(name)->x())
+                              .arg(window->child<PictureBox>(name)->y());
+        QCOMPARE(places, QStringList({u"17,292"_s, u"623,492"_s, u"927,692"_s, u"57,292"_s, u"477,433"_s,
+                                      u"687,576"_s}));
         QCOMPARE(w.child<PictureBox>(u"Image1_1"_s)->accessibleName(), u"チャート 2"_s);
         Q_EMIT w.child<PictureBox>(u"Image1_1"_s)->clicked();
         QPointer<QWidget> year;
