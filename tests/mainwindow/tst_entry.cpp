@@ -220,6 +220,11 @@ private Q_SLOTS:
         QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &dragged, Qt::LeftButton, {});
         QApplication::sendEvent(&box, &enter), drop.accept(), QApplication::sendEvent(&box, &drop);
         QVERIFY(!drop.isAccepted() && box.text() == u"5トヨ"_s);
+        // Focus is reported, and handled as by any line edit: by Tab, the text is selected.
+        QSignalSpy focused(&box, &EntryBox::focusReceived);
+        QFocusEvent tabbed(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(&box, &tabbed);
+        QVERIFY(focused.size() == 1 && box.selectedText() == u"5トヨ"_s);
     }
 
     // The grid's current cell and the view's agree, never on the fixed row or column.
