@@ -147,9 +147,12 @@ private Q_SLOTS:
         const QStringList codes = {u"7203"_s, u"72a3"_s, u"6758"_s, u"9984"_s};
         m_host.fill(codes);
         m_host.captions[4] = u"kept"_s; // beyond the watched rows
+        for (const Window market : {Window::NikkeiSixMonth, Window::AdvanceDecline, Window::Dow})
+            m_host.shown[market] = QImage(1, 1, QImage::Format_RGB32);
         int calls = 0;
         charts.refreshThumbnails([&calls] { ++calls; });
-        QCOMPARE(http.unanswered(), 3); // every row with a chart at once
+        QCOMPARE(http.unanswered(), 3);    // every row with a chart at once
+        QCOMPARE(m_host.shown.size(), 1u); // the Nikkei's six months and the ratio close, the Dow stays
         QVERIFY(m_host.captions[4] == u"kept"_s && m_host.code == u"9984"_s);
         auto body = [](const QString& code) { return chartPng(QSize(40, 30), colourFor(code)); };
         const QString file = m_fakes->config.dataFile(u"yahoo.jpg"_s);
@@ -339,13 +342,19 @@ private Q_SLOTS:
         ChartRoutines charts(s, m_host);
         QVERIFY(run([&](auto then) { charts.showSixMonthChart(u"7203"_s, then); }));
         QImage comparison; // the market chart is drawn over by the index chart that follows
+        QStringList left;  // of the Nikkei's six months (N) and the ratio (R), what each routine leaves open
+        const QImage earlier(1, 1, QImage::Format_RGB32);
         for (auto routine : {&ChartRoutines::showNikkeiSixMonthChart, &ChartRoutines::showDowChart,
                              &ChartRoutines::showDollarYenChart, &ChartRoutines::showNyNikkeiChart,
-                             &ChartRoutines::refreshIndexChart}) {
+                             &ChartRoutines::refreshIndexChart, &ChartRoutines::showAdvanceDeclineChart}) {
+            m_host.shown[Window::NikkeiSixMonth] = m_host.shown[Window::AdvanceDecline] = earlier;
             QVERIFY(run([&](auto then) { (charts.*routine)(then); }));
             if (routine == &ChartRoutines::showNyNikkeiChart)
                 comparison = m_host.market;
+            left << QString(m_host.shown[Window::NikkeiSixMonth] == earlier ? u"N"_s : u""_s) +
+                        (m_host.shown[Window::AdvanceDecline] == earlier ? u"R"_s : u""_s);
         }
+        QCOMPARE(left, QStringList({u""_s, u"NR"_s, u"NR"_s, u"NR"_s, u""_s, u""_s}));
         // The Dow's and the comparison's pictures show the last three months of the year asked for.
         const auto year = [&](const QString& symbol) {
             return *readChartJson(seriesAnswer(symbol, false, m_host.clock.date()).body);
