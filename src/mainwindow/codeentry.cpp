@@ -129,6 +129,13 @@ void CodeEntry::lookupCode(const QString& cellText)
         reject(row, cellText);
 }
 
+QString CodeEntry::listedName(const QString& code)
+{
+    if (const auto name = m_codeList.lookup(m_host.codeListPath(), code).name)
+        return *name;
+    return m_addedCodes.lookup(m_host.addedCodesPath(), code).name.value_or(QString());
+}
+
 void CodeEntry::askService(int row, const QString& cellText, const QString& code)
 {
     // One request per code: a second Enter on it while the page is on its way waits for that page.

@@ -74,6 +74,9 @@ public:
     void showInBox(const QString& text);
     /// The lookup of a code cell's text; a text that is no code counts as a code not in the list.
     void lookupCode(const QString& cellText);
+    /// The name the code list, else the added codes, give `code` (canonical form); empty when
+    /// neither holds it or a list cannot be read.
+    QString listedName(const QString& code);
 
 private:
     /// Where the row rejected at `row` with `code` stands now, or -1 when it is gone.

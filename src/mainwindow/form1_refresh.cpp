@@ -1,7 +1,6 @@
 // Quote refresh pass and the Nikkei average line.
 #include "form1.h"
 
-#include "files/codelist.h"
 #include "platform/securitycode.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
@@ -87,14 +86,7 @@ public:
     QString listedName(const QString& code) override
     {
         const std::optional<QString> canonical = canonicalCode(code);
-        if (!canonical)
-            return {};
-        // The code list, then the codes added since, as code entry looks them up.
-        const Config& config = m_w.m_services.config;
-        if (const auto name = m_codeList.lookup(config.dataFile(u"tousyou1.csv"_s), *canonical).name)
-            return *name;
-        return m_addedCodes.lookup(config.dataFile(u"codes-added.csv"_s), *canonical)
-            .name.value_or(QString());
+        return canonical ? m_w.m_entry.listedName(*canonical) : QString();
     }
 
     void pageRead(const QString& code) override { m_w.notePageRead(code); }
@@ -107,8 +99,6 @@ public:
 
 private:
     Form1& m_w;
-    CodeList m_codeList;
-    CodeList m_addedCodes;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 
