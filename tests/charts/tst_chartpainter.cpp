@@ -198,6 +198,12 @@ private Q_SLOTS:
         repeated.bars[1].time = repeated.bars[0].time; // a time given twice is still in order
         const DrawnChart noRatio = drawRatioChart(repeated, {}, QSize(300, 200));
         QCOMPARE(noRatio.shownBars, 185);
+        // The ratio is cut with its bars: of ratios 1 to 300, the last 185 are drawn.
+        const DrawnChart rising = drawRatioChart(repeated, ramp(300, 1, 1), QSize(300, 200));
+        QVERIFY(rising.layout.pane(PaneRole::Ratio)->low > 1 &&
+                rising.layout.pane(PaneRole::Ratio)->high >= 300);
+        std::swap(repeated.bars[0].time, repeated.bars[2].time); // out of order: drawn from its start
+        QCOMPARE(drawRatioChart(repeated, {}, QSize(300, 200)).shownBars, 300);
         PriceSeries still = daily(QList<double>(30, 500));
         for (PriceBar& b : still.bars)
             b.volume = 0;
