@@ -396,6 +396,23 @@ private Q_SLOTS:
         QCOMPARE(m_w->cells(u"5,1= 5,3="_s), QStringList({u"5,1="_s, u"5,3=2,150"_s}));
     }
 
+    // A tick while a message is open waits for it: nothing is asked, no box stacks on it; the
+    // message of a rejected code and that of a save alike.
+    void tickWaitsForAnOpenBox()
+    {
+        m_w->cells(u"1,1=7203"_s, true);
+        QList<qsizetype> asked;
+        m_w->fakes.dialogs.whileOpen = [this, &asked] {
+            const qsizetype before = m_w->fakes.http.requests.size();
+            m_w->tick();
+            asked << m_w->fakes.http.requests.size() - before;
+        };
+        enter(2, grid::Code, u"123"_s);
+        m_w->trigger(u"menu2"_s);
+        QCOMPARE(asked, QList<qsizetype>({0, 0}));
+        QCOMPARE(m_w->fakes.dialogs.shown.size(), 2);
+    }
+
     // Enter in the grid writes the box into the cell and steps; from column 5 empty prices read 0.
     void enterInTheGrid_data()
     {
