@@ -201,6 +201,7 @@ private Q_SLOTS:
         QTest::keyClicks(&box, u"7a"_s);
         QTest::keyClick(&box, Qt::Key_Return);
         QTest::keyClick(&box, Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter is Enter too
+        QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_Enter, QString(), Qt::KeypadModifier); // without text
         QTest::keyClick(&box, Qt::Key_Backspace);
         QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);      // selects all, no character
         for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_unknown}) // Delete, or its text alone
@@ -209,7 +210,7 @@ private Q_SLOTS:
         QInputMethodEvent commit;
         commit.setCommitString(u"トヨ"_s);
         QApplication::sendEvent(&box, &commit);
-        QCOMPARE(keys, (QList<int>{'7', 'a', 13, 13, 8, EntryBox::PasteKey, 0x30C8}));
+        QCOMPARE(keys, (QList<int>{'7', 'a', 13, 13, 13, 8, EntryBox::PasteKey, 0x30C8}));
         QCOMPARE(box.text(), u"5トヨ"_s);
         // A consumed drop changes nothing and is refused even if it came accepted (as a filter may hand
         // it on), so a source that moves its text keeps it.
