@@ -56,6 +56,8 @@ struct Fixture : RefreshPassHost
     QDateTime clock = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
     bool mute = false;
     std::function<void()> whileFailureOpen = [] {};
+    std::function<void(int)> whileRowDone = [](int) {}; ///< events the window runs as a row is done
+    int rowsDoing = 0, deepestRowDone = 0;
     int doneCalls = 0;
     RefreshPass* pass = nullptr;
 
@@ -73,7 +75,13 @@ struct Fixture : RefreshPassHost
     bool muted() const override { return mute; }
     void playChime(Chime chime) override { chimes.append(chime == Chime::Sell ? u"sell"_s : u"buy"_s); }
     void targetReached(const TargetReached& r) override { reached.append(r); }
-    void rowDone(int row) override { rowsDone.append(row); }
+    void rowDone(int row) override
+    {
+        rowsDone.append(row);
+        deepestRowDone = std::max(deepestRowDone, ++rowsDoing);
+        whileRowDone(row);
+        --rowsDoing;
+    }
     void fetchFailed(int row) override
     {
         failures.append(row);
@@ -574,6 +582,15 @@ private Q_SLOTS:
             f->reply(r, 200, page(r));
         QCOMPARE((QList<QList<int>>{f->failures, {later}}), (QList<QList<int>>{{1}, {1}}));
         QCOMPARE(f->cells.cellText(2, grid::Price), u"1,234"_s);
+        // An answer that arrives while a row is being done is applied after it, not inside it.
+        Pass n(2);
+        n->whileRowDone = [&](int row) {
+            if (row == 1)
+                n->reply(2, 200, page(2));
+        };
+        n->run();
+        n->reply(1, 200, page(1));
+        QCOMPARE(QList<int>({n->rowsDone.value(1), n->deepestRowDone, n->doneCalls}), QList<int>({2, 1, 1}));
         // A 429 or 503 keeps its row and the later ones, opens no box and holds requests until it passes.
         Pass h(4);
         h->run();
