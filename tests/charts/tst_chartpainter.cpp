@@ -193,6 +193,11 @@ private Q_SLOTS:
         // One series is enough for a comparison; a ratio may be shorter than its bars.
         QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200))) &&
                 !chartIsEmpty(drawRatioChart(daily(ramp(5, 100, 1)), {95}, QSize(300, 200))));
+        // Two falling series: the range runs from their lowest change up to 0%, no higher.
+        const DrawnChart falling =
+            drawComparisonChart(daily(ramp(10, 100, -1)), daily(ramp(10, 50, -0.5)), QSize(300, 200));
+        const ChartPane* changes = falling.layout.pane(PaneRole::Price);
+        QVERIFY(changes && changes->low < -9 && changes->high > 0 && changes->high < 1);
         // 184 days back by default; a ratio of no values, and volumes all 0, still get a range.
         PriceSeries repeated = daily(ramp(300, 100, 1));
         repeated.bars[1].time = repeated.bars[0].time; // a time given twice is still in order
