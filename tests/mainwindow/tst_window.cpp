@@ -711,6 +711,8 @@ private Q_SLOTS:
         QCOMPARE(g->item(0, grid::Name)->textAlignment(),
                  g->item(0, grid::Price)->textAlignment());         // captions
         QCOMPARE(g->cellBackground(2, 0), g->cellBackground(1, 0)); // the row numbers' column is not striped
+        // No header of the view's own: the first row holds the captions, the first column the row numbers.
+        QVERIFY(g->viewport()->geometry().topLeft() == QPoint(g->frameWidth(), g->frameWidth()));
         QStringList controls; // the window's controls but the thumbnails, at the fake screen's 96 DPI
         for (const QWidget* c : w.form->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (!c->objectName().contains(u'_'))
