@@ -207,14 +207,21 @@ class Session(contextlib.AbstractContextManager):
         wait_for("Xvfb on " + self.display, up, 15)
 
     def __exit__(self, kind, value, tb):
-        if kind is not None:
-            traceback.print_exception(kind, value, tb)
-            with contextlib.suppress(Exception):  # the display may be gone already
-                self.shot("failure")
-            for path in dict.fromkeys(self.logs):
-                tail = pathlib.Path(path).read_bytes()[-3000:].decode(errors="replace")
-                print("---- end of %s ----\n%s" % (path, tail), file=sys.stderr)
-            sys.exit("work folder and screenshots: %s" % self.work)
+        try:
+            if kind is not None:
+                traceback.print_exception(kind, value, tb)
+                with contextlib.suppress(Exception):  # the display may be gone already
+                    self.shot("failure")
+                for path in dict.fromkeys(self.logs):
+                    tail = pathlib.Path(path).read_bytes()[-3000:].decode(errors="replace")
+                    print("---- end of %s ----\n%s" % (path, tail), file=sys.stderr)
+                sys.exit("work folder and screenshots: %s" % self.work)
+        finally:
+            # Ended, not killed: Xvfb then removes its lock file, which a later run on the same
+            # display could otherwise take for a server still running.
+            with contextlib.suppress(Exception):
+                self.xvfb.terminate()
+                self.xvfb.wait(timeout=10)
 
     def spawn(self, argv, log, env=None, stdout=None):
         self.logs.append(os.path.join(self.work, log))
