@@ -47,8 +47,8 @@ private Q_SLOTS:
             {u" 23,381.56 "_s, 23381.56}, {u"---"_s, -1}, {u"0"_s, -1}, {u"inf"_s, -1}};
         for (const auto& [text, price] : prices)
             QCOMPARE(priceFromText(text).value_or(-1), price);
-        const std::pair<QString, int> times[] = {
-            {u"9:59"_s, 599}, {u"23:00"_s, 1380}, {u"12/04"_s, -1}, {u"24:00"_s, -1}, {u"9:60"_s, -1}};
+        const std::pair<QString, int> times[] = {{u"9:59"_s, 599}, {u"23:00"_s, 1380}, {u"12/04"_s, -1},
+                                                 {u"24:00"_s, -1}, {u"9:60"_s, -1},    {u":30"_s, -1}};
         for (const auto& [cell, minute] : times)
             QCOMPARE(tradeTimeOf(cell, Day).value_or(-1),
                      minute < 0 ? -1 : at(Day, minute / 60, minute % 60));

@@ -27,6 +27,7 @@ private Q_SLOTS:
               {u"1234,\"open"_s, u"1234|open"_s},
               {u"25935,"_s, u"25935|"_s}, // five digits: past the old 16-bit limit
               {u"1301,,極洋"_s, u"1301|"_s},
+              {u"1332,\"\""_s, u"1332|"_s}, // an empty name in quotes
               {u"285a,\"キオクシア\""_s, u"285A|キオクシア"_s},
               {u"28B5,\"x\""_s, QString()},
               {u",\"x\""_s, QString()}, // a line starting with a comma

@@ -50,6 +50,8 @@ private Q_SLOTS:
         QTest::newRow("UTF-8 with signature")
             << file(u"a.csv"_s, "\xEF\xBB\xBF" + Csv.toUtf8()) << u"極洋,\"A\""_s;
         QTest::newRow("UTF-8, no last line end") << file(u"b.csv"_s, crlf(Csv).chopped(2)) << u"極洋,\"A\""_s;
+        QTest::newRow("UTF-8, ends in a quoted field")
+            << file(u"q.csv"_s, crlf(Csv).chopped(2) + "\"スタンダード\"") << u"極洋,\"A\""_s;
         QTest::newRow("CP932") << file(u"c.csv"_s, cp932(QString(Csv).replace(u"\n"_s, u"\r\n"_s)))
                                << u"極洋,\"A\""_s;
     }
