@@ -186,8 +186,9 @@ private Q_SLOTS:
         QTRY_VERIFY(year->findChild<PictureBox*>(u"Image1"_s)->hasPicture());
         QCOMPARE(year->findChild<QLabel*>(u"Label1"_s)->text() + u'|' + year->windowTitle(),
                  u"ソニー|REAL CHART  ソニー(株)"_s);
-        QVERIFY(start(w) && !(year && year->isVisible())); // a start closes it
-        Q_EMIT w.child<PictureBox>(u"Image1_1"_s)->clicked();
+        QVERIFY(start(w) && !(year && year->isVisible()));         // a start closes it
+        for (const QString& slot : {u"Image1_1"_s, u"Image1_0"_s}) // the first slot opens its row's too
+            Q_EMIT w.child<PictureBox>(slot)->clicked();
         QStringList series;
         for (const HttpRequest& r : std::as_const(w.fakes.http.requests)) {
             const QString path = r.url.path();
@@ -197,14 +198,15 @@ private Q_SLOTS:
         }
         series.sort();
         QCOMPARE(series, QStringList({u"6758.T range=1d&interval=5m"_s, u"6758.T range=1y&interval=1d"_s,
-                                      u"7203.T range=1d&interval=5m"_s, u"^N225 range=1d&interval=5m"_s}));
+                                      u"7203.T range=1d&interval=5m"_s, u"7203.T range=1y&interval=1d"_s,
+                                      u"^N225 range=1d&interval=5m"_s}));
         // A tick closes the row's year and six months (from its caption), the market charts and the
         // settings, and keeps the current cell.
-        Q_EMIT w.child<ThumbCaption>(u"Label1_1"_s)->clicked();
-        for (const QString& opening : {u"menu5"_s, u"en"_s, u"menu1"_s})
+        Q_EMIT w.child<ThumbCaption>(u"Label1_0"_s)->clicked();
+        for (const QString& opening : {u"menu5"_s, u"nyd"_s, u"en"_s, u"menu1"_s})
             w.trigger(opening);
         QList<QPointer<QWidget>> windows{settingsWindows().value(0)};
-        for (const QString& name : {u"Form2"_s, u"Form3"_s, u"Form5"_s, u"Form12"_s}) {
+        for (const QString& name : {u"Form2"_s, u"Form3"_s, u"Form5"_s, u"Form9"_s, u"Form12"_s}) {
             QTRY_VERIFY(w.form->findChild<QWidget*>(name) && w.form->findChild<QWidget*>(name)->isVisible());
             windows << w.form->findChild<QWidget*>(name);
         }
@@ -452,6 +454,12 @@ private Q_SLOTS:
         w.drain();
         QCOMPARE(w.fakes.http.requests.size() % perRefresh, 0);
         QCOMPARE(run(QDate(2026, 12, 12), QTime(11, 30), QTime(11, 30)), 0.0);
+        // A tick that asks nothing still closes the charts the user opened.
+        Q_EMIT w.child<PictureBox>(u"Image1_0"_s)->clicked();
+        QPointer<QWidget> year;
+        QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"Form2"_s)) && year->isVisible());
+        QCOMPARE(run(QDate(2026, 12, 12), QTime(11, 31), QTime(11, 31)), 0.0);
+        QVERIFY(!year || !year->isVisible());
     }
 
     // Quotes from a simulated market say so, in the title and in the status line, only then; its moment
