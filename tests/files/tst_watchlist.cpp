@@ -153,6 +153,7 @@ private Q_SLOTS:
     void skippedLinesAreNamedInOneMessage()
     {
         QVERIFY(skippedLinesMessage({}).isEmpty());
+        QVERIFY(skippedLinesMessage({3, 7}).contains(u"3、7 行目"_s));
         QVERIFY(!skippedLinesMessage({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}).contains(u"ほか"_s));
         const QString capped = skippedLinesMessage({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
         QVERIFY(capped.contains(u"9、10 行目"_s) && !capped.contains(u"11"_s) &&
