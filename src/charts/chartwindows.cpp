@@ -5,6 +5,7 @@
 #include "widgetstyle.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -55,6 +56,18 @@ void ChartWindow::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
     if (event->isAccepted())
         m_closing = true;
+}
+
+void ChartWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool escape = event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier;
+    const bool ctrlW = event->key() == Qt::Key_W && event->modifiers() == Qt::ControlModifier;
+    if (escape || ctrlW || event->matches(QKeySequence::Close)) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 Form2::Form2(qreal dpi, QWidget* owner)

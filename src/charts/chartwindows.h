@@ -29,6 +29,8 @@ protected:
     QRect twips(int left, int top, int width, int height) const;
     PictureBox* addPicture(int left, int top, int width, int height);
     void closeEvent(QCloseEvent* event) override;
+    /// Esc and Ctrl+W close the window, as the close box does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     qreal m_dpi;

@@ -16,24 +16,62 @@ namespace {
 constexpr int KeyEnter = 13;
 } // namespace
 
-void CodeEntry::showInBox(const QString& text)
+void CodeEntry::load(const QString& text)
 {
     m_showingCell = true;
     m_host.setBoxText(text);
     m_showingCell = false;
 }
 
+void CodeEntry::showInBox(const QString& text)
+{
+    if (attachedTo(m_host.row(), m_host.col()))
+        load(text);
+}
+
+void CodeEntry::handOver(int row, int col)
+{
+    if (row < grid::FirstRow || row > grid::LastRow || col < grid::Code || col > grid::Time)
+        return detach();
+    m_attached = QPoint(col, row);
+    m_host.setBoxAttached(true);
+    load(m_host.sheet().cellText(row, col));
+}
+
+void CodeEntry::detach()
+{
+    m_attached.reset();
+    load(QString());
+    m_host.setBoxAttached(false);
+}
+
+void CodeEntry::currentMoved()
+{
+    handOver(m_host.row(), m_host.col());
+}
+
+void CodeEntry::cellChanged(int row, int col)
+{
+    if (!attachedTo(row, col))
+        return;
+    const QString text = m_host.sheet().cellText(row, col);
+    if (text != m_host.boxText())
+        load(text);
+}
+
 void CodeEntry::boxChanged()
 {
     // Loading the box from a cell shows the cell as it is: the filter is for what the user types.
     // The filter's own edit of the box raises this event again; the pass below has done its work.
-    if (m_showingCell || m_filtering)
+    if (m_showingCell || m_filtering || !m_attached)
         return;
-    if (m_host.col() != grid::Name) {
+    const int row = m_attached->y();
+    const int col = m_attached->x();
+    if (col != grid::Name) {
         // As if the refused characters were removed one at a time, one beep each, but in one
         // pass: a long paste neither nests text-change events nor redraws the box per character.
         const QString text = m_host.boxText();
-        const FilteredText filtered = m_host.col() == grid::Code ? filterCodeText(text) : removeRefused(text);
+        const FilteredText filtered = col == grid::Code ? filterCodeText(text) : removeRefused(text);
         if (filtered.text != text) {
             m_filtering = true;
             m_host.setBoxText(filtered.text);
@@ -43,14 +81,25 @@ void CodeEntry::boxChanged()
             m_host.focusBox();
         }
     }
-    // The current cell is never in the header row or the fixed column.
-    m_host.sheet().setCellText(m_host.row(), m_host.col(), m_host.boxText());
+    // Only into the cell the box was handed, never into one the box does not show.
+    m_host.sheet().setCellText(row, col, m_host.boxText());
 }
 
 bool CodeEntry::boxKey(int keyAscii)
 {
     const bool enter = keyAscii == KeyEnter;
     QuoteSheet& sheet = m_host.sheet();
+    if (!m_attached) {
+        // No cell was handed to the box (a click beside the cells): no key has a cell to go to.
+        m_host.beep();
+        return true;
+    }
+    if (!attachedTo(m_host.row(), m_host.col())) {
+        // The current cell moved without the box following it: hand it over, and let this key,
+        // typed for another cell, go nowhere.
+        currentMoved();
+        return true;
+    }
 
     // Target columns: Enter steps down the same column and stops at the last row.
     if (m_host.col() >= grid::BuyTarget) {
@@ -177,8 +226,8 @@ void CodeEntry::reject(int row, const QString& rejected)
     if (at < 0)
         return;
     sheet.setCellText(at, grid::Code, QString());
-    if (m_host.row() == at && m_host.col() == grid::Code)
-        m_host.setBoxText(QString());
+    if (attachedTo(at, grid::Code))
+        load(QString());
 }
 
 int CodeEntry::rejectedRowNow(int row, const QString& code) const
@@ -200,7 +249,7 @@ void CodeEntry::gridFocused()
 {
     m_host.alignNamesLeft();
     m_host.focusBox();
-    showInBox(m_host.sheet().cellText(m_host.row(), m_host.col()));
+    handOver(m_host.row(), m_host.col());
 }
 
 bool CodeEntry::gridKey(int keyAscii)
@@ -208,7 +257,10 @@ bool CodeEntry::gridKey(int keyAscii)
     if (keyAscii != KeyEnter)
         return false;
     QuoteSheet& sheet = m_host.sheet();
-    sheet.setCellText(m_host.row(), m_host.col(), m_host.boxText());
+    // The box is written back only into the cell it was handed; a box that shows another cell
+    // (or none) leaves the current cell as it is.
+    if (attachedTo(m_host.row(), m_host.col()))
+        sheet.setCellText(m_host.row(), m_host.col(), m_host.boxText());
     if (m_host.col() == grid::PrevClose) {
         // Price columns left empty read as 0.
         for (int c = grid::Price; c <= grid::PrevClose; ++c) {

@@ -3,6 +3,7 @@
 #include "files/codelist.h"
 #include "quotes/quotesheet.h"
 
+#include <QPoint>
 #include <QSet>
 #include <QString>
 
@@ -26,6 +27,8 @@ public:
     virtual QString boxText() const = 0;
     /// Sets the box's text; the box reports the change back through CodeEntry::boxChanged.
     virtual void setBoxText(const QString& text) = 0;
+    /// The box takes typing while it is attached to a cell, and refuses it while it is not.
+    virtual void setBoxAttached(bool attached) = 0;
     /// Puts the cursor at the end of the box and gives the box the focus.
     virtual void focusBox() = 0;
     /// Shows `row` as the grid's current row number.
@@ -57,10 +60,27 @@ public:
 /// hold is, when it has the form of an issued code, asked of the quote service: a stock's quote
 /// page names it and the code is added; else, or without that form, the code is rejected: its code
 /// cell is emptied where the row stands when the message closes.
+///
+/// The box is attached to one cell, the one it was handed, and writes only there. Whatever moves
+/// the grid's current cell hands the box the new cell (a fixed cell leaves it unattached), and a
+/// change of the attached cell's text from elsewhere (a refresh, a row packing, a file opened) is
+/// shown in the box: so box and cell never part, and no key can write one cell's text into another.
 class CodeEntry
 {
 public:
     explicit CodeEntry(CodeEntryHost& host) : m_host(host) {}
+
+    /// The box shows the cell at (row, col) and writes into it from now on; a fixed cell detaches.
+    void handOver(int row, int col);
+    /// Empties the box and leaves it attached to no cell: typing is refused until a cell is handed.
+    void detach();
+    /// True while the box is attached to the cell at (row, col).
+    bool attachedTo(int row, int col) const { return m_attached && *m_attached == QPoint(col, row); }
+    bool attached() const { return m_attached.has_value(); }
+    /// The grid's current cell moved: the box follows it.
+    void currentMoved();
+    /// The text or colours of the cell at (row, col) changed.
+    void cellChanged(int row, int col);
 
     /// The box's text changed (typed, pasted or set by the window).
     void boxChanged();
@@ -70,7 +90,8 @@ public:
     void gridFocused();
     /// A character key while the grid holds the focus; returns true when consumed.
     bool gridKey(int keyAscii);
-    /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
+    /// Loads the box with the current cell's new text, `text`, when the box is attached to that
+    /// cell: no filter, no beep, nothing written back.
     void showInBox(const QString& text);
     /// The lookup of a code cell's text; a text that is no code counts as a code not in the list.
     void lookupCode(const QString& cellText);
@@ -79,6 +100,8 @@ public:
     QString listedName(const QString& code);
 
 private:
+    /// Loads the box with `text`: no filter, no beep, nothing written back.
+    void load(const QString& text);
     /// Where the row rejected at `row` with `code` stands now, or -1 when it is gone.
     int rejectedRowNow(int row, const QString& code) const;
     void moveAfterEnter();
@@ -90,9 +113,10 @@ private:
     CodeEntryHost& m_host;
     CodeList m_codeList;
     CodeList m_addedCodes;
-    QSet<QString> m_asking;     ///< codes whose quote page is on its way
-    bool m_showingCell = false; ///< the box is being loaded from a cell
-    bool m_filtering = false;   ///< the filter is removing refused characters from the box
+    QSet<QString> m_asking;           ///< codes whose quote page is on its way
+    bool m_showingCell = false;       ///< the box is being loaded from a cell
+    bool m_filtering = false;         ///< the filter is removing refused characters from the box
+    std::optional<QPoint> m_attached; ///< the cell the box writes into, as (col, row)
 };
 
 } // namespace tickora

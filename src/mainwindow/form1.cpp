@@ -232,6 +232,7 @@ void Form1::connectEvents()
     connect(m_entryBox, &EntryBox::keyPressed, this,
             [this](int key, bool* consumed) { *consumed = m_entry.boxKey(key); });
     connect(m_grid, &QuoteGrid::clicked, this, &Form1::gridClicked);
+    connectEntry();
     connect(m_grid, &QuoteGrid::focusReceived, this, [this] { m_entry.gridFocused(); });
     connect(m_grid, &QuoteGrid::keyPressed, this,
             [this](int key, bool* consumed) { *consumed = m_entry.gridKey(key); });
@@ -269,6 +270,7 @@ void Form1::formLoad()
 
     m_grid->setCurrent(1, m_grid->col());
     m_rowLabel->setText(u"1"_s);
+    m_entry.handOver(m_grid->row(), m_grid->col());
 }
 
 bool Form1::claimSingleInstance(SingleInstance& instance, Dialogs& dialogs)

@@ -191,12 +191,18 @@ private:
     static std::unique_ptr<CodeEntryHost> makeEntryHost(Form1& window);
     /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
     void showInBox(const QString& text);
+    /// Keeps the entry box attached to the grid's current cell.
+    void connectEntry();
     std::unique_ptr<CodeEntryHost> m_entryHost;
     CodeEntry m_entry;
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)
     QPointer<Form6> m_form6; ///< the settings window while it is open
+    /// The code cells of rows 1 to 12.
+    QStringList watchedCodes() const;
+    /// Empties the thumbnail and caption of every row whose code is no longer `codesBefore`'s.
+    void clearThumbnailsOfChangedRows(const QStringList& codesBefore);
     /// Closes the settings window when it is open (part of closing every secondary window).
     void closeSettingsWindow();
     /// Says that the Shift_JIS (CP932) converter is missing, so no text file can be read or written.

@@ -22,6 +22,7 @@ public:
     void setTopRow(int row) override { m_w.m_grid->setTopRow(row); }
     QString boxText() const override { return m_w.m_entryBox->text(); }
     void setBoxText(const QString& text) override { m_w.m_entryBox->setText(text); }
+    void setBoxAttached(bool attached) override { m_w.m_entryBox->setReadOnly(!attached); }
     void focusBox() override
     {
         m_w.m_entryBox->setCursorPosition(int(m_w.m_entryBox->text().size()));
@@ -86,6 +87,16 @@ std::unique_ptr<CodeEntryHost> Form1::makeEntryHost(Form1& window)
 void Form1::showInBox(const QString& text)
 {
     m_entry.showInBox(text);
+}
+
+void Form1::connectEntry()
+{
+    // Everything that moves the current cell or writes into the box's cell keeps the two as one.
+    connect(m_grid, &QuoteGrid::currentMoved, this, [this] { m_entry.currentMoved(); });
+    connect(m_grid, &QTableWidget::itemChanged, this,
+            [this](QTableWidgetItem* item) { m_entry.cellChanged(item->row(), item->column()); });
+    // A click on the header or beside the cells hands no cell over: typing then goes nowhere.
+    connect(m_grid, &QuoteGrid::clickedBesideCells, this, [this] { m_entry.detach(); });
 }
 
 void Form1::gridClicked()

@@ -1,11 +1,15 @@
 // Watch-list file, display settings, screen capture and printing.
 #include "form1.h"
 
+#include "charts/picturebox.h"
 #include "entrybox.h"
 #include "files/capture.h"
 #include "files/watchlist.h"
 #include "quotegrid.h"
 #include "settingswindow.h"
+#include "thumbcaption.h"
+
+#include <algorithm>
 
 namespace tickora {
 
@@ -55,6 +59,7 @@ void Form1::openWatchList()
     // Without the converter the file cannot be read: keep the grid as it is.
     if (!m_services.shiftJisConverter)
         return showNoShiftJis();
+    const QStringList codesBefore = watchedCodes();
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r) {
         for (int c = grid::Code; c <= grid::Time; ++c)
             m_grid->setCellText(r, c, QString());
@@ -64,12 +69,12 @@ void Form1::openWatchList()
     for (qsizetype i = 0; i < load.content.rows.size(); ++i)
         for (int c = grid::Code; c <= grid::Time; ++c)
             m_grid->setCellText(grid::FirstRow + int(i), c, load.content.rows[i].value(c - 1));
+    clearThumbnailsOfChangedRows(codesBefore);
 
-    // The entry box writes every change into the grid's current cell: make row 1's code cell
-    // current first, so that showing row 1's code in the box writes nothing but that same code.
+    // Row 1's code cell becomes current and is handed to the box, which shows row 1's code.
     m_grid->setCurrent(grid::FirstRow, grid::Code);
     m_rowLabel->setText(u"1"_s);
-    m_entryBox->setText(m_grid->cellText(grid::FirstRow, grid::Code));
+    m_entry.handOver(grid::FirstRow, grid::Code);
 
     if (!load.error.isEmpty())
         m_services.dialogs->message(this, AppTitle, load.error, Dialogs::Icon::Warning);
@@ -78,11 +83,40 @@ void Form1::openWatchList()
                                     Dialogs::Icon::Warning);
 }
 
+QStringList Form1::watchedCodes() const
+{
+    QStringList codes;
+    for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
+        codes << m_grid->cellText(r, grid::Code);
+    return codes;
+}
+
+void Form1::clearThumbnailsOfChangedRows(const QStringList& codesBefore)
+{
+    // A thumbnail and its caption show the stock of their row: once the row holds another stock,
+    // or none, they would show a stock that is no longer watched there.
+    const QStringList codesNow = watchedCodes();
+    for (int k = 0; k < int(m_thumbs.size()); ++k) {
+        if (codesNow.value(k) == codesBefore.value(k))
+            continue;
+        m_thumbs[k]->setPicture(QImage());
+        m_thumbCaptions[k]->setName(QString());
+    }
+}
+
 void Form1::showSettings()
 {
+    // Opening the settings empties the watch list: ask first when there is one to lose.
+    const QStringList codesBefore = watchedCodes();
+    const bool holdsCodes = std::any_of(codesBefore.cbegin(), codesBefore.cend(),
+                                        [](const QString& code) { return !code.isEmpty(); });
+    if (holdsCodes &&
+        !m_services.dialogs->question(this, AppTitle, u"ウォッチリストを空にして設定画面を開きますか？"_s))
+        return;
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
         for (int c = grid::Code; c <= grid::Time; ++c)
             m_grid->setCellText(r, c, QString());
+    clearThumbnailsOfChangedRows(codesBefore);
     stopRealTime();
 
     if (!m_form6) {

@@ -62,8 +62,7 @@ QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid
         // Fixed cells never become current, whatever the view does.
         if (row < grid::FirstRow || col < 1)
             return;
-        m_row = row;
-        m_col = col;
+        moveTo(row, col);
     });
     syncView();
 }
@@ -123,9 +122,17 @@ QColor QuoteGrid::cellBackground(int row, int col) const
 
 void QuoteGrid::setCurrent(int row, int col)
 {
-    m_row = qBound(0, row, grid::Rows - 1);
-    m_col = qBound(0, col, grid::Cols - 1);
+    moveTo(qBound(0, row, grid::Rows - 1), qBound(0, col, grid::Cols - 1));
     syncView();
+}
+
+void QuoteGrid::moveTo(int row, int col)
+{
+    if (row == m_row && col == m_col)
+        return;
+    m_row = row;
+    m_col = col;
+    Q_EMIT currentMoved();
 }
 
 void QuoteGrid::syncView()
@@ -190,8 +197,7 @@ void QuoteGrid::mousePressEvent(QMouseEvent* event)
             // The clicked cell becomes current before the focus is reported, so the focus handler
             // sees it.
             m_press = Press::OnCell;
-            m_row = index.row();
-            m_col = index.column();
+            moveTo(index.row(), index.column());
             QTableWidget::mousePressEvent(event);
         }
     }
@@ -214,6 +220,7 @@ void QuoteGrid::mouseReleaseEvent(QMouseEvent* event)
         setCurrent(row, col);
     } else {
         event->accept();
+        Q_EMIT clickedBesideCells();
     }
     Q_EMIT clicked();
 }

@@ -41,6 +41,11 @@ public:
 Q_SIGNALS:
     /// A mouse click on a cell, after the clicked cell has become current.
     void clicked();
+    /// A mouse click on a fixed cell or beside the cells, just before its clicked(); the current
+    /// cell stays where it was.
+    void clickedBesideCells();
+    /// The current cell moved (by the program, a click or the grid's own navigation).
+    void currentMoved();
     /// The grid took the keyboard focus.
     void focusReceived();
     /// A character key (Enter is 13) while the grid holds the focus; set `*consumed` to eat it.
@@ -58,6 +63,8 @@ protected:
 private:
     QTableWidgetItem* itemAt(int row, int col) const;
     void syncView();
+    /// Makes (row, col) current and reports the move when the cell changed.
+    void moveTo(int row, int col);
     void emitPendingFocus();
 
     qreal m_dpi;

@@ -451,7 +451,8 @@ private Q_SLOTS:
         QTest::newRow("pressed on the current cell") << u"left 1,1 3,12 | 1,1 label 1 box 7203"_s + stopped;
         QTest::newRow("on the first row") << u"left 1,6 1,6 | 1,6 label 1 box 1,234,500"_s + stopped;
         QTest::newRow("on another row's code") << u"left 3,1 3,1 | 3,1 label 3 box 7203"_s + stopped;
-        QTest::newRow("on the header row") << u"left 0,3 0,3 | 1,1 label 1 box 7203"_s + stopped;
+        // No cell is handed over: the box is left empty, attached to none.
+        QTest::newRow("on the header row") << u"left 0,3 0,3 | 1,1 label 1 box "_s + stopped;
         QTest::newRow("right button") << u"right 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
         QTest::newRow("right press, left release")
             << u"right>left 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;

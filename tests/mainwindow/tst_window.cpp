@@ -233,7 +233,7 @@ private Q_SLOTS:
         QCOMPARE(w.cells(u"1,3= 2,1= 2,4= 3,1= 3,12= 4,1= 5,1= 5,12="_s),
                  QStringList({u"1,3=5,430"_s, u"2,1=6758"_s, u"2,4=-3"_s, u"3,1=9999"_s, u"3,12=9:00"_s,
                               u"4,1="_s, u"5,1="_s, u"5,12="_s}));
-        QCOMPARE(w.state(), u"2,1 label 2 box  shown 1 beeps 0 running"_s);
+        QCOMPARE(w.state(), u"2,1 label 2 box 6758 shown 1 beeps 0 running"_s); // the box shows the cell
         QCOMPARE(w.fakes.sound.played, QStringList{w.fakes.config.dataFile(u"chimes.wav"_s)});
         QCOMPARE(w.label(u"Label4"_s)->text() + u'|' + w.fakes.dialogs.shown[0].text, // 9999 has no page
                  u"日経平均 12,283.62 (+193.16) |URL読み込みに失敗しました"_s);
@@ -241,7 +241,7 @@ private Q_SLOTS:
         w.child<QCheckBox>(u"Check1"_s)->setChecked(true);
         QVERIFY(start(w, u"2,1=1111 3,1=7203 3,3=old"_s));
         QCOMPARE(w.fakes.sound.played.size(), 1);
-        QCOMPARE(w.state(), u"1,1 label 1 box  shown 2 beeps 0 running"_s);
+        QCOMPARE(w.state(), u"1,1 label 1 box 7203 shown 2 beeps 0 running"_s);
         QCOMPARE(w.cells(u"3,3="_s), QStringList{u"3,3=old"_s});
     }
 
@@ -635,7 +635,7 @@ private Q_SLOTS:
                        u"123,\"A, B\",\"1,2\""_s + tail.arg(u"200"_s, QString()) +
                        u"9984,\"ソフトバンクグループ\",\"1,5\""_s + tail.arg(u"500"_s, u"15:00"_s)));
         QCOMPARE(w.fakes.dialogs.shown[0].text, u"保存完了"_s);
-        QCOMPARE(w.state(), u"1,1 label 1 box  shown 1 beeps 0 stopped"_s);
+        QCOMPARE(w.state(), u"1,1 label 1 box 7203 shown 1 beeps 0 stopped"_s);
         w.cells(u"2,1=28B5"_s, true); // a failed save says so
         w.trigger(u"menu2"_s);
         QVERIFY(w.fakes.dialogs.shown.value(1).text.contains(u"保存できませんでした"_s));
