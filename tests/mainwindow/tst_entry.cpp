@@ -487,6 +487,78 @@ private Q_SLOTS:
         for (int r = 0; r <= 3; ++r)                       // nothing written into a cell
             QCOMPARE(rowTexts(*grid(), r), QuoteRow);
     }
+
+    // ---- the box attached to the cell it was handed ----
+
+    // A click on the header row, the row numbers or below the rows hands no cell over: typing and
+    // Enter then write nothing (each key beeps); a click on a cell attaches the box again.
+    void clickBesideTheCellsThenTyping_data()
+    {
+        QTest::addColumn<QString>("where"); ///< "row,col" of a fixed cell, or "below"
+        QTest::newRow("the name caption") << u"0,2"_s;
+        QTest::newRow("the code caption") << u"0,1"_s;
+        QTest::newRow("a row number") << u"3,0"_s;
+        QTest::newRow("below the last row") << u"below"_s;
+    }
+    void clickBesideTheCellsThenTyping()
+    {
+        QFETCH(QString, where);
+        fillRow(1, {u"8306"_s, u"三菱UFJフィナンシャル・グループ(株)"_s, u"1,500"_s});
+        const QStringList row1 = rowTexts(*grid(), 1);
+        QVERIFY(m_w->showActive());
+        m_w->select(1, grid::Code);
+        QPoint at = where == u"below"_s
+                        ? QPoint(m_w->cellCenter(12, 3).x(), grid()->viewport()->height() - 2)
+                        : m_w->cellCenter(where.section(u',', 0, 0).toInt(), where.section(u',', 1).toInt());
+        QVERIFY(where != u"below"_s || !grid()->indexAt(at).isValid());
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::qWait(10);
+        type(QApplication::focusWidget(), u"4300"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(rowTexts(*grid(), 1), row1);
+        QCOMPARE(rowTexts(*grid(), 2), QStringList(12));
+        QCOMPARE(m_w->state(), u"1,1 label 1 box  shown 0 beeps 5 stopped"_s);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, m_w->cellCenter(2, grid::Code));
+        QTest::qWait(10);
+        type(QApplication::focusWidget(), u"7"_s);
+        QCOMPARE(m_w->cells(u"1,1= 2,1="_s), QStringList({u"1,1=8306"_s, u"2,1=7"_s}));
+    }
+
+    // With the box on row 4's code, something else moves the current cell or writes the cell:
+    // the box shows the cell current then, and a typed "2" lands there alone.
+    void boxFollowsTheCurrentCell_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("cells"); ///< after typing "2"
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("its cell written by another")
+            << u"write 4,1=8411"_s << u"4,1=84112 5,1=7203 5,10=500"_s << u"84112"_s;
+        QTest::newRow("moved by the program")
+            << u"move 5,10"_s << u"4,1=8306 5,1=7203 5,10=5002"_s << u"5002"_s;
+        QTest::newRow("moved by an arrow key") << u"down"_s << u"4,1=8306 5,1=72032 5,10=500"_s << u"72032"_s;
+        QTest::newRow("moved to a fixed cell")
+            << u"move 0,1"_s << u"4,1=8306 5,1=7203 5,10=500"_s << QString();
+    }
+    void boxFollowsTheCurrentCell()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, cells);
+        QFETCH(QString, shown);
+        m_w->cells(u"4,1=8306 4,2=三菱UFJ 5,1=7203 5,2=トヨタ自動車 5,10=500"_s, true);
+        m_w->select(4, grid::Code);
+        const QString what = change.section(u' ', 0, 0), arg = change.section(u' ', 1);
+        if (what == u"write"_s)
+            m_w->cells(arg, true);
+        else if (what == u"move"_s)
+            grid()->setCurrent(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
+        else
+            QTest::keyClick(grid(), Qt::Key_Down);
+        QCOMPARE(box()->text(), m_w->grid()->row() > 0 ? grid()->text() : QString());
+        type(box(), u"2"_s);
+        QCOMPARE(m_w->cells(u"4,1= 5,1= 5,10="_s), cells.split(u' '));
+        QCOMPARE(box()->text(), shown);
+        QCOMPARE(m_w->cells(u"4,2= 5,2="_s), QStringList({u"4,2=三菱UFJ"_s, u"5,2=トヨタ自動車"_s}));
+    }
 };
 
 QTEST_MAIN(TestEntry)

@@ -802,6 +802,179 @@ private Q_SLOTS:
         QVERIFY(w.fakes.dialogs.shown[3].text.contains(u"保存できませんでした"_s));
         QCOMPARE(w.fakes.printer.printed.size(), 2);
     }
+
+    // ---- the entry box after ticks, settings' question, opening a list, chart windows' keys ----
+
+    // Enter after refresh ticks, to wherever the keyboard goes, leaves every code and name in place:
+    // the box shows the cell the ticks made current, so it can write no other cell's text there.
+    void enterAfterTicksKeepsTheRows_data()
+    {
+        QTest::addColumn<bool>("active"); ///< the window is shown and active (else never shown)
+        QTest::addColumn<int>("enters");  ///< Enters pressed, a tick after each
+        QTest::addColumn<QString>("cells");
+        QTest::newRow("inactive window, one Enter") << false << 1 << u"1,1=7203 2,1=6758"_s;
+        QTest::newRow("inactive window, Enters between ticks") << false << 3 << u"1,1=7203 2,1=6758"_s;
+        QTest::newRow("inactive window, rows packed by the start") << false << 2 << u"1,1=7203 4,1=6758"_s;
+        QTest::newRow("active window, Enters between ticks") << true << 3 << u"1,1=7203 2,1=6758"_s;
+    }
+    void enterAfterTicksKeepsTheRows()
+    {
+        QFETCH(bool, active);
+        QFETCH(int, enters);
+        QFETCH(QString, cells);
+        Window w;
+        serveOldPages(w);
+        QVERIFY(writeFile(w.fakes.config.dataFile(u"tousyou1.csv"_s),
+                          cp932(u"7203,トヨタ自動車(株)\r\n6758,ソニー(株)\r\n"_s)));
+        w.make();
+        QVERIFY(!active || w.showActive());
+        QVERIFY(start(w, cells));
+        const QStringList rows = {u"1,1=7203"_s, u"1,2=トヨタ自動車(株)"_s, u"2,1=6758"_s,
+                                  u"2,2=ソニー(株)"_s};
+        for (int i = 0; i < enters; ++i) {
+            w.tick();
+            w.drain();
+            QCOMPARE(w.box()->text(), w.grid()->text()); // the box shows the current cell
+            // Keys go to the focused widget, or to the one that gets the focus when the window does.
+            QWidget* keys = active ? QApplication::focusWidget() : w.form->focusWidget();
+            QVERIFY(keys);
+            QTest::keyClick(keys, Qt::Key_Return);
+            QCOMPARE(w.cells(rows.join(u' ')), rows);
+        }
+        w.tick();
+        w.drain();
+        QCOMPARE(w.cells(rows.join(u' ') + u" 3,1="_s), rows + QStringList{u"3,1="_s});
+        QCOMPARE(w.box()->text(), w.grid()->text());
+    }
+
+    // Row 1's code cell is current at start-up, shown and handed to the box: the first digit goes there.
+    void startUpMakesRowOneCurrent()
+    {
+        Window w;
+        w.make();
+        QuoteGrid* g = w.grid();
+        QCOMPARE(QList<int>({g->row(), g->col(), g->currentRow(), g->currentColumn()}),
+                 QList<int>({1, 1, 1, 1}));
+        QCOMPARE(g->selectedItems(), QList<QTableWidgetItem*>{g->item(1, 1)});
+        QCOMPARE(w.label(u"Label5"_s)->text(), u"1"_s);
+        QTest::keyClick(w.box(), Qt::Key_7);
+        QCOMPARE(w.cells(u"1,1= 2,1="_s), QStringList({u"1,1=7"_s, u"2,1="_s}));
+    }
+
+    // "設定" asks before it empties a grid holding codes; いいえ leaves grid and cycle; an empty grid opens
+    // at once.
+    void settingsAsksFirst_data()
+    {
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("after"); ///< questions asked, rows 1 and 2, the cycle, the window
+        QTest::newRow("yes empties and stops")
+            << u"1,1=7203 2,1=6758"_s << true << u"asked 1 | 1,1= 2,1= 2,10= | stopped | open"_s;
+        QTest::newRow("no keeps grid and cycle")
+            << u"1,1=7203 2,1=6758"_s << false << u"asked 1 | 1,1=7203 2,1=6758 2,10=100 | running | none"_s;
+        QTest::newRow("one code is enough to ask")
+            << u"1,1=6758 2,1="_s << false << u"asked 1 | 1,1=6758 2,1= 2,10=100 | running | none"_s;
+        QTest::newRow("no codes: opens at once")
+            << u"1,1= 2,1="_s << false << u"asked 0 | 1,1= 2,1= 2,10= | stopped | open"_s;
+    }
+    void settingsAsksFirst()
+    {
+        QFETCH(QString, cells);
+        QFETCH(bool, yes);
+        QFETCH(QString, after);
+        Window w;
+        serveOldPages(w);
+        w.fakes.http.serve(u"/f?s="_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
+        if (cells.contains(u"=6758"_s))
+            QVERIFY(start(w, cells + u" 2,10=100"_s));
+        else
+            w.make(), w.cells(cells + u" 2,10=100"_s, true); // nothing to watch, nothing started
+        w.drain();
+        const bool hadPicture = w.child<PictureBox>(u"Image1_0"_s)->hasPicture();
+        w.fakes.dialogs.answers = {yes};
+        w.fakes.dialogs.shown.clear();
+        w.trigger(u"menu1"_s);
+        const auto& shown = w.fakes.dialogs.shown;
+        QStringList got{u"asked %1"_s.arg(shown.size()), w.cells(u"1,1= 2,1= 2,10="_s).join(u' '),
+                        w.stopped() ? u"stopped"_s : u"running"_s,
+                        settingsWindows().isEmpty() ? u"none"_s : u"open"_s};
+        QCOMPARE(got.join(u" | "_s), after);
+        if (!shown.isEmpty())
+            QVERIFY(shown[0].isQuestion &&
+                    shown[0].text == u"ウォッチリストを空にして設定画面を開きますか？"_s);
+        // Emptied rows show no thumbnail nor caption of the stocks they lost.
+        const bool emptied = after.contains(u"| 1,1= "_s);
+        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->hasPicture(), hadPicture && !emptied);
+        QCOMPARE(w.child<ThumbCaption>(u"Label1_0"_s)->name().isEmpty(), emptied);
+        for (Form6* form : settingsWindows())
+            delete form;
+    }
+
+    // "開く" empties the thumbnail and caption of every row whose stock it changed, keeps the others.
+    void openClearsThumbnailsOfChangedRows_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("same code kept") << 0 << true;
+        QTest::newRow("another code cleared") << 1 << false;
+        QTest::newRow("emptied row cleared") << 2 << false;
+    }
+    void openClearsThumbnailsOfChangedRows()
+    {
+        QFETCH(int, slot);
+        QFETCH(bool, kept);
+        Window w;
+        serveOldPages(w);
+        w.fakes.http.serve(u"/f?s="_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
+        QVERIFY(writeFile(w.fakes.config.dataFile(u"dat.txt"_s),
+                          cp932(u"7203,\"トヨタ自動車(株)\""_s) + Empties + "\r\n" +
+                              cp932(u"9984,\"ソフトバンク\""_s) + Empties + "\r\n"));
+        QVERIFY(start(w, u"1,1=7203 2,1=6758 3,1=7203"_s));
+        w.drain();
+        const auto* picture = w.child<PictureBox>(u"Image1_%1"_s.arg(slot));
+        const auto* caption = w.child<ThumbCaption>(u"Label1_%1"_s.arg(slot));
+        QVERIFY(picture->hasPicture() && !caption->name().isEmpty());
+        w.trigger(u"menu4"_s);
+        w.trigger(u"menu11"_s);
+        QCOMPARE(w.cells(u"2,1= 3,1="_s), QStringList({u"2,1=9984"_s, u"3,1="_s}));
+        QCOMPARE(picture->hasPicture(), kept);
+        QCOMPARE(caption->name().isEmpty(), !kept);
+    }
+
+    // Esc and Ctrl+W close a chart window; other keys leave it open.
+    void chartWindowsCloseOnKeys_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Esc, the Dow") << u"nyd"_s << u"Form9"_s << QKeySequence(Qt::Key_Escape) << true;
+        QTest::newRow("Ctrl+W, the Dow") << u"nyd"_s << u"Form9"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("Esc, dollar-yen") << u"en"_s << u"Form12"_s << QKeySequence(Qt::Key_Escape) << true;
+        QTest::newRow("Ctrl+W, Nikkei 6 months")
+            << u"menu5"_s << u"Form5"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("Ctrl+W, ratio") << u"menu7"_s << u"Form7"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("W alone keeps it") << u"nyd"_s << u"Form9"_s << QKeySequence(u"W"_s) << false;
+        QTest::newRow("Enter keeps it") << u"nyd"_s << u"Form9"_s << QKeySequence(Qt::Key_Return) << false;
+    }
+    void chartWindowsCloseOnKeys()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, window);
+        QFETCH(QKeySequence, keys);
+        QFETCH(bool, closes);
+        Window w;
+        w.make();
+        w.trigger(command);
+        QPointer<QWidget> chart;
+        QTRY_VERIFY((chart = w.form->findChild<QWidget*>(window)) && chart->isVisible());
+        w.drain();
+        QTest::keySequence(chart, keys);
+        if (closes)
+            QTRY_VERIFY(chart.isNull());
+        else
+            QVERIFY(chart && chart->isVisible());
+    }
 };
 
 QTEST_MAIN(TestWindow)
