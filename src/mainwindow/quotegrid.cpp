@@ -122,8 +122,11 @@ QColor QuoteGrid::cellBackground(int row, int col) const
 
 void QuoteGrid::setCurrent(int row, int col)
 {
-    moveTo(qBound(0, row, grid::Rows - 1), qBound(0, col, grid::Cols - 1));
+    // Reported even when the cell stays: the program hands that cell over again.
+    m_row = qBound(0, row, grid::Rows - 1);
+    m_col = qBound(0, col, grid::Cols - 1);
     syncView();
+    Q_EMIT currentMoved();
 }
 
 void QuoteGrid::moveTo(int row, int col)

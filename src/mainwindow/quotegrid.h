@@ -44,7 +44,8 @@ Q_SIGNALS:
     /// A mouse click on a fixed cell or beside the cells, just before its clicked(); the current
     /// cell stays where it was.
     void clickedBesideCells();
-    /// The current cell moved (by the program, a click or the grid's own navigation).
+    /// The program set the current cell (the same one again included), or a click or the grid's
+    /// own navigation moved it.
     void currentMoved();
     /// The grid took the keyboard focus.
     void focusReceived();

@@ -536,6 +536,8 @@ private Q_SLOTS:
         QTest::newRow("moved by the program")
             << u"move 5,10"_s << u"4,1=8306 5,1=7203 5,10=5002"_s << u"5002"_s;
         QTest::newRow("moved by an arrow key") << u"down"_s << u"4,1=8306 5,1=72032 5,10=500"_s << u"72032"_s;
+        QTest::newRow("unattached, then made current again")
+            << u"beside 4,1"_s << u"4,1=83062 5,1=7203 5,10=500"_s << u"83062"_s;
         QTest::newRow("moved to a fixed cell")
             << u"move 0,1"_s << u"4,1=8306 5,1=7203 5,10=500"_s << QString();
     }
@@ -547,9 +549,11 @@ private Q_SLOTS:
         m_w->cells(u"4,1=8306 4,2=三菱UFJ 5,1=7203 5,2=トヨタ自動車 5,10=500"_s, true);
         m_w->select(4, grid::Code);
         const QString what = change.section(u' ', 0, 0), arg = change.section(u' ', 1);
+        if (what == u"beside"_s)
+            Q_EMIT grid()->clickedBesideCells();
         if (what == u"write"_s)
             m_w->cells(arg, true);
-        else if (what == u"move"_s)
+        else if (what == u"move"_s || what == u"beside"_s)
             grid()->setCurrent(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
         else
             QTest::keyClick(grid(), Qt::Key_Down);
