@@ -48,6 +48,9 @@ JudgedQuote judgeQuotePage(const QString& page, const QString& code, QuotePages 
         j.verdict = PageVerdict::NoSuchCode;
     else
         j.verdict = today ? PageVerdict::Unread : PageVerdict::NotDetail;
+    // A page that only says "株価詳細" is no 2012 page to today's reader: its form is not known.
+    if (j.verdict == PageVerdict::Unread && j.reading.form == PageForm::Markup2012)
+        j.reading.form = PageForm::None;
     if (j.verdict == PageVerdict::Read && today && isDataForm(j.reading.form))
         q.time = quoteTimeCell(q.time, japanToday);
     return j;

@@ -38,7 +38,8 @@ struct JudgedQuote
 /// quote; any other page that is no "no such code" page is unread, "株価詳細" or not. With 2012
 /// pages a detail page is read, price cell or not, and any other page is NotDetail (NoSuchCode
 /// when it says so). With either, a board that names another code than `code` gives OtherCode; a
-/// board that names no code is taken as this code's. `japanToday` decides the time cell.
+/// board that names no code is taken as this code's. `japanToday` decides the time cell. An
+/// unread page's form is None, even when its markup says "株価詳細".
 JudgedQuote judgeQuotePage(const QString& page, const QString& code, QuotePages pages, QDate japanToday);
 
 struct JudgedIndex

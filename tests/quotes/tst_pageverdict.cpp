@@ -1,8 +1,9 @@
 // Whether a page answered for a code gives that code's quote, and the time cell's one form.
+#include "builtpages.h"
 #include "quotes/pageverdict.h"
+#include "quotes/secondsource.h"
 #include "quotes/seriesquote.h"
 #include "quotes/timecell.h"
-#include "support/files.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,54 +18,25 @@ namespace {
 
 QString dataFile(const QString& name)
 {
-    return QString::fromUtf8(readFile(TICKORA_TEST_DATA "/"_L1 + name));
+    return quoteDataFile(name);
 }
 
-/// The recorded streamed page of 7203 (board code "7203", time "10:47").
-QString streamed7203()
+QString replaced(const QString& page, const QString& from, const QString& to)
 {
-    return dataFile(u"today/2026/7203.T.html"_s);
+    return replacedIn(page, from, to);
 }
 
-/// `page` with `from` replaced by `to`; the fixture must hold `from`.
-QString replaced(QString page, const QString& from, const QString& to)
-{
-    if (!page.contains(from))
-        qFatal("fixture lacks %s", qPrintable(from));
-    return page.replace(from, to);
-}
-
-/// The streamed page with its board's time written `time`.
 QString streamedAt(const QString& time)
 {
-    return replaced(streamed7203(), uR"(japanUpdateTime\":\"10:47\")"_s,
-                    uR"(japanUpdateTime\":\")"_s + time + u"\\\""_s);
+    return streamed7203At(time);
 }
 
-/// The recorded page's shell with its data carried in a form no reader knows: no stream, no
-/// state, no 2012 price cell, the invisible heading "株価詳細値" still in the markup.
 QString unknownForm()
 {
-    QString page = streamed7203();
-    page.remove(QRegularExpression(u"<script>[^<]*__next_f[^<]*</script>"_s));
-    return page.replace(
-        u"</body>"_s, u"<script type=\"application/json\" id=\"__DATA__\">{\"quote\":{\"price\":\"2,648.5\"}}"
-                      "</script></body>"_s);
+    return unknownFormPage();
 }
 
-/// A streamed index page whose board is `board` (the members of `indexPrices`).
-QString streamedIndexPage(const QString& board)
-{
-    const QString row = u"7:[\"$\",\"$L25\",null,{\"preloadedStore\":{\"mainDomesticIndexPriceBoard\":"
-                        "{\"indexPrices\":{%1}}}}]\n"_s.arg(board);
-    const QString array = QString::fromUtf8(QJsonDocument(QJsonArray{row}).toJson(QJsonDocument::Compact));
-    return u"<html><body><h2>株価詳細値</h2><script>(self.__next_f=self.__next_f||[]).push([0])</script>"
-           "<script>self.__next_f.push([1,"_s +
-           array.mid(1, array.size() - 2) + u"])</script></body></html>"_s;
-}
-
-const QString NikkeiBoard =
-    uR"("code":"998407.O","name":"日経平均株価","price":"66,364.20","changePrice":"850.21","japanUpdateTime":"2026/09/18 15:30")"_s;
+const QString NikkeiBoard = StreamedNikkeiBoard;
 
 QString verdictName(PageVerdict v)
 {
@@ -294,6 +266,39 @@ private Q_SLOTS:
         const QByteArray json =
             R"({"chart":{"result":[{"meta":{"regularMarketPrice":1,"regularMarketTime":1790470140}}]}})";
         QCOMPARE(quoteFromSeriesJson(json, {}, -1, today).value_or(QuoteFields()).time, time);
+    }
+
+    // A page showing another security is told once, until it reads as its own again.
+    void otherCodeToldOnce_data()
+    {
+        QTest::addColumn<QStringList>("steps"); ///< "other CODE BOARD" or "read CODE"
+        QTest::addColumn<QString>("told");      ///< per "other" step: "!" told, "." not
+        QTest::newRow("same board again")
+            << QStringList{u"other 2107 627A"_s, u"other 2107 627A"_s} << u"!."_s;
+        QTest::newRow("another board") << QStringList{u"other 2107 627A"_s, u"other 2107 7203"_s} << u"!!"_s;
+        QTest::newRow("read in between")
+            << QStringList{u"other 2107 627A"_s, u"read 2107"_s, u"other 2107 627A"_s} << u"!!"_s;
+        QTest::newRow("another page read in between")
+            << QStringList{u"other 2107 627A"_s, u"read 6758"_s, u"other 2107 627A"_s} << u"!."_s;
+        QTest::newRow("two pages") << QStringList{u"other 2107 627A"_s, u"other 6758 627A"_s} << u"!!"_s;
+    }
+    void otherCodeToldOnce()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, told);
+        UnreadPageNotices notices;
+        QString got;
+        for (const QString& step : steps) {
+            const QStringList w = step.split(u' ');
+            if (w[0] == u"read"_s) {
+                notices.pageRead(w[1]);
+                continue;
+            }
+            const QString text = notices.pageOfOtherCode(w[1], w[2]);
+            QVERIFY(text.isEmpty() || text == otherCodeText(w[1], w[2]));
+            got += text.isEmpty() ? u'.' : u'!';
+        }
+        QCOMPARE(got, told);
     }
 
     void otherCodeMessage()
