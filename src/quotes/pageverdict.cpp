@@ -51,7 +51,7 @@ JudgedQuote judgeQuotePage(const QString& page, const QString& code, QuotePages 
     // A page that only says "株価詳細" is no 2012 page to today's reader: its form is not known.
     if (j.verdict == PageVerdict::Unread && j.reading.form == PageForm::Markup2012)
         j.reading.form = PageForm::None;
-    if (j.verdict == PageVerdict::Read && today && isDataForm(j.reading.form))
+    if (j.verdict == PageVerdict::Read && today)
         q.time = quoteTimeCell(q.time, japanToday);
     return j;
 }

@@ -30,7 +30,7 @@ enum class PageVerdict
 struct JudgedQuote
 {
     PageVerdict verdict = PageVerdict::Unread;
-    QuoteReading reading; ///< as read; with today's pages a data form's time in the grid's form
+    QuoteReading reading; ///< as read; with today's pages the time in the grid's form
 };
 
 /// Judges the page answered for `code`. With today's pages a page is read only when the streamed

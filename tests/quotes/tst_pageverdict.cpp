@@ -155,6 +155,12 @@ private Q_SLOTS:
                                                         << true << u"read"_s << u"9,350"_s << u"9/25"_s;
         QTest::newRow("2012 with its price cell")
             << detail2012 << u"7203"_s << true << u"read"_s << u"5,430"_s << u"15:00"_s;
+        QTest::newRow("2012 cut, time with seconds")
+            << replaced(detail2012, u"<span>15:00</span>"_s, u"<span>09:30:00</span>"_s) << u"7203"_s << true
+            << u"read"_s << u"5,430"_s << u"9:30"_s;
+        QTest::newRow("2012 pages: 2012 cut, time with seconds")
+            << replaced(detail2012, u"<span>15:00</span>"_s, u"<span>09:30:00</span>"_s) << u"7203"_s << false
+            << u"read"_s << u"5,430"_s << u"09:30:00"_s;
         QTest::newRow("unknown form saying 株価詳細値")
             << unknownForm() << u"7203"_s << true << u"unread"_s << QString() << QString();
         QTest::newRow("2012 cut without its price cell")
