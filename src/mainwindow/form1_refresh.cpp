@@ -267,6 +267,10 @@ void Form1::tellOtherCode(const QString& code, const QString& boardCode)
 
 void Form1::notePageRead(const QString& code)
 {
+    // The page shows its own security again: the word that it showed another goes.
+    if (const QString told = m_pageNotices.otherCodeTold(code);
+        !told.isEmpty() && statusBar()->currentMessage() == told)
+        statusBar()->clearMessage();
     // Every page reads again: the word that they could not be read goes.
     if (m_pageNotices.pageRead(code) &&
         statusBar()->currentMessage().startsWith(QString::fromUtf16(PagesUnreadText)))

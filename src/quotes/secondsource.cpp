@@ -37,6 +37,12 @@ QString UnreadPageNotices::pageOfOtherCode(const QString& code, const QString& b
     return otherCodeText(code, boardCode);
 }
 
+QString UnreadPageNotices::otherCodeTold(const QString& code) const
+{
+    const auto told = m_otherCode.constFind(code);
+    return told == m_otherCode.constEnd() ? QString() : otherCodeText(code, *told);
+}
+
 bool SeriesRefusals::noteAnswer(int status, bool holdStarted)
 {
     const bool refused = status == 403 || holdStarted;

@@ -36,6 +36,8 @@ public:
     /// The page of `code` shows another security, `boardCode`. Returns the message to show now
     /// (otherCodeText), empty when this page has shown that security since it last read as its own.
     QString pageOfOtherCode(const QString& code, const QString& boardCode);
+    /// The message told for the page of `code` showing another security; empty when none stands.
+    QString otherCodeTold(const QString& code) const;
 
 private:
     QSet<QString> m_unread;              ///< the pages not read since they last failed

@@ -314,6 +314,11 @@ private Q_SLOTS:
             messages.append(m.constFirst().toString());
         QCOMPARE(messages, QStringList({u"株価ページが別の銘柄を示しています（2107 → 7203）"_s,
                                         u"株価ページが別の銘柄を示しています（998407 → 998405）"_s}));
+        // The pages show their own securities again: the word goes.
+        w.fakes.http.serve(u"/quote/998407.O"_s, quotePage(u"today/2026/998407.O.html"_s));
+        w.tick();
+        w.drain();
+        QCOMPARE(w.child<QStatusBar>(u"statusLine"_s)->currentMessage(), QString());
     }
 
     // A page in a form no reader knows: the row and the Nikkei line come from the series, the

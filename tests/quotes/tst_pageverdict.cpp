@@ -298,10 +298,12 @@ private Q_SLOTS:
             const QStringList w = step.split(u' ');
             if (w[0] == u"read"_s) {
                 notices.pageRead(w[1]);
+                QCOMPARE(notices.otherCodeTold(w[1]), QString());
                 continue;
             }
             const QString text = notices.pageOfOtherCode(w[1], w[2]);
             QVERIFY(text.isEmpty() || text == otherCodeText(w[1], w[2]));
+            QCOMPARE(notices.otherCodeTold(w[1]), otherCodeText(w[1], w[2]));
             got += text.isEmpty() ? u'.' : u'!';
         }
         QCOMPARE(got, told);
