@@ -4,6 +4,8 @@
 #include "server.h"
 #include "timeforms.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::StringLiterals;
 
 namespace tickora::market {
@@ -72,7 +74,9 @@ void MarketServer::handleControl(const httplib::Request& req, httplib::Response&
     }
     if (path == u"/_control/quote-page"_s) {
         const QString code = param(req, "code"), page = param(req, "page");
-        const bool other = page.startsWith(u"other:"_s) && page.size() > 6 && page.size() <= 16;
+        // The other code goes into the page's data and markup as it stands: letters, digits and dots only.
+        static const QRegularExpression codeForm(u"^[0-9A-Za-z.]{1,10}$"_s);
+        const bool other = page.startsWith(u"other:"_s) && codeForm.match(page.mid(6)).hasMatch();
         if (code.isEmpty() || code.size() > 16)
             return reply(400, u"bad code: "_s + code);
         if (!other && page != u"unknown"_s && page != u"normal"_s && !page.isEmpty())

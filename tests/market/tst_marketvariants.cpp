@@ -128,6 +128,8 @@ private Q_SLOTS:
             << u"code=998407.O&page=other:998405.O"_s << 200 << u"read"_s << u"other 998405"_s;
         QTest::newRow("back to normal") << u"code=7203&page=normal"_s << 200 << u"read"_s << u"read"_s;
         QTest::newRow("unknown page") << u"code=7203&page=bogus"_s << 400 << u"read"_s << u"read"_s;
+        QTest::newRow("other code that would break the data")
+            << u"code=7203&page=other:72%22%3C03"_s << 400 << u"read"_s << u"read"_s;
         QTest::newRow("no code") << u"page=unknown"_s << 400 << u"read"_s << u"read"_s;
         QTest::newRow("index in no unknown form")
             << u"code=998407.O&page=unknown"_s << 400 << u"read"_s << u"read"_s;
