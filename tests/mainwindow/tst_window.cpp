@@ -351,7 +351,11 @@ private Q_SLOTS:
                                     {},
                                     {}};
             if (!path.startsWith(u"/v8/finance/chart/"_s))
-                return HttpResponse{200, "<html><body>新しい形式のページ</body></html>", "text/html", {}, {}};
+                return HttpResponse{200,
+                                    "<html><body><h2 hidden>株価詳細値</h2>新しい形式のページ</body></html>",
+                                    "text/html",
+                                    {},
+                                    {}};
             seriesAsked.append(request.url.path(QUrl::FullyEncoded).mid(18) + u'?' + request.url.query());
             const QString price = path.endsWith(u"N225"_s) ? u"38412.7,\"previousClose\":38538.16"_s
                                                            : u"2648.5,\"previousClose\":2618"_s;
