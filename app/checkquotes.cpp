@@ -1,6 +1,8 @@
 #include "checkquotes.h"
 
 #include "platform/backoff.h"
+#include "platform/tradingcalendar.h"
+#include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"
 #include "quotes/secondsource.h"
 
@@ -29,11 +31,11 @@ PageFetch fetchAndWait(HttpClient& http, const QUrl& url)
 }
 
 /// Checks one page: fetched unless the service is held, then read as the program reads it.
-PageCheck checkPage(HttpClient& http, ServiceBackoff& backoff, const QString& label, const QUrl& url,
-                    bool index)
+PageCheck checkPage(HttpClient& http, ServiceBackoff& backoff, const Clock& clock, QuotePages pages,
+                    const QString& label, const QUrl& url, bool index)
 {
     PageCheck c{label, url, index};
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = clock.now();
     if (backoff.holds(url, now)) {
         c.held = true;
         return c;
@@ -45,18 +47,26 @@ PageCheck checkPage(HttpClient& http, ServiceBackoff& backoff, const QString& la
         backoff.noteAnswer(url, fetch.status, fetch.retryAfter, now);
     if (!fetch.ok)
         return c;
+    const QDate today = japanTime(now).date();
+    PageVerdict verdict;
     if (index) {
-        c.indexReading = readIndexPage(fetch.text);
-        c.form = c.indexReading.form;
-        c.read = c.indexReading.found;
+        const JudgedIndex judged = judgeIndexPage(fetch.text, pages, today);
+        verdict = judged.verdict;
+        c.indexReading = judged.reading;
+        c.form = judged.reading.form;
+        if (verdict == PageVerdict::OtherCode)
+            c.otherCode = judged.reading.boardCode;
     } else {
-        const QuoteReading reading = readQuotePage(fetch.text);
-        c.form = reading.form;
-        c.fields = reading.fields;
-        c.read = reading.fields.isDetailPage;
+        const JudgedQuote judged = judgeQuotePage(fetch.text, label, pages, today);
+        verdict = judged.verdict;
+        c.form = judged.reading.form;
+        c.fields = judged.reading.fields;
+        if (verdict == PageVerdict::OtherCode)
+            c.otherCode = judged.reading.fields.boardCode;
     }
-    c.noSuchCode = !c.read && isNoSuchCodePage(fetch.text);
-    c.secondSource = !c.read && !c.noSuchCode;
+    c.read = verdict == PageVerdict::Read;
+    c.noSuchCode = verdict == PageVerdict::NoSuchCode;
+    c.secondSource = verdict == PageVerdict::Unread;
     return c;
 }
 
@@ -79,6 +89,8 @@ QString describePageCheck(const PageCheck& c)
         s +=
             u"  銘柄名 %1\n  現在値 %2  前日比 %3  前日終値 %4  始値 %5  高値 %6  安値 %7  出来高 %8  時刻 %9\n"_s
                 .arg(q.name, q.price, q.change, q.prevClose, q.open, q.high, q.low, q.volume, q.time);
+    } else if (!c.otherCode.isEmpty()) {
+        s += u"  "_s + otherCodeText(c.index ? u"998407.O"_s : c.label, c.otherCode) + u'\n';
     } else if (c.noSuchCode) {
         s += u"  該当する銘柄はありません（コードが見つかりません）\n"_s;
     } else {
@@ -89,12 +101,14 @@ QString describePageCheck(const PageCheck& c)
 }
 
 int runQuoteCheck(HttpClient& http, const Config& config, const QStringList& codes,
-                  const std::function<void(const QString&)>& report)
+                  const std::function<void(const QString&)>& report, const Clock* clock)
 {
+    const SystemClock systemClock;
     ServiceBackoff backoff;
     bool allRead = true;
     auto check = [&](const QString& label, const QUrl& url, bool index) {
-        const PageCheck c = checkPage(http, backoff, label, url, index);
+        const PageCheck c =
+            checkPage(http, backoff, clock ? *clock : systemClock, config.quotePages, label, url, index);
         allRead = allRead && c.read;
         report(describePageCheck(c));
     };

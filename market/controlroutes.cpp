@@ -1,11 +1,29 @@
-// The control paths under /_control/: fault, latency, fault rate and status.
+// The control paths under /_control/: fault, latency, fault rate, time form, quote pages and status.
 
 #include "routes.h"
 #include "server.h"
+#include "timeforms.h"
+
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
 namespace tickora::market {
+
+void MarketServer::setQuotePage(const QString& code, const QString& page)
+{
+    std::lock_guard lock(m_quotePagesMutex);
+    if (page.isEmpty() || page == u"normal"_s)
+        m_quotePages.remove(code.toUpper());
+    else
+        m_quotePages.insert(code.toUpper(), page);
+}
+
+QString MarketServer::quotePageOf(const QString& code) const
+{
+    std::lock_guard lock(m_quotePagesMutex);
+    return m_quotePages.value(code.toUpper());
+}
 
 void MarketServer::handleControl(const httplib::Request& req, httplib::Response& res)
 {
@@ -44,6 +62,29 @@ void MarketServer::handleControl(const httplib::Request& req, httplib::Response&
             return reply(400, u"bad fault mix: "_s + param(req, "mix"));
         setFaultRate(p, *mix);
         return reply(200, u"fault_rate="_s + QString::number(p));
+    }
+    if (path == u"/_control/time-form"_s) {
+        if (req.has_param("form")) {
+            const auto form = parseTimeForm(param(req, "form"));
+            if (!form)
+                return reply(400, u"unknown time form: "_s + param(req, "form"));
+            setTimeForm(*form);
+        }
+        return reply(200, u"time_form="_s + timeFormName(timeForm()));
+    }
+    if (path == u"/_control/quote-page"_s) {
+        const QString code = param(req, "code"), page = param(req, "page");
+        // The other code goes into the page's data and markup as it stands: letters, digits and dots only.
+        static const QRegularExpression codeForm(u"^[0-9A-Za-z.]{1,10}$"_s);
+        const bool other = page.startsWith(u"other:"_s) && codeForm.match(page.mid(6)).hasMatch();
+        if (code.isEmpty() || code.size() > 16)
+            return reply(400, u"bad code: "_s + code);
+        if (!other && page != u"unknown"_s && page != u"normal"_s && !page.isEmpty())
+            return reply(400, u"unknown quote page: "_s + page);
+        if (page == u"unknown"_s && code == u"998407.O"_s)
+            return reply(400, u"the index page has no unknown form"_s);
+        setQuotePage(code, page);
+        return reply(200, u"quote_page "_s + code + u"="_s + (page.isEmpty() ? u"normal"_s : page));
     }
     if (path == u"/_control/status"_s) {
         std::lock_guard lock(m_faultMutex);

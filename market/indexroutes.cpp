@@ -5,6 +5,7 @@
 
 #include "pages.h"
 #include "todaypages.h"
+#include "variantpages.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,7 +14,14 @@ namespace tickora::market {
 bool MarketServer::serveIndexPage(const QString& path, httplib::Response& res)
 {
     if (path == u"/quote/998407.O"_s) {
-        res.set_content(utf8(todayIndexPage(m_market.nextNikkei(QuoteStateHistoryDays))), HtmlType);
+        IndexView index = m_market.nextNikkei(QuoteStateHistoryDays);
+        index.timeForm = timeForm();
+        // A board naming another index, when the control path asks for one.
+        if (const QString page = quotePageOf(u"998407.O"_s); page.startsWith(u"other:"_s))
+            index.code = page.mid(6);
+        res.set_content(
+            utf8(m_indexPages == IndexPageForm::Streamed ? streamedIndexPage(index) : todayIndexPage(index)),
+            HtmlType);
         return true;
     }
     if (path == u"/nkave"_s || path == u"/nkave/"_s) {

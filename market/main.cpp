@@ -3,6 +3,7 @@
 
 #include "codelist.h"
 #include "server.h"
+#include "timeforms.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -55,6 +56,16 @@ struct CommandLine
         u"Form of today's stock pages: stream (the streamed data of 2026, default) or state (the page state "
         u"of 2025)."_s,
         u"FORM"_s, u"stream"_s};
+    QCommandLineOption indexPages{u"index-pages"_s,
+                                  u"Form of today's Nikkei page: state (the page state, default) or stream "
+                                  u"(the streamed data, its time "
+                                  u"dated)."_s,
+                                  u"FORM"_s, u"state"_s};
+    QCommandLineOption timeForm{u"time-form"_s,
+                                u"How today's pages write the quote's time: short (9:05, 12/4; default), "
+                                u"seconds (09:05:00, 12/04) or "
+                                u"dated (2026/12/05 09:05, 2026/12/04)."_s,
+                                u"FORM"_s, u"short"_s};
     QCommandLineOption log{u"log"_s, u"Print one line per request on standard error."_s};
     QCommandLineParser parser;
 
@@ -84,9 +95,14 @@ CommandLine::CommandLine()
         u"  GET /_control/fault?mode=MODE[&path=PREFIX]   switch the fault (mode=none ends it)\n"
         u"  GET /_control/latency?ms=N                    change the delay\n"
         u"  GET /_control/fault-rate?p=P[&mix=M,M...]     mix random faults into a fraction P of requests\n"
+        u"  GET /_control/time-form?form=short|seconds|dated   how today's pages write the quote's time\n"
+        u"  GET /_control/quote-page?code=C&page=unknown|other:CODE|normal\n"
+        u"                                                /quote/C.T in a form no reader knows, or naming "
+        u"CODE\n"
         u"  GET /_control/status                          current settings and counters (JSON)"_s);
     parser.addHelpOption();
-    parser.addOptions({port, seed, latency, fault, faultPath, rate, mix, codes, start, stockPages, log});
+    parser.addOptions({port, seed, latency, fault, faultPath, rate, mix, codes, start, stockPages, indexPages,
+                       timeForm, log});
 }
 
 /// Reads --port; an error text, or empty when the port is sound.
@@ -97,8 +113,8 @@ QString readPort(const CommandLine& cli, int& port)
     return !ok || port < 0 || port > 65535 ? u"bad --port: "_s + cli.parser.value(cli.port) : QString();
 }
 
-/// Reads the walk's and the pages' options (--seed, --start, --stock-pages) into `options`; an error text, or
-/// empty.
+/// Reads the walk's and the pages' options (--seed, --start, --stock-pages, --index-pages, --time-form) into
+/// `options`; an error text, or empty.
 QString readWalkOptions(const CommandLine& cli, ServerOptions& options)
 {
     bool ok = false;
@@ -113,6 +129,14 @@ QString readWalkOptions(const CommandLine& cli, ServerOptions& options)
     if (form != u"stream"_s && form != u"state"_s)
         return u"bad --stock-pages: "_s + form;
     options.stockPages = form == u"state"_s ? StockPageForm::State : StockPageForm::Streamed;
+    const QString index = cli.parser.value(cli.indexPages);
+    if (index != u"stream"_s && index != u"state"_s)
+        return u"bad --index-pages: "_s + index;
+    options.indexPages = index == u"stream"_s ? IndexPageForm::Streamed : IndexPageForm::State;
+    const auto time = parseTimeForm(cli.parser.value(cli.timeForm));
+    if (!time)
+        return u"bad --time-form: "_s + cli.parser.value(cli.timeForm);
+    options.timeForm = *time;
     return {};
 }
 

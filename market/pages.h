@@ -8,6 +8,14 @@
 
 namespace tickora::market {
 
+/// How today's pages write the time of a quote in their data.
+enum class TimeForm
+{
+    Short,   ///< "9:05"; an earlier day's date "12/4" (the service's usual form)
+    Seconds, ///< "09:05:00"; an earlier day's date "12/04"
+    Dated,   ///< "2026/12/05 09:05"; an earlier day's date "2026/12/04"
+};
+
 /// Everything a stock-detail page shows about one stock at one moment.
 struct QuoteView
 {
@@ -38,6 +46,7 @@ struct QuoteView
     qint64 sharesOutstanding = 0;
     qint64 unitShares = 100;
     QList<Bar> recentDays; ///< the last completed days, oldest first; filled only when asked for
+    TimeForm timeForm = TimeForm::Short; ///< how today's pages write the time
 };
 
 /// The Nikkei average at one moment.
@@ -55,6 +64,8 @@ struct IndexView
     double dow = 0, dowChange = 0;
     double usdJpy = 0, usdJpyChange = 0;
     QList<Bar> recentDays; ///< the last completed days, oldest first; filled only when asked for
+    TimeForm timeForm = TimeForm::Short;       ///< how today's pages write the time
+    QString code = QStringLiteral("998407.O"); ///< the code the board names
 };
 
 /// Per-share figures a stock page shows beside the quote.

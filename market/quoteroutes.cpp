@@ -6,6 +6,7 @@
 #include "pages.h"
 #include "streampages.h"
 #include "todaypages.h"
+#include "variantpages.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,14 +26,23 @@ bool MarketServer::serveStockPage(const QString& path, const httplib::Request& r
     // stock-detail page, a code the market does not list gets a normal page saying so.
     const QString symbol = path.mid(7);
     const QString code = symbol.endsWith(u".T"_s) ? symbol.chopped(2) : symbol;
-    const auto quote =
-        symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
-    if (!quote)
+    auto quote = symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
+    if (!quote) {
         res.set_content(utf8(todayNotFoundPage(code)), HtmlType);
-    else
-        res.set_content(
-            utf8(m_stockPages == StockPageForm::State ? todayQuotePage(*quote) : streamedQuotePage(*quote)),
-            HtmlType);
+        return true;
+    }
+    quote->timeForm = timeForm();
+    // A page set on the control path: one in a form no reader knows, or a board naming another code.
+    const QString page = quotePageOf(code);
+    if (page == u"unknown"_s) {
+        res.set_content(utf8(unknownFormQuotePage(*quote)), HtmlType);
+        return true;
+    }
+    if (page.startsWith(u"other:"_s))
+        quote->code = page.mid(6);
+    res.set_content(
+        utf8(m_stockPages == StockPageForm::State ? todayQuotePage(*quote) : streamedQuotePage(*quote)),
+        HtmlType);
     return true;
 }
 

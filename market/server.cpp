@@ -266,7 +266,8 @@ MarketServer::MarketServer(QList<Listing> listings, ServerOptions options)
           const QDate d = japanTime(QDateTime::currentDateTime()).date();
           return isExchangeClosed(d) ? nextTradingDay(d) : d;
       }(), sessionStepAt(options.startMinute)),
-      m_stockPages(options.stockPages), m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
+      m_stockPages(options.stockPages), m_indexPages(options.indexPages), m_timeForm(int(options.timeForm)),
+      m_server(std::make_unique<httplib::Server>()), m_faultRng(mixSeed(options.seed, u"faults"))
 {
     m_latencyMs = std::max(0, options.latencyMs);
     m_fault = options.fault;

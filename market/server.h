@@ -2,6 +2,7 @@
 
 #include "simulation.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -89,6 +90,13 @@ enum class StockPageForm
     State
 };
 
+/// The form of today's Nikkei page: the page state it has kept, or the streamed data of the stock pages.
+enum class IndexPageForm
+{
+    State,
+    Streamed
+};
+
 struct ServerOptions
 {
     std::uint64_t seed = 1;
@@ -100,12 +108,15 @@ struct ServerOptions
     QDate firstDay; ///< first simulated trading day (invalid: today in Japan, or the next trading day)
     int startMinute = 9 * 60; ///< minute of the day the first quote of each stock shows
     StockPageForm stockPages = StockPageForm::Streamed; ///< the form of /quote/<code>.T
+    IndexPageForm indexPages = IndexPageForm::State;    ///< the form of /quote/998407.O
+    TimeForm timeForm = TimeForm::Short;                ///< how today's pages write the quote's time
 };
 
 /// The simulated market's HTTP server on loopback. Serves the stock-detail pages, the Nikkei page
 /// and every chart image, applies the latency and the fault mode, and offers control endpoints
 /// under /_control/ (never delayed or faulted): fault?mode=M[&path=P], latency?ms=N,
-/// fault-rate?p=P[&mix=M,M], status.
+/// fault-rate?p=P[&mix=M,M], time-form?form=short|seconds|dated,
+/// quote-page?code=C&page=normal|unknown|other:CODE, status.
 class MarketServer
 {
 public:
@@ -134,6 +145,13 @@ public:
     void setFaultRate(double rate, const QList<FaultMode>& mix = {});
     /// Answers currently held back by a hang or a drip.
     int heldAnswers() const { return m_held.load(); }
+    /// How today's pages write the quote's time from now on.
+    void setTimeForm(TimeForm form) { m_timeForm = int(form); }
+    TimeForm timeForm() const { return TimeForm(m_timeForm.load()); }
+    /// What /quote/<code>.T answers from now on: "normal" (or empty), "unknown" (a page in a form no
+    /// reader knows) or "other:CODE" (a page whose board names CODE). For 998407.O only "other:CODE".
+    void setQuotePage(const QString& code, const QString& page);
+    QString quotePageOf(const QString& code) const;
     /// Requests answered so far, control requests excluded.
     long long requestCount() const { return m_requests.load(); }
 
@@ -166,6 +184,10 @@ private:
 
     Market m_market;
     const StockPageForm m_stockPages;
+    const IndexPageForm m_indexPages;
+    std::atomic<int> m_timeForm{0};
+    mutable std::mutex m_quotePagesMutex;
+    QHash<QString, QString> m_quotePages; ///< by code: the page to answer instead of the normal one
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = -1;

@@ -1,6 +1,7 @@
 #include "streampages.h"
 
 #include "history.h"
+#include "timeforms.h"
 #include "todaypages.h"
 
 #include <QJsonArray>
@@ -71,7 +72,8 @@ QJsonObject board(const QuoteView& q)
             {u"priceChangeRate"_s, value(traded ? boardChangeRate(change, q.prevClose) : Undefined)},
             {u"pressReleaseDate"_s, QString()},
             // The time of the price in the session; the date of the last price before the first trade.
-            {u"japanUpdateTime"_s, traded ? formatMinute(shownMinute(q)) : q.prevDate.toString(u"M/d"_s)},
+            {u"japanUpdateTime"_s,
+             quoteBoardTime(q, traded ? formatMinute(shownMinute(q)) : q.prevDate.toString(u"M/d"_s))},
             {u"delayMinutes"_s, q.realTime ? 0 : 20},
             {u"statusLabel"_s,
              QJsonObject{{u"crossStatus"_s, Undefined},

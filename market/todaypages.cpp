@@ -1,6 +1,7 @@
 #include "todaypages.h"
 
 #include "history.h"
+#include "timeforms.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -377,7 +378,7 @@ QString todayQuotePage(const QuoteView& q)
     const bool traded = q.volume > 0;
     const double change = q.price - q.prevClose;
     const QString none = u"---"_s;
-    const QString time = traded ? formatMinute(shownMinute(q)) : monthDay(q.prevDate);
+    const QString time = quoteBoardTime(q, traded ? formatMinute(shownMinute(q)) : monthDay(q.prevDate));
     const QString price = traded ? formatNumber(q.price) : none;
     const QString changeText = traded ? boardChange(change) : none;
     const QString rateText = traded ? boardChangeRate(change, q.prevClose) : none;
@@ -489,7 +490,7 @@ QString todayIndexPage(const IndexView& ix)
     const QString price = formatNumber(ix.value, 2);
     const QString changeText = boardChange(change, 2);
     const QString rateText = boardChangeRate(change, ix.prevClose);
-    const QString time = formatMinute(ix.minute);
+    const QString time = boardTime(ix.timeForm, ix.date, ix.minute);
     const QDate prevDate = ix.recentDays.isEmpty() ? previousTradingDay(ix.date) : ix.recentDays.last().date;
 
     QJsonObject state;
@@ -498,7 +499,7 @@ QString todayIndexPage(const IndexView& ix)
     // The board and the day's figures as the index pages have them since 2026.
     state.insert(u"mainDomesticIndexPriceBoard"_s,
                  QJsonObject{{u"indexPrices"_s, QJsonObject{{u"marketName"_s, u"国内指数"_s},
-                                                            {u"code"_s, u"998407.O"_s},
+                                                            {u"code"_s, ix.code},
                                                             {u"name"_s, name},
                                                             {u"price"_s, price},
                                                             {u"savePrice"_s, price},
@@ -512,7 +513,7 @@ QString todayIndexPage(const IndexView& ix)
                              {u"isError"_s, false}});
     state.insert(
         u"mainDomesticIndexDetail"_s,
-        QJsonObject{{u"indexPrices"_s, QJsonObject{{u"code"_s, u"998407.O"_s},
+        QJsonObject{{u"indexPrices"_s, QJsonObject{{u"code"_s, ix.code},
                                                    {u"previousPrice"_s, formatNumber(ix.prevClose, 2)},
                                                    {u"previousPriceDate"_s, monthDay(prevDate)},
                                                    {u"openPrice"_s, formatNumber(ix.open, 2)},

@@ -159,6 +159,7 @@ private:
     // The second source: what to tell when pages cannot be read or the series service refuses.
     void noteSeriesAnswer(int status, bool holdStarted);
     void tellPageUnread(const QString& code, bool fromSeries);
+    void tellOtherCode(const QString& code, const QString& boardCode);
     void notePageRead(const QString& code);
     /// The Nikkei line from the series, when its page answered but could not be read.
     void nikkeiLineFromSeries(const std::function<void()>& finish);

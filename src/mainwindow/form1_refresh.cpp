@@ -3,6 +3,7 @@
 
 #include "platform/securitycode.h"
 #include "quotegrid.h"
+#include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"
 #include "quotes/refreshpass.h"
@@ -92,6 +93,11 @@ public:
     void pageRead(const QString& code) override { m_w.notePageRead(code); }
 
     void pageUnread(const QString& code, bool fromSeries) override { m_w.tellPageUnread(code, fromSeries); }
+
+    void pageOfOtherCode(const QString& code, const QString& boardCode) override
+    {
+        m_w.tellOtherCode(code, boardCode);
+    }
 
     void seriesAnswered(int status, bool holdStarted) override { m_w.noteSeriesAnswer(status, holdStarted); }
 
@@ -203,11 +209,16 @@ void Form1::refreshNikkeiLine(Then then)
         if (isOverloadStatus(result.status)) {
             if (m_backoff.noteAnswer(url, result.status, result.retryAfter, now()))
                 showServiceHeld(m_backoff.until(url));
-        } else if (const IndexReading index = result.ok ? readIndexPage(result.text) : IndexReading();
-                   result.ok && !index.found) {
+        } else if (const JudgedIndex index = result.ok
+                                                 ? judgeIndexPage(result.text, m_services.config.quotePages,
+                                                                  japanTime(now()).date())
+                                                 : JudgedIndex();
+                   result.ok && index.verdict == PageVerdict::Unread) {
             return nikkeiLineFromSeries(finish);
+        } else if (result.ok && index.verdict == PageVerdict::OtherCode) {
+            tellOtherCode(NikkeiPageCode, index.reading.boardCode);
         } else if (result.ok) {
-            m_nikkeiLine->setText(index.line);
+            m_nikkeiLine->setText(index.reading.line);
             notePageRead(NikkeiPageCode);
         } else {
             showFetchFailure();
@@ -231,7 +242,8 @@ void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
         noteSeriesAnswer(r.status, holdStarted);
         if (holdStarted)
             showServiceHeld(m_backoff.until(request.url));
-        const auto quote = r.isSuccess() ? quoteFromSeriesJson(r.body, {}, 2) : std::nullopt;
+        const auto quote =
+            r.isSuccess() ? quoteFromSeriesJson(r.body, {}, 2, japanTime(now()).date()) : std::nullopt;
         if (quote)
             m_nikkeiLine->setText(nikkeiLineOf(*quote));
         tellPageUnread(NikkeiPageCode, quote.has_value());
@@ -246,8 +258,19 @@ void Form1::tellPageUnread(const QString& code, bool fromSeries)
         statusBar()->showMessage(text);
 }
 
+void Form1::tellOtherCode(const QString& code, const QString& boardCode)
+{
+    const QString text = m_pageNotices.pageOfOtherCode(code, boardCode);
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
+}
+
 void Form1::notePageRead(const QString& code)
 {
+    // The page shows its own security again: the word that it showed another goes.
+    if (const QString told = m_pageNotices.otherCodeTold(code);
+        !told.isEmpty() && statusBar()->currentMessage() == told)
+        statusBar()->clearMessage();
     // Every page reads again: the word that they could not be read goes.
     if (m_pageNotices.pageRead(code) &&
         statusBar()->currentMessage().startsWith(QString::fromUtf16(PagesUnreadText)))

@@ -96,6 +96,15 @@ QString timeField(const QJsonValue& v)
     return time.contains(u':') || time.contains(u'/') ? time : QString();
 }
 
+QString boardCodeOf(const QJsonObject& board)
+{
+    QString code = textField(board.value(u"code")).trimmed();
+    if (code.isEmpty())
+        code = textField(board.value(u"codeWithMarketExtension")).trimmed();
+    const qsizetype dot = code.lastIndexOf(u'.');
+    return dot > 0 ? code.first(dot) : code;
+}
+
 QString shortNameOf(QString name)
 {
     name.remove(u"(株)"_s);
@@ -111,12 +120,14 @@ IndexFields indexBoardFields(const QJsonObject& domesticBoard, const QJsonObject
         f.price = textField(board.value(u"price"));
         f.change = changeField(board.value(u"changePrice")).value_or(QString());
         f.time = textField(board.value(u"japanUpdateTime"));
+        f.boardCode = boardCodeOf(board);
     } else {
         const QJsonValue inner = olderBoard.value(u"priceBoard");
         const QJsonObject board = inner.isObject() ? inner.toObject() : olderBoard;
         f.price = textField(board.value(u"price"));
         f.change = changeField(board.value(u"priceChange")).value_or(QString());
         f.time = textField(board.value(u"priceDateTime"));
+        f.boardCode = boardCodeOf(board);
     }
     f.found = isNumericText(f.price);
     return f;
@@ -137,6 +148,7 @@ QuoteFields boardQuoteFields(const QJsonObject& board, const QJsonObject& detail
     q.volume = numericField(detail.value(u"volume"));
     q.prevClose = textField(detail.value(u"previousPrice"));
     q.time = timeField(board.value(timeKey));
+    q.boardCode = boardCodeOf(board);
     return q;
 }
 

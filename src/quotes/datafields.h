@@ -34,6 +34,11 @@ std::optional<QString> changeField(const QJsonValue& v);
 /// A time: the value's text when it holds ":" or "/" (a date once the day is over), else empty.
 QString timeField(const QJsonValue& v);
 
+/// The code a price board names: its `code`, else its `codeWithMarketExtension` without the
+/// market suffix ("285A.T" gives "285A"); the same from a code with a suffix ("998407.O");
+/// empty when it names none.
+QString boardCodeOf(const QJsonObject& board);
+
 /// The short name of a company: its name without "(株)" or "（株）", trimmed.
 QString shortNameOf(QString name);
 

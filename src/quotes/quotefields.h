@@ -20,6 +20,7 @@ struct QuoteFields
     QString volume;            ///< "0" when missing or not numeric
     QString prevClose;         ///< previous close; empty when missing, not checked
     QString time;              ///< time of the quote, e.g. "15:00"; empty unless it holds ":"
+    QString boardCode;         ///< the code the page's price board names, without its market; empty when none
 
     friend bool operator==(const QuoteFields&, const QuoteFields&) = default;
 };
@@ -33,6 +34,7 @@ struct IndexFields
 {
     bool found = false; ///< a known index board with a numeric price
     QString price, change, time;
+    QString boardCode; ///< the index code the board names, without its market; empty when none
 };
 
 } // namespace tickora

@@ -3,6 +3,7 @@
 #include "numbertext.h"
 #include "page2012.h"
 #include "streampage.h"
+#include "textextract.h"
 #include "todaypage.h"
 
 namespace tickora {
@@ -13,8 +14,13 @@ namespace {
 
 IndexReading fromData(PageForm form, const IndexFields& f)
 {
-    return {form,     f.found, f.price,
-            f.change, f.time,  u"日経平均 "_s + f.price + u" ("_s + f.time + u") "_s + f.change};
+    return {form,
+            f.found,
+            f.price,
+            f.change,
+            f.time,
+            f.boardCode,
+            u"日経平均 "_s + f.price + u" ("_s + f.time + u") "_s + f.change};
 }
 
 } // namespace
@@ -51,7 +57,9 @@ QuoteReading readQuotePage(const QString& page)
     if (state)
         return {PageForm::State, {}};
     const QuoteFields cut = cut2012QuotePage(page);
-    return {cut.isDetailPage ? PageForm::Markup2012 : PageForm::None, cut};
+    if (!cut.isDetailPage)
+        return {PageForm::None, cut};
+    return {PageForm::Markup2012, cut, !getTextView(page, u"stoksPrice\"", u"/td>").isEmpty()};
 }
 
 QuoteFields parseQuotePage(const QString& page)

@@ -23,6 +23,9 @@ struct QuoteReading
 {
     PageForm form = PageForm::None;
     QuoteFields fields;
+    /// A 2012 detail page whose price cell was found (the cell after `stoksPrice"`, up to
+    /// "/td>"); false for every other page.
+    bool priceCell = false;
 };
 
 /// Reads the quote of a stock page; pure, never fails. Data wins over markup: a page with a
@@ -43,7 +46,8 @@ struct IndexReading
     PageForm form = PageForm::None;
     bool found = false;
     QString price, change, time;
-    QString line; ///< "日経平均 " + price + " (" + time + ") " + change; the 2012 cut's own line
+    QString boardCode; ///< the index code the board names, without its market; empty when none
+    QString line;      ///< "日経平均 " + price + " (" + time + ") " + change; the 2012 cut's own line
 };
 
 /// Reads the Nikkei average from an index page, data before markup as readQuotePage does: the

@@ -1,5 +1,6 @@
 #include "refreshpass.h"
 
+#include "platform/tradingcalendar.h"
 #include "quotes/seriesquote.h"
 
 #include <QPointer>
@@ -163,10 +164,13 @@ void RefreshPass::fetched(quint64 pass, int row, const PageFetch& fetch)
             m_source.backoff->noteAnswer(m_source.base, fetch.status, fetch.retryAfter, now))
             m_host->serviceHeld(m_source.backoff->until(m_source.base));
     } else if (fetch.ok) {
-        result.kind = RowResult::Kind::Page;
-        result.quote = parseQuotePage(fetch.text);
-        if (!result.quote.isDetailPage && !isNoSuchCodePage(fetch.text))
+        const JudgedQuote judged =
+            judgeQuotePage(fetch.text, m_codes[row], m_source.pages, japanTime(m_host->now()).date());
+        if (judged.verdict == PageVerdict::Unread)
             return fetchSecondSource(pass, row);
+        result.kind =
+            judged.verdict == PageVerdict::OtherCode ? RowResult::Kind::OtherCode : RowResult::Kind::Page;
+        result.quote = judged.reading.fields;
     }
     m_results[size_t(row)] = std::move(result);
     applyReady();
@@ -183,15 +187,19 @@ void RefreshPass::fetchSecondSource(quint64 pass, int row)
     };
     if (m_source.backoff && m_source.backoff->holds(request.url, m_host->now()))
         return give({RowResult::Kind::Unread, {}});
-    m_http.get(request, this, [this, row, request, give](const HttpResponse& r) {
+    m_http.get(request, this, [this, pass, row, request, give](const HttpResponse& r) {
         const bool holdStarted =
             isOverloadStatus(r.status) && m_source.backoff &&
             m_source.backoff->noteAnswer(request.url, r.status, r.header("Retry-After"), m_host->now());
         m_host->seriesAnswered(r.status, holdStarted);
         if (holdStarted)
             m_host->serviceHeld(m_source.backoff->until(request.url));
-        const auto quote =
-            r.isSuccess() ? quoteFromSeriesJson(r.body, m_host->listedName(m_codes[row])) : std::nullopt;
+        // A later pass may hold other codes by now: the answer is judged in its own pass only.
+        if (!m_running || pass != m_pass)
+            return;
+        const auto quote = r.isSuccess() ? quoteFromSeriesJson(r.body, m_host->listedName(m_codes[row]), -1,
+                                                               japanTime(m_host->now()).date())
+                                         : std::nullopt;
         give(quote ? RowResult{RowResult::Kind::Page, *quote, true} : RowResult{RowResult::Kind::Unread, {}});
     });
 }
@@ -220,6 +228,11 @@ void RefreshPass::applyReady()
         }
         if (result.kind == RowResult::Kind::Unread) {
             m_host->pageUnread(m_codes[row], false);
+            m_host->rowDone(row);
+            continue;
+        }
+        if (result.kind == RowResult::Kind::OtherCode) {
+            m_host->pageOfOtherCode(m_codes[row], result.quote.boardCode);
             m_host->rowDone(row);
             continue;
         }

@@ -5,6 +5,7 @@
 #include "platform/httpclient.h"
 #include "quotes/datafields.h"
 #include "quotes/numbertext.h"
+#include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"
 #include "quotes/quotesheet.h"
@@ -135,6 +136,13 @@ public:
     /// The page of `code` answered but no reader found its quote (its form is not known); the row
     /// was filled from the series instead (`fromSeries`), or keeps what it shows.
     virtual void pageUnread(const QString& code, bool fromSeries) = 0;
+    /// The page answered for `code` shows the quote of another security, `boardCode`: nothing was
+    /// taken from it and the row keeps what it shows.
+    virtual void pageOfOtherCode(const QString& code, const QString& boardCode)
+    {
+        Q_UNUSED(code);
+        Q_UNUSED(boardCode);
+    }
     /// The series service answered `status`; `holdStarted`: the answer started a hold on it.
     virtual void seriesAnswered(int status, bool holdStarted) = 0;
     /// A page answered; `simulated` is the moment a simulated market says it stands at, invalid
@@ -163,9 +171,11 @@ struct QuoteSource
 /// A 429 or 503 answer is no page: the service is held as its Retry-After says, the pass ends
 /// at that row and the row and those after it keep what they show. While the service is held a
 /// pass sends nothing and changes nothing.
-/// A page that answers but whose quote no reader finds (and that is no "no such code" page) is
-/// filled from the one-day series of the code instead, alerts and all; when the series cannot
-/// help either the row keeps what it shows and the pass goes on.
+/// Pages are judged by judgeQuotePage. A page that answers but whose quote no reader finds (and
+/// that is no "no such code" page) is filled from the one-day series of the code instead, alerts
+/// and all; when the series cannot help either the row keeps what it shows and the pass goes on.
+/// A page whose board names another code is told to the host and changes nothing in its row.
+/// A series answer that comes after its pass has ended is dropped.
 class RefreshPass : public QObject
 {
     Q_OBJECT
@@ -189,8 +199,9 @@ private:
         {
             Page,
             Failed,
-            Held,  ///< the service is overloaded: the row keeps what it shows
-            Unread ///< neither the page nor the series gave a quote: the row keeps what it shows
+            Held,      ///< the service is overloaded: the row keeps what it shows
+            Unread,    ///< neither the page nor the series gave a quote: the row keeps what it shows
+            OtherCode, ///< the page shows another security (quote.boardCode): the row keeps what it shows
         };
         Kind kind = Kind::Failed;
         QuoteFields quote;

@@ -1,5 +1,7 @@
 #include "quotes/secondsource.h"
 
+#include "quotes/pageverdict.h"
+
 namespace tickora {
 
 bool isNoSuchCodePage(const QString& page)
@@ -9,6 +11,7 @@ bool isNoSuchCodePage(const QString& page)
 
 bool UnreadPageNotices::pageRead(const QString& code)
 {
+    m_otherCode.remove(code);
     if (!m_unread.remove(code) || !m_unread.isEmpty())
         return false;
     m_toldFromSeries = m_toldUnread = QDate();
@@ -23,6 +26,21 @@ QString UnreadPageNotices::pageUnread(const QString& code, bool fromSeries, QDat
         return {};
     told = day;
     return QString::fromUtf16(fromSeries ? PagesUnreadFromSeriesText : PagesUnreadText);
+}
+
+QString UnreadPageNotices::pageOfOtherCode(const QString& code, const QString& boardCode)
+{
+    const auto told = m_otherCode.constFind(code);
+    if (told != m_otherCode.constEnd() && *told == boardCode)
+        return {};
+    m_otherCode.insert(code, boardCode);
+    return otherCodeText(code, boardCode);
+}
+
+QString UnreadPageNotices::otherCodeTold(const QString& code) const
+{
+    const auto told = m_otherCode.constFind(code);
+    return told == m_otherCode.constEnd() ? QString() : otherCodeText(code, *told);
 }
 
 bool SeriesRefusals::noteAnswer(int status, bool holdStarted)

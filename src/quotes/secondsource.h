@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -32,9 +33,15 @@ public:
     /// The page of `code` could not be read on `day`, and the series stood in for it
     /// (`fromSeries`) or could not. Returns the message to show now, empty when it has been told.
     QString pageUnread(const QString& code, bool fromSeries, QDate day);
+    /// The page of `code` shows another security, `boardCode`. Returns the message to show now
+    /// (otherCodeText), empty when this page has shown that security since it last read as its own.
+    QString pageOfOtherCode(const QString& code, const QString& boardCode);
+    /// The message told for the page of `code` showing another security; empty when none stands.
+    QString otherCodeTold(const QString& code) const;
 
 private:
-    QSet<QString> m_unread; ///< the pages not read since they last failed
+    QSet<QString> m_unread;              ///< the pages not read since they last failed
+    QHash<QString, QString> m_otherCode; ///< the security each page showed instead, told once
     QDate m_toldFromSeries;
     QDate m_toldUnread;
 };

@@ -1,6 +1,7 @@
 #include "quotes/seriesquote.h"
 
 #include "platform/config.h"
+#include "quotes/timecell.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -68,7 +69,8 @@ QString pageNumberText(double value, int decimals)
     return c.toString(value, 'f', decimals < 0 ? decimalsNeeded(value) : decimals);
 }
 
-std::optional<QuoteFields> quoteFromSeriesJson(const QByteArray& body, const QString& name, int decimals)
+std::optional<QuoteFields> quoteFromSeriesJson(const QByteArray& body, const QString& name, int decimals,
+                                               QDate japanToday)
 {
     if (body.size() > MaxSeriesQuoteBytes)
         return std::nullopt;
@@ -98,8 +100,11 @@ std::optional<QuoteFields> quoteFromSeriesJson(const QByteArray& body, const QSt
         const qint64 cents = std::llround(*price * 100) - std::llround(*previous * 100);
         q.change = (cents > 0 ? u"+"_s : QString()) + pageNumberText(double(cents) / 100, decimals);
     }
-    if (const auto time = finite(meta.value(u"regularMarketTime"_s)))
-        q.time = QDateTime::fromSecsSinceEpoch(qint64(*time), japanTime()).toString(u"H:mm"_s);
+    if (const auto time = finite(meta.value(u"regularMarketTime"_s))) {
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(qint64(*time), japanTime());
+        q.time = japanToday.isValid() ? quoteTimeCell(at.toString(u"yyyy/MM/dd H:mm"_s), japanToday)
+                                      : at.toString(u"H:mm"_s);
+    }
     return q;
 }
 

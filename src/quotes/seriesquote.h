@@ -4,6 +4,7 @@
 #include "quotes/quotefields.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -30,13 +31,14 @@ QString pageNumberText(double value, int decimals);
 /// `meta.regularMarketPrice`, the previous close from `meta.previousClose` (else
 /// `chartPreviousClose`), high, low and volume from `regularMarketDayHigh`, `regularMarketDayLow`
 /// and `regularMarketVolume`, the open from the first bar that has one, the time from
-/// `regularMarketTime` as Japan time "H:MM", and the change as price minus previous close with its
-/// sign ("+30.5", "-21", "0"). Prices take `decimals` digits (negative: as few as needed). The
-/// name is the one given (from the code list); the short name is the same. A missing field takes
+/// `regularMarketTime` in Japan time, as quoteTimeCell gives it for `japanToday` ("H:MM" on that
+/// day, "M/D" on an earlier one; "H:MM" whatever the day when no day is given), and the change as price minus
+/// previous close with its sign ("+30.5", "-21", "0"). Prices take `decimals` digits (negative: as few as
+/// needed). The name is the one given (from the code list); the short name is the same. A missing field takes
 /// the fallback the page readers give it. Nothing when the body is over MaxSeriesQuoteBytes, not
 /// a chart JSON, or has no price.
-std::optional<QuoteFields> quoteFromSeriesJson(const QByteArray& body, const QString& name,
-                                               int decimals = -1);
+std::optional<QuoteFields> quoteFromSeriesJson(const QByteArray& body, const QString& name, int decimals = -1,
+                                               QDate japanToday = QDate());
 
 /// The Nikkei average line of a quote read from the series, in the form the index pages give:
 /// "日経平均 38,412.76 (11:30) -125.40".

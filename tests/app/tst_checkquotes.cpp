@@ -2,6 +2,8 @@
 #include "checkquotes.h"
 #include "commandline.h"
 #include "platform/qthttpclient.h"
+#include "platform/tradingcalendar.h"
+#include "quotes/builtpages.h"
 #include "server.h"
 #include "support/fakes.h"
 
@@ -84,6 +86,58 @@ private Q_SLOTS:
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
         QVERIFY2(program.exitCode() == 0 && out.contains(u"形式 streamed"_s) && out.contains(u"日経平均 "_s),
                  qPrintable(out));
+    }
+
+    // Read means this code's quote was found: an unknown form that says "株価詳細値" and a board of
+    // another code are unread (exit 1); each form of the time is shown in the grid's one form.
+    void pagesAsTheWindowJudgesThem_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("indexPage");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("says");
+        const QString nikkei = quoteDataFile(u"today/2026/998407.O.html"_s);
+        QTest::newRow("unknown form saying 株価詳細値")
+            << u"7203"_s << unknownFormPage() << nikkei << 1
+            << u"形式 none\n  値を読めません\n  系列データ: 使います"_s;
+        QTest::newRow("board of another code")
+            << u"2107"_s << streamed7203() << nikkei << 1
+            << u"形式 streamed\n  株価ページが別の銘柄を示しています（2107 → 7203）\n  系列データ: 使いません"_s;
+        QTest::newRow("board of this code")
+            << u"7203"_s << streamed7203() << nikkei << 0 << u"時刻 10:47\n"_s;
+        for (const auto& [form, cell] : {std::pair{u"09:30:00"_s, u"9:30"_s},
+                                         {u"2026/09/18 15:30"_s, u"15:30"_s},
+                                         {u"2026/09/17 15:30"_s, u"9/17"_s},
+                                         {u"09/04"_s, u"9/4"_s}})
+            QTest::addRow("time %s", qPrintable(form))
+                << u"7203"_s << streamed7203At(form) << nikkei << 0 << u"時刻 "_s + cell + u'\n';
+        QTest::newRow("streamed index page") << u"7203"_s << streamed7203() << streamedIndexPage() << 0
+                                             << u"日経平均 66,364.20 (15:30) +850.21\n"_s;
+        QTest::newRow("index board of another index")
+            << u"7203"_s << streamed7203()
+            << streamedIndexPage(replacedIn(StreamedNikkeiBoard, u"998407.O"_s, u"998405.O"_s)) << 1
+            << u"株価ページが別の銘柄を示しています（998407 → 998405）"_s;
+    }
+    void pagesAsTheWindowJudgesThem()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, page);
+        QFETCH(QString, indexPage);
+        QFETCH(int, exit);
+        QFETCH(QString, says);
+        FakeHttpClient http;
+        http.serve(u"/quote/"_s + code + u".T"_s, page.toUtf8());
+        http.serve(u"/quote/998407.O"_s, indexPage.toUtf8());
+        FakeClock clock;
+        clock.date = QDate(2026, 9, 18);
+        clock.time = QTime(16, 0);
+        QString printed;
+        const int status = runQuoteCheck(
+            http, configAt(u"http://m.test"_s), {code}, [&](const QString& text) { printed += text; },
+            &clock);
+        QVERIFY2(printed.contains(says), qPrintable(printed));
+        QCOMPARE(status, exit);
     }
 
     // A page in an unknown form would come from the series; an overloaded service is not asked again.

@@ -6,11 +6,14 @@
 
 #include "fuzzcheck.h"
 #include "quotes/numbertext.h"
+#include "quotes/pageverdict.h"
 #include "quotes/quotepage.h"
 #include "quotes/streampage.h"
+#include "quotes/timecell.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 using namespace tickora;
@@ -44,6 +47,29 @@ void checkFields(const QuoteFields& q)
     }
 }
 
+/// The time cell's one form: "H:MM", "M/D" or nothing; read again, it stays as it is.
+void checkTimeCell(const QString& cell)
+{
+    static const QRegularExpression form(u"^([0-9]{1,2}:[0-9]{2}|[0-9]{1,2}/[0-9]{1,2})?$"_s);
+    check(form.match(cell).hasMatch(), "the time cell is H:MM or M/D", cell);
+    check(quoteTimeCell(cell, QDate(2026, 9, 18)) == cell, "a time cell reads as itself", cell);
+}
+
+/// The judge of a page read from its data: read for the board's own code, another code's board
+/// never taken.
+void checkJudged(const QString& page, const QuoteFields& fields)
+{
+    const JudgedQuote own = judgeQuotePage(page, fields.boardCode, QuotePages::Today, QDate(2026, 9, 18));
+    check(own.verdict == (fields.isDetailPage ? PageVerdict::Read : PageVerdict::Unread) ||
+              (!fields.isDetailPage && own.verdict == PageVerdict::NoSuchCode),
+          "a page is read for the code its board names");
+    checkTimeCell(own.reading.fields.time);
+    const JudgedQuote other = judgeQuotePage(page, u"0"_s, QuotePages::Today, QDate(2026, 9, 18));
+    if (other.verdict == PageVerdict::Read)
+        check(fields.boardCode.isEmpty() || sameSecurityCode(u"0", fields.boardCode),
+              "a board of another code is not read", fields.boardCode);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -68,5 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QuoteReading read = readQuotePage(split);
     check(read.form == PageForm::Streamed && read.fields == fields, "the page reads as its data");
     check(readIndexPage(split).found == index.found, "the index reads as its data");
+    checkJudged(split, fields);
+    checkTimeCell(quoteTimeCell(input, QDate(2026, 9, 18)));
     return 0;
 }

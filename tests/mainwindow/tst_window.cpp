@@ -283,6 +283,44 @@ private Q_SLOTS:
         QCOMPARE(said.constLast().constFirst().toString(), u"取得制限中 10:03:00 まで"_s);
     }
 
+    // A page whose board names another security: the row (or the Nikkei line) keeps what it shows,
+    // no target is told, and the status line says so once, however many ticks it lasts.
+    void pagesOfAnotherSecurity()
+    {
+        Window w;
+        w.fakes.config.quotePages = QuotePages::Today;
+        QByteArray nikkei = quotePage(u"today/2026/998407.O.html"_s);
+        w.fakes.http.serve(u"/quote/2107.T"_s, quotePage(u"today/7203.html"_s)); // 7203's board
+        w.fakes.http.serve(u"/quote/998407.O"_s, nikkei);
+        w.make();
+        QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
+        const QString row = u"1,1=2107 1,2=東洋精糖 1,3=300 1,4=+1 1,10=9,000 1,11=1 1,12=9:00"_s;
+        QVERIFY(start(w, row));
+        const QString line = w.label(u"Label4"_s)->text();
+        QVERIFY(line.startsWith(u"日経平均 38,412.76"_s));
+        w.fakes.http.serve(u"/quote/998407.O"_s, nikkei.replace("\"code\":\"998407.O\",\"countryCode\"",
+                                                                "\"code\":\"998405.O\",\"countryCode\""));
+        for (int tick = 0; tick < 2; ++tick) {
+            w.tick();
+            w.drain();
+        }
+        QCOMPARE(w.cells(row), row.split(u' '));
+        QCOMPARE(w.grid()->cellForeColor(1, grid::SellTarget), cellcolor::Default);
+        QCOMPARE(w.grid()->cellForeColor(1, grid::BuyTarget), cellcolor::Default);
+        QVERIFY(w.fakes.notifier.shown.isEmpty() && w.fakes.sound.played.isEmpty());
+        QCOMPARE(w.label(u"Label4"_s)->text(), line);
+        QStringList messages;
+        for (const QList<QVariant>& m : std::as_const(said))
+            messages.append(m.constFirst().toString());
+        QCOMPARE(messages, QStringList({u"株価ページが別の銘柄を示しています（2107 → 7203）"_s,
+                                        u"株価ページが別の銘柄を示しています（998407 → 998405）"_s}));
+        // The pages show their own securities again: the word goes.
+        w.fakes.http.serve(u"/quote/998407.O"_s, quotePage(u"today/2026/998407.O.html"_s));
+        w.tick();
+        w.drain();
+        QCOMPARE(w.child<QStatusBar>(u"statusLine"_s)->currentMessage(), QString());
+    }
+
     // A page in a form no reader knows: the row and the Nikkei line come from the series, the
     // status line says so once, and a target reached is told as from a page.
     void unknownPageFormsFromTheSeries()
@@ -296,8 +334,14 @@ private Q_SLOTS:
         bool readable = false; // the pages in a form the program reads
         w.fakes.http.setHandler([&](const HttpRequest& request) {
             const QString path = request.url.path();
-            if (readable && path.endsWith(u".T"_s))
-                return HttpResponse{200, quotePage(u"today/7203.html"_s), "text/html", {}, {}};
+            if (readable &&
+                path.endsWith(u".T"_s)) // each code's own page: a board of another code is no read
+                return HttpResponse{200,
+                                    quotePage(path.endsWith(u"7203.T"_s) ? u"today/7203.html"_s
+                                                                         : u"today/2026/285A.T.html"_s),
+                                    "text/html",
+                                    {},
+                                    {}};
             if (readable && path == u"/quote/998407.O"_s)
                 return HttpResponse{200,
                                     "<script>\nwindow.__PRELOADED_STATE__ = {\"mainDomesticIndexPriceBoard\":"
@@ -307,7 +351,11 @@ private Q_SLOTS:
                                     {},
                                     {}};
             if (!path.startsWith(u"/v8/finance/chart/"_s))
-                return HttpResponse{200, "<html><body>新しい形式のページ</body></html>", "text/html", {}, {}};
+                return HttpResponse{200,
+                                    "<html><body><h2 hidden>株価詳細値</h2>新しい形式のページ</body></html>",
+                                    "text/html",
+                                    {},
+                                    {}};
             seriesAsked.append(request.url.path(QUrl::FullyEncoded).mid(18) + u'?' + request.url.query());
             const QString price = path.endsWith(u"N225"_s) ? u"38412.7,\"previousClose\":38538.16"_s
                                                            : u"2648.5,\"previousClose\":2618"_s;
@@ -323,10 +371,11 @@ private Q_SLOTS:
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
         QVERIFY(start(w, u"1,1=7203 1,11=2,600 2,1=285A"_s));
         w.drain();
+        // The series' last trade (2026-09-27 9:49 in Japan) lies before the clock's day: its date shows.
         QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,12= 2,2="_s),
                  QStringList({u"1,2=トヨタ自動車"_s, u"1,3=2,648.5"_s, u"1,4=+30.5"_s, u"1,5=2,618"_s,
-                              u"1,12=9:49"_s, u"2,2=キオクシア"_s}));
-        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9:49) -125.46"_s);
+                              u"1,12=9/27"_s, u"2,2=キオクシア"_s}));
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
         QVERIFY(seriesAsked.contains(u"7203.T?range=1d&interval=5m"_s) &&
                 seriesAsked.contains(u"%5EN225?range=1d&interval=5m"_s));
         QCOMPARE(w.fakes.notifier.shown,
@@ -341,7 +390,7 @@ private Q_SLOTS:
             w.tick();
             w.drain();
         }
-        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9:49) -125.46"_s);
+        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
         QStringList messages;
         for (const QList<QVariant>& m : std::as_const(said))
             messages.append(m.constFirst().toString());

@@ -95,6 +95,10 @@ struct Fixture : RefreshPassHost
     {
         notices.append((fromSeries ? u"series "_s : u"unread "_s) + code);
     }
+    void pageOfOtherCode(const QString& code, const QString& boardCode) override
+    {
+        notices.append(u"other "_s + code + u" "_s + boardCode);
+    }
     void seriesAnswered(int status, bool holdStarted) override
     {
         notices.append(u"answer %1%2"_s.arg(status).arg(holdStarted ? u" held"_s : QString()));
@@ -108,7 +112,9 @@ struct Fixture : RefreshPassHost
         HttpResponse response{status, body, "text/html; charset=utf-8", {}, {}};
         if (!retryAfter.isNull())
             response.headers.append({"Retry-After", retryAfter});
-        if (!http.answer(u"code="_s + codeOf(row), response))
+        // The 2012 pages are asked for by query, today's by path.
+        if (!http.answer(u"code="_s + codeOf(row), response) &&
+            !http.answer(u"/quote/"_s + codeOf(row) + u".T"_s, response))
             qFatal("no open request for row %d", row);
     }
 };
@@ -119,12 +125,12 @@ struct Pass
     ServiceBackoff backoff;
     Fixture* f;
     std::unique_ptr<RefreshPass> owner;
-    explicit Pass(int rows = 0)
-        : f(new Fixture(http, rows)), owner(std::make_unique<RefreshPass>(
-                                          http,
-                                          QuoteSource{QUrl(u"http://market.test"_s), QuotePages::Pages2012,
-                                                      &backoff, QUrl(u"http://series.test"_s)},
-                                          std::unique_ptr<Fixture>(f)))
+    explicit Pass(int rows = 0, QuotePages pages = QuotePages::Pages2012)
+        : f(new Fixture(http, rows)),
+          owner(std::make_unique<RefreshPass>(
+              http,
+              QuoteSource{QUrl(u"http://market.test"_s), pages, &backoff, QUrl(u"http://series.test"_s)},
+              std::unique_ptr<Fixture>(f)))
     {
         f->pass = owner.get();
     }
@@ -485,7 +491,7 @@ private Q_SLOTS:
     // A page in an unknown form: the row comes from the series, alerts and all; else it keeps what it shows.
     void unreadPagesFromTheSeries()
     {
-        Pass p(3);
+        Pass p(3, QuotePages::Today);
         const MemorySheet before = p->cells;
         p->cells.setCellText(1, grid::SellTarget, u"2,600"_s);
         p->run();
@@ -524,6 +530,112 @@ private Q_SLOTS:
         QCOMPARE(p->notices, QStringList({u"unread 1301"_s, u"read 1302"_s, u"read 1303"_s, u"answer 200"_s,
                                           u"unread 1301"_s, u"read 1302"_s, u"read 1303"_s}));
         QCOMPARE(p->cells.cellText(1, grid::Price), u"2,648.5"_s);
+    }
+
+    // Labels and markers found wherever they stand, the page's first and last characters included.
+    void labelsAtTheEdges_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("label at the first character")
+            << u"始値<strong>1,234</strong></div>x"_s << u"始値"_s << u"1,234"_s;
+        QTest::newRow("label at the first character, no delimiter")
+            << u"始値<strong>7</strong>"_s << u"始値"_s << u"7"_s;
+        QTest::newRow("label at the first character, upper case")
+            << u"LABEL<strong>5</strong>"_s << u"label"_s << u"5"_s;
+        QTest::newRow("label right after a delimiter")
+            << u"a</div>始値<strong>2</strong>"_s << u"始値"_s << u"2"_s;
+        QTest::newRow("label as the last characters") << u"<strong>3</strong>始値"_s << u"始値"_s << u"3"_s;
+        QTest::newRow("text is the label") << u"始値"_s << u"始値"_s << QString();
+        QTest::newRow("label longer than the text") << u"始"_s << u"始値"_s << QString();
+        QTest::newRow("label cut by a delimiter at the start")
+            << u"始</div>値<strong>9</strong>"_s << u"始値"_s << QString();
+    }
+    void labelsAtTheEdges()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, label);
+        QFETCH(QString, value);
+        QCOMPARE(GetValue(text, label), value);
+        // The same block as the last of several.
+        QCOMPARE(GetValue(u"<strong>0</strong>x</div>"_s + text, label), value);
+        QCOMPARE(GetText(u"[x]"_s + text, u"["_s, u"]"_s), u"x"_s); // a start marker at the first character
+    }
+
+    // Pages that answer but give no quote of this code: a page in an unknown form that still says
+    // "株価詳細" goes to the series; a board of another code changes nothing and is told; with the
+    // 2012 pages a page without a detail table is emptied and asks nothing more.
+    void pagesWithoutThisCodesQuote_data()
+    {
+        QTest::addColumn<bool>("today");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("notices");
+        QTest::addColumn<QString>("priceAndTime"); ///< "kept": the row as it was
+        const QByteArray otherBoard = readFile(TICKORA_TEST_DATA "/today/2026/7203.T.html"_L1);
+        const QByteArray unknown = "<html><h2>株価詳細値</h2><div id=\"q\">1,000</div></html>";
+        QTest::newRow("board of another code") << true << otherBoard << u"other 1301 7203"_s << u"kept"_s;
+        QTest::newRow("2012 pages: board of another code")
+            << false << otherBoard << u"other 1301 7203"_s << u"kept"_s;
+        QTest::newRow("unknown form, series fails")
+            << true << unknown << u"answer 404,unread 1301"_s << u"kept"_s;
+        QTest::newRow("2012 pages: unknown form is a detail page")
+            << false << unknown << u"read 1301"_s << u"|"_s;
+        QTest::newRow("2012 pages: no detail table")
+            << false << QByteArray("<html>検索</html>") << u""_s << u"|old1.12"_s;
+    }
+    void pagesWithoutThisCodesQuote()
+    {
+        QFETCH(bool, today);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, notices);
+        QFETCH(QString, priceAndTime);
+        Pass p(1, today ? QuotePages::Today : QuotePages::Pages2012);
+        p->cells.setCellText(1, grid::BuyTarget, u"9,000"_s);
+        p->cells.setCellText(1, grid::SellTarget, u"1"_s);
+        const MemorySheet before = p->cells;
+        for (int round = 1; round <= 2; ++round) {
+            p->run();
+            p->reply(1, 200, body);
+            p->http.answer(u"series.test"_s, {404, {}, {}, {}, {}});
+            QCOMPARE(p->http.unanswered(), 0);
+        }
+        QCOMPARE(p->notices.join(u','), notices.isEmpty() ? QString() : notices + u',' + notices);
+        if (priceAndTime == u"kept"_s)
+            QCOMPARE(rowTexts(p->cells, 1), rowTexts(before, 1));
+        else
+            QCOMPARE(p->cells.cellText(1, grid::Price) + u'|' + p->cells.cellText(1, grid::Time),
+                     priceAndTime);
+        QVERIFY(p->reached.isEmpty() && p->chimes.isEmpty());
+        QCOMPARE(p->rowsDone, QList<int>({1, 1}));
+        QCOMPARE(p->doneCalls, 2);
+    }
+
+    // A series answer that comes after its pass ended is not applied to the next pass's row.
+    void lateSeriesAnswerDropped()
+    {
+        Pass p(2, QuotePages::Today);
+        const QByteArray unknown = "<html><h2>株価詳細値</h2></html>";
+        auto series = [](const char* price) {
+            return HttpResponse{200,
+                                seriesJson(u"\"regularMarketPrice\":"_s + QString::fromLatin1(price)),
+                                "application/json",
+                                {},
+                                {}};
+        };
+        p->run();
+        p->reply(2, 200, unknown);
+        p->reply(1, 500); // the pass ends with row 2's series still on its way
+        QCOMPARE(p->failures, QList<int>({1}));
+        p->run();
+        p->reply(1, 200, page(1));
+        p->reply(2, 200, unknown);
+        QCOMPARE(p->http.unanswered(), 2);
+        QVERIFY(p->http.answer(u"series.test"_s, series("111"))); // the ended pass's
+        QCOMPARE(p->cells.cellText(2, grid::Price), u"old2.3"_s);
+        QVERIFY(p->http.answer(u"series.test"_s, series("222")));
+        QCOMPARE(p->cells.cellText(2, grid::Price), u"222"_s);
+        QCOMPARE(p->rowsDone, QList<int>({1, 2}));
     }
 
     // All pages asked for at once, applied in row order; row 5 fails after rows 6-12 answered.

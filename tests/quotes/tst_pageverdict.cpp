@@ -1,0 +1,321 @@
+// Whether a page answered for a code gives that code's quote, and the time cell's one form.
+#include "builtpages.h"
+#include "quotes/pageverdict.h"
+#include "quotes/secondsource.h"
+#include "quotes/seriesquote.h"
+#include "quotes/timecell.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString dataFile(const QString& name)
+{
+    return quoteDataFile(name);
+}
+
+QString replaced(const QString& page, const QString& from, const QString& to)
+{
+    return replacedIn(page, from, to);
+}
+
+QString streamedAt(const QString& time)
+{
+    return streamed7203At(time);
+}
+
+QString unknownForm()
+{
+    return unknownFormPage();
+}
+
+const QString NikkeiBoard = StreamedNikkeiBoard;
+
+QString verdictName(PageVerdict v)
+{
+    switch (v) {
+    case PageVerdict::Read:
+        return u"read"_s;
+    case PageVerdict::OtherCode:
+        return u"other code"_s;
+    case PageVerdict::NoSuchCode:
+        return u"no such code"_s;
+    case PageVerdict::Unread:
+        return u"unread"_s;
+    case PageVerdict::NotDetail:
+        return u"not detail"_s;
+    }
+    return {};
+}
+
+const QDate Sept18(2026, 9, 18);
+
+} // namespace
+
+class TestPageVerdict : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void timeCell_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("cell");
+        const QList<std::pair<const char*, std::pair<QString, QString>>> rows = {
+            {"time", {u"9:20"_s, u"9:20"_s}},
+            {"leading zero", {u"09:30"_s, u"9:30"_s}},
+            {"seconds", {u"09:30:00"_s, u"9:30"_s}},
+            {"afternoon", {u"15:30"_s, u"15:30"_s}},
+            {"midnight", {u"0:05"_s, u"0:05"_s}},
+            {"blanks around", {u" 15:30 "_s, u"15:30"_s}},
+            {"full date today", {u"2026/09/18 15:30"_s, u"15:30"_s}},
+            {"full date today with seconds", {u"2026/09/18 09:05:07"_s, u"9:05"_s}},
+            {"full date earlier", {u"2026/09/17 15:30"_s, u"9/17"_s}},
+            {"same day a year before", {u"2025/09/18 15:30"_s, u"9/18"_s}},
+            {"full date unpadded", {u"2026/9/8 9:00"_s, u"9/8"_s}},
+            {"full date alone", {u"2026/09/18"_s, u"9/18"_s}},
+            {"month and day", {u"9/4"_s, u"9/4"_s}},
+            {"month and day padded", {u"09/04"_s, u"9/4"_s}},
+            {"december", {u"12/05"_s, u"12/5"_s}},
+            {"leap day", {u"2/29"_s, u"2/29"_s}},
+            {"month and day with today's time", {u"9/18 15:30"_s, u"15:30"_s}},
+            {"month and day with an earlier time", {u"9/17 23:59"_s, u"9/17"_s}},
+            {"empty", {u""_s, u""_s}},
+            {"dashes", {u"---"_s, u""_s}},
+            {"hour 24", {u"24:00"_s, u""_s}},
+            {"minute 60", {u"9:60"_s, u""_s}},
+            {"one-digit minute", {u"9:5"_s, u""_s}},
+            {"hour alone", {u":30"_s, u""_s}},
+            {"four parts", {u"15:30:00:00"_s, u""_s}},
+            {"month 13", {u"13/01"_s, u""_s}},
+            {"february 30", {u"2/30"_s, u""_s}},
+            {"trailing slash", {u"9/4/"_s, u""_s}},
+            {"two-digit year", {u"26/09/18 15:30"_s, u""_s}},
+            {"dashed date", {u"2026-09-18 15:30"_s, u""_s}},
+            {"full-width digits", {u"１５:３０"_s, u""_s}},
+            {"words after", {u"9:20 pm"_s, u""_s}},
+            {"bad time after a date", {u"2026/09/18 xx"_s, u""_s}},
+        };
+        for (const auto& [name, r] : rows)
+            QTest::newRow(name) << r.first << r.second;
+    }
+    void timeCell()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, cell);
+        QCOMPARE(quoteTimeCell(page, Sept18), cell);
+    }
+
+    void sameCodes_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("equal") << u"7203"_s << u"7203"_s << true;
+        QTest::newRow("lower-case letter") << u"285a"_s << u"285A"_s << true;
+        QTest::newRow("market suffix") << u"285A"_s << u"285A.T"_s << true;
+        QTest::newRow("leading zero") << u"0123"_s << u"123"_s << true;
+        QTest::newRow("blanks") << u" 7203"_s << u"7203"_s << true;
+        QTest::newRow("index") << u"998407.O"_s << u"998407"_s << true;
+        QTest::newRow("other code") << u"2107"_s << u"627A"_s << false;
+        QTest::newRow("other index") << u"998407"_s << u"998405"_s << false;
+        QTest::newRow("not codes, other") << u"^DJI"_s << u"^N225"_s << false;
+        QTest::newRow("not codes, alike") << u"usdjpy=fx"_s << u"USDJPY=FX"_s << true;
+    }
+    void sameCodes()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QCOMPARE(sameSecurityCode(a, b), same);
+        QCOMPARE(sameSecurityCode(b, a), same);
+    }
+
+    void quotePages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("today");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("time");
+        const QString detail2012 = dataFile(u"detail_7203_realtime_up.html"_s);
+        const QString noPriceCell = replaced(detail2012, u"stoksPrice"_s, u"stocksValue"_s);
+        QTest::newRow("streamed") << streamed7203() << u"7203"_s << true << u"read"_s << u"2,648.5"_s
+                                  << u"10:47"_s;
+        QTest::newRow("state") << dataFile(u"today/7203.html"_s) << u"7203"_s << true << u"read"_s
+                               << u"2,648.5"_s << u"15:30"_s;
+        QTest::newRow("code with a letter, lower case") << dataFile(u"today/2026/285A.T.html"_s) << u"285a"_s
+                                                        << true << u"read"_s << u"9,350"_s << u"9/25"_s;
+        QTest::newRow("2012 with its price cell")
+            << detail2012 << u"7203"_s << true << u"read"_s << u"5,430"_s << u"15:00"_s;
+        QTest::newRow("2012 cut, time with seconds")
+            << replaced(detail2012, u"<span>15:00</span>"_s, u"<span>09:30:00</span>"_s) << u"7203"_s << true
+            << u"read"_s << u"5,430"_s << u"9:30"_s;
+        QTest::newRow("2012 pages: 2012 cut, time with seconds")
+            << replaced(detail2012, u"<span>15:00</span>"_s, u"<span>09:30:00</span>"_s) << u"7203"_s << false
+            << u"read"_s << u"5,430"_s << u"09:30:00"_s;
+        QTest::newRow("unknown form saying 株価詳細値")
+            << unknownForm() << u"7203"_s << true << u"unread"_s << QString() << QString();
+        QTest::newRow("2012 cut without its price cell")
+            << noPriceCell << u"7203"_s << true << u"unread"_s << QString() << u"15:00"_s;
+        QTest::newRow("no such code") << dataFile(u"today/9999.html"_s) << u"9999"_s << true
+                                      << u"no such code"_s << QString() << QString();
+        QTest::newRow("board of another code")
+            << streamed7203() << u"2107"_s << true << u"other code:7203"_s << u"2,648.5"_s << u"10:47"_s;
+        QTest::newRow("state board of another code") << dataFile(u"today/7203.html"_s) << u"627A"_s << true
+                                                     << u"other code:7203"_s << u"2,648.5"_s << u"15:30"_s;
+        QTest::newRow("board naming its code with the market alone")
+            << replaced(streamed7203(), uR"(\"code\":\"7203\",)"_s, QString()) << u"2107"_s << true
+            << u"other code:7203"_s << u"2,648.5"_s << u"10:47"_s;
+        QTest::newRow("board naming no code")
+            << replaced(replaced(streamed7203(), uR"(\"code\":\"7203\",)"_s, QString()),
+                        uR"(\"codeWithMarketExtension\":\"7203.T\",)"_s, QString())
+            << u"2107"_s << true << u"read"_s << u"2,648.5"_s << u"10:47"_s;
+        for (const auto& [form, cell] : {std::pair{u"09:30:00"_s, u"9:30"_s},
+                                         {u"2026/09/18 15:30"_s, u"15:30"_s},
+                                         {u"2026/09/17 15:30"_s, u"9/17"_s},
+                                         {u"09/04"_s, u"9/4"_s},
+                                         {u"garbled"_s, u""_s}})
+            QTest::addRow("time %s", qPrintable(form))
+                << streamedAt(form) << u"7203"_s << true << u"read"_s << u"2,648.5"_s << cell;
+        // With the 2012 pages the 2012 rules hold: a detail page without its price cell shows an
+        // empty price, a page without "株価詳細" is no detail page, times are kept as given.
+        QTest::newRow("2012 pages: no price cell")
+            << noPriceCell << u"7203"_s << false << u"read"_s << QString() << u"15:00"_s;
+        QTest::newRow("2012 pages: no detail") << u"<html>】極洋株 検索</html>"_s << u"1301"_s << false
+                                               << u"not detail"_s << QString() << QString();
+        QTest::newRow("2012 pages: time kept")
+            << streamedAt(u"09:30:00"_s) << u"7203"_s << false << u"read"_s << u"2,648.5"_s << u"09:30:00"_s;
+        QTest::newRow("2012 pages: board of another code")
+            << streamed7203() << u"2107"_s << false << u"other code:7203"_s << u"2,648.5"_s << u"10:47"_s;
+    }
+    void quotePages()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, code);
+        QFETCH(bool, today);
+        QFETCH(QString, verdict);
+        QFETCH(QString, price);
+        QFETCH(QString, time);
+        const JudgedQuote j =
+            judgeQuotePage(page, code, today ? QuotePages::Today : QuotePages::Pages2012, Sept18);
+        QString got = verdictName(j.verdict);
+        if (j.verdict == PageVerdict::OtherCode)
+            got += u':' + j.reading.fields.boardCode;
+        QCOMPARE(got, verdict);
+        QCOMPARE(j.reading.fields.price, price);
+        QCOMPARE(j.reading.fields.time, time);
+    }
+
+    void indexPages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("today");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("state") << dataFile(u"today/2026/998407.O.html"_s) << true << u"read"_s
+                               << u"日経平均 38,412.76 (11:30) -125.40"_s;
+        QTest::newRow("streamed, dated today")
+            << streamedIndexPage(NikkeiBoard) << true << u"read"_s << u"日経平均 66,364.20 (15:30) +850.21"_s;
+        QTest::newRow("streamed, dated earlier")
+            << streamedIndexPage(replaced(NikkeiBoard, u"2026/09/18"_s, u"2026/09/17"_s)) << true << u"read"_s
+            << u"日経平均 66,364.20 (9/17) +850.21"_s;
+        QTest::newRow("streamed, 2012 pages keep the time")
+            << streamedIndexPage(NikkeiBoard) << false << u"read"_s
+            << u"日経平均 66,364.20 (2026/09/18 15:30) +850.21"_s;
+        QTest::newRow("streamed board of another index")
+            << streamedIndexPage(replaced(NikkeiBoard, u"998407.O"_s, u"998405.O"_s)) << true
+            << u"other code:998405"_s << QString();
+        QTest::newRow("state board of another index")
+            << replaced(dataFile(u"today/2026/998407.O.html"_s), uR"("code":"998407.O","countryCode")"_s,
+                        uR"("code":"998405.O","countryCode")"_s)
+            << true << u"other code:998405"_s << QString();
+        QTest::newRow("no board") << unknownForm() << true << u"unread"_s << QString();
+    }
+    void indexPages()
+    {
+        QFETCH(QString, page);
+        QFETCH(bool, today);
+        QFETCH(QString, verdict);
+        QFETCH(QString, line);
+        const JudgedIndex j = judgeIndexPage(page, today ? QuotePages::Today : QuotePages::Pages2012, Sept18);
+        QString got = verdictName(j.verdict);
+        if (j.verdict == PageVerdict::OtherCode)
+            got += u':' + j.reading.boardCode;
+        QCOMPARE(got, verdict);
+        if (j.verdict == PageVerdict::Read)
+            QCOMPARE(j.reading.line, line);
+    }
+
+    // The series stands in with the same time cell: today's time, an earlier day's date.
+    void seriesTime_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("time");
+        // 1790470140 is 2026-09-27 00:49 UTC: 9:49 in Japan.
+        QTest::newRow("that day") << QDate(2026, 9, 27) << u"9:49"_s;
+        QTest::newRow("a later day") << QDate(2026, 9, 28) << u"9/27"_s;
+        QTest::newRow("the day before in UTC") << QDate(2026, 9, 26) << u"9/27"_s;
+        QTest::newRow("no day given") << QDate() << u"9:49"_s;
+    }
+    void seriesTime()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QString, time);
+        const QByteArray json =
+            R"({"chart":{"result":[{"meta":{"regularMarketPrice":1,"regularMarketTime":1790470140}}]}})";
+        QCOMPARE(quoteFromSeriesJson(json, {}, -1, today).value_or(QuoteFields()).time, time);
+    }
+
+    // A page showing another security is told once, until it reads as its own again.
+    void otherCodeToldOnce_data()
+    {
+        QTest::addColumn<QStringList>("steps"); ///< "other CODE BOARD" or "read CODE"
+        QTest::addColumn<QString>("told");      ///< per "other" step: "!" told, "." not
+        QTest::newRow("same board again")
+            << QStringList{u"other 2107 627A"_s, u"other 2107 627A"_s} << u"!."_s;
+        QTest::newRow("another board") << QStringList{u"other 2107 627A"_s, u"other 2107 7203"_s} << u"!!"_s;
+        QTest::newRow("read in between")
+            << QStringList{u"other 2107 627A"_s, u"read 2107"_s, u"other 2107 627A"_s} << u"!!"_s;
+        QTest::newRow("another page read in between")
+            << QStringList{u"other 2107 627A"_s, u"read 6758"_s, u"other 2107 627A"_s} << u"!."_s;
+        QTest::newRow("two pages") << QStringList{u"other 2107 627A"_s, u"other 6758 627A"_s} << u"!!"_s;
+    }
+    void otherCodeToldOnce()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, told);
+        UnreadPageNotices notices;
+        QString got;
+        for (const QString& step : steps) {
+            const QStringList w = step.split(u' ');
+            if (w[0] == u"read"_s) {
+                notices.pageRead(w[1]);
+                QCOMPARE(notices.otherCodeTold(w[1]), QString());
+                continue;
+            }
+            const QString text = notices.pageOfOtherCode(w[1], w[2]);
+            QVERIFY(text.isEmpty() || text == otherCodeText(w[1], w[2]));
+            QCOMPARE(notices.otherCodeTold(w[1]), otherCodeText(w[1], w[2]));
+            got += text.isEmpty() ? u'.' : u'!';
+        }
+        QCOMPARE(got, told);
+    }
+
+    void otherCodeMessage()
+    {
+        QCOMPARE(otherCodeText(u"2107"_s, u"627A"_s), u"株価ページが別の銘柄を示しています（2107 → 627A）"_s);
+        QCOMPARE(otherCodeText(u"998407.O"_s, u"998405"_s),
+                 u"株価ページが別の銘柄を示しています（998407 → 998405）"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageVerdict)
+#include "tst_pageverdict.moc"
