@@ -47,7 +47,8 @@ struct CodeListImport
 /// Writes the code list `target` from the exchange's list at `source`: the previous file is
 /// kept as `target` + ".bak" and the new one takes its place atomically. Says how many issues it
 /// wrote and how many codes came and went against the previous list. A source that is no such
-/// list changes nothing.
-CodeListImport importCodeList(const QString& source, const QString& target);
+/// list changes nothing, and neither does one with fewer than half as many issues as the previous
+/// list (a part of the list, or another file) unless `force` is given.
+CodeListImport importCodeList(const QString& source, const QString& target, bool force = false);
 
 } // namespace tickora

@@ -125,6 +125,50 @@ private Q_SLOTS:
         QVERIFY(refused(Xls, huge.fileName() + u"/tousyou1.csv"_s, u"書き込みに失敗"_s));
     }
 
+    // A list of fewer than half as many issues as the current one replaces it only when forced;
+    // refused, it says both counts and how to force it, and the current list stays as it was.
+    void guardsAgainstAShrunkenList_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("no list yet") << 0 << 1 << false << true;
+        QTest::newRow("a longer list") << 2 << 3 << false << true;
+        QTest::newRow("exactly half") << 4 << 2 << false << true;
+        QTest::newRow("under half") << 5 << 2 << false << false;
+        QTest::newRow("2 for 4451") << 4451 << 2 << false << false;
+        QTest::newRow("2 for 4451, forced") << 4451 << 2 << true << true;
+    }
+    void guardsAgainstAShrunkenList()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(bool, force);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"tousyou1.csv"_s);
+        QByteArray old;
+        for (int i = 0; i < before; ++i)
+            old += QByteArray::number(1000 + i) + ",\"a\"\r\n";
+        QVERIFY(before == 0 || writeFile(target, old));
+        QString csv = u"コード,銘柄名\n"_s;
+        for (int i = 0; i < after; ++i)
+            csv += u"%1,b\n"_s.arg(9000 + i);
+        const CodeListImport done = importCodeList(file(u"shrunk.csv"_s, csv.toUtf8()), target, force);
+        QVERIFY2(done.ok == replaced, qPrintable(done.message));
+        QVERIFY(QFile::exists(target + u".bak"_s) == (replaced && before > 0));
+        if (replaced) {
+            QCOMPARE(readFile(target).count('\n'), after);
+            return;
+        }
+        QCOMPARE(readFile(target), old);
+        QVERIFY2(done.message.contains(u"新しい一覧は %1 銘柄"_s.arg(after)) &&
+                     done.message.contains(u"今のコード一覧（%1 銘柄）"_s.arg(before)) &&
+                     done.message.contains(u"--force"_s) && done.message.contains(u"変更していません"_s),
+                 qPrintable(done.message));
+    }
+
     // The list is written in the code list's form, the old one kept, and the change counted.
     void writesTheListAndKeepsTheOld()
     {
