@@ -1,5 +1,7 @@
 #include "codelistimport.h"
 
+#include "xlsxtable.h"
+
 #include "platform/savefile.h"
 #include "platform/securitycode.h"
 
@@ -242,6 +244,14 @@ ExchangeList readExchangeList(const QString& path)
             return list;
         }
         return exchangeListFromTable(*table);
+    }
+    if (isZipArchive(bytes)) { // an Office Open XML workbook (.xlsx), as the list is published now
+        const SheetTable table = xlsxTable(bytes);
+        if (!table.error.isEmpty()) {
+            list.error = table.error;
+            return list;
+        }
+        return exchangeListFromTable(table.rows);
     }
     return exchangeListFromTable(csvTable(bytes));
 }

@@ -18,6 +18,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Xls = QString::fromUtf8(TICKORA_TEST_DATA "/data_j.xls");
+// The same list as the exchange publishes it now (made by make_xlsx_fixtures.py, as its damaged and
+// bomb forms).
+const QString Xlsx = QString::fromUtf8(TICKORA_TEST_DATA "/data_j.xlsx");
 
 // The table of data_j.xls as a CSV saved from it, one name quoted with a comma and a doubled quote,
 // the last row's last field empty.
@@ -47,6 +50,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("firstName");
         QTest::newRow("Excel") << Xls << u"極洋"_s;
+        QTest::newRow("Excel workbook (.xlsx)") << Xlsx << u"極洋"_s;
+        QTest::newRow(".xlsx under another name") << file(u"list.csv"_s, readFile(Xlsx)) << u"極洋"_s;
         QTest::newRow("UTF-8 with signature")
             << file(u"a.csv"_s, "\xEF\xBB\xBF" + Csv.toUtf8()) << u"極洋,\"A\""_s;
         QTest::newRow("UTF-8, no last line end") << file(u"b.csv"_s, crlf(Csv).chopped(2)) << u"極洋,\"A\""_s;
@@ -86,6 +91,16 @@ private Q_SLOTS:
             << readFile(QString::fromUtf8(TICKORA_TEST_DATA
                                           "/../../fuzz/regressions/codelistimport/freexl-overread.xls"))
             << u"Excel"_s;
+        const auto fixture = [](const char* name) {
+            return readFile(QString::fromUtf8(TICKORA_TEST_DATA) + u'/' + QString::fromUtf8(name));
+        };
+        QTest::newRow("damaged .xlsx")
+            << fixture("data_j-damaged.xlsx") << u"「xl/worksheets/sheet1.xml」が壊れています"_s;
+        QTest::newRow(".xlsx zip bomb") << fixture("data_j-bomb.xlsx") << u"展開すると大きすぎます"_s;
+        QTest::newRow(".xlsx bomb claiming a small size")
+            << fixture("data_j-lying.xlsx") << u"が壊れています"_s;
+        QTest::newRow(".xlsx cut short")
+            << readFile(Xlsx).left(3000) << u"Excel のファイル（.xlsx）として読めません"_s;
         QTest::newRow("the code list itself") << cp932(u"1301,\"極洋\"\r\n"_s) << u"「コード」と「銘柄名」"_s;
         QTest::newRow("no name column") << crlf(u"コード,名前\n1301,a\n"_s) << u"「コード」と「銘柄名」"_s;
         QTest::newRow("bad code") << crlf(u"コード,銘柄名\n1301,a\n28B5,b\n"_s) << u"3行目のコード「28B5」"_s;
