@@ -26,7 +26,8 @@ struct Options
         u"DIR"_s};
     QCommandLineOption importCodeList{
         u"import-codelist"_s,
-        u"取引所の上場銘柄一覧 FILE（data_j.xls、またはそれを保存した CSV）からデータフォルダーのコード一覧 "
+        u"取引所の上場銘柄一覧 FILE（data_j.xlsx、data_j.xls、またはそれを保存した "
+        u"CSV）からデータフォルダーのコード一覧 "
         u"tousyou1.csv を作り直して終了します。前の一覧は tousyou1.csv.bak に残します。"
         u"一覧は日本取引所グループのサイトの「東証上場銘柄一覧」で data_j.xlsx として公開されています。"
         u"読める形式は .xlsx、.xls と CSV です（ファイルの中身で見分けます）。"

@@ -169,12 +169,20 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(data + u"/tousyou1.csv.bak"_s));
     }
 
-    // The import runs without a display and writes the code list of the data folder named.
+    // The import runs without a display and writes the code list of the data folder named, from the
+    // list in each form the exchange has published it in.
+    void importsTheCodeList_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("data_j.xlsx") << u"data_j.xlsx"_s;
+        QTest::newRow("data_j.xls") << u"data_j.xls"_s;
+    }
     void importsTheCodeList()
     {
+        QFETCH(QString, file);
         QTemporaryDir dir;
         const QString data = dir.filePath(u"kabu"_s);
-        const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/data_j.xls");
+        const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/") + file;
         const Ran done = run(withoutDisplay(), {u"--data-dir"_s, data, u"--import-codelist"_s, xls});
         QVERIFY2(done.code == 0 && done.out.contains(u"3 銘柄"_s), qPrintable(done.out + done.err));
         QVERIFY(QFile::exists(data + u"/tousyou1.csv"_s));

@@ -1,8 +1,11 @@
-// Fuzzes the reading of the exchange's list, from an Excel workbook (through FreeXL) or a CSV file,
-// told by content: a list it takes holds codes in canonical form and names, and what the import
-// writes of it reads back through the program's own code-list reader with the same codes.
+// Fuzzes the reading of the exchange's list, from an Excel workbook (.xls through FreeXL, .xlsx
+// through QuaZip) or a CSV file, told by content: a list it takes holds codes in canonical form and
+// names, and what the import writes of it reads back through the program's own code-list reader
+// with the same codes. The .xlsx reader also gets every input directly (a zip archive or not): it
+// answers with rows or with a reason, never both, within its row and column caps.
 
 #include "files/codelistimport.h"
+#include "files/xlsxtable.h"
 #include "fuzzcheck.h"
 #include "platform/securitycode.h"
 
@@ -35,6 +38,14 @@ const int QuietChildren = pthread_atfork(nullptr, nullptr, quietChild);
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const XlsxLimits limits;
+    const SheetTable sheet = xlsxTable(bytes, limits);
+    check(sheet.error.isEmpty() || sheet.rows.isEmpty(), "rows or a reason, not both", sheet.error);
+    check(sheet.rows.size() <= limits.maxRows, "rows within the cap");
+    for (const QStringList& row : sheet.rows)
+        check(row.size() <= limits.maxColumns, "columns within the cap");
+
     // The workbook reader reads files only, so every input goes through one.
     static QTemporaryDir dir;
     const QString path = dir.filePath(u"input"_s);
