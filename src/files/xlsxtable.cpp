@@ -85,8 +85,8 @@ QList<Relationship> relationships(const QByteArray& bytes, const QString& name)
     while (nextToken(xml) != QXmlStreamReader::Invalid && !xml.atEnd())
         if (xml.isStartElement() && xml.name() == u"Relationship") {
             const QXmlStreamAttributes a = xml.attributes();
-            found.append(
-                {a.value("Id"_L1).toString(), a.value("Type"_L1).toString(), a.value("Target"_L1).toString()});
+            found.append({a.value("Id"_L1).toString(), a.value("Type"_L1).toString(),
+                          a.value("Target"_L1).toString()});
         }
     if (xml.hasError())
         throw PartFault{Broken.arg(name)};
