@@ -73,12 +73,34 @@ QString writtenOption(const QStringList& arguments, const QString& name)
     return name;
 }
 
+/// The parser's other refusals, a value missing after an option that takes one or given to one
+/// that takes none, in Japanese (the parser words them in English); empty for any other.
+QString valueError(const QStringList& arguments)
+{
+    const QStringList withValue{u"data-dir"_s, u"import-codelist"_s};
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != u"--"; ++i) {
+        const QString& arg = arguments[i];
+        if (!arg.startsWith(u'-'))
+            continue;
+        const QString option = arg.section(u'=', 0, 0);
+        const bool takesValue = withValue.contains(option.mid(option.startsWith(u"--"_s) ? 2 : 1));
+        if (takesValue && option == arg && i + 1 == arguments.size())
+            return u"%1 の後に値を指定してください。"_s.arg(option);
+        if (!takesValue && option != arg)
+            return u"%1 には値を付けられません。"_s.arg(option);
+    }
+    return {};
+}
+
 /// Why the parser refused `arguments`.
 QString parseError(const QCommandLineParser& parser, const QStringList& arguments)
 {
     const QStringList unknown = parser.unknownOptionNames();
-    if (unknown.isEmpty())
-        return u"%1: %2\n"_s.arg(Program, parser.errorText());
+    if (unknown.isEmpty()) {
+        const QString why = valueError(arguments);
+        return u"%1: %2\n"_s.arg(
+            Program, why.isEmpty() ? u"コマンドラインを読めません（%1）"_s.arg(parser.errorText()) : why);
+    }
     return u"%1: 不明なオプションです: %2\n"_s.arg(Program, writtenOption(arguments, unknown.constFirst()));
 }
 

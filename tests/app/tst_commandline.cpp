@@ -136,6 +136,29 @@ private Q_SLOTS:
         QCOMPARE(cli.force, force);
     }
 
+    // What the parser refuses besides unknown options is told in Japanese, naming the option.
+    void valueRefusalsInJapanese_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("folder missing") << u"--data-dir"_s << u"--data-dir の後に値を指定してください"_s;
+        QTest::newRow("file missing")
+            << u"--data-dir d --import-codelist"_s << u"--import-codelist の後に値を指定してください"_s;
+        QTest::newRow("value to help") << u"--help=3"_s << u"--help には値を付けられません"_s;
+        QTest::newRow("value to force")
+            << u"--import-codelist a --force=1"_s << u"--force には値を付けられません"_s;
+        QTest::newRow("value to check-quotes")
+            << u"--check-quotes=1 7203"_s << u"--check-quotes には値を付けられません"_s;
+    }
+    void valueRefusalsInJapanese()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, refusal);
+        const CommandLine cli = parseCommandLine(QStringList{u"tickora"_s} + line.split(u' '), u"1"_s);
+        QCOMPARE(cli.action, Action::Fail);
+        QVERIFY2(cli.text.contains(refusal) && !cli.text.contains(u"value"_s), qPrintable(cli.text));
+    }
+
     // The help names --force and where the exchange publishes its list.
     void helpNamesForceAndTheList()
     {
