@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "platform/securitycode.h"
+
 #include <QCommandLineParser>
 
 #include <optional>
@@ -24,13 +26,20 @@ struct Options
         u"DIR"_s};
     QCommandLineOption importCodeList{
         u"import-codelist"_s,
-        u"取引所の上場銘柄一覧 FILE（data_j.xls、またはそれを保存した CSV）からデータフォルダーのコード一覧 "
-        u"tousyou1.csv を作り直して終了します。前の一覧は tousyou1.csv.bak に残します。"_s,
+        u"取引所の上場銘柄一覧 FILE（data_j.xlsx、data_j.xls、またはそれを保存した "
+        u"CSV）からデータフォルダーのコード一覧 "
+        u"tousyou1.csv を作り直して終了します。前の一覧は tousyou1.csv.bak に残します。"
+        u"一覧は日本取引所グループのサイトの「東証上場銘柄一覧」で data_j.xlsx として公開されています。"
+        u"読める形式は .xlsx、.xls と CSV です（ファイルの中身で見分けます）。"
+        u"今の一覧の半分に満たない銘柄数の一覧は、--force がないかぎり読み込みません。"_s,
         u"FILE"_s};
+    QCommandLineOption force{
+        u"force"_s, u"--import-codelist で、今の一覧の半分に満たない銘柄数の一覧でも置き換えます。"_s};
     QCommandLineOption checkQuotes{
         u"check-quotes"_s,
         u"ウィンドウを開かずに、後に続くコード（CODE...）の株価ページと日経平均のページを一度ずつ読み、"
         u"ページの形式と読めた値を表示します。株価が表示されないときに最初に試してください。"
+        u"コードは入力欄と同じく、小文字や全角でも受け付けます（285a、７２０３）。"
         u"すべて読めたとき 0、そうでないとき 1 で終了します。"_s};
 
     explicit Options(QCommandLineParser& parser)
@@ -38,7 +47,7 @@ struct Options
         parser.addPositionalArgument(u"CODE"_s, u"--check-quotes で確かめる銘柄コード。"_s, u"[CODE...]"_s);
         parser.setApplicationDescription(
             u"Tickora: 日本株の株価を最大 12 銘柄まで表示し、売買の目標値で知らせます。"_s);
-        parser.addOptions({help, version, dataDir, importCodeList, checkQuotes});
+        parser.addOptions({help, version, dataDir, importCodeList, force, checkQuotes});
         // "-foo" is one unknown option, reported as written, rather than -f -o -o.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     }
@@ -64,12 +73,34 @@ QString writtenOption(const QStringList& arguments, const QString& name)
     return name;
 }
 
+/// The parser's other refusals, a value missing after an option that takes one or given to one
+/// that takes none, in Japanese (the parser words them in English); empty for any other.
+QString valueError(const QStringList& arguments)
+{
+    const QStringList withValue{u"data-dir"_s, u"import-codelist"_s};
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != u"--"; ++i) {
+        const QString& arg = arguments[i];
+        if (!arg.startsWith(u'-'))
+            continue;
+        const QString option = arg.section(u'=', 0, 0);
+        const bool takesValue = withValue.contains(option.mid(option.startsWith(u"--"_s) ? 2 : 1));
+        if (takesValue && option == arg && i + 1 == arguments.size())
+            return u"%1 の後に値を指定してください。"_s.arg(option);
+        if (!takesValue && option != arg)
+            return u"%1 には値を付けられません。"_s.arg(option);
+    }
+    return {};
+}
+
 /// Why the parser refused `arguments`.
 QString parseError(const QCommandLineParser& parser, const QStringList& arguments)
 {
     const QStringList unknown = parser.unknownOptionNames();
-    if (unknown.isEmpty())
-        return u"%1: %2\n"_s.arg(Program, parser.errorText());
+    if (unknown.isEmpty()) {
+        const QString why = valueError(arguments);
+        return u"%1: %2\n"_s.arg(
+            Program, why.isEmpty() ? u"コマンドラインを読めません（%1）"_s.arg(parser.errorText()) : why);
+    }
     return u"%1: 不明なオプションです: %2\n"_s.arg(Program, writtenOption(arguments, unknown.constFirst()));
 }
 
@@ -189,10 +220,16 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         return failure(u"%1: --check-quotes と --import-codelist は一緒に使えません。\n"_s.arg(Program));
     if (parser.isSet(options.checkQuotes)) {
         result.action = CommandLine::Action::CheckQuotes;
-        result.codes = parser.positionalArguments();
-        if (result.codes.isEmpty())
+        if (parser.positionalArguments().isEmpty())
             return failure(
                 u"%1: --check-quotes には銘柄コードを 1 つ以上指定してください。\n"_s.arg(Program));
+        // The codes are taken as the entry box takes them: lower-case and full-width forms too.
+        for (const QString& written : parser.positionalArguments()) {
+            const std::optional<QString> code = typedCode(written);
+            if (!code)
+                return failure(u"%1: 「%2」は銘柄コードではありません。\n"_s.arg(Program, written));
+            result.codes.append(*code);
+        }
     } else if (!parser.positionalArguments().isEmpty()) {
         return failure(
             u"%1: 余分な引数があります: %2\n"_s.arg(Program, parser.positionalArguments().constFirst()));
@@ -209,6 +246,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
                 u"%1: --import-codelist には取引所の上場銘柄一覧のファイルを指定してください。\n"_s.arg(
                     Program));
         result.action = CommandLine::Action::ImportCodeList;
+        result.force = parser.isSet(options.force);
+    } else if (parser.isSet(options.force)) {
+        return failure(u"%1: --force は --import-codelist と一緒に使います。\n"_s.arg(Program));
     }
     return result;
 }

@@ -23,7 +23,8 @@ struct CommandLine
     Action action = Action::Run;
     QString dataDir;    ///< --data-dir DIR; empty when not given
     QString importFile; ///< --import-codelist FILE
-    QStringList codes;  ///< --check-quotes CODE...: the codes whose pages are checked
+    QStringList codes;  ///< --check-quotes CODE...: the codes whose pages are checked, in canonical form
+    bool force = false; ///< --force: the import replaces a list even by one of far fewer issues
     QString text;       ///< help, version or error message, ending in a new line
 
     /// The environment the program reads its configuration from: `env` with --data-dir, when

@@ -180,7 +180,8 @@ int main(int argc, char* argv[])
     if (early.action == CommandLine::Action::ImportCodeList) {
         const Config config =
             Config::fromEnvironment(early.environment(QProcessEnvironment::systemEnvironment()));
-        const CodeListImport done = importCodeList(early.importFile, config.dataFile(u"tousyou1.csv"_s));
+        const CodeListImport done =
+            importCodeList(early.importFile, config.dataFile(u"tousyou1.csv"_s), early.force);
         std::fputs(done.message.toUtf8().constData(), done.ok ? stdout : stderr);
         return done.ok ? 0 : 1;
     }

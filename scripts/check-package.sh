@@ -14,8 +14,8 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', the project's is $version"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture is '$(field Architecture)'"
 depends=$(field Depends)
-for dep in libqt6widgets6 libqt6network6 libqt6printsupport6 libqt6dbus6 qt6-qpa-plugins qt6-translations-l10n \
-  fonts-ipafont-gothic tzdata; do
+for dep in libqt6widgets6 libqt6network6 libqt6printsupport6 libqt6dbus6 libquazip1-qt6-1 qt6-qpa-plugins \
+  qt6-translations-l10n fonts-ipafont-gothic tzdata; do
   [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
 description=$(field Description)

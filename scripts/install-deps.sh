@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6
-  libcpp-httplib-dev zlib1g-dev libssl-dev libgtest-dev libbenchmark-dev libfreexl-dev
+  libcpp-httplib-dev zlib1g-dev libssl-dev libgtest-dev libbenchmark-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl
   xvfb xauth xdotool dbus x11-utils fonts-ipafont-gothic imagemagick python3 util-linux tzdata
   clang libclang-rt-14-dev clang-format git
   file lintian desktop-file-utils appstream

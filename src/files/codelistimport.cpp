@@ -1,5 +1,7 @@
 #include "codelistimport.h"
 
+#include "xlsxtable.h"
+
 #include "platform/savefile.h"
 #include "platform/securitycode.h"
 
@@ -243,10 +245,18 @@ ExchangeList readExchangeList(const QString& path)
         }
         return exchangeListFromTable(*table);
     }
+    if (isZipArchive(bytes)) { // an Office Open XML workbook (.xlsx), as the list is published now
+        const SheetTable table = xlsxTable(bytes);
+        if (!table.error.isEmpty()) {
+            list.error = table.error;
+            return list;
+        }
+        return exchangeListFromTable(table.rows);
+    }
     return exchangeListFromTable(csvTable(bytes));
 }
 
-CodeListImport importCodeList(const QString& source, const QString& target)
+CodeListImport importCodeList(const QString& source, const QString& target, bool force)
 {
     const ExchangeList list = readExchangeList(source);
     if (!list.error.isEmpty())
@@ -262,6 +272,12 @@ CodeListImport importCodeList(const QString& source, const QString& target)
         return {false, refused(source, u"今のコード一覧「%1」を読めません。"_s.arg(
                                            QDir::toNativeSeparators(target)))};
     const QSet<QString> before = codesOf(parseCodeList(oldBytes)), after = codesOf(list.entries);
+    if (!force && after.size() * 2 < before.size())
+        return {false,
+                refused(source, u"新しい一覧は %1 銘柄で、今のコード一覧（%2 銘柄）の半分に足りません。"
+                                u"一覧の一部だけか、別のファイルかもしれません。"
+                                u"それでも置き換えるときは --force を付けてください。"_s.arg(after.size())
+                                    .arg(before.size()))};
 
     QString reason;
     const QString backup = target + u".bak"_s;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Reading the exchange's list of listed issues, as it publishes it every month (data_j.xls) or as
-// a CSV saved from it, and bringing the code list up to date from it.
+// Reading the exchange's list of listed issues, as it publishes it every month (data_j.xlsx now,
+// data_j.xls before) or as a CSV saved from it, and bringing the code list up to date from it.
 
 #include "codelist.h"
 
@@ -33,8 +33,9 @@ QList<QStringList> csvTable(const QByteArray& bytes);
 /// file is no such workbook or cannot be read, also when reading it brings the child down.
 std::optional<QList<QStringList>> excelTable(const QString& path);
 
-/// Reads the exchange's list from the file at `path`, an Excel workbook or a CSV file, told by
-/// content.
+/// Reads the exchange's list from the file at `path`, told by content: an Excel workbook of the
+/// 97–2003 form (.xls), an Office Open XML workbook (.xlsx, a zip archive; see xlsxTable) or a
+/// CSV file.
 ExchangeList readExchangeList(const QString& path);
 
 /// What importing a list did, for the user (Japanese, one line each, ending in a new line).
@@ -47,7 +48,8 @@ struct CodeListImport
 /// Writes the code list `target` from the exchange's list at `source`: the previous file is
 /// kept as `target` + ".bak" and the new one takes its place atomically. Says how many issues it
 /// wrote and how many codes came and went against the previous list. A source that is no such
-/// list changes nothing.
-CodeListImport importCodeList(const QString& source, const QString& target);
+/// list changes nothing, and neither does one with fewer than half as many issues as the previous
+/// list (a part of the list, or another file) unless `force` is given.
+CodeListImport importCodeList(const QString& source, const QString& target, bool force = false);
 
 } // namespace tickora

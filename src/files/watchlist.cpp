@@ -137,8 +137,9 @@ std::optional<WatchRow> parseLine(const QString& line)
     const std::optional<QStringList> fields = splitFields(line);
     if (!fields || fields->size() != WatchListFields)
         return std::nullopt;
+    // No issue's code is longer than five characters (the file's numbers never passed 32767).
     const std::optional<QString> code = canonicalCode(fields->front());
-    if (!code)
+    if (!code || code->size() > WatchListMaxCodeLength)
         return std::nullopt;
     WatchRow row = *fields;
     row[0] = *code;

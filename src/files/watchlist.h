@@ -23,9 +23,9 @@
 // line in UTF-8 (with or without a signature) or in CP932 (a line that is valid in both and holds
 // no UTF-8 character beyond U+07FF, as pairs of half-width katakana can, is CP932 unless the file
 // starts with a UTF-8 signature), an unquoted field (taken up to the next comma), a quoted code.
-// A line that cannot be read exactly (blank, not 12 fields, a first field that is no securities code, an
-// unterminated quote, text after a closing quote, bytes that are neither UTF-8 nor CP932) is skipped and
-// reported by its line number.
+// A line that cannot be read exactly (blank, not 12 fields, a first field that is no securities code
+// or a code longer than five characters, an unterminated quote, text after a closing quote, bytes
+// that are neither UTF-8 nor CP932) is skipped and reported by its line number.
 
 #include <QByteArray>
 #include <QList>
@@ -39,6 +39,8 @@ using WatchRow = QStringList;
 
 constexpr int WatchListMaxRows = 12;
 constexpr int WatchListFields = 12;
+/// The longest code a file may hold, in canonical form: a longer one is a damaged line.
+constexpr int WatchListMaxCodeLength = 5;
 
 /// The file bytes of a watch list, or why it cannot be stored.
 struct WatchListBytes

@@ -62,10 +62,8 @@ FilteredText filterCodeText(QStringView text)
     result.text.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype length = charLength(text, i);
-        char16_t u = text.at(i).unicode();
+        char16_t u = halfWidth(text.at(i)).unicode();
         i += length;
-        if (u >= 0xFF01 && u <= 0xFF5E) // full-width ASCII forms
-            u = char16_t(u - 0xFF01 + u'!');
         if (u >= u'a' && u <= u'z')
             u = char16_t(u - u'a' + u'A');
         const QChar c(u);

@@ -1,5 +1,7 @@
 #include "qthttpclient.h"
 
+#include "transporterror.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -36,9 +38,9 @@ QString abortMessage(Abort abort)
 {
     switch (abort) {
     case Abort::TooLarge:
-        return u"body too large"_s;
+        return u"応答が大きすぎます"_s;
     case Abort::TimedOut:
-        return u"time-out"_s;
+        return u"時間内に応答がありませんでした"_s;
     case Abort::None:
         break;
     }
@@ -194,14 +196,14 @@ void QtHttpClient::finish(QNetworkReply& reply, const QString& abortError, const
     if (!abortError.isEmpty()) {
         response.error = abortError;
     } else if (!status.isValid() || broken) {
-        response.error = reply.errorString();
+        response.error = transportErrorText(error, reply.errorString());
     } else if (code >= 300 && code < 400 && location.isValid()) {
         // A redirect: followed only to the host asked, a few times at most.
         const QUrl next = exchange.url.resolved(location.toUrl());
         if (exchange.hops >= MaxRedirects) {
-            response.error = u"too many redirects"_s;
+            response.error = u"転送が多すぎます"_s;
         } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {
-            response.error = u"redirect to another host: "_s + next.host();
+            response.error = u"別のホストへ転送されました: "_s + next.host();
         } else {
             ++exchange.hops;
             exchange.url = next;

@@ -56,6 +56,23 @@ std::optional<QString> canonicalCode(QStringView text)
     return code;
 }
 
+QChar halfWidth(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0xFF01 && u <= 0xFF5E) // full-width ASCII forms
+        return QChar(char16_t(u - 0xFF01 + u'!'));
+    return u == 0x3000 ? QChar(u' ') : c;
+}
+
+std::optional<QString> typedCode(QStringView text)
+{
+    QString folded;
+    folded.reserve(text.size());
+    for (const QChar c : text)
+        folded += halfWidth(c);
+    return canonicalCode(folded);
+}
+
 bool hasIssuedCodeForm(QStringView code)
 {
     const std::optional<QString> canonical = canonicalCode(code);

@@ -18,6 +18,15 @@ bool isCodeLetter(QChar c);
 /// ("", "72.0", "-5", "28BA", "2855A") is no code.
 std::optional<QString> canonicalCode(QStringView text);
 
+/// `c` in half width when it is a full-width form of an ASCII character ("７" gives "7", "ａ"
+/// gives "a"), the ideographic space as a blank; any other character unchanged. Text from an
+/// input method arrives in these forms.
+QChar halfWidth(QChar c);
+
+/// A code as a user types it, in canonical form: full-width characters taken as their half-width
+/// forms, then canonicalCode ("７２０３" gives "7203", "２８５ａ" and "285a" give "285A").
+std::optional<QString> typedCode(QStringView text);
+
 /// True when `code` (in canonical form) has the four characters of a code the exchange gives:
 /// "7203", "285A", "9A7A"; not "123" nor "12345".
 bool hasIssuedCodeForm(QStringView code);

@@ -3,11 +3,13 @@
 #include "commandline.h"
 #include "platform/qthttpclient.h"
 #include "platform/tradingcalendar.h"
+#include "platform/transporterror.h"
 #include "quotes/builtpages.h"
 #include "server.h"
 #include "support/fakes.h"
 
 #include <QProcess>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace tickora;
@@ -160,6 +162,73 @@ private Q_SLOTS:
         });
         QCOMPARE(check(down, configAt(u"http://m.test"_s), {u"7203"_s}).second.section(u'\n', 1, 1),
                  u"  取得できません: Connection refused"_s);
+    }
+
+    // Each way a request can fail is told in Japanese, without the network library's English.
+    void transportFailuresInJapanese_data()
+    {
+        using E = QNetworkReply::NetworkError;
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("refused") << int(E::ConnectionRefusedError) << u"接続を拒否されました"_s;
+        QTest::newRow("closed") << int(E::RemoteHostClosedError) << u"接続を切りました"_s;
+        QTest::newRow("no such host") << int(E::HostNotFoundError) << u"サーバーが見つかりません"_s;
+        QTest::newRow("time-out") << int(E::TimeoutError) << u"時間内に応答がありませんでした"_s;
+        QTest::newRow("cancelled") << int(E::OperationCanceledError) << u"時間内に応答がありませんでした"_s;
+        QTest::newRow("offline") << int(E::TemporaryNetworkFailureError)
+                                 << u"ネットワークにつながっていません"_s;
+        QTest::newRow("proxy") << int(E::ProxyConnectionRefusedError) << u"プロキシ"_s;
+        QTest::newRow("broken answer") << int(E::ProtocolFailure) << u"応答が壊れています"_s;
+        QTest::newRow("another kind")
+            << int(E::UnknownNetworkError) << u"通信に失敗しました（エラー番号 99）"_s;
+    }
+    void transportFailuresInJapanese()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        const QString told = transportErrorText(QNetworkReply::NetworkError(error), u"Connection refused"_s);
+        QCOMPARE(told.contains(text), true);
+        QVERIFY2(!told.contains(u"Connection"_s), qPrintable(told));
+        // The reason a secure connection failed names the certificate's fault.
+        QVERIFY(transportErrorText(QNetworkReply::SslHandshakeFailedError, u"self-signed"_s)
+                    .contains(u"self-signed"_s));
+    }
+
+    // A port nobody listens on, through the real client: the check says so in Japanese and fails.
+    void refusedConnectionIsToldInJapanese()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        QtHttpClient http;
+        const auto [failed, printed] = check(http, configAt(u"http://127.0.0.1:%1"_s.arg(port)), {u"7203"_s});
+        QCOMPARE(failed, 1);
+        QVERIFY2(printed.section(u'\n', 1, 1).startsWith(u"  取得できません: 接続を拒否されました"_s),
+                 qPrintable(printed));
+        QVERIFY2(!printed.contains(u"refused"_s, Qt::CaseInsensitive), qPrintable(printed));
+    }
+
+    // The program takes lower-case and full-width codes as the entry box does and reads their pages.
+    void programTakesCodesAsTyped()
+    {
+        market::MarketServer server(
+            {{u"7203"_s, u"トヨタ自動車"_s}, {u"285A"_s, u"キオクシアホールディングス"_s}}, {});
+        const int port = server.startInBackground(0);
+        QVERIFY(port > 0);
+        const QString url = u"http://127.0.0.1:%1"_s.arg(port);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"TICKORA_MARKET_URL"_s, url);
+        env.remove(u"DISPLAY"_s);
+        program.setProcessEnvironment(env);
+        program.start(QString::fromUtf8(TICKORA_BIN), {u"--check-quotes"_s, u"285a"_s, u"７２０３"_s});
+        QVERIFY(program.waitForFinished(30000));
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(program.exitCode() == 0 && out.startsWith(u"285A  "_s + url + u"/quote/285A.T\n"_s) &&
+                     out.contains(u"\n7203  "_s + url + u"/quote/7203.T\n"_s) &&
+                     !out.contains(u"該当する銘柄はありません"_s),
+                 qPrintable(out + QString::fromUtf8(program.readAllStandardError())));
     }
 };
 

@@ -99,12 +99,113 @@ private Q_SLOTS:
         }
     }
 
-    // The import runs without a display and writes the code list of the data folder named.
-    void importsTheCodeList()
+    // Codes to check are taken as the entry box takes them; what is no code is refused by name.
+    // --force goes with the import only.
+    void codesAndForce_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("codes"); // the codes checked; empty when refused
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("digits") << u"--check-quotes 7203"_s << QStringList{u"7203"_s} << false << QString();
+        QTest::newRow("lower-case letter")
+            << u"--check-quotes 285a"_s << QStringList{u"285A"_s} << false << QString();
+        QTest::newRow("full-width digits")
+            << u"--check-quotes ７２０３"_s << QStringList{u"7203"_s} << false << QString();
+        QTest::newRow("full-width letter, then digits")
+            << u"--check-quotes ２８５ａ 9984"_s << QStringList{u"285A"_s, u"9984"_s} << false << QString();
+        QTest::newRow("letter O for zero")
+            << u"--check-quotes 72O3"_s << QStringList() << false << u"「72O3」は銘柄コードではありません"_s;
+        QTest::newRow("one bad among good") << u"--check-quotes 7203 abc"_s << QStringList() << false
+                                            << u"「abc」は銘柄コードではありません"_s;
+        QTest::newRow("import, forced")
+            << u"--import-codelist a.xlsx --force"_s << QStringList() << true << QString();
+        QTest::newRow("force alone") << u"--force"_s << QStringList() << false
+                                     << u"--force は --import-codelist"_s;
+    }
+    void codesAndForce()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, codes);
+        QFETCH(bool, force);
+        QFETCH(QString, refusal);
+        const CommandLine cli = parseCommandLine(QStringList{u"tickora"_s} + line.split(u' '), u"1"_s);
+        QCOMPARE(cli.action == Action::Fail, !refusal.isEmpty());
+        QVERIFY2(cli.text.contains(refusal), qPrintable(cli.text));
+        QCOMPARE(cli.codes, codes);
+        QCOMPARE(cli.force, force);
+    }
+
+    // What the parser refuses besides unknown options is told in Japanese, naming the option.
+    void valueRefusalsInJapanese_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("folder missing") << u"--data-dir"_s << u"--data-dir の後に値を指定してください"_s;
+        QTest::newRow("file missing")
+            << u"--data-dir d --import-codelist"_s << u"--import-codelist の後に値を指定してください"_s;
+        QTest::newRow("value to help") << u"--help=3"_s << u"--help には値を付けられません"_s;
+        QTest::newRow("value to force")
+            << u"--import-codelist a --force=1"_s << u"--force には値を付けられません"_s;
+        QTest::newRow("value to check-quotes")
+            << u"--check-quotes=1 7203"_s << u"--check-quotes には値を付けられません"_s;
+    }
+    void valueRefusalsInJapanese()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, refusal);
+        const CommandLine cli = parseCommandLine(QStringList{u"tickora"_s} + line.split(u' '), u"1"_s);
+        QCOMPARE(cli.action, Action::Fail);
+        QVERIFY2(cli.text.contains(refusal) && !cli.text.contains(u"value"_s), qPrintable(cli.text));
+    }
+
+    // The help names --force and where the exchange publishes its list.
+    void helpNamesForceAndTheList()
+    {
+        const QString help = parseCommandLine({u"tickora"_s, u"--help"_s}, u"1"_s).text;
+        for (const QString& part :
+             {u"--force"_s, u"data_j.xlsx"_s, u"東証上場銘柄一覧"_s, u".xls"_s, u"CSV"_s})
+            QVERIFY2(help.contains(part), qPrintable(part));
+    }
+
+    // A list of far fewer issues than the current one is refused, naming both counts, until forced.
+    void importOfAShrunkenListAsksForForce()
     {
         QTemporaryDir dir;
         const QString data = dir.filePath(u"kabu"_s);
+        QVERIFY(QDir().mkpath(data));
+        QFile list(data + u"/tousyou1.csv"_s);
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        for (int code = 1000; code < 1007; ++code)
+            list.write(QByteArray::number(code) + ",\"a\"\r\n");
+        list.close();
         const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/data_j.xls");
+        const QStringList args{u"--data-dir"_s, data, u"--import-codelist"_s, xls};
+        const Ran refused = run(withoutDisplay(), args);
+        QVERIFY2(refused.code == 1 && refused.err.contains(u"3 銘柄"_s) &&
+                     refused.err.contains(u"7 銘柄"_s) && refused.err.contains(u"--force"_s) &&
+                     refused.out.isEmpty(),
+                 qPrintable(refused.err));
+        QVERIFY(!QFile::exists(data + u"/tousyou1.csv.bak"_s));
+        const Ran forced = run(withoutDisplay(), args + QStringList{u"--force"_s});
+        QVERIFY2(forced.code == 0 && forced.out.contains(u"3 銘柄"_s), qPrintable(forced.out + forced.err));
+        QVERIFY(QFile::exists(data + u"/tousyou1.csv.bak"_s));
+    }
+
+    // The import runs without a display and writes the code list of the data folder named, from the
+    // list in each form the exchange has published it in.
+    void importsTheCodeList_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("data_j.xlsx") << u"data_j.xlsx"_s;
+        QTest::newRow("data_j.xls") << u"data_j.xls"_s;
+    }
+    void importsTheCodeList()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(u"kabu"_s);
+        const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/") + file;
         const Ran done = run(withoutDisplay(), {u"--data-dir"_s, data, u"--import-codelist"_s, xls});
         QVERIFY2(done.code == 0 && done.out.contains(u"3 銘柄"_s), qPrintable(done.out + done.err));
         QVERIFY(QFile::exists(data + u"/tousyou1.csv"_s));

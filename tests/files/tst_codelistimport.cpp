@@ -18,6 +18,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Xls = QString::fromUtf8(TICKORA_TEST_DATA "/data_j.xls");
+// The same list as the exchange publishes it now (made by make_xlsx_fixtures.py, as its damaged and
+// bomb forms).
+const QString Xlsx = QString::fromUtf8(TICKORA_TEST_DATA "/data_j.xlsx");
 
 // The table of data_j.xls as a CSV saved from it, one name quoted with a comma and a doubled quote,
 // the last row's last field empty.
@@ -47,6 +50,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("firstName");
         QTest::newRow("Excel") << Xls << u"極洋"_s;
+        QTest::newRow("Excel workbook (.xlsx)") << Xlsx << u"極洋"_s;
+        QTest::newRow(".xlsx under another name") << file(u"list.csv"_s, readFile(Xlsx)) << u"極洋"_s;
         QTest::newRow("UTF-8 with signature")
             << file(u"a.csv"_s, "\xEF\xBB\xBF" + Csv.toUtf8()) << u"極洋,\"A\""_s;
         QTest::newRow("UTF-8, no last line end") << file(u"b.csv"_s, crlf(Csv).chopped(2)) << u"極洋,\"A\""_s;
@@ -86,6 +91,16 @@ private Q_SLOTS:
             << readFile(QString::fromUtf8(TICKORA_TEST_DATA
                                           "/../../fuzz/regressions/codelistimport/freexl-overread.xls"))
             << u"Excel"_s;
+        const auto fixture = [](const char* name) {
+            return readFile(QString::fromUtf8(TICKORA_TEST_DATA) + u'/' + QString::fromUtf8(name));
+        };
+        QTest::newRow("damaged .xlsx")
+            << fixture("data_j-damaged.xlsx") << u"「xl/worksheets/sheet1.xml」が壊れています"_s;
+        QTest::newRow(".xlsx zip bomb") << fixture("data_j-bomb.xlsx") << u"展開すると大きすぎます"_s;
+        QTest::newRow(".xlsx bomb claiming a small size")
+            << fixture("data_j-lying.xlsx") << u"が壊れています"_s;
+        QTest::newRow(".xlsx cut short")
+            << readFile(Xlsx).left(3000) << u"Excel のファイル（.xlsx）として読めません"_s;
         QTest::newRow("the code list itself") << cp932(u"1301,\"極洋\"\r\n"_s) << u"「コード」と「銘柄名」"_s;
         QTest::newRow("no name column") << crlf(u"コード,名前\n1301,a\n"_s) << u"「コード」と「銘柄名」"_s;
         QTest::newRow("bad code") << crlf(u"コード,銘柄名\n1301,a\n28B5,b\n"_s) << u"3行目のコード「28B5」"_s;
@@ -123,6 +138,50 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(target)); // a folder where the list should be
         QVERIFY(refused(Xls, target, u"今のコード一覧"_s));
         QVERIFY(refused(Xls, huge.fileName() + u"/tousyou1.csv"_s, u"書き込みに失敗"_s));
+    }
+
+    // A list of fewer than half as many issues as the current one replaces it only when forced;
+    // refused, it says both counts and how to force it, and the current list stays as it was.
+    void guardsAgainstAShrunkenList_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("no list yet") << 0 << 1 << false << true;
+        QTest::newRow("a longer list") << 2 << 3 << false << true;
+        QTest::newRow("exactly half") << 4 << 2 << false << true;
+        QTest::newRow("under half") << 5 << 2 << false << false;
+        QTest::newRow("2 for 4451") << 4451 << 2 << false << false;
+        QTest::newRow("2 for 4451, forced") << 4451 << 2 << true << true;
+    }
+    void guardsAgainstAShrunkenList()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(bool, force);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"tousyou1.csv"_s);
+        QByteArray old;
+        for (int i = 0; i < before; ++i)
+            old += QByteArray::number(1000 + i) + ",\"a\"\r\n";
+        QVERIFY(before == 0 || writeFile(target, old));
+        QString csv = u"コード,銘柄名\n"_s;
+        for (int i = 0; i < after; ++i)
+            csv += u"%1,b\n"_s.arg(9000 + i);
+        const CodeListImport done = importCodeList(file(u"shrunk.csv"_s, csv.toUtf8()), target, force);
+        QVERIFY2(done.ok == replaced, qPrintable(done.message));
+        QVERIFY(QFile::exists(target + u".bak"_s) == (replaced && before > 0));
+        if (replaced) {
+            QCOMPARE(readFile(target).count('\n'), after);
+            return;
+        }
+        QCOMPARE(readFile(target), old);
+        QVERIFY2(done.message.contains(u"新しい一覧は %1 銘柄"_s.arg(after)) &&
+                     done.message.contains(u"今のコード一覧（%1 銘柄）"_s.arg(before)) &&
+                     done.message.contains(u"--force"_s) && done.message.contains(u"変更していません"_s),
+                 qPrintable(done.message));
     }
 
     // The list is written in the code list's form, the old one kept, and the change counted.

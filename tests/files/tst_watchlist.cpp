@@ -139,6 +139,36 @@ private Q_SLOTS:
         }
     }
 
+    // A code field longer than five characters (in the form codes are compared in) is a damaged
+    // line, reported with the other skipped ones; the lines around it still load.
+    void codeLengthIsBounded_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QString>("loaded"); // the code read, empty when the line is skipped
+        QTest::newRow("five digits") << QByteArray("32767") << u"32767"_s;
+        QTest::newRow("four with a letter") << QByteArray("285A") << u"285A"_s;
+        QTest::newRow("leading zeros dropped first") << QByteArray("0000007203") << u"7203"_s;
+        QTest::newRow("six digits") << QByteArray("123456") << QString();
+        QTest::newRow("twenty-two digits") << QByteArray("1234567890123456789012") << QString();
+        QTest::newRow("quoted, six digits") << QByteArray("\"100000\"") << QString();
+    }
+    void codeLengthIsBounded()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(QString, loaded);
+        const WatchListContent content =
+            parseWatchList(line("1001", "a") + line(code, "x") + line("1002", "b"));
+        QStringList codes;
+        for (const WatchRow& r : content.rows)
+            codes.append(r.value(0));
+        const QStringList expected =
+            loaded.isEmpty() ? QStringList{u"1001"_s, u"1002"_s} : QStringList{u"1001"_s, loaded, u"1002"_s};
+        QCOMPARE(codes, expected);
+        QCOMPARE(content.skippedLines, loaded.isEmpty() ? QList<int>{2} : QList<int>());
+        if (loaded.isEmpty())
+            QVERIFY(skippedLinesMessage(content.skippedLines).contains(u"2 行目"_s));
+    }
+
     // Of a file past the read cap only the whole lines read are taken, and none is told skipped.
     void oversizedFileKeepsItsWholeLines()
     {

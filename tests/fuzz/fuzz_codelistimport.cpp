@@ -1,13 +1,21 @@
-// Fuzzes the reading of the exchange's list, from an Excel workbook (through FreeXL) or a CSV file,
-// told by content: a list it takes holds codes in canonical form and names, and what the import
-// writes of it reads back through the program's own code-list reader with the same codes.
+// Fuzzes the reading of the exchange's list, from an Excel workbook (.xls through FreeXL, .xlsx
+// through QuaZip) or a CSV file, told by content: a list it takes holds codes in canonical form and
+// names, and what the import writes of it reads back through the program's own code-list reader
+// with the same codes. The .xlsx reader also gets every input directly (a zip archive or not): it
+// answers with rows or with a reason, never both, within its row and column caps.
 
 #include "files/codelistimport.h"
+#include "files/xlsxtable.h"
 #include "fuzzcheck.h"
 #include "platform/securitycode.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
 
 #include <sanitizer/common_interface_defs.h>
 
@@ -31,10 +39,53 @@ void quietChild()
 }
 const int QuietChildren = pthread_atfork(nullptr, nullptr, quietChild);
 
+/// A workbook whose sheet and shared strings are both `xml`, stored without compression, so the
+/// fuzzer's changes reach the XML readers rather than the inflater.
+QByteArray workbookAround(const QByteArray& xml)
+{
+    static const QByteArray rels =
+        "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+        "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>";
+    static const QByteArray book =
+        "<workbook xmlns:r=\"r\"><sheets><sheet r:id=\"rId1\"/></sheets></workbook>";
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdCreate))
+        return {};
+    for (const auto& [name, part] :
+         {std::pair(u"xl/workbook.xml"_s, book), std::pair(u"xl/_rels/workbook.xml.rels"_s, rels),
+          std::pair(u"xl/sharedStrings.xml"_s, xml), std::pair(u"xl/worksheets/sheet1.xml"_s, xml)}) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, 0) ||
+            file.write(part) != part.size())
+            return {};
+        file.close();
+    }
+    zip.close();
+    return bytes;
+}
+
+/// What the workbook reader gives is rows or a reason, within its caps.
+void checkSheet(const QByteArray& bytes)
+{
+    const XlsxLimits limits;
+    const SheetTable sheet = xlsxTable(bytes, limits);
+    check(sheet.error.isEmpty() || sheet.rows.isEmpty(), "rows or a reason, not both", sheet.error);
+    check(sheet.rows.size() <= limits.maxRows, "rows within the cap");
+    for (const QStringList& row : sheet.rows)
+        check(row.size() <= limits.maxColumns, "columns within the cap");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    checkSheet(bytes);
+    if (!bytes.startsWith("PK"))
+        checkSheet(workbookAround(bytes));
+
     // The workbook reader reads files only, so every input goes through one.
     static QTemporaryDir dir;
     const QString path = dir.filePath(u"input"_s);

@@ -237,6 +237,28 @@ private Q_SLOTS:
         QCOMPARE(code && hasIssuedCodeForm(*code), issued);
     }
 
+    // A code as typed (the command line's codes): full-width forms and the ideographic space count
+    // as their half-width forms, then the rule above holds.
+    void typedCodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("half width") << u"7203"_s << u"7203"_s;
+        QTest::newRow("full-width digits") << u"７２０３"_s << u"7203"_s;
+        QTest::newRow("full-width lower letter") << u"２８５ａ"_s << u"285A"_s;
+        QTest::newRow("mixed widths") << u"2８5A"_s << u"285A"_s;
+        QTest::newRow("ideographic spaces") << u"\u3000７２０３\u3000"_s << u"7203"_s;
+        QTest::newRow("full-width refused letter") << u"２８５Ｂ"_s << u"-"_s;
+        QTest::newRow("full-width fraction") << u"７２．０"_s << u"-"_s;
+        QTest::newRow("kanji digits") << u"七二〇三"_s << u"-"_s;
+    }
+    void typedCodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, code);
+        QCOMPARE(typedCode(text).value_or(u"-"_s), code);
+    }
+
     // Retry-After in seconds or as a date (60 s else, an hour at most); holds are told once per host.
     void overloadHolds()
     {
