@@ -446,7 +446,9 @@ private Q_SLOTS:
         QCOMPARE(run(tuesday, QTime(15, 30), QTime(16, 0)), 31.0);
         QCOMPARE(run(tuesday, QTime(23, 59, 30), QTime(23, 59, 30)), 0.0);
         QCOMPARE(line(), u"本日の取引は終了しました"_s);
-        QCOMPARE(run(tuesday.addDays(1), QTime(8, 30), QTime(9, 0)), 1.0);   // the session opens
+        QCOMPARE(run(tuesday.addDays(1), QTime(8, 30), QTime(8, 59, 30)), 0.0);
+        QCOMPARE(line(), u"取引開始前です（9:00 から）"_s);               // the morning: the day is to come
+        QCOMPARE(run(tuesday.addDays(1), QTime(9, 0), QTime(9, 0)), 1.0); // the session opens
         QCOMPARE(run(QDate(2026, 12, 12), QTime(10, 0), QTime(11, 0)), 1.0); // a Saturday
         QCOMPARE(line(), u"本日は休場日です"_s);
         QVERIFY(!w.stopped());
