@@ -152,9 +152,9 @@ QString titleOf(const PriceSeries& s, const ChartOptions& o)
     return s.name.isEmpty() ? s.symbol : s.name;
 }
 
-DrawnChart emptyChart(ChartKind kind, QSize size, const QString& title)
+DrawnChart emptyChart(ChartKind kind, QSize size, const QString& title, double devicePixelRatio)
 {
-    Canvas c(kind, size);
+    Canvas c(kind, size, devicePixelRatio);
     c.title(title, QString());
     return c.finish(true);
 }
@@ -169,9 +169,12 @@ qsizetype windowStart(const QList<PriceBar>& bars, int days)
     return qsizetype(it - bars.begin());
 }
 
-Canvas::Canvas(ChartKind kind, QSize size)
-    : m_layout(chartLayout(kind, size)), m_image(m_layout.size, QImage::Format_RGB32)
+Canvas::Canvas(ChartKind kind, QSize size, double devicePixelRatio)
+    : m_layout(chartLayout(kind, size)),
+      m_image((QSizeF(m_layout.size) * drawingRatio(devicePixelRatio)).toSize(), QImage::Format_RGB32)
 {
+    // The painter works in units of the layout; the picture holds the screen's every pixel.
+    m_image.setDevicePixelRatio(drawingRatio(devicePixelRatio));
     m_image.fill(Qt::white);
     m_px = fontPixels(m_layout.size);
     m_painter.begin(&m_image);
@@ -186,7 +189,7 @@ ChartPane& Canvas::pane(PaneRole role)
     return m_layout.panes.first();
 }
 
-void Canvas::title(const QString& left, const QString& right)
+void Canvas::title(const QString& left, const QString& right, const QString& whole)
 {
     const QRectF r = m_layout.title;
     m_painter.setPen(Text);
@@ -194,9 +197,10 @@ void Canvas::title(const QString& left, const QString& right)
     const double rightWidth = right.isEmpty() ? 0 : QFontMetricsF(m_painter.font()).horizontalAdvance(right);
     m_painter.drawText(r, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, right);
     m_painter.setFont(chartFont(m_px, true));
-    const double room = std::max(0.0, r.width() - rightWidth - 6);
-    m_painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                       QFontMetricsF(m_painter.font()).elidedText(left, Qt::ElideRight, room));
+    const QFontMetricsF bold(m_painter.font());
+    const double room = std::max(0.0, r.width() - rightWidth - 6 - bold.horizontalAdvance(whole));
+    m_titleShown = bold.elidedText(left, Qt::ElideRight, room) + whole;
+    m_painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_titleShown);
 }
 
 void Canvas::valueAxis(const ChartPane& pane, int decimals, bool labels)
@@ -390,12 +394,18 @@ DrawnChart Canvas::finish(bool empty)
     d.image = std::move(m_image);
     d.empty = empty;
     d.layout = m_layout;
+    d.titleShown = m_titleShown;
     return d;
 }
 
 } // namespace chartdraw
 
 using namespace chartdraw;
+
+double drawingRatio(double devicePixelRatio)
+{
+    return std::isfinite(devicePixelRatio) ? std::clamp(devicePixelRatio, 1.0, 4.0) : 1.0;
+}
 
 double niceStep(double range, int ticks)
 {
@@ -461,9 +471,9 @@ ChartLayout chartLayout(ChartKind kind, QSize size)
     return l;
 }
 
-DrawnChart drawEmptyChart(ChartKind kind, QSize size, const QString& title)
+DrawnChart drawEmptyChart(ChartKind kind, QSize size, const QString& title, double devicePixelRatio)
 {
-    return emptyChart(kind, size, title);
+    return emptyChart(kind, size, title, devicePixelRatio);
 }
 
 } // namespace tickora
