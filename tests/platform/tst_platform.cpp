@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSslKey>
 #include <QSslServer>
 #include <QStringEncoder>
@@ -629,7 +630,16 @@ private Q_SLOTS:
         window->resize(400, 300);
         QApplication::processEvents();
         QCOMPARE(window->verticalScrollBar()->value(), 0);
-        Q_EMIT window->anchorClicked(QUrl(link));
+        // A click on the link, as the user gives it.
+        const QTextCursor found = window->document()->find(u"リンク"_s);
+        QVERIFY(!found.isNull());
+        QTextCursor inside(window->document());
+        inside.setPosition(found.selectionStart() + 1);
+        const QPoint at = window->cursorRect(inside).center();
+        QVERIFY(window->anchorAt(at) == link);
+        QSignalSpy clicked(window, &QTextBrowser::anchorClicked);
+        QTest::mouseClick(window->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(clicked.size(), 1);
         QApplication::processEvents();
         QCOMPARE(window->verticalScrollBar()->value() > 0, scrolls);
         QCOMPARE(window->source().fileName(), u"help.html"_s);
