@@ -3,8 +3,8 @@
 // Charts drawn from price series into images, without widgets. Every function takes any series,
 // however broken: bars whose close or time is unusable are left out, and a series with nothing
 // left draws an empty frame with "データなし" (DrawnChart::empty). The drawing surface and axes are
-// in chartcanvas.*, each chart kind in a file named for it (intradaychart.cpp, dailycharts.cpp,
-// comparisonchart.cpp, ratiochart.cpp).
+// in chartcanvas.*, the layouts in chartlayout.cpp, each chart kind in a file named for it
+// (intradaychart.cpp, dailycharts.cpp, comparisonchart.cpp, ratiochart.cpp).
 
 #include "charts/priceseries.h"
 
