@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -27,6 +28,10 @@ QTextBrowser* makeWindow()
     auto* browser = new QTextBrowser;
     browser->setObjectName(u"helpWindow"_s);
     browser->setAttribute(Qt::WA_DeleteOnClose);
+    // An open help window does not keep the program running once its main window is closed.
+    browser->setAttribute(Qt::WA_QuitOnClose, false);
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        QObject::connect(new QShortcut(keys, browser), &QShortcut::activated, browser, &QWidget::close);
     browser->setWindowTitle(u"Tickora ヘルプ"_s);
     // Links are followed here, by hand: only those within the document.
     browser->setOpenLinks(false);

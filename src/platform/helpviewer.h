@@ -19,7 +19,8 @@ public:
 /// QTextBrowser named "helpWindow", so it opens without a browser or a desktop launcher. Links
 /// within the document are followed; any other link is left alone: nothing is opened outside the
 /// window and the window keeps showing the document. A file that cannot be read is told in the
-/// window itself. One window serves every call; it is raised when already open.
+/// window itself. One window serves every call; it is raised when already open. Esc and Ctrl+W
+/// close it; an open help window never keeps the program running on its own.
 class HelpWindowViewer : public HelpViewer
 {
 public:

@@ -657,6 +657,28 @@ private Q_SLOTS:
         QVERIFY(viewer.open(path) && viewer.window() && viewer.window()->isVisible());
     }
 
+    // Esc and Ctrl+W close the help window; left open, it keeps no program running.
+    void helpWindowCloses_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Esc") << QKeySequence(Qt::Key_Escape);
+        QTest::newRow("Ctrl+W") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    }
+    void helpWindowCloses()
+    {
+        QFETCH(QKeySequence, keys);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"help.html"_s);
+        writeFile(path, "<html><body><h1>help</h1></body></html>");
+        HelpWindowViewer viewer;
+        QVERIFY(viewer.open(path));
+        QVERIFY(QTest::qWaitForWindowActive(viewer.window()));
+        // Not one of the windows whose closing ends the program (Qt's "last window closed" rule).
+        QVERIFY(!viewer.window()->testAttribute(Qt::WA_QuitOnClose));
+        QTest::keySequence(viewer.window(), keys);
+        QTRY_VERIFY(!viewer.window());
+    }
+
     // The charset named in a Content-Type, quoted either way, on one side only, or bare.
     void charsetForms_data()
     {
