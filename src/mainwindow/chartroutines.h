@@ -105,7 +105,10 @@ ChartOptions intradayChartOptions(const QString& title);
 /// year of daily bars per symbol, fetched when a chart is asked for and kept in the data folder
 /// for the day. A series that cannot be had (failure, unreadable answer, a held service) leaves
 /// the target with its last picture of the same chart, or the empty frame "データなし". A 429 or
-/// 503 answer holds the service: nothing is asked of it until the hold ends.
+/// 503 answer holds the service: nothing is asked of it until the hold ends. Drawn charts are shown
+/// at the host's device pixel ratio, while their files keep the charts' sizes in pixels. The index
+/// chart takes the Nikkei line into the day's prices only once the line has been refreshed
+/// (indexLineRefreshed), so both tell the same price and change.
 class ChartRoutines : public QObject
 {
     Q_OBJECT
