@@ -111,7 +111,7 @@ struct Platform
     QtPictures pictures;
     QtScreen screen;
     QtPrinter printer{qEnvironmentVariable("TICKORA_PRINT_TO_PDF")};
-    DesktopHelpViewer help;
+    HelpWindowViewer help;
     SystemClock clock;
 
     Services services(const Config& config, Dialogs& dialogs, SingleInstance& instance)

@@ -421,7 +421,13 @@ QString referenceFigures(const QuoteView& q, Rng& rng)
 
 int shownMinute(const QuoteView& q)
 {
-    return q.realTime ? q.minute : std::max(9 * 60, q.minute - 20);
+    if (q.realTime)
+        return q.minute;
+    // Twenty minutes back, but never into a stretch without trading: before the opening it is the
+    // opening, in the lunch break the morning's last minute.
+    constexpr int MorningClose = 11 * 60 + 30, AfternoonOpen = 12 * 60 + 30;
+    const int back = std::max(9 * 60, q.minute - 20);
+    return back > MorningClose && back < AfternoonOpen ? MorningClose : back;
 }
 
 ShareFigures shareFigures(const QuoteView& q)

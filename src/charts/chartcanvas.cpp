@@ -19,26 +19,6 @@ const QLocale& numberLocale()
     return l;
 }
 
-/// Vertical layout of a kind: pane roles with their share of the height below the title.
-QList<std::pair<PaneRole, double>> paneShares(ChartKind kind)
-{
-    switch (kind) {
-    case ChartKind::Year:
-        return {{PaneRole::Price, 0.75}, {PaneRole::Volume, 0.25}};
-    case ChartKind::HalfYear:
-        return {{PaneRole::Price, 0.6}, {PaneRole::Volume, 0.2}, {PaneRole::Rsi, 0.2}};
-    case ChartKind::NikkeiHalfYear:
-        return {{PaneRole::Price, 0.6}, {PaneRole::Rsi, 0.2}, {PaneRole::WilliamsR, 0.2}};
-    case ChartKind::Ratio:
-        return {{PaneRole::Ratio, 0.55}, {PaneRole::Price, 0.45}};
-    case ChartKind::Intraday:
-    case ChartKind::Comparison:
-    case ChartKind::Line:
-        break;
-    }
-    return {{PaneRole::Price, 1.0}};
-}
-
 } // namespace
 
 namespace chartdraw {
@@ -152,9 +132,9 @@ QString titleOf(const PriceSeries& s, const ChartOptions& o)
     return s.name.isEmpty() ? s.symbol : s.name;
 }
 
-DrawnChart emptyChart(ChartKind kind, QSize size, const QString& title)
+DrawnChart emptyChart(ChartKind kind, QSize size, const QString& title, double devicePixelRatio)
 {
-    Canvas c(kind, size);
+    Canvas c(kind, size, devicePixelRatio);
     c.title(title, QString());
     return c.finish(true);
 }
@@ -169,9 +149,12 @@ qsizetype windowStart(const QList<PriceBar>& bars, int days)
     return qsizetype(it - bars.begin());
 }
 
-Canvas::Canvas(ChartKind kind, QSize size)
-    : m_layout(chartLayout(kind, size)), m_image(m_layout.size, QImage::Format_RGB32)
+Canvas::Canvas(ChartKind kind, QSize size, double devicePixelRatio)
+    : m_layout(chartLayout(kind, size)),
+      m_image((QSizeF(m_layout.size) * drawingRatio(devicePixelRatio)).toSize(), QImage::Format_RGB32)
 {
+    // The painter works in units of the layout; the picture holds the screen's every pixel.
+    m_image.setDevicePixelRatio(drawingRatio(devicePixelRatio));
     m_image.fill(Qt::white);
     m_px = fontPixels(m_layout.size);
     m_painter.begin(&m_image);
@@ -186,7 +169,7 @@ ChartPane& Canvas::pane(PaneRole role)
     return m_layout.panes.first();
 }
 
-void Canvas::title(const QString& left, const QString& right)
+void Canvas::title(const QString& left, const QString& right, const QString& whole)
 {
     const QRectF r = m_layout.title;
     m_painter.setPen(Text);
@@ -194,9 +177,10 @@ void Canvas::title(const QString& left, const QString& right)
     const double rightWidth = right.isEmpty() ? 0 : QFontMetricsF(m_painter.font()).horizontalAdvance(right);
     m_painter.drawText(r, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, right);
     m_painter.setFont(chartFont(m_px, true));
-    const double room = std::max(0.0, r.width() - rightWidth - 6);
-    m_painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                       QFontMetricsF(m_painter.font()).elidedText(left, Qt::ElideRight, room));
+    const QFontMetricsF bold(m_painter.font());
+    const double room = std::max(0.0, r.width() - rightWidth - 6 - bold.horizontalAdvance(whole));
+    m_titleShown = bold.elidedText(left, Qt::ElideRight, room) + whole;
+    m_painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_titleShown);
 }
 
 void Canvas::valueAxis(const ChartPane& pane, int decimals, bool labels)
@@ -390,80 +374,10 @@ DrawnChart Canvas::finish(bool empty)
     d.image = std::move(m_image);
     d.empty = empty;
     d.layout = m_layout;
+    d.titleShown = m_titleShown;
     return d;
 }
 
 } // namespace chartdraw
-
-using namespace chartdraw;
-
-double niceStep(double range, int ticks)
-{
-    if (!(range > 0) || ticks < 1)
-        return 1;
-    const double raw = range / ticks;
-    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 2.5, 5.0})
-        if (raw <= m * mag)
-            return m * mag;
-    return 10 * mag;
-}
-
-int valueLabelDecimals(double step, int priceDecimals)
-{
-    if (step >= 1)
-        return step != std::floor(step) ? std::max(0, priceDecimals) : 0;
-    return std::min(6, int(std::ceil(-std::log10(step) - 1e-9)));
-}
-
-double ChartPane::yOf(double value) const
-{
-    const double span = high - low;
-    if (!(span > 0))
-        return rect.center().y();
-    return rect.bottom() - (value - low) / span * rect.height();
-}
-
-const ChartPane* ChartLayout::pane(PaneRole role) const
-{
-    for (const ChartPane& p : panes)
-        if (p.role == role)
-            return &p;
-    return nullptr;
-}
-
-ChartLayout chartLayout(ChartKind kind, QSize size)
-{
-    ChartLayout l;
-    l.size = size.expandedTo(QSize(32, 32)).boundedTo(QSize(4000, 4000));
-    const int px = fontPixels(l.size);
-    const double w = l.size.width();
-    const double h = l.size.height();
-    // Value labels take the right margin: wide enough for "38,000" at the chart's text size.
-    const double right = std::min(std::max(px * 4.2, 24.0), w * 0.3);
-    const double left = 3;
-    const auto shares = paneShares(kind);
-    // Too small for text lines: the panes take the whole picture.
-    const bool roomy = h - 2 * (px + 5) >= 12.0 * double(shares.size());
-    l.title = roomy ? QRectF(left, 1, w - 2 * left, px + 5) : QRectF(left, 0, w - 2 * left, 0);
-    l.timeAxis = roomy ? QRectF(0, h - px - 4, w, px + 3) : QRectF(0, h, w, 0);
-    const double top = l.title.bottom() + (roomy ? 2 : 1);
-    const double gap = roomy ? 3 : 1;
-    const double usableHeight = std::max(4.0, l.timeAxis.top() - 1 - top - gap * double(shares.size() - 1));
-    double y = top;
-    for (const auto& [role, share] : shares) {
-        ChartPane p;
-        p.role = role;
-        p.rect = QRectF(left, y, std::max(4.0, w - left - right), usableHeight * share);
-        l.panes.append(p);
-        y = p.rect.bottom() + gap;
-    }
-    return l;
-}
-
-DrawnChart drawEmptyChart(ChartKind kind, QSize size, const QString& title)
-{
-    return emptyChart(kind, size, title);
-}
 
 } // namespace tickora

@@ -77,14 +77,16 @@ struct TimeAxis
 class Canvas
 {
 public:
-    Canvas(ChartKind kind, QSize size);
+    /// A white picture of `size` units at `devicePixelRatio` pixels per unit; drawing is in units.
+    Canvas(ChartKind kind, QSize size, double devicePixelRatio = 1);
 
     ChartLayout& layout() { return m_layout; }
     ChartPane& pane(PaneRole role);
     QPainter& painter() { return m_painter; }
 
-    /// Title on the left (elided), the last value on the right.
-    void title(const QString& left, const QString& right);
+    /// Title on the left (elided), the last value on the right. `whole` follows the title and is
+    /// never cut: the title before it gives way first.
+    void title(const QString& left, const QString& right, const QString& whole = {});
 
     /// Frame, horizontal grid and value labels right of the pane.
     void valueAxis(const ChartPane& pane, int decimals, bool labels = true);
@@ -127,11 +129,12 @@ private:
     QPainter m_painter;
     int m_px = 9;
     double m_labelEnd = -1e9;
+    QString m_titleShown;
 };
 
 /// The chart's title: the options' title, else the series' name, else its symbol.
 QString titleOf(const PriceSeries& s, const ChartOptions& o);
 /// The empty frame of a kind with its title and "データなし".
-DrawnChart emptyChart(ChartKind kind, QSize size, const QString& title);
+DrawnChart emptyChart(ChartKind kind, QSize size, const QString& title, double devicePixelRatio = 1);
 
 } // namespace tickora::chartdraw

@@ -3,8 +3,8 @@
 // Charts drawn from price series into images, without widgets. Every function takes any series,
 // however broken: bars whose close or time is unusable are left out, and a series with nothing
 // left draws an empty frame with "データなし" (DrawnChart::empty). The drawing surface and axes are
-// in chartcanvas.*, each chart kind in a file named for it (intradaychart.cpp, dailycharts.cpp,
-// comparisonchart.cpp, ratiochart.cpp).
+// in chartcanvas.*, the layouts in chartlayout.cpp, each chart kind in a file named for it
+// (intradaychart.cpp, dailycharts.cpp, comparisonchart.cpp, ratiochart.cpp).
 
 #include "charts/priceseries.h"
 
@@ -86,6 +86,7 @@ struct DrawnChart
     qsizetype shownBars = 0; ///< bars (of the first series) drawn
     QString lastText;        ///< e.g. "終値 2,648.5 +30.5 (+1.17%)"
     QString rangeText;       ///< e.g. "2024/09/18～2025/09/18", a single day for intraday charts
+    QString titleShown;      ///< the title line's left part as drawn, cut with "…" when long
 };
 
 struct ChartOptions
@@ -104,6 +105,9 @@ struct ChartOptions
     /// local day), shaded and not crossed by the line; -1 each: none.
     int breakStartMinute = -1;
     int breakEndMinute = -1;
+    /// Device pixels per unit of `size`: the picture has size x ratio pixels and says so
+    /// (QImage::devicePixelRatio), so a screen that shows two pixels per unit gets every one.
+    double devicePixelRatio = 1;
 };
 
 /// The current day as a line against the previous close (dashed, at its value): thumbnails and the
@@ -125,8 +129,8 @@ DrawnChart drawLineChart(const PriceSeries& s, QSize size, const ChartOptions& o
 /// series' closes: the advance/decline ratio over the index.
 DrawnChart drawRatioChart(const PriceSeries& s, const QList<double>& ratio, QSize size,
                           const ChartOptions& options = {});
-/// The empty frame: the title (when given) and "データなし".
-DrawnChart drawEmptyChart(ChartKind kind, QSize size, const QString& title = {});
+/// The empty frame: the title (when given) and "データなし", at `devicePixelRatio` as ChartOptions.
+DrawnChart drawEmptyChart(ChartKind kind, QSize size, const QString& title = {}, double devicePixelRatio = 1);
 
 /// The step between value labels for about `ticks` labels over `range`: 1, 2, 2.5 or 5 times a
 /// power of ten; 1 for an empty range.
@@ -134,6 +138,9 @@ double niceStep(double range, int ticks);
 /// Digits after the point of value labels `step` apart: enough for the step, and the prices' own
 /// digits only where a step of 1 or more is not whole.
 int valueLabelDecimals(double step, int priceDecimals);
+
+/// A device pixel ratio fit to draw at: finite, from 1 to 4.
+double drawingRatio(double devicePixelRatio);
 
 /// Whether a chart drew nothing but the "データなし" frame.
 inline bool chartIsEmpty(const DrawnChart& chart)

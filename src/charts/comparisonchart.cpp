@@ -17,7 +17,7 @@ DrawnChart drawComparisonChart(const PriceSeries& first, const PriceSeries& seco
     QList<PriceBar> b = cleanBars(second.bars);
     const QString title = o.title.isEmpty() ? titleOf(first, o) + u"・"_s + titleOf(second, o) : o.title;
     if (a.isEmpty() && b.isEmpty())
-        return emptyChart(ChartKind::Comparison, size, title);
+        return emptyChart(ChartKind::Comparison, size, title, o.devicePixelRatio);
     // One window for both, ending at the later last bar.
     const qint64 end = std::max(a.isEmpty() ? 0 : a.last().time, b.isEmpty() ? 0 : b.last().time);
     if (o.windowDays > 0) {
@@ -31,7 +31,7 @@ DrawnChart drawComparisonChart(const PriceSeries& first, const PriceSeries& seco
     const QList<double> pa = percentOfFirst(closesOf(a));
     const QList<double> pb = percentOfFirst(closesOf(b));
 
-    Canvas c(ChartKind::Comparison, size);
+    Canvas c(ChartKind::Comparison, size, o.devicePixelRatio);
     ChartPane& pane = c.pane(PaneRole::Price);
     const TimeAxis axis{pane.rect.left(), pane.rect.width(), begin, std::max(end, begin + Day)};
     double lo = 0;

@@ -21,18 +21,46 @@ struct DailyParts
     bool williams = false;
 };
 
+/// Whether a line chart's bars come minutes apart (a day in 5-minute bars) rather than days apart.
+bool barsWithinDays(const QList<PriceBar>& bars)
+{
+    return bars.size() > 1 && (bars.last().time - bars.first().time) / (bars.size() - 1) < Day / 2;
+}
+
+/// Hour marks of bars minutes apart, every `hours` hours of local time: "15:00", and the date
+/// ("12/9") where a day begins.
+void hourTicks(Canvas& c, const QList<PriceBar>& bars, int gmtOffset,
+               const std::function<double(qsizetype)>& x)
+{
+    const qint64 span = bars.last().time - bars.first().time;
+    const double room = std::max(1.0, c.layout().size.width() / 60.0); // marks that fit side by side
+    int hours = 24;
+    for (const int h : {1, 2, 3, 4, 6, 12})
+        if (double(span) / (h * 3600.0) <= room) {
+            hours = h;
+            break;
+        }
+    const auto slot = [&](qsizetype i) { return (bars[i].time + gmtOffset) / (qint64(hours) * 3600); };
+    for (qsizetype i = 1; i < bars.size(); ++i) {
+        if (slot(i) == slot(i - 1))
+            continue;
+        const QDateTime at = localTime(slot(i) * hours * 3600 - gmtOffset, gmtOffset);
+        c.timeTick(x(i), at.time().hour() == 0 ? at.toString(u"M/d"_s) : at.toString(u"H:00"_s));
+    }
+}
+
 DrawnChart drawDaily(ChartKind kind, const PriceSeries& s, QSize size, const ChartOptions& o, int defaultDays,
                      const DailyParts& parts)
 {
     const QList<PriceBar> all = cleanBars(s.bars);
     if (all.isEmpty())
-        return emptyChart(kind, size, titleOf(s, o));
+        return emptyChart(kind, size, titleOf(s, o), o.devicePixelRatio);
     const qsizetype from = windowStart(all, o.windowDays > 0 ? o.windowDays : defaultDays);
     const QList<PriceBar> bars = all.mid(from);
     const QList<double> closes = closesOf(all);
     const int decimals = decimalsFor(bars, o.decimals);
 
-    Canvas c(kind, size);
+    Canvas c(kind, size, o.devicePixelRatio);
     ChartPane& price = c.pane(PaneRole::Price);
     const Slots slots{price.rect.left(), price.rect.width(), bars.size()};
     const auto x = [&](qsizetype i) { return slots.x(double(i)); };
@@ -51,13 +79,24 @@ DrawnChart drawDaily(ChartKind kind, const PriceSeries& s, QSize size, const Cha
     setRange(price, lo, hi);
 
     const double last = bars.last().close;
-    const double reference = bars.size() > 1 ? bars[bars.size() - 2].close : s.previousClose;
+    // A line of a day in minutes is told against the day's previous close and dated by its last bar.
+    const bool minutes = kind == ChartKind::Line && barsWithinDays(bars);
+    const double reference = minutes && usable(s.previousClose) ? s.previousClose
+                             : bars.size() > 1                  ? bars[bars.size() - 2].close
+                                                                : s.previousClose;
     const QString lastText = lastValueText(u"終値"_s, last, reference, decimals);
-    const QString rangeText =
-        dateText(bars.first().time, s.gmtOffset) + u"～"_s + dateText(bars.last().time, s.gmtOffset);
-    c.title(titleOf(s, o) + u"  "_s + rangeText, lastText);
+    const QString rangeText = minutes ? dateText(bars.last().time, s.gmtOffset)
+                                      : dateText(bars.first().time, s.gmtOffset) + u"～"_s +
+                                            dateText(bars.last().time, s.gmtOffset);
+    if (minutes)
+        c.title(titleOf(s, o), lastText, u"  "_s + rangeText); // the date is shown whole
+    else
+        c.title(titleOf(s, o) + u"  "_s + rangeText, lastText);
     c.valueAxis(price, decimals);
-    c.monthTicks(bars, s.gmtOffset, x);
+    if (minutes)
+        hourTicks(c, bars, s.gmtOffset, x);
+    else
+        c.monthTicks(bars, s.gmtOffset, x);
     if (o.candles)
         c.candles(price, slots, bars);
     else

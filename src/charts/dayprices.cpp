@@ -119,8 +119,12 @@ std::optional<qint64> tradeTimeOf(const QString& timeCell, QDate day)
 
 std::optional<IndexLineValue> indexLineValue(const QString& line)
 {
+    // "日経平均 <value> (<bracket>) <tail>": the bracket holds the change in the old page's line,
+    // the time of the value in today's, whose change then follows the bracket.
     static const QRegularExpression pattern(
-        u"^\\s*日経平均\\s+([0-9][0-9,]*(?:\\.[0-9]+)?)(?:\\s*\\(\\s*([+-]?[0-9][0-9,]*(?:\\.[0-9]+)?)\\s*\\))?"_s);
+        u"^\\s*日経平均\\s+([0-9][0-9,]*(?:\\.[0-9]+)?)(?:\\s*\\(\\s*([^()]*?)\\s*\\)\\s*(\\S*))?"_s);
+    static const QRegularExpression change(u"^[+-]?[0-9][0-9,]*(?:\\.[0-9]+)?$"_s);
+    static const QRegularExpression time(u"^[0-9]{1,2}:[0-9]{2}$"_s);
     const auto m = pattern.match(line);
     if (!m.hasMatch())
         return std::nullopt;
@@ -128,8 +132,12 @@ std::optional<IndexLineValue> indexLineValue(const QString& line)
     if (!value)
         return std::nullopt;
     IndexLineValue v{*value};
-    if (m.hasCaptured(2))
-        v.change = numberFromText(m.captured(2));
+    const QString bracket = m.captured(2);
+    const QString tail = m.captured(3);
+    if (change.match(bracket).hasMatch())
+        v.change = numberFromText(bracket);
+    else if (time.match(bracket).hasMatch() && change.match(tail).hasMatch())
+        v.change = numberFromText(tail);
     return v;
 }
 

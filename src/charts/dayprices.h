@@ -63,8 +63,9 @@ std::optional<double> priceFromText(const QString& text);
 /// for any other text (the previous close's date "12/04" before the first trade).
 std::optional<qint64> tradeTimeOf(const QString& timeCell, QDate day);
 
-/// The value and the change of the Nikkei average line ("日経平均 23,381.56 (-71.98) ..."); the
-/// change is NaN when the line has none.
+/// The value and the change of the Nikkei average line: "日経平均 23,381.56 (-71.98) ..." with the
+/// change in brackets, or "日経平均 22,155.52 (9:02) +130.44" with the time in brackets and the
+/// change after them. The change is NaN when the line has none.
 struct IndexLineValue
 {
     double value = 0;

@@ -18,13 +18,26 @@ DrawnChart drawIntradayChart(const PriceSeries& s, QSize size, const ChartOption
 {
     QList<PriceBar> bars = cleanBars(s.bars);
     if (bars.isEmpty())
-        return emptyChart(ChartKind::Intraday, size, titleOf(s, o));
+        return emptyChart(ChartKind::Intraday, size, titleOf(s, o), o.devicePixelRatio);
     // The last bar's local day only.
     const qint64 dayStart = (bars.last().time + s.gmtOffset) / Day * Day - s.gmtOffset;
     bars.erase(bars.begin(), std::lower_bound(bars.begin(), bars.end(), dayStart,
                                               [](const PriceBar& b, qint64 t) { return b.time < t; }));
     const bool session = o.sessionStartMinute >= 0 && o.sessionEndMinute > o.sessionStartMinute &&
                          o.sessionEndMinute <= 24 * 60;
+    const bool lunch = session && o.breakStartMinute > o.sessionStartMinute &&
+                       o.breakEndMinute > o.breakStartMinute && o.breakEndMinute < o.sessionEndMinute;
+    // No price is made outside the sessions: a bar stamped there, by whatever source, is left out
+    // rather than drawn across the break or past the axis.
+    if (session) {
+        bars.removeIf([&](const PriceBar& b) {
+            const int minute = int((b.time - dayStart) / 60);
+            return minute < o.sessionStartMinute || minute > o.sessionEndMinute ||
+                   (lunch && minute > o.breakStartMinute && minute < o.breakEndMinute);
+        });
+        if (bars.isEmpty())
+            return emptyChart(ChartKind::Intraday, size, titleOf(s, o), o.devicePixelRatio);
+    }
     qint64 from = session ? dayStart + o.sessionStartMinute * 60 : bars.first().time;
     qint64 to = session ? dayStart + o.sessionEndMinute * 60 : bars.last().time;
     if (to <= from) { // a single bar: half an hour either side
@@ -33,7 +46,7 @@ DrawnChart drawIntradayChart(const PriceSeries& s, QSize size, const ChartOption
     }
     const int decimals = decimalsFor(bars, o.decimals);
 
-    Canvas c(ChartKind::Intraday, size);
+    Canvas c(ChartKind::Intraday, size, o.devicePixelRatio);
     ChartPane& price = c.pane(PaneRole::Price);
     const TimeAxis axis{price.rect.left(), price.rect.width(), from, to};
     double lo = std::numeric_limits<double>::max();
@@ -50,8 +63,6 @@ DrawnChart drawIntradayChart(const PriceSeries& s, QSize size, const ChartOption
     const QString lastText = lastValueText(QString(), last, prev, decimals).trimmed();
     const QString rangeText = dateText(bars.last().time, s.gmtOffset);
     c.title(titleOf(s, o), lastText);
-    const bool lunch = session && o.breakStartMinute > o.sessionStartMinute &&
-                       o.breakEndMinute > o.breakStartMinute && o.breakEndMinute < o.sessionEndMinute;
     const qint64 afternoon = dayStart + o.breakEndMinute * 60;
     if (lunch) {
         const double left = axis.x(dayStart + o.breakStartMinute * 60);

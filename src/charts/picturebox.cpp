@@ -13,9 +13,14 @@ PictureBox::PictureBox(QWidget* parent) : QLabel(parent)
 
 QImage cutToRoom(const QImage& image, QSize room)
 {
-    if (image.width() <= room.width() && image.height() <= room.height())
+    // The room is in units of the screen; a picture of more pixels per unit holds more pixels.
+    const qreal ratio = image.devicePixelRatio();
+    const QSize pixels = (QSizeF(room) * ratio).toSize();
+    if (image.width() <= pixels.width() && image.height() <= pixels.height())
         return image;
-    return image.copy(QRect(QPoint(0, 0), room.boundedTo(image.size())));
+    QImage cut = image.copy(QRect(QPoint(0, 0), pixels.boundedTo(image.size())));
+    cut.setDevicePixelRatio(ratio);
+    return cut;
 }
 
 void PictureBox::setPicture(const QImage& image)
@@ -43,7 +48,7 @@ void PictureBox::fitToPicture()
 {
     if (m_autoSize && !m_image.isNull()) {
         const int border = 2 * frameWidth();
-        resize(m_image.size() + QSize(border, border));
+        resize(m_image.deviceIndependentSize().toSize() + QSize(border, border));
     }
 }
 

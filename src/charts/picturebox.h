@@ -5,8 +5,8 @@
 
 namespace tickora {
 
-/// The part of `image` that `room` can show from the top-left corner; the image itself (no copy)
-/// when it fits.
+/// The part of `image` that `room` (in units, as widgets are sized) can show from the top-left
+/// corner, at the image's own device pixel ratio; the image itself (no copy) when it fits.
 QImage cutToRoom(const QImage& image, QSize room);
 
 /// A picture area: shows its picture unscaled from the top-left corner, clipped to the area; only

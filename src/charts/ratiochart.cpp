@@ -23,7 +23,7 @@ DrawnChart drawRatioChart(const PriceSeries& s, const QList<double>& ratio, QSiz
         values.append(i < ratio.size() && usable(ratio[i]) ? ratio[i] : NaN);
     }
     if (paired.bars.isEmpty())
-        return emptyChart(ChartKind::Ratio, size, titleOf(s, o));
+        return emptyChart(ChartKind::Ratio, size, titleOf(s, o), o.devicePixelRatio);
     qsizetype from = windowStart(paired.bars, o.windowDays > 0 ? o.windowDays : 184);
     // Time order is needed for the window; a disordered series is drawn as given from its start.
     if (!std::is_sorted(paired.bars.begin(), paired.bars.end(),
@@ -33,7 +33,7 @@ DrawnChart drawRatioChart(const PriceSeries& s, const QList<double>& ratio, QSiz
     values = values.mid(from);
     const int decimals = decimalsFor(bars, o.decimals);
 
-    Canvas c(ChartKind::Ratio, size);
+    Canvas c(ChartKind::Ratio, size, o.devicePixelRatio);
     ChartPane& top = c.pane(PaneRole::Ratio);
     ChartPane& price = c.pane(PaneRole::Price);
     const Slots slots{price.rect.left(), price.rect.width(), bars.size()};

@@ -205,8 +205,10 @@ void ChartRoutines::showNikkeiSixMonthChart(Then then)
                             drawnsize::NikkeiSixMonth,
                             u"日経平均株価  6ヶ月"_s,
                             {}};
-        plan.draw = [plan](const QList<PriceSeries>& s) {
-            return drawIndexHalfYearChart(s[0], plan.size, {plan.title, 2});
+        plan.draw = [plan](const QList<PriceSeries>& s, double dpr) {
+            ChartOptions o{plan.title, 2};
+            o.devicePixelRatio = dpr;
+            return drawIndexHalfYearChart(s[0], plan.size, o);
         };
         return drawIntoWindow(nikkeiSixMonthChart(m_services.config), plan, Window::NikkeiSixMonth,
                               std::move(then));
@@ -233,8 +235,9 @@ void ChartRoutines::showNyNikkeiChart(Then then)
         DrawnChartPlan plan{{u"^DJI"_s, u"^N225"_s},       false,
                             ChartKind::Comparison,         drawnsize::IndexChart,
                             u"ＮＹダウ・日経平均 3ヶ月"_s, {}};
-        plan.draw = [plan](const QList<PriceSeries>& s) {
+        plan.draw = [plan](const QList<PriceSeries>& s, double dpr) {
             ChartOptions o{plan.title, 1};
+            o.devicePixelRatio = dpr;
             o.windowDays = 92;
             return drawComparisonChart(s[0], s[1], plan.size, o);
         };
@@ -258,9 +261,10 @@ void ChartRoutines::showDowChart(Then then)
     if (drawn()) {
         DrawnChartPlan plan{
             {u"^DJI"_s}, false, ChartKind::Line, drawnsize::Dow, u"NYダウ工業株30種平均 (^DJI)  3ヶ月"_s, {}};
-        plan.draw = [plan](const QList<PriceSeries>& s) {
+        plan.draw = [plan](const QList<PriceSeries>& s, double dpr) {
             ChartOptions o{plan.title, 2};
             o.windowDays = 92;
+            o.devicePixelRatio = dpr;
             return drawLineChart(s[0], plan.size, o);
         };
         return drawIntoWindow(dowChart(m_services.config), plan, Window::Dow, std::move(then));
@@ -273,8 +277,10 @@ void ChartRoutines::showDollarYenChart(Then then)
     if (drawn()) {
         DrawnChartPlan plan{{u"JPY=X"_s},       true, ChartKind::Line, drawnsize::DollarYen,
                             u"USD/JPY 5分足"_s, {}};
-        plan.draw = [plan](const QList<PriceSeries>& s) {
-            return drawLineChart(s[0], plan.size, {plan.title, 3});
+        plan.draw = [plan](const QList<PriceSeries>& s, double dpr) {
+            ChartOptions o{plan.title, 3};
+            o.devicePixelRatio = dpr;
+            return drawLineChart(s[0], plan.size, o);
         };
         return drawIntoWindow(dollarYenChart(m_services.config), plan, Window::DollarYen, std::move(then));
     }

@@ -37,6 +37,8 @@ public:
     /// Rows the last quote refresh covered.
     virtual int watchCount() const = 0;
     virtual int screenPixelsY() const = 0;
+    /// Device pixels per unit of the screen the window shows on; drawn charts are drawn at it.
+    virtual double devicePixelRatio() const { return 1; }
     /// The code whose charts were asked for last.
     virtual void chartCodeChosen(const QString& code) = 0;
     virtual QString shortName(int index) const = 0;
@@ -103,7 +105,10 @@ ChartOptions intradayChartOptions(const QString& title);
 /// year of daily bars per symbol, fetched when a chart is asked for and kept in the data folder
 /// for the day. A series that cannot be had (failure, unreadable answer, a held service) leaves
 /// the target with its last picture of the same chart, or the empty frame "データなし". A 429 or
-/// 503 answer holds the service: nothing is asked of it until the hold ends.
+/// 503 answer holds the service: nothing is asked of it until the hold ends. Drawn charts are shown
+/// at the host's device pixel ratio, while their files keep the charts' sizes in pixels. The index
+/// chart takes the Nikkei line into the day's prices only once the line has been refreshed
+/// (indexLineRefreshed), so both tell the same price and change.
 class ChartRoutines : public QObject
 {
     Q_OBJECT
@@ -116,8 +121,13 @@ public:
     void showYearChart(const QString& code, Then then = {});
     void showSixMonthChart(const QString& code, Then then = {});
     void refreshThumbnails(Then then = {});
+    /// The size of the drawn thumbnails on this screen; none (invalid) with downloaded images.
+    QSize thumbnailSize() const;
     void showNikkeiSixMonthChart(Then then = {});
     void refreshIndexChart(Then then = {});
+    /// With drawn charts, takes the Nikkei line as just refreshed into the day's index prices and
+    /// draws the index chart again from them; the line and the chart then agree.
+    void indexLineRefreshed();
     void showNyNikkeiChart(Then then = {});
     void showAdvanceDeclineChart(Then then = {});
     void showDowChart(Then then = {});
@@ -138,9 +148,12 @@ private:
         ChartKind kind = ChartKind::Line;
         QSize size;
         QString title;
-        std::function<DrawnChart(const QList<PriceSeries>&)> draw;
+        /// Draws the chart at a device pixel ratio.
+        std::function<DrawnChart(const QList<PriceSeries>&, double)> draw;
     };
     bool drawn() const { return m_services.config.charts == ChartSource::Drawn; }
+    /// The pixel ratio drawn charts are shown at.
+    double displayRatio() const { return drawingRatio(m_host.devicePixelRatio()); }
     QDate today() const;
     /// Asks the series service; `done` gets the series, or nothing for any failure or hold.
     void fetchSeries(const QString& symbol, ChartRange range, ChartInterval interval, SeriesDone done);
@@ -154,6 +167,8 @@ private:
     void writeDrawn(const QString& file, const QUrl& holds, const QImage& picture);
     void drawThumbnails(Then then);
     void drawIndexChart(Then then);
+    /// Draws the index chart from the day's prices, into its file and the market chart area.
+    void showIndexChart();
     /// Notes the stock prices of the grid's rows and the Nikkei line's value as samples of the day.
     void sampleRow(int row, const QString& symbol);
     /// Asks once per symbol and day for the intraday series; `done` runs when its answer is in.

@@ -33,6 +33,8 @@ QByteArray pngOf(const QImage& image)
     return bytes;
 }
 
+const QString IndexSymbol = u"^N225"_s;
+
 QString stockSymbolOf(const QString& code)
 {
     return code + u".T"_s;
@@ -166,9 +168,11 @@ void ChartRoutines::drawChart(const ChartDownload& chart, const DrawnChartPlan& 
     gatherSeries(
         got, plan, [this, chart, plan, holds, got, show = std::move(show), then = std::move(then)](bool ok) {
             QImage picture;
+            const double dpr = displayRatio();
             if (ok) {
-                picture = plan.draw(*got).image;
-                writeDrawn(chart.file, holds, picture);
+                // Shown at the screen's pixel ratio; the file keeps the chart's size in pixels.
+                picture = plan.draw(*got, dpr).image;
+                writeDrawn(chart.file, holds, dpr == 1 ? picture : plan.draw(*got, 1).image);
             } else {
                 // No series: the file is shown again only when it holds this very chart.
                 const auto held = m_fileHolds.constFind(chart.file);
@@ -176,7 +180,7 @@ void ChartRoutines::drawChart(const ChartDownload& chart, const DrawnChartPlan& 
                 if (same)
                     picture = load(chart.file);
                 if (picture.isNull())
-                    picture = drawEmptyChart(plan.kind, plan.size, plan.title).image;
+                    picture = drawEmptyChart(plan.kind, plan.size, plan.title, dpr).image;
             }
             show(picture);
             if (then)
@@ -200,10 +204,11 @@ ChartRoutines::DrawnChartPlan ChartRoutines::stockChartSpec(const QString& code,
     plan.size = year ? drawnsize::Year : drawnsize::SixMonth;
     const QString span = year ? u"  1年"_s : u"  6ヶ月"_s;
     plan.title = code + span;
-    plan.draw = [plan, code, span, year](const QList<PriceSeries>& s) {
-        const QString title = s[0].name.isEmpty() ? plan.title : code + u" "_s + s[0].name + span;
+    plan.draw = [plan, code, span, year](const QList<PriceSeries>& s, double dpr) {
+        ChartOptions o{s[0].name.isEmpty() ? plan.title : code + u" "_s + s[0].name + span};
+        o.devicePixelRatio = dpr;
         // Both charts draw from a year of days, so the 130-day average runs across the half year too.
-        return year ? drawYearChart(s[0], plan.size, {title}) : drawHalfYearChart(s[0], plan.size, {title});
+        return year ? drawYearChart(s[0], plan.size, o) : drawHalfYearChart(s[0], plan.size, o);
     };
     return plan;
 }
@@ -241,6 +246,13 @@ void ChartRoutines::sampleRow(int row, const QString& symbol)
                               priceFromText(sheet.cellText(row, grid::PrevClose)).value_or(qQNaN()));
 }
 
+QSize ChartRoutines::thumbnailSize() const
+{
+    if (!drawn())
+        return {};
+    return m_host.screenPixelsY() > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
+}
+
 void ChartRoutines::drawThumbnails(Then then)
 {
     const int run = ++m_thumbRun;
@@ -261,8 +273,7 @@ void ChartRoutines::drawThumbnails(Then then)
         if (--*waiting > 0)
             return;
         if (run == m_thumbRun) { // else a newer refresh owns the slots and the file now
-            const QSize size =
-                m_host.screenPixelsY() > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
+            const QSize size = thumbnailSize();
             const QDate day = today();
             QImage last;
             QUrl lastHolds;
@@ -273,10 +284,13 @@ void ChartRoutines::drawThumbnails(Then then)
                     continue;
                 }
                 const QString symbol = stockSymbolOf(*code);
-                last = drawIntradayChart(m_dayPrices.series(symbol, day), size, intradayChartOptions(*code))
-                           .image;
+                const PriceSeries series = m_dayPrices.series(symbol, day);
+                ChartOptions o = intradayChartOptions(*code);
+                last = drawIntradayChart(series, size, o).image;
                 lastHolds = drawnHolds(u"day/"_s + symbol);
-                m_host.showThumb(int(k), last);
+                o.devicePixelRatio = displayRatio();
+                m_host.showThumb(int(k),
+                                 o.devicePixelRatio == 1 ? last : drawIntradayChart(series, size, o).image);
             }
             // The shared file ends with the last row's picture, as with downloads.
             if (!last.isNull())
@@ -294,25 +308,41 @@ void ChartRoutines::drawThumbnails(Then then)
 
 void ChartRoutines::drawIndexChart(Then then)
 {
-    const QString symbol = u"^N225"_s;
-    const QDateTime at = m_host.tradingMoment();
-    const auto line = indexLineValue(m_host.marketLine());
-    // The line's value as of now, in the sessions only: through the lunch break and after the
-    // close it stays the session's last.
-    if (line && !isExchangeClosed(at.date()) && inSession(at.time()))
-        m_dayPrices.addSample(symbol, at.date(), at.toSecsSinceEpoch(), line->value,
-                              line->value - line->change);
-    auto finish = [this, symbol, then = std::move(then)] {
-        const QImage picture = drawIntradayChart(m_dayPrices.series(symbol, today()), drawnsize::IndexChart,
-                                                 intradayChartOptions(u"日経平均"_s))
-                                   .image;
-        writeDrawn(nikkeiIndexChart(m_services.config).file, drawnHolds(u"day/"_s + symbol), picture);
-        m_host.showMarketChart(picture);
+    // The index line still shows the last refresh's value here; it is taken once it has been
+    // refreshed (indexLineRefreshed), so the chart and the line tell the same price and change.
+    auto finish = [this, then = std::move(then)] {
+        showIndexChart();
         if (then)
             then();
     };
-    if (!topUp(symbol, finish))
+    if (!topUp(IndexSymbol, finish))
         finish();
+}
+
+void ChartRoutines::showIndexChart()
+{
+    const PriceSeries series = m_dayPrices.series(IndexSymbol, today());
+    ChartOptions o = intradayChartOptions(u"日経平均"_s);
+    const QImage picture = drawIntradayChart(series, drawnsize::IndexChart, o).image;
+    writeDrawn(nikkeiIndexChart(m_services.config).file, drawnHolds(u"day/"_s + IndexSymbol), picture);
+    o.devicePixelRatio = displayRatio();
+    m_host.showMarketChart(
+        o.devicePixelRatio == 1 ? picture : drawIntradayChart(series, drawnsize::IndexChart, o).image);
+}
+
+void ChartRoutines::indexLineRefreshed()
+{
+    if (!drawn())
+        return;
+    const QDateTime at = m_host.tradingMoment();
+    const auto line = indexLineValue(m_host.marketLine());
+    // The line's value as of now, in the sessions only: through the lunch break and after the
+    // close it stays the session's last. Its change gives the day's previous close.
+    if (!line || isExchangeClosed(at.date()) || !inSession(at.time()))
+        return;
+    m_dayPrices.addSample(IndexSymbol, at.date(), at.toSecsSinceEpoch(), line->value,
+                          line->value - line->change);
+    showIndexChart();
 }
 
 } // namespace tickora

@@ -67,6 +67,7 @@ public:
     const QuoteSheet& sheet() const override { return *m_w.m_grid; }
     int watchCount() const override { return m_w.m_watchCount; }
     int screenPixelsY() const override { return m_w.m_screenPixelsY; }
+    double devicePixelRatio() const override { return m_w.devicePixelRatioF(); }
     void chartCodeChosen(const QString& code) override { m_w.m_chartCode = code; }
     QString shortName(int index) const override { return m_w.m_shortNames.value(index); }
     QString thumbCaption(int k) const override { return m_w.m_thumbCaptions[k]->name(); }

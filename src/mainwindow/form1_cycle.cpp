@@ -49,7 +49,15 @@ public:
     void layOutThumbs() override { m_w.layOutThumbnails(); }
     void refreshThumbs(Then then) override { m_w.refreshThumbnails(std::move(then)); }
     void refreshIndexChart(Then then) override { m_w.m_charts.refreshIndexChart(std::move(then)); }
-    void refreshNikkeiLine(Then then) override { m_w.refreshNikkeiLine(std::move(then)); }
+    void refreshNikkeiLine(Then then) override
+    {
+        // The index chart takes the line as refreshed, so both tell the same price and change.
+        m_w.refreshNikkeiLine([this, then = std::move(then)] {
+            m_w.m_charts.indexLineRefreshed();
+            if (then)
+                then();
+        });
+    }
     void workEnded() override { m_w.m_http->clear(); }
 
 private:
@@ -122,6 +130,11 @@ void Form1::layOutThumbnails()
         const ThumbPlace place = thumbPlace(k, large);
         m_thumbs[k]->move(twips(place.picture.x(), place.picture.y(), 0, 0).topLeft());
         m_thumbs[k]->setFlatBorder(true);
+        // Drawn thumbnails all have one size: an empty slot takes it too, border included.
+        if (const QSize drawn = m_charts.thumbnailSize(); drawn.isValid()) {
+            const int border = 2 * m_thumbs[k]->frameWidth();
+            m_thumbs[k]->resize(drawn + QSize(border, border));
+        }
         m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
         // The small layout gives a caption less room: its name is cut again to fit.
         m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, large), 0).width());

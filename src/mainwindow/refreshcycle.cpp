@@ -17,12 +17,15 @@ QString tradingHoursQuestion(const QDateTime& japan)
     return {};
 }
 
-QString quietPeriodMessage(QuietPeriod::Kind kind)
+QString quietPeriodMessage(const QDateTime& japan)
 {
-    switch (kind) {
+    switch (quietPeriodAt(japan).kind) {
     case QuietPeriod::Kind::Lunch:
         return u"昼休み中"_s;
     case QuietPeriod::Kind::AfterHours:
+        // The stretch from the close to the next opening: before the opening, the day is to come.
+        if (japan.time() < session::Open)
+            return u"取引開始前です（9:00 から）"_s;
         return u"本日の取引は終了しました"_s;
     case QuietPeriod::Kind::ClosedDay:
         return u"本日は休場日です"_s;
@@ -34,8 +37,9 @@ QString quietPeriodMessage(QuietPeriod::Kind kind)
 
 QuietPeriod RefreshCycle::tellQuiet()
 {
-    const QuietPeriod quiet = quietPeriodAt(m_host.tradingMoment());
-    m_host.showQuiet(quietPeriodMessage(quiet.kind));
+    const QDateTime now = m_host.tradingMoment();
+    const QuietPeriod quiet = quietPeriodAt(now);
+    m_host.showQuiet(quietPeriodMessage(now));
     return quiet;
 }
 

@@ -13,8 +13,10 @@ namespace tickora {
 /// (15:31:00.4 is still 15:31:00): on a day the exchange is closed, and before 9:00:00 or after
 /// 15:31:00 (a minute after the close) the user is asked whether to stop; in between, none (empty).
 QString tradingHoursQuestion(const QDateTime& japan);
-/// What the status line says in a quiet period of `kind`; empty when prices may change.
-QString quietPeriodMessage(QuietPeriod::Kind kind);
+/// What the status line says at the Japan-time moment `japan` when it lies in a quiet period:
+/// before the opening of a trading day that the day has not begun yet, after the close that it
+/// is over; empty when prices may change.
+QString quietPeriodMessage(const QDateTime& japan);
 
 /// What the refresh cycle needs from the window it runs in.
 class RefreshCycleHost

@@ -13,9 +13,13 @@ QByteArray charsetOf(const QByteArray& contentType)
         const QByteArray p = part.trimmed();
         if (p.toLower().startsWith("charset=")) {
             QByteArray cs = p.mid(8).trimmed().toLower();
-            if (cs.size() >= 2 && (cs.startsWith('"') || cs.startsWith('\'')))
-                cs = cs.mid(1, cs.size() - 2);
-            return cs;
+            // A quote on either side is taken off on its own: servers send "x", 'x', and now and
+            // then a value with one quote only; the name inside is what counts.
+            if (cs.startsWith('"') || cs.startsWith('\''))
+                cs.remove(0, 1);
+            if (cs.endsWith('"') || cs.endsWith('\''))
+                cs.chop(1);
+            return cs.trimmed();
         }
     }
     return {};

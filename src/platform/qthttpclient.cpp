@@ -124,6 +124,17 @@ void abortAfter(QNetworkReply* reply, int ms, const std::shared_ptr<Abort>& abor
 
 } // namespace
 
+std::optional<QUrl> redirectTarget(int status, const QByteArray& location)
+{
+    // The status decides, not the header: a 4xx or 5xx answer that names a Location is whole.
+    if (status < 300 || status > 399 || status == 304)
+        return std::nullopt;
+    const QUrl target = QUrl::fromEncoded(location.trimmed(), QUrl::StrictMode);
+    if (location.trimmed().isEmpty() || !target.isValid())
+        return std::nullopt;
+    return target;
+}
+
 bool isRedirectAllowed(const QUrl& origin, const QUrl& from, const QUrl& to)
 {
     if (to.host().compare(origin.host(), Qt::CaseInsensitive) != 0 || to.host().isEmpty())
@@ -192,14 +203,14 @@ void QtHttpClient::finish(QNetworkReply& reply, const QString& abortError, const
     // A 2xx status with any error means the body did not arrive whole.
     const bool broken =
         isTransportError(error) || (error != QNetworkReply::NoError && code >= 200 && code < 300);
-    const QVariant location = reply.attribute(QNetworkRequest::RedirectionTargetAttribute);
+    const std::optional<QUrl> location = redirectTarget(code, reply.rawHeader("Location"));
     if (!abortError.isEmpty()) {
         response.error = abortError;
     } else if (!status.isValid() || broken) {
         response.error = transportErrorText(error, reply.errorString());
-    } else if (code >= 300 && code < 400 && location.isValid()) {
+    } else if (location) {
         // A redirect: followed only to the host asked, a few times at most.
-        const QUrl next = exchange.url.resolved(location.toUrl());
+        const QUrl next = exchange.url.resolved(*location);
         if (exchange.hops >= MaxRedirects) {
             response.error = u"転送が多すぎます"_s;
         } else if (!isRedirectAllowed(exchange.request.url, exchange.url, next)) {

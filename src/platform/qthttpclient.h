@@ -7,9 +7,15 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tickora {
+
+/// Where an answer of `status` with the Location header value `location` sends its request: only
+/// a 3xx status (but 304, "not modified") with a valid Location is a redirect; any other answer
+/// is whole, whatever headers it carries.
+std::optional<QUrl> redirectTarget(int status, const QByteArray& location);
 
 /// Whether a request that has reached `from` may follow a redirect to `to`: only to the host it
 /// was sent to (`origin`), with the same scheme and port, or as an upgrade from http to https.

@@ -266,6 +266,111 @@ private Q_SLOTS:
         // A break outside the session is none.
         o.breakEndMinute = 16 * 60;
         QVERIFY(inkAt(drawIntradayChart(day, QSize(390, 200), o), 12 * 60 + 10).first > 0);
+        // A price stamped in the break is no price of the day: the line does not reach into it.
+        o.breakEndMinute = 12 * 60 + 30;
+        PriceSeries late = day;
+        late.bars.insert(16, {TokyoMidnight + (12 * 60 + 28) * 60, 0, 0, 0, 1300, 0});
+        QCOMPARE(late.bars[15].time, TokyoMidnight + (11 * 60 + 30) * 60);
+        QCOMPARE(inkAt(drawIntradayChart(late, QSize(390, 200), o), 12 * 60 + 10), std::pair(0, true));
+    }
+
+    // A day of the dollar-yen rate in 5-minute bars: dated by its last bar, the date never cut, hour
+    // labels on the time axis, the change against the day's previous close.
+    void lineOfADay()
+    {
+        PriceSeries fx{u"JPY=X"_s, u"USD/JPY"_s, {}, N, N, 32400, {}};
+        for (int i = 0; i < 288; ++i) { // 15:00 on 09-18 to 14:55 on 09-19
+            const double p = 105 + 0.3 * std::sin(i / 20.0);
+            fx.bars.append({TokyoMidnight + 15 * 3600 + i * 300, p, p + 0.01, p - 0.01, p, 0});
+        }
+        fx.previousClose = 104.5;
+        const DrawnChart c = drawLineChart(fx, QSize(360, 360), {u"USD/JPY 5分足"_s, 3});
+        QCOMPARE(c.rangeText, u"2025/09/19"_s);
+        QVERIFY2(c.titleShown.endsWith(u"  2025/09/19"_s), qPrintable(c.titleShown));
+        QVERIFY2(c.lastText.startsWith(u"終値 105."_s) && c.lastText.contains(u" +0."_s),
+                 qPrintable(c.lastText));
+        // A long title gives way to the date.
+        const DrawnChart longTitle = drawLineChart(fx, QSize(360, 360), {QString(40, u'円'), 3});
+        QVERIFY2(longTitle.titleShown.endsWith(u"…  2025/09/19"_s), qPrintable(longTitle.titleShown));
+        // Labels under the pane: ink in the time axis strip.
+        const QRect axis = c.layout.timeAxis.toAlignedRect().intersected(c.image.rect());
+        int ink = 0;
+        for (int y = axis.top(); y <= axis.bottom(); ++y)
+            for (int x = axis.left(); x <= axis.right(); ++x)
+                ink += qGray(c.image.pixel(x, y)) < 128;
+        QVERIFY2(ink > 40, qPrintable(QString::number(ink)));
+        // Daily bars keep their range of dates and their labels of months.
+        QCOMPARE(drawLineChart(daily(ramp(40, 100, 1)), QSize(360, 360)).rangeText,
+                 u"2025/09/18～2025/10/27"_s);
+    }
+
+    // A time label is drawn in the time labels' own font, whatever font was used last.
+    void timeLabelFont_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("the title") << u"title"_s;
+        QTest::newRow("a large bold font") << u"large"_s;
+    }
+    void timeLabelFont()
+    {
+        QFETCH(QString, before);
+        const auto ticks = [](const QString& first) {
+            chartdraw::Canvas c(ChartKind::Line, QSize(300, 200));
+            if (first == u"title"_s)
+                c.title(u"トヨタ自動車  2025/09/18"_s, u"終値 2,648.5"_s);
+            QFont large(u"IPAPGothic"_s);
+            large.setPixelSize(30);
+            large.setBold(true);
+            if (first == u"large"_s)
+                c.painter().setFont(large);
+            const ChartLayout layout = c.layout();
+            c.timeTick(60, u"10:00"_s);
+            c.timeTick(200, u"12/9"_s);
+            return c.finish().image.copy(layout.timeAxis.toAlignedRect());
+        };
+        // The same labels as on a fresh canvas, where nothing set a font before them.
+        QCOMPARE(ticks(before), ticks(QString()));
+        chartdraw::Canvas c(ChartKind::Line, QSize(300, 200));
+        c.timeTick(60, u"10:00"_s);
+        QCOMPARE(c.painter().font().pixelSize(),
+                 chartdraw::chartFont(chartdraw::fontPixels(QSize(300, 200)) - 1).pixelSize());
+        c.finish();
+    }
+
+    // Only bars within the sessions are drawn, whoever stamped them; both edges of each belong to it.
+    void barsOutsideTheSessions_data()
+    {
+        QTest::addColumn<QTime>("stamp");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("before the opening") << QTime(8, 59, 59) << false;
+        QTest::newRow("the opening") << QTime(9, 0) << true;
+        QTest::newRow("the morning's last minute") << QTime(11, 30, 59) << true;
+        QTest::newRow("early in the break") << QTime(11, 31) << false;
+        QTest::newRow("late in the break") << QTime(12, 28) << false;
+        QTest::newRow("a second before the afternoon") << QTime(12, 29, 59) << false;
+        QTest::newRow("the afternoon's opening") << QTime(12, 30) << true;
+        QTest::newRow("the close's minute") << QTime(15, 30, 40) << true;
+        QTest::newRow("after the close") << QTime(15, 31) << false;
+        QTest::newRow("late evening") << QTime(22, 0) << false;
+    }
+    void barsOutsideTheSessions()
+    {
+        QFETCH(QTime, stamp);
+        QFETCH(bool, drawn);
+        PriceSeries day = daily({}, 0);
+        for (const int minute : {10 * 60, 11 * 60, 13 * 60, 14 * 60})
+            day.bars.append({TokyoMidnight + minute * 60, 0, 0, 0, 1000.0 + minute, 0});
+        day.bars.append({TokyoMidnight + stamp.msecsSinceStartOfDay() / 1000, 0, 0, 0, 5000, 0});
+        ChartOptions o{{}, -1, 9 * 60, 15 * 60 + 30};
+        o.breakStartMinute = 11 * 60 + 30;
+        o.breakEndMinute = 12 * 60 + 30;
+        const DrawnChart c = drawIntradayChart(day, QSize(390, 200), o);
+        QCOMPARE(c.shownBars, drawn ? 5 : 4);
+        // The price range holds the stray price only when it is drawn.
+        QCOMPARE(c.layout.pane(PaneRole::Price)->high > 5000, drawn);
+        // Nothing but stray bars: the empty frame.
+        day.bars = day.bars.mid(4);
+        QCOMPARE(chartIsEmpty(drawIntradayChart(day, QSize(390, 200), o)), !drawn);
     }
 };
 

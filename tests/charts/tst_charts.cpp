@@ -56,6 +56,39 @@ private Q_SLOTS:
         QCOMPARE(cut.pixel(0, 0), qRgb(255, 0, 0));
     }
 
+    // A picture of more pixels per unit is cut and sized in units: a box shows it at its size in
+    // units, with every pixel it has.
+    void densePictures_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QSize>("units");   // the picture's size in units
+        QTest::addColumn<QSize>("maximum"); // the box's largest size, border included
+        QTest::addColumn<QSize>("shown");   // the part kept, in units
+        QTest::newRow("1, fits") << 1.0 << QSize(100, 60) << QSize(200, 200) << QSize(100, 60);
+        QTest::newRow("2, fits") << 2.0 << QSize(100, 60) << QSize(200, 200) << QSize(100, 60);
+        QTest::newRow("2, exactly") << 2.0 << QSize(100, 60) << QSize(102, 62) << QSize(100, 60);
+        QTest::newRow("2, too wide") << 2.0 << QSize(100, 60) << QSize(52, 200) << QSize(50, 60);
+        QTest::newRow("3, too high") << 3.0 << QSize(100, 60) << QSize(200, 32) << QSize(100, 30);
+    }
+    void densePictures()
+    {
+        QFETCH(double, ratio);
+        QFETCH(QSize, units);
+        QFETCH(QSize, maximum);
+        QFETCH(QSize, shown);
+        QImage image = quadrants((QSizeF(units) * ratio).toSize());
+        image.setDevicePixelRatio(ratio);
+        PictureBox box;
+        box.setFlatBorder(true);
+        box.setMaximumSize(maximum);
+        box.setAutoSize(true);
+        box.setPicture(image);
+        QCOMPARE(box.size(), shown + QSize(2, 2));
+        QCOMPARE(box.picture().devicePixelRatio(), ratio);
+        QCOMPARE(box.picture().size(), (QSizeF(shown) * ratio).toSize());
+        QCOMPARE(box.picture().pixel(0, 0), qRgb(255, 0, 0));
+    }
+
     // The 6-month address ends in a double quote; the thumbnail is large above 800 pixels.
     void addressesAndWindows()
     {

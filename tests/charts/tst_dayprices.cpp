@@ -55,7 +55,14 @@ private Q_SLOTS:
         // The Nikkei line's value and change ("nan" when the line has none); nothing without a value.
         const std::pair<QString, QString> lines[] = {
             {u"日経平均 12,283.62 (+193.16) 12,283.62"_s, u"12283.62 193.16"_s},
-            {u"日経平均 22,126.09 (9:00) -257.22"_s, u"22126.09 nan"_s},
+            {u"日経平均 22,126.09 (9:00) -257.22"_s, u"22126.09 -257.22"_s},
+            {u"日経平均 22,155.52 (9:02) +130.44"_s, u"22155.52 130.44"_s},
+            {u"日経平均 22,155.52 (15:30) 0.00"_s, u"22155.52 0"_s},
+            {u"日経平均 22,155.52 (9:02) "_s, u"22155.52 nan"_s},
+            {u"日経平均 22,155.52 (9:02) ---"_s, u"22155.52 nan"_s},
+            {u"日経平均 22,155.52 () +130.44"_s, u"22155.52 nan"_s},
+            {u"日経平均 22,155.52 (前日比) +130.44"_s, u"22155.52 nan"_s},
+            {u"日経平均 22,155.52"_s, u"22155.52 nan"_s},
             {u"日経平均  () "_s, QString()}};
         for (const auto& [line, expected] : lines) {
             const auto got = indexLineValue(line);

@@ -6,6 +6,7 @@
 #include "support/sheet.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimeZone>
 
@@ -23,6 +24,7 @@ class RecordingHost final : public ChartRoutinesHost
 public:
     MemorySheet cells;
     int rows = 0, pixelsY = 1080;
+    double ratio = 1; ///< the screen's device pixels per unit
     QString code;
     std::array<QString, 12> captions;
     std::array<QImage, 12> thumbs;
@@ -49,6 +51,7 @@ public:
     const QuoteSheet& sheet() const override { return cells; }
     int watchCount() const override { return rows; }
     int screenPixelsY() const override { return pixelsY; }
+    double devicePixelRatio() const override { return ratio; }
     void chartCodeChosen(const QString& c) override { code = c; }
     QString shortName(int index) const override { return u"short %1"_s.arg(index); }
     QString thumbCaption(int k) const override { return captions.at(k); }
@@ -304,8 +307,10 @@ private Q_SLOTS:
         m_host.captions[3] = u"kept"_s; // beyond the watched rows
         m_host.cells.setCellText(1, grid::Price, u"---"_s);
         auto tick = [&] {
-            return run([&](auto then) { charts.refreshThumbnails(then); }) &&
-                   run([&](auto then) { charts.refreshIndexChart(then); });
+            const bool done = run([&](auto then) { charts.refreshThumbnails(then); }) &&
+                              run([&](auto then) { charts.refreshIndexChart(then); });
+            charts.indexLineRefreshed(); // the Nikkei line's step comes after the index chart
+            return done;
         };
         QVERIFY(tick());
         QCOMPARE(seriesRequests(), held ? 2 : 3); // the thumbnails' all at once, before the first answer
@@ -375,6 +380,92 @@ private Q_SLOTS:
         QCOMPARE(symbols, QStringList({u"7203.T range=1y&interval=1d"_s, u"^N225 range=1y&interval=1d"_s,
                                        u"^DJI range=1y&interval=1d"_s, u"JPY=X range=1d&interval=5m"_s,
                                        u"^N225 range=1d&interval=5m"_s}));
+    }
+
+    // Drawn charts are shown at the screen's pixel ratio, with or without a series; the files keep
+    // the charts' sizes in pixels.
+    void drawnAtTheScreensRatio_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<bool>("series");
+        QTest::newRow("1") << 1.0 << true;
+        QTest::newRow("2") << 2.0 << true;
+        QTest::newRow("1.5") << 1.5 << true;
+        QTest::newRow("2, no series") << 2.0 << false;
+    }
+    void drawnAtTheScreensRatio()
+    {
+        QFETCH(double, ratio);
+        QFETCH(bool, series);
+        const Services s = services(true);
+        ChartRoutines charts(s, m_host);
+        m_host.ratio = ratio;
+        m_host.fill({u"1301"_s});
+        m_host.line = u"日経平均 1,020.25 (10:00) +20.25"_s;
+        if (!series)
+            m_failing = {u"/v8/"_s};
+        QVERIFY(run([&](auto then) { charts.refreshThumbnails(then); }));
+        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
+        charts.indexLineRefreshed();
+        QVERIFY(run([&](auto then) { charts.showDollarYenChart(then); }));
+        const std::tuple<const char*, QImage, QSize, QString> pictures[] = {
+            {"thumbnail", m_host.thumbs[0], drawnsize::LargeThumbnail, u"yahoo.jpg"_s},
+            {"index chart", m_host.market, drawnsize::IndexChart, u"rel.jpg"_s},
+            {"dollar-yen", m_host.shown[Window::DollarYen], drawnsize::DollarYen,
+             QFileInfo(dollarYenChart(m_fakes->config).file).fileName()}};
+        for (const auto& [name, shown, size, file] : pictures) {
+            QVERIFY2(shown.devicePixelRatio() == ratio && shown.size() == (QSizeF(size) * ratio).toSize(),
+                     name);
+            const QImage kept = m_fakes->pictures.load(m_fakes->config.dataFile(file));
+            QVERIFY2(kept.isNull() ? !series : kept.size() == size, name); // no series: maybe no picture
+            if (!kept.isNull() && ratio == 1)
+                QVERIFY2(kept == shown, name);
+        }
+        QCOMPARE(charts.thumbnailSize(), drawnsize::LargeThumbnail);
+        m_host.pixelsY = 800;
+        QCOMPARE(charts.thumbnailSize(), drawnsize::SmallThumbnail);
+        QCOMPARE(ChartRoutines(services(false), m_host).thumbnailSize(), QSize());
+    }
+
+    // The index chart tells the Nikkei line's price and change once the line is refreshed, whatever
+    // previous close the day's series had; a line without a change leaves the series' own.
+    void indexChartAgreesWithTheLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("previousClose");
+        QTest::addColumn<QString>("lastText");
+        QTest::newRow("time, then a rise") << u"日経平均 22,155.52 (10:00) +130.44"_s << 22155.52 << 22025.08
+                                           << u"22,155.52 +130.44 (+0.59%)"_s;
+        QTest::newRow("time, then a fall") << u"日経平均 22,149.56 (10:00) -234.25"_s << 22149.56 << 22383.81
+                                           << u"22,149.56 -234.25 (-1.05%)"_s;
+        QTest::newRow("change in brackets")
+            << u"日経平均 1,020.25 (+20.25) "_s << 1020.25 << 1000.0 << u"1,020.25 +20.25 (+2.03%)"_s;
+        QTest::newRow("no change") << u"日経平均 1,012.50 (10:00) "_s << 1012.5 << 1000.0
+                                   << u"1,012.50 +12.50 (+1.25%)"_s;
+    }
+    void indexChartAgreesWithTheLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(double, value);
+        QFETCH(double, previousClose);
+        QFETCH(QString, lastText);
+        const Services s = services(true);
+        ChartRoutines charts(s, m_host);
+        m_host.line = u"日経平均 999.00 (15:30) -1.00"_s; // the day before's, until the line's step
+        QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
+        PriceSeries day = *readChartJson(seriesAnswer(u"^N225"_s, true, m_host.clock.date()).body);
+        QCOMPARE(day.previousClose, 1000.0); // the series' own, not the line's
+        const ChartOptions o = intradayChartOptions(u"日経平均"_s);
+        QCOMPARE(m_host.market, drawIntradayChart(day, drawnsize::IndexChart, o).image);
+        m_host.line = line;
+        charts.indexLineRefreshed();
+        day.bars.append({m_host.clock.toSecsSinceEpoch(), value, value, value, value, 0});
+        day.previousClose = previousClose;
+        const DrawnChart expected = drawIntradayChart(day, drawnsize::IndexChart, o);
+        QCOMPARE(expected.lastText, lastText);
+        QCOMPARE(m_host.market, expected.image);
+        QCOMPARE(m_fakes->pictures.load(m_fakes->config.dataFile(u"rel.jpg"_s)), expected.image);
     }
 };
 

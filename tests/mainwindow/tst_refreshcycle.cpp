@@ -87,7 +87,7 @@ private Q_SLOTS:
         for (const auto& [isStart, now, event, log] :
              {std::tuple{false, at(QTime(9, 0, 0, 999)), QString(), QString(u"close|running|"_s + steps)},
               {false, at(QTime(8, 59, 59, 999)), QString(),
-               u"close|running|ask "_s + Early + u'|' + quietSteps(u"本日の取引は終了しました"_s)},
+               u"close|running|ask "_s + Early + u'|' + quietSteps(u"取引開始前です（9:00 から）"_s)},
               {false, at(QTime(15, 31, 1)), u"answer"_s, u"close|running|ask "_s + Late + stopped},
               {false, at(QTime(15, 31, 0, 999)), QString(), u"close|running|"_s + steps},
               {false, at(QTime(12, 0), QDate(2027, 1, 1)), QString(),
@@ -157,6 +157,30 @@ private Q_SLOTS:
         while (host.pending)
             host.finishStep();
         QCOMPARE(host.log.mid(host.log.size() - 2), QStringList({u"quiet 昼休み中"_s, u"ended"_s}));
+    }
+
+    // What the status line says at each moment: before the opening, at lunch, after the close, closed.
+    void quietMessages_data()
+    {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<QString>("message");
+        const QString before = u"取引開始前です（9:00 から）"_s, over = u"本日の取引は終了しました"_s;
+        QTest::newRow("just after midnight") << at(QTime(0, 0, 1)) << before;
+        QTest::newRow("early morning") << at(QTime(7, 30)) << before;
+        QTest::newRow("a moment before 9:00") << at(QTime(8, 59, 59, 999)) << before;
+        QTest::newRow("the opening") << at(QTime(9, 0)) << QString();
+        QTest::newRow("lunch") << at(QTime(12, 0)) << u"昼休み中"_s;
+        QTest::newRow("the afternoon's last quarter") << at(QTime(15, 44, 59)) << QString();
+        QTest::newRow("after the close") << at(QTime(15, 45)) << over;
+        QTest::newRow("late evening") << at(QTime(23, 59, 59)) << over;
+        QTest::newRow("a Saturday morning") << at(QTime(8, 0), QDate(2026, 12, 12)) << u"本日は休場日です"_s;
+        QTest::newRow("the morning after a holiday") << at(QTime(8, 0), QDate(2027, 1, 4)) << before;
+    }
+    void quietMessages()
+    {
+        QFETCH(QDateTime, moment);
+        QFETCH(QString, message);
+        QCOMPARE(quietPeriodMessage(moment), message);
     }
 
     // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.

@@ -3,6 +3,7 @@
 #include "mainwindow/chartroutines.h"
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/thumbcaption.h"
+#include "platform/helpviewer.h"
 #include "platform/singleinstance.h"
 #include "quotes/secondsource.h"
 #include "support/chartimages.h"
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTextDocumentFragment>
 #include <QTimeZone>
 
@@ -495,7 +497,9 @@ private Q_SLOTS:
         QCOMPARE(run(tuesday, QTime(15, 30), QTime(16, 0)), 31.0);
         QCOMPARE(run(tuesday, QTime(23, 59, 30), QTime(23, 59, 30)), 0.0);
         QCOMPARE(line(), u"本日の取引は終了しました"_s);
-        QCOMPARE(run(tuesday.addDays(1), QTime(8, 30), QTime(9, 0)), 1.0);   // the session opens
+        QCOMPARE(run(tuesday.addDays(1), QTime(8, 30), QTime(8, 59, 30)), 0.0);
+        QCOMPARE(line(), u"取引開始前です（9:00 から）"_s);               // the morning: the day is to come
+        QCOMPARE(run(tuesday.addDays(1), QTime(9, 0), QTime(9, 0)), 1.0); // the session opens
         QCOMPARE(run(QDate(2026, 12, 12), QTime(10, 0), QTime(11, 0)), 1.0); // a Saturday
         QCOMPARE(line(), u"本日は休場日です"_s);
         QVERIFY(!w.stopped());
@@ -1023,6 +1027,78 @@ private Q_SLOTS:
             QTRY_VERIFY(chart.isNull());
         else
             QVERIFY(chart && chart->isVisible());
+    }
+
+    // Help, the index chart and the thumbnails as a user meets them.
+
+    // "ヘルプ" opens the program's own help window, with no browser; closing it leaves the cycle stopped.
+    void helpOpensInItsOwnWindow()
+    {
+        Window w;
+        serveOldPages(w);
+        HelpWindowViewer viewer;
+        Services services = w.fakes.services();
+        services.help = &viewer;
+        w.make(services);
+        writeFile(w.fakes.config.dataFile(u"Auot.html"_s),
+                  "<html><head><meta charset=\"utf-8\"></head><body><h1>Tickora ヘルプ</h1></body></html>");
+        QVERIFY(start(w, u"1,1=7203"_s));
+        QVERIFY(!w.stopped());
+        w.trigger(u"menu8"_s);
+        QTextBrowser* help = viewer.window();
+        QVERIFY(help && help->isVisible() && help->objectName() == u"helpWindow"_s);
+        QCOMPARE(help->toPlainText(), u"Tickora ヘルプ"_s);
+        QVERIFY(w.stopped());
+        help->close();
+        QTRY_VERIFY(!viewer.window());
+        w.drain();
+        QVERIFY(w.stopped());
+    }
+
+    // Drawn: the index chart beside the grid tells the Nikkei line's price and change as the line
+    // shows them after the refresh, even when the day's series cannot be had.
+    void drawnIndexChartTakesTheRefreshedLine()
+    {
+        Window w;
+        w.fakes.config.charts = ChartSource::Drawn;
+        serveOldPages(w);
+        QVERIFY(start(w, u"1,1=7203"_s));
+        w.drain();
+        QVERIFY(w.label(u"Label4"_s)->text().startsWith(u"日経平均 12,283.62 (+193.16)"_s));
+        PriceSeries day;
+        day.symbol = u"^N225"_s;
+        day.gmtOffset = TokyoGmtOffset;
+        day.previousClose = 12283.62 - 193.16;
+        const double value = 12283.62;
+        day.bars.append({w.fakes.clock.now().toSecsSinceEpoch(), value, value, value, value, 0});
+        ChartOptions o = intradayChartOptions(u"日経平均"_s);
+        const DrawnChart expected = drawIntradayChart(day, drawnsize::IndexChart, o);
+        QCOMPARE(expected.lastText, u"12,283.62 +193.16 (+1.60%)"_s);
+        o.devicePixelRatio = w.form->devicePixelRatioF();
+        QCOMPARE(w.child<PictureBox>(u"Image2"_s)->picture(),
+                 drawIntradayChart(day, drawnsize::IndexChart, o).image);
+        QCOMPARE(QtPictures().load(w.fakes.config.dataFile(u"rel.jpg"_s)), expected.image);
+    }
+
+    // Drawn thumbnails, empty or filled, all have one size, border included.
+    void drawnThumbnailsShareOneSize()
+    {
+        for (const int height : {1080, 800}) {
+            Window w;
+            w.fakes.config.charts = ChartSource::Drawn;
+            w.fakes.screen.size = QSize(1280, height);
+            serveOldPages(w);
+            QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
+            w.drain();
+            const QSize drawn = height > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
+            QStringList sizes;
+            for (int k = 0; k < 12; ++k) {
+                const PictureBox* thumb = w.child<PictureBox>(u"Image1_%1"_s.arg(k));
+                QCOMPARE(thumb->hasPicture(), k < 2);
+                sizes << u"%1x%2"_s.arg(thumb->width()).arg(thumb->height());
+            }
+            QCOMPARE(sizes, QStringList(12, u"%1x%2"_s.arg(drawn.width() + 2).arg(drawn.height() + 2)));
+        }
     }
 };
 

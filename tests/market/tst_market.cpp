@@ -3,6 +3,7 @@
 #include "charts.h"
 #include "charts/seriesreader.h"
 #include "compression.h"
+#include "pages.h"
 #include "platform/pictures.h"
 #include "quotes/quotepage.h"
 #include "quotes/seriesquote.h"
@@ -51,6 +52,35 @@ class TestMarket : public QObject
     int m_port = -1;
 
 private Q_SLOTS:
+    // A quote's time is a minute of the sessions, real-time or delayed by 20 minutes.
+    void quoteTimesInTheSessions_data()
+    {
+        QTest::addColumn<bool>("realTime");
+        QTest::addColumn<QTime>("minute");
+        QTest::addColumn<QTime>("shown");
+        QTest::newRow("real-time, morning") << true << QTime(10, 5) << QTime(10, 5);
+        QTest::newRow("delayed, opening") << false << QTime(9, 0) << QTime(9, 0);
+        QTest::newRow("delayed, early") << false << QTime(9, 15) << QTime(9, 0);
+        QTest::newRow("delayed, morning") << false << QTime(10, 5) << QTime(9, 45);
+        QTest::newRow("delayed, morning close") << false << QTime(11, 30) << QTime(11, 10);
+        QTest::newRow("delayed, afternoon opening") << false << QTime(12, 30) << QTime(11, 30);
+        QTest::newRow("delayed, 12:48") << false << QTime(12, 48) << QTime(11, 30);
+        QTest::newRow("delayed, 12:49") << false << QTime(12, 49) << QTime(11, 30);
+        QTest::newRow("delayed, 12:50") << false << QTime(12, 50) << QTime(12, 30);
+        QTest::newRow("delayed, close") << false << QTime(15, 30) << QTime(15, 10);
+    }
+    void quoteTimesInTheSessions()
+    {
+        QFETCH(bool, realTime);
+        QFETCH(QTime, minute);
+        QFETCH(QTime, shown);
+        QuoteView q;
+        q.realTime = realTime;
+        q.minute = minute.hour() * 60 + minute.minute();
+        const int got = shownMinute(q);
+        QCOMPARE(QTime(got / 60, got % 60), shown);
+    }
+
     void initTestCase()
     {
         m_server = std::make_unique<MarketServer>(

@@ -3,6 +3,7 @@
 #include "platform/config.h"
 #include "platform/datafolder.h"
 #include "platform/dialogs.h"
+#include "platform/helpviewer.h"
 #include "platform/pictures.h"
 #include "platform/prefetch.h"
 #include "platform/qthttpclient.h"
@@ -14,14 +15,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QSslKey>
 #include <QSslServer>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimeZone>
 #include <QTimer>
 
@@ -75,6 +80,10 @@ public:
         canned["/not-http"] = "SSH-2.0-OpenSSH_9.2\r\ngarbage\r\n\r\n";
         canned["/busy"] = answer("429 Too Many Requests\r\nRetry-After: 120", "slow down");
         canned["/located"] = answer("403 Forbidden\r\nLocation: /status/200", "here");
+        // Statuses at the edges of the redirect range, each with a Location: only 3xx is followed.
+        for (const QByteArray status :
+             {"201 Created", "300 Multiple Choices", "399 Other", "400 Bad Request"})
+            canned["/located/" + status.left(3)] = answer(status + "\r\nLocation: /status/200", "here");
         for (const QByteArray status : {"200 OK", "404 Not Found"})
             canned["/cut/" + status.left(3)] =
                 "HTTP/1.1 " + status + "\r\nContent-Length: 10000\r\n\r\n" + QByteArray(100, 'a');
@@ -110,6 +119,19 @@ public:
     }
     QHash<QByteArray, QByteArray> canned;
     QByteArray lastRequest;
+};
+
+/// Notes every address handed to the desktop's handlers.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UrlCatcher(QStringList& taken) : m_taken(taken) {}
+public Q_SLOTS:
+    void take(const QUrl& url) { m_taken.append(url.toString()); }
+
+private:
+    QStringList& m_taken;
 };
 
 /// The configuration from the given TICKORA_ variables; an empty value leaves its variable out.
@@ -466,6 +488,10 @@ private Q_SLOTS:
         const std::tuple<QUrl, int, int, QByteArray> exchanges[] = {
             {m_server.url(u"/busy"_s), 15000, 429, "slow down"},
             {m_server.url(u"/located"_s), 15000, 403, "here"},
+            {m_server.url(u"/located/201"_s), 15000, 201, "here"},
+            {m_server.url(u"/located/300"_s), 15000, 200, "status 200"},
+            {m_server.url(u"/located/399"_s), 15000, 200, "status 200"},
+            {m_server.url(u"/located/400"_s), 15000, 400, "here"},
             {m_server.url(u"/hop/4"_s), 15000, 200, "status 200"},
             {m_server.url(u"/hop/5"_s), 15000, 0, {}},
             {m_server.url(u"/other"_s), 15000, 0, {}},
@@ -561,6 +587,152 @@ private Q_SLOTS:
             client.clear();
             QCOMPARE(std::pair(int(inner.requests.size()), client.pending()), std::pair(6, 0));
         }
+    }
+
+    // Only a 3xx status with a Location is a redirect; the header alone makes none.
+    void redirectStatuses_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<QString>("target");
+        for (const int status : {300, 301, 302, 303, 307, 308, 399})
+            QTest::addRow("%d", status) << status << QByteArray("/next?a=1") << u"/next?a=1"_s;
+        for (const int status : {200, 201, 299, 304, 400, 403, 404, 500, 0})
+            QTest::addRow("%d", status) << status << QByteArray("/next") << QString();
+        QTest::newRow("302, absolute") << 302 << QByteArray(" http://a.jp/x ") << u"http://a.jp/x"_s;
+        QTest::newRow("302, empty") << 302 << QByteArray() << QString();
+        QTest::newRow("302, blank") << 302 << QByteArray("  ") << QString();
+        QTest::newRow("302, not an address") << 302 << QByteArray("http://a b/%zz") << QString();
+    }
+    void redirectStatuses()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, location);
+        QFETCH(QString, target);
+        const std::optional<QUrl> to = redirectTarget(status, location);
+        QCOMPARE(to ? to->toString() : QString(), target);
+    }
+
+    // The help opens in the program's own window: links within the document are followed, any
+    // other link opens nothing and leaves the document shown; a missing file is told in the window.
+    void helpWindow_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("a section") << u"#last"_s << true;
+        QTest::newRow("a section, by the file's name") << u"help.html#last"_s << true;
+        QTest::newRow("a web page") << u"https://example.com/#last"_s << false;
+        QTest::newRow("a mail address") << u"mailto:someone@example.com"_s << false;
+        QTest::newRow("another local file") << u"other.html#last"_s << false;
+        QTest::newRow("a program") << u"file:///usr/bin/true"_s << false;
+    }
+    void helpWindow()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, scrolls);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"help.html"_s);
+        QString page = u"<html><head><meta charset=\"utf-8\"><title>ヘルプ</title></head><body>"
+                       "<h1 id=\"top\">Tickora ヘルプ</h1><p><a href=\"%1\">リンク</a></p>"_s.arg(link);
+        for (int i = 0; i < 200; ++i)
+            page += u"<p>行 %1</p>"_s.arg(i);
+        page += u"<h2 id=\"last\">最後の節</h2><p>終わり</p></body></html>"_s;
+        writeFile(path, page.toUtf8());
+        writeFile(dir.filePath(u"other.html"_s), "<html><body><h1>別の文書</h1></body></html>");
+        QStringList handedOut; // whatever would go to a browser or another program
+        UrlCatcher catcher(handedOut);
+        for (const QString& scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"file"_s})
+            QDesktopServices::setUrlHandler(scheme, &catcher, "take");
+        HelpWindowViewer viewer;
+        QVERIFY(viewer.open(path));
+        QTextBrowser* window = viewer.window();
+        QVERIFY(window && window->isVisible() && window->objectName() == u"helpWindow"_s);
+        QVERIFY(window->toPlainText().startsWith(u"Tickora ヘルプ"_s)); // the document, not its markup
+        QVERIFY(!window->toPlainText().contains(u"<h1"_s));
+        window->resize(400, 300);
+        QApplication::processEvents();
+        QCOMPARE(window->verticalScrollBar()->value(), 0);
+        // A click on the link, as the user gives it.
+        const QTextCursor found = window->document()->find(u"リンク"_s);
+        QVERIFY(!found.isNull());
+        QTextCursor inside(window->document());
+        inside.setPosition(found.selectionStart() + 1);
+        const QPoint at = window->cursorRect(inside).center();
+        QVERIFY(window->anchorAt(at) == link);
+        QSignalSpy clicked(window, &QTextBrowser::anchorClicked);
+        QTest::mouseClick(window->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(clicked.size(), 1);
+        QApplication::processEvents();
+        QCOMPARE(window->verticalScrollBar()->value() > 0, scrolls);
+        QCOMPARE(window->source().fileName(), u"help.html"_s);
+        QVERIFY(window->toPlainText().startsWith(u"Tickora ヘルプ"_s));
+        QCOMPARE(handedOut, QStringList());
+        // A second call shows the same window; a missing file is told there.
+        QVERIFY(!viewer.open(dir.filePath(u"missing.html"_s)));
+        QCOMPARE(viewer.window(), window);
+        QVERIFY(window->toPlainText().contains(u"missing.html"_s));
+        for (const QString& scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"file"_s})
+            QDesktopServices::unsetUrlHandler(scheme);
+        // Closing the window destroys it; the next call makes a new one.
+        window->close();
+        QTRY_VERIFY(!viewer.window());
+        QVERIFY(viewer.open(path) && viewer.window() && viewer.window()->isVisible());
+    }
+
+    // Esc and Ctrl+W close the help window; left open, it keeps no program running.
+    void helpWindowCloses_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Esc") << QKeySequence(Qt::Key_Escape);
+        QTest::newRow("Ctrl+W") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    }
+    void helpWindowCloses()
+    {
+        QFETCH(QKeySequence, keys);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"help.html"_s);
+        writeFile(path, "<html><body><h1>help</h1></body></html>");
+        HelpWindowViewer viewer;
+        QVERIFY(viewer.open(path));
+        QVERIFY(QTest::qWaitForWindowActive(viewer.window()));
+        // Not one of the windows whose closing ends the program (Qt's "last window closed" rule).
+        QVERIFY(!viewer.window()->testAttribute(Qt::WA_QuitOnClose));
+        QTest::keySequence(viewer.window(), keys);
+        QTRY_VERIFY(!viewer.window());
+    }
+
+    // The charset named in a Content-Type, quoted either way, on one side only, or bare.
+    void charsetForms_data()
+    {
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::newRow("double quotes")
+            << QByteArray("text/html; charset=\"Shift_JIS\"") << QByteArray("Shift_JIS");
+        QTest::newRow("single quotes")
+            << QByteArray("text/html; charset='Shift_JIS'") << QByteArray("Shift_JIS");
+        QTest::newRow("bare") << QByteArray("text/html; charset=Shift_JIS") << QByteArray("Shift_JIS");
+        QTest::newRow("opening quote only")
+            << QByteArray("text/html; charset=\"Shift_JIS") << QByteArray("Shift_JIS");
+        QTest::newRow("closing quote only")
+            << QByteArray("text/html; charset=Shift_JIS\"") << QByteArray("Shift_JIS");
+        QTest::newRow("quoted, blanks inside")
+            << QByteArray("text/html;charset=\" EUC-JP \" ") << QByteArray("EUC-JP");
+        QTest::newRow("quoted, parameter after")
+            << QByteArray("text/html; charset=\"cp932\"; x=1") << QByteArray("Shift_JIS");
+        QTest::newRow("quotes, nothing inside")
+            << QByteArray("text/html; charset=\"\"") << QByteArray("UTF-8");
+        QTest::newRow("one quote alone") << QByteArray("text/html; charset=\"") << QByteArray("UTF-8");
+        QTest::newRow("none") << QByteArray("text/html") << QByteArray("UTF-8");
+    }
+    void charsetForms()
+    {
+        QFETCH(QByteArray, contentType);
+        QFETCH(QByteArray, encoding);
+        const QString japanese = u"株価詳細【7203】トヨタ自動車 前日終値"_s;
+        QStringEncoder encoder(encoding.constData());
+        QVERIFY(encoder.isValid());
+        const QByteArray body = encoder.encode(japanese);
+        QCOMPARE(decodeBody(body, contentType), japanese);
     }
 
 private:
