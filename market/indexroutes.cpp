@@ -3,9 +3,9 @@
 #include "routes.h"
 #include "server.h"
 
-#include "pages.h"
-#include "todaypages.h"
-#include "variantpages.h"
+#include "markuppages.h"
+#include "statepages.h"
+#include "streamedpages.h"
 
 using namespace Qt::StringLiterals;
 
@@ -20,12 +20,12 @@ bool MarketServer::serveIndexPage(const QString& path, httplib::Response& res)
         if (const QString page = quotePageOf(u"998407.O"_s); page.startsWith(u"other:"_s))
             index.code = page.mid(6);
         res.set_content(
-            utf8(m_indexPages == IndexPageForm::Streamed ? streamedIndexPage(index) : todayIndexPage(index)),
+            utf8(m_indexPages == IndexPageForm::Streamed ? streamedIndexPage(index) : stateIndexPage(index)),
             HtmlType);
         return true;
     }
     if (path == u"/nkave"_s || path == u"/nkave/"_s) {
-        res.set_content(utf8(nikkeiPage(m_market.nextNikkei())), HtmlType);
+        res.set_content(utf8(markupNikkeiPage(m_market.nextNikkei())), HtmlType);
         return true;
     }
     return false;

@@ -3,10 +3,10 @@
 #include "routes.h"
 #include "server.h"
 
-#include "pages.h"
-#include "streampages.h"
-#include "todaypages.h"
-#include "variantpages.h"
+#include "markuppages.h"
+#include "statepages.h"
+#include "streamedpages.h"
+#include "unknownformpage.h"
 
 using namespace Qt::StringLiterals;
 
@@ -17,7 +17,7 @@ bool MarketServer::serveStockPage(const QString& path, const httplib::Request& r
     if (path == u"/stocks/detail/"_s || path == u"/stocks/detail"_s) {
         const QString code = param(req, "code");
         const auto quote = m_market.nextQuote(code);
-        res.set_content(utf8(quote ? quotePage(*quote) : notFoundPage(code)), HtmlType);
+        res.set_content(utf8(quote ? markupQuotePage(*quote) : markupNotFoundPage(code)), HtmlType);
         return true;
     }
     if (!path.startsWith(u"/quote/"_s))
@@ -28,7 +28,7 @@ bool MarketServer::serveStockPage(const QString& path, const httplib::Request& r
     const QString code = symbol.endsWith(u".T"_s) ? symbol.chopped(2) : symbol;
     auto quote = symbol.endsWith(u".T"_s) ? m_market.nextQuote(code, QuoteStateHistoryDays) : std::nullopt;
     if (!quote) {
-        res.set_content(utf8(todayNotFoundPage(code)), HtmlType);
+        res.set_content(utf8(stateNotFoundPage(code)), HtmlType);
         return true;
     }
     quote->timeForm = timeForm();
@@ -41,7 +41,7 @@ bool MarketServer::serveStockPage(const QString& path, const httplib::Request& r
     if (page.startsWith(u"other:"_s))
         quote->code = page.mid(6);
     res.set_content(
-        utf8(m_stockPages == StockPageForm::State ? todayQuotePage(*quote) : streamedQuotePage(*quote)),
+        utf8(m_stockPages == StockPageForm::State ? stateQuotePage(*quote) : streamedQuotePage(*quote)),
         HtmlType);
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "faultmode.h"
 #include "simulation.h"
 
 #include <QHash>
@@ -7,14 +8,10 @@
 #include <QStringList>
 
 #include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
 
 namespace httplib {
 class Server;
@@ -28,60 +25,6 @@ namespace tickora::market {
 inline constexpr size_t MaxRequestBody = 16 * 1024;
 /// Connections accepted but not yet taken up by a worker, at most.
 inline constexpr size_t MaxQueuedConnections = 256;
-
-/// A fixed set of worker threads running jobs in order, with at most `maxQueued` jobs waiting:
-/// enqueue() holds its caller while the queue is full. The server's accepting thread is that
-/// caller, so further clients wait in the system's listen backlog (and are refused once it is
-/// full) instead of growing this queue.
-class BoundedThreadPool
-{
-public:
-    BoundedThreadPool(size_t threads, size_t maxQueued);
-    ~BoundedThreadPool();
-    void enqueue(std::function<void()> job);
-    /// Runs the jobs already queued, then ends the workers.
-    void shutdown();
-    size_t queued() const;
-
-private:
-    void work();
-
-    const size_t m_maxQueued;
-    std::vector<std::thread> m_threads;
-    std::deque<std::function<void()>> m_jobs;
-    bool m_shutdown = false;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_hasJob;
-    std::condition_variable m_hasRoom;
-};
-
-/// How the market misbehaves on purpose.
-struct FaultMode
-{
-    enum class Kind
-    {
-        None,
-        Status,
-        Hang,
-        Reset,
-        Garbage,
-        Huge,
-        Drip
-    };
-    Kind kind = Kind::None;
-    int status = 0;      ///< for Status
-    int retryAfter = -1; ///< for Status: the Retry-After seconds it sends; none when negative
-    int megabytes = 0;   ///< for Huge
-
-    /// Reads "none", "status:NNN" (200..599) or "status:NNN:SECONDS" (with Retry-After, 0..86400),
-    /// "hang", "reset", "garbage", "huge:MB" (1..4096) or "drip".
-    static std::optional<FaultMode> parse(const QString& text);
-    QString toString() const;
-    bool operator==(const FaultMode&) const = default;
-};
-
-/// Reads a comma-separated list of fault modes (none of them "none"); nothing when any is unreadable.
-std::optional<QList<FaultMode>> parseFaultMix(const QString& text);
 
 /// The form of today's stock pages: the streamed data of 2026, or the page state of 2025.
 enum class StockPageForm

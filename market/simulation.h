@@ -2,7 +2,7 @@
 
 #include "codelist.h"
 #include "history.h"
-#include "pages.h"
+#include "quoteviews.h"
 
 #include <QDateTime>
 #include <QHash>

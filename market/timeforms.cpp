@@ -2,9 +2,22 @@
 
 #include <QTime>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tickora::market {
+
+int shownMinute(const QuoteView& q)
+{
+    if (q.realTime)
+        return q.minute;
+    // Twenty minutes back, but never into a stretch without trading: before the opening it is the
+    // opening, in the lunch break the morning's last minute.
+    constexpr int MorningClose = 11 * 60 + 30, AfternoonOpen = 12 * 60 + 30;
+    const int back = std::max(9 * 60, q.minute - 20);
+    return back > MorningClose && back < AfternoonOpen ? MorningClose : back;
+}
 
 std::optional<TimeForm> parseTimeForm(const QString& name)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pages.h"
+#include "quoteviews.h"
 
 #include <QDate>
 #include <QString>
@@ -8,6 +8,10 @@
 #include <optional>
 
 namespace tickora::market {
+
+/// The minute a page gives as the time of a quote: 20 minutes back for a delayed quote, never
+/// before 9:00.
+int shownMinute(const QuoteView& quote);
 
 /// "short", "seconds" or "dated"; nothing for another name.
 std::optional<TimeForm> parseTimeForm(const QString& name);

@@ -3,13 +3,14 @@
 #include "charts.h"
 #include "charts/seriesreader.h"
 #include "compression.h"
-#include "pages.h"
+#include "markuppages.h"
 #include "platform/pictures.h"
 #include "quotes/quotepage.h"
 #include "quotes/seriesquote.h"
 #include "quotes/todaypage.h"
 #include "server.h"
-#include "todaypages.h"
+#include "statepages.h"
+#include "timeforms.h"
 
 #include <httplib.h>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// What a page shows: the quote of a stock or of the Nikkei average at one moment, as every form of
+// page (markup, state, streamed) draws it.
+
 #include "history.h"
 
 #include <QDate>
@@ -75,35 +78,5 @@ struct ShareFigures
     double bps = 0;      ///< book value per share
     double dividend = 0; ///< dividend per share
 };
-
-/// "1,234" for whole prices, with `decimals` digits after the point otherwise.
-QString formatNumber(double value, int decimals = 0);
-/// A signed change: "+15", "-3", "0"; with decimals "+123.45".
-QString formatChange(double change, int decimals = 0);
-/// A signed percentage with two decimals: "+0.45%", "-0.20%", "0.00%".
-QString formatPercent(double change, double base);
-/// "15:00".
-QString formatMinute(int minuteOfDay);
-
-/// The minute a page gives as the time of a quote: 20 minutes back for a delayed quote, never
-/// before 9:00.
-int shownMinute(const QuoteView& quote);
-
-/// The per-share figures of a quote, the same on every page drawn for that quote.
-ShareFigures shareFigures(const QuoteView& quote);
-
-/// The stock-detail page of a listed stock (HTML, UTF-8 when encoded), tens of kilobytes with the
-/// site's navigation, news and footer around the quote.
-QString quotePage(const QuoteView& quote);
-/// The service's answer for a code it does not list: a normal page (served with status 200) that
-/// says so, without the detail table. The code is shown escaped.
-QString notFoundPage(const QString& code);
-/// The Nikkei index page. Besides the index value and the bracketed change, a bold element holding
-/// the time of the value starts at character NikkeiFixedPosition (1-based, in UTF-16 characters).
-QString nikkeiPage(const IndexView& index);
-constexpr int NikkeiFixedPosition = 9230;
-
-/// Escapes &, <, >, " and ' for HTML text and attributes.
-QString htmlEscape(const QString& text);
 
 } // namespace tickora::market

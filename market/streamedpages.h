@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pages.h"
+#include "quoteviews.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,5 +29,12 @@ QString quoteStream(const QuoteView& quote);
 /// ends, and on about one page in three once more inside the price board, as nothing promises
 /// that an object stays within one push.
 QString streamedQuotePage(const QuoteView& quote);
+
+/// The Nikkei average's page in the streamed form: the site's shell without a page state, its
+/// board (`mainDomesticIndexPriceBoard.indexPrices`, naming `index.code`) and the day's figures
+/// (`mainDomesticIndexDetail.indexPrices`) in a row of the stream. The time carries its date in
+/// front ("2026/09/18 15:30", as the service's streamed index pages write it) unless the index's
+/// time form says otherwise.
+QString streamedIndexPage(const IndexView& index);
 
 } // namespace tickora::market
