@@ -1,0 +1,102 @@
+// Text answers go gzip-compressed to a client that accepts it; pictures and others as they are.
+
+#include "compression.h"
+#include "server.h"
+
+#include <httplib.h>
+#include <zlib.h>
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace tickora::market;
+
+class TestCompression : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void acceptEncodingHeaders_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("gzip") << u"gzip"_s << true;
+        QTest::newRow("gzip at a low weight, upper case") << u"deflate, GZIP;q=0.1"_s << true;
+        QTest::newRow("x-gzip") << u"x-gzip"_s << true;
+        QTest::newRow("any coding") << u"*"_s << true;
+        QTest::newRow("no header") << QString() << false;
+        QTest::newRow("gzip refused by a weight of zero") << u"gzip;q=0"_s << false;
+        QTest::newRow("other codings only") << u"deflate, br"_s << false;
+        QTest::newRow("a longer word") << u"gzipped"_s << false;
+    }
+    void acceptEncodingHeaders()
+    {
+        QFETCH(QString, header);
+        QFETCH(bool, accepted);
+        QCOMPARE(acceptsGzip(header.toStdString()), accepted);
+    }
+
+    void compressibleTypes_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("compressible");
+        QTest::newRow("JSON") << u"application/json; charset=utf-8"_s << true;
+        QTest::newRow("picture") << u"image/png"_s << false;
+    }
+    void compressibleTypes()
+    {
+        QFETCH(QString, type);
+        QFETCH(bool, compressible);
+        QCOMPARE(isCompressibleType(type.toStdString()), compressible);
+    }
+
+    // What gzipCompress() writes inflates back to the text it was given.
+    void compressedTextInflatesBack()
+    {
+        std::string text;
+        for (int i = 0; i < 2000; ++i)
+            text += "<p>株価 " + std::to_string(i) + "</p>\n";
+        const std::string packed = gzipCompress(text);
+        QVERIFY(packed.size() < text.size() / 4);
+        QVERIFY(QByteArray::fromStdString(packed).startsWith("\x1f\x8b"));
+        std::string inflated(text.size() + 16, '\0');
+        z_stream z{};
+        QCOMPARE(inflateInit2(&z, 16 + MAX_WBITS), Z_OK);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+        z.avail_in = uInt(packed.size());
+        z.next_out = reinterpret_cast<Bytef*>(inflated.data());
+        z.avail_out = uInt(inflated.size());
+        const int result = inflate(&z, Z_FINISH);
+        inflated.resize(z.total_out);
+        inflateEnd(&z);
+        QCOMPARE(result, Z_STREAM_END);
+        QVERIFY(inflated == text);
+    }
+
+    // Through the market: a page compressed when asked, a picture never, and read back inflated.
+    void compressesWhenAsked()
+    {
+        MarketServer server({{u"7203"_s, u"トヨタ自動車"_s}},
+                            ServerOptions{.stockPages = StockPageForm::State});
+        const int port = server.startInBackground(0);
+        QVERIFY(port > 0);
+        httplib::Client client("127.0.0.1", port);
+        client.set_decompress(false);
+        const auto plain = client.Get("/quote/7203.T", {{"Accept-Encoding", "identity"}});
+        const auto packed = client.Get("/quote/7203.T", {{"Accept-Encoding", "br, gzip;q=0.5"}});
+        QVERIFY(plain && packed && plain->status == 200 && packed->status == 200);
+        QVERIFY(!plain->has_header("Content-Encoding") && plain->body.size() > 300000);
+        QCOMPARE(packed->get_header_value("Content-Encoding"), "gzip");
+        QVERIFY2(packed->body.size() < plain->body.size() / 4, std::to_string(packed->body.size()).c_str());
+        QVERIFY(QByteArray::fromStdString(packed->body).startsWith("\x1f\x8b"));
+        const auto picture = client.Get("/f?s=7203.T", {{"Accept-Encoding", "gzip"}});
+        QVERIFY(picture && !picture->has_header("Content-Encoding"));
+        // Read back inflated: the next minute's page, whole.
+        client.set_decompress(true);
+        const auto inflated = client.Get("/quote/7203.T", {{"Accept-Encoding", "gzip"}});
+        QVERIFY(inflated && inflated->get_header_value("Content-Encoding") == "gzip" &&
+                inflated->body.ends_with("</html>\n"));
+    }
+};
+
+QTEST_MAIN(TestCompression)
+#include "tst_compression.moc"
