@@ -7,7 +7,7 @@
 #include "platform/pictures.h"
 #include "quotes/quotepage.h"
 #include "quotes/seriesquote.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
 #include "server.h"
 #include "todaypages.h"
 

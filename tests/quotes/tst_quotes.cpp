@@ -153,7 +153,7 @@ private Q_SLOTS:
             {u"[abc[x]"_s, u"["_s, u"]"_s, u"abc[x"_s},
         };
         for (const auto& r : rows)
-            QCOMPARE(GetText(r[0], r[1], r[2]), r[3]);
+            QCOMPARE(textBetween(r[0], r[1], r[2]), r[3]);
         // The last "</div>" block holding the label decides; its first <strong> is the value.
         const QString blocks[][3] = {
             {u"<dt>始値</dt><dd><strong>1,234</strong></dd></div><div>x</div>"_s, u"始値"_s, u"1,234"_s},
@@ -172,7 +172,7 @@ private Q_SLOTS:
             {u"<strong>1</strong></div>"_s, {}, {}},
         };
         for (const auto& r : blocks)
-            QCOMPARE(GetValue(r[0], r[1]), r[2]);
+            QCOMPARE(valueAfterLabel(r[0], r[1]), r[2]);
         const QString index = u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b> 円</div>"_s;
         const QString dots(9219, u'.'); // the fixed value starts at character 9220
         const QString lines[][2] = {
@@ -557,10 +557,11 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, label);
         QFETCH(QString, value);
-        QCOMPARE(GetValue(text, label), value);
+        QCOMPARE(valueAfterLabel(text, label), value);
         // The same block as the last of several.
-        QCOMPARE(GetValue(u"<strong>0</strong>x</div>"_s + text, label), value);
-        QCOMPARE(GetText(u"[x]"_s + text, u"["_s, u"]"_s), u"x"_s); // a start marker at the first character
+        QCOMPARE(valueAfterLabel(u"<strong>0</strong>x</div>"_s + text, label), value);
+        QCOMPARE(textBetween(u"[x]"_s + text, u"["_s, u"]"_s),
+                 u"x"_s); // a start marker at the first character
     }
 
     // Pages that answer but give no quote of this code: a page in an unknown form that still says

@@ -1,7 +1,7 @@
 // Quote pages of the current site: the state in their script, the quote and Nikkei line, the dispatch.
 #include "quotes/numbertext.h"
 #include "quotes/quotepage.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
 #include "quotetext.h"
 #include "support/files.h"
 
@@ -57,7 +57,7 @@ QString stockState(const QString& overrides)
 
 } // namespace
 
-class TestTodayPage : public QObject
+class TestStatePage : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QFETCH(QString, overrides);
         QFETCH(QString, expected);
         const QString page = todayPage(overrides.startsWith(u'{') ? overrides : stockState(overrides));
-        QCOMPARE(joined(parseTodayQuotePage(page)) + u'/' + joined(parseQuotePage(page)) + signedChange({}),
+        QCOMPARE(joined(parseStateQuotePage(page)) + u'/' + joined(parseQuotePage(page)) + signedChange({}),
                  expected + u'/' + expected);
     }
 
@@ -146,8 +146,8 @@ private Q_SLOTS:
         const std::optional<QJsonObject> state = embeddedPageState(page);
         const QuoteFields q = parseQuotePage(page);
         const QString readable = price == u"-"_s ? u"0"_s : u"1"_s;
-        QCOMPARE(QStringList({state ? todayQuoteFields(*state).price : u"-"_s,
-                              QString::number(parseTodayQuotePage(page).isDetailPage),
+        QCOMPARE(QStringList({state ? stateQuoteFields(*state).price : u"-"_s,
+                              QString::number(parseStateQuotePage(page).isDetailPage),
                               QString::number(q.isDetailPage), q.price}),
                  QStringList({price, readable, readable, price == u"-"_s ? QString() : price}));
     }
@@ -161,7 +161,7 @@ private Q_SLOTS:
             {u"9999.html"_s, NotDetail}};
         for (const auto& [file, expected] : files) {
             const QString page = QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/"_L1 + file));
-            QCOMPARE(joined(parseQuotePage(page)) + u'/' + joined(parseTodayQuotePage(page)),
+            QCOMPARE(joined(parseQuotePage(page)) + u'/' + joined(parseStateQuotePage(page)),
                      expected + u'/' + expected);
             const qsizetype assigned = page.indexOf(u"__PRELOADED_STATE__ ="_s) + 21;
             const qsizetype whole = page.indexOf(u"</script"_s, assigned) + 8;
@@ -206,5 +206,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTodayPage)
-#include "tst_todaypage.moc"
+QTEST_GUILESS_MAIN(TestStatePage)
+#include "tst_statepage.moc"

@@ -1,7 +1,7 @@
 // Quote pages whose data is streamed to their script, the dispatch between the forms, and index
 // pages of every form.
 #include "quotes/quotepage.h"
-#include "quotes/streampage.h"
+#include "quotes/streamedpage.h"
 #include "quotetext.h"
 #include "support/files.h"
 
@@ -73,7 +73,7 @@ QString pageFile(const QString& name)
 
 } // namespace
 
-class TestStreamPage : public QObject
+class TestStreamedPage : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -314,5 +314,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStreamPage)
-#include "tst_streampage.moc"
+QTEST_GUILESS_MAIN(TestStreamedPage)
+#include "tst_streamedpage.moc"
