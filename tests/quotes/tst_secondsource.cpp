@@ -1,4 +1,5 @@
 // What is told when pages cannot be read, and when the series service refuses the program.
+#include "quotes/pageverdict.h"
 #include "quotes/secondsource.h"
 
 #include <QTest>
@@ -31,6 +32,15 @@ struct RefusalStep
 };
 
 } // namespace
+
+/// A page answered for a code: read as its own (no board code), or showing the security `boardCode`.
+struct PageStep
+{
+    QString code;
+    QString boardCode;
+    bool told = false; ///< the message is shown now
+};
+Q_DECLARE_METATYPE(PageStep)
 
 class TestSecondSource : public QObject
 {
@@ -76,6 +86,38 @@ private Q_SLOTS:
         for (const RefusalStep& step : steps)
             QVERIFY2(refusals.noteAnswer(step.status, step.holdStarted) == step.tell,
                      qPrintable(u"answer %1"_s.arg(++n)));
+    }
+
+    // A page showing another security is told once, until it reads as its own again.
+    void otherCodeToldOnce_data()
+    {
+        QTest::addColumn<QList<PageStep>>("steps");
+        const PageStep other2107{u"2107"_s, u"627A"_s, true};
+        const PageStep again2107{u"2107"_s, u"627A"_s, false};
+        QTest::newRow("same board again") << QList<PageStep>{other2107, again2107};
+        QTest::newRow("another board") << QList<PageStep>{other2107, {u"2107"_s, u"7203"_s, true}};
+        QTest::newRow("read in between") << QList<PageStep>{other2107, {u"2107"_s, {}, false}, other2107};
+        QTest::newRow("another page read in between")
+            << QList<PageStep>{other2107, {u"6758"_s, {}, false}, again2107};
+        QTest::newRow("two pages") << QList<PageStep>{other2107, {u"6758"_s, u"627A"_s, true}};
+    }
+    void otherCodeToldOnce()
+    {
+        QFETCH(QList<PageStep>, steps);
+        UnreadPageNotices notices;
+        int n = 0;
+        for (const PageStep& step : std::as_const(steps)) {
+            const QString at = u"step %1"_s.arg(++n);
+            if (step.boardCode.isEmpty()) {
+                notices.pageRead(step.code);
+                QCOMPARE(at + notices.otherCodeTold(step.code), at);
+                continue;
+            }
+            const QString text = notices.pageOfOtherCode(step.code, step.boardCode);
+            const QString message = otherCodeText(step.code, step.boardCode);
+            QCOMPARE(at + text, at + (step.told ? message : QString()));
+            QCOMPARE(notices.otherCodeTold(step.code), message);
+        }
     }
 
     void isNoSuchCodePage_data()

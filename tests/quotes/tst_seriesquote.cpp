@@ -86,6 +86,26 @@ private Q_SLOTS:
                  u"日経平均 2,648.50 (9:49) +30.50"_s);
     }
 
+    // The series stands in with the same time cell: today's time, an earlier day's date.
+    void seriesTime_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("time");
+        // 1790470140 is 2026-09-27 00:49 UTC: 9:49 in Japan.
+        QTest::newRow("that day") << QDate(2026, 9, 27) << u"9:49"_s;
+        QTest::newRow("a later day") << QDate(2026, 9, 28) << u"9/27"_s;
+        QTest::newRow("the day before in UTC") << QDate(2026, 9, 26) << u"9/27"_s;
+        QTest::newRow("no day given") << QDate() << u"9:49"_s;
+    }
+    void seriesTime()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QString, time);
+        const QByteArray json =
+            R"({"chart":{"result":[{"meta":{"regularMarketPrice":1,"regularMarketTime":1790470140}}]}})";
+        QCOMPARE(tickora::quoteFromSeriesJson(json, {}, -1, today).value_or(QuoteFields()).time, time);
+    }
+
     void daySeriesRequest()
     {
         const HttpRequest index = tickora::daySeriesRequest(QUrl(u"http://s.test/base/"_s), u"^N225"_s),
