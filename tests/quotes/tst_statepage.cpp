@@ -13,7 +13,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Ordinary = u"N|detail|N(株)|1,000|+5|990|1,010|985|12,300|995|10:00"_s;
+/// The quote of the ordinary state.
+const QuoteFields Ordinary{u"N"_s,     true,     u"N(株)"_s,  u"1,000"_s, u"+5"_s,   u"990"_s,
+                           u"1,010"_s, u"985"_s, u"12,300"_s, u"995"_s,   u"10:00"_s};
 const QString NotDetail = u"|other|||||||||"_s;
 
 /// A page shell in the current site's shape whose last script element holds `scriptText`.
@@ -26,33 +28,43 @@ QString pageWith(const QString& scriptText, const QString& markup = {})
 }
 
 /// A page whose state is `state`, assigned after a comment line as the site writes it.
-QString todayPage(const QString& state, const QString& markup = {})
+QString statePage(const QString& state, const QString& markup = {})
 {
     return pageWith(
         u"    // the state below is embedded as JSON\n    window.__PRELOADED_STATE__ = "_s + state, markup);
 }
 
-/// Ordinary state; each override "key=json" sets a member of the price board (price*, *ame) or detail.
-QString stockState(const QString& overrides)
+/// Members of a JSON object by name, each value as its JSON text.
+using JsonMembers = QMap<QString, QString>;
+
+/// The members of the ordinary state's price board and of its day's figures.
+const JsonMembers OrdinaryBoard{{u"name"_s, u"\"N(株)\""_s},
+                                {u"price"_s, u"\"1,000\""_s},
+                                {u"priceChange"_s, u"\"5\""_s},
+                                {u"priceDateTime"_s, u"\"10:00\""_s}};
+const JsonMembers OrdinaryDetail{{u"previousPrice"_s, u"\"995\""_s},
+                                 {u"openPrice"_s, u"\"990\""_s},
+                                 {u"highPrice"_s, u"\"1,010\""_s},
+                                 {u"lowPrice"_s, u"\"985\""_s},
+                                 {u"volume"_s, u"\"12,300\""_s}};
+
+/// `members` written as the inside of a JSON object.
+QString objectText(const JsonMembers& members)
 {
-    QMap<QString, QString> board, detail;
-    for (const QString& o :
-         QString(u"name=\"N(株)\";price=\"1,000\";priceChange=\"5\";priceDateTime=\"10:00\";"
-                 "previousPrice=\"995\";openPrice=\"990\";highPrice=\"1,010\";"
-                 "lowPrice=\"985\";volume=\"12,300\";"_s +
-                 overrides)
-             .split(u';', Qt::SkipEmptyParts)) {
-        const QString key = o.section(u'=', 0, 0);
-        (key.startsWith(u"price"_s) || key.contains(u"ame"_s) ? board : detail)[key] = o.section(u'=', 1);
-    }
-    const auto members = [](const QMap<QString, QString>& m) {
-        QStringList parts;
-        for (auto it = m.cbegin(); it != m.cend(); ++it)
-            parts << u"\"%1\":%2"_s.arg(it.key(), it.value());
-        return parts.join(u',');
-    };
+    QStringList parts;
+    for (auto it = members.cbegin(); it != members.cend(); ++it)
+        parts << u"\"%1\":%2"_s.arg(it.key(), it.value());
+    return parts.join(u',');
+}
+
+/// The ordinary state with members of its price board and of its day's figures replaced or added.
+QString stockState(const JsonMembers& board = {}, const JsonMembers& detail = {})
+{
+    JsonMembers boardMembers = OrdinaryBoard, detailMembers = OrdinaryDetail;
+    boardMembers.insert(board);
+    detailMembers.insert(detail);
     return u"{\"mainStocksPriceBoard\":{\"priceBoard\":{%1}},\"mainStocksDetail\":{\"detail\":{%2}}}"_s.arg(
-        members(board), members(detail));
+        objectText(boardMembers), objectText(detailMembers));
 }
 
 } // namespace
@@ -61,53 +73,93 @@ class TestStatePage : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Overrides (' for ") or a whole state; expected fields in full, or "field=value" changes of Ordinary.
+    // Members of the price board and of the day's figures replaced (values as JSON texts), and the
+    // quote read.
     void fields_data()
     {
-        QTest::addColumn<QString>("overrides");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, QAnyStringView overrides, QAnyStringView expected) {
-            QTest::newRow(name) << overrides.toString().replace(u'\'', u'"')
-                                << withChanges(Ordinary, expected.toString());
-        };
+        QTest::addColumn<JsonMembers>("board");
+        QTest::addColumn<JsonMembers>("detail");
+        QTest::addColumn<QString>("fields"); ///< as joined() writes them
         const QString x300(300, u'x'), d255(255, u'7'), d256(256, u'7'), d257(257, u'7');
-        row("ordinary, short name from the name", "", "");
-        row("sign after leading blanks", "priceChange='  5'", "change=  +5");
-        row("date for a time", "priceDateTime='12/05'", "time=12/05");
-        row("time without a mark", "priceDateTime='1530'", "time=");
-        row("escapes, both company forms", "name='\\u30c8\\u30e8\\u30bf(\\u682a)（株）'",
-            "short=トヨタ;name=トヨタ(株)（株）");
-        row("escaped end tag in a name", "name='x<\\/script>y';shortName='S'", "short=S;name=x</script>y");
-        row("numbers as plain decimals",
-            "price=2648.5;priceChange=30;openPrice=3.2;volume=1e7;previousPrice=2670;highPrice="
-            "12345678901234567",
-            "N|detail|N(株)|2648.5|+30|3.2|12345678901234567|985|10000000|2670|10:00");
-        row("number zeros", "priceChange=0e3;lowPrice=-0.0;openPrice=0", "change=0;open=0;low=0");
-        row("numbers at and past a field's size", "openPrice=1e300;highPrice=1e255;price=1e-300",
-            u"price=;open=0;high=1"_s + QString(255, u'0'));
-        row("other types take the fallbacks",
-            "highPrice=true;lowPrice=null;volume=[1];openPrice={'v':'1'};price=false;previousPrice={};"
-            "priceChange=['5'];priceDateTime=15.3;name=null",
-            "|detail|||0|0|0|0|0||");
-        row("price board an array", "{'mainStocksPriceBoard':{'priceBoard':[{'price':'1'}]}}", NotDetail);
-        row("control characters",
-            "name='A\\u0007B\\nC\\u2028D';price='1,234\\t';volume='1,000\\u0000';"
-            "priceChange='5\\r'",
-            "A B C D|detail|A B C D|1,234 |0|990|1,010|985|0|995|10:00");
-        row("long texts capped", u"name=\"%1\";price=\"%2\""_s.arg(x300, d257),
-            u"short=%1;name=%1;price=%2"_s.arg(x300.left(256), d256));
-        row("numeric texts at and past a cell's size",
-            u"volume=\"%1\";openPrice=\"%2\";priceChange=\"%2\""_s.arg(d257, d256),
-            u"change=0;open=%1;volume=0"_s.arg(d256));
-        row("signed change that just fits", u"priceChange=\"%1\""_s.arg(d255), u"change=+"_s + d255);
+        const auto text = [](const QString& t) -> QString { return u"\""_s + t + u"\""_s; };
+        using Q = QuoteFields;
+        QTest::newRow("ordinary, short name from the name")
+            << JsonMembers() << JsonMembers() << joined(Ordinary);
+        QTest::newRow("sign after leading blanks")
+            << JsonMembers{{u"priceChange"_s, text(u"  5"_s)}} << JsonMembers()
+            << joinedWith(Ordinary, {{&Q::change, u"  +5"_s}});
+        QTest::newRow("date for a time") << JsonMembers{{u"priceDateTime"_s, text(u"12/05"_s)}}
+                                         << JsonMembers() << joinedWith(Ordinary, {{&Q::time, u"12/05"_s}});
+        QTest::newRow("time without a mark")
+            << JsonMembers{{u"priceDateTime"_s, text(u"1530"_s)}} << JsonMembers()
+            << joinedWith(Ordinary, {{&Q::time, QString()}});
+        QTest::newRow("escapes, both company forms")
+            << JsonMembers{{u"name"_s, uR"j("\u30c8\u30e8\u30bf(\u682a)（株）")j"_s}} << JsonMembers()
+            << joinedWith(Ordinary, {{&Q::shortName, u"トヨタ"_s}, {&Q::name, u"トヨタ(株)（株）"_s}});
+        QTest::newRow("escaped end tag in a name")
+            << JsonMembers{{u"name"_s, uR"j("x<\/script>y")j"_s}, {u"shortName"_s, text(u"S"_s)}}
+            << JsonMembers() << joinedWith(Ordinary, {{&Q::shortName, u"S"_s}, {&Q::name, u"x</script>y"_s}});
+        QTest::newRow("numbers as plain decimals")
+            << JsonMembers{{u"price"_s, u"2648.5"_s}, {u"priceChange"_s, u"30"_s}}
+            << JsonMembers{{u"openPrice"_s, u"3.2"_s},
+                           {u"volume"_s, u"1e7"_s},
+                           {u"previousPrice"_s, u"2670"_s},
+                           {u"highPrice"_s, u"12345678901234567"_s}}
+            << u"N|detail|N(株)|2648.5|+30|3.2|12345678901234567|985|10000000|2670|10:00"_s;
+        QTest::newRow("number zeros")
+            << JsonMembers{{u"priceChange"_s, u"0e3"_s}}
+            << JsonMembers{{u"lowPrice"_s, u"-0.0"_s}, {u"openPrice"_s, u"0"_s}}
+            << joinedWith(Ordinary, {{&Q::change, u"0"_s}, {&Q::open, u"0"_s}, {&Q::low, u"0"_s}});
+        QTest::newRow("numbers at and past a field's size")
+            << JsonMembers{{u"price"_s, u"1e-300"_s}}
+            << JsonMembers{{u"openPrice"_s, u"1e300"_s}, {u"highPrice"_s, u"1e255"_s}}
+            << joinedWith(
+                   Ordinary,
+                   {{&Q::price, QString()}, {&Q::open, u"0"_s}, {&Q::high, u"1"_s + QString(255, u'0')}});
+        QTest::newRow("other types take the fallbacks") << JsonMembers{{u"price"_s, u"false"_s},
+                                                                       {u"priceChange"_s, uR"j(["5"])j"_s},
+                                                                       {u"priceDateTime"_s, u"15.3"_s},
+                                                                       {u"name"_s, u"null"_s}}
+                                                        << JsonMembers{{u"highPrice"_s, u"true"_s},
+                                                                       {u"lowPrice"_s, u"null"_s},
+                                                                       {u"volume"_s, u"[1]"_s},
+                                                                       {u"openPrice"_s, uR"j({"v":"1"})j"_s},
+                                                                       {u"previousPrice"_s, u"{}"_s}}
+                                                        << u"|detail|||0|0|0|0|0||"_s;
+        QTest::newRow("control characters") << JsonMembers{{u"name"_s, uR"j("A\u0007B\nC\u2028D")j"_s},
+                                                           {u"price"_s, uR"j("1,234\t")j"_s},
+                                                           {u"priceChange"_s, uR"j("5\r")j"_s}}
+                                            << JsonMembers{{u"volume"_s, uR"j("1,000\u0000")j"_s}}
+                                            << u"A B C D|detail|A B C D|1,234 |0|990|1,010|985|0|995|10:00"_s;
+        QTest::newRow("long texts capped")
+            << JsonMembers{{u"name"_s, text(x300)}, {u"price"_s, text(d257)}} << JsonMembers()
+            << joinedWith(Ordinary,
+                          {{&Q::shortName, x300.left(256)}, {&Q::name, x300.left(256)}, {&Q::price, d256}});
+        QTest::newRow("numeric texts at and past a cell's size")
+            << JsonMembers{{u"priceChange"_s, text(d256)}}
+            << JsonMembers{{u"volume"_s, text(d257)}, {u"openPrice"_s, text(d256)}}
+            << joinedWith(Ordinary, {{&Q::change, u"0"_s}, {&Q::open, d256}, {&Q::volume, u"0"_s}});
+        QTest::newRow("signed change that just fits")
+            << JsonMembers{{u"priceChange"_s, text(d255)}} << JsonMembers()
+            << joinedWith(Ordinary, {{&Q::change, u"+"_s + d255}});
     }
     void fields()
     {
-        QFETCH(QString, overrides);
-        QFETCH(QString, expected);
-        const QString page = todayPage(overrides.startsWith(u'{') ? overrides : stockState(overrides));
-        QCOMPARE(joined(parseStateQuotePage(page)) + u'/' + joined(parseQuotePage(page)) + signedChange({}),
-                 expected + u'/' + expected);
+        QFETCH(JsonMembers, board);
+        QFETCH(JsonMembers, detail);
+        QFETCH(QString, fields);
+        const QString page = statePage(stockState(board, detail));
+        QCOMPARE(joined(parseStateQuotePage(page)), fields);
+        QCOMPARE(joined(parseQuotePage(page)), fields);
+        QCOMPARE(signedChange({}), QString());
+    }
+
+    // A price board that is no object gives no quote.
+    void priceBoardAnArray()
+    {
+        const QString page = statePage(uR"j({"mainStocksPriceBoard":{"priceBoard":[{"price":"1"}]}})j"_s);
+        QCOMPARE(joined(parseStateQuotePage(page)), NotDetail);
+        QCOMPARE(joined(parseQuotePage(page)), NotDetail);
     }
 
     // Where the state stands and how it is written; "-" when the page carries none.
@@ -115,7 +167,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("price");
-        const QString state = stockState({}), assign = u"window.__PRELOADED_STATE__ = "_s;
+        const QString state = stockState(), assign = u"window.__PRELOADED_STATE__ = "_s;
         const auto row = [](const char* name, const QString& page, const QString& price = u"-"_s) {
             QTest::newRow(name) << page << price;
         };
@@ -137,7 +189,7 @@ private Q_SLOTS:
         row("the tag's name ends the page", u"<script"_s);
         row("nothing after =", u"<script>window.__PRELOADED_STATE__ =</script>"_s);
         row("nested too deep",
-            todayPage(stockState(u"deep="_s + QString(100'000, u'[') + u'1' + QString(100'000, u']'))));
+            statePage(stockState({}, {{u"deep"_s, QString(100'000, u'[') + u'1' + QString(100'000, u']')}})));
     }
     void stateText()
     {
@@ -176,7 +228,7 @@ private Q_SLOTS:
         }
         // The Nikkei line, and the dispatch: the data wins over a 2012 marker in the markup.
         const auto board = [](const char* index) {
-            return todayPage(
+            return statePage(
                 u"{\"mainIndexPriceBoard\":%1}"_s.arg(QString::fromUtf8(index).replace(u'\'', u'"')));
         };
         const std::pair<QString, QString> lines[] = {
@@ -186,7 +238,7 @@ private Q_SLOTS:
             {board("{'price':'1\\n2','priceDateTime':'9:00\\u0001','priceChange':'---'}"), u"1 2 (9:00 ) "_s},
             {board("{'price':'5','priceChange':'1','note':'cmn-index_value no-bg <b>9</b>'}"), u"5 () +1"_s},
             {board("{'price':'5'"), u" () "_s},
-            {todayPage(uR"({"mainIndexPriceBoard":{"price":"5"}})"_s,
+            {statePage(uR"({"mainIndexPriceBoard":{"price":"5"}})"_s,
                        u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"_s),
              u"5 () "_s},
         };
@@ -197,8 +249,9 @@ private Q_SLOTS:
         const QString oldCut = u"S|detail|Old(株)|1,234|+15|1,210|0|0|0||"_s, oldName = u"【1】AB株"_s;
         const std::pair<QString, QString> pages[] = {
             {oldPage, oldCut},
-            {todayPage(stockState({}), oldPage), Ordinary},                  // data before markup
-            {todayPage(stockState(u"news=\"株価詳細を見る\""_s)), Ordinary}, // the marker only in the state
+            {statePage(stockState(), oldPage), joined(Ordinary)}, // data before markup
+            {statePage(stockState({}, {{u"news"_s, u"\"株価詳細を見る\""_s}})),
+             joined(Ordinary)}, // the marker only in the state
             {oldName + pageWith(u"window.other = {}"_s), u"AB|other|||||||||"_s},
         };
         for (const auto& [page, expected] : pages)
