@@ -52,8 +52,10 @@ const QString OrdinaryBoard =
 const QString OrdinaryIndicators =
     uR"("previousPrice":{"name":"前日終値","value":"1,337"},"openPrice":{"value":"1,367"},)"
     uR"("highPrice":{"value":"1,637"},"lowPrice":{"value":"1,350"},"volume":{"value":"27,485,000"})"_s;
-const QString Ordinary =
-    u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|1,367|1,637|1,350|27,485,000|1,337|9:49"_s;
+const QuoteFields OrdinaryQuote{
+    u"ａｋｉｐｐａ"_s, true,       u"ａｋｉｐｐａ(株)"_s, u"1,637"_s, u"+300"_s, u"1,367"_s,
+    u"1,637"_s,        u"1,350"_s, u"27,485,000"_s,       u"1,337"_s, u"9:49"_s};
+const QString Ordinary = joined(OrdinaryQuote);
 const QString Fallbacks = u"|detail|||0|0|0|0|0||"_s;
 const QString NotDetail = u"|other|||||||||"_s;
 /// The board read, the day's figures missing.
@@ -119,57 +121,79 @@ private Q_SLOTS:
                  Ordinary);
     }
 
-    // Streamed fields: one member replaced ("key=json"; a board member when the key is one of the board's),
+    // Streamed fields: members of the board and of the day's figures replaced (values as JSON texts),
     // then the objects placed and the pushes written in other ways.
     void streamedFields_data()
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("expected");
-        const QStringList boardKeys{u"name"_s, u"price"_s, u"priceChange"_s, u"japanUpdateTime"_s};
-        const auto row = [&](const char* name, const QString& replacements, const QString& expected) {
+        using JsonMembers = QMap<QString, QString>;
+        const auto row = [&](const char* name, const JsonMembers& boardMembers,
+                             const JsonMembers& indicatorMembers, const QString& expected) {
             QJsonObject board = QJsonDocument::fromJson(u"{%1}"_s.arg(OrdinaryBoard).toUtf8()).object();
             QJsonObject indicators =
                 QJsonDocument::fromJson(u"{%1}"_s.arg(OrdinaryIndicators).toUtf8()).object();
-            for (const QString& r : replacements.split(u';', Qt::SkipEmptyParts)) {
-                const QString key = r.section(u'=', 0, 0);
-                const QJsonValue v =
-                    QJsonDocument::fromJson(u"[%1]"_s.arg(r.section(u'=', 1)).toUtf8()).array().at(0);
-                (boardKeys.contains(key) ? board : indicators)[key] = v;
-            }
+            const auto replace = [](QJsonObject& o, const JsonMembers& members) {
+                for (auto it = members.cbegin(); it != members.cend(); ++it)
+                    o[it.key()] = QJsonDocument::fromJson(u"[%1]"_s.arg(it.value()).toUtf8()).array().at(0);
+            };
+            replace(board, boardMembers);
+            replace(indicators, indicatorMembers);
             const auto members = [](const QJsonObject& o) {
                 const QByteArray t = QJsonDocument(o).toJson(QJsonDocument::Compact);
                 return QString::fromUtf8(t.mid(1, t.size() - 2));
             };
             QTest::newRow(name) << streamedPage({stockStream(members(board), members(indicators))})
-                                << withChanges(Ordinary, expected);
-        };
-        const QStringList keys = boardKeys + QStringList{u"previousPrice"_s, u"openPrice"_s, u"highPrice"_s,
-                                                         u"lowPrice"_s, u"volume"_s};
-        const auto everyField = [&](const QString& json) {
-            QStringList r;
-            for (const QString& k : keys)
-                r << k + u'=' + json;
-            return r.join(u';');
+                                << expected;
         };
         for (const char* v : {"\"$undefined\"", "{\"value\":\"$undefined\"}",
                               "\"$34:props:children:1:props:x\"", "{\"value\":\"$L25\"}", "null", "true",
-                              "[\"1\"]", "{\"name\":\"1\"}", "{\"value\":{\"value\":\"1\"}}"})
-            row(v, everyField(QString::fromUtf8(v)), Fallbacks);
-        row("plain texts and numbers",
-            u"price=1637.5;priceChange=300;openPrice={\"value\":1367};volume=27485000;previousPrice=1337;"
-            "highPrice=\"1,640\";lowPrice=-0.0"_s,
-            u"price=1637.5;change=+300;open=1367;high=1,640;low=0;volume=27485000;prev=1337"_s);
-        row("a fall and a zero keep their form", u"priceChange={\"value\":\"-21\"}"_s, u"change=-21"_s);
-        row("zero change", u"priceChange=\"0.0\""_s, u"change=0.0"_s);
-        row("no number", u"priceChange=\"---\";openPrice=\"---\";price=\"---\""_s,
-            u"price=---;change=0;open=0"_s);
-        row("a date for a time", u"japanUpdateTime=\"9/25\""_s, u"time=9/25"_s);
-        row("a time without a mark", u"japanUpdateTime=\"0949\""_s, u"time="_s);
-        row("a mark past the cell's length", u"japanUpdateTime=\"9%1:49\""_s.arg(QString(300, u's')),
-            u"time="_s);
-        row("company forms and escapes", u"name=\"A\\u0026B（株）\\u003cC\\u003e\\n\""_s,
-            u"short=A&B<C>;name=A&B（株）<C> "_s);
-        row("limit up", u"highPrice={\"value\":\"1,637\",\"stopLabel\":{\"text\":\"ストップ高\"}}"_s, u""_s);
+                              "[\"1\"]", "{\"name\":\"1\"}", "{\"value\":{\"value\":\"1\"}}"}) {
+            const QString json = QString::fromUtf8(v);
+            row(v,
+                {{u"name"_s, json},
+                 {u"price"_s, json},
+                 {u"priceChange"_s, json},
+                 {u"japanUpdateTime"_s, json}},
+                {{u"previousPrice"_s, json},
+                 {u"openPrice"_s, json},
+                 {u"highPrice"_s, json},
+                 {u"lowPrice"_s, json},
+                 {u"volume"_s, json}},
+                Fallbacks);
+        }
+        using Q = QuoteFields;
+        row("plain texts and numbers", {{u"price"_s, u"1637.5"_s}, {u"priceChange"_s, u"300"_s}},
+            {{u"openPrice"_s, uR"j({"value":1367})j"_s},
+             {u"volume"_s, u"27485000"_s},
+             {u"previousPrice"_s, u"1337"_s},
+             {u"highPrice"_s, uR"j("1,640")j"_s},
+             {u"lowPrice"_s, u"-0.0"_s}},
+            joinedWith(OrdinaryQuote, {{&Q::price, u"1637.5"_s},
+                                       {&Q::change, u"+300"_s},
+                                       {&Q::open, u"1367"_s},
+                                       {&Q::high, u"1,640"_s},
+                                       {&Q::low, u"0"_s},
+                                       {&Q::volume, u"27485000"_s},
+                                       {&Q::prevClose, u"1337"_s}}));
+        row("a fall and a zero keep their form", {{u"priceChange"_s, uR"j({"value":"-21"})j"_s}}, {},
+            joinedWith(OrdinaryQuote, {{&Q::change, u"-21"_s}}));
+        row("zero change", {{u"priceChange"_s, uR"j("0.0")j"_s}}, {},
+            joinedWith(OrdinaryQuote, {{&Q::change, u"0.0"_s}}));
+        row("no number", {{u"priceChange"_s, uR"j("---")j"_s}, {u"price"_s, uR"j("---")j"_s}},
+            {{u"openPrice"_s, uR"j("---")j"_s}},
+            joinedWith(OrdinaryQuote, {{&Q::price, u"---"_s}, {&Q::change, u"0"_s}, {&Q::open, u"0"_s}}));
+        row("a date for a time", {{u"japanUpdateTime"_s, uR"j("9/25")j"_s}}, {},
+            joinedWith(OrdinaryQuote, {{&Q::time, u"9/25"_s}}));
+        row("a time without a mark", {{u"japanUpdateTime"_s, uR"j("0949")j"_s}}, {},
+            joinedWith(OrdinaryQuote, {{&Q::time, QString()}}));
+        row("a mark past the cell's length",
+            {{u"japanUpdateTime"_s, u"\"9%1:49\""_s.arg(QString(300, u's'))}}, {},
+            joinedWith(OrdinaryQuote, {{&Q::time, QString()}}));
+        row("company forms and escapes", {{u"name"_s, uR"j("A\u0026B（株）\u003cC\u003e\n")j"_s}}, {},
+            joinedWith(OrdinaryQuote, {{&Q::shortName, u"A&B<C>"_s}, {&Q::name, u"A&B（株）<C> "_s}}));
+        row("limit up", {}, {{u"highPrice"_s, uR"j({"value":"1,637","stopLabel":{"text":"ストップ高"}})j"_s}},
+            Ordinary);
         // Where the objects stand in the stream and how the pushes are written.
         const QString b = u"{%1}"_s.arg(OrdinaryBoard),
                       d = u"{\"indicators\":{%1}}"_s.arg(OrdinaryIndicators);
