@@ -1,8 +1,8 @@
-// Quote pages whose data is streamed to their script, the dispatch between the forms, and index
-// pages of every form.
+// Quote pages whose data is streamed to their script.
 #include "quotes/quotepage.h"
 #include "quotes/streamedpage.h"
 #include "quotetext.h"
+#include "streamedpages.h"
 #include "support/files.h"
 
 #include <QJsonArray>
@@ -16,42 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-/// `text` as the JSON string literal a push carries, with "&", "<" and ">" escaped as the site does.
-QString literal(const QString& text)
-{
-    const QString array = QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
-    return array.mid(1, array.size() - 2)
-        .replace(u"&"_s, u"\\u0026"_s)
-        .replace(u"<"_s, u"\\u003c"_s)
-        .replace(u">"_s, u"\\u003e"_s);
-}
-
-/// A page streaming `pieces`, one push each, after markup that holds `markup`.
-QString streamedPage(const QStringList& pieces, const QString& markup = u"<h2>株価詳細値</h2>"_s)
-{
-    QString page = u"<html><body><main>"_s + markup +
-                   u"</main><script>(self.__next_f=self.__next_f||[]).push([0])</script>"_s;
-    for (const QString& p : pieces)
-        page += u"<script>self.__next_f.push([1,"_s + literal(p) + u"])</script>"_s;
-    return page + u"</body></html>"_s;
-}
-
-/// A stream in the site's shape; `board` and `indicators` are the members of those objects.
-QString stockStream(const QString& board, const QString& indicators)
-{
-    return u"0:{\"P\":null}\n5:T1c,{\"priceBoard\":{\"board\":5} \"\n"
-           "6:[\"$\",\"$L25\",null,{\"preloadedStore\":{\"bbs\":{\"x\":\"}{\\\"\"},\"priceBoard\":"
-           "{\"currentKey\":\"detail\",\"board\":{%1},\"navItems\":[]}}}]\n"
-           "34:[\"$\",\"section\",null,{\"detailData\":\"$34:props:children:1:props:detailData\"}]\n"
-           "35:{\"detailData\":{\"isApiError\":false,\"indicators\":{%2}}}\n"_s.arg(board, indicators);
-}
-
-const QString OrdinaryBoard =
-    uR"j("name":"ａｋｉｐｐａ(株)","code":"627A","price":{"value":"1,637"},)j"
-    uR"j("priceChange":{"value":"300"},"japanUpdateTime":"9:49","delayMinutes":0)j"_s;
-const QString OrdinaryIndicators =
-    uR"("previousPrice":{"name":"前日終値","value":"1,337"},"openPrice":{"value":"1,367"},)"
-    uR"("highPrice":{"value":"1,637"},"lowPrice":{"value":"1,350"},"volume":{"value":"27,485,000"})"_s;
 const QuoteFields OrdinaryQuote{
     u"ａｋｉｐｐａ"_s, true,       u"ａｋｉｐｐａ(株)"_s, u"1,637"_s, u"+300"_s, u"1,367"_s,
     u"1,637"_s,        u"1,350"_s, u"27,485,000"_s,       u"1,337"_s, u"9:49"_s};
@@ -60,13 +24,6 @@ const QString Fallbacks = u"|detail|||0|0|0|0|0||"_s;
 const QString NotDetail = u"|other|||||||||"_s;
 /// The board read, the day's figures missing.
 const QString BoardOnly = u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|0|0|0|0||9:49"_s;
-
-/// The state form: a page assigning `state` after a comment line.
-QString statePage(const QString& state, const QString& markup = {})
-{
-    return u"<html><body>"_s + markup + u"<script>\n  // state\n  window.__PRELOADED_STATE__ = "_s + state +
-           u"</script></body></html>"_s;
-}
 
 QString pageFile(const QString& name)
 {
@@ -246,95 +203,6 @@ private Q_SLOTS:
         QFETCH(QString, page);
         QFETCH(QString, expected);
         QCOMPARE(joined(parseQuotePage(page)), expected);
-    }
-
-    // Data before markup: the form a page is read in.
-    void dispatch_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("expected"); // form, then the price or "-" for no detail page
-        const QString stream = stockStream(OrdinaryBoard, OrdinaryIndicators);
-        const QString state =
-            uR"j({"mainStocksPriceBoard":{"priceBoard":{"name":"S(株)","price":"2,000"}}})j"_s;
-        const QString old = u"】O株株価詳細<h1>Old</h1>stoksPrice\">1,234</td>"_s;
-        const auto row = [](const char* name, const QString& page, const char* expected) {
-            QTest::newRow(name) << page << QString::fromUtf8(expected);
-        };
-        row("streamed, markup says 株価詳細", streamedPage({stream}, old), "streamed 1,637");
-        row("streamed and a state", statePage(state) + streamedPage({stream}), "streamed 1,637");
-        row("a stream without a board, a state with one", statePage(state) + streamedPage({u"1:{}\n"_s}),
-            "state 2,000");
-        row("a stream without a board", streamedPage({u"1:{}\n"_s}, old), "streamed -");
-        row("the bootstrap alone", old + u"<script>(self.__next_f=self.__next_f||[]).push([0])</script>"_s,
-            "streamed -");
-        row("2025 page with an invisible heading",
-            QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/7203.html"_L1))
-                .replace(u"<body>"_s, u"<body><h2 class=\"_invisible\">株価詳細値</h2>"_s),
-            "state 2,648.5");
-        row("state without a board", statePage(u"{\"x\":1}"_s, old), "state -");
-        row("state cut short", statePage(state.chopped(1), old), "state -");
-        row("2012 page", old, "2012 markup 1,234");
-        row("other page", u"<html>】A株</html>"_s, "none -");
-    }
-    void dispatch()
-    {
-        QFETCH(QString, page);
-        QFETCH(QString, expected);
-        const QuoteReading r = readQuotePage(page);
-        QCOMPARE(pageFormName(r.form) + u' ' + (r.fields.isDetailPage ? r.fields.price : u"-"_s), expected);
-        QCOMPARE(parseQuotePage(page), r.fields);
-    }
-
-    // Index pages of every form: form, found, line.
-    void indexPages_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("expected");
-        const QString domestic =
-            uR"("mainDomesticIndexPriceBoard":{"indexPrices":{"name":"日経平均株価","price":"66,364.20",)"
-            uR"("changePrice":"850.21","japanUpdateTime":"15:45","delayMinutes":15}})"_s;
-        const QString older = uR"("mainIndexPriceBoard":{"priceBoard":{"price":"38,500","priceChange":"-5",)"
-                              uR"("priceDateTime":"15:00"}})"_s;
-        const QString line = u"日経平均 66,364.20 (15:45) +850.21"_s,
-                      oldLine = u"日経平均 38,500 (15:00) -5"_s;
-        const QString marked = u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"_s;
-        const auto row = [](const char* name, const QString& page, const QString& expected) {
-            QTest::newRow(name) << page << expected;
-        };
-        row("state, domestic board first", statePage(u'{' + older + u',' + domestic + u'}'),
-            u"state 1 "_s + line);
-        row("state, older board", statePage(u'{' + older + u'}', marked), u"state 1 "_s + oldLine);
-        row("state, domestic board without prices",
-            statePage(u"{\"mainDomesticIndexPriceBoard\":{\"indexPrices\":\"$1\"},"_s + older + u'}'),
-            u"state 1 "_s + oldLine);
-        row("state, no number", statePage(u"{\"mainIndexPriceBoard\":{\"price\":\"---\"}}"_s),
-            u"state 0 日経平均 --- () "_s);
-        row("streamed, domestic board", streamedPage({u"3:[{\"x\":{"_s + domestic + u"}}]\n"_s}),
-            u"streamed 1 "_s + line);
-        row("streamed, a board that does not parse first",
-            streamedPage({u"2:{\"mainDomesticIndexPriceBoard\":{\"x\"}}\n3:{"_s + domestic + u"}\n"_s}),
-            u"streamed 1 "_s + line);
-        row("streamed, older board", streamedPage({u"3:{"_s + older + u"}\n"_s}), u"streamed 1 "_s + oldLine);
-        row("streamed and a state",
-            statePage(u'{' + older + u'}') + streamedPage({u"3:{"_s + domestic + u"}\n"_s}),
-            u"streamed 1 "_s + line);
-        row("streamed without a board", streamedPage({u"1:{}\n"_s}, marked), u"streamed 0 日経平均  () "_s);
-        row("2012 markers", marked, u"2012 markup 1 日経平均 12,283.62 () "_s);
-        row("2012 marker without a number", u"cmn-indexes_index_link\">x</a>(+1)"_s,
-            u"2012 markup 0 日経平均  (+1) "_s);
-        row("other page", u"<html></html>"_s, u"none 0 日経平均  () "_s);
-    }
-    void indexPages()
-    {
-        QFETCH(QString, page);
-        QFETCH(QString, expected);
-        const IndexReading r = readIndexPage(page);
-        QCOMPARE(u"%1 %2 %3"_s.arg(pageFormName(r.form), QString::number(int(r.found)), r.line), expected);
-        QCOMPARE(nikkeiLine(page), r.line);
-        const QString pieces = r.form == PageForm::Markup2012
-                                   ? u"日経平均 %1 (%2) "_s.arg(r.price, r.change)
-                                   : u"日経平均 %1 (%2) %3"_s.arg(r.price, r.time, r.change);
-        QVERIFY(r.line.startsWith(pieces));
     }
 };
 
