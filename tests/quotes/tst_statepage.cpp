@@ -204,58 +204,86 @@ private Q_SLOTS:
                  QStringList({price, readable, readable, price == u"-"_s ? QString() : price}));
     }
 
-    // Pages cut anywhere: no detail page before the state's element closes, nothing once it began.
-    void sharedPagesAndReaders()
+    // Recorded pages cut anywhere: no detail page before the state's element closes, nothing once it began.
+    void recordedPages_data()
     {
-        const std::pair<QString, QString> files[] = {
-            {u"7203.html"_s,
-             u"トヨタ|detail|トヨタ自動車(株)|2,648.5|-21.5|2,660|2,671|2,640|27,481,100|2,670|15:30"_s},
-            {u"9999.html"_s, NotDetail}};
-        for (const auto& [file, expected] : files) {
-            const QString page = QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/"_L1 + file));
-            QCOMPARE(joined(parseQuotePage(page)) + u'/' + joined(parseStateQuotePage(page)),
-                     expected + u'/' + expected);
-            const qsizetype assigned = page.indexOf(u"__PRELOADED_STATE__ ="_s) + 21;
-            const qsizetype whole = page.indexOf(u"</script"_s, assigned) + 8;
-            QVERIFY(assigned > 21 && whole > assigned);
-            for (qsizetype n = 0; n <= page.size(); n += 7) {
-                const QuoteFields q = parseQuotePage(page.left(n));
-                if (n < assigned)
-                    QVERIFY(!q.isDetailPage);
-                else
-                    QCOMPARE(joined(q), n >= whole ? expected : NotDetail);
-            }
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("fields"); ///< as joined() writes them
+        QTest::newRow("stock page")
+            << u"7203.html"_s
+            << u"トヨタ|detail|トヨタ自動車(株)|2,648.5|-21.5|2,660|2,671|2,640|27,481,100|2,670|15:30"_s;
+        QTest::newRow("no such code") << u"9999.html"_s << NotDetail;
+    }
+    void recordedPages()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, fields);
+        const QString page = QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/"_L1 + file));
+        QCOMPARE(joined(parseQuotePage(page)), fields);
+        QCOMPARE(joined(parseStateQuotePage(page)), fields);
+        const qsizetype assigned = page.indexOf(u"__PRELOADED_STATE__ ="_s) + 21;
+        const qsizetype whole = page.indexOf(u"</script"_s, assigned) + 8;
+        QVERIFY(assigned > 21 && whole > assigned);
+        for (qsizetype n = 0; n <= page.size(); n += 7) {
+            const QuoteFields q = parseQuotePage(page.left(n));
+            if (n < assigned)
+                QVERIFY(!q.isDetailPage);
+            else
+                QCOMPARE(joined(q), n >= whole ? fields : NotDetail);
         }
-        // The Nikkei line, and the dispatch: the data wins over a 2012 marker in the markup.
-        const auto board = [](const char* index) {
-            return statePage(
-                u"{\"mainIndexPriceBoard\":%1}"_s.arg(QString::fromUtf8(index).replace(u'\'', u'"')));
+    }
+
+    // The Nikkei line of a state page's index board.
+    void indexLine_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("line"); ///< after "日経平均 "
+        const auto board = [](const QString& index) {
+            return statePage(u"{\"mainIndexPriceBoard\":%1}"_s.arg(index));
         };
-        const std::pair<QString, QString> lines[] = {
-            {board("{'priceBoard':'x','price':'1','priceChange':'0'}"), u"1 () 0"_s},
-            {board("{'priceBoard':{'price':38500.25,'priceDateTime':null,'priceChange':2e2}}"),
-             u"38500.25 () +200"_s},
-            {board("{'price':'1\\n2','priceDateTime':'9:00\\u0001','priceChange':'---'}"), u"1 2 (9:00 ) "_s},
-            {board("{'price':'5','priceChange':'1','note':'cmn-index_value no-bg <b>9</b>'}"), u"5 () +1"_s},
-            {board("{'price':'5'"), u" () "_s},
-            {statePage(uR"({"mainIndexPriceBoard":{"price":"5"}})"_s,
-                       u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"_s),
-             u"5 () "_s},
-        };
-        for (const auto& [page, line] : lines)
-            QCOMPARE(nikkeiLine(page), u"日経平均 "_s + line);
+        QTest::newRow("inner board not an object")
+            << board(uR"j({"priceBoard":"x","price":"1","priceChange":"0"})j"_s) << u"1 () 0"_s;
+        QTest::newRow("numbers, a null time")
+            << board(uR"j({"priceBoard":{"price":38500.25,"priceDateTime":null,"priceChange":2e2}})j"_s)
+            << u"38500.25 () +200"_s;
+        QTest::newRow("control characters, no change")
+            << board(uR"j({"price":"1\n2","priceDateTime":"9:00\u0001","priceChange":"---"})j"_s)
+            << u"1 2 (9:00 ) "_s;
+        QTest::newRow("a 2012 marker in a text")
+            << board(uR"j({"price":"5","priceChange":"1","note":"cmn-index_value no-bg <b>9</b>"})j"_s)
+            << u"5 () +1"_s;
+        QTest::newRow("state cut short") << board(uR"j({"price":"5")j"_s) << u" () "_s;
+        QTest::newRow("data before a 2012 marker in the markup")
+            << statePage(uR"({"mainIndexPriceBoard":{"price":"5"}})"_s,
+                         u"<div class=\"cmn-index_value no-bg\"><b>12,283.62</b></div>"_s)
+            << u"5 () "_s;
+    }
+    void indexLine()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, line);
+        QCOMPARE(nikkeiLine(page), u"日経平均 "_s + line);
+    }
+
+    // The data wins over a 2012 marker in the markup.
+    void dataBeforeMarkup_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("fields"); ///< as joined() writes them
         const QString oldPage = u"】S株株価詳細<h1>Old(株)</h1>stoksPrice\">1,234</td>前日比</span>+15</td>"
                                 "始値<strong>1,210</strong></div>"_s;
-        const QString oldCut = u"S|detail|Old(株)|1,234|+15|1,210|0|0|0||"_s, oldName = u"【1】AB株"_s;
-        const std::pair<QString, QString> pages[] = {
-            {oldPage, oldCut},
-            {statePage(stockState(), oldPage), joined(Ordinary)}, // data before markup
-            {statePage(stockState({}, {{u"news"_s, u"\"株価詳細を見る\""_s}})),
-             joined(Ordinary)}, // the marker only in the state
-            {oldName + pageWith(u"window.other = {}"_s), u"AB|other|||||||||"_s},
-        };
-        for (const auto& [page, expected] : pages)
-            QCOMPARE(joined(parseQuotePage(page)), expected);
+        QTest::newRow("2012 page") << oldPage << u"S|detail|Old(株)|1,234|+15|1,210|0|0|0||"_s;
+        QTest::newRow("state and 2012 markup") << statePage(stockState(), oldPage) << joined(Ordinary);
+        QTest::newRow("the marker only in the state")
+            << statePage(stockState({}, {{u"news"_s, u"\"株価詳細を見る\""_s}})) << joined(Ordinary);
+        QTest::newRow("a script without the state")
+            << u"【1】AB株"_s + pageWith(u"window.other = {}"_s) << u"AB|other|||||||||"_s;
+    }
+    void dataBeforeMarkup()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, fields);
+        QCOMPARE(joined(parseQuotePage(page)), fields);
     }
 };
 
