@@ -2,8 +2,8 @@
 // with its square. The today section sets the reader of the current site's pages beside the
 // 2012 cut on pages of the same sizes; the stream section the reader of streamed pages.
 #include "quotes/quotepage.h"
-#include "quotes/streampage.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
+#include "quotes/streamedpage.h"
 #include "sections.h"
 
 #include <QFile>
@@ -160,7 +160,7 @@ QString streamedPageOfSize(const QString& page, qsizetype bytes)
 
 QuoteFields streamReaderOnly(const QString& page)
 {
-    return streamQuoteFields(streamedPageData(page).value_or(QString()));
+    return streamedQuoteFields(streamedPageData(page).value_or(QString()));
 }
 
 } // namespace
@@ -214,7 +214,7 @@ int runToday(const QStringList&)
             std::fprintf(stderr, "  the built %s page has no readable state\n", s.label);
             return 1;
         }
-        const Figure reader = measure(page, 1.0, parseTodayQuotePage);
+        const Figure reader = measure(page, 1.0, parseStateQuotePage);
         const Figure dispatched = measure(page, 1.0);
         const Figure cut = measure(pageOfSize(detail, s.bytes), 1.0);
         std::printf("  %-7s page: state reader %8.3f ms (%6.1f MB/s), through parseQuotePage %8.3f ms;"

@@ -1,10 +1,10 @@
 #include "quotepage.h"
 
+#include "markuppage.h"
 #include "numbertext.h"
-#include "page2012.h"
-#include "streampage.h"
+#include "statepage.h"
+#include "streamedpage.h"
 #include "textextract.h"
-#include "todaypage.h"
 
 namespace tickora {
 
@@ -43,11 +43,11 @@ QString pageFormName(PageForm form)
 QuoteReading readQuotePage(const QString& page)
 {
     const std::optional<QString> stream = streamedPageData(page);
-    const QuoteFields streamed = stream ? streamQuoteFields(*stream) : QuoteFields{};
+    const QuoteFields streamed = stream ? streamedQuoteFields(*stream) : QuoteFields{};
     if (streamed.isDetailPage)
         return {PageForm::Streamed, streamed};
     const std::optional<EmbeddedState> state = findEmbeddedState(page);
-    const QuoteFields stated = state && state->state ? todayQuoteFields(*state->state) : QuoteFields{};
+    const QuoteFields stated = state && state->state ? stateQuoteFields(*state->state) : QuoteFields{};
     if (stated.isDetailPage)
         return {PageForm::State, stated};
     // A page of a data form without its quote is no detail page, whatever its markup says: the
@@ -56,10 +56,10 @@ QuoteReading readQuotePage(const QString& page)
         return {PageForm::Streamed, {}};
     if (state)
         return {PageForm::State, {}};
-    const QuoteFields cut = cut2012QuotePage(page);
+    const QuoteFields cut = cutMarkupQuotePage(page);
     if (!cut.isDetailPage)
         return {PageForm::None, cut};
-    return {PageForm::Markup2012, cut, !getTextView(page, u"stoksPrice\"", u"/td>").isEmpty()};
+    return {PageForm::Markup2012, cut, !textBetweenView(page, u"stoksPrice\"", u"/td>").isEmpty()};
 }
 
 QuoteFields parseQuotePage(const QString& page)
@@ -70,24 +70,24 @@ QuoteFields parseQuotePage(const QString& page)
 IndexReading readIndexPage(const QString& page)
 {
     const std::optional<QString> stream = streamedPageData(page);
-    const IndexFields streamed = stream ? streamIndexFields(*stream) : IndexFields{};
+    const IndexFields streamed = stream ? streamedIndexFields(*stream) : IndexFields{};
     if (streamed.found)
         return fromData(PageForm::Streamed, streamed);
     const std::optional<EmbeddedState> state = findEmbeddedState(page);
-    const IndexFields stated = state && state->state ? todayIndexFields(*state->state) : IndexFields{};
+    const IndexFields stated = state && state->state ? stateIndexFields(*state->state) : IndexFields{};
     if (stated.found)
         return fromData(PageForm::State, stated);
     if (mentionsStream(page))
         return fromData(PageForm::Streamed, streamed);
     if (state)
         return fromData(PageForm::State, stated);
-    const IndexCut2012 cut = cut2012IndexPage(page);
+    const MarkupIndexCut cut = cutMarkupIndexPage(page);
     IndexReading r;
     r.form = cut.marked ? PageForm::Markup2012 : PageForm::None;
     r.found = isNumericText(cut.index);
     r.price = cut.index;
     r.change = cut.change;
-    r.line = line2012(cut);
+    r.line = markupIndexLine(cut);
     return r;
 }
 

@@ -4,7 +4,7 @@ namespace tickora {
 
 using namespace Qt::StringLiterals;
 
-QStringView getTextView(QStringView all, QStringView start, QStringView end)
+QStringView textBetweenView(QStringView all, QStringView start, QStringView end)
 {
     const qsizetype s = all.indexOf(start);
     if (s < 0)
@@ -16,7 +16,7 @@ QStringView getTextView(QStringView all, QStringView start, QStringView end)
     return all.sliced(a, b - a);
 }
 
-QStringView getValueView(QStringView all, QStringView label)
+QStringView valueAfterLabelView(QStringView all, QStringView label)
 {
     // Only the last block that holds the label decides. Find the label's last occurrence that no
     // delimiter cuts through, then the delimiters around it: each character is looked at a
@@ -44,19 +44,19 @@ QStringView getValueView(QStringView all, QStringView label)
         const qsizetype blockStart = before == -1 ? 0 : before + d;
         const qsizetype after = delimiterAt(pos + label.size());
         const qsizetype blockEnd = after < 0 ? all.size() : after;
-        return getTextView(all.sliced(blockStart, blockEnd - blockStart), u"<strong>", u"</strong>");
+        return textBetweenView(all.sliced(blockStart, blockEnd - blockStart), u"<strong>", u"</strong>");
     }
     return {};
 }
 
-QString GetText(const QString& all, const QString& start, const QString& end)
+QString textBetween(const QString& all, const QString& start, const QString& end)
 {
-    return getTextView(all, start, end).toString();
+    return textBetweenView(all, start, end).toString();
 }
 
-QString GetValue(const QString& all, const QString& label)
+QString valueAfterLabel(const QString& all, const QString& label)
 {
-    return getValueView(all, label).toString();
+    return valueAfterLabelView(all, label).toString();
 }
 
 } // namespace tickora

@@ -1,16 +1,16 @@
-// Fuzzes the quote-page readers with page text read as UTF-8: the 2012 cut (and through it GetText
-// and GetValue), the reader of today's pages (also on a page built around the input, so that
+// Fuzzes the quote-page readers with page text read as UTF-8: the 2012 markup cut (and through it textBetween
+// and valueAfterLabel), the reader of state pages (also on a page built around the input, so that
 // mutations reach the JSON values), and the Nikkei line. Besides crashes, sanitizer reports and
 // time-outs (the readers are meant to be linear) it checks the fields' promises, that the alerts'
-// numeric comparison is an order, GetValue block by block, the Nikkei line's cutting rule, and that
-// the page-format dispatch sends state pages to today's reader.
+// numeric comparison is an order, valueAfterLabel block by block, the Nikkei line's cutting rule, and that
+// the page-format dispatch sends state pages to the state reader.
 
 #include "fuzzcheck.h"
+#include "quotes/markuppage.h"
 #include "quotes/numbertext.h"
-#include "quotes/page2012.h"
 #include "quotes/quotepage.h"
+#include "quotes/statepage.h"
 #include "quotes/textextract.h"
-#include "quotes/todaypage.h"
 
 #include <QJsonDocument>
 #include <QList>
@@ -21,9 +21,9 @@ using tickora::fuzz::check;
 
 namespace {
 
-// GetValue as it reads: split the page into "</div>"-delimited blocks from the left, take the last
+// valueAfterLabel as it reads: split the page into "</div>"-delimited blocks from the left, take the last
 // block holding the label, and cut its first bold text.
-QString getValueByBlocks(const QString& all, const QString& label)
+QString valueAfterLabelByBlocks(const QString& all, const QString& label)
 {
     std::optional<QString> found;
     for (qsizetype start = 0, end = 0; end >= 0; start = end + 6) {
@@ -32,7 +32,7 @@ QString getValueByBlocks(const QString& all, const QString& label)
         if (block.contains(label, Qt::CaseInsensitive))
             found = block;
     }
-    return found ? GetText(*found, u"<strong>"_s, u"</strong>"_s) : QString();
+    return found ? textBetween(*found, u"<strong>"_s, u"</strong>"_s) : QString();
 }
 
 int sign(int v)
@@ -50,13 +50,13 @@ bool shownText(const QString& t)
     return t.size() <= 256;
 }
 
-void checkTodayReader(const QString& page)
+void checkStateReader(const QString& page)
 {
     const std::optional<EmbeddedState> found = findEmbeddedState(page);
-    const QuoteFields q = parseTodayQuotePage(page);
+    const QuoteFields q = parseStateQuotePage(page);
     check(!found || (found->textFrom <= found->textTo && found->textTo <= page.size()),
           "the span lies in the page");
-    check(q == (found && found->state ? todayQuoteFields(*found->state) : QuoteFields{}),
+    check(q == (found && found->state ? stateQuoteFields(*found->state) : QuoteFields{}),
           "the page reads as its state");
     check(q.isDetailPage || q == QuoteFields{}, "a state without a price board gives nothing");
     for (const QString& t :
@@ -101,30 +101,31 @@ void checkOldCut(const QString& page)
         }
     }
 
-    // GetValue with the parser's labels, and with the page's first line as a label of its own
+    // valueAfterLabel with the parser's labels, and with the page's first line as a label of its own
     // (so that the fuzzer also tries ASCII labels, where case matters).
     QList<QString> labels{u"始値"_s, u">高値"_s, u">安値"_s, u">出来高<"_s};
     if (const QString firstLine = page.section(u'\n', 0, 0).left(12); !firstLine.isEmpty())
         labels.append(firstLine);
     for (const QString& label : labels) {
-        const QString fast = GetValue(page, label), plain = getValueByBlocks(page, label);
-        check(fast == plain, "GetValue reads the last block holding the label",
+        const QString fast = valueAfterLabel(page, label), plain = valueAfterLabelByBlocks(page, label);
+        check(fast == plain, "valueAfterLabel reads the last block holding the label",
               label + u": "_s + fast + u" / "_s + plain);
     }
 }
 
-// The Nikkei line against the cutting rule spelt out with GetText and character windows (1-based
+// The Nikkei line against the cutting rule spelt out with textBetween and character windows (1-based
 // character 9220 is index 9219); pages of the current site are read from their state instead.
 void checkNikkeiLine(const QString& page)
 {
     const qsizetype p = page.indexOf(u"cmn-index_value no-bg"_s);
-    const QString index = p < 0 ? QString() : GetText(page.mid(p, 400), u"<b>"_s, u"</b>"_s);
-    const QString fixed = page.size() > 9219 ? GetText(page.mid(9219, 200), u"<b>"_s, u"</b>"_s) : QString();
+    const QString index = p < 0 ? QString() : textBetween(page.mid(p, 400), u"<b>"_s, u"</b>"_s);
+    const QString fixed =
+        page.size() > 9219 ? textBetween(page.mid(9219, 200), u"<b>"_s, u"</b>"_s) : QString();
     QString bracketed;
     if (const qsizetype q = page.indexOf(u"cmn-indexes_index_link"_s); q >= 0) {
         const QString near = page.mid(q, 50);
         if (const qsizetype a = near.indexOf(u"</a>"_s); a >= 0)
-            bracketed = GetText(near.mid(a, 20), u"("_s, u")"_s);
+            bracketed = textBetween(near.mid(a, 20), u"("_s, u")"_s);
     }
     const IndexReading read = readIndexPage(page);
     // A page that carries data is read from it; the cutting rule holds for every other page.
@@ -144,11 +145,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     checkOldCut(input);
     checkNikkeiLine(input);
-    checkTodayReader(input);
+    checkStateReader(input);
     const QString built = u"<html><head><script>window.x = 1;</script></head><body>\n<script>\n"
                           "  // state\n  window.__PRELOADED_STATE__ = "_s +
                           input + u"</script></body></html>"_s;
-    checkTodayReader(built);
+    checkStateReader(built);
     checkNikkeiLine(built);
     const QJsonDocument doc = QJsonDocument::fromJson(input.toUtf8());
     if (doc.isObject() && !input.contains(u"</script"_s, Qt::CaseInsensitive)) {

@@ -2,7 +2,7 @@
 
 #include "marketclient.h"
 #include "quotes/quotepage.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
 #include "server.h"
 
 #include <QJsonObject>

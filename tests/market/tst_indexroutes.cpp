@@ -3,7 +3,7 @@
 #include "charts/seriesreader.h"
 #include "marketclient.h"
 #include "quotes/quotepage.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
 #include "server.h"
 
 #include <QJsonObject>

@@ -5,7 +5,7 @@
 #include "codelist.h"
 #include "marketclient.h"
 #include "quotes/quotepage.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
 #include "server.h"
 
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 // Today's pages with a page state: no text in the state can end its script element.
 
 #include "marketclient.h"
-#include "quotes/todaypage.h"
+#include "quotes/statepage.h"
 #include "server.h"
 #include "statepages.h"
 

@@ -6,6 +6,9 @@
 
 #include <QStringList>
 
+#include <initializer_list>
+#include <utility>
+
 namespace tickora::test {
 
 /// The fields joined by "|", the page kind written "detail" or "other".
@@ -17,18 +20,15 @@ inline QString joined(const QuoteFields& q)
         .join(u'|');
 }
 
-/// `expected` when it is a whole joined line, else `base` with its "field=value;..." changes; the
-/// fields are named short, kind, name, price, change, open, high, low, volume, prev, time.
-inline QString withChanges(const QString& base, const QString& expected)
+/// A field of a quote and the text it is given.
+using FieldText = std::pair<QString QuoteFields::*, QString>;
+
+/// `base` with the given fields replaced, joined.
+inline QString joinedWith(QuoteFields base, std::initializer_list<FieldText> changes)
 {
-    if (expected.contains(u'|'))
-        return expected;
-    static const QStringList names =
-        QStringLiteral("short kind name price change open high low volume prev time").split(u' ');
-    QStringList fields = base.split(u'|');
-    for (const QString& c : expected.split(u';', Qt::SkipEmptyParts))
-        fields[names.indexOf(c.section(u'=', 0, 0))] = c.section(u'=', 1);
-    return fields.join(u'|');
+    for (const auto& [field, text] : changes)
+        base.*field = text;
+    return joined(base);
 }
 
 } // namespace tickora::test

@@ -1,9 +1,6 @@
-// Whether a page answered for a code gives that code's quote, and the time cell's one form.
+// Whether a page answered for a code gives that code's quote.
 #include "builtpages.h"
 #include "quotes/pageverdict.h"
-#include "quotes/secondsource.h"
-#include "quotes/seriesquote.h"
-#include "quotes/timecell.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -63,55 +60,6 @@ class TestPageVerdict : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void timeCell_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("cell");
-        const QList<std::pair<const char*, std::pair<QString, QString>>> rows = {
-            {"time", {u"9:20"_s, u"9:20"_s}},
-            {"leading zero", {u"09:30"_s, u"9:30"_s}},
-            {"seconds", {u"09:30:00"_s, u"9:30"_s}},
-            {"afternoon", {u"15:30"_s, u"15:30"_s}},
-            {"midnight", {u"0:05"_s, u"0:05"_s}},
-            {"blanks around", {u" 15:30 "_s, u"15:30"_s}},
-            {"full date today", {u"2026/09/18 15:30"_s, u"15:30"_s}},
-            {"full date today with seconds", {u"2026/09/18 09:05:07"_s, u"9:05"_s}},
-            {"full date earlier", {u"2026/09/17 15:30"_s, u"9/17"_s}},
-            {"same day a year before", {u"2025/09/18 15:30"_s, u"9/18"_s}},
-            {"full date unpadded", {u"2026/9/8 9:00"_s, u"9/8"_s}},
-            {"full date alone", {u"2026/09/18"_s, u"9/18"_s}},
-            {"month and day", {u"9/4"_s, u"9/4"_s}},
-            {"month and day padded", {u"09/04"_s, u"9/4"_s}},
-            {"december", {u"12/05"_s, u"12/5"_s}},
-            {"leap day", {u"2/29"_s, u"2/29"_s}},
-            {"month and day with today's time", {u"9/18 15:30"_s, u"15:30"_s}},
-            {"month and day with an earlier time", {u"9/17 23:59"_s, u"9/17"_s}},
-            {"empty", {u""_s, u""_s}},
-            {"dashes", {u"---"_s, u""_s}},
-            {"hour 24", {u"24:00"_s, u""_s}},
-            {"minute 60", {u"9:60"_s, u""_s}},
-            {"one-digit minute", {u"9:5"_s, u""_s}},
-            {"hour alone", {u":30"_s, u""_s}},
-            {"four parts", {u"15:30:00:00"_s, u""_s}},
-            {"month 13", {u"13/01"_s, u""_s}},
-            {"february 30", {u"2/30"_s, u""_s}},
-            {"trailing slash", {u"9/4/"_s, u""_s}},
-            {"two-digit year", {u"26/09/18 15:30"_s, u""_s}},
-            {"dashed date", {u"2026-09-18 15:30"_s, u""_s}},
-            {"full-width digits", {u"１５:３０"_s, u""_s}},
-            {"words after", {u"9:20 pm"_s, u""_s}},
-            {"bad time after a date", {u"2026/09/18 xx"_s, u""_s}},
-        };
-        for (const auto& [name, r] : rows)
-            QTest::newRow(name) << r.first << r.second;
-    }
-    void timeCell()
-    {
-        QFETCH(QString, page);
-        QFETCH(QString, cell);
-        QCOMPARE(quoteTimeCell(page, Sept18), cell);
-    }
-
     void sameCodes_data()
     {
         QTest::addColumn<QString>("a");
@@ -252,61 +200,6 @@ private Q_SLOTS:
         QCOMPARE(got, verdict);
         if (j.verdict == PageVerdict::Read)
             QCOMPARE(j.reading.line, line);
-    }
-
-    // The series stands in with the same time cell: today's time, an earlier day's date.
-    void seriesTime_data()
-    {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("time");
-        // 1790470140 is 2026-09-27 00:49 UTC: 9:49 in Japan.
-        QTest::newRow("that day") << QDate(2026, 9, 27) << u"9:49"_s;
-        QTest::newRow("a later day") << QDate(2026, 9, 28) << u"9/27"_s;
-        QTest::newRow("the day before in UTC") << QDate(2026, 9, 26) << u"9/27"_s;
-        QTest::newRow("no day given") << QDate() << u"9:49"_s;
-    }
-    void seriesTime()
-    {
-        QFETCH(QDate, today);
-        QFETCH(QString, time);
-        const QByteArray json =
-            R"({"chart":{"result":[{"meta":{"regularMarketPrice":1,"regularMarketTime":1790470140}}]}})";
-        QCOMPARE(quoteFromSeriesJson(json, {}, -1, today).value_or(QuoteFields()).time, time);
-    }
-
-    // A page showing another security is told once, until it reads as its own again.
-    void otherCodeToldOnce_data()
-    {
-        QTest::addColumn<QStringList>("steps"); ///< "other CODE BOARD" or "read CODE"
-        QTest::addColumn<QString>("told");      ///< per "other" step: "!" told, "." not
-        QTest::newRow("same board again")
-            << QStringList{u"other 2107 627A"_s, u"other 2107 627A"_s} << u"!."_s;
-        QTest::newRow("another board") << QStringList{u"other 2107 627A"_s, u"other 2107 7203"_s} << u"!!"_s;
-        QTest::newRow("read in between")
-            << QStringList{u"other 2107 627A"_s, u"read 2107"_s, u"other 2107 627A"_s} << u"!!"_s;
-        QTest::newRow("another page read in between")
-            << QStringList{u"other 2107 627A"_s, u"read 6758"_s, u"other 2107 627A"_s} << u"!."_s;
-        QTest::newRow("two pages") << QStringList{u"other 2107 627A"_s, u"other 6758 627A"_s} << u"!!"_s;
-    }
-    void otherCodeToldOnce()
-    {
-        QFETCH(QStringList, steps);
-        QFETCH(QString, told);
-        UnreadPageNotices notices;
-        QString got;
-        for (const QString& step : steps) {
-            const QStringList w = step.split(u' ');
-            if (w[0] == u"read"_s) {
-                notices.pageRead(w[1]);
-                QCOMPARE(notices.otherCodeTold(w[1]), QString());
-                continue;
-            }
-            const QString text = notices.pageOfOtherCode(w[1], w[2]);
-            QVERIFY(text.isEmpty() || text == otherCodeText(w[1], w[2]));
-            QCOMPARE(notices.otherCodeTold(w[1]), otherCodeText(w[1], w[2]));
-            got += text.isEmpty() ? u'.' : u'!';
-        }
-        QCOMPARE(got, told);
     }
 
     void otherCodeMessage()

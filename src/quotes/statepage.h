@@ -39,14 +39,14 @@ std::optional<QJsonObject> embeddedPageState(const QString& page);
 /// gives them; a value without a text takes the field's fallback. Texts are kept as a cell holds
 /// them; a numeric field whose text does not fit falls back to "0" rather than showing a cut
 /// number.
-QuoteFields todayQuoteFields(const QJsonObject& state);
+QuoteFields stateQuoteFields(const QJsonObject& state);
 
-/// The quote of a page of the current site: todayQuoteFields of its state; all fields empty
+/// The quote of a page of the current site: stateQuoteFields of its state; all fields empty
 /// (not a detail page) when the page carries no readable state.
-QuoteFields parseTodayQuotePage(const QString& page);
+QuoteFields parseStateQuotePage(const QString& page);
 
 /// The Nikkei average read from a page state: indexBoardFields of its boards
 /// `mainDomesticIndexPriceBoard` and `mainIndexPriceBoard`.
-IndexFields todayIndexFields(const QJsonObject& state);
+IndexFields stateIndexFields(const QJsonObject& state);
 
 } // namespace tickora

@@ -1,4 +1,4 @@
-#include "streampage.h"
+#include "streamedpage.h"
 
 #include "datafields.h"
 
@@ -150,7 +150,7 @@ std::optional<QJsonObject> objectAfterKey(QStringView data, QStringView key,
     return std::nullopt;
 }
 
-QuoteFields streamQuoteFields(QStringView data)
+QuoteFields streamedQuoteFields(QStringView data)
 {
     const std::optional<QJsonObject> priceBoard = objectAfterKey(data, u"priceBoard", hasBoard);
     if (!priceBoard)
@@ -164,7 +164,7 @@ QuoteFields streamQuoteFields(QStringView data)
     return boardQuoteFields(board, detail, u"japanUpdateTime");
 }
 
-IndexFields streamIndexFields(QStringView data)
+IndexFields streamedIndexFields(QStringView data)
 {
     return indexBoardFields(
         objectAfterKey(data, u"mainDomesticIndexPriceBoard", anyObject).value_or(QJsonObject()),

@@ -14,7 +14,7 @@ namespace tickora {
 ///   and limit-down forms understood); prevClose: the bold text before "前日終値"; time: the
 ///   "yjSb real" span of a real-time or 20-minute-delay price, kept when it holds ":".
 /// Pure; never fails: a missing field takes its fallback. Linear in the length of the page.
-QuoteFields cut2012QuotePage(const QString& page);
+QuoteFields cutMarkupQuotePage(const QString& page);
 
 /// The pieces of the Nikkei average cut from a 2012 index page:
 /// - index: the first bold text within the 400 characters from "cmn-index_value no-bg";
@@ -22,15 +22,15 @@ QuoteFields cut2012QuotePage(const QString& page);
 ///   the 50 characters from "cmn-indexes_index_link";
 /// - fixed: the first bold text within the 200 characters from character 9220.
 /// A missing marker or "</a>" leaves its piece empty. Marker positions are not limited in range.
-struct IndexCut2012
+struct MarkupIndexCut
 {
     bool marked = false; ///< either marker stands in the page
     QString index, change, fixed;
 };
-IndexCut2012 cut2012IndexPage(const QString& page);
+MarkupIndexCut cutMarkupIndexPage(const QString& page);
 
 /// The line of a 2012 index page: "日経平均 " + index + " (" + change + ") " + fixed; the literal
 /// pieces always stand.
-QString line2012(const IndexCut2012& cut);
+QString markupIndexLine(const MarkupIndexCut& cut);
 
 } // namespace tickora

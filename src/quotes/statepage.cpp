@@ -1,4 +1,4 @@
-#include "todaypage.h"
+#include "statepage.h"
 
 #include "datafields.h"
 
@@ -100,7 +100,7 @@ std::optional<QJsonObject> embeddedPageState(const QString& page)
     return std::nullopt;
 }
 
-QuoteFields todayQuoteFields(const QJsonObject& state)
+QuoteFields stateQuoteFields(const QJsonObject& state)
 {
     const QJsonValue boardValue = state.value(u"mainStocksPriceBoard").toObject().value(u"priceBoard");
     if (!boardValue.isObject())
@@ -111,14 +111,14 @@ QuoteFields todayQuoteFields(const QJsonObject& state)
     return boardQuoteFields(board, detail, u"priceDateTime");
 }
 
-QuoteFields parseTodayQuotePage(const QString& page)
+QuoteFields parseStateQuotePage(const QString& page)
 {
     if (const std::optional<EmbeddedState> s = findEmbeddedState(page); s && s->state)
-        return todayQuoteFields(*s->state);
+        return stateQuoteFields(*s->state);
     return {};
 }
 
-IndexFields todayIndexFields(const QJsonObject& state)
+IndexFields stateIndexFields(const QJsonObject& state)
 {
     return indexBoardFields(state.value(u"mainDomesticIndexPriceBoard").toObject(),
                             state.value(u"mainIndexPriceBoard").toObject());

@@ -35,10 +35,10 @@ std::optional<QJsonObject> objectAfterKey(QStringView data, QStringView key,
 /// without the company form; price as shown; change with its sign; open, high, low, volume
 /// numeric or "0"; prevClose as shown; time from `japanUpdateTime` when it holds ":" or "/".
 /// Not a detail page, every field empty, when the data has no price board.
-QuoteFields streamQuoteFields(QStringView data);
+QuoteFields streamedQuoteFields(QStringView data);
 
 /// The Nikkei average read from streamed data: indexBoardFields of the first
 /// `"mainDomesticIndexPriceBoard"` and `"mainIndexPriceBoard"` objects.
-IndexFields streamIndexFields(QStringView data);
+IndexFields streamedIndexFields(QStringView data);
 
 } // namespace tickora

@@ -8,7 +8,7 @@
 #include "quotes/numbertext.h"
 #include "quotes/pageverdict.h"
 #include "quotes/quotepage.h"
-#include "quotes/streampage.h"
+#include "quotes/streamedpage.h"
 #include "quotes/timecell.h"
 
 #include <QJsonArray>
@@ -80,9 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkFields(page.fields);
     readIndexPage(input);
 
-    const QuoteFields fields = streamQuoteFields(input);
+    const QuoteFields fields = streamedQuoteFields(input);
     checkFields(fields);
-    const IndexFields index = streamIndexFields(input);
+    const IndexFields index = streamedIndexFields(input);
     check(!index.found || isNumericText(index.price), "a found index has a numeric price", index.price);
 
     // Pushed whole and split in two at a place the first byte picks: the same data, the same quote.

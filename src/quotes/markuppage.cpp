@@ -1,4 +1,4 @@
-#include "page2012.h"
+#include "markuppage.h"
 
 #include "numbertext.h"
 #include "textextract.h"
@@ -14,7 +14,7 @@ namespace {
 // The text between the first `start` and the next `end` after it, within a small window.
 QString between(QStringView all, const QString& start, const QString& end)
 {
-    return GetText(all.toString(), start, end);
+    return textBetween(all.toString(), start, end);
 }
 
 // Up to `count` characters of `text` from index `from` (fewer at the end, none past it).
@@ -30,13 +30,13 @@ QStringView window(QStringView text, qsizetype from, qsizetype count)
 QString extremeValue(QStringView page, QStringView label, QStringView limitMarker, QStringView finClass,
                      QStringView valueMarker)
 {
-    QStringView t = getValueView(page, label);
+    QStringView t = valueAfterLabelView(page, label);
     if (!isNumericText(t)) {
         t = {};
         if (page.contains(limitMarker, Qt::CaseInsensitive)) {
-            t = getTextView(page, limitMarker, u"</td>");
+            t = textBetweenView(page, limitMarker, u"</td>");
             if (t.contains(finClass, Qt::CaseInsensitive))
-                t = getTextView(t, valueMarker, u"</strong>");
+                t = textBetweenView(t, valueMarker, u"</strong>");
         }
     }
     return numericOrZero(t);
@@ -44,7 +44,7 @@ QString extremeValue(QStringView page, QStringView label, QStringView limitMarke
 
 } // namespace
 
-QuoteFields cut2012QuotePage(const QString& pageText)
+QuoteFields cutMarkupQuotePage(const QString& pageText)
 {
     const QStringView page(pageText);
     QuoteFields q;
@@ -60,27 +60,27 @@ QuoteFields cut2012QuotePage(const QString& pageText)
     if (!q.isDetailPage)
         return q;
 
-    q.name = getTextView(page, u"<h1>", u"</h1>").toString();
+    q.name = textBetweenView(page, u"<h1>", u"</h1>").toString();
 
     if (page.contains(u"stoksPrice", Qt::CaseInsensitive)) {
-        const QStringView cell = getTextView(page, u"stoksPrice\"", u"/td>");
-        q.price = getTextView(cell, u">", u"<").toString();
+        const QStringView cell = textBetweenView(page, u"stoksPrice\"", u"/td>");
+        q.price = textBetweenView(cell, u">", u"<").toString();
     }
 
     QStringView change;
     if (page.contains(u"前日比", Qt::CaseInsensitive))
-        change = getTextView(page, u"前日比</span>", u"</td>");
+        change = textBetweenView(page, u"前日比</span>", u"</td>");
     if (change.contains(u"icoUpGreen yjMSt", Qt::CaseInsensitive))
-        change = getTextView(change, u"icoUpGreen yjMSt\">", u"（");
+        change = textBetweenView(change, u"icoUpGreen yjMSt\">", u"（");
     else if (change.contains(u"icoDownRed yjMSt", Qt::CaseInsensitive))
-        change = getTextView(change, u"icoDownRed yjMSt\">", u"（");
+        change = textBetweenView(change, u"icoDownRed yjMSt\">", u"（");
     q.change = numericOrZero(change);
 
-    q.open = numericOrZero(getValueView(page, u"始値"));
+    q.open = numericOrZero(valueAfterLabelView(page, u"始値"));
     q.high =
         extremeValue(page, u">高値", u"ストップ高</span>", u"greenFin", u"（<strong class=\"greenFin\">");
     q.low = extremeValue(page, u">安値", u"ストップ安</span>", u"redFin", u"（<strong class=\"redFin\">");
-    q.volume = numericOrZero(getValueView(page, u">出来高<"));
+    q.volume = numericOrZero(valueAfterLabelView(page, u">出来高<"));
 
     // The previous close stands before its label: the first "strong>" within the 200
     // characters before "前日終値" (fewer near the top of the page) opens it.
@@ -89,26 +89,26 @@ QuoteFields cut2012QuotePage(const QString& pageText)
         const QStringView w = page.sliced(from, p - from);
         if (const qsizetype s = w.indexOf(u"strong>"); s >= 0) {
             const QStringView v = w.sliced(s, qMin<qsizetype>(20, w.size() - s));
-            q.prevClose = getTextView(v, u">", u"<").toString();
+            q.prevClose = textBetweenView(v, u">", u"<").toString();
         }
     }
 
     QStringView time;
     if (page.contains(u"リアルタイム株価</dd>"))
-        time = getTextView(page, u"yjSb real", u"リアルタイム株価</dd>");
+        time = textBetweenView(page, u"yjSb real", u"リアルタイム株価</dd>");
     else if (page.contains(u"20分ディレイ株価"))
-        time = getTextView(page, u"yjSb real", u"20分ディレイ株価</dd>");
-    time = getTextView(time, u"<span>", u"</span>");
+        time = textBetweenView(page, u"yjSb real", u"20分ディレイ株価</dd>");
+    time = textBetweenView(time, u"<span>", u"</span>");
     if (time.contains(u':'))
         q.time = time.toString();
 
     return q;
 }
 
-IndexCut2012 cut2012IndexPage(const QString& pageText)
+MarkupIndexCut cutMarkupIndexPage(const QString& pageText)
 {
     const QStringView page(pageText);
-    IndexCut2012 cut;
+    MarkupIndexCut cut;
     if (const qsizetype p = page.indexOf(u"cmn-index_value no-bg"); p >= 0) {
         cut.marked = true;
         cut.index = between(window(page, p, 400), u"<b>"_s, u"</b>"_s);
@@ -126,7 +126,7 @@ IndexCut2012 cut2012IndexPage(const QString& pageText)
     return cut;
 }
 
-QString line2012(const IndexCut2012& cut)
+QString markupIndexLine(const MarkupIndexCut& cut)
 {
     return u"日経平均 "_s + cut.index + u" ("_s + cut.change + u") "_s + cut.fixed;
 }
