@@ -1,12 +1,12 @@
 #pragma once
 
-#include "chartroutines.h"
-#include "codeentry.h"
 #include "platform/backoff.h"
 #include "platform/prefetch.h"
 #include "platform/services.h"
 #include "quotes/secondsource.h"
-#include "refreshcycle.h"
+#include "watch/chartroutines.h"
+#include "watch/codeentry.h"
+#include "watch/refreshcycle.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // The main window on fakes: start-up, the refresh cycle, charts, watch-list, settings and capture.
 #include "charts/seriesreader.h"
-#include "mainwindow/chartroutines.h"
+#include "watch/chartroutines.h"
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/thumbcaption.h"
 #include "platform/helpviewer.h"

@@ -1,5 +1,5 @@
 // The refresh cycle against a host that records each step and holds it until the test ends it.
-#include "mainwindow/refreshcycle.h"
+#include "watch/refreshcycle.h"
 
 #include <QTest>
 

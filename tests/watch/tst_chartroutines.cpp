@@ -1,9 +1,9 @@
 // The chart routines against a host that records what each slot, area and window shows.
-#include "mainwindow/chartroutines.h"
 #include "support/chartimages.h"
 #include "support/fakes.h"
 #include "support/files.h"
 #include "support/sheet.h"
+#include "watch/chartroutines.h"
 
 #include <QFile>
 #include <QFileInfo>
