@@ -4,6 +4,7 @@
 #include "support/files.h"
 #include "support/sheet.h"
 #include "watch/chartroutines.h"
+#include "watch/drawncharts.h"
 
 #include <QFile>
 #include <QFileInfo>
