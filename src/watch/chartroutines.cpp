@@ -9,19 +9,19 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ChartStrategy* makeStrategy(const Services& services, ChartRoutinesHost& host, ChartFiles& files,
-                            QObject* parent)
+std::unique_ptr<ChartStrategy> makeStrategy(const Services& services, ChartRoutinesHost& host,
+                                            ChartFiles& files)
 {
     if (services.config.charts == ChartSource::Drawn)
-        return new DrawnCharts(services, host, files, parent);
-    return new ImageCharts(services, host, files, parent);
+        return std::make_unique<DrawnCharts>(services, host, files);
+    return std::make_unique<ImageCharts>(services, host, files);
 }
 
 } // namespace
 
 ChartRoutines::ChartRoutines(const Services& services, ChartRoutinesHost& host, QObject* parent)
     : QObject(parent), m_services(services), m_host(host), m_files(services),
-      m_strategy(makeStrategy(services, host, m_files, this))
+      m_strategy(makeStrategy(services, host, m_files))
 {
 }
 

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 namespace tickora {
 
@@ -56,7 +57,8 @@ private:
     const Services& m_services;
     ChartRoutinesHost& m_host;
     ChartFiles m_files;
-    ChartStrategy* m_strategy; ///< owned as a child
+    /// Goes before the files it uses; its pending answers go with it.
+    std::unique_ptr<ChartStrategy> m_strategy;
     /// Count the calls for the 1-year and 6-month charts: only the last call's answer is shown.
     int m_yearChartCalls = 0;
     int m_sixMonthChartCalls = 0;
