@@ -52,8 +52,8 @@ QFont uiFont(qreal points, bool bold = false)
 
 Form1::Form1(const Services& services, QWidget* parent)
     : QMainWindow(parent), m_services(services), m_cycleHost(makeCycleHost(*this)), m_cycle(*m_cycleHost),
-      m_chartsHost(makeChartsHost(*this)), m_charts(m_services, *m_chartsHost),
-      m_entryHost(makeEntryHost(*this)), m_entry(*m_entryHost)
+      m_statusHost(makeStatusHost(*this)), m_status(*m_statusHost), m_chartsHost(makeChartsHost(*this)),
+      m_charts(m_services, *m_chartsHost), m_entryHost(makeEntryHost(*this)), m_entry(*m_entryHost)
 {
     registerFontSubstitutes();
     // Every request goes through one prefetching client, so a refresh can start all of its

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "chartroutines.h"
-#include "codeentry.h"
 #include "platform/backoff.h"
 #include "platform/prefetch.h"
 #include "platform/services.h"
 #include "quotes/secondsource.h"
-#include "refreshcycle.h"
+#include "watch/chartroutines.h"
+#include "watch/codeentry.h"
+#include "watch/refreshcycle.h"
+#include "watch/statusmessages.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -151,7 +152,10 @@ private:
     /// Says in the status line why nothing is asked for now; empty takes that away.
     void showQuiet(const QString& text);
     QDateTime m_simulatedMoment; ///< in Japan time; invalid while the clock is used
-    QString m_quietShown;        ///< the quiet message the status line holds, if any
+    class StatusHost;
+    static std::unique_ptr<StatusLineHost> makeStatusHost(Form1& window);
+    std::unique_ptr<StatusLineHost> m_statusHost;
+    StatusMessages m_status; ///< the status line's messages
     /// Says once in the status line that a service is held until `until`.
     void showServiceHeld(const QDateTime& until);
     /// Marks the window title and the status line: the quotes come from a simulated market.
@@ -163,8 +167,6 @@ private:
     void notePageRead(const QString& code);
     /// The Nikkei line from the series, when its page answered but could not be read.
     void nikkeiLineFromSeries(const std::function<void()>& finish);
-    UnreadPageNotices m_pageNotices;
-    SeriesRefusals m_seriesRefusals;
     QLabel* m_simulatedMark = nullptr; ///< "模擬相場" in the status line, once marked
     bool m_heikinRunning = false;
     QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight

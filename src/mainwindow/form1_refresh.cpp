@@ -142,21 +142,35 @@ void Form1::noteMarketMoment(const QDateTime& simulated)
     m_simulatedMoment = simulated.isValid() ? japanTime(simulated) : QDateTime();
 }
 
+/// The window's status line as its messages see it.
+class Form1::StatusHost : public StatusLineHost
+{
+public:
+    explicit StatusHost(Form1& window) : m_w(window) {}
+    QString currentMessage() const override { return m_w.statusBar()->currentMessage(); }
+    void showMessage(const QString& text, int timeoutMs) override
+    {
+        m_w.statusBar()->showMessage(text, timeoutMs);
+    }
+    void clearMessage() override { m_w.statusBar()->clearMessage(); }
+
+private:
+    Form1& m_w;
+};
+
+std::unique_ptr<StatusLineHost> Form1::makeStatusHost(Form1& window)
+{
+    return std::make_unique<StatusHost>(window);
+}
+
 void Form1::showQuiet(const QString& text)
 {
-    if (!text.isEmpty())
-        statusBar()->showMessage(text);
-    else if (statusBar()->currentMessage() == m_quietShown)
-        statusBar()->clearMessage(); // a hold's message stays
-    m_quietShown = text;
+    m_status.showQuiet(text);
 }
 
 void Form1::showServiceHeld(const QDateTime& until)
 {
-    // The message goes when the hold ends; the time is the computer's own.
-    const QDateTime local = now();
-    statusBar()->showMessage(holdMessage(until.toTimeZone(local.timeZone())),
-                             int(qBound(qint64(1000), local.msecsTo(until), qint64(3600) * 1000)));
+    m_status.showServiceHeld(until, now());
 }
 
 void Form1::markSimulated()
@@ -253,34 +267,22 @@ void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
 
 void Form1::tellPageUnread(const QString& code, bool fromSeries)
 {
-    const QString text = m_pageNotices.pageUnread(code, fromSeries, now().date());
-    if (!text.isEmpty())
-        statusBar()->showMessage(text);
+    m_status.tellPageUnread(code, fromSeries, now().date());
 }
 
 void Form1::tellOtherCode(const QString& code, const QString& boardCode)
 {
-    const QString text = m_pageNotices.pageOfOtherCode(code, boardCode);
-    if (!text.isEmpty())
-        statusBar()->showMessage(text);
+    m_status.tellOtherCode(code, boardCode);
 }
 
 void Form1::notePageRead(const QString& code)
 {
-    // The page shows its own security again: the word that it showed another goes.
-    if (const QString told = m_pageNotices.otherCodeTold(code);
-        !told.isEmpty() && statusBar()->currentMessage() == told)
-        statusBar()->clearMessage();
-    // Every page reads again: the word that they could not be read goes.
-    if (m_pageNotices.pageRead(code) &&
-        statusBar()->currentMessage().startsWith(QString::fromUtf16(PagesUnreadText)))
-        statusBar()->clearMessage();
+    m_status.notePageRead(code);
 }
 
 void Form1::noteSeriesAnswer(int status, bool holdStarted)
 {
-    if (m_seriesRefusals.noteAnswer(status, holdStarted))
-        statusBar()->showMessage(QString::fromUtf16(SeriesRefusedText));
+    m_status.noteSeriesAnswer(status, holdStarted);
 }
 
 } // namespace tickora

@@ -1,4 +1,4 @@
-// Code entry: the box's character rule, the box and grid alone, and the window under real events.
+// Code entry: the box and grid alone, and the window under real events.
 #include "support/files.h"
 #include "windowprobe.h"
 
@@ -90,57 +90,6 @@ class TestEntry : public QObject
         return true;
     }
 private Q_SLOTS:
-    // Each text, what the rule keeps of it and how many characters it removes; the one pass agrees
-    // with removing the first refused character until none is left.
-    void removeRefused()
-    {
-        for (const auto& [text, clean, removed] :
-             {std::tuple{u"-\t09.5"_s, u"-\t09.5"_s, 0}, // digits, point, leading minus, control
-              {u"1 !\"#$%&'()*+,/2"_s, u"12"_s, 14},     // blank, ! to , and slash
-              {u"a--5-"_s, u"-5"_s, 3},                  // minus moved to the front, then later
-              {u"A1b:７トヨ"_s, u"1"_s, 6},              // letters, colon, full-width digits, kana
-              {u"7\U0001F600"_s, u"7"_s, 1},             // outside the basic plane
-              {u"a"_s + QChar(0xDC00) + u"7"_s + QChar(0xD83D), u"7"_s, 3}}) { // lone surrogates
-            const FilteredText filtered = tickora::removeRefused(text);
-            QCOMPARE(std::pair(filtered.text, filtered.removed), std::pair(clean, removed));
-            QString stepwise = text;
-            int steps = 0;
-            for (RefusedChar r = firstRefused(stepwise); r.position >= 0; r = firstRefused(stepwise), ++steps)
-                stepwise.remove(r.position, r.length);
-            QCOMPARE(std::pair(stepwise, steps), std::pair(clean, removed));
-        }
-    }
-
-    // The code column: digits; a code letter second or fourth only; lower case and full width as capitals.
-    void codeColumnRule()
-    {
-        for (char16_t l = u'A'; l <= u'Z'; ++l) {
-            const bool allowed = !QStringView(u"BEIOQVZ").contains(QChar(l));
-            const QString capital{QChar(l)}, fullWidth{QChar(char16_t(l - u'A' + 0xFF21))};
-            for (const QString& letter : {capital, capital.toLower(), fullWidth, fullWidth.toLower()}) {
-                for (const auto& [before, after] : {std::pair{u"1"_s, u"3"_s}, {u"285"_s, QString()}}) {
-                    const FilteredText got = filterCodeText(QString(before + letter + after));
-                    QCOMPARE(std::pair(got.text, got.removed),
-                             std::pair(QString(before + (allowed ? capital : QString()) + after),
-                                       allowed ? 0 : 1));
-                }
-                // Never first or third.
-                QCOMPARE(filterCodeText(QString(letter + u"1"_s)).text +
-                             filterCodeText(QString(u"12"_s + letter)).text,
-                         u"112"_s);
-            }
-        }
-        for (const auto& [text, clean, removed] : {std::tuple{u"９０２ａ"_s, u"902A"_s, 0},
-                                                   {u"7.2-3 ,\t"_s, u"723"_s, 5},
-                                                   {u"28AA"_s, u"28"_s, 2},
-                                                   {u"12345"_s, u"12345"_s, 0},
-                                                   {u"1A2A3"_s, u"1A2A3"_s, 0},
-                                                   {u"7\U0001F600"_s, u"7"_s, 1}}) {
-            const FilteredText got = filterCodeText(text);
-            QCOMPARE(std::pair(got.text, got.removed), std::pair(clean, removed));
-        }
-    }
-
     // A code the list lacks: the added codes, then the quote service, whose stock page names and adds it.
     void lookupOrder()
     {

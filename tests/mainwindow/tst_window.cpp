@@ -1,6 +1,5 @@
 // The main window on fakes: start-up, the refresh cycle, charts, watch-list, settings and capture.
 #include "charts/seriesreader.h"
-#include "mainwindow/chartroutines.h"
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/thumbcaption.h"
 #include "platform/helpviewer.h"
@@ -8,6 +7,7 @@
 #include "quotes/secondsource.h"
 #include "support/chartimages.h"
 #include "support/files.h"
+#include "watch/drawncharts.h"
 #include "windowprobe.h"
 
 #include <QDir>

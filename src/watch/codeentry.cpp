@@ -1,6 +1,6 @@
 #include "codeentry.h"
 
-#include "entrybox.h"
+#include "entrytext.h"
 #include "platform/securitycode.h"
 #include "quotes/quotepage.h"
 

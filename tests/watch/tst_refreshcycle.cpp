@@ -1,5 +1,5 @@
 // The refresh cycle against a host that records each step and holds it until the test ends it.
-#include "mainwindow/refreshcycle.h"
+#include "watch/refreshcycle.h"
 
 #include <QTest>
 
@@ -75,50 +75,80 @@ class TestRefreshCycle : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // Every run of a start or a tick, with a stop, a box or no rows; times at trading hours' edges.
+    // `event` names what happens: a step during which a stop comes, "answer" (the user answers to
+    // stop), "asking" (a stop while the question is open), "box" (a box is open), "empty" (no rows).
+    void runs_data()
+    {
+        QTest::addColumn<bool>("start");
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("log");
+        const QDateTime day = at(QTime(10, 0));
+        const QStringList steps{u"prefetch"_s, u"timer"_s, u"quotes"_s, u"thumbs"_s,
+                                u"timer"_s,    u"index"_s, u"nikkei"_s, u"ended"_s};
+        const QStringList stopped{u"timer off"_s, u"stopped"_s, u"ended"_s};
+        const QStringList ticked{u"close"_s, u"running"_s};
+        const auto quietSteps = [&](const QString& why) { // told before the steps and after them
+            QStringList told = QStringList{u"quiet "_s + why} + steps;
+            told.insert(told.size() - 1, u"quiet "_s + why);
+            return told;
+        };
+        QTest::newRow("tick at the opening's last millisecond")
+            << false << at(QTime(9, 0, 0, 999)) << QString() << ticked + steps;
+        QTest::newRow("tick a moment before the opening")
+            << false << at(QTime(8, 59, 59, 999)) << QString()
+            << ticked + QStringList{u"ask "_s + Early} + quietSteps(u"取引開始前です（9:00 から）"_s);
+        QTest::newRow("tick after 15:31, answered to stop")
+            << false << at(QTime(15, 31, 1)) << u"answer"_s
+            << ticked + QStringList{u"ask "_s + Late} + stopped;
+        QTest::newRow("tick within 15:31:00")
+            << false << at(QTime(15, 31, 0, 999)) << QString() << ticked + steps;
+        QTest::newRow("tick on a holiday")
+            << false << at(QTime(12, 0), QDate(2027, 1, 1)) << QString()
+            << ticked + QStringList{u"ask "_s + Closed} + quietSteps(u"本日は休場日です"_s);
+        QTest::newRow("tick at 7:00, stopped while asking")
+            << false << at(QTime(7, 0)) << u"asking"_s << ticked + QStringList{u"ask "_s + Early} + stopped;
+        QTest::newRow("tick stopped during the quotes")
+            << false << day << u"quotes"_s
+            << ticked + QStringList{u"prefetch"_s, u"timer"_s, u"quotes"_s} + stopped;
+        QTest::newRow("start stopped during the thumbnails")
+            << true << day << u"thumbs"_s
+            << QStringList{u"timer"_s, u"pack"_s,   u"running"_s, u"prefetch"_s,
+                           u"timer"_s, u"quotes"_s, u"layout"_s,  u"thumbs"_s} +
+                   stopped;
+        QTest::newRow("tick before the close stopped during the index chart")
+            << false << at(QTime(15, 30, 59, 400)) << u"index"_s
+            << ticked +
+                   QStringList{u"prefetch"_s, u"timer"_s, u"quotes"_s, u"thumbs"_s, u"timer"_s, u"index"_s} +
+                   stopped;
+        QTest::newRow("tick while a box is open") << false << day << u"box"_s << QStringList();
+        QTest::newRow("start with an empty first row") << true << day << u"empty"_s << QStringList();
+    }
     void runs()
     {
-        const QDateTime day = at(QTime(10, 0));
-        const QString steps = u"prefetch|timer|quotes|thumbs|timer|index|nikkei|ended"_s;
-        const QString stopped = u"|timer off|stopped|ended"_s;
-        const auto quietSteps = [&](const QString& why) -> QString { // told before the steps and after them
-            return u"quiet "_s + why + u'|' +
-                   QString(steps).replace(u"|ended"_s, u"|quiet "_s + why + u"|ended"_s);
-        };
-        for (const auto& [isStart, now, event, log] :
-             {std::tuple{false, at(QTime(9, 0, 0, 999)), QString(), QString(u"close|running|"_s + steps)},
-              {false, at(QTime(8, 59, 59, 999)), QString(),
-               u"close|running|ask "_s + Early + u'|' + quietSteps(u"取引開始前です（9:00 から）"_s)},
-              {false, at(QTime(15, 31, 1)), u"answer"_s, u"close|running|ask "_s + Late + stopped},
-              {false, at(QTime(15, 31, 0, 999)), QString(), u"close|running|"_s + steps},
-              {false, at(QTime(12, 0), QDate(2027, 1, 1)), QString(),
-               u"close|running|ask "_s + Closed + u'|' + quietSteps(u"本日は休場日です"_s)},
-              {false, at(QTime(7, 0)), u"asking"_s, u"close|running|ask "_s + Early + stopped},
-              {false, day, u"quotes"_s, u"close|running|prefetch|timer|quotes"_s + stopped},
-              {true, day, u"thumbs"_s, u"timer|pack|running|prefetch|timer|quotes|layout|thumbs"_s + stopped},
-              {false, at(QTime(15, 30, 59, 400)), u"index"_s,
-               u"close|running|prefetch|timer|quotes|thumbs|timer|index"_s + stopped},
-              {false, day, u"box"_s, QString()},
-              {true, day, u"empty"_s, QString()}}) {
-            StepHost host;
-            host.now = now;
-            host.answerStop = event == u"answer"_s;
-            host.boxes = event == u"box"_s;
-            host.emptyFirstRow = event == u"empty"_s;
-            RefreshCycle cycle(host);
-            const quint64 stops = cycle.stopCount();
-            if (event == u"asking"_s)
-                host.whileAsking = [&] { cycle.stop(); };
-            isStart ? cycle.start() : cycle.tick();
-            while (host.pending) {
-                QVERIFY(cycle.busy());
-                if (host.log.last() == event)
-                    cycle.stop(); // the step in progress still ends
-                host.finishStep();
-            }
-            QCOMPARE(host.log.join(u'|'), log);
-            QCOMPARE(cycle.stoppedSince(stops), log.contains(u"stopped"_s));
-            QVERIFY(!cycle.busy());
+        QFETCH(bool, start);
+        QFETCH(QDateTime, moment);
+        QFETCH(QString, event);
+        QFETCH(QStringList, log);
+        StepHost host;
+        host.now = moment;
+        host.answerStop = event == u"answer"_s;
+        host.boxes = event == u"box"_s;
+        host.emptyFirstRow = event == u"empty"_s;
+        RefreshCycle cycle(host);
+        const quint64 stops = cycle.stopCount();
+        if (event == u"asking"_s)
+            host.whileAsking = [&] { cycle.stop(); };
+        start ? cycle.start() : cycle.tick();
+        while (host.pending) {
+            QVERIFY(cycle.busy());
+            if (host.log.last() == event)
+                cycle.stop(); // the step in progress still ends
+            host.finishStep();
         }
+        QCOMPARE(host.log, log);
+        QCOMPARE(cycle.stoppedSince(stops), log.contains(u"stopped"_s));
+        QVERIFY(!cycle.busy());
     }
 
     // In a quiet period only the first tick refreshes, and any start; the next period's first does again.
@@ -136,11 +166,11 @@ private Q_SLOTS:
         };
         QVERIFY(run(false, at(QTime(11, 44, 59))));
         QVERIFY(run(false, at(QTime(11, 45))));
-        QCOMPARE(
-            host.log.join(u'|'),
-            u"close|running|quiet 昼休み中|prefetch|timer|quotes|thumbs|timer|index|nikkei|quiet 昼休み中|ended"_s);
+        QCOMPARE(host.log, QStringList({u"close"_s, u"running"_s, u"quiet 昼休み中"_s, u"prefetch"_s,
+                                        u"timer"_s, u"quotes"_s, u"thumbs"_s, u"timer"_s, u"index"_s,
+                                        u"nikkei"_s, u"quiet 昼休み中"_s, u"ended"_s}));
         QVERIFY(!run(false, at(QTime(11, 45, 30))));
-        QCOMPARE(host.log.join(u'|'), u"close|running|quiet 昼休み中|ended"_s);
+        QCOMPARE(host.log, QStringList({u"close"_s, u"running"_s, u"quiet 昼休み中"_s, u"ended"_s}));
         QVERIFY(run(true, at(QTime(12, 0))));
         QVERIFY(!run(false, at(QTime(12, 29, 59))));
         QVERIFY(run(false, at(QTime(12, 30))));
@@ -184,28 +214,35 @@ private Q_SLOTS:
     }
 
     // A start during a tick (which drops a second tick) waits for it and any box, unless stopped.
+    void queuedStart_data()
+    {
+        QTest::addColumn<bool>("stopMeanwhile");
+        QTest::addColumn<bool>("boxOpenAtTheEnd");
+        QTest::newRow("nothing in the way") << false << false;
+        QTest::newRow("a stop meanwhile") << true << false;
+        QTest::newRow("a box open at the tick's end") << false << true;
+    }
     void queuedStart()
     {
-        for (const auto& [stopMeanwhile, boxOpenAtTheEnd] :
-             {std::pair{false, false}, {true, false}, {false, true}}) {
-            StepHost host;
-            RefreshCycle cycle(host);
-            cycle.tick();
-            cycle.start();
-            cycle.tick();
-            QCOMPARE(host.log.join(u'|'), u"close|running|prefetch|timer|quotes"_s);
-            if (stopMeanwhile)
-                cycle.stop();
-            host.boxes = boxOpenAtTheEnd ? 1 : 0;
-            while (host.pending)
-                host.finishStep();
-            QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile && !boxOpenAtTheEnd);
-            host.boxes = 0;
-            cycle.runPendingStart();
-            QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile);
-            QCOMPARE(cycle.busy(), boxOpenAtTheEnd); // else the queued start has run to its end too
-            QCOMPARE(host.log.count(u"close"_s), 1);
-        }
+        QFETCH(bool, stopMeanwhile);
+        QFETCH(bool, boxOpenAtTheEnd);
+        StepHost host;
+        RefreshCycle cycle(host);
+        cycle.tick();
+        cycle.start();
+        cycle.tick();
+        QCOMPARE(host.log, QStringList({u"close"_s, u"running"_s, u"prefetch"_s, u"timer"_s, u"quotes"_s}));
+        if (stopMeanwhile)
+            cycle.stop();
+        host.boxes = boxOpenAtTheEnd ? 1 : 0;
+        while (host.pending)
+            host.finishStep();
+        QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile && !boxOpenAtTheEnd);
+        host.boxes = 0;
+        cycle.runPendingStart();
+        QCOMPARE(host.log.contains(u"pack"_s), !stopMeanwhile);
+        QCOMPARE(cycle.busy(), boxOpenAtTheEnd); // else the queued start has run to its end too
+        QCOMPARE(host.log.count(u"close"_s), 1);
     }
 };
 
