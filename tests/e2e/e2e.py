@@ -158,10 +158,10 @@ class Session(contextlib.AbstractContextManager):
                     proc.terminate()
                     proc.wait(timeout=10)
 
-    def spawn(self, argv, log, env=None, stdout=None):
+    def spawn(self, argv, log, env=None, stdout=None, stdin=subprocess.DEVNULL):
         self.logs.append(os.path.join(self.work, log))
         with open(self.logs[-1], "ab") as err:
-            return subprocess.Popen(["setpriv", "--pdeathsig", "KILL", "--"] + argv, env=env, stdin=subprocess.DEVNULL,
+            return subprocess.Popen(["setpriv", "--pdeathsig", "KILL", "--"] + argv, env=env, stdin=stdin,
                                     stdout=stdout or err, stderr=err)
 
     def start_market(self, *options, port=0):
@@ -191,6 +191,17 @@ class Session(contextlib.AbstractContextManager):
     def xdo(self, *argv):
         return subprocess.run(["xdotool"] + [str(a) for a in argv], env=dict(os.environ, DISPLAY=self.display),
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode()
+
+    def click_now(self, x, y):
+        """Clicks at (x, y) and returns at once: the click goes to an xdotool already running,
+        which makes it within a few milliseconds (a new xdotool takes a tenth of a second to
+        start and end)."""
+        if not hasattr(self, "_hands"):
+            self._hands = self.spawn(["xdotool", "-"], "xdotool.log", env=dict(os.environ, DISPLAY=self.display),
+                                     stdin=subprocess.PIPE)
+            self._ended.append(self._hands)
+        self._hands.stdin.write(b"mousemove %d %d click 1\n" % (x, y))
+        self._hands.stdin.flush()
 
     def windows(self, title_regex):
         return [int(w) for w in self.xdo("search", "--onlyvisible", "--name", title_regex).split()]

@@ -8,7 +8,7 @@ import random
 import time
 from pathlib import Path
 
-from e2e import Session, check, encode_watch_list, wait_for
+from e2e import Session, center, check, encode_watch_list, wait_for
 
 OLD = encode_watch_list([["7203", "トヨタ自動車"], ["6758", "ソニーグループ"], ["9984", "ソフトバンクグループ"]])
 NEW = encode_watch_list([["8306", "三菱ＵＦＪフィナンシャル・グループ"], ["6861", "キーエンス"], ["9432", "ＮＴＴ"],
@@ -31,7 +31,7 @@ with Session(__doc__, kills=10) as s:
         tmp.write_bytes(OLD)
         tmp.replace(dat)
         t0 = time.monotonic()
-        app.click(save_place, sync=False)
+        s.click_now(*center(save_place))
         if delay is None:
             wait_for("dat.txt to change", lambda: dat.read_bytes() != OLD, 10, interval=0.0002)
         while time.monotonic() - t0 < (delay or 0):
