@@ -304,10 +304,6 @@ class Tickora:
         """The grid's cell at `row`, `col` (0: the captions and the row numbers): (x, y, w, h)."""
         return self._extents(self.accessible(self.GRID).queryTable().getAccessibleAt(row, col))
 
-    def cell_text(self, row, col):
-        """What the grid's cell says to a screen reader."""
-        return self.accessible(self.GRID).queryTable().getAccessibleAt(row, col).name
-
     def click(self, target, sync=True):
         """Clicks the middle of a control (by name, see place) or of a rectangle (x, y, w, h)."""
         self.check_alive()
