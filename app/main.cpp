@@ -6,7 +6,6 @@
 #include "platform/datafolder.h"
 #include "platform/qthttpclient.h"
 #include "platform/services.h"
-#include "uimap.h"
 #include "version.h"
 
 #include <QApplication>
@@ -14,7 +13,6 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -147,18 +145,6 @@ int checkQuotes(int argc, char* argv[], const CommandLine& cli)
     });
 }
 
-/// For scripts that drive the program like a user: where everything stands, renewed every
-/// second since the thumbnails move when a refresh lays them out.
-void keepUiMapWritten(Form1& window, QTimer& timer)
-{
-    const QString uiMap = qEnvironmentVariable("TICKORA_UI_MAP");
-    if (uiMap.isEmpty())
-        return;
-    QObject::connect(&timer, &QTimer::timeout, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
-    timer.start(1000);
-    QTimer::singleShot(300, &window, [&window, uiMap] { writeUiMap(window, uiMap); });
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -216,8 +202,5 @@ int main(int argc, char* argv[])
     const Services services = platform.services(config, dialogs, instance);
     Form1 window(services);
     window.showAtStart();
-
-    QTimer uiMapTimer;
-    keepUiMapWritten(window, uiMapTimer);
     return app.exec();
 }

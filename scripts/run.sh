@@ -45,22 +45,60 @@ if [ "$headless" = 0 ]; then
 fi
 
 # Drive the program as a user would: open the saved watch list, start real-time display, and
-# take the screenshot once the first refresh has drawn the quotes and charts.
-uimap=$(mktemp)
-rm -f "$uimap"
-TICKORA_UI_MAP=$uimap "$bin/app/tickora" &
+# take the screenshot once the first refresh has drawn the quotes and charts. The menu items are
+# found through the accessibility tree, as a screen reader finds them, on a D-Bus session of the
+# script's own with the accessibility bus on it.
+unset AT_SPI_BUS_ADDRESS
+bus=$(mktemp)
+dbus-daemon --session --nofork --print-address=1 >"$bus" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$bus" ] && break; sleep 0.1; done
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$bus")
+export DBUS_SESSION_BUS_ADDRESS
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q true && break
+  sleep 0.1
+done
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bin/app/tickora" &
 app=$!
-pids+=($app)
-for _ in $(seq 100); do [ -s "$uimap" ] && break; sleep 0.1; done
-[ -s "$uimap" ] || { echo "tickora did not open its window" >&2; exit 1; }
+pids+=("$app")
+# click CAPTION: clicks the middle of the menu item that a screen reader calls CAPTION.
 click() {
-  read -r _ x y w h < <(grep "^$1 " "$uimap")
-  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+  local at
+  at=$(/usr/bin/python3 - "$1" "$app" <<'EOF'
+import sys, time
+import pyatspi
+
+caption, pid = sys.argv[1], int(sys.argv[2])
+pyatspi.setTimeout(30000, 30000)
+deadline = time.monotonic() + 15
+while time.monotonic() < deadline:
+    for program in pyatspi.Registry.getDesktop(0):
+        try:
+            if program is None or program.get_process_id() != pid:
+                continue
+            item = pyatspi.findDescendant(
+                program, lambda a: a.getRole() == pyatspi.ROLE_MENU_ITEM and a.name == caption)
+            if item:
+                e = item.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                print(e.x + e.width // 2, e.y + e.height // 2)
+                sys.exit(0)
+        except Exception:
+            pass  # not in the tree yet, or a program that has ended
+    time.sleep(0.2)
+sys.exit('tickora did not show its menu item "%s"' % caption)
+EOF
+  ) || exit 1
+  # shellcheck disable=SC2086 # "x y": two arguments
+  xdotool mousemove $at click 1
 }
 sleep 0.5
-click menu11   # 開く
+click 開く
 sleep 1
-click menu3    # リアルタイム表示
+click リアルタイム表示
 sleep "${TICKORA_FIRST_REFRESH_SECONDS:-5}"
 shot=$root/build/tickora-screenshot.png
 import -window root "$shot"

@@ -13,7 +13,7 @@ ran without answering. While an answer is overdue the probe also notes what the 
 doing (/proc/PID/task/TID/stat and syscall: running, or blocked in fdatasync, futex, ...), so a
 stall comes with its cause.
 
-It uses the X11 client of the end-to-end test harness (tests/e2e/e2e.py).
+It uses the benchmarks' own X11 client (xclient.py).
 """
 
 import os
@@ -23,8 +23,8 @@ import threading
 import time
 
 sys.dont_write_bytecode = True  # keep the source folders clean
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
-from e2e import XClient, XError  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xclient import XClient, XError  # noqa: E402
 
 
 class StallProbe:

@@ -26,7 +26,6 @@ huge:50,drip,hang,reset for the slow failures.)
 
 import os
 import re
-import struct
 import sys
 import time
 
@@ -36,6 +35,7 @@ sys.path.insert(0, os.path.join(here, "..", "..", "tests", "e2e"))
 sys.path.insert(0, here)
 from e2e import Session, check, encode_watch_list, ink, wait_for  # noqa: E402
 from probe import StallProbe  # noqa: E402
+from xclient import XClient  # noqa: E402
 
 ROWS = [["7203", "トヨタ自動車"], ["6758", "ソニーグループ"], ["9984", "ソフトバンクグループ"]]
 QUIET_SECONDS = 7  # the market closes a connection after 5 idle seconds
@@ -91,12 +91,6 @@ def open_files(pid):
     return kinds
 
 
-def top_level_windows(x):
-    """How many children the root window has, mapped or not (QueryTree)."""
-    p = x._reply(x._request(struct.pack("<BxHI", 15, 2, x.root)))
-    return struct.unpack_from("<H", p, 16)[0]
-
-
 def sanitized(pid):
     """Whether the process runs with the address sanitizer."""
     with open("/proc/%d/maps" % pid) as f:
@@ -117,6 +111,7 @@ def main():
         with open(os.path.join(data, "dat.txt"), "wb") as f:
             f.write(encode_watch_list(ROWS))
         app = s.start_tickora(data, market.url, tick_ms=args.tick_ms)
+        x = XClient(s.display)  # counts the top-level windows
         counter = TickCounter(os.path.join(s.work, "market.log"), ROWS[0][0])
         answered = 0
 
@@ -127,12 +122,12 @@ def main():
                 app.answer(box)
                 answered += 1
 
-        app.click("menu11")
-        app.click("menu3")
+        app.click("開く")
+        app.click("リアルタイム表示")
 
         def quotes():
             answer_boxes()
-            return ink(s.x.get_image(*app.ui["cell_1_3"]), app.ui["cell_1_3"]) > 10
+            return ink(s.screen(app.cell(1, 3)), app.cell(1, 3)) > 10
 
         wait_for("the first quotes", quotes, 30, interval=0.1)
         s.shot("started")
@@ -143,13 +138,13 @@ def main():
             """Stops real-time display, waits until every request has ended and the market has
             closed its idle connections, and reads (RSS in KiB, open files by kind, windows)."""
             answer_boxes()
-            app.click("menu4")
+            app.click("リアルタイム停止")
             until = time.monotonic() + QUIET_SECONDS
             while time.monotonic() < until:
                 answer_boxes()
                 time.sleep(0.1)
             answer_boxes()
-            return rss_kib(app.pid), open_files(app.pid), top_level_windows(s.x)
+            return rss_kib(app.pid), open_files(app.pid), x.top_level_windows()
 
         def show(label, figures):
             rss, files, windows = figures
@@ -181,7 +176,7 @@ def main():
         at100 = quiet_figures()
         show("tick %d (%.0f s)" % (counter.update(), time.monotonic() - began), at100)
         resumed, resumed_tick = time.monotonic(), counter.update()
-        app.click("menu3")
+        app.click("リアルタイム表示")
         run_to(args.ticks)
         seconds = time.monotonic() - resumed
         ticks = counter.update()

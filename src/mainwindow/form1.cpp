@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessiblenames.h"
 #include "charts/picturebox.h"
 #include "charts/widgetstyle.h"
 #include "entrybox.h"
@@ -76,6 +77,8 @@ Form1::Form1(const Services& services, QWidget* parent)
     buildControls();
     buildStatusLine();
     buildMenu();
+    nameForScreenReaders({m_entryBox, m_grid, m_marketChart, statusBar(), m_dateLabel, m_statusBar,
+                          m_rowLabel, m_nikkeiLine, m_thumbs, m_thumbCaptions});
     connectEvents();
     formLoad();
     if (!m_services.shiftJisConverter)
@@ -146,7 +149,6 @@ void Form1::buildEntryBox(QWidget* client)
     m_entryBox->setGeometry(twips(4440, 289, 855, 343));
     m_entryBox->setFont(uiFont(11.25));
     m_entryBox->setToolTip(u"Code入力"_s);
-    m_entryBox->setAccessibleName(u"Code入力"_s);
     setPaletteColor(m_entryBox, QPalette::Base, LightGrey);
 }
 
@@ -169,7 +171,6 @@ void Form1::buildThumbnails(QWidget* client)
     for (int k = 0; k < 12; ++k) {
         m_thumbs[k] = new PictureBox(client);
         m_thumbs[k]->setObjectName(u"Image1_%1"_s.arg(k));
-        m_thumbs[k]->setAccessibleName(u"チャート %1"_s.arg(k + 1));
         m_thumbCaptions[k] = new ThumbCaption(client);
         m_thumbCaptions[k]->setObjectName(u"Label1_%1"_s.arg(k));
         setBackground(m_thumbCaptions[k], LightGrey);

@@ -14,12 +14,15 @@ ThumbCaption::ThumbCaption(QWidget* parent) : ClickLabel(parent)
 
 void ThumbCaption::setName(const QString& name)
 {
+    const bool changed = name != m_name;
     m_name = name;
     // A tooltip that looks like markup is drawn as markup: hand it the name escaped, in
     // markup of its own, so the tip shows the characters the name holds.
     setToolTip(name.isEmpty() ? QString() : Qt::convertFromPlainText(name, Qt::WhiteSpacePre));
     setAccessibleName(name);
     showName();
+    if (changed)
+        Q_EMIT nameChanged(m_name);
 }
 
 void ThumbCaption::setSlotWidth(int pixels)

@@ -10,6 +10,7 @@ namespace tickora {
 /// label takes the width of what it shows.
 class ThumbCaption : public ClickLabel
 {
+    Q_OBJECT
 public:
     explicit ThumbCaption(QWidget* parent = nullptr);
 
@@ -19,6 +20,10 @@ public:
     /// The room the caption has, in pixels; the name is cut again to it.
     void setSlotWidth(int pixels);
     int slotWidth() const { return m_slotWidth; }
+
+Q_SIGNALS:
+    /// The whole name changed (to `name`).
+    void nameChanged(const QString& name);
 
 protected:
     void changeEvent(QEvent* event) override;

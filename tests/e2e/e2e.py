@@ -1,4 +1,7 @@
-"""Harness of the end-to-end tests: the real tickora and tickora-market under a private Xvfb."""
+"""Harness of the end-to-end tests: the real tickora and tickora-market under a private Xvfb, with
+a private D-Bus session bus and accessibility bus. The harness finds the program's controls, their
+texts and their places through the accessibility tree, as a screen reader does; it clicks them and
+types with xdotool and looks at the screen through screenshots (ImageMagick's import)."""
 
 import argparse
 import collections
@@ -7,10 +10,7 @@ import datetime
 import os
 import pathlib
 import re
-import select
 import shutil
-import socket
-import struct
 import subprocess
 import sys
 import threading
@@ -19,109 +19,8 @@ import traceback
 import urllib.request
 
 
-XError = ConnectionError  # what the X client raises
-
-
-class XClient:
-    """Core X11 requests on one socket: screen pictures, _NET_WM_PING (Qt answers it once it has
-    handled every X event sent before it), a key to one window alone, a click through XTEST."""
-
-    def __init__(self, display):
-        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.sock.connect("/tmp/.X11-unix/X" + display.lstrip(":").split(".")[0])
-        self.sock.sendall(struct.pack("<BxHHHHxx", ord("l"), 11, 0, 0, 0))
-        status, _, _, _, length = struct.unpack("<BBHHH", self._read(8))
-        body = self._read(length * 4)
-        if status != 1:
-            raise XError("the X server refused the connection: %r" % body)
-        screen = 32 + ((struct.unpack_from("<H", body, 16)[0] + 3) & ~3) + 8 * body[21]
-        self.root = struct.unpack_from("<I", body, screen)[0]
-        self.width, self.height = struct.unpack_from("<HH", body, screen + 20)
-        self.seq = 0
-
-    def _read(self, n):
-        data = self.sock.recv(n, socket.MSG_WAITALL)
-        if len(data) < n:
-            raise XError("the X server closed the connection")
-        return data
-
-    def _request(self, data):
-        self.seq = (self.seq + 1) & 0xFFFF
-        self.sock.sendall(data)
-        return self.seq
-
-    def _packet(self):
-        p = self._read(32)
-        if p[0] == 1 and struct.unpack_from("<I", p, 4)[0]:
-            p += self._read(struct.unpack_from("<I", p, 4)[0] * 4)
-        return p
-
-    def _reply(self, seq):
-        while True:  # events and errors of earlier requests are not wanted here
-            p = self._packet()
-            if p[0] in (0, 1) and struct.unpack_from("<H", p, 2)[0] == seq:
-                if p[0] == 0:
-                    raise XError("X error %d on request %d" % (p[1], p[10]))
-                return p
-
-    def _named(self, opcode, name):  # InternAtom or QueryExtension
-        b = name.encode()
-        return self._reply(self._request(struct.pack("<BxHH2x", opcode, 2 + (len(b) + 3) // 4, len(b))
-                                         + b.ljust((len(b) + 3) & ~3, b"\0")))
-
-    def select_root(self):  # StructureNotify: a ping's answer comes as such an event
-        self._request(struct.pack("<BxHIII", 2, 4, self.root, 0x800, 0x20000))
-
-    def send_key(self, window, keysym):
-        """One key press and release sent to `window` alone (SendEvent)."""
-        p = self._reply(self._request(struct.pack("<BxHBBxx", 101, 2, 8, 248)))  # GetKeyboardMapping
-        syms = struct.unpack_from("<%dI" % ((len(p) - 32) // 4), p, 32)
-        code = 8 + syms.index(keysym) // p[1]
-        for kind in (2, 3):  # KeyPress, KeyRelease
-            event = struct.pack("<BBHIIIIhhhhHBx", kind, code, 0, 0, self.root, window, 0, 1, 1, 1, 1, 0, 1)
-            self._request(struct.pack("<BBHII", 25, 0, 11, window, 1 if kind == 2 else 2) + event)
-        self.sync()
-
-    def fake_click(self, x, y):
-        """Moves the pointer to (x, y) and clicks through XTEST; when this returns the server has
-        made the events."""
-        if not hasattr(self, "_xtest"):
-            self._xtest = self._named(98, "XTEST")[9]  # Xvfb has it; xdotool needs it too
-        for kind, detail in ((6, 0), (4, 1), (5, 1)):  # motion, press, release
-            self._request(struct.pack("<BBHBBxxIIxxxxxxxxhhxxxxxxxx", self._xtest, 2, 9, kind, detail, 0,
-                                      self.root if kind == 6 else 0, x, y))
-        self.sync()
-
-    def sync(self):
-        """Round trip to the server (GetInputFocus): every request so far has been handled."""
-        self._reply(self._request(struct.pack("<BxH", 43, 1)))
-
-    def get_image(self, x=0, y=0, w=1 << 15, h=1 << 15):
-        x, y = max(0, x), max(0, y)
-        w, h = max(1, min(w, self.width - x)), max(1, min(h, self.height - y))
-        p = self._reply(self._request(struct.pack("<BBHIhhHHI", 73, 2, 5, self.root, x, y, w, h, 0xFFFFFFFF)))
-        return Image(w, h, p[32 : 32 + w * h * 4], x, y)
-
-    def ping(self, window, timeout, waiting=None):
-        """Sends _NET_WM_PING to `window` (the root must be selected for STRUCTURE_NOTIFY) and
-        returns the seconds until the program's answer, or None after `timeout` seconds.
-        `waiting(seconds)` is called about every 10 ms while the answer is due."""
-        if not hasattr(self, "_atoms"):
-            self._atoms = [struct.unpack_from("<I", self._named(16, n), 8)[0] for n in ("WM_PROTOCOLS", "_NET_WM_PING")]
-        self._token = token = getattr(self, "_token", 0) + 1
-        t0, message = time.monotonic(), struct.pack("<BBHII5I", 33, 32, 0, window, *self._atoms, token, window, 0, 0)
-        self._request(struct.pack("<BBHII", 25, 0, 11, window, 0) + message)
-        while (left := t0 + timeout - time.monotonic()) > 0:
-            if select.select([self.sock], [], [], min(left, 0.01) if waiting else left)[0]:
-                p = self._packet()
-                if (p[0] & 0x7F) == 33 and struct.unpack_from("<III", p, 8) == (*self._atoms, token):
-                    return time.monotonic() - t0
-            elif waiting:
-                waiting(time.monotonic() - t0)
-
-
 class Image:
-    """Pixels as the X server gives them (B, G, R, unused); (ox, oy) is the top-left on screen."""
+    """Pixels of a screen rectangle as R, G, B bytes; (ox, oy) is its top-left on screen."""
 
     def __init__(self, w, h, data, ox=0, oy=0):
         self.w, self.h, self.data, self.ox, self.oy = w, h, data, ox, oy
@@ -131,13 +30,11 @@ class Image:
         x, y, w, h = rect
         for py in range(y + inset - self.oy, y + h - inset - self.oy):
             for px in range(x + inset - self.ox, x + w - inset - self.ox):
-                i = (py * self.w + px) * 4
-                yield self.data[i + 2], self.data[i + 1], self.data[i]
+                i = (py * self.w + px) * 3
+                yield self.data[i], self.data[i + 1], self.data[i + 2]
 
     def save_ppm(self, path):
-        rgb = bytearray(self.w * self.h * 3)
-        rgb[0::3], rgb[1::3], rgb[2::3] = self.data[2::4], self.data[1::4], self.data[0::4]
-        pathlib.Path(path).write_bytes(b"P6 %d %d 255\n" % (self.w, self.h) + rgb)
+        pathlib.Path(path).write_bytes(b"P6 %d %d 255\n" % (self.w, self.h) + self.data)
 
 
 def ink(image, rect, inset=1, want=None):
@@ -174,10 +71,15 @@ def set_fault(url, mode, path=""):
     urllib.request.urlopen(url + "/_control/fault?" + query, timeout=5).read()
 
 
+def center(rect):
+    x, y, w, h = rect
+    return x + w // 2, y + h // 2
+
+
 class Session(contextlib.AbstractContextManager):
     """One test or benchmark: its command line (--tickora, --market, --display, --work, `options`
-    as name=default), its Xvfb, and its processes, each dying with the harness (a death signal).
-    On failure it reports the screen and the logs' last lines."""
+    as name=default), its Xvfb, its buses, and its processes, each dying with the harness (a death
+    signal). On failure it reports the screen and the logs' last lines."""
 
     def __init__(self, description, **options):
         p = argparse.ArgumentParser(description=description)
@@ -189,7 +91,8 @@ class Session(contextlib.AbstractContextManager):
         self.work = os.path.abspath(self.args.work)
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work, mode=0o700)  # also the programs' TMPDIR and XDG_RUNTIME_DIR
-        self.display, self.logs, self.x, self._shots = ":" + self.args.display.lstrip(":"), [], None, 0
+        self.display, self.logs, self.size, self._shots = ":" + self.args.display.lstrip(":"), [], None, 0
+        self._ended = []  # processes ended, not killed, at the end
         # A time zone under which it is about noon now; the trading day itself comes from the
         # simulated market's moment, whatever the zone.
         now = datetime.datetime.now(datetime.timezone.utc)
@@ -197,14 +100,45 @@ class Session(contextlib.AbstractContextManager):
         self.tz = "TKR%s%d:%02d" % ("-" if west < 0 else "", abs(west) // 60, abs(west) % 60)
         self.xvfb = self.spawn(["Xvfb", self.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
                                "xvfb.log")
+        self._ended.append(self.xvfb)
 
         def up():
             check(self.xvfb.poll() is None, "Xvfb %s ended at start (taken? see xvfb.log)" % self.display)
-            with contextlib.suppress(OSError):
-                self.x = XClient(self.display)
-            return self.x
+            size = self.xdo("getdisplaygeometry").split()
+            self.size = tuple(map(int, size)) if len(size) == 2 else None
+            return self.size
 
         wait_for("Xvfb on " + self.display, up, 15)
+        self._start_buses()
+
+    def _start_buses(self):
+        """A D-Bus session bus of the session's own and the accessibility bus on it, which the
+        program and the harness find as a screen reader and a desktop program find theirs."""
+        os.environ["DISPLAY"] = self.display
+        bus = self.spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"], "dbus.log",
+                         stdout=subprocess.PIPE)
+        self._ended.append(bus)
+        address = bus.stdout.readline().decode().strip()
+        check(address, "dbus-daemon did not say where it listens (see dbus.log)")
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+        os.environ.pop("AT_SPI_BUS_ADDRESS", None)
+        self._ended.append(self.spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], "at-spi.log"))
+        wait_for("the accessibility bus", lambda: "true" in self._bus_call(
+            "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+            "string:org.a11y.Bus"), 15, 0.1)
+        found = re.search(r'string "([^"]+)"', self._bus_call("--dest=org.a11y.Bus", "/org/a11y/bus",
+                                                               "org.a11y.Bus.GetAddress"))
+        check(found, "the accessibility bus did not say where it is (see at-spi.log)")
+        # The harness goes straight to it; the program looks it up on the session bus.
+        os.environ["AT_SPI_BUS_ADDRESS"] = found.group(1)
+        global pyatspi
+        import pyatspi
+
+        pyatspi.setTimeout(30000, 30000)  # a busy program answers late, not never
+
+    def _bus_call(self, *argv):
+        return subprocess.run(["dbus-send", "--session", "--print-reply"] + list(argv), stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL).stdout.decode()
 
     def __exit__(self, kind, value, tb):
         try:
@@ -219,14 +153,15 @@ class Session(contextlib.AbstractContextManager):
         finally:
             # Ended, not killed: Xvfb then removes its lock file, which a later run on the same
             # display could otherwise take for a server still running.
-            with contextlib.suppress(Exception):
-                self.xvfb.terminate()
-                self.xvfb.wait(timeout=10)
+            for proc in reversed(self._ended):
+                with contextlib.suppress(Exception):
+                    proc.terminate()
+                    proc.wait(timeout=10)
 
-    def spawn(self, argv, log, env=None, stdout=None):
+    def spawn(self, argv, log, env=None, stdout=None, stdin=subprocess.DEVNULL):
         self.logs.append(os.path.join(self.work, log))
         with open(self.logs[-1], "ab") as err:
-            return subprocess.Popen(["setpriv", "--pdeathsig", "KILL", "--"] + argv, env=env, stdin=subprocess.DEVNULL,
+            return subprocess.Popen(["setpriv", "--pdeathsig", "KILL", "--"] + argv, env=env, stdin=stdin,
                                     stdout=stdout or err, stderr=err)
 
     def start_market(self, *options, port=0):
@@ -240,68 +175,139 @@ class Session(contextlib.AbstractContextManager):
         proc.url, proc.port = m.group(0), int(m.group(1))
         return proc
 
-    def start_tickora(self, data_dir, market_url, tick_ms=None, ui=None, pages=None):
-        """A tickora started and shown: its main window up, its UI map written (or `ui`, the map
-        of an earlier run), a ping answered."""
-        env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "TICKORA_"))}
+    def start_tickora(self, data_dir, market_url, tick_ms=None, pages=None):
+        """A tickora started and shown: its main window up and in the accessibility tree, and
+        every event so far handled."""
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "TICKORA_", "AT_SPI_"))}
         env.update(DISPLAY=self.display, TZ=self.tz, TMPDIR=self.work, XDG_RUNTIME_DIR=self.work,
-                   LANG="C.UTF-8", QT_QPA_PLATFORM="xcb", NO_AT_BRIDGE="1", TICKORA_DATA_DIR=data_dir,
-                   TICKORA_MARKET_URL=market_url, TICKORA_UI_MAP=os.path.join(self.work, "uimap.txt"))
+                   LANG="C.UTF-8", QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   TICKORA_DATA_DIR=data_dir, TICKORA_MARKET_URL=market_url)
         if tick_ms:
             env["TICKORA_TICK_MS"] = str(tick_ms)
         if pages:
             env["TICKORA_QUOTE_PAGES"] = pages
-        with contextlib.suppress(FileNotFoundError):
-            os.remove(env["TICKORA_UI_MAP"])
-        return Tickora(self, self.spawn([self.args.tickora], "tickora.log", env), env["TICKORA_UI_MAP"], ui)
+        return Tickora(self, self.spawn([self.args.tickora], "tickora.log", env))
 
     def xdo(self, *argv):
         return subprocess.run(["xdotool"] + [str(a) for a in argv], env=dict(os.environ, DISPLAY=self.display),
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode()
 
+    def click_now(self, x, y):
+        """Clicks at (x, y) and returns at once: the click goes to an xdotool already running,
+        which makes it within a few milliseconds (a new xdotool takes a tenth of a second to
+        start and end)."""
+        if not hasattr(self, "_hands"):
+            self._hands = self.spawn(["xdotool", "-"], "xdotool.log", env=dict(os.environ, DISPLAY=self.display),
+                                     stdin=subprocess.PIPE)
+            self._ended.append(self._hands)
+        self._hands.stdin.write(b"mousemove %d %d click 1\n" % (x, y))
+        self._hands.stdin.flush()
+
     def windows(self, title_regex):
         return [int(w) for w in self.xdo("search", "--onlyvisible", "--name", title_regex).split()]
 
+    def screen(self, rect=None):
+        """A screenshot of the whole screen or of a rectangle (x, y, w, h) of it."""
+        sw, sh = self.size
+        x, y, w, h = rect or (0, 0, sw, sh)
+        x, y = max(0, x), max(0, y)
+        w, h = max(1, min(w, sw - x)), max(1, min(h, sh - y))
+        data = subprocess.run(["import", "-display", self.display, "-window", "root", "-crop",
+                               "%dx%d+%d+%d" % (w, h, x, y), "-depth", "8", "rgb:-"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True).stdout
+        check(len(data) == w * h * 3, "a screenshot of %dx%d came with %d bytes" % (w, h, len(data)))
+        return Image(w, h, data, x, y)
+
     def shot(self, label):  # saved as NN-label.ppm
-        image, self._shots = self.x.get_image(), self._shots + 1
+        image, self._shots = self.screen(), self._shots + 1
         image.path = os.path.join(self.work, "%02d-%s.ppm" % (self._shots, label))
         image.save_ppm(image.path)
         return image
 
 
 class Tickora:
-    """One running tickora, its UI map `ui` ({name: (x, y, w, h)} on screen) and a user's hands."""
+    """One running tickora and a user's hands. Controls are named as a screen reader says them:
+    a menu item by its caption ("開く"), a control by its accessible name or description
+    ("ステータス行", "チャート 1"); grid cells by row and column."""
 
-    def __init__(self, session, proc, map_path, ui):
+    GRID = "株価一覧"
+
+    def __init__(self, session, proc):
         self.s, self.proc, self.pid = session, proc, proc.pid
         # No box is up yet: the main window is the only one titled Tickora.
         self.window = wait_for("the main window", lambda: (self.check_alive(), self.s.windows("^Tickora$"))[1], 30)[0]
-        self.map_path = map_path
-        self.ui = ui or wait_for("the UI map", lambda: self._read_map(map_path), 30)
-        self._pinger = XClient(session.display)
-        self._pinger.select_root()
+        self.frame = wait_for("the main window in the accessibility tree", self._frame, 30, 0.1)
+        self._found = {}
         self.sync()
 
-    def _read_map(self, path):
-        with contextlib.suppress(OSError), open(path, encoding="utf-8") as f:
-            m = {p[0]: tuple(map(int, p[1:])) for p in (line.split() for line in f) if len(p) == 5}
-            return m if "cell_12_12" in m else None  # else written half-way
+    def _frame(self):
+        self.check_alive()
+        for app in pyatspi.Registry.getDesktop(0):
+            with contextlib.suppress(Exception):  # a program that ended may still be listed
+                if app is not None and app.get_process_id() == self.pid:
+                    self.app = app
+                    return next((w for w in app if w is not None and w.getRole() == pyatspi.ROLE_FRAME
+                                 and w.name == "Tickora"), None)
+
+    def _default_button(self, title):
+        """The button that Return would press in the box titled `title`."""
+        for window in self.app:
+            if window is None or window.name != title or window.getRole() == pyatspi.ROLE_FRAME:
+                continue
+            buttons = pyatspi.findAllDescendants(window, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+            default = [b for b in buttons if b.getState().contains(pyatspi.STATE_IS_DEFAULT)]
+            return (default + buttons + [None])[0]
 
     def check_alive(self, when=""):
         check(self.proc.poll() is None, "tickora ended (exit status %s) %s" % (self.proc.returncode, when))
 
-    def sync(self, timeout=30):
-        """Returns once the program has handled every X event sent to it so far."""
-        t = self._pinger.ping(self.window, timeout)
+    def sync(self):
+        """Returns once the program has handled every event sent to it so far: the accessibility
+        tree is answered by the program's event loop, after the input that came before."""
+        self._extents(self.frame)
         time.sleep(0.03)  # repaints asked for while those events were handled come a moment later
-        check(t is not None and self._pinger.ping(self.window, timeout) is not None,
-              "tickora did not answer a ping within %d s" % timeout)
+        self._extents(self.frame)
 
-    def click(self, name, sync=True):
-        """Clicks the middle of a control, menu or cell of the UI map."""
+    @staticmethod
+    def _extents(accessible):
+        e = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return e.x, e.y, e.width, e.height
+
+    def _find(self, name):
+        """The control named or described `name` (the grid's cells aside), searched breadth-first."""
+        queue = collections.deque(self.frame)
+        while queue:
+            a = queue.popleft()
+            if a is None:
+                continue
+            if name in (a.name, a.description):
+                return a
+            if a.getRole() != pyatspi.ROLE_TABLE:
+                queue.extend(a)
+        return None
+
+    def accessible(self, name):
+        if name not in self._found:
+            self.check_alive()
+            self._found[name] = wait_for('the control "%s"' % name, lambda: self._find(name), 10, 0.1)
+        return self._found[name]
+
+    def place(self, name):
+        """Where the control named `name` stands on the screen now: (x, y, w, h)."""
+        try:
+            return self._extents(self.accessible(name))
+        except Exception:  # the control was made anew: look it up again
+            self._found.pop(name, None)
+            return self._extents(self.accessible(name))
+
+    def cell(self, row, col):
+        """The grid's cell at `row`, `col` (0: the captions and the row numbers): (x, y, w, h)."""
+        return self._extents(self.accessible(self.GRID).queryTable().getAccessibleAt(row, col))
+
+    def click(self, target, sync=True):
+        """Clicks the middle of a control (by name, see place) or of a rectangle (x, y, w, h)."""
         self.check_alive()
-        x, y, w, h = self.ui[name]
-        self.s.xdo("mousemove", x + w // 2, y + h // 2, "click", 1)
+        self.s.xdo("mousemove", *center(self.place(target) if isinstance(target, str) else target), "click", 1)
         if sync:
             self.sync()
 
@@ -316,19 +322,21 @@ class Tickora:
         return [w for w in self.s.windows("^%s$" % re.escape(title)) if w != self.window]
 
     def answer(self, box):
-        """Presses Return in the box alone and waits until the box has gone."""
-        self.s.x.send_key(box, 0xFF0D)
+        """Presses the box's default button, as Return would, and waits until the box has gone."""
+        title = self.s.xdo("getwindowname", box).strip()
+        button = wait_for('the button of the box "%s"' % title, lambda: self._default_button(title), 10)
+        button.queryAction().doAction(0)
         wait_for("the box to close", lambda: box not in self.s.windows(".*"), 10)
         self.sync()
 
     def save(self):
         """"保存" and OK to its "保存完了" box."""
-        self.click("menu2")
+        self.click("保存")
         self.answer(wait_for("the box of 保存", lambda: self.boxes("Tickora"), 10)[0])
 
     def quit(self):
         """"終了": the program must end at once and cleanly."""
-        self.click("end1", sync=False)
+        self.click("終了", sync=False)
         wait_for('tickora to end after "終了"', lambda: self.proc.poll() is not None, 10)
         check(self.proc.returncode == 0, 'tickora ended with status %d after "終了"' % self.proc.returncode)
         self.kill()
@@ -336,4 +344,3 @@ class Tickora:
     def kill(self):
         self.proc.kill()
         self.proc.wait()
-        self._pinger.sock.close()

@@ -19,30 +19,30 @@ with Session(__doc__, enters=4) as s:
     dat = Path(data, "dat.txt")
     dat.write_bytes(encode_watch_list(ROWS))
     app = s.start_tickora(str(data), market.url, tick_ms=int(TICK * 1000))
-    app.click("menu11")  # 開く
+    app.click("開く")
     dat.unlink()  # so that only a save after the keys can bring it back
-    app.click("menu3")  # real-time display
+    app.click("リアルタイム表示")
 
     def priced():
-        shot = s.x.get_image()
-        return all(ink(shot, app.ui["cell_%d_3" % r]) > 10 for r in (1, 2, 3))
+        shot = s.screen()
+        return all(ink(shot, app.cell(r, 3)) > 10 for r in (1, 2, 3))
 
     wait_for("quotes in rows 1 to 3", priced, 30, interval=0.25)
     # A chart window takes the keyboard; the next tick closes it and the main window is not
     # activated again (there is no window manager): the keys still reach it.
-    app.click("en")
+    app.click("ドル-円為替")
     for i in range(s.args.enters):
         time.sleep(TICK + 0.5)  # a tick has moved the current cell meanwhile
         s.xdo("key", "Return")
         app.sync()
     s.shot("after-enters")
-    app.click("cell_0_2")  # the name column's caption: it stops the display and hands no cell over
+    app.click(app.cell(0, 2))  # the name column's caption: it stops the display and hands no cell over
     s.xdo("type", "--delay", 20, "4300")
     s.xdo("key", "Return")
     app.sync()
     s.shot("after-header")
 
-    app.click("menu4")  # stop
+    app.click("リアルタイム停止")
     app.save()
     check(dat.exists(), "the rows could not be saved (a code no longer a code?)")
     lines = dat.read_bytes().decode("cp932").split("\r\n")

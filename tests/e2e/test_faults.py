@@ -18,17 +18,17 @@ with Session(__doc__, only="status:500,hang,reset,garbage,down") as s:  # down: 
     dat.parent.mkdir()
     dat.write_bytes(encode_watch_list(ROWS))
     app = s.start_tickora(str(dat.parent), market.url, tick_ms=int(TICK * 1000))
-    r1, r3 = app.ui["cell_1_2"], app.ui["cell_3_9"]
+    r1, r3 = app.cell(1, 2), app.cell(3, 9)
     region = (r1[0], r1[1], r3[0] + r3[2] - r1[0], r3[1] + r3[3] - r1[1])
 
     def quotes():
         """The quote cells of rows 1 to 3 as pixels, and how many price cells show a price."""
-        image = s.x.get_image(*region)
-        return image.data, sum(ink(image, app.ui["cell_%d_3" % r]) > 10 for r in (1, 2, 3))
+        image = s.screen(region)
+        return image.data, sum(ink(image, app.cell(r, 3)) > 10 for r in (1, 2, 3))
 
     def status():
         """The status line as pixels."""
-        return s.x.get_image(*app.ui["statusLine"]).data
+        return s.screen(app.place("ステータス行")).data
 
     def boxes():
         open_now = app.boxes("Error!")
@@ -41,8 +41,8 @@ with Session(__doc__, only="status:500,hang,reset,garbage,down") as s:  # down: 
             app.answer(box)
             return True
 
-    app.click("menu11")
-    app.click("menu3")
+    app.click("開く")
+    app.click("リアルタイム表示")
     wait_for("quotes in rows 1 to 3", lambda: (boxes(), quotes()[1] == 3)[1], 30)
     for mode in s.args.only.split(","):
         began, before = time.monotonic(), quotes()[0]

@@ -18,7 +18,7 @@ with Session(__doc__) as s:
     Path(data, "tousyou1.csv").write_bytes('285A,"キオクシアホールディングス"\r\n7203,"トヨタ自動車"\r\n'.encode("cp932"))
     added = Path(data, "codes-added.csv")
     app = s.start_tickora(str(data), market.url)
-    app.click("cell_1_1")
+    app.click(app.cell(1, 1))
     app.type("285a")
     app.type("9984")
     wait_for("9984 named from its quote page", lambda: added.exists() and added.read_bytes(), 15)
@@ -26,10 +26,10 @@ with Session(__doc__) as s:
           "codes-added.csv should hold 9984 and its name: %r" % added.read_bytes())
     app.sync()
     shot = s.shot("typed")
-    check(all(ink(shot, app.ui["cell_%d_%d" % c]) > 10 for c in CELLS), "rows 1 and 2 should show codes and names (%s)" % shot.path)
+    check(all(ink(shot, app.cell(*c)) > 10 for c in CELLS), "rows 1 and 2 should show codes and names (%s)" % shot.path)
 
-    app.click("menu3")  # real-time display
-    wait_for("the quote of 285A", lambda: ink(s.x.get_image(), app.ui["cell_1_3"]) > 10, 30, interval=0.25)
+    app.click("リアルタイム表示")
+    wait_for("the quote of 285A", lambda: ink(s.screen(), app.cell(1, 3)) > 10, 30, interval=0.25)
     s.shot("realtime")
     asked = Path(s.work, "market.log").read_text(errors="replace")
     for wanted in ("GET /quote/285A.T", "GET /v8/finance/chart/285A.T?", "GET /quote/9984.T"):
@@ -41,8 +41,8 @@ with Session(__doc__) as s:
     lines = saved.decode("cp932").split("\r\n")
     check(lines[0].startswith('285A,"キオクシアホールディングス') and lines[1].startswith('9984,"ソフトバンクグループ'),
           "dat.txt should hold 285A and 9984 with their names: %r" % saved)
-    app.click("menu4")  # stop, so that 開く is not followed by a refresh writing new prices
-    app.click("menu11")  # 開く
+    app.click("リアルタイム停止")  # stop, so that 開く is not followed by a refresh writing new prices
+    app.click("開く")
     app.save()
     check(dat.read_bytes() == saved, "the rows saved after 開く differ from the ones saved before")
     app.quit()

@@ -8,7 +8,7 @@ import random
 import time
 from pathlib import Path
 
-from e2e import Session, check, encode_watch_list, wait_for
+from e2e import Session, center, check, encode_watch_list, wait_for
 
 OLD = encode_watch_list([["7203", "トヨタ自動車"], ["6758", "ソニーグループ"], ["9984", "ソフトバンクグループ"]])
 NEW = encode_watch_list([["8306", "三菱ＵＦＪフィナンシャル・グループ"], ["6861", "キーエンス"], ["9432", "ＮＴＴ"],
@@ -19,19 +19,19 @@ with Session(__doc__, kills=10) as s:
     dat, tmp = Path(data, "dat.txt"), Path(data, "dat.harness")
     nowhere = "http://127.0.0.1:9"  # nothing here needs the market
     app = s.start_tickora(data, nowhere)  # makes the data folder
-    ui, (x, y, w, h) = app.ui, app.ui["menu2"]
+    open_place, save_place = app.place("開く"), app.place("保存")  # the same in every run
     app.kill()
 
     def save_killed(delay):
         """dat.txt and the moment of the kill, `delay` s after "保存" (None: once the file changed)."""
         tmp.write_bytes(NEW)
         tmp.replace(dat)
-        app = s.start_tickora(data, nowhere, ui=ui)
-        app.click("menu11")
+        app = s.start_tickora(data, nowhere)
+        app.click(open_place)
         tmp.write_bytes(OLD)
         tmp.replace(dat)
         t0 = time.monotonic()
-        s.x.fake_click(x + w // 2, y + h // 2)
+        s.click_now(*center(save_place))
         if delay is None:
             wait_for("dat.txt to change", lambda: dat.read_bytes() != OLD, 10, interval=0.0002)
         while time.monotonic() - t0 < (delay or 0):

@@ -14,7 +14,7 @@ NAMES = [(r, c) for r in (1, 2, 3) for c in (1, 2)]
 
 
 def blank(shot, app, cells):
-    return [c for c in cells if ink(shot, app.ui["cell_%d_%d" % c]) <= 10]
+    return [c for c in cells if ink(shot, app.cell(*c)) <= 10]
 
 
 with Session(__doc__, pages="today") as s:
@@ -23,38 +23,38 @@ with Session(__doc__, pages="today") as s:
     dat = Path(data, "dat.txt")
     app = s.start_tickora(data, market.url, pages=s.args.pages)
     check(len(blank(s.shot("start"), app, NAMES)) == len(NAMES), "the grid is not empty at start")
-    for cell, texts in ("cell_1_1", [c for c, _ in ROWS]), ("cell_1_10", [BUY_TARGET]), ("cell_2_11", [SELL_TARGET]):
-        app.click(cell)
+    for cell, texts in ((1, 1), [c for c, _ in ROWS]), ((1, 10), [BUY_TARGET]), ((2, 11), [SELL_TARGET]):
+        app.click(app.cell(*cell))
         for text in texts:
             app.type(text)
     shot = s.shot("typed")
     check(not blank(shot, app, NAMES) and len(blank(shot, app, [(4, 1), (4, 2)])) == 2,
           "rows 1 to 3 should show codes and names, row 4 nothing (%s)" % shot.path)
 
-    app.click("menu3")  # real-time display
+    app.click("リアルタイム表示")
 
     def refreshed():
-        shot = s.x.get_image()
+        shot = s.screen()
         return not blank(shot, app, [(r, 3) for r in (1, 2, 3)]) and all(
-            ink(shot, app.ui["Image1_%d" % k], inset=3) > 500 for k in range(3))
+            ink(shot, app.place("チャート %d" % (k + 1)), inset=3) > 500 for k in range(3))
 
     wait_for("quotes and thumbnails of the three rows", refreshed, 30, interval=0.25)
     shot = s.shot("realtime")
     green, red = (lambda p: p[1] >= 150 and p[0] <= 90 and p[2] <= 90), (lambda p: p[0] >= 150 and max(p[1:]) <= 90)
     for r, c, name, want in [(1, 10, "green", green), (2, 11, "red", red)] + [
             (r, c, "plain", lambda p: red(p) or green(p)) for r, c in ((1, 11), (2, 10), (3, 10), (3, 11))]:
-        n = ink(shot, app.ui["cell_%d_%d" % (r, c)], want=want)
+        n = ink(shot, app.cell(r, c), want=want)
         check(n >= 5 if name != "plain" else n == 0, "cell %d,%d is not %s (%s)" % (r, c, name, shot.path))
 
     asked = Path(s.work, "market.log").read_text(errors="replace")
     quote_path = "GET /quote/7203.T" if s.args.pages == "today" else "GET /stocks/detail/?code=7203"
     check(quote_path in asked, "the quotes should come from %s (see market.log)" % quote_path)
 
-    app.click("Image1_0")
+    app.click("チャート 1")
     chart = wait_for("the year chart window", lambda: s.windows("^REAL CHART"), 15)[0]
     x, y, w, h = map(int, re.search(r"(\d+),(\d+) .*?(\d+)x(\d+)", s.xdo("getwindowgeometry", chart), re.S).groups())
     area = (x, y, w, h * 4335 // 5280)  # the picture box, above the name line
-    wait_for("a chart in the year chart window", lambda: ink(s.x.get_image(*area), area, inset=8) > 500, 15, 0.25)
+    wait_for("a chart in the year chart window", lambda: ink(s.screen(area), area, inset=8) > 500, 15, 0.25)
     s.xdo("windowmove", chart, 1200, 600)  # off the menus: no window manager here to stack the windows
     # The charts are drawn from price series: one day's series per code, no chart picture asked for.
     asked = Path(s.work, "market.log").read_text(errors="replace")
@@ -75,7 +75,7 @@ with Session(__doc__, pages="today") as s:
 
     app = s.start_tickora(data, market.url, pages=s.args.pages)
     check(len(blank(s.shot("restarted"), app, NAMES)) == len(NAMES), "the grid is not empty after a restart")
-    app.click("menu11")  # 開く
+    app.click("開く")
     shot = s.shot("opened")
     check(not blank(shot, app, NAMES + [(r, 3) for r in (1, 2, 3)] + [(1, 10), (2, 11)]),
           "the rows should show again after 開く (%s)" % shot.path)
