@@ -2,8 +2,8 @@
 // drawn by the chart painter into the files and targets the downloaded pictures would have had.
 #include "chartroutines.h"
 
+#include "exchange/tradingcalendar.h"
 #include "platform/savefile.h"
-#include "platform/tradingcalendar.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "entrybox.h"
 
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
 #include "page2012.h"
 
-#include "numbertext.h"
+#include "exchange/numbertext.h"
 #include "textextract.h"
 
 #include <QStringView>

@@ -1,6 +1,6 @@
 #include "quotepage.h"
 
-#include "numbertext.h"
+#include "exchange/numbertext.h"
 #include "page2012.h"
 #include "streampage.h"
 #include "textextract.h"

@@ -5,8 +5,8 @@
 // numeric comparison is an order, GetValue block by block, the Nikkei line's cutting rule, and that
 // the page-format dispatch sends state pages to today's reader.
 
+#include "exchange/numbertext.h"
 #include "fuzzcheck.h"
-#include "quotes/numbertext.h"
 #include "quotes/page2012.h"
 #include "quotes/quotepage.h"
 #include "quotes/textextract.h"

@@ -1,4 +1,5 @@
 // The platform pieces, and the HTTP client against loopback servers run by the test itself.
+#include "exchange/securitycode.h"
 #include "platform/backoff.h"
 #include "platform/config.h"
 #include "platform/datafolder.h"
@@ -8,7 +9,6 @@
 #include "platform/prefetch.h"
 #include "platform/qthttpclient.h"
 #include "platform/savefile.h"
-#include "platform/securitycode.h"
 #include "platform/sound.h"
 #include "support/chartimages.h"
 #include "support/files.h"

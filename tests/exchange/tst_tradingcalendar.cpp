@@ -1,5 +1,5 @@
 // The exchange's calendar against its published lists and against the holiday law's own rules.
-#include "platform/tradingcalendar.h"
+#include "exchange/tradingcalendar.h"
 
 #include <QTest>
 
