@@ -8,10 +8,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDate md(int year, const char* monthDay)
+/// Days of one year given by month and day.
+auto dayIn(int year)
 {
-    const QList<QByteArray> parts = QByteArray(monthDay).split('/');
-    return QDate(year, parts[0].toInt(), parts[1].toInt());
+    return [year](int month, int day) { return QDate(year, month, day); };
 }
 
 } // namespace
@@ -25,16 +25,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("year");
         QTest::addColumn<QList<QDate>>("closed");
-        QList<QDate> y2026;
-        for (const char* d : {"1/1", "1/2", "1/12", "2/11", "2/23", "3/20", "4/29", "5/4", "5/5", "5/6",
-                              "7/20", "8/11", "9/21", "9/22", "9/23", "10/12", "11/3", "11/23", "12/31"})
-            y2026 << md(2026, d);
-        QList<QDate> y2027;
-        for (const char* d : {"1/1", "1/11", "2/11", "2/23", "3/22", "4/29", "5/3", "5/4", "5/5", "7/19",
-                              "8/11", "9/20", "9/23", "10/11", "11/3", "11/23", "12/31"})
-            y2027 << md(2027, d);
-        QTest::newRow("2026") << 2026 << y2026;
-        QTest::newRow("2027") << 2027 << y2027;
+        const auto y26 = dayIn(2026), y27 = dayIn(2027);
+        QTest::newRow("2026") << 2026
+                              << QList<QDate>{y26(1, 1),   y26(1, 2),  y26(1, 12),  y26(2, 11), y26(2, 23),
+                                              y26(3, 20),  y26(4, 29), y26(5, 4),   y26(5, 5),  y26(5, 6),
+                                              y26(7, 20),  y26(8, 11), y26(9, 21),  y26(9, 22), y26(9, 23),
+                                              y26(10, 12), y26(11, 3), y26(11, 23), y26(12, 31)};
+        QTest::newRow("2027") << 2027
+                              << QList<QDate>{y27(1, 1),   y27(1, 11), y27(2, 11), y27(2, 23),  y27(3, 22),
+                                              y27(4, 29),  y27(5, 3),  y27(5, 4),  y27(5, 5),   y27(7, 19),
+                                              y27(8, 11),  y27(9, 20), y27(9, 23), y27(10, 11), y27(11, 3),
+                                              y27(11, 23), y27(12, 31)};
     }
     void publishedYears()
     {
@@ -44,26 +45,67 @@ private Q_SLOTS:
             const bool expected = d.dayOfWeek() >= Qt::Saturday || closed.contains(d);
             QVERIFY2(isExchangeClosed(d) == expected, qPrintable(d.toString(Qt::ISODate)));
         }
-        QCOMPARE(holidayOn(md(2026, "5/6")), Holiday::Substitute); // Constitution Day on a Sunday
-        QCOMPARE(holidayOn(md(2026, "9/22")), Holiday::Citizens);
-        QCOMPARE(holidayOn(md(2027, "3/22")), Holiday::Substitute); // the equinox on a Sunday
     }
 
-    // The equinoxes as the observatory gives them, and the days the exchange keeps for them.
+    // The kinds of holiday the published lists hold besides the named days.
+    void holidayKinds_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("Constitution Day on a Sunday") << QDate(2026, 5, 6) << int(Holiday::Substitute);
+        QTest::newRow("between two named days") << QDate(2026, 9, 22) << int(Holiday::Citizens);
+        QTest::newRow("the equinox on a Sunday") << QDate(2027, 3, 22) << int(Holiday::Substitute);
+        QTest::newRow("no date") << QDate() << int(Holiday::None);
+    }
+    void holidayKinds()
+    {
+        QFETCH(QDate, day);
+        QFETCH(int, kind);
+        QCOMPARE(int(holidayOn(day)), kind);
+    }
+
+    // The equinoxes as the observatory gives them; both are named holidays.
+    void equinoxes_data()
+    {
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("vernal");
+        QTest::addColumn<int>("autumnal");
+        const int vernal[] = {20, 20, 21, 20, 20, 20, 21, 20, 20, 20, 21};
+        const int autumnal[] = {23, 23, 23, 22, 23, 23, 23, 22, 23, 23, 23};
+        for (int year = 2025; year <= 2035; ++year)
+            QTest::addRow("%d", year) << year << vernal[year - 2025] << autumnal[year - 2025];
+    }
     void equinoxes()
     {
-        const QList<int> vernal = {20, 20, 21, 20, 20, 20, 21, 20, 20, 20, 21};   // 2025..2035
-        const QList<int> autumnal = {23, 23, 23, 22, 23, 23, 23, 22, 23, 23, 23}; // 2025..2035
-        for (int year = 2025; year <= 2035; ++year) {
-            QCOMPARE(vernalEquinoxDay(year), vernal[year - 2025]);
-            QCOMPARE(autumnalEquinoxDay(year), autumnal[year - 2025]);
-            QCOMPARE(holidayOn(QDate(year, 3, vernal[year - 2025])), Holiday::Named);
-            QCOMPARE(holidayOn(QDate(year, 9, autumnal[year - 2025])), Holiday::Named);
-        }
-        QVERIFY(isExchangeClosed(md(2028, "9/22")));
-        QVERIFY(isExchangeClosed(md(2029, "9/24"))); // 9/23 is a Sunday
-        QVERIFY(!isExchangeClosed(md(2029, "9/25")));
-        QVERIFY(isExchangeClosed(md(2030, "9/23")));
+        QFETCH(int, year);
+        QFETCH(int, vernal);
+        QFETCH(int, autumnal);
+        QCOMPARE(vernalEquinoxDay(year), vernal);
+        QCOMPARE(autumnalEquinoxDay(year), autumnal);
+        QCOMPARE(holidayOn(QDate(year, 3, vernal)), Holiday::Named);
+        QCOMPARE(holidayOn(QDate(year, 9, autumnal)), Holiday::Named);
+    }
+
+    // Days the exchange keeps closed or open around the equinoxes and the year's turn.
+    void closedDays_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("autumnal equinox 2028") << QDate(2028, 9, 22) << true;
+        QTest::newRow("made up for a Sunday equinox") << QDate(2029, 9, 24) << true;
+        QTest::newRow("the day after that") << QDate(2029, 9, 25) << false;
+        QTest::newRow("autumnal equinox 2030") << QDate(2030, 9, 23) << true;
+        QTest::newRow("31 December") << QDate(2029, 12, 31) << true;
+        QTest::newRow("2 January") << QDate(2030, 1, 2) << true;
+        QTest::newRow("3 January") << QDate(2030, 1, 3) << true;
+        QTest::newRow("4 January") << QDate(2030, 1, 4) << false;
+        QTest::newRow("the last Friday of the year") << QDate(2029, 12, 28) << false;
+    }
+    void closedDays()
+    {
+        QFETCH(QDate, day);
+        QFETCH(bool, closed);
+        QCOMPARE(isExchangeClosed(day), closed);
     }
 
     // Over 2025-2035: each Sunday holiday is made up on the first later day that is not a named
@@ -92,12 +134,11 @@ private Q_SLOTS:
         }
         QVERIFY(sundays > 5);
         QCOMPARE(substitutes, sundays);
-        QCOMPARE(holidayOn(QDate()), Holiday::None);
-        // The days the exchange keeps closed besides the holidays.
-        for (const QDate d : {QDate(2029, 12, 31), QDate(2030, 1, 2), QDate(2030, 1, 3)})
-            QVERIFY(isExchangeClosed(d));
-        QVERIFY(!isExchangeClosed(QDate(2030, 1, 4)));
-        QVERIFY(!isExchangeClosed(QDate(2029, 12, 28)));
+    }
+
+    // The trading days next to a day, across the year's turn and a holiday week.
+    void neighbouringTradingDays()
+    {
         QCOMPARE(nextTradingDay(QDate(2026, 12, 30)), QDate(2027, 1, 4));
         QCOMPARE(previousTradingDay(QDate(2027, 1, 4)), QDate(2026, 12, 30));
         QCOMPARE(previousTradingDay(QDate(2026, 5, 7)), QDate(2026, 5, 1));
@@ -142,18 +183,30 @@ private Q_SLOTS:
         QCOMPARE(q.ends, ends);
     }
 
-    // The sessions with their edges; Japan time whatever the moment's own zone.
-    void sessionsAndZone()
+    // The sessions with their edges.
+    void sessions_data()
     {
-        for (const auto& [time, in] : {std::pair{QTime(8, 59, 59), false},
-                                       {QTime(9, 0), true},
-                                       {QTime(11, 30, 59), true},
-                                       {QTime(11, 31), false},
-                                       {QTime(12, 29, 59), false},
-                                       {QTime(12, 30), true},
-                                       {QTime(15, 30, 59), true},
-                                       {QTime(15, 31), false}})
-            QVERIFY2(inSession(time) == in, qPrintable(time.toString()));
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<bool>("in");
+        QTest::newRow("before the morning") << QTime(8, 59, 59) << false;
+        QTest::newRow("morning opens") << QTime(9, 0) << true;
+        QTest::newRow("morning's last minute") << QTime(11, 30, 59) << true;
+        QTest::newRow("morning closed") << QTime(11, 31) << false;
+        QTest::newRow("before the afternoon") << QTime(12, 29, 59) << false;
+        QTest::newRow("afternoon opens") << QTime(12, 30) << true;
+        QTest::newRow("afternoon's last minute") << QTime(15, 30, 59) << true;
+        QTest::newRow("afternoon closed") << QTime(15, 31) << false;
+    }
+    void sessions()
+    {
+        QFETCH(QTime, time);
+        QFETCH(bool, in);
+        QCOMPARE(inSession(time), in);
+    }
+
+    // Japan time whatever the moment's own zone.
+    void japanTimeOfAnyZone()
+    {
         const QDateTime utc(QDate(2026, 12, 8), QTime(23, 30), QTimeZone::utc());
         QCOMPARE(japanTime(utc).date(), QDate(2026, 12, 9));
         QCOMPARE(japanTime(utc).time(), QTime(8, 30));

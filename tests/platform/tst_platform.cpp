@@ -1,5 +1,4 @@
 // The platform pieces, and the HTTP client against loopback servers run by the test itself.
-#include "exchange/securitycode.h"
 #include "platform/backoff.h"
 #include "platform/config.h"
 #include "platform/datafolder.h"
@@ -215,70 +214,6 @@ private Q_SLOTS:
         }
         for (const char* url : {"http://128.0.0.1", "http://localhost.example.com", "file:///tmp/x"})
             QVERIFY2(!isLoopbackUrl(QUrl(QString::fromUtf8(url))), url);
-    }
-
-    // Codes in canonical form ("-" for no code), and whether it has the form of an issued code.
-    void securityCodes_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("canonical");
-        QTest::addColumn<bool>("issued");
-        for (char16_t l = u'A'; l <= u'Z'; ++l) {
-            const bool allowed = !QStringView(u"BEIOQVZ").contains(QChar(l));
-            for (const QString& code : QStringList{u"1"_s + QChar(l) + u"30"_s, u"285"_s + QChar(l)}) {
-                QTest::addRow("%s", qPrintable(code)) << code << (allowed ? code : u"-"_s) << allowed;
-                QTest::addRow("%s lower", qPrintable(code))
-                    << code.toLower() << (allowed ? code : u"-"_s) << allowed;
-            }
-        }
-        const std::tuple<const char*, QString, QString, bool> rows[] = {
-            {"leading zeros", u"0123"_s, u"123"_s, false},
-            {"blanks", u" 7203\t"_s, u"7203"_s, true},
-            {"zeros alone", u"0000"_s, u"0"_s, false},
-            {"five digits", u"25935"_s, u"25935"_s, false},
-            {"letters both", u"9a7a"_s, u"9A7A"_s, true},
-            {"leading zero, letter", u"0A12"_s, u"0A12"_s, false},
-            {"letter first", u"A285"_s, u"-"_s, false},
-            {"letter third", u"28A5"_s, u"-"_s, false},
-            {"short", u"2A5"_s, u"-"_s, false},
-            {"long", u"285AA"_s, u"-"_s, false},
-            {"full width", u"７２０３"_s, u"-"_s, false},
-            {"fraction", u"72.0"_s, u"-"_s, false},
-            {"sign", u"-5"_s, u"-"_s, false},
-            {"empty", u" "_s, u"-"_s, false}};
-        for (const auto& [name, text, canonical, issued] : rows)
-            QTest::newRow(name) << text << canonical << issued;
-    }
-    void securityCodes()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, canonical);
-        QFETCH(bool, issued);
-        const std::optional<QString> code = canonicalCode(text);
-        QCOMPARE(code.value_or(u"-"_s), canonical);
-        QCOMPARE(code && hasIssuedCodeForm(*code), issued);
-    }
-
-    // A code as typed (the command line's codes): full-width forms and the ideographic space count
-    // as their half-width forms, then the rule above holds.
-    void typedCodes_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("code");
-        QTest::newRow("half width") << u"7203"_s << u"7203"_s;
-        QTest::newRow("full-width digits") << u"７２０３"_s << u"7203"_s;
-        QTest::newRow("full-width lower letter") << u"２８５ａ"_s << u"285A"_s;
-        QTest::newRow("mixed widths") << u"2８5A"_s << u"285A"_s;
-        QTest::newRow("ideographic spaces") << u"\u3000７２０３\u3000"_s << u"7203"_s;
-        QTest::newRow("full-width refused letter") << u"２８５Ｂ"_s << u"-"_s;
-        QTest::newRow("full-width fraction") << u"７２．０"_s << u"-"_s;
-        QTest::newRow("kanji digits") << u"七二〇三"_s << u"-"_s;
-    }
-    void typedCodes()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, code);
-        QCOMPARE(typedCode(text).value_or(u"-"_s), code);
     }
 
     // Retry-After in seconds or as a date (60 s else, an hour at most); holds are told once per host.
