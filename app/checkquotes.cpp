@@ -1,7 +1,7 @@
 #include "checkquotes.h"
 
+#include "exchange/tradingcalendar.h"
 #include "platform/backoff.h"
-#include "platform/tradingcalendar.h"
 #include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"
 #include "quotes/secondsource.h"

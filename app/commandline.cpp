@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 
 #include <QCommandLineParser>
 

@@ -8,10 +8,10 @@
 #include "mainwindow/form1.h"
 #include "mainwindow/quotegrid.h"
 
+#include "exchange/tradingcalendar.h"
 #include "platform/pictures.h"
 #include "platform/qthttpclient.h"
 #include "platform/screen.h"
-#include "platform/tradingcalendar.h"
 #include <QTimer>
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "chartsources.h"
 
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 
 namespace tickora {
 

@@ -1,5 +1,6 @@
 #include "dayprices.h"
 #include "charts/seriesreader.h"
+#include "exchange/numbertext.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>

@@ -1,5 +1,7 @@
 #include "charts/seriesreader.h"
 
+#include "exchange/numbertext.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,7 +30,7 @@ double finiteOr(const QJsonValue& v, double fallback)
     return std::isfinite(d) ? d : fallback;
 }
 
-/// A number, or a numeric text with thousands separators; NaN otherwise.
+/// A number, or a numeric text (thousands separators in groups of three); NaN otherwise.
 double looseNumber(const QJsonValue& v)
 {
     if (v.isDouble())
@@ -86,14 +88,6 @@ QJsonValue numberOrNull(double v)
 }
 
 } // namespace
-
-double numberFromText(QString text)
-{
-    text.remove(u',');
-    bool ok = false;
-    const double d = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(d) ? d : NaN;
-}
 
 QString chartRequestPath(const QString& symbol, ChartRange range, ChartInterval interval)
 {

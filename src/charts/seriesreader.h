@@ -26,9 +26,6 @@ enum class ChartInterval
     OneDay
 };
 
-/// A number written with or without thousands separators; NaN when the text is none.
-double numberFromText(QString text);
-
 /// Path and query of a chart JSON request, e.g. "/v8/finance/chart/%5EN225?range=6mo&interval=1d".
 /// The symbol is percent-encoded, so "^N225" and "JPY=X" stay one path segment.
 QString chartRequestPath(const QString& symbol, ChartRange range, ChartInterval interval);

@@ -1,7 +1,7 @@
 #include "codelist.h"
 
+#include "exchange/securitycode.h"
 #include "platform/savefile.h"
-#include "platform/securitycode.h"
 #include "watchlist.h"
 
 #include <QDir>

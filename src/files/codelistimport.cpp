@@ -2,8 +2,8 @@
 
 #include "xlsxtable.h"
 
+#include "exchange/securitycode.h"
 #include "platform/savefile.h"
-#include "platform/securitycode.h"
 
 #include <QDir>
 #include <QFile>

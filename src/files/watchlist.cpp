@@ -1,7 +1,7 @@
 #include "watchlist.h"
 
+#include "exchange/securitycode.h"
 #include "platform/savefile.h"
-#include "platform/securitycode.h"
 
 #include <QDir>
 #include <QFile>

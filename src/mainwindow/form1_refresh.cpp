@@ -1,7 +1,7 @@
 // Quote refresh pass and the Nikkei average line.
 #include "form1.h"
 
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 #include "quotegrid.h"
 #include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"

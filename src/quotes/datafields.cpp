@@ -1,6 +1,6 @@
 #include "datafields.h"
 
-#include "numbertext.h"
+#include "exchange/numbertext.h"
 
 #include <QLocale>
 #include <QVariant>

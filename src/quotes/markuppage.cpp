@@ -1,6 +1,6 @@
 #include "markuppage.h"
 
-#include "numbertext.h"
+#include "exchange/numbertext.h"
 #include "textextract.h"
 
 #include <QStringView>

@@ -1,6 +1,6 @@
 #include "pageverdict.h"
 
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 #include "quotes/datafields.h"
 #include "quotes/secondsource.h"
 #include "quotes/timecell.h"

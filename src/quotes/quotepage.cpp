@@ -1,7 +1,7 @@
 #include "quotepage.h"
 
+#include "exchange/numbertext.h"
 #include "markuppage.h"
-#include "numbertext.h"
 #include "statepage.h"
 #include "streamedpage.h"
 #include "textextract.h"

@@ -1,6 +1,6 @@
 #include "refreshpass.h"
 
-#include "platform/tradingcalendar.h"
+#include "exchange/tradingcalendar.h"
 #include "quotes/seriesquote.h"
 
 #include <QPointer>

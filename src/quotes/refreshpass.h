@@ -1,10 +1,10 @@
 #pragma once
 
+#include "exchange/numbertext.h"
 #include "platform/backoff.h"
 #include "platform/config.h"
 #include "platform/httpclient.h"
 #include "quotes/datafields.h"
-#include "quotes/numbertext.h"
 #include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"
 #include "quotes/quotepage.h"

@@ -1,7 +1,7 @@
 #include "codeentry.h"
 
 #include "entrytext.h"
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 #include "quotes/quotepage.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // (one intraday series per symbol and day, then the grid's prices and the Nikkei line).
 #include "drawncharts.h"
 
-#include "platform/tradingcalendar.h"
+#include "exchange/tradingcalendar.h"
 
 namespace tickora {
 

@@ -1,6 +1,6 @@
 #include "entrytext.h"
 
-#include "platform/securitycode.h"
+#include "exchange/securitycode.h"
 
 namespace tickora {
 

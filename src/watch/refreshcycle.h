@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/tradingcalendar.h"
+#include "exchange/tradingcalendar.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,8 +1,8 @@
 // tickora --check-quotes: the pages of the simulated market and of fakes, read once, as printed.
 #include "checkquotes.h"
 #include "commandline.h"
+#include "exchange/tradingcalendar.h"
 #include "platform/qthttpclient.h"
-#include "platform/tradingcalendar.h"
 #include "platform/transporterror.h"
 #include "quotes/builtpages.h"
 #include "server.h"

@@ -44,7 +44,7 @@ private Q_SLOTS:
     void cells()
     {
         const std::pair<QString, double> prices[] = {
-            {u" 23,381.56 "_s, 23381.56}, {u"---"_s, -1}, {u"0"_s, -1}, {u"inf"_s, -1}};
+            {u" 23,381.56 "_s, 23381.56}, {u"---"_s, -1}, {u"0"_s, -1}, {u"inf"_s, -1}, {u"1,23"_s, -1}};
         for (const auto& [text, price] : prices)
             QCOMPARE(priceFromText(text).value_or(-1), price);
         const std::pair<QString, int> times[] = {{u"9:59"_s, 599}, {u"23:00"_s, 1380}, {u"12/04"_s, -1},
@@ -63,7 +63,9 @@ private Q_SLOTS:
             {u"日経平均 22,155.52 () +130.44"_s, u"22155.52 nan"_s},
             {u"日経平均 22,155.52 (前日比) +130.44"_s, u"22155.52 nan"_s},
             {u"日経平均 22,155.52"_s, u"22155.52 nan"_s},
-            {u"日経平均  () "_s, QString()}};
+            {u"日経平均  () "_s, QString()},
+            {u"日経平均 1,23 (+1.5)"_s, QString()},
+            {u"日経平均 22,155.52 (+1,30) 22,155.52"_s, u"22155.52 nan"_s}};
         for (const auto& [line, expected] : lines) {
             const auto got = indexLineValue(line);
             QCOMPARE(got ? QString::number(got->value, 'g', 10) + u' ' + QString::number(got->change, 'g', 10)

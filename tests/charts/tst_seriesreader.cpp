@@ -153,7 +153,8 @@ private Q_SLOTS:
             {"baseDatetime":"not a date","closePrice":1},
             {"baseDatetime":"1960-01-04T00:00:00+09:00","closePrice":1},
             7,
-            {"baseDatetime":"2025-09-24T00:00:00+09:00","closePrice":2700}
+            {"baseDatetime":"2025-09-24T00:00:00+09:00","closePrice":2700},
+            {"baseDatetime":"2025-09-25T00:00:00+09:00","closePrice":"1,23"}
         ]}}})";
         // In time order from 2025-09-18 00:00 in Tokyo; a missing open, high or low is the close.
         QCOMPARE(show(readHistories(QJsonDocument::fromJson(state).object())),

@@ -4,10 +4,10 @@
 // with the same codes. The .xlsx reader also gets every input directly (a zip archive or not): it
 // answers with rows or with a reason, never both, within its row and column caps.
 
+#include "exchange/securitycode.h"
 #include "files/codelistimport.h"
 #include "files/xlsxtable.h"
 #include "fuzzcheck.h"
-#include "platform/securitycode.h"
 
 #include <QBuffer>
 #include <QFile>

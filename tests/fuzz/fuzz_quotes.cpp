@@ -5,9 +5,10 @@
 // numeric comparison is an order, valueAfterLabel block by block, the Nikkei line's cutting rule, and that
 // the page-format dispatch sends state pages to the state reader.
 
+#include "exchange/numbertext.h"
 #include "fuzzcheck.h"
+#include "exchange/numbertext.h"
 #include "quotes/markuppage.h"
-#include "quotes/numbertext.h"
 #include "quotes/quotepage.h"
 #include "quotes/statepage.h"
 #include "quotes/textextract.h"

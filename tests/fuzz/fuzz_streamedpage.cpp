@@ -4,8 +4,8 @@
 // data the pushes carry, that where the data is split between pushes changes nothing, and the
 // fields' promises.
 
+#include "exchange/numbertext.h"
 #include "fuzzcheck.h"
-#include "quotes/numbertext.h"
 #include "quotes/pageverdict.h"
 #include "quotes/quotepage.h"
 #include "quotes/streamedpage.h"

@@ -1,8 +1,8 @@
 // Fuzzes the watch-list reader: bounded rows, skipped lines in order, and every list saves and reads back.
 
+#include "exchange/securitycode.h"
 #include "files/watchlist.h"
 #include "fuzzcheck.h"
-#include "platform/securitycode.h"
 
 using namespace Qt::StringLiterals;
 using namespace tickora;

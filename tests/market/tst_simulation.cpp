@@ -3,7 +3,7 @@
 #include "charts.h"
 #include "charts/seriesreader.h"
 #include "marketclient.h"
-#include "platform/tradingcalendar.h"
+#include "exchange/tradingcalendar.h"
 #include "server.h"
 
 #include <QTest>

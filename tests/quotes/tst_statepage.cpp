@@ -1,5 +1,5 @@
 // Quote pages of the current site: the state in their script, the quote and Nikkei line, the dispatch.
-#include "quotes/numbertext.h"
+#include "exchange/numbertext.h"
 #include "quotes/quotepage.h"
 #include "quotes/statepage.h"
 #include "quotetext.h"

@@ -2,8 +2,8 @@
 
 // Fakes of the platform services for tests: no network, no real clock, no modal dialog.
 
+#include "exchange/tradingcalendar.h"
 #include "platform/services.h"
-#include "platform/tradingcalendar.h"
 
 #include <QHash>
 #include <QImage>

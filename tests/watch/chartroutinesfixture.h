@@ -39,11 +39,12 @@ public:
     QList<QDateTime> held;
     QList<std::pair<int, bool>> seriesAnswers;
 
-    /// Fills a row per code, each traded at 9:30.
+    /// Fills a row per code, each traded at 9:30 at a price near its previous close.
     void fill(const QStringList& codes)
     {
         for (int r = 0; r < codes.size(); ++r) {
             tickora::test::fillRow(cells, r + 1, codes[r], u"name "_s + codes[r]);
+            cells.setCellText(r + 1, grid::Price, u"1,0%1"_s.arg(r + 10));
             cells.setCellText(r + 1, grid::Time, u"9:30"_s);
             cells.setCellText(r + 1, grid::PrevClose, u"1,000"_s);
         }

@@ -1,6 +1,8 @@
 #include "numbertext.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace tickora {
 
@@ -129,6 +131,22 @@ QString signedChange(const QString& numericText)
 QString numericOrZero(QStringView text)
 {
     return isNumericText(text) ? text.toString() : u"0"_s;
+}
+
+double numberFromText(QStringView text)
+{
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    const std::optional<Decimal> d = parseDecimal(text);
+    if (!d)
+        return NaN;
+    // The digits without separators, in the C locale's form, which toDouble() reads exactly.
+    QString plain = d->negative ? u"-"_s : QString();
+    plain += d->integer.isEmpty() ? u"0"_s : d->integer;
+    if (!d->fraction.isEmpty())
+        plain += u'.' + d->fraction;
+    bool ok = false;
+    const double value = plain.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : NaN;
 }
 
 } // namespace tickora

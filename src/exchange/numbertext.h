@@ -24,4 +24,8 @@ QString signedChange(const QString& numericText);
 /// The text when it is numeric, else "0".
 QString numericOrZero(QStringView text);
 
+/// The value of a numeric text, read by the rule of isNumericText() ("2,648.5" is 2648.5); NaN
+/// for any other text, so "1,23" is no number here either, and for a value past a double's range.
+double numberFromText(QStringView text);
+
 } // namespace tickora
