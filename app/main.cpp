@@ -2,7 +2,7 @@
 #include "checkquotes.h"
 #include "commandline.h"
 #include "files/codelistimport.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/datafolder.h"
 #include "platform/qthttpclient.h"
 #include "platform/services.h"
@@ -149,7 +149,7 @@ int checkQuotes(int argc, char* argv[], const CommandLine& cli)
 
 /// For scripts that drive the program like a user: where everything stands, renewed every
 /// second since the thumbnails move when a refresh lays them out.
-void keepUiMapWritten(Form1& window, QTimer& timer)
+void keepUiMapWritten(MainWindow& window, QTimer& timer)
 {
     const QString uiMap = qEnvironmentVariable("TICKORA_UI_MAP");
     if (uiMap.isEmpty())
@@ -201,7 +201,7 @@ int main(int argc, char* argv[])
 
     QtDialogs dialogs;
     LockFileInstance instance(LockFileInstance::defaultLockPath(Config::fromEnvironment().dataDir));
-    if (!Form1::claimSingleInstance(instance, dialogs))
+    if (!MainWindow::claimSingleInstance(instance, dialogs))
         return 0;
 
     const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
@@ -214,7 +214,7 @@ int main(int argc, char* argv[])
 
     Platform platform(config);
     const Services services = platform.services(config, dialogs, instance);
-    Form1 window(services);
+    MainWindow window(services);
     window.showAtStart();
 
     QTimer uiMapTimer;

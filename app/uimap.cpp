@@ -1,6 +1,6 @@
 #include "uimap.h"
 
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "mainwindow/quotegrid.h"
 
 #include <QAction>
@@ -13,7 +13,7 @@ namespace tickora {
 
 using namespace Qt::StringLiterals;
 
-bool writeUiMap(const Form1& form, const QString& path)
+bool writeUiMap(const MainWindow& form, const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
@@ -29,10 +29,10 @@ bool writeUiMap(const Form1& form, const QString& path)
         const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
         line(name, global(bar, bar->actionGeometry(a)));
     }
-    QStringList names = {u"Text1"_s,  u"Check1"_s, u"Label3"_s,    u"Label4"_s,
-                         u"Label5"_s, u"Image2"_s, u"statusLine"_s};
-    for (int k = 0; k < 12; ++k)
-        names << u"Image1_%1"_s.arg(k) << u"Label1_%1"_s.arg(k);
+    QStringList names = {u"entryBox"_s,        u"muteBox"_s,    u"realTimeStatus"_s, u"nikkeiLine"_s,
+                         u"currentRowLabel"_s, u"indexChart"_s, u"statusLine"_s};
+    for (int k = 0; k < grid::WatchedRows; ++k)
+        names << u"thumbnail%1"_s.arg(k) << u"thumbnailCaption%1"_s.arg(k);
     for (const QString& name : names) {
         const auto* w = form.findChild<const QWidget*>(name);
         if (!w)
@@ -42,7 +42,7 @@ bool writeUiMap(const Form1& form, const QString& path)
     // Shown only once the quotes are known to come from a simulated market.
     if (const auto* mark = form.findChild<const QWidget*>(u"simulatedMark"_s); mark && mark->isVisible())
         line(mark->objectName(), global(mark, mark->rect()));
-    const auto* g = form.findChild<const QuoteGrid*>(u"MSFlexGrid1"_s);
+    const auto* g = form.findChild<const QuoteGrid*>(u"quoteGrid"_s);
     if (!g)
         return false;
     for (int r = 0; r < g->rowCount(); ++r)

@@ -409,7 +409,7 @@ private Q_SLOTS:
             asked << m_w->fakes.http.requests.size() - before;
         };
         enter(2, grid::Code, u"123"_s);
-        m_w->trigger(u"menu2"_s);
+        m_w->trigger(u"saveCommand"_s);
         QCOMPARE(asked, QList<qsizetype>({0, 0}));
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 2);
     }
@@ -473,7 +473,7 @@ private Q_SLOTS:
         QVERIFY(m_w->showActive());
         m_w->select(1, 1);
         m_w->fakes.http.setHolding(true); // running, and no page answers
-        m_w->trigger(u"menu3"_s);
+        m_w->trigger(u"startRealTimeCommand"_s);
         const QPoint to = cell(how[2]);
         QSignalSpy focused(grid(), &QuoteGrid::focusReceived);
         QTest::mousePress(grid()->viewport(), buttonOf(0), {}, cell(how[1]));

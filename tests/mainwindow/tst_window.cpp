@@ -45,9 +45,9 @@ bool start(Window& w, const QString& cells = {})
     if (!w.form)
         w.make();
     w.cells(cells, true);
-    w.label(u"Label4"_s)->clear();
-    w.trigger(u"menu3"_s);
-    return QTest::qWaitFor([&] { return !w.label(u"Label4"_s)->text().isEmpty(); }, 5000);
+    w.label(u"nikkeiLine"_s)->clear();
+    w.trigger(u"startRealTimeCommand"_s);
+    return QTest::qWaitFor([&] { return !w.label(u"nikkeiLine"_s)->text().isEmpty(); }, 5000);
 }
 
 /// Serves the 2012 pages of 7203 (real-time, up), 6758 (delayed, down) and the Nikkei.
@@ -74,11 +74,11 @@ QByteArray seriesBody(const QString& symbol, int days)
     return chartJsonFromSeries(s);
 }
 
-QList<Form6*> settingsWindows()
+QList<SettingsWindow*> settingsWindows()
 {
-    QList<Form6*> found;
+    QList<SettingsWindow*> found;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* f = qobject_cast<Form6*>(w))
+        if (auto* f = qobject_cast<SettingsWindow*>(w))
             found.append(f);
     return found;
 }
@@ -94,9 +94,9 @@ private Q_SLOTS:
     {
         FakeDialogs dialogs;
         FakeSingleInstance instance;
-        QVERIFY(Form1::claimSingleInstance(instance, dialogs));
+        QVERIFY(MainWindow::claimSingleInstance(instance, dialogs));
         instance.free = false;
-        QVERIFY(!Form1::claimSingleInstance(instance, dialogs) && dialogs.shown.size() == 1);
+        QVERIFY(!MainWindow::claimSingleInstance(instance, dialogs) && dialogs.shown.size() == 1);
         QTemporaryDir dir;
         auto first = std::make_unique<LockFileInstance>(dir.filePath(u"tickora.lock"_s));
         QVERIFY(first->claim() && first->claim()); // the holder may claim again
@@ -124,29 +124,31 @@ private Q_SLOTS:
     // Every stopping command stops a tick waiting for the network for good, and the start queued behind.
     void stopHolds()
     {
-        for (const QString& command :
-             {u"menu4"_s, u"click"_s, u"menu8"_s, u"menu1"_s, u"menu7"_s, u"menu5"_s, u"munu6"_s, u"nyd"_s}) {
+        for (const QString& command : {u"stopRealTimeCommand"_s, u"click"_s, u"helpCommand"_s,
+                                       u"settingsCommand"_s, u"advanceDeclineCommand"_s,
+                                       u"nikkeiHalfYearCommand"_s, u"nyNikkeiCommand"_s, u"dowCommand"_s}) {
             Window w;
             w.fakes.http.setHolding(true);
             w.make();
             w.cells(u"1,1=7203 2,1=6758 4,1=9984"_s, true);
             w.tick();
             QCOMPARE(w.fakes.http.requests.size(), 6);
-            w.trigger(u"menu3"_s);
+            w.trigger(u"startRealTimeCommand"_s);
             const qsizetype before = w.fakes.http.requests.size();
             command == u"click"_s ? Q_EMIT w.grid()->clicked() : w.trigger(command);
-            const QHash<QString, QString> charts{{u"menu7"_s, u"/Pics/Stock/Day/K001881.GIF"_s},
-                                                 {u"menu5"_s, u"/z"_s},
-                                                 {u"munu6"_s, u"/chart/nka_l.gif"_s},
-                                                 {u"nyd"_s, u"/rakutensecj/common/analytic.jsp"_s}};
+            const QHash<QString, QString> charts{
+                {u"advanceDeclineCommand"_s, u"/Pics/Stock/Day/K001881.GIF"_s},
+                {u"nikkeiHalfYearCommand"_s, u"/z"_s},
+                {u"nyNikkeiCommand"_s, u"/chart/nka_l.gif"_s},
+                {u"dowCommand"_s, u"/rakutensecj/common/analytic.jsp"_s}};
             const auto& asked = w.fakes.http.requests; // a chart command asks for its chart
             QCOMPARE(asked.size() > before ? asked[before].url.path() : QString(), charts.value(command));
             QVERIFY2(w.stopped(), qPrintable(command));
             w.drain();
             QVERIFY(w.stopped());
-            if (command != u"menu1"_s) // settings empties the grid
+            if (command != u"settingsCommand"_s) // settings empties the grid
                 QCOMPARE(w.cells(u"3,1= 4,1="_s), QStringList({u"3,1="_s, u"4,1=9984"_s})); // not packed
-            QCOMPARE(w.fakes.help.opened.size(), command == u"menu8"_s ? 1 : 0);
+            QCOMPARE(w.fakes.help.opened.size(), command == u"helpCommand"_s ? 1 : 0);
         }
     }
 
@@ -157,7 +159,7 @@ private Q_SLOTS:
         w.fakes.config.charts = ChartSource::Drawn;
         serveOldPages(w);
         const auto slot = [](ThumbCaption* c) { return std::pair(c->pos(), c->slotWidth()); };
-        const auto before = slot(w.make().findChild<ThumbCaption*>(u"Label1_5"_s));
+        const auto before = slot(w.make().findChild<ThumbCaption*>(u"thumbnailCaption5"_s));
         for (const QString& symbol : {u"7203.T"_s, u"6758.T"_s, u"%5EN225"_s})
             for (const int days : {0, 250})
                 w.fakes.http.serve(u"chart/%1?range=%2"_s.arg(symbol, days ? u"1y"_s : u"1d"_s),
@@ -165,10 +167,10 @@ private Q_SLOTS:
         QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
         w.tick();
         w.drain();
-        for (const QString& name : {u"Image1_0"_s, u"Image1_1"_s, u"Image2"_s})
+        for (const QString& name : {u"thumbnail0"_s, u"thumbnail1"_s, u"indexChart"_s})
             QVERIFY2(w.child<PictureBox>(name)->hasPicture(), qPrintable(name));
-        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->frameStyle(), QFrame::Box | QFrame::Plain);
-        QCOMPARE(slot(w.child<ThumbCaption>(u"Label1_5"_s)), before);
+        QCOMPARE(w.child<PictureBox>(u"thumbnail0"_s)->frameStyle(), QFrame::Box | QFrame::Plain);
+        QCOMPARE(slot(w.child<ThumbCaption>(u"thumbnailCaption5"_s)), before);
         // Every slot stands at its place, large on this screen, small on a screen of 800 lines.
         Window small;
         small.fakes.screen.size = QSize(1280, 800);
@@ -176,20 +178,20 @@ private Q_SLOTS:
         QVERIFY(start(small, u"1,1=7203"_s));
         QStringList places;
         for (Window* window : {&w, &small})
-            for (const QString& name : {u"Image1_0"_s, u"Image1_6"_s, u"Image1_11"_s})
+            for (const QString& name : {u"thumbnail0"_s, u"thumbnail6"_s, u"thumbnail11"_s})
                 places << u"%1,%2"_s.arg(window->child<PictureBox>(name)->x())
                               .arg(window->child<PictureBox>(name)->y());
         QCOMPARE(places, QStringList({u"17,292"_s, u"623,492"_s, u"927,692"_s, u"57,292"_s, u"477,433"_s,
                                       u"687,576"_s}));
-        QCOMPARE(w.child<PictureBox>(u"Image1_1"_s)->accessibleName(), u"チャート 2"_s);
-        Q_EMIT w.child<PictureBox>(u"Image1_1"_s)->clicked();
+        QCOMPARE(w.child<PictureBox>(u"thumbnail1"_s)->accessibleName(), u"チャート 2"_s);
+        Q_EMIT w.child<PictureBox>(u"thumbnail1"_s)->clicked();
         QPointer<QWidget> year;
-        QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"Form2"_s)));
-        QTRY_VERIFY(year->findChild<PictureBox*>(u"Image1"_s)->hasPicture());
-        QCOMPARE(year->findChild<QLabel*>(u"Label1"_s)->text() + u'|' + year->windowTitle(),
+        QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"stockYearChart"_s)));
+        QTRY_VERIFY(year->findChild<PictureBox*>(u"chartPicture"_s)->hasPicture());
+        QCOMPARE(year->findChild<QLabel*>(u"chartNote"_s)->text() + u'|' + year->windowTitle(),
                  u"ソニー|REAL CHART  ソニー(株)"_s);
-        QVERIFY(start(w) && !(year && year->isVisible()));         // a start closes it
-        for (const QString& slot : {u"Image1_1"_s, u"Image1_0"_s}) // the first slot opens its row's too
+        QVERIFY(start(w) && !(year && year->isVisible()));             // a start closes it
+        for (const QString& slot : {u"thumbnail1"_s, u"thumbnail0"_s}) // the first slot opens its row's too
             Q_EMIT w.child<PictureBox>(slot)->clicked();
         QStringList series;
         for (const HttpRequest& r : std::as_const(w.fakes.http.requests)) {
@@ -204,15 +206,18 @@ private Q_SLOTS:
                                       u"^N225 range=1d&interval=5m"_s}));
         // A tick closes the row's year and six months (from its caption), the market charts and the
         // settings, and keeps the current cell.
-        Q_EMIT w.child<ThumbCaption>(u"Label1_0"_s)->clicked();
-        for (const QString& opening : {u"menu5"_s, u"nyd"_s, u"en"_s, u"menu1"_s})
+        Q_EMIT w.child<ThumbCaption>(u"thumbnailCaption0"_s)->clicked();
+        for (const QString& opening :
+             {u"nikkeiHalfYearCommand"_s, u"dowCommand"_s, u"dollarYenCommand"_s, u"settingsCommand"_s})
             w.trigger(opening);
         QList<QPointer<QWidget>> windows{settingsWindows().value(0)};
-        for (const QString& name : {u"Form2"_s, u"Form3"_s, u"Form5"_s, u"Form9"_s, u"Form12"_s}) {
+        for (const QString& name : {u"stockYearChart"_s, u"stockHalfYearChart"_s, u"nikkeiHalfYearChart"_s,
+                                    u"dowChart"_s, u"dollarYenChart"_s}) {
             QTRY_VERIFY(w.form->findChild<QWidget*>(name) && w.form->findChild<QWidget*>(name)->isVisible());
             windows << w.form->findChild<QWidget*>(name);
         }
-        for (const QString& name : {u"Form5"_s, u"Form12"_s}) // where the market's chart windows stand
+        for (const QString& name :
+             {u"nikkeiHalfYearChart"_s, u"dollarYenChart"_s}) // where the market's chart windows stand
             QCOMPARE(w.form->findChild<QWidget*>(name)->pos(), QPoint(633, 33));
         w.grid()->setCurrent(3, grid::Price);
         w.tick();
@@ -230,17 +235,17 @@ private Q_SLOTS:
         w.fakes.http.serve(u"/f?s=7203"_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
         QVERIFY(start(w, u"1,1=7203 1,11=5400 3,1=6758 3,12=10:00 4,2=stray 5,1=9999 5,12=9:00"_s));
         w.drain();
-        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->size(),
+        QCOMPARE(w.child<PictureBox>(u"thumbnail0"_s)->size(),
                  QSize(202, 102)); // a thumbnail takes its picture's size
         QCOMPARE(w.cells(u"1,3= 2,1= 2,4= 3,1= 3,12= 4,1= 5,1= 5,12="_s),
                  QStringList({u"1,3=5,430"_s, u"2,1=6758"_s, u"2,4=-3"_s, u"3,1=9999"_s, u"3,12=9:00"_s,
                               u"4,1="_s, u"5,1="_s, u"5,12="_s}));
         QCOMPARE(w.state(), u"2,1 label 2 box 6758 shown 1 beeps 0 running"_s); // the box shows the cell
         QCOMPARE(w.fakes.sound.played, QStringList{w.fakes.config.dataFile(u"chimes.wav"_s)});
-        QCOMPARE(w.label(u"Label4"_s)->text() + u'|' + w.fakes.dialogs.shown[0].text, // 9999 has no page
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text() + u'|' + w.fakes.dialogs.shown[0].text, // 9999 has no page
                  u"日経平均 12,283.62 (+193.16) |URL読み込みに失敗しました"_s);
 
-        w.child<QCheckBox>(u"Check1"_s)->setChecked(true);
+        w.child<QCheckBox>(u"muteBox"_s)->setChecked(true);
         QVERIFY(start(w, u"2,1=1111 3,1=7203 3,3=old"_s));
         QCOMPARE(w.fakes.sound.played.size(), 1);
         QCOMPARE(w.state(), u"1,1 label 1 box 7203 shown 2 beeps 0 running"_s);
@@ -265,11 +270,11 @@ private Q_SLOTS:
         w.make();
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
         w.cells(u"1,1=7203 1,3=5,000 2,1=6758"_s, true);
-        w.label(u"Label4"_s)->setText(u"日経平均 1"_s);
-        w.trigger(u"menu3"_s);
+        w.label(u"nikkeiLine"_s)->setText(u"日経平均 1"_s);
+        w.trigger(u"startRealTimeCommand"_s);
         w.drain();
         QCOMPARE(w.cells(u"1,3= 2,1="_s), QStringList({u"1,3=5,000"_s, u"2,1=6758"_s}));
-        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 1"_s);
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 1"_s);
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
         QCOMPARE(said.size(), 1);
         QCOMPARE(said.constFirst().constFirst().toString(), u"取得制限中 10:01:30 まで"_s);
@@ -298,7 +303,7 @@ private Q_SLOTS:
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
         const QString row = u"1,1=2107 1,2=東洋精糖 1,3=300 1,4=+1 1,10=9,000 1,11=1 1,12=9:00"_s;
         QVERIFY(start(w, row));
-        const QString line = w.label(u"Label4"_s)->text();
+        const QString line = w.label(u"nikkeiLine"_s)->text();
         QVERIFY(line.startsWith(u"日経平均 38,412.76"_s));
         w.fakes.http.serve(u"/quote/998407.O"_s, nikkei.replace("\"code\":\"998407.O\",\"countryCode\"",
                                                                 "\"code\":\"998405.O\",\"countryCode\""));
@@ -310,7 +315,7 @@ private Q_SLOTS:
         QCOMPARE(w.grid()->cellForeColor(1, grid::SellTarget), cellcolor::Default);
         QCOMPARE(w.grid()->cellForeColor(1, grid::BuyTarget), cellcolor::Default);
         QVERIFY(w.fakes.notifier.shown.isEmpty() && w.fakes.sound.played.isEmpty());
-        QCOMPARE(w.label(u"Label4"_s)->text(), line);
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text(), line);
         QStringList messages;
         for (const QList<QVariant>& m : std::as_const(said))
             messages.append(m.constFirst().toString());
@@ -377,7 +382,7 @@ private Q_SLOTS:
         QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,12= 2,2="_s),
                  QStringList({u"1,2=トヨタ自動車"_s, u"1,3=2,648.5"_s, u"1,4=+30.5"_s, u"1,5=2,618"_s,
                               u"1,12=9/27"_s, u"2,2=キオクシア"_s}));
-        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
         QVERIFY(seriesAsked.contains(u"7203.T?range=1d&interval=5m"_s) &&
                 seriesAsked.contains(u"%5EN225?range=1d&interval=5m"_s));
         QCOMPARE(w.fakes.notifier.shown,
@@ -392,7 +397,7 @@ private Q_SLOTS:
             w.tick();
             w.drain();
         }
-        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
         QStringList messages;
         for (const QList<QVariant>& m : std::as_const(said))
             messages.append(m.constFirst().toString());
@@ -425,12 +430,12 @@ private Q_SLOTS:
             h.make();
             QSignalSpy shown(h.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
             h.cells(u"1,1=7203 1,3=old"_s, true);
-            h.label(u"Label4"_s)->setText(u"日経平均 1"_s);
+            h.label(u"nikkeiLine"_s)->setText(u"日経平均 1"_s);
             for (int pass = 0; pass < 3; ++pass) {
-                h.trigger(u"menu3"_s);
+                h.trigger(u"startRealTimeCommand"_s);
                 h.drain();
             }
-            QStringList messages{h.cells(u"1,3="_s).constFirst(), h.label(u"Label4"_s)->text()};
+            QStringList messages{h.cells(u"1,3="_s).constFirst(), h.label(u"nikkeiLine"_s)->text()};
             for (const QList<QVariant>& m : std::as_const(shown))
                 messages.append(m.constFirst().toString());
             QCOMPARE(messages, QStringList({u"1,3="_s + price, u"日経平均 1"_s}) + told);
@@ -463,7 +468,7 @@ private Q_SLOTS:
             QCOMPARE(w.fakes.dialogs.shown.isEmpty() ? QString() : w.fakes.dialogs.shown[0].text, question);
             QVERIFY(question.isEmpty() || w.fakes.dialogs.shown[0].title == u"継続確認"_s);
             QCOMPARE(w.stopped(), !question.isEmpty()); // answered Yes
-            QCOMPARE(w.label(u"Label2"_s)->text(), local.date().toString(u"yyyy/MM/dd "_s));
+            QCOMPARE(w.label(u"dateLabel"_s)->text(), local.date().toString(u"yyyy/MM/dd "_s));
         }
     }
 
@@ -503,14 +508,14 @@ private Q_SLOTS:
         QCOMPARE(run(QDate(2026, 12, 12), QTime(10, 0), QTime(11, 0)), 1.0); // a Saturday
         QCOMPARE(line(), u"本日は休場日です"_s);
         QVERIFY(!w.stopped());
-        w.trigger(u"menu3"_s); // a start always asks
+        w.trigger(u"startRealTimeCommand"_s); // a start always asks
         w.drain();
         QCOMPARE(w.fakes.http.requests.size() % perRefresh, 0);
         QCOMPARE(run(QDate(2026, 12, 12), QTime(11, 30), QTime(11, 30)), 0.0);
         // A tick that asks nothing still closes the charts the user opened.
-        Q_EMIT w.child<PictureBox>(u"Image1_0"_s)->clicked();
+        Q_EMIT w.child<PictureBox>(u"thumbnail0"_s)->clicked();
         QPointer<QWidget> year;
-        QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"Form2"_s)) && year->isVisible());
+        QTRY_VERIFY((year = w.form->findChild<QWidget*>(u"stockYearChart"_s)) && year->isVisible());
         QCOMPARE(run(QDate(2026, 12, 12), QTime(11, 31), QTime(11, 31)), 0.0);
         QVERIFY(!year || !year->isVisible());
     }
@@ -589,12 +594,12 @@ private Q_SLOTS:
                  QList<quint32>({cellcolor::Green, cellcolor::Green, cellcolor::Red, cellcolor::Red}));
         QCOMPARE(w.fakes.sound.played, QStringList({w.fakes.config.dataFile(u"chimesRow.wav"_s),
                                                     w.fakes.config.dataFile(u"chimes.wav"_s)}));
-        QCOMPARE(w.label(u"Label4"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
         QCOMPARE(w.fakes.notifier.shown.size(), 2);
         // A target still reached is not told again, a new one is.
         QVERIFY(start(w, u"2,11=3,410"_s));
-        QTRY_COMPARE(w.label(u"Label4"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
+        QTRY_COMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
         QCOMPARE(w.fakes.notifier.shown,
                  QList<FakeNotifier::Shown>(
                      {{u"買値目標到達"_s, u"7203 トヨタ自動車(株) 現在値 2,648.5 目標 2,700"_s},
@@ -610,7 +615,7 @@ private Q_SLOTS:
         w.make();
         QVERIFY(w.showActive());
         w.cells(u"1,1=7203 2,1=7203"_s, true);
-        w.trigger(u"menu3"_s);
+        w.trigger(u"startRealTimeCommand"_s);
         QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, w.cellCenter(2, grid::Price));
         w.drain();
         QCOMPARE(w.cells(u"1,3="_s), QStringList{u"1,3=5,430"_s}); // quotes still written
@@ -634,17 +639,17 @@ private Q_SLOTS:
         w.fakes.http.serve(u"/nkave"_s, QString(NikkeiPage).replace(u"+193.16"_s, markup).toUtf8());
         QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
         QCOMPARE(w.cells(u"1,2="_s), QStringList{u"1,2="_s + name});
-        const QLabel* label = w.label(u"Label1_0"_s);
+        const QLabel* label = w.label(u"thumbnailCaption0"_s);
         QVERIFY2(label->text().endsWith(u'…') && name.startsWith(label->text().chopped(1)),
                  qPrintable(label->text()));
         QCOMPARE(label->textFormat(), Qt::PlainText);
         QCOMPARE(label->accessibleName(), name);
         const QString tip = label->toolTip();
         QCOMPARE(Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip, name);
-        QCOMPARE(w.label(u"Label1_1"_s)->text(), w.label(u"Label1_1"_s)->accessibleName());
+        QCOMPARE(w.label(u"thumbnailCaption1"_s)->text(), w.label(u"thumbnailCaption1"_s)->accessibleName());
         w.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-        for (const QString& widget : {u"Label4"_s, u"MSFlexGrid1"_s, u"Label1_0"_s}) {
+        for (const QString& widget : {u"nikkeiLine"_s, u"quoteGrid"_s, u"thumbnailCaption0"_s}) {
             const QImage drawn =
                 w.child<QWidget>(widget)->grab().toImage().convertToFormat(QImage::Format_RGB32);
             for (int y = 0; y < drawn.height(); ++y)
@@ -680,7 +685,7 @@ private Q_SLOTS:
         fillRow(*g, 5, u"9984"_s, u"ソフトバンクグループ"_s);
         w.cells(u"5,12=15:00"_s, true);
         g->setCurrent(7, 4);
-        w.trigger(u"menu2"_s);
+        w.trigger(u"saveCommand"_s);
         QCOMPARE(w.cells(u"3,1= 5,1="_s), QStringList({u"3,1=9984"_s, u"5,1="_s}));
         const QString tail = u",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\",\"%2\"\r\n"_s;
         QCOMPARE(readFile(w.fakes.config.dataFile(u"dat.txt"_s)),
@@ -690,7 +695,7 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.dialogs.shown[0].text, u"保存完了"_s);
         QCOMPARE(w.state(), u"1,1 label 1 box 7203 shown 1 beeps 0 stopped"_s);
         w.cells(u"2,1=28B5"_s, true); // a failed save says so
-        w.trigger(u"menu2"_s);
+        w.trigger(u"saveCommand"_s);
         QVERIFY(w.fakes.dialogs.shown.value(1).text.contains(u"保存できませんでした"_s));
     }
 
@@ -711,7 +716,7 @@ private Q_SLOTS:
             }
             g->setCellForeColor(4, grid::SellTarget, cellcolor::Red);
             g->setCurrent(5, 3);
-            w.trigger(u"menu11"_s);
+            w.trigger(u"openCommand"_s);
             QCOMPARE((rowTexts(*g, 1) + rowTexts(*g, 2).mid(0, 2)).join(u'|'),
                      missing ? u"|||||||||||||"_s : u"7203|トヨタ|2,000|||||||1900|2100|15:00|6758|ソニー"_s);
             for (int r = 1; r <= 12; ++r) {
@@ -739,8 +744,8 @@ private Q_SLOTS:
         const QString said = w.fakes.dialogs.shown[0].text;
         QVERIFY2(said.contains(u"Shift_JIS"_s), qPrintable(said));
         w.cells(u"2,1=6758 2,2=ソニー"_s, true);
-        w.trigger(u"menu2"_s);
-        w.trigger(u"menu11"_s);
+        w.trigger(u"saveCommand"_s);
+        w.trigger(u"openCommand"_s);
         w.select(2, grid::Code);
         QTest::keyClick(w.box(), Qt::Key_Return); // the code list cannot be read either: the code is kept
         QCOMPARE(w.fakes.dialogs.shown.size(), 4);
@@ -755,12 +760,12 @@ private Q_SLOTS:
         Window w;
         QuoteGrid* g = w.make().findChild<QuoteGrid*>();
         QCOMPARE(g->cellText(0, grid::Time), u"  時 間 "_s); // the last header caption too
-        const QMenu* file = w.form->findChild<QMenu*>(u"menu"_s);
+        const QMenu* file = w.form->findChild<QMenu*>(u"fileMenu"_s);
         QVERIFY(file && file->title() == u"ファイル"_s && file->actions().size() == 1); // "設定" alone
         // Drawn again once laid out, unwrapped; names centred down to row 12 until the grid has the focus.
         QVERIFY(g->updatesEnabled() && !g->wordWrap());
         QStringList fonts; // the grid's, the Nikkei line's and the entry box's
-        for (const QWidget* c : std::initializer_list<QWidget*>{g, w.label(u"Label4"_s), w.box()})
+        for (const QWidget* c : std::initializer_list<QWidget*>{g, w.label(u"nikkeiLine"_s), w.box()})
             fonts << c->font().family() + QString::number(c->font().pointSizeF()) +
                          u"b"_s.repeated(c->font().bold());
         QCOMPARE(QStringList({w.box()->toolTip(), w.box()->accessibleName(),
@@ -776,16 +781,17 @@ private Q_SLOTS:
         QVERIFY(g->viewport()->geometry().topLeft() == QPoint(g->frameWidth(), g->frameWidth()));
         QStringList controls; // the window's controls but the thumbnails, at the fake screen's 96 DPI
         for (const QWidget* c : w.form->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!c->objectName().contains(u'_'))
+            if (!c->objectName().startsWith(u"thumbnail"_s))
                 controls << u"%1 %2,%3 %4x%5"_s.arg(c->objectName())
                                 .arg(c->x())
                                 .arg(c->y())
                                 .arg(c->width())
                                 .arg(c->height());
         QCOMPARE(controls,
-                 QStringList({u"Label2 32,24 73x17"_s, u"Label3 112,24 145x20"_s, u"Label5 275,24 17x17"_s,
-                              u"Label4 912,32 329x17"_s, u"Text1 296,19 57x23"_s, u"Check1 800,24 49x20"_s,
-                              u"MSFlexGrid1 56,56 832x202"_s, u"Image2 912,56 257x201"_s,
+                 QStringList({u"dateLabel 32,24 73x17"_s, u"realTimeStatus 112,24 145x20"_s,
+                              u"currentRowLabel 275,24 17x17"_s, u"nikkeiLine 912,32 329x17"_s,
+                              u"entryBox 296,19 57x23"_s, u"muteBox 800,24 49x20"_s,
+                              u"quoteGrid 56,56 832x202"_s, u"indexChart 912,56 257x201"_s,
                               u"Line1 0,0 1240x1"_s, u"Line2 0,0 1280x1"_s, u"Line3 0,3 1280x1"_s}));
         QList<int> widths; // at the fake screen's 96 DPI
         for (int c = 0; c <= grid::Time; ++c)
@@ -796,12 +802,12 @@ private Q_SLOTS:
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
         w.cells(u"12,1=7203 12,12=15:00"_s, true);
         g->setCellForeColor(12, grid::SellTarget, cellcolor::Red);
-        w.trigger(u"menu1"_s);
+        w.trigger(u"settingsCommand"_s);
         QCOMPARE(rowTexts(*g, 12), QStringList(12));
         QCOMPARE(g->cellForeColor(12, grid::SellTarget), cellcolor::Red);
-        QPointer<Form6> form = settingsWindows().value(0);
+        QPointer<SettingsWindow> form = settingsWindows().value(0);
         QVERIFY(form && form->isVisible() && !form->testAttribute(Qt::WA_QuitOnClose));
-        QVERIFY(form->findChild<QLabel*>(u"Label3"_s)->wordWrap()); // its long text takes two lines
+        QVERIFY(form->findChild<QLabel*>(u"smallScreenNote"_s)->wordWrap()); // its long text takes two lines
         // Grey, its font, its texts in their places (at the fake screen's 96 DPI), the resolution.
         QCOMPARE(form->grab().toImage().pixelColor(1, 1), QColor(0xE0, 0xE0, 0xE0));
         QList<int> places{form->width(), form->height()};
@@ -815,11 +821,11 @@ private Q_SLOTS:
                  QStringList({u"Form6"_s, u"ＭＳ Ｐゴシック9"_s,
                               u"現在使用中のディスプレの解像度   横\u3000Ｘ\u3000縦"_s, u"1920 x 1080"_s,
                               u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s, u"ＯＫ"_s}));
-        w.trigger(u"menu1"_s);
-        QCOMPARE(settingsWindows(), QList<Form6*>{form.data()});
-        QTest::mouseClick(form->findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);
+        w.trigger(u"settingsCommand"_s);
+        QCOMPARE(settingsWindows(), QList<SettingsWindow*>{form.data()});
+        QTest::mouseClick(form->findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
         QTRY_VERIFY(form.isNull());
-        w.trigger(u"menu1"_s);
+        w.trigger(u"settingsCommand"_s);
         form = settingsWindows().value(0);
         QVERIFY(form && form->isVisible());
         w.form.reset();
@@ -839,18 +845,18 @@ private Q_SLOTS:
                 u"grabs %1 saved %2"_s.arg(w.fakes.screen.grabs).arg(QFileInfo(picPath).isFile());
         };
         w.make();
-        w.trigger(u"HDCOPY"_s);
+        w.trigger(u"captureCommand"_s);
         QCOMPARE(beforeQuestion, u"grabs 1 saved 1"_s); // pic/ was made when missing
         QCOMPARE(QtPictures().load(picPath).pixelColor(5, 5), QColor(Qt::darkGreen));
         QVERIFY(w.fakes.dialogs.shown[0].isQuestion);
         QCOMPARE(w.fakes.printer.printed, QList<QImage>{w.fakes.screen.desktop});
 
         w.fakes.printer.result = {false, u"既定のプリンターが設定されていません"_s, true};
-        w.trigger(u"HDCOPY"_s);
+        w.trigger(u"captureCommand"_s);
         QVERIFY(w.fakes.dialogs.shown.value(2).text.contains(u"既定のプリンターが設定されていない"_s));
         // A folder where the day's file belongs: no question, a message instead.
         QVERIFY(QFile::remove(picPath) && QDir().mkpath(picPath));
-        w.trigger(u"HDCOPY"_s);
+        w.trigger(u"captureCommand"_s);
         QCOMPARE(w.fakes.dialogs.shown.size(), 4);
         QVERIFY(w.fakes.dialogs.shown[3].text.contains(u"保存できませんでした"_s));
         QCOMPARE(w.fakes.printer.printed.size(), 2);
@@ -909,7 +915,7 @@ private Q_SLOTS:
         QCOMPARE(QList<int>({g->row(), g->col(), g->currentRow(), g->currentColumn()}),
                  QList<int>({1, 1, 1, 1}));
         QCOMPARE(g->selectedItems(), QList<QTableWidgetItem*>{g->item(1, 1)});
-        QCOMPARE(w.label(u"Label5"_s)->text(), u"1"_s);
+        QCOMPARE(w.label(u"currentRowLabel"_s)->text(), u"1"_s);
         QTest::keyClick(w.box(), Qt::Key_7);
         QCOMPARE(w.cells(u"1,1= 2,1="_s), QStringList({u"1,1=7"_s, u"2,1="_s}));
     }
@@ -943,10 +949,10 @@ private Q_SLOTS:
         else
             w.make(), w.cells(cells + u" 2,10=100"_s, true); // nothing to watch, nothing started
         w.drain();
-        const bool hadPicture = w.child<PictureBox>(u"Image1_0"_s)->hasPicture();
+        const bool hadPicture = w.child<PictureBox>(u"thumbnail0"_s)->hasPicture();
         w.fakes.dialogs.answers = {yes};
         w.fakes.dialogs.shown.clear();
-        w.trigger(u"menu1"_s);
+        w.trigger(u"settingsCommand"_s);
         const auto& shown = w.fakes.dialogs.shown;
         QStringList got{u"asked %1"_s.arg(shown.size()), w.cells(u"1,1= 2,1= 2,10="_s).join(u' '),
                         w.stopped() ? u"stopped"_s : u"running"_s,
@@ -957,9 +963,9 @@ private Q_SLOTS:
                     shown[0].text == u"ウォッチリストを空にして設定画面を開きますか？"_s);
         // Emptied rows show no thumbnail nor caption of the stocks they lost.
         const bool emptied = after.contains(u"| 1,1= "_s);
-        QCOMPARE(w.child<PictureBox>(u"Image1_0"_s)->hasPicture(), hadPicture && !emptied);
-        QCOMPARE(w.child<ThumbCaption>(u"Label1_0"_s)->name().isEmpty(), emptied);
-        for (Form6* form : settingsWindows())
+        QCOMPARE(w.child<PictureBox>(u"thumbnail0"_s)->hasPicture(), hadPicture && !emptied);
+        QCOMPARE(w.child<ThumbCaption>(u"thumbnailCaption0"_s)->name().isEmpty(), emptied);
+        for (SettingsWindow* form : settingsWindows())
             delete form;
     }
 
@@ -984,11 +990,11 @@ private Q_SLOTS:
                               cp932(u"9984,\"ソフトバンク\""_s) + Empties + "\r\n"));
         QVERIFY(start(w, u"1,1=7203 2,1=6758 3,1=7203"_s));
         w.drain();
-        const auto* picture = w.child<PictureBox>(u"Image1_%1"_s.arg(slot));
-        const auto* caption = w.child<ThumbCaption>(u"Label1_%1"_s.arg(slot));
+        const auto* picture = w.child<PictureBox>(u"thumbnail%1"_s.arg(slot));
+        const auto* caption = w.child<ThumbCaption>(u"thumbnailCaption%1"_s.arg(slot));
         QVERIFY(picture->hasPicture() && !caption->name().isEmpty());
-        w.trigger(u"menu4"_s);
-        w.trigger(u"menu11"_s);
+        w.trigger(u"stopRealTimeCommand"_s);
+        w.trigger(u"openCommand"_s);
         QCOMPARE(w.cells(u"2,1= 3,1="_s), QStringList({u"2,1=9984"_s, u"3,1="_s}));
         QCOMPARE(picture->hasPicture(), kept);
         QCOMPARE(caption->name().isEmpty(), !kept);
@@ -1001,14 +1007,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("Esc, the Dow") << u"nyd"_s << u"Form9"_s << QKeySequence(Qt::Key_Escape) << true;
-        QTest::newRow("Ctrl+W, the Dow") << u"nyd"_s << u"Form9"_s << QKeySequence(u"Ctrl+W"_s) << true;
-        QTest::newRow("Esc, dollar-yen") << u"en"_s << u"Form12"_s << QKeySequence(Qt::Key_Escape) << true;
+        QTest::newRow("Esc, the Dow")
+            << u"dowCommand"_s << u"dowChart"_s << QKeySequence(Qt::Key_Escape) << true;
+        QTest::newRow("Ctrl+W, the Dow")
+            << u"dowCommand"_s << u"dowChart"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("Esc, dollar-yen")
+            << u"dollarYenCommand"_s << u"dollarYenChart"_s << QKeySequence(Qt::Key_Escape) << true;
         QTest::newRow("Ctrl+W, Nikkei 6 months")
-            << u"menu5"_s << u"Form5"_s << QKeySequence(u"Ctrl+W"_s) << true;
-        QTest::newRow("Ctrl+W, ratio") << u"menu7"_s << u"Form7"_s << QKeySequence(u"Ctrl+W"_s) << true;
-        QTest::newRow("W alone keeps it") << u"nyd"_s << u"Form9"_s << QKeySequence(u"W"_s) << false;
-        QTest::newRow("Enter keeps it") << u"nyd"_s << u"Form9"_s << QKeySequence(Qt::Key_Return) << false;
+            << u"nikkeiHalfYearCommand"_s << u"nikkeiHalfYearChart"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("Ctrl+W, ratio")
+            << u"advanceDeclineCommand"_s << u"advanceDeclineChart"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("W alone keeps it")
+            << u"dowCommand"_s << u"dowChart"_s << QKeySequence(u"W"_s) << false;
+        QTest::newRow("Enter keeps it")
+            << u"dowCommand"_s << u"dowChart"_s << QKeySequence(Qt::Key_Return) << false;
     }
     void chartWindowsCloseOnKeys()
     {
@@ -1044,7 +1056,7 @@ private Q_SLOTS:
                   "<html><head><meta charset=\"utf-8\"></head><body><h1>Tickora ヘルプ</h1></body></html>");
         QVERIFY(start(w, u"1,1=7203"_s));
         QVERIFY(!w.stopped());
-        w.trigger(u"menu8"_s);
+        w.trigger(u"helpCommand"_s);
         QTextBrowser* help = viewer.window();
         QVERIFY(help && help->isVisible() && help->objectName() == u"helpWindow"_s);
         QCOMPARE(help->toPlainText(), u"Tickora ヘルプ"_s);
@@ -1064,7 +1076,7 @@ private Q_SLOTS:
         serveOldPages(w);
         QVERIFY(start(w, u"1,1=7203"_s));
         w.drain();
-        QVERIFY(w.label(u"Label4"_s)->text().startsWith(u"日経平均 12,283.62 (+193.16)"_s));
+        QVERIFY(w.label(u"nikkeiLine"_s)->text().startsWith(u"日経平均 12,283.62 (+193.16)"_s));
         PriceSeries day;
         day.symbol = u"^N225"_s;
         day.gmtOffset = TokyoGmtOffset;
@@ -1075,7 +1087,7 @@ private Q_SLOTS:
         const DrawnChart expected = drawIntradayChart(day, drawnsize::IndexChart, o);
         QCOMPARE(expected.lastText, u"12,283.62 +193.16 (+1.60%)"_s);
         o.devicePixelRatio = w.form->devicePixelRatioF();
-        QCOMPARE(w.child<PictureBox>(u"Image2"_s)->picture(),
+        QCOMPARE(w.child<PictureBox>(u"indexChart"_s)->picture(),
                  drawIntradayChart(day, drawnsize::IndexChart, o).image);
         QCOMPARE(QtPictures().load(w.fakes.config.dataFile(u"rel.jpg"_s)), expected.image);
     }
@@ -1093,7 +1105,7 @@ private Q_SLOTS:
             const QSize drawn = height > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
             QStringList sizes;
             for (int k = 0; k < 12; ++k) {
-                const PictureBox* thumb = w.child<PictureBox>(u"Image1_%1"_s.arg(k));
+                const PictureBox* thumb = w.child<PictureBox>(u"thumbnail%1"_s.arg(k));
                 QCOMPARE(thumb->hasPicture(), k < 2);
                 sizes << u"%1x%2"_s.arg(thumb->width()).arg(thumb->height());
             }

@@ -4,7 +4,7 @@
 
 #include "charts/picturebox.h"
 #include "mainwindow/entrybox.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "mainwindow/quotegrid.h"
 #include "support/fakes.h"
 #include "support/sheet.h"
@@ -25,21 +25,22 @@ namespace tickora::test {
 struct Window
 {
     FakeServices fakes;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 
-    Form1& make() { return make(fakes.services()); }
-    Form1& make(const Services& services) { return *(form = std::make_unique<Form1>(services)); }
+    MainWindow& make() { return make(fakes.services()); }
+    MainWindow& make(const Services& services) { return *(form = std::make_unique<MainWindow>(services)); }
 
     template <class T> T* child(const QString& name) const { return form->findChild<T*>(name); }
-    QuoteGrid* grid() const { return child<QuoteGrid>(u"MSFlexGrid1"_s); }
-    EntryBox* box() const { return child<EntryBox>(u"Text1"_s); }
+    QuoteGrid* grid() const { return child<QuoteGrid>(u"quoteGrid"_s); }
+    EntryBox* box() const { return child<EntryBox>(u"entryBox"_s); }
     QLabel* label(const QString& name) const { return child<QLabel>(name); }
-    QTimer* timer() const { return child<QTimer>(u"Timer1"_s); }
+    QTimer* timer() const { return child<QTimer>(u"refreshTimer"_s); }
     void trigger(const QString& action) const { child<QAction>(action)->trigger(); }
     void tick() const { QMetaObject::invokeMethod(timer(), "timeout"); }
     bool stopped() const
     {
-        return !timer()->isActive() && label(u"Label3"_s)->palette().color(QPalette::Window) == Qt::black;
+        return !timer()->isActive() &&
+               label(u"realTimeStatus"_s)->palette().color(QPalette::Window) == Qt::black;
     }
     /// Answers held requests, also those the answers start, until the work ends.
     void drain()
@@ -74,7 +75,7 @@ struct Window
     {
         return u"%1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(grid()->row())
             .arg(grid()->col())
-            .arg(label(u"Label5"_s)->text(), box()->text())
+            .arg(label(u"currentRowLabel"_s)->text(), box()->text())
             .arg(fakes.dialogs.shown.size())
             .arg(fakes.sound.beeps)
             .arg(stopped() ? u"stopped"_s : u"running"_s);

@@ -1,5 +1,5 @@
 // Quote refresh pass and the Nikkei average line.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "platform/securitycode.h"
 #include "quotegrid.h"
@@ -24,10 +24,10 @@ const QString NikkeiPageCode = u"998407.O"_s;
 } // namespace
 
 /// The window as the refresh pass sees it.
-class Form1::RefreshHost : public RefreshPassHost
+class MainWindow::RefreshHost : public RefreshPassHost
 {
 public:
-    explicit RefreshHost(Form1& window) : m_w(window) {}
+    explicit RefreshHost(MainWindow& window) : m_w(window) {}
 
     QuoteSheet& sheet() override { return *m_w.m_grid; }
 
@@ -73,7 +73,7 @@ public:
         // Only asks for the focus: a minimised or inactive window simply gets it when it is
         // shown or activated again.
         m_w.m_grid->setFocus(Qt::OtherFocusReason);
-        m_w.m_rowLabel->setText(QString::number(row));
+        m_w.m_currentRowLabel->setText(QString::number(row));
     }
 
     void fetchFailed(int) override { m_w.showFetchFailure(); }
@@ -104,11 +104,11 @@ public:
     void marketMoment(const QDateTime& simulated) override { m_w.noteMarketMoment(simulated); }
 
 private:
-    Form1& m_w;
+    MainWindow& m_w;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 
-RefreshPass& Form1::refreshPass()
+RefreshPass& MainWindow::refreshPass()
 {
     if (!m_refreshPass) {
         const Config& config = m_services.config;
@@ -119,7 +119,7 @@ RefreshPass& Form1::refreshPass()
     return *m_refreshPass;
 }
 
-void Form1::showFetchFailure()
+void MainWindow::showFetchFailure()
 {
     // A failure ends its pass, and no pass starts while a box is open: one box at a time.
     if (m_services.dialogs)
@@ -127,22 +127,22 @@ void Form1::showFetchFailure()
                                     Dialogs::Icon::Exclamation);
 }
 
-QDateTime Form1::now() const
+QDateTime MainWindow::now() const
 {
     return m_services.clock ? m_services.clock->now() : QDateTime::currentDateTime();
 }
 
-QDateTime Form1::tradingMoment() const
+QDateTime MainWindow::tradingMoment() const
 {
     return m_simulatedMoment.isValid() ? m_simulatedMoment : japanTime(now());
 }
 
-void Form1::noteMarketMoment(const QDateTime& simulated)
+void MainWindow::noteMarketMoment(const QDateTime& simulated)
 {
     m_simulatedMoment = simulated.isValid() ? japanTime(simulated) : QDateTime();
 }
 
-void Form1::showQuiet(const QString& text)
+void MainWindow::showQuiet(const QString& text)
 {
     if (!text.isEmpty())
         statusBar()->showMessage(text);
@@ -151,7 +151,7 @@ void Form1::showQuiet(const QString& text)
     m_quietShown = text;
 }
 
-void Form1::showServiceHeld(const QDateTime& until)
+void MainWindow::showServiceHeld(const QDateTime& until)
 {
     // The message goes when the hold ends; the time is the computer's own.
     const QDateTime local = now();
@@ -159,7 +159,7 @@ void Form1::showServiceHeld(const QDateTime& until)
                              int(qBound(qint64(1000), local.msecsTo(until), qint64(3600) * 1000)));
 }
 
-void Form1::markSimulated()
+void MainWindow::markSimulated()
 {
     if (m_simulatedMark)
         return;
@@ -177,22 +177,22 @@ void Form1::markSimulated()
     statusBar()->addPermanentWidget(m_simulatedMark);
 }
 
-void Form1::refreshQuotes(Then then)
+void MainWindow::refreshQuotes(Then then)
 {
     enableTimer();
     closeStockChartWindows();
     refreshPass().request(std::move(then));
 }
 
-void Form1::refreshNikkeiLine(Then then)
+void MainWindow::refreshNikkeiLine(Then then)
 {
-    m_heikinWaiting.append(std::move(then));
-    if (m_heikinRunning)
+    m_nikkeiLineWaiting.append(std::move(then));
+    if (m_nikkeiLineRunning)
         return;
-    m_heikinRunning = true;
+    m_nikkeiLineRunning = true;
     auto finish = [this] {
-        m_heikinRunning = false;
-        const QList<Then> waiting = std::exchange(m_heikinWaiting, {});
+        m_nikkeiLineRunning = false;
+        const QList<Then> waiting = std::exchange(m_nikkeiLineWaiting, {});
         for (const Then& t : waiting)
             if (t)
                 t();
@@ -227,7 +227,7 @@ void Form1::refreshNikkeiLine(Then then)
     });
 }
 
-void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
+void MainWindow::nikkeiLineFromSeries(const std::function<void()>& finish)
 {
     const HttpRequest request =
         daySeriesRequest(m_services.config.seriesBase, QString::fromUtf16(NikkeiSeriesSymbol));
@@ -251,21 +251,21 @@ void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
     });
 }
 
-void Form1::tellPageUnread(const QString& code, bool fromSeries)
+void MainWindow::tellPageUnread(const QString& code, bool fromSeries)
 {
     const QString text = m_pageNotices.pageUnread(code, fromSeries, now().date());
     if (!text.isEmpty())
         statusBar()->showMessage(text);
 }
 
-void Form1::tellOtherCode(const QString& code, const QString& boardCode)
+void MainWindow::tellOtherCode(const QString& code, const QString& boardCode)
 {
     const QString text = m_pageNotices.pageOfOtherCode(code, boardCode);
     if (!text.isEmpty())
         statusBar()->showMessage(text);
 }
 
-void Form1::notePageRead(const QString& code)
+void MainWindow::notePageRead(const QString& code)
 {
     // The page shows its own security again: the word that it showed another goes.
     if (const QString told = m_pageNotices.otherCodeTold(code);
@@ -277,7 +277,7 @@ void Form1::notePageRead(const QString& code)
         statusBar()->clearMessage();
 }
 
-void Form1::noteSeriesAnswer(int status, bool holdStarted)
+void MainWindow::noteSeriesAnswer(int status, bool holdStarted)
 {
     if (m_seriesRefusals.noteAnswer(status, holdStarted))
         statusBar()->showMessage(QString::fromUtf16(SeriesRefusedText));
