@@ -181,7 +181,7 @@ int main(int argc, char* argv[])
         const Config config =
             Config::fromEnvironment(early.environment(QProcessEnvironment::systemEnvironment()));
         const CodeListImport done =
-            importCodeList(early.importFile, config.dataFile(u"tousyou1.csv"_s), early.force);
+            importCodeList(early.importFile, config.dataFile(DataFolder::codeList()), early.force);
         std::fputs(done.message.toUtf8().constData(), done.ok ? stdout : stderr);
         return done.ok ? 0 : 1;
     }
@@ -210,7 +210,7 @@ int main(int argc, char* argv[])
     for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))
         std::fprintf(stderr, "tickora: %s\n", qPrintable(problem));
     // This process holds the lock now, so no other one can be in the middle of a save.
-    removeSaveLeftovers(config, u"dat.txt"_s);
+    removeSaveLeftovers(config, DataFolder::watchList());
 
     Platform platform(config);
     const Services services = platform.services(config, dialogs, instance);

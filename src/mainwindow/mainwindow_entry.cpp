@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "entrybox.h"
+#include "platform/datafolder.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 
@@ -46,8 +47,11 @@ public:
             m_w.showNoShiftJis();
         return m_w.m_services.shiftJisConverter;
     }
-    QString codeListPath() const override { return m_w.m_services.config.dataFile(u"tousyou1.csv"_s); }
-    QString addedCodesPath() const override { return m_w.m_services.config.dataFile(u"codes-added.csv"_s); }
+    QString codeListPath() const override { return m_w.m_services.config.dataFile(DataFolder::codeList()); }
+    QString addedCodesPath() const override
+    {
+        return m_w.m_services.config.dataFile(DataFolder::addedCodes());
+    }
     void askQuotePage(const QString& code, std::function<void(std::optional<QString>)> done) override
     {
         const Config& config = m_w.m_services.config;

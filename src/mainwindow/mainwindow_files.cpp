@@ -5,6 +5,7 @@
 #include "entrybox.h"
 #include "files/capture.h"
 #include "files/watchlist.h"
+#include "platform/datafolder.h"
 #include "quotegrid.h"
 #include "settingswindow.h"
 #include "thumbcaption.h"
@@ -43,7 +44,7 @@ void MainWindow::saveWatchList()
             row.append(m_grid->cellText(r, c));
         rows.append(row);
     }
-    const QString problem = tickora::saveWatchList(m_services.config.dataFile(u"dat.txt"_s), rows);
+    const QString problem = tickora::saveWatchList(m_services.config.dataFile(DataFolder::watchList()), rows);
     if (!problem.isEmpty()) {
         m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
         return;
@@ -65,7 +66,7 @@ void MainWindow::openWatchList()
             m_grid->setCellText(r, c, QString());
         m_grid->setCellText(r, 0, QString::number(r));
     }
-    const WatchListLoad load = loadWatchList(m_services.config.dataFile(u"dat.txt"_s));
+    const WatchListLoad load = loadWatchList(m_services.config.dataFile(DataFolder::watchList()));
     for (qsizetype i = 0; i < load.content.rows.size(); ++i)
         for (int c = grid::Code; c <= grid::Time; ++c)
             m_grid->setCellText(grid::FirstRow + int(i), c, load.content.rows[i].value(c - 1));
@@ -143,8 +144,9 @@ void MainWindow::captureScreen()
     // The picture is taken before anything of this command appears on the screen.
     const QImage shot = m_services.screen->grabDesktop();
     QString savedPath;
-    const QString problem = saveCapture(*m_services.pictures, shot, m_services.config.dataFile(u"pic"_s),
-                                        m_services.clock->today(), &savedPath);
+    const QString problem =
+        saveCapture(*m_services.pictures, shot, m_services.config.dataFile(DataFolder::captures()),
+                    m_services.clock->today(), &savedPath);
     if (!problem.isEmpty()) {
         m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
         return;

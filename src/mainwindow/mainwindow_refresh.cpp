@@ -1,6 +1,7 @@
 // Quote refresh pass and the Nikkei average line.
 #include "mainwindow.h"
 
+#include "platform/datafolder.h"
 #include "platform/securitycode.h"
 #include "quotegrid.h"
 #include "quotes/pageverdict.h"
@@ -47,7 +48,8 @@ public:
     {
         const Services& s = m_w.m_services;
         if (s.sound)
-            s.sound->play(s.config.dataFile(chime == Chime::Sell ? u"chimes.wav"_s : u"chimesRow.wav"_s));
+            s.sound->play(
+                s.config.dataFile(chime == Chime::Sell ? DataFolder::sellChime() : DataFolder::buyChime()));
     }
 
     // A notification is silent, so the mute box, which silences the chimes, leaves it alone.
