@@ -3,10 +3,11 @@
 #include "charts/picturebox.h"
 #include "charts/widgetstyle.h"
 #include "entrybox.h"
+#include "platform/datafolder.h"
 #include "platform/geometry.h"
 #include "quotegrid.h"
 #include "thumbcaption.h"
-#include "thumblayout.h"
+#include "windowplaces.h"
 
 #include <QApplication>
 #include <QFont>
@@ -84,9 +85,14 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-QRect MainWindow::twips(int left, int top, int width, int height) const
+QRect MainWindow::twips(const TwipsRect& r) const
 {
-    return twipsRect(left, top, width, height, m_dpi);
+    return twipsRect(r.left, r.top, r.width, r.height, m_dpi);
+}
+
+QPoint MainWindow::twipsPoint(QPoint twips) const
+{
+    return {twipsToPixels(twips.x(), m_dpi), twipsToPixels(twips.y(), m_dpi)};
 }
 
 void MainWindow::buildControls()
@@ -100,7 +106,7 @@ void MainWindow::buildControls()
 
     m_muteBox = new QCheckBox(u"消音"_s, client);
     m_muteBox->setObjectName(u"muteBox"_s);
-    m_muteBox->setGeometry(twips(12000, 360, 735, 307));
+    m_muteBox->setGeometry(twips(places::MuteBox));
     setBackground(m_muteBox, LightGrey);
 
     m_refreshTimer = new QTimer(this);
@@ -108,12 +114,12 @@ void MainWindow::buildControls()
     m_refreshTimer->setInterval(m_services.config.tickIntervalMs);
 
     m_grid = new QuoteGrid(m_dpi, client);
-    m_grid->setGeometry(twips(840, 840, 12480, 3030));
+    m_grid->setGeometry(twips(places::QuoteGrid));
     m_grid->setFont(uiFont(9));
 
     m_indexChart = new PictureBox(client);
     m_indexChart->setObjectName(u"indexChart"_s);
-    m_indexChart->setGeometry(twips(13680, 840, 3855, 3015));
+    m_indexChart->setGeometry(twips(places::IndexChart));
     buildThumbnails(client);
     buildLines(client);
 }
@@ -130,10 +136,10 @@ void MainWindow::buildStatusLine()
 
 void MainWindow::buildLabels(QWidget* client)
 {
-    m_dateLabel = addLabel(client, u"dateLabel"_s, twips(480, 360, 1095, 255));
-    m_realTimeStatus = addLabel(client, u"realTimeStatus"_s, twips(1680, 360, 2175, 300));
-    m_currentRowLabel = addLabel(client, u"currentRowLabel"_s, twips(4120, 360, 250, 255));
-    m_nikkeiLine = addLabel(client, u"nikkeiLine"_s, twips(13680, 480, 4935, 255));
+    m_dateLabel = addLabel(client, u"dateLabel"_s, twips(places::DateLabel));
+    m_realTimeStatus = addLabel(client, u"realTimeStatus"_s, twips(places::RealTimeStatus));
+    m_currentRowLabel = addLabel(client, u"currentRowLabel"_s, twips(places::CurrentRowLabel));
+    m_nikkeiLine = addLabel(client, u"nikkeiLine"_s, twips(places::NikkeiLine));
     m_nikkeiLine->setFont(uiFont(9.75, true));
     m_nikkeiLine->setTextFormat(Qt::PlainText); // text cut from a web page, never markup
     setPaletteColor(m_nikkeiLine, QPalette::WindowText, 0x000000C0);
@@ -143,7 +149,7 @@ void MainWindow::buildEntryBox(QWidget* client)
 {
     m_entryBox = new EntryBox(client);
     m_entryBox->setObjectName(u"entryBox"_s);
-    m_entryBox->setGeometry(twips(4440, 289, 855, 343));
+    m_entryBox->setGeometry(twips(places::EntryBox));
     m_entryBox->setFont(uiFont(11.25));
     m_entryBox->setToolTip(u"Code入力"_s);
     m_entryBox->setAccessibleName(u"Code入力"_s);
@@ -152,16 +158,15 @@ void MainWindow::buildEntryBox(QWidget* client)
 
 void MainWindow::buildLines(QWidget* client)
 {
-    auto line = [&](const QString& name, int x1, int y, int x2) {
+    for (int i = 0; i < int(std::size(places::Rules)); ++i) {
+        const TwipsRect& rule = places::Rules[i];
         auto* f = new QFrame(client);
-        f->setObjectName(name);
+        f->setObjectName(u"Line%1"_s.arg(i + 1));
         f->setFrameShape(QFrame::HLine);
         f->setFrameShadow(QFrame::Plain);
-        f->setGeometry(QRect(QPoint(0, twipsToPixels(y, m_dpi)), QSize(twipsToPixels(x2 - x1, m_dpi), 1)));
-    };
-    line(u"Line1"_s, 0, 0, 18600);
-    line(u"Line2"_s, 0, 0, 19200);
-    line(u"Line3"_s, 0, 50, 19200);
+        f->setGeometry(
+            QRect(QPoint(0, twipsToPixels(rule.top, m_dpi)), QSize(twipsToPixels(rule.width, m_dpi), 1)));
+    }
 }
 
 void MainWindow::buildThumbnails(QWidget* client)
@@ -175,11 +180,11 @@ void MainWindow::buildThumbnails(QWidget* client)
         setBackground(m_thumbCaptions[k], LightGrey);
         // Until the first refresh lays them out, the slots stand in the large layout's places.
         const ThumbPlace place = thumbPlace(k, true);
-        m_thumbnails[k]->setGeometry(twips(place.picture.x(), place.picture.y(), 4200, 2700));
+        m_thumbnails[k]->setGeometry(QRect(twipsPoint(place.picture), twips(places::ThumbnailStart).size()));
         // A thumbnail grows to its picture, but never beyond its place in the large layout.
-        m_thumbnails[k]->setMaximumSize(twips(0, 0, 4500, 2720).size());
-        m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
-        m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, true), 0).width());
+        m_thumbnails[k]->setMaximumSize(twips(places::ThumbnailLimit).size());
+        m_thumbCaptions[k]->move(twipsPoint(place.caption));
+        m_thumbCaptions[k]->setSlotWidth(twipsToPixels(captionSlotWidth(k, true), m_dpi));
     }
 }
 
@@ -250,7 +255,7 @@ void MainWindow::showInitialState()
     m_dateLabel->setText(today.toString(u"yyyy/MM/dd "_s));
     m_refreshTimer->stop();
     setBackground(m_realTimeStatus, 0x00000000);
-    m_helpPath = m_services.config.dataFile(u"Auot.html"_s);
+    m_helpPath = m_services.config.dataFile(DataFolder::helpDocument());
     const QSize screenSize = m_services.screen ? m_services.screen->sizePixels() : QSize(1024, 768);
     m_screenPixelsY = qint16(qBound(0, screenSize.height(), 32767));
 

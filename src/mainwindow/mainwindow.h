@@ -36,6 +36,7 @@ class PictureBox;
 class QuoteGrid;
 class RefreshPass;
 class ThumbCaption;
+struct TwipsRect;
 
 /// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
 /// Every platform service arrives through the constructor. Long work (a refresh, a download)
@@ -99,7 +100,10 @@ private:
     /// Adds to `menu` the action `name` that runs `command`.
     void addCommand(QWidget* menu, const QString& name, const QString& caption,
                     void (MainWindow::*command)());
-    QRect twips(int left, int top, int width, int height) const;
+    /// A rectangle of the window in twips, in pixels.
+    QRect twips(const TwipsRect& r) const;
+    /// A point of the window in twips, in pixels.
+    QPoint twipsPoint(QPoint twips) const;
 
     Services m_services;
     qreal m_dpi = 96.0;

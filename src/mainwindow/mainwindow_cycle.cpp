@@ -9,7 +9,7 @@
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
 #include "thumbcaption.h"
-#include "thumblayout.h"
+#include "windowplaces.h"
 
 namespace tickora {
 
@@ -128,16 +128,16 @@ void MainWindow::layOutThumbnails()
     const bool large = usesLargeThumbs(m_screenPixelsY);
     for (int k = 0; k < grid::WatchedRows; ++k) { // every slot, so a row watched later finds its place ready
         const ThumbPlace place = thumbPlace(k, large);
-        m_thumbnails[k]->move(twips(place.picture.x(), place.picture.y(), 0, 0).topLeft());
+        m_thumbnails[k]->move(twipsPoint(place.picture));
         m_thumbnails[k]->setFlatBorder(true);
         // Drawn thumbnails all have one size: an empty slot takes it too, border included.
         if (const QSize drawn = m_charts.thumbnailSize(); drawn.isValid()) {
             const int border = 2 * m_thumbnails[k]->frameWidth();
             m_thumbnails[k]->resize(drawn + QSize(border, border));
         }
-        m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
+        m_thumbCaptions[k]->move(twipsPoint(place.caption));
         // The small layout gives a caption less room: its name is cut again to fit.
-        m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, large), 0).width());
+        m_thumbCaptions[k]->setSlotWidth(twipsToPixels(captionSlotWidth(k, large), m_dpi));
     }
 }
 
