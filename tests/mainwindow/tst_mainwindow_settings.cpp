@@ -1,0 +1,193 @@
+// The main window on fakes: its look at start-up, the settings window and help.
+#include "windowpages.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+
+using namespace tickora;
+using namespace tickora::test;
+using namespace Qt::StringLiterals;
+
+class TestMainWindowSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // A second running instance is refused with a message; only the holder goes on.
+    void secondInstanceIsRefused()
+    {
+        FakeDialogs dialogs;
+        FakeSingleInstance instance;
+        QVERIFY(MainWindow::claimSingleInstance(instance, dialogs));
+        instance.free = false;
+        QVERIFY(!MainWindow::claimSingleInstance(instance, dialogs) && dialogs.shown.size() == 1);
+    }
+
+    // Settings empties the grid (colours stay) in one window, removed by OK and not outliving the main
+    // one.
+    void settings()
+    {
+        Window w;
+        QuoteGrid* g = w.make().findChild<QuoteGrid*>();
+        QCOMPARE(g->cellText(0, grid::Time), u"  時 間 "_s); // the last header caption too
+        const QMenu* file = w.form->findChild<QMenu*>(u"fileMenu"_s);
+        QVERIFY(file && file->title() == u"ファイル"_s && file->actions().size() == 1); // "設定" alone
+        // Drawn again once laid out, unwrapped; names centred down to row 12 until the grid has the
+        // focus.
+        QVERIFY(g->updatesEnabled() && !g->wordWrap());
+        QStringList fonts; // the grid's, the Nikkei line's and the entry box's
+        for (const QWidget* c : std::initializer_list<QWidget*>{g, w.label(u"nikkeiLine"_s), w.box()})
+            fonts << c->font().family() + QString::number(c->font().pointSizeF()) +
+                         u"b"_s.repeated(c->font().bold());
+        QCOMPARE(QStringList({w.box()->toolTip(), w.box()->accessibleName(),
+                              w.box()->palette().color(QPalette::Base).name()}),
+                 QStringList({u"Code入力"_s, u"Code入力"_s, u"#e0e0e0"_s}));
+        QCOMPARE(fonts,
+                 QStringList({u"ＭＳ Ｐゴシック9"_s, u"ＭＳ Ｐゴシック9.75b"_s, u"ＭＳ Ｐゴシック11.25"_s}));
+        QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignCenter));
+        QCOMPARE(g->item(0, grid::Name)->textAlignment(),
+                 g->item(0, grid::Price)->textAlignment());         // captions
+        QCOMPARE(g->cellBackground(2, 0), g->cellBackground(1, 0)); // the row numbers' column is not striped
+        // No header of the view's own: the first row holds the captions, the first column the row
+        // numbers.
+        QVERIFY(g->viewport()->geometry().topLeft() == QPoint(g->frameWidth(), g->frameWidth()));
+        QStringList controls; // the window's controls but the thumbnails, at the fake screen's 96 DPI
+        for (const QWidget* c : w.form->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!c->objectName().startsWith(u"thumbnail"_s))
+                controls << u"%1 %2,%3 %4x%5"_s.arg(c->objectName())
+                                .arg(c->x())
+                                .arg(c->y())
+                                .arg(c->width())
+                                .arg(c->height());
+        QCOMPARE(controls,
+                 QStringList({u"dateLabel 32,24 73x17"_s, u"realTimeStatus 112,24 145x20"_s,
+                              u"currentRowLabel 275,24 17x17"_s, u"nikkeiLine 912,32 329x17"_s,
+                              u"entryBox 296,19 57x23"_s, u"muteBox 800,24 49x20"_s,
+                              u"quoteGrid 56,56 832x202"_s, u"indexChart 912,56 257x201"_s,
+                              u"Line1 0,0 1240x1"_s, u"Line2 0,0 1280x1"_s, u"Line3 0,3 1280x1"_s}));
+        QList<int> widths; // at the fake screen's 96 DPI
+        for (int c = 0; c <= grid::Time; ++c)
+            widths << g->columnWidth(c);
+        QCOMPARE(widths, QList<int>({27, 53, 133, 59, 59, 59, 73, 59, 59, 59, 59, 59, 59}));
+        QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code)); // grey to its end
+        w.select(1, 1);
+        QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
+        w.cells(u"12,1=7203 12,12=15:00"_s, true);
+        g->setCellForeColor(12, grid::SellTarget, cellcolor::Red);
+        w.trigger(u"settingsCommand"_s);
+        QCOMPARE(rowTexts(*g, 12), QStringList(12));
+        QCOMPARE(g->cellForeColor(12, grid::SellTarget), cellcolor::Red);
+        QPointer<SettingsWindow> form = settingsWindows().value(0);
+        QVERIFY(form && form->isVisible() && !form->testAttribute(Qt::WA_QuitOnClose));
+        QVERIFY(form->findChild<QLabel*>(u"smallScreenNote"_s)->wordWrap()); // its long text takes two lines
+        // Grey, its font, its texts in their places (at the fake screen's 96 DPI), the resolution.
+        QCOMPARE(form->grab().toImage().pixelColor(1, 1), QColor(0xE0, 0xE0, 0xE0));
+        QList<int> places{form->width(), form->height()};
+        QStringList texts{form->windowTitle(),
+                          form->font().family() + QString::number(form->font().pointSizeF())};
+        for (const QWidget* c : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            places << c->x() << c->y() << c->width() << c->height(), texts << c->property("text").toString();
+        QCOMPARE(places,
+                 QList<int>({362, 248, 24, 32, 313, 33, 208, 48, 97, 25, 16, 96, 337, 41, 272, 192, 57, 25}));
+        QCOMPARE(texts,
+                 QStringList({u"Form6"_s, u"ＭＳ Ｐゴシック9"_s,
+                              u"現在使用中のディスプレの解像度   横\u3000Ｘ\u3000縦"_s, u"1920 x 1080"_s,
+                              u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s, u"ＯＫ"_s}));
+        w.trigger(u"settingsCommand"_s);
+        QCOMPARE(settingsWindows(), QList<SettingsWindow*>{form.data()});
+        QTest::mouseClick(form->findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
+        QTRY_VERIFY(form.isNull());
+        w.trigger(u"settingsCommand"_s);
+        form = settingsWindows().value(0);
+        QVERIFY(form && form->isVisible());
+        w.form.reset();
+        QVERIFY(form.isNull());
+    }
+
+    // "設定" asks before it empties a grid holding codes; いいえ leaves grid and cycle; an empty grid
+    // opens at once.
+    void settingsAsksFirst_data()
+    {
+        QTest::addColumn<QString>("firstCode");  ///< row 1's code
+        QTest::addColumn<QString>("secondCode"); ///< row 2's code
+        QTest::addColumn<bool>("yes");           ///< the answer to the question, if asked
+        QTest::addColumn<int>("asked");          ///< questions asked
+        QTest::addColumn<bool>("emptied");       ///< rows 1 and 2 emptied
+        QTest::addColumn<bool>("running");       ///< the cycle runs afterwards
+        QTest::addColumn<bool>("opened");        ///< the settings window is open afterwards
+        QTest::newRow("yes empties and stops")
+            << u"7203"_s << u"6758"_s << true << 1 << true << false << true;
+        QTest::newRow("no keeps grid and cycle")
+            << u"7203"_s << u"6758"_s << false << 1 << false << true << false;
+        QTest::newRow("one code is enough to ask")
+            << u"6758"_s << QString() << false << 1 << false << true << false;
+        QTest::newRow("no codes: opens at once")
+            << QString() << QString() << false << 0 << true << false << true;
+    }
+    void settingsAsksFirst()
+    {
+        QFETCH(QString, firstCode);
+        QFETCH(QString, secondCode);
+        QFETCH(bool, yes);
+        QFETCH(int, asked);
+        QFETCH(bool, emptied);
+        QFETCH(bool, running);
+        QFETCH(bool, opened);
+        Window w;
+        serveOldPages(w);
+        w.fakes.http.serve(u"/f?s="_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
+        const QString cells = u"1,1=%1 2,1=%2 2,10=100"_s.arg(firstCode, secondCode);
+        if (!firstCode.isEmpty())
+            QVERIFY(start(w, cells));
+        else
+            w.make(), w.cells(cells, true); // nothing to watch, nothing started
+        w.drain();
+        const bool hadPicture = w.child<PictureBox>(u"thumbnail0"_s)->hasPicture();
+        w.fakes.dialogs.answers = {yes};
+        w.fakes.dialogs.shown.clear();
+        w.trigger(u"settingsCommand"_s);
+        const auto& shown = w.fakes.dialogs.shown;
+        QCOMPARE(shown.size(), asked);
+        QCOMPARE(w.cells(u"1,1= 2,1= 2,10="_s),
+                 emptied ? QStringList({u"1,1="_s, u"2,1="_s, u"2,10="_s})
+                         : QStringList({u"1,1="_s + firstCode, u"2,1="_s + secondCode, u"2,10=100"_s}));
+        QCOMPARE(!w.stopped(), running);
+        QCOMPARE(!settingsWindows().isEmpty(), opened);
+        if (!shown.isEmpty())
+            QVERIFY(shown[0].isQuestion &&
+                    shown[0].text == u"ウォッチリストを空にして設定画面を開きますか？"_s);
+        // Emptied rows show no thumbnail nor caption of the stocks they lost.
+        QCOMPARE(w.child<PictureBox>(u"thumbnail0"_s)->hasPicture(), hadPicture && !emptied);
+        QCOMPARE(w.child<ThumbCaption>(u"thumbnailCaption0"_s)->name().isEmpty(), emptied);
+        for (SettingsWindow* form : settingsWindows())
+            delete form;
+    }
+
+    // "ヘルプ" opens the program's own help window, with no browser; closing it leaves the cycle stopped.
+    void helpOpensInItsOwnWindow()
+    {
+        Window w;
+        serveOldPages(w);
+        HelpWindowViewer viewer;
+        Services services = w.fakes.services();
+        services.help = &viewer;
+        w.make(services);
+        writeFile(w.fakes.config.dataFile(u"Auot.html"_s),
+                  "<html><head><meta charset=\"utf-8\"></head><body><h1>Tickora ヘルプ</h1></body></html>");
+        QVERIFY(start(w, u"1,1=7203"_s));
+        QVERIFY(!w.stopped());
+        w.trigger(u"helpCommand"_s);
+        QTextBrowser* help = viewer.window();
+        QVERIFY(help && help->isVisible() && help->objectName() == u"helpWindow"_s);
+        QCOMPARE(help->toPlainText(), u"Tickora ヘルプ"_s);
+        QVERIFY(w.stopped());
+        help->close();
+        QTRY_VERIFY(!viewer.window());
+        w.drain();
+        QVERIFY(w.stopped());
+    }
+};
+
+QTEST_MAIN(TestMainWindowSettings)
+#include "tst_mainwindow_settings.moc"
