@@ -70,7 +70,7 @@ private Q_SLOTS:
         QCOMPARE(w.cells(u"1,3= 2,1= 2,4= 3,1= 3,12= 4,1= 5,1= 5,12="_s),
                  QStringList({u"1,3=5,430"_s, u"2,1=6758"_s, u"2,4=-3"_s, u"3,1=9999"_s, u"3,12=9:00"_s,
                               u"4,1="_s, u"5,1="_s, u"5,12="_s}));
-        QCOMPARE(w.state(), u"2,1 label 2 box 6758 shown 1 beeps 0 running"_s); // the box shows the cell
+        QCOMPARE(w.state(), (WindowState{{2, 1}, u"2"_s, u"6758"_s, 1, 0, false})); // the box shows the cell
         QCOMPARE(w.fakes.sound.played, QStringList{w.fakes.config.dataFile(u"chimes.wav"_s)});
         QCOMPARE(w.label(u"nikkeiLine"_s)->text() + u'|' + w.fakes.dialogs.shown[0].text, // 9999 has no page
                  u"日経平均 12,283.62 (+193.16) |URL読み込みに失敗しました"_s);
@@ -78,7 +78,7 @@ private Q_SLOTS:
         w.child<QCheckBox>(u"muteBox"_s)->setChecked(true);
         QVERIFY(start(w, u"2,1=1111 3,1=7203 3,3=old"_s));
         QCOMPARE(w.fakes.sound.played.size(), 1);
-        QCOMPARE(w.state(), u"1,1 label 1 box 7203 shown 2 beeps 0 running"_s);
+        QCOMPARE(w.state(), (WindowState{{1, 1}, u"1"_s, u"7203"_s, 2, 0, false}));
         QCOMPARE(w.cells(u"3,3="_s), QStringList{u"3,3=old"_s});
     }
 
@@ -275,7 +275,7 @@ private Q_SLOTS:
         w.drain();
         QCOMPARE(w.cells(u"1,3="_s), QStringList{u"1,3=5,430"_s}); // quotes still written
         // The box shows the cell's new quote, written after row 1's; the later steps never ran.
-        QCOMPARE(w.state(), u"2,3 label 2 box 5,430 shown 0 beeps 0 stopped"_s);
+        QCOMPARE(w.state(), (WindowState{{2, 3}, u"2"_s, u"5,430"_s, 0, 0, true}));
     }
 };
 

@@ -22,6 +22,47 @@ using Qt::Literals::StringLiterals::operator""_s;
 
 namespace tickora::test {
 
+/// A cell of the grid and its text.
+struct Cell
+{
+    int row = 0;
+    int col = 0;
+    QString text;
+    friend bool operator==(const Cell&, const Cell&) = default;
+};
+using Cells = QList<Cell>;
+
+inline char* toString(const Cells& cells)
+{
+    QStringList shown;
+    for (const Cell& c : cells)
+        shown << u"%1,%2=\"%3\""_s.arg(c.row).arg(c.col).arg(c.text);
+    return QTest::toString(shown.join(u", "_s));
+}
+
+/// What the user sees of the entry: the current cell, the row label, the box, the message boxes
+/// shown so far, the beeps, and whether the cycle is stopped.
+struct WindowState
+{
+    QPoint current; ///< (row, col)
+    QString rowLabel;
+    QString box;
+    qsizetype shown = 0;
+    int beeps = 0;
+    bool stopped = true;
+    friend bool operator==(const WindowState&, const WindowState&) = default;
+};
+
+inline char* toString(const WindowState& s)
+{
+    return QTest::toString(u"current %1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(s.current.x())
+                               .arg(s.current.y())
+                               .arg(s.rowLabel, s.box)
+                               .arg(s.shown)
+                               .arg(s.beeps)
+                               .arg(s.stopped ? u"stopped"_s : u"running"_s));
+}
+
 struct Window
 {
     FakeServices fakes;
@@ -70,15 +111,27 @@ struct Window
         }
         return now;
     }
-    /// The current cell, the row label, the box, the boxes shown so far, the beeps and the cycle.
-    QString state() const
+    /// Writes each cell's text.
+    void put(const Cells& cells) const
     {
-        return u"%1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(grid()->row())
-            .arg(grid()->col())
-            .arg(label(u"currentRowLabel"_s)->text(), box()->text())
-            .arg(fakes.dialogs.shown.size())
-            .arg(fakes.sound.beeps)
-            .arg(stopped() ? u"stopped"_s : u"running"_s);
+        for (const Cell& c : cells)
+            grid()->setCellText(c.row, c.col, c.text);
+    }
+    /// The cells at the places of `cells`, with the texts they hold now.
+    Cells read(Cells cells) const
+    {
+        for (Cell& c : cells)
+            c.text = grid()->cellText(c.row, c.col);
+        return cells;
+    }
+    WindowState state() const
+    {
+        return {QPoint(grid()->row(), grid()->col()),
+                label(u"currentRowLabel"_s)->text(),
+                box()->text(),
+                fakes.dialogs.shown.size(),
+                fakes.sound.beeps,
+                stopped()};
     }
     QPoint cellCenter(int row, int col) const
     {
@@ -93,3 +146,5 @@ struct Window
 };
 
 } // namespace tickora::test
+
+Q_DECLARE_METATYPE(tickora::test::Cell)
