@@ -121,9 +121,11 @@ private Q_SLOTS:
         enter(1, grid::Code, u"7203"_s, true); // the list before the added codes
         enter(2, grid::Code, u"9a7a"_s, true);
         enter(3, grid::Code, u"285a"_s, true);
-        QCOMPARE(m_w->cells(u"1,2= 2,2= 3,1= 3,2="_s),
-                 QStringList({u"1,2=トヨタ自動車"_s, u"2,2=足した銘柄"_s, u"3,1=285A"_s,
-                              u"3,2=キオクシアホールディングス(株)"_s}));
+        QCOMPARE(m_w->read(Cells{{1, 2, {}}, {2, 2, {}}, {3, 1, {}}, {3, 2, {}}}),
+                 (Cells{{1, 2, u"トヨタ自動車"_s},
+                        {2, 2, u"足した銘柄"_s},
+                        {3, 1, u"285A"_s},
+                        {3, 2, u"キオクシアホールディングス(株)"_s}}));
         QCOMPARE(readFile(added), cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\"\r\n"
                                         "285A,\"キオクシアホールディングス(株)\"\r\n"_s));
         enter(4, grid::Code, u"285A"_s, true); // now from the added codes
@@ -131,7 +133,7 @@ private Q_SLOTS:
         http.setHolding(true);
         enter(6, grid::Code, u"286A"_s);
         enter(7, grid::Code, u"286A"_s, true);
-        QCOMPARE(m_w->cells(u"6,2= 7,2="_s), QStringList({u"6,2=二つ目"_s, u"7,2=二つ目"_s}));
+        QCOMPARE(m_w->read(Cells{{6, 2, {}}, {7, 2, {}}}), (Cells{{6, 2, u"二つ目"_s}, {7, 2, u"二つ目"_s}}));
         QCOMPARE(http.requests.size(), 2);
         QCOMPARE(http.requests[0].url.query(), u"code=285A"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 0);
@@ -142,7 +144,7 @@ private Q_SLOTS:
             enter(5, grid::Code, code, true);
         QCOMPARE(http.requests.size(), 6);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 5);
-        QCOMPARE(m_w->cells(u"5,1= 5,2="_s), QStringList({u"5,1="_s, u"5,2="_s}));
+        QCOMPARE(m_w->read(Cells{{5, 1, {}}, {5, 2, {}}}), (Cells{{5, 1, {}}, {5, 2, {}}}));
         QVERIFY(!said.isEmpty() && said.constLast().constFirst().toString().startsWith(u"取得制限中"_s));
     }
 

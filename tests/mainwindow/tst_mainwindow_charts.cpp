@@ -24,7 +24,7 @@ private Q_SLOTS:
             for (const int days : {0, 250})
                 w.fakes.http.serve(u"chart/%1?range=%2"_s.arg(symbol, days ? u"1y"_s : u"1d"_s),
                                    seriesBody(symbol, days), 200, "application/json");
-        QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}}));
         w.tick();
         w.drain();
         for (const QString& name : {u"thumbnail0"_s, u"thumbnail1"_s, u"indexChart"_s})
@@ -35,7 +35,7 @@ private Q_SLOTS:
         Window small;
         small.fakes.screen.size = QSize(1280, 800);
         serveOldPages(small);
-        QVERIFY(start(small, u"1,1=7203"_s));
+        QVERIFY(start(small, Cells{{1, 1, u"7203"_s}}));
         QStringList places;
         for (Window* window : {&w, &small})
             for (const QString& name : {u"thumbnail0"_s, u"thumbnail6"_s, u"thumbnail11"_s})
@@ -135,7 +135,7 @@ private Q_SLOTS:
         Window w;
         w.fakes.config.charts = ChartSource::Drawn;
         serveOldPages(w);
-        QVERIFY(start(w, u"1,1=7203"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}}));
         w.drain();
         QVERIFY(w.label(u"nikkeiLine"_s)->text().startsWith(u"日経平均 12,283.62 (+193.16)"_s));
         PriceSeries day;
@@ -167,7 +167,7 @@ private Q_SLOTS:
         w.fakes.config.charts = ChartSource::Drawn;
         w.fakes.screen.size = QSize(1280, height);
         serveOldPages(w);
-        QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}}));
         w.drain();
         const QSize drawn = height > 800 ? drawnsize::LargeThumbnail : drawnsize::SmallThumbnail;
         QStringList sizes;

@@ -85,28 +85,28 @@ private Q_SLOTS:
     // While the message is open a refresh packs the rows: only the rejected code may be emptied.
     void rejectionWhileRowsMove()
     {
-        m_w->cells(u"1,1=7203 2,1=6758 7,1=9984"_s, true);
+        m_w->put(Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}, {7, 1, u"9984"_s}});
         m_w->fakes.dialogs.whileOpen = [this] {
-            m_w->cells(u"12,1=123 4,1=9984 7,1="_s, true);
+            m_w->put(Cells{{12, 1, u"123"_s}, {4, 1, u"9984"_s}, {7, 1, {}}});
             m_w->select(4, grid::Code);
         };
         enter(4, grid::Code, u"123"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
-        QCOMPARE(m_w->cells(u"1,1= 2,1= 12,1= 4,1="_s),
-                 QStringList({u"1,1=7203"_s, u"2,1=6758"_s, u"12,1="_s, u"4,1=9984"_s}));
+        QCOMPARE(m_w->read(Cells{{1, 1, {}}, {2, 1, {}}, {12, 1, {}}, {4, 1, {}}}),
+                 (Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}, {12, 1, {}}, {4, 1, u"9984"_s}}));
         m_w->fakes.dialogs.whileOpen = [this] {
-            m_w->cells(u"5,3=2,150"_s, true);
+            m_w->put(Cells{{5, 3, u"2,150"_s}});
             m_w->select(5, grid::Price); // another cell of the rejected row: the box shows it and keeps it
         };
         enter(5, grid::Code, u"123"_s);
-        QCOMPARE(m_w->cells(u"5,1= 5,3="_s), QStringList({u"5,1="_s, u"5,3=2,150"_s}));
+        QCOMPARE(m_w->read(Cells{{5, 1, {}}, {5, 3, {}}}), (Cells{{5, 1, {}}, {5, 3, u"2,150"_s}}));
     }
 
     // A tick while a message is open waits for it: nothing is asked, no box stacks on it; the
     // message of a rejected code and that of a save alike.
     void tickWaitsForAnOpenBox()
     {
-        m_w->cells(u"1,1=7203"_s, true);
+        m_w->put(Cells{{1, 1, u"7203"_s}});
         QList<qsizetype> asked;
         m_w->fakes.dialogs.whileOpen = [this, &asked] {
             const qsizetype before = m_w->fakes.http.requests.size();

@@ -41,7 +41,7 @@ private Q_SLOTS:
         Window w;
         w.fakes.http.setHolding(true);
         w.make();
-        w.cells(u"1,1=7203 2,1=6758 4,1=9984"_s, true);
+        w.put(Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}, {4, 1, u"9984"_s}});
         w.tick();
         QCOMPARE(w.fakes.http.requests.size(), 6);
         w.trigger(u"startRealTimeCommand"_s);
@@ -53,7 +53,8 @@ private Q_SLOTS:
         w.drain();
         QVERIFY(w.stopped());
         if (!emptiesGrid)
-            QCOMPARE(w.cells(u"3,1= 4,1="_s), QStringList({u"3,1="_s, u"4,1=9984"_s})); // not packed
+            QCOMPARE(w.read(Cells{{3, 1, {}}, {4, 1, {}}}),
+                     (Cells{{3, 1, {}}, {4, 1, u"9984"_s}})); // not packed
         QCOMPARE(w.fakes.help.opened.size(), opensHelp ? 1 : 0);
     }
 
@@ -63,23 +64,42 @@ private Q_SLOTS:
         Window w;
         serveOldPages(w);
         w.fakes.http.serve(u"/f?s=7203"_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
-        QVERIFY(start(w, u"1,1=7203 1,11=5400 3,1=6758 3,12=10:00 4,2=stray 5,1=9999 5,12=9:00"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s},
+                               {1, 11, u"5400"_s},
+                               {3, 1, u"6758"_s},
+                               {3, 12, u"10:00"_s},
+                               {4, 2, u"stray"_s},
+                               {5, 1, u"9999"_s},
+                               {5, 12, u"9:00"_s}}));
         w.drain();
         QCOMPARE(w.child<PictureBox>(u"thumbnail0"_s)->size(),
                  QSize(202, 102)); // a thumbnail takes its picture's size
-        QCOMPARE(w.cells(u"1,3= 2,1= 2,4= 3,1= 3,12= 4,1= 5,1= 5,12="_s),
-                 QStringList({u"1,3=5,430"_s, u"2,1=6758"_s, u"2,4=-3"_s, u"3,1=9999"_s, u"3,12=9:00"_s,
-                              u"4,1="_s, u"5,1="_s, u"5,12="_s}));
+        QCOMPARE(w.read(Cells{{1, 3, {}},
+                              {2, 1, {}},
+                              {2, 4, {}},
+                              {3, 1, {}},
+                              {3, 12, {}},
+                              {4, 1, {}},
+                              {5, 1, {}},
+                              {5, 12, {}}}),
+                 (Cells{{1, 3, u"5,430"_s},
+                        {2, 1, u"6758"_s},
+                        {2, 4, u"-3"_s},
+                        {3, 1, u"9999"_s},
+                        {3, 12, u"9:00"_s},
+                        {4, 1, {}},
+                        {5, 1, {}},
+                        {5, 12, {}}}));
         QCOMPARE(w.state(), (WindowState{{2, 1}, u"2"_s, u"6758"_s, 1, 0, false})); // the box shows the cell
         QCOMPARE(w.fakes.sound.played, QStringList{w.fakes.config.dataFile(u"chimes.wav"_s)});
         QCOMPARE(w.label(u"nikkeiLine"_s)->text() + u'|' + w.fakes.dialogs.shown[0].text, // 9999 has no page
                  u"日経平均 12,283.62 (+193.16) |URL読み込みに失敗しました"_s);
 
         w.child<QCheckBox>(u"muteBox"_s)->setChecked(true);
-        QVERIFY(start(w, u"2,1=1111 3,1=7203 3,3=old"_s));
+        QVERIFY(start(w, Cells{{2, 1, u"1111"_s}, {3, 1, u"7203"_s}, {3, 3, u"old"_s}}));
         QCOMPARE(w.fakes.sound.played.size(), 1);
         QCOMPARE(w.state(), (WindowState{{1, 1}, u"1"_s, u"7203"_s, 2, 0, false}));
-        QCOMPARE(w.cells(u"3,3="_s), QStringList{u"3,3=old"_s});
+        QCOMPARE(w.read(Cells{{3, 3, {}}}), (Cells{{3, 3, u"old"_s}}));
     }
 
     // An overloaded service: rows and Nikkei line are kept, the status line says until when, once.
@@ -99,11 +119,11 @@ private Q_SLOTS:
         });
         w.make();
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-        w.cells(u"1,1=7203 1,3=5,000 2,1=6758"_s, true);
+        w.put(Cells{{1, 1, u"7203"_s}, {1, 3, u"5,000"_s}, {2, 1, u"6758"_s}});
         w.label(u"nikkeiLine"_s)->setText(u"日経平均 1"_s);
         w.trigger(u"startRealTimeCommand"_s);
         w.drain();
-        QCOMPARE(w.cells(u"1,3= 2,1="_s), QStringList({u"1,3=5,000"_s, u"2,1=6758"_s}));
+        QCOMPARE(w.read(Cells{{1, 3, {}}, {2, 1, {}}}), (Cells{{1, 3, u"5,000"_s}, {2, 1, u"6758"_s}}));
         QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 1"_s);
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
         QCOMPARE(said.size(), 1);
@@ -147,7 +167,7 @@ private Q_SLOTS:
         w.fakes.clock.zone = newYork;
         w.fakes.clock.date = local.date();
         w.fakes.clock.time = local.time();
-        QVERIFY(start(w, u"1,1=7203"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}}));
         QVERIFY(w.fakes.dialogs.shown.isEmpty()); // a start asks nothing
         w.tick();
         w.drain();
@@ -165,7 +185,7 @@ private Q_SLOTS:
         serveOldPages(w);
         w.fakes.dialogs.answers = QList<bool>(1000, false);
         w.fakes.clock.date = QDate(2026, 12, 8);
-        QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}}));
         const qsizetype perRefresh = w.fakes.http.requests.size();
         QVERIFY(perRefresh >= 4);
         auto line = [&] { return w.child<QStatusBar>(u"statusLine"_s)->currentMessage(); };
@@ -236,7 +256,7 @@ private Q_SLOTS:
         });
         w.fakes.dialogs.answers = {false, false, false};
         w.fakes.clock.date = QDate(2026, 12, 13);
-        QVERIFY(start(w, u"1,1=7203 2,1=7203"_s)); // two pages say so: one mark
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"7203"_s}})); // two pages say so: one mark
         const qsizetype perRefresh = w.fakes.http.requests.size();
         QCOMPARE(w.form->windowTitle(), simulated ? u"Tickora（模擬相場）"_s : u"Tickora"_s);
         const auto marks = w.child<QStatusBar>(u"statusLine"_s)->findChildren<QLabel*>(u"simulatedMark"_s);
@@ -269,11 +289,11 @@ private Q_SLOTS:
         w.fakes.http.setHolding(true);
         w.make();
         QVERIFY(w.showActive());
-        w.cells(u"1,1=7203 2,1=7203"_s, true);
+        w.put(Cells{{1, 1, u"7203"_s}, {2, 1, u"7203"_s}});
         w.trigger(u"startRealTimeCommand"_s);
         QTest::mouseClick(w.grid()->viewport(), Qt::LeftButton, {}, w.cellCenter(2, grid::Price));
         w.drain();
-        QCOMPARE(w.cells(u"1,3="_s), QStringList{u"1,3=5,430"_s}); // quotes still written
+        QCOMPARE(w.read(Cells{{1, 3, {}}}), (Cells{{1, 3, u"5,430"_s}})); // quotes still written
         // The box shows the cell's new quote, written after row 1's; the later steps never ran.
         QCOMPARE(w.state(), (WindowState{{2, 3}, u"2"_s, u"5,430"_s, 0, 0, true}));
     }

@@ -19,10 +19,10 @@ private Q_SLOTS:
         fillRow(*g, 1, u"7203"_s, u"トヨタ自動車"_s);
         fillRow(*g, 2, u"0123"_s, u"A, B"_s);
         fillRow(*g, 5, u"9984"_s, u"ソフトバンクグループ"_s);
-        w.cells(u"5,12=15:00"_s, true);
+        w.put(Cells{{5, 12, u"15:00"_s}});
         g->setCurrent(7, 4);
         w.trigger(u"saveCommand"_s);
-        QCOMPARE(w.cells(u"3,1= 5,1="_s), QStringList({u"3,1=9984"_s, u"5,1="_s}));
+        QCOMPARE(w.read(Cells{{3, 1, {}}, {5, 1, {}}}), (Cells{{3, 1, u"9984"_s}, {5, 1, {}}}));
         const QString tail = u",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"%1\",\"%2\"\r\n"_s;
         QCOMPARE(readFile(w.fakes.config.dataFile(u"dat.txt"_s)),
                  cp932(u"7203,\"トヨタ自動車\",\"1,1\""_s + tail.arg(u"100"_s, QString()) +
@@ -30,7 +30,7 @@ private Q_SLOTS:
                        u"9984,\"ソフトバンクグループ\",\"1,5\""_s + tail.arg(u"500"_s, u"15:00"_s)));
         QCOMPARE(w.fakes.dialogs.shown[0].text, u"保存完了"_s);
         QCOMPARE(w.state(), (WindowState{{1, 1}, u"1"_s, u"7203"_s, 1, 0, true}));
-        w.cells(u"2,1=28B5"_s, true); // a failed save says so
+        w.put(Cells{{2, 1, u"28B5"_s}}); // a failed save says so
         w.trigger(u"saveCommand"_s);
         QVERIFY(w.fakes.dialogs.shown.value(1).text.contains(u"保存できませんでした"_s));
     }
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QuoteGrid* g = w.make().findChild<QuoteGrid*>();
         for (int r = 1; r <= 12; ++r) {
             fillRow(*g, r, QString::number(1000 + r), u"before"_s);
-            w.cells(u"%1,0= %1,12=10:00"_s.arg(r), true);
+            w.put({{r, 0, {}}, {r, 12, u"10:00"_s}});
         }
         g->setCellForeColor(4, grid::SellTarget, cellcolor::Red);
         g->setCurrent(5, 3);
@@ -65,7 +65,8 @@ private Q_SLOTS:
             QCOMPARE(g->cellText(r, 0), QString::number(r));
             QVERIFY(r < 3 || rowTexts(*g, r) == QStringList(12));
         }
-        QCOMPARE(w.state(), (WindowState{{1, 1}, u"1"_s, missing ? QString() : u"7203"_s, missing ? 1 : 0, 0, true}));
+        QCOMPARE(w.state(),
+                 (WindowState{{1, 1}, u"1"_s, missing ? QString() : u"7203"_s, missing ? 1 : 0, 0, true}));
         QCOMPARE(g->cellForeColor(4, grid::SellTarget), cellcolor::Red);
         QVERIFY(!missing || w.fakes.dialogs.shown[0].text.contains(u"dat.txt"_s));
     }
@@ -82,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.dialogs.shown.size(), 1); // said once at start
         const QString said = w.fakes.dialogs.shown[0].text;
         QVERIFY2(said.contains(u"Shift_JIS"_s), qPrintable(said));
-        w.cells(u"2,1=6758 2,2=ソニー"_s, true);
+        w.put(Cells{{2, 1, u"6758"_s}, {2, 2, u"ソニー"_s}});
         w.trigger(u"saveCommand"_s);
         w.trigger(u"openCommand"_s);
         w.select(2, grid::Code);
@@ -90,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.dialogs.shown.size(), 4);
         QCOMPARE(w.fakes.dialogs.shown[3].text, said);
         QCOMPARE(readFile(file), kept);
-        QCOMPARE(w.cells(u"2,1= 2,2="_s), QStringList({u"2,1=6758"_s, u"2,2=ソニー"_s}));
+        QCOMPARE(w.read(Cells{{2, 1, {}}, {2, 2, {}}}), (Cells{{2, 1, u"6758"_s}, {2, 2, u"ソニー"_s}}));
     }
 
     // The picture is saved before the question; Yes prints it; a printer or save failure is told.
@@ -142,14 +143,14 @@ private Q_SLOTS:
         QVERIFY(writeFile(w.fakes.config.dataFile(u"dat.txt"_s),
                           cp932(u"7203,\"トヨタ自動車(株)\""_s) + Empties + "\r\n" +
                               cp932(u"9984,\"ソフトバンク\""_s) + Empties + "\r\n"));
-        QVERIFY(start(w, u"1,1=7203 2,1=6758 3,1=7203"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}, {3, 1, u"7203"_s}}));
         w.drain();
         const auto* picture = w.child<PictureBox>(u"thumbnail%1"_s.arg(slot));
         const auto* caption = w.child<ThumbCaption>(u"thumbnailCaption%1"_s.arg(slot));
         QVERIFY(picture->hasPicture() && !caption->name().isEmpty());
         w.trigger(u"stopRealTimeCommand"_s);
         w.trigger(u"openCommand"_s);
-        QCOMPARE(w.cells(u"2,1= 3,1="_s), QStringList({u"2,1=9984"_s, u"3,1="_s}));
+        QCOMPARE(w.read(Cells{{2, 1, {}}, {3, 1, {}}}), (Cells{{2, 1, u"9984"_s}, {3, 1, {}}}));
         QCOMPARE(picture->hasPicture(), kept);
         QCOMPARE(caption->name().isEmpty(), !kept);
     }

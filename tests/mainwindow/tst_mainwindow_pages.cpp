@@ -25,7 +25,8 @@ private Q_SLOTS:
         w.fakes.http.serve(u"/quote/998407.O"_s, nikkei);
         w.make();
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-        const QString row = u"1,1=2107 1,2=東洋精糖 1,3=300 1,4=+1 1,10=9,000 1,11=1 1,12=9:00"_s;
+        const Cells row = {{1, 1, u"2107"_s},   {1, 2, u"東洋精糖"_s}, {1, 3, u"300"_s},  {1, 4, u"+1"_s},
+                           {1, 10, u"9,000"_s}, {1, 11, u"1"_s},       {1, 12, u"9:00"_s}};
         QVERIFY(start(w, row));
         const QString line = w.label(u"nikkeiLine"_s)->text();
         QVERIFY(line.startsWith(u"日経平均 38,412.76"_s));
@@ -35,7 +36,7 @@ private Q_SLOTS:
             w.tick();
             w.drain();
         }
-        QCOMPARE(w.cells(row), row.split(u' '));
+        QCOMPARE(w.read(row), row);
         QCOMPARE(w.grid()->cellForeColor(1, grid::SellTarget), cellcolor::Default);
         QCOMPARE(w.grid()->cellForeColor(1, grid::BuyTarget), cellcolor::Default);
         QVERIFY(w.fakes.notifier.shown.isEmpty() && w.fakes.sound.played.isEmpty());
@@ -100,12 +101,16 @@ private Q_SLOTS:
         });
         w.make();
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-        QVERIFY(start(w, u"1,1=7203 1,11=2,600 2,1=285A"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {1, 11, u"2,600"_s}, {2, 1, u"285A"_s}}));
         w.drain();
         // The series' last trade (2026-09-27 9:49 in Japan) lies before the clock's day: its date shows.
-        QCOMPARE(w.cells(u"1,2= 1,3= 1,4= 1,5= 1,12= 2,2="_s),
-                 QStringList({u"1,2=トヨタ自動車"_s, u"1,3=2,648.5"_s, u"1,4=+30.5"_s, u"1,5=2,618"_s,
-                              u"1,12=9/27"_s, u"2,2=キオクシア"_s}));
+        QCOMPARE(w.read(Cells{{1, 2, {}}, {1, 3, {}}, {1, 4, {}}, {1, 5, {}}, {1, 12, {}}, {2, 2, {}}}),
+                 (Cells{{1, 2, u"トヨタ自動車"_s},
+                        {1, 3, u"2,648.5"_s},
+                        {1, 4, u"+30.5"_s},
+                        {1, 5, u"2,618"_s},
+                        {1, 12, u"9/27"_s},
+                        {2, 2, u"キオクシア"_s}}));
         QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
         QVERIFY(seriesAsked.contains(u"7203.T?range=1d&interval=5m"_s) &&
                 seriesAsked.contains(u"%5EN225?range=1d&interval=5m"_s));
@@ -170,16 +175,16 @@ private Q_SLOTS:
         });
         h.make();
         QSignalSpy shown(h.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
-        h.cells(u"1,1=7203 1,3=old"_s, true);
+        h.put(Cells{{1, 1, u"7203"_s}, {1, 3, u"old"_s}});
         h.label(u"nikkeiLine"_s)->setText(u"日経平均 1"_s);
         for (int pass = 0; pass < 3; ++pass) {
             h.trigger(u"startRealTimeCommand"_s);
             h.drain();
         }
-        QStringList messages{h.cells(u"1,3="_s).constFirst(), h.label(u"nikkeiLine"_s)->text()};
+        QStringList messages{h.grid()->cellText(1, 3), h.label(u"nikkeiLine"_s)->text()};
         for (const QList<QVariant>& m : std::as_const(shown))
             messages.append(m.constFirst().toString());
-        QCOMPARE(messages, QStringList({u"1,3="_s + price, u"日経平均 1"_s}) + told);
+        QCOMPARE(messages, QStringList({price, u"日経平均 1"_s}) + told);
     }
 
     // Today's pages fill rows, colours and alerts as the old ones did, and the Nikkei line from its page.
@@ -194,12 +199,34 @@ private Q_SLOTS:
             "<html><script>\n// state\nwindow.__PRELOADED_STATE__ = {\"mainIndexPriceBoard\":{"
             "\"priceBoard\":{\"name\":\"日経平均株価\",\"price\":\"50,491.87\",\"priceDateTime\":"
             "\"15:30\",\"priceChange\":\"253.29\"}}};</script></html>");
-        QVERIFY(start(w, u"1,1=7203 1,10=2,700 2,1=6758 2,11=3,400"_s));
-        QCOMPARE(
-            w.cells(u"1,2= 1,3= 1,4= 1,5= 1,6= 1,7= 1,8= 1,9= 1,12= 2,2= 2,3= 2,4= 2,12="_s),
-            QStringList({u"1,2=トヨタ自動車(株)"_s, u"1,3=2,648.5"_s, u"1,4=-21.5"_s, u"1,5=2,670"_s,
-                         u"1,6=27,481,100"_s, u"1,7=2,660"_s, u"1,8=2,671"_s, u"1,9=2,640"_s, u"1,12=15:30"_s,
-                         u"2,2=ソニーグループ(株)"_s, u"2,3=3,412"_s, u"2,4=+58"_s, u"2,12=11:30"_s}));
+        QVERIFY(
+            start(w, Cells{{1, 1, u"7203"_s}, {1, 10, u"2,700"_s}, {2, 1, u"6758"_s}, {2, 11, u"3,400"_s}}));
+        QCOMPARE(w.read(Cells{{1, 2, {}},
+                              {1, 3, {}},
+                              {1, 4, {}},
+                              {1, 5, {}},
+                              {1, 6, {}},
+                              {1, 7, {}},
+                              {1, 8, {}},
+                              {1, 9, {}},
+                              {1, 12, {}},
+                              {2, 2, {}},
+                              {2, 3, {}},
+                              {2, 4, {}},
+                              {2, 12, {}}}),
+                 (Cells{{1, 2, u"トヨタ自動車(株)"_s},
+                        {1, 3, u"2,648.5"_s},
+                        {1, 4, u"-21.5"_s},
+                        {1, 5, u"2,670"_s},
+                        {1, 6, u"27,481,100"_s},
+                        {1, 7, u"2,660"_s},
+                        {1, 8, u"2,671"_s},
+                        {1, 9, u"2,640"_s},
+                        {1, 12, u"15:30"_s},
+                        {2, 2, u"ソニーグループ(株)"_s},
+                        {2, 3, u"3,412"_s},
+                        {2, 4, u"+58"_s},
+                        {2, 12, u"11:30"_s}}));
         const QuoteGrid& g = *w.grid();
         QCOMPARE(QList<quint32>({g.cellForeColor(1, grid::Change), g.cellForeColor(1, grid::BuyTarget),
                                  g.cellForeColor(2, grid::Change), g.cellForeColor(2, grid::SellTarget)}),
@@ -210,7 +237,7 @@ private Q_SLOTS:
         QVERIFY(w.fakes.dialogs.shown.isEmpty());
         QCOMPARE(w.fakes.notifier.shown.size(), 2);
         // A target still reached is not told again, a new one is.
-        QVERIFY(start(w, u"2,11=3,410"_s));
+        QVERIFY(start(w, Cells{{2, 11, u"3,410"_s}}));
         QTRY_COMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 50,491.87 (15:30) +253.29"_s);
         QCOMPARE(w.fakes.notifier.shown,
                  QList<FakeNotifier::Shown>(
@@ -233,8 +260,8 @@ private Q_SLOTS:
         serveOldPages(w);
         w.fakes.http.serve(u"code=7203"_s, quote);
         w.fakes.http.serve(u"/nkave"_s, QString(NikkeiPage).replace(u"+193.16"_s, markup).toUtf8());
-        QVERIFY(start(w, u"1,1=7203 2,1=6758"_s));
-        QCOMPARE(w.cells(u"1,2="_s), QStringList{u"1,2="_s + name});
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}}));
+        QCOMPARE(w.grid()->cellText(1, 2), name);
         const QLabel* label = w.label(u"thumbnailCaption0"_s);
         QVERIFY2(label->text().endsWith(u'…') && name.startsWith(label->text().chopped(1)),
                  qPrintable(label->text()));

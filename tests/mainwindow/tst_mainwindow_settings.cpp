@@ -73,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code)); // grey to its end
         w.select(1, 1);
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
-        w.cells(u"12,1=7203 12,12=15:00"_s, true);
+        w.put(Cells{{12, 1, u"7203"_s}, {12, 12, u"15:00"_s}});
         g->setCellForeColor(12, grid::SellTarget, cellcolor::Red);
         w.trigger(u"settingsCommand"_s);
         QCOMPARE(rowTexts(*g, 12), QStringList(12));
@@ -137,11 +137,11 @@ private Q_SLOTS:
         Window w;
         serveOldPages(w);
         w.fakes.http.serve(u"/f?s="_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
-        const QString cells = u"1,1=%1 2,1=%2 2,10=100"_s.arg(firstCode, secondCode);
+        const Cells cells = {{1, 1, firstCode}, {2, 1, secondCode}, {2, 10, u"100"_s}};
         if (!firstCode.isEmpty())
             QVERIFY(start(w, cells));
         else
-            w.make(), w.cells(cells, true); // nothing to watch, nothing started
+            w.make(), w.put(cells); // nothing to watch, nothing started
         w.drain();
         const bool hadPicture = w.child<PictureBox>(u"thumbnail0"_s)->hasPicture();
         w.fakes.dialogs.answers = {yes};
@@ -149,9 +149,8 @@ private Q_SLOTS:
         w.trigger(u"settingsCommand"_s);
         const auto& shown = w.fakes.dialogs.shown;
         QCOMPARE(shown.size(), asked);
-        QCOMPARE(w.cells(u"1,1= 2,1= 2,10="_s),
-                 emptied ? QStringList({u"1,1="_s, u"2,1="_s, u"2,10="_s})
-                         : QStringList({u"1,1="_s + firstCode, u"2,1="_s + secondCode, u"2,10=100"_s}));
+        QCOMPARE(w.read(Cells{{1, 1, {}}, {2, 1, {}}, {2, 10, {}}}),
+                 (emptied ? Cells{{1, 1, {}}, {2, 1, {}}, {2, 10, {}}} : cells));
         QCOMPARE(!w.stopped(), running);
         QCOMPARE(!settingsWindows().isEmpty(), opened);
         if (!shown.isEmpty())
@@ -175,7 +174,7 @@ private Q_SLOTS:
         w.make(services);
         writeFile(w.fakes.config.dataFile(u"Auot.html"_s),
                   "<html><head><meta charset=\"utf-8\"></head><body><h1>Tickora ヘルプ</h1></body></html>");
-        QVERIFY(start(w, u"1,1=7203"_s));
+        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}}));
         QVERIFY(!w.stopped());
         w.trigger(u"helpCommand"_s);
         QTextBrowser* help = viewer.window();

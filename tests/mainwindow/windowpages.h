@@ -28,11 +28,11 @@ inline const QString NikkeiPage =
 inline const QByteArray Empties = ",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"";
 
 /// Makes the window if not yet made, writes the cells and runs a refresh to its last step, the Nikkei line.
-inline bool start(Window& w, const QString& cells = {})
+inline bool start(Window& w, const Cells& cells = {})
 {
     if (!w.form)
         w.make();
-    w.cells(cells, true);
+    w.put(cells);
     w.label(u"nikkeiLine"_s)->clear();
     w.trigger(u"startRealTimeCommand"_s);
     return QTest::qWaitFor([&] { return !w.label(u"nikkeiLine"_s)->text().isEmpty(); }, 5000);

@@ -97,20 +97,6 @@ struct Window
         grid()->setCurrent(row, col);
         Q_EMIT grid()->focusReceived();
     }
-    /// Cells as "row,col=text": written when `put`, and read back.
-    QStringList cells(const QString& cellList, bool put = false) const
-    {
-        QStringList now;
-        for (const QString& cell : cellList.split(u' ', Qt::SkipEmptyParts)) {
-            const qsizetype eq = cell.indexOf(u'=');
-            const int row = cell.section(u',', 0, 0).toInt();
-            const int col = cell.left(eq).section(u',', 1).toInt();
-            if (put)
-                grid()->setCellText(row, col, cell.mid(eq + 1));
-            now << cell.left(eq + 1) + grid()->cellText(row, col);
-        }
-        return now;
-    }
     /// Writes each cell's text.
     void put(const Cells& cells) const
     {
