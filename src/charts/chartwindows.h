@@ -50,8 +50,8 @@ public:
     void setNote(const QString& text);
 
 private:
-    PictureBox* m_chartPicture = nullptr;
-    QLabel* m_chartNote = nullptr;
+    PictureBox* m_chartPicture = nullptr; ///< the chart (the old program's Image1)
+    QLabel* m_chartNote = nullptr;        ///< the line under it (the old program's Label1)
 };
 
 /// The 6-month chart of a stock (the old program's Form3): no controls; the chart is the window's

@@ -38,9 +38,9 @@ class RefreshPass;
 class ThumbCaption;
 struct TwipsRect;
 
-/// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
-/// Every platform service arrives through the constructor. Long work (a refresh, a download)
-/// runs asynchronously; a step that continues later takes a `Then` that runs when it is done.
+/// The main window (the old program's Form1): quote grid, entry box, status bar, Nikkei line, thumbnails and
+/// menu bar. Every platform service arrives through the constructor. Long work (a refresh, a download) runs
+/// asynchronously; a step that continues later takes a `Then` that runs when it is done.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT

@@ -26,10 +26,10 @@ public:
     void showResolution(QSizeF pixels);
 
 private:
-    QLabel* m_heading = nullptr;         ///< heading line
-    QLabel* m_resolution = nullptr;      ///< the resolution
-    QLabel* m_smallScreenNote = nullptr; ///< the small-screen note
-    QPushButton* m_okButton = nullptr;   ///< "ＯＫ": closes the window
+    QLabel* m_heading = nullptr;         ///< heading line (the old program's Label1)
+    QLabel* m_resolution = nullptr;      ///< the resolution (the old program's Label2)
+    QLabel* m_smallScreenNote = nullptr; ///< the small-screen note (the old program's Label3)
+    QPushButton* m_okButton = nullptr;   ///< "ＯＫ": closes the window (the old program's Command2)
 };
 
 } // namespace tickora

@@ -32,11 +32,21 @@ struct Cell
 };
 using Cells = QList<Cell>;
 
+inline QString cellText(const Cell& c)
+{
+    return u"%1,%2=\"%3\""_s.arg(c.row).arg(c.col).arg(c.text);
+}
+
+inline char* toString(const Cell& cell)
+{
+    return QTest::toString(cellText(cell));
+}
+
 inline char* toString(const Cells& cells)
 {
     QStringList shown;
     for (const Cell& c : cells)
-        shown << u"%1,%2=\"%3\""_s.arg(c.row).arg(c.col).arg(c.text);
+        shown << cellText(c);
     return QTest::toString(shown.join(u", "_s));
 }
 
