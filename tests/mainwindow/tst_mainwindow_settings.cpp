@@ -24,6 +24,34 @@ private Q_SLOTS:
         QVERIFY(!MainWindow::claimSingleInstance(instance, dialogs) && dialogs.shown.size() == 1);
     }
 
+    // Each control stands in its place, at the fake screen's 96 DPI.
+    void controlPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("place");
+        QTest::newRow("date") << u"dateLabel"_s << QRect(32, 24, 73, 17);
+        QTest::newRow("refresh status") << u"realTimeStatus"_s << QRect(112, 24, 145, 20);
+        QTest::newRow("current row") << u"currentRowLabel"_s << QRect(275, 24, 17, 17);
+        QTest::newRow("Nikkei line") << u"nikkeiLine"_s << QRect(912, 32, 329, 17);
+        QTest::newRow("entry box") << u"entryBox"_s << QRect(296, 19, 57, 23);
+        QTest::newRow("mute box") << u"muteBox"_s << QRect(800, 24, 49, 20);
+        QTest::newRow("quote grid") << u"quoteGrid"_s << QRect(56, 56, 832, 202);
+        QTest::newRow("index chart") << u"indexChart"_s << QRect(912, 56, 257, 201);
+        QTest::newRow("first rule") << u"Line1"_s << QRect(0, 0, 1240, 1);
+        QTest::newRow("second rule") << u"Line2"_s << QRect(0, 0, 1280, 1);
+        QTest::newRow("third rule") << u"Line3"_s << QRect(0, 3, 1280, 1);
+    }
+    void controlPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, place);
+        Window w;
+        w.make();
+        const auto* control = w.form->centralWidget()->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), place);
+    }
+
     // Settings empties the grid (colours stay) in one window, removed by OK and not outliving the main
     // one.
     void settings()
@@ -52,20 +80,13 @@ private Q_SLOTS:
         // No header of the view's own: the first row holds the captions, the first column the row
         // numbers.
         QVERIFY(g->viewport()->geometry().topLeft() == QPoint(g->frameWidth(), g->frameWidth()));
-        QStringList controls; // the window's controls but the thumbnails, at the fake screen's 96 DPI
+        QStringList controls; // the window's controls but the thumbnails, in the order they are made
         for (const QWidget* c : w.form->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (!c->objectName().startsWith(u"thumbnail"_s))
-                controls << u"%1 %2,%3 %4x%5"_s.arg(c->objectName())
-                                .arg(c->x())
-                                .arg(c->y())
-                                .arg(c->width())
-                                .arg(c->height());
-        QCOMPARE(controls,
-                 QStringList({u"dateLabel 32,24 73x17"_s, u"realTimeStatus 112,24 145x20"_s,
-                              u"currentRowLabel 275,24 17x17"_s, u"nikkeiLine 912,32 329x17"_s,
-                              u"entryBox 296,19 57x23"_s, u"muteBox 800,24 49x20"_s,
-                              u"quoteGrid 56,56 832x202"_s, u"indexChart 912,56 257x201"_s,
-                              u"Line1 0,0 1240x1"_s, u"Line2 0,0 1280x1"_s, u"Line3 0,3 1280x1"_s}));
+                controls << c->objectName();
+        QCOMPARE(controls, QStringList({u"dateLabel"_s, u"realTimeStatus"_s, u"currentRowLabel"_s,
+                                        u"nikkeiLine"_s, u"entryBox"_s, u"muteBox"_s, u"quoteGrid"_s,
+                                        u"indexChart"_s, u"Line1"_s, u"Line2"_s, u"Line3"_s}));
         QList<int> widths; // at the fake screen's 96 DPI
         for (int c = 0; c <= grid::Time; ++c)
             widths << g->columnWidth(c);
