@@ -261,7 +261,7 @@ void MainWindow::showInitialState()
 
     m_grid->setUpdatesEnabled(false);
     for (int r = 0; r <= grid::LastRow; r += 2)
-        m_grid->setRowBackground(r, 1, 12, LightGrey);
+        m_grid->setRowBackground(r, grid::Code, grid::Time, LightGrey);
     static const QStringList captions = {u"Code"_s,      u"      銘    柄"_s, u" 現 在 値"_s, u" 前 日 差"_s,
                                          u" 前日終値"_s, u"  出 来 高"_s,     u"   始 値 "_s, u"   高 値 "_s,
                                          u"   安 値 "_s, u"買値目標"_s,       u"売値目標"_s,  u"  時 間 "_s};
