@@ -2,7 +2,7 @@
 #include "checkquotes.h"
 #include "commandline.h"
 #include "files/codelistimport.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/datafolder.h"
 #include "platform/qthttpclient.h"
 #include "platform/services.h"
@@ -167,7 +167,7 @@ int main(int argc, char* argv[])
         const Config config =
             Config::fromEnvironment(early.environment(QProcessEnvironment::systemEnvironment()));
         const CodeListImport done =
-            importCodeList(early.importFile, config.dataFile(u"tousyou1.csv"_s), early.force);
+            importCodeList(early.importFile, config.dataFile(DataFolder::codeList()), early.force);
         std::fputs(done.message.toUtf8().constData(), done.ok ? stdout : stderr);
         return done.ok ? 0 : 1;
     }
@@ -187,7 +187,7 @@ int main(int argc, char* argv[])
 
     QtDialogs dialogs;
     LockFileInstance instance(LockFileInstance::defaultLockPath(Config::fromEnvironment().dataDir));
-    if (!Form1::claimSingleInstance(instance, dialogs))
+    if (!MainWindow::claimSingleInstance(instance, dialogs))
         return 0;
 
     const Config config = Config::fromEnvironment(cli.environment(QProcessEnvironment::systemEnvironment()));
@@ -196,11 +196,11 @@ int main(int argc, char* argv[])
     for (const QString& problem : installSuppliedFiles(config, installedFilesDir()))
         std::fprintf(stderr, "tickora: %s\n", qPrintable(problem));
     // This process holds the lock now, so no other one can be in the middle of a save.
-    removeSaveLeftovers(config, u"dat.txt"_s);
+    removeSaveLeftovers(config, DataFolder::watchList());
 
     Platform platform(config);
     const Services services = platform.services(config, dialogs, instance);
-    Form1 window(services);
+    MainWindow window(services);
     window.showAtStart();
     return app.exec();
 }

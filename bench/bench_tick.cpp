@@ -27,7 +27,7 @@ constexpr int Runs = 10;
 /// One tick, from the clock's timeout to its last step, the Nikkei line, written.
 double runTick(BenchWindow& bench, StallMeter* meter)
 {
-    auto* line = bench.window->findChild<QLabel*>(u"Label4"_s);
+    auto* line = bench.window->findChild<QLabel*>(u"nikkeiLine"_s);
     line->clear();
     QElapsedTimer clock;
     if (meter)
@@ -91,7 +91,7 @@ int runTick(const QStringList& args)
         serialMs.push_back(runOneAfterAnother(bench.http, bench.config, bench.screen.sizePixels().height()));
     int thumbs = 0;
     for (int k = 0; k < 12; ++k)
-        thumbs += bench.picture(u"Image1_%1"_s.arg(k))->hasPicture() ? 1 : 0;
+        thumbs += bench.picture(u"thumbnail%1"_s.arg(k))->hasPicture() ? 1 : 0;
 
     std::printf("  %lld codes (26 requests), server latency %d ms per request, %d ticks\n",
                 static_cast<long long>(Codes.size()), LatencyMs, Runs);
@@ -131,7 +131,7 @@ int runDrawnTick(const QStringList& args)
     }
     int thumbs = 0;
     for (int k = 0; k < 12; ++k)
-        thumbs += bench.picture(u"Image1_%1"_s.arg(k))->hasPicture() ? 1 : 0;
+        thumbs += bench.picture(u"thumbnail%1"_s.arg(k))->hasPicture() ? 1 : 0;
     std::printf("  drawn charts, %lld codes, server latency %d ms per request\n",
                 static_cast<long long>(Codes.size()), LatencyMs);
     std::printf("  first tick of the day: %d series requests, %d other requests, %7.1f ms\n",
@@ -146,7 +146,7 @@ int runDrawnTick(const QStringList& args)
                 " median %7.1f ms\n",
                 Runs, laterSeries, double(laterOthers) / Runs, median(later));
     std::printf("  thumbnails shown: %d of 12, index chart %s; failure messages: %d\n", thumbs,
-                bench.picture(u"Image2"_s)->hasPicture() ? "shown" : "empty", bench.boxes.messages);
+                bench.picture(u"indexChart"_s)->hasPicture() ? "shown" : "empty", bench.boxes.messages);
     bench.timer()->stop();
     return 0;
 }
@@ -180,7 +180,7 @@ int runBombs(const QStringList& args)
     const long bombKb = peakResidentKb();
     int thumbs = 0;
     for (int k = 0; k < 12; ++k)
-        thumbs += bench.picture(u"Image1_%1"_s.arg(k))->hasPicture() ? 1 : 0;
+        thumbs += bench.picture(u"thumbnail%1"_s.arg(k))->hasPicture() ? 1 : 0;
     bench.timer()->stop();
 
     std::printf("  normal tick:           peak resident %7.1f MB (%.1f MB before it)\n", normalKb / 1024.0,
@@ -189,7 +189,7 @@ int runBombs(const QStringList& args)
                 " largest stall %.1f ms\n",
                 bombKb / 1024.0, bombStartKb / 1024.0, ms, meter.longestWallMs());
     std::printf("  pictures shown from bombs: %d of 12 thumbnails, index chart %s\n", thumbs,
-                bench.picture(u"Image2"_s)->hasPicture() ? "shown" : "empty");
+                bench.picture(u"indexChart"_s)->hasPicture() ? "shown" : "empty");
     return 0;
 }
 

@@ -145,7 +145,7 @@ BenchWindow::BenchWindow(const QUrl& base, bool bombs, ChartSource charts)
     services.dialogs = &boxes;
     services.clock = &clock;
     config = services.config;
-    window = std::make_unique<Form1>(services);
+    window = std::make_unique<MainWindow>(services);
     window->show();
     for (int r = 0; r < Codes.size(); ++r)
         grid()->setCellText(r + 1, grid::Code, Codes[r]);

@@ -1,11 +1,11 @@
 #pragma once
 
 // What the sections that run the real main window against the simulated market share: the
-// market process on a free port, a Form1 wired to it with quiet sound and counted boxes, and a
+// market process on a free port, a main window wired to it with quiet sound and counted boxes, and a
 // meter of the event loop's longest stall.
 
 #include "charts/picturebox.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "mainwindow/quotegrid.h"
 
 #include "exchange/tradingcalendar.h"
@@ -121,9 +121,9 @@ struct BenchWindow
     CountedBoxes boxes;
     MorningClock clock;
     Config config;
-    std::unique_ptr<Form1> window;
-    QuoteGrid* grid() const { return window->findChild<QuoteGrid*>(u"MSFlexGrid1"_s); }
-    QTimer* timer() const { return window->findChild<QTimer*>(u"Timer1"_s); }
+    std::unique_ptr<MainWindow> window;
+    QuoteGrid* grid() const { return window->findChild<QuoteGrid*>(u"quoteGrid"_s); }
+    QTimer* timer() const { return window->findChild<QTimer*>(u"refreshTimer"_s); }
     PictureBox* picture(const QString& name) const { return window->findChild<PictureBox*>(name); }
 };
 

@@ -46,7 +46,7 @@ QRect ChartWindow::twips(int left, int top, int width, int height) const
 PictureBox* ChartWindow::addPicture(int left, int top, int width, int height)
 {
     auto* box = new PictureBox(this);
-    box->setObjectName(u"Image1"_s);
+    box->setObjectName(u"chartPicture"_s);
     box->setGeometry(twips(left, top, width, height));
     return box;
 }
@@ -70,22 +70,33 @@ void ChartWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-Form2::Form2(qreal dpi, QWidget* owner)
-    : ChartWindow(u"Form2"_s, u"REAL CHART"_s, 8175, 5280, White, dpi, owner)
+StockYearChartWindow::StockYearChartWindow(qreal dpi, QWidget* owner)
+    : ChartWindow(u"stockYearChart"_s, u"REAL CHART"_s, 8175, 5280, White, dpi, owner)
 {
-    Image1 = addPicture(120, 0, 7455, 4335);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setTextFormat(Qt::PlainText); // a short name from a web page, never markup
-    Label1->setGeometry(twips(360, 4560, 7575, 495));
-    setBackground(Label1, White);
+    m_chartPicture = addPicture(120, 0, 7455, 4335);
+    m_chartNote = new QLabel(this);
+    m_chartNote->setObjectName(u"chartNote"_s);
+    m_chartNote->setTextFormat(Qt::PlainText); // a short name from a web page, never markup
+    m_chartNote->setGeometry(twips(360, 4560, 7575, 495));
+    setBackground(m_chartNote, White);
 }
 
-Form3::Form3(qreal dpi, QWidget* owner) : ChartWindow(u"Form3"_s, QString(), 7905, 5895, White, dpi, owner)
+void StockYearChartWindow::showChart(const QImage& picture)
+{
+    m_chartPicture->setPicture(picture);
+}
+
+void StockYearChartWindow::setNote(const QString& text)
+{
+    m_chartNote->setText(text);
+}
+
+StockHalfYearChartWindow::StockHalfYearChartWindow(qreal dpi, QWidget* owner)
+    : ChartWindow(u"stockHalfYearChart"_s, QString(), 7905, 5895, White, dpi, owner)
 {
 }
 
-void Form3::setPicture(const QImage& image)
+void StockHalfYearChartWindow::setPicture(const QImage& image)
 {
     // The picture is drawn from the top-left corner: nothing beyond the screen can ever show.
     const QSize room = screen() ? screen()->size() : size();
@@ -93,7 +104,7 @@ void Form3::setPicture(const QImage& image)
     update();
 }
 
-void Form3::paintEvent(QPaintEvent*)
+void StockHalfYearChartWindow::paintEvent(QPaintEvent*)
 {
     if (m_picture.isNull())
         return;
@@ -101,28 +112,58 @@ void Form3::paintEvent(QPaintEvent*)
     painter.drawImage(QPoint(0, 0), m_picture);
 }
 
-Form5::Form5(qreal dpi, QWidget* owner)
-    : ChartWindow(u"Form5"_s, u"日経平均 ６ヶ月チャート +ＲＳＩ\u3000+Ｗ％Ｒ"_s, 8295, 5895, White, dpi,
-                  owner)
+namespace {
+
+/// How each market chart window looks: its object name, caption, client size and background
+/// (negative: the window system's colour) in twips, its picture area, and whether it stands at
+/// the fixed place.
+struct MarketChartLook
 {
-    Image1 = addPicture(120, 120, 8055, 5655);
+    const char16_t* name;
+    const char16_t* caption;
+    int width;
+    int height;
+    qint64 background;
+    QRect picture;
+    bool fixedPlace;
+};
+
+const MarketChartLook& lookOf(MarketWindow chart)
+{
+    static const MarketChartLook looks[] = {
+        // the old program's Form5
+        {u"nikkeiHalfYearChart", u"日経平均 ６ヶ月チャート +ＲＳＩ\u3000+Ｗ％Ｒ", 8295, 5895, White,
+         QRect(120, 120, 8055, 5655), true},
+        // the old program's Form7; its opener sets the caption
+        {u"advanceDeclineChart", u"", 9270, 6285, -1, QRect(120, 120, 9015, 6015), false},
+        // the old program's Form9
+        {u"dowChart", u"ＮＹダウ\u30003ヶ月", 11745, 6465, White, QRect(120, 120, 11415, 6135), false},
+        // the old program's Form12
+        {u"dollarYenChart", u"アメリカ/日本\u3000為替（1分)", 5640, 5655, Grey, QRect(120, 120, 5415, 5415),
+         true},
+    };
+    return looks[int(chart)];
 }
 
-Form7::Form7(qreal dpi, QWidget* owner) : ChartWindow(u"Form7"_s, QString(), 9270, 6285, -1, dpi, owner)
+} // namespace
+
+MarketChartWindow::MarketChartWindow(MarketWindow chart, qreal dpi, QWidget* owner)
+    : ChartWindow(QString::fromUtf16(lookOf(chart).name), QString::fromUtf16(lookOf(chart).caption),
+                  lookOf(chart).width, lookOf(chart).height, lookOf(chart).background, dpi, owner),
+      m_chart(chart)
 {
-    Image1 = addPicture(120, 120, 9015, 6015);
+    const QRect area = lookOf(chart).picture;
+    m_chartPicture = addPicture(area.x(), area.y(), area.width(), area.height());
 }
 
-Form9::Form9(qreal dpi, QWidget* owner)
-    : ChartWindow(u"Form9"_s, u"ＮＹダウ\u30003ヶ月"_s, 11745, 6465, White, dpi, owner)
+bool MarketChartWindow::standsAtFixedPlace() const
 {
-    Image1 = addPicture(120, 120, 11415, 6135);
+    return lookOf(m_chart).fixedPlace;
 }
 
-Form12::Form12(qreal dpi, QWidget* owner)
-    : ChartWindow(u"Form12"_s, u"アメリカ/日本\u3000為替（1分)"_s, 5640, 5655, Grey, dpi, owner)
+void MarketChartWindow::showChart(const QImage& picture)
 {
-    Image1 = addPicture(120, 120, 5415, 5415);
+    m_chartPicture->setPicture(picture);
 }
 
 } // namespace tickora

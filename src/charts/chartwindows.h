@@ -37,24 +37,31 @@ private:
     bool m_closing = false;
 };
 
-/// The 1-year chart of a stock: "REAL CHART" until a click titles it, white, the chart in
-/// `Image1` and one text line `Label1` below it (empty until set).
-class Form2 : public ChartWindow
+/// The 1-year chart of a stock (the old program's Form2): "REAL CHART" until a click titles it,
+/// white, the chart above one text line (empty until set).
+class StockYearChartWindow : public ChartWindow
 {
     Q_OBJECT
 public:
-    explicit Form2(qreal dpi, QWidget* owner = nullptr);
-    PictureBox* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
+    explicit StockYearChartWindow(qreal dpi, QWidget* owner = nullptr);
+    /// Shows `picture` in the chart area.
+    void showChart(const QImage& picture);
+    /// Sets the line under the chart (a short name from a web page, shown as plain text).
+    void setNote(const QString& text);
+
+private:
+    PictureBox* m_chartPicture = nullptr; ///< the chart (the old program's Image1)
+    QLabel* m_chartNote = nullptr;        ///< the line under it (the old program's Label1)
 };
 
-/// The 6-month chart of a stock: no controls; the chart is the window's own background picture,
-/// drawn unscaled from the top-left corner on white. The caption is set by its opener.
-class Form3 : public ChartWindow
+/// The 6-month chart of a stock (the old program's Form3): no controls; the chart is the window's
+/// own background picture, drawn unscaled from the top-left corner on white. The caption is set
+/// by its opener.
+class StockHalfYearChartWindow : public ChartWindow
 {
     Q_OBJECT
 public:
-    explicit Form3(qreal dpi, QWidget* owner = nullptr);
+    explicit StockHalfYearChartWindow(qreal dpi, QWidget* owner = nullptr);
     void setPicture(const QImage& image);
     QImage picture() const { return m_picture; }
 
@@ -65,43 +72,35 @@ private:
     QImage m_picture;
 };
 
-/// The Nikkei average 6-month chart with RSI and W%R, white, shown at left 9500, top 500 twips.
-class Form5 : public ChartWindow
+/// The charts of the market, each in a window of its own.
+enum class MarketWindow
+{
+    NikkeiHalfYear, ///< the Nikkei average over 6 months with RSI and W%R
+    AdvanceDecline, ///< the Nikkei advance/decline ratio
+    Dow,            ///< the New York Dow over 3 months
+    DollarYen,      ///< the dollar-yen rate
+};
+
+/// A window showing one chart of the market in a picture area that fills it but for a margin.
+/// Its name, caption, size and colour come from a table by `MarketWindow`.
+class MarketChartWindow : public ChartWindow
 {
     Q_OBJECT
 public:
-    explicit Form5(qreal dpi, QWidget* owner = nullptr);
-    PictureBox* Image1 = nullptr;
+    explicit MarketChartWindow(MarketWindow chart, qreal dpi, QWidget* owner = nullptr);
+    MarketWindow chart() const { return m_chart; }
+    /// True for the windows that stand at (ChartWindowLeftTwips, ChartWindowTopTwips) each time
+    /// they are shown.
+    bool standsAtFixedPlace() const;
+    /// Shows `picture` in the chart area.
+    void showChart(const QImage& picture);
+
+private:
+    MarketWindow m_chart;
+    PictureBox* m_chartPicture = nullptr;
 };
 
-/// The Nikkei advance/decline ratio, in the default window colour; its opener sets the caption.
-class Form7 : public ChartWindow
-{
-    Q_OBJECT
-public:
-    explicit Form7(qreal dpi, QWidget* owner = nullptr);
-    PictureBox* Image1 = nullptr;
-};
-
-/// The New York Dow over 3 months, white.
-class Form9 : public ChartWindow
-{
-    Q_OBJECT
-public:
-    explicit Form9(qreal dpi, QWidget* owner = nullptr);
-    PictureBox* Image1 = nullptr;
-};
-
-/// The dollar-yen rate, grey, shown at left 9500, top 500 twips.
-class Form12 : public ChartWindow
-{
-    Q_OBJECT
-public:
-    explicit Form12(qreal dpi, QWidget* owner = nullptr);
-    PictureBox* Image1 = nullptr;
-};
-
-/// Where Form5 and Form12 stand each time they are shown, in twips.
+/// Where the fixed-place market chart windows stand each time they are shown, in twips.
 constexpr int ChartWindowLeftTwips = 9500;
 constexpr int ChartWindowTopTwips = 500;
 

@@ -21,7 +21,7 @@ const QColor FixedBackground(0xD4, 0xD0, 0xC8);
 
 QuoteGrid::QuoteGrid(qreal dpi, QWidget* parent) : QTableWidget(grid::Rows, grid::Cols, parent), m_dpi(dpi)
 {
-    setObjectName(u"MSFlexGrid1"_s);
+    setObjectName(u"quoteGrid"_s);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);

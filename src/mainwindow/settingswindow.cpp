@@ -27,9 +27,9 @@ QString resolutionText(QSizeF pixels)
     return number(pixels.width()) + u" x "_s + number(pixels.height());
 }
 
-Form6::Form6(qreal dpi, QWidget* parent) : QWidget(parent)
+SettingsWindow::SettingsWindow(qreal dpi, QWidget* parent) : QWidget(parent)
 {
-    setObjectName(u"Form6"_s);
+    setObjectName(u"settingsWindow"_s);
     setWindowTitle(u"Form6"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -48,21 +48,21 @@ Form6::Form6(qreal dpi, QWidget* parent) : QWidget(parent)
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return l;
     };
-    Label1 = label(u"Label1"_s, twipsRect(360, 480, 4695, 495, dpi));
-    Label2 = label(u"Label2"_s, twipsRect(3120, 720, 1455, 375, dpi));
-    Label3 = label(u"Label3"_s, twipsRect(240, 1440, 5055, 615, dpi));
+    m_heading = label(u"settingsHeading"_s, twipsRect(360, 480, 4695, 495, dpi));
+    m_resolution = label(u"resolutionLabel"_s, twipsRect(3120, 720, 1455, 375, dpi));
+    m_smallScreenNote = label(u"smallScreenNote"_s, twipsRect(240, 1440, 5055, 615, dpi));
 
-    Command2 = new QPushButton(u"ＯＫ"_s, this);
-    Command2->setObjectName(u"Command2"_s);
-    Command2->setGeometry(twipsRect(4080, 2880, 855, 375, dpi));
-    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    m_okButton = new QPushButton(u"ＯＫ"_s, this);
+    m_okButton->setObjectName(u"okButton"_s);
+    m_okButton->setGeometry(twipsRect(4080, 2880, 855, 375, dpi));
+    connect(m_okButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void Form6::showResolution(QSizeF pixels)
+void SettingsWindow::showResolution(QSizeF pixels)
 {
-    Label1->setText(u"現在使用中のディスプレの解像度   横\u3000Ｘ\u3000縦"_s);
-    Label2->setText(resolutionText(pixels));
-    Label3->setText(u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s);
+    m_heading->setText(u"現在使用中のディスプレの解像度   横\u3000Ｘ\u3000縦"_s);
+    m_resolution->setText(resolutionText(pixels));
+    m_smallScreenNote->setText(u"縦が800以下の場合リアルチャートは自動で小さく表示されます。"_s);
 }
 
 } // namespace tickora

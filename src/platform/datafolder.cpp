@@ -12,18 +12,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Resource path inside the program → file name in the data folder.
-struct Supplied
+// The files that come with an installation, by their names in the data folder; the program's
+// resources hold each under ":/supplied/" and the same name.
+QStringList suppliedFiles()
 {
-    const char16_t* resource;
-    const char16_t* name;
-};
-constexpr Supplied SuppliedFiles[] = {
-    {u":/supplied/tousyou1.csv", u"tousyou1.csv"},
-    {u":/supplied/chimes.wav", u"chimes.wav"},
-    {u":/supplied/chimesRow.wav", u"chimesRow.wav"},
-    {u":/supplied/Auot.html", u"Auot.html"},
-};
+    return {DataFolder::codeList(), DataFolder::sellChime(), DataFolder::buyChime(),
+            DataFolder::helpDocument()};
+}
 
 // Writes `bytes` as a new file at `path`. The bytes go to a temporary file in the same folder
 // first and are then linked under the final name by a rename that refuses to replace an
@@ -69,21 +64,19 @@ QStringList installSuppliedFiles(const Config& config, const QString& installedD
         problems.append(u"データフォルダー「%1」を作成できません。"_s.arg(dataDir));
         return problems;
     }
-    const QString picDir = config.dataFile(u"pic"_s);
+    const QString picDir = config.dataFile(DataFolder::captures());
     // Captures hold the whole screen: their folder is the user's alone.
     if (!makePrivateFolder(picDir))
         problems.append(
             u"キャプチャー用のフォルダー「%1」を作成できません。"_s.arg(QDir::toNativeSeparators(picDir)));
 
-    for (const Supplied& s : SuppliedFiles) {
-        const QString name = QString::fromUtf16(s.name);
+    for (const QString& name : suppliedFiles()) {
         const QString target = config.dataFile(name);
         if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
             continue; // the user's own copy (or a file installed earlier) is never replaced
         const QString installed = installedDir.isEmpty() ? QString() : QDir(installedDir).filePath(name);
-        QFile resource(!installed.isEmpty() && QFileInfo(installed).isFile()
-                           ? installed
-                           : QString::fromUtf16(s.resource));
+        QFile resource(!installed.isEmpty() && QFileInfo(installed).isFile() ? installed
+                                                                             : u":/supplied/"_s + name);
         if (!resource.open(QIODevice::ReadOnly)) {
             problems.append(u"付属ファイル「%1」がプログラムに含まれていません。"_s.arg(name));
             continue;

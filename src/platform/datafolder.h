@@ -7,6 +7,84 @@
 
 namespace tickora {
 
+/// The names of the files and folders the program keeps in its data folder, relative to it.
+namespace DataFolder {
+/// The saved watch list: the filled rows of the quote grid.
+inline QString watchList()
+{
+    return QStringLiteral("dat.txt");
+}
+/// The list of codes and names the entry box completes from.
+inline QString codeList()
+{
+    return QStringLiteral("tousyou1.csv");
+}
+/// Codes and names the user added beside the code list.
+inline QString addedCodes()
+{
+    return QStringLiteral("codes-added.csv");
+}
+/// The chime of a sell target reached.
+inline QString sellChime()
+{
+    return QStringLiteral("chimes.wav");
+}
+/// The chime of a buy target reached.
+inline QString buyChime()
+{
+    return QStringLiteral("chimesRow.wav");
+}
+/// The help document.
+inline QString helpDocument()
+{
+    return QStringLiteral("Auot.html");
+}
+/// The folder of the screen captures.
+inline QString captures()
+{
+    return QStringLiteral("pic");
+}
+
+// The chart pictures, each downloaded to its own file.
+inline QString yearChartPicture()
+{
+    return QStringLiteral("chart.jpg");
+}
+/// Shared by the 6-month chart of a stock and the New York Dow.
+inline QString sixMonthChartPicture()
+{
+    return QStringLiteral("ny.gif");
+}
+inline QString dowChartPicture()
+{
+    return sixMonthChartPicture();
+}
+inline QString thumbnailPicture()
+{
+    return QStringLiteral("yahoo.jpg");
+}
+inline QString nikkeiSixMonthPicture()
+{
+    return QStringLiteral("Mchart.jpg");
+}
+inline QString nikkeiIndexPicture()
+{
+    return QStringLiteral("rel.jpg");
+}
+inline QString nyNikkeiPicture()
+{
+    return QStringLiteral("nkh.gif");
+}
+inline QString advanceDeclinePicture()
+{
+    return QStringLiteral("trk.gif");
+}
+inline QString dollarYenPicture()
+{
+    return QStringLiteral("japan.gif");
+}
+} // namespace DataFolder
+
 /// Creates the data folder when missing and installs the files that come with an installation
 /// (the two chimes, the help document, the code list), each only when it is missing; existing
 /// files are never overwritten. A file is taken from `installedDir` (the installation's

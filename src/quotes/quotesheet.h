@@ -12,6 +12,8 @@ constexpr int Rows = 13;
 constexpr int Cols = 13;
 constexpr int FirstRow = 1;
 constexpr int LastRow = 12;
+/// Rows of the watch list, each with a thumbnail of its own.
+constexpr int WatchedRows = LastRow - FirstRow + 1;
 enum Column : int
 {
     Code = 1,

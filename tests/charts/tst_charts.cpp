@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+Q_DECLARE_METATYPE(tickora::MarketWindow)
+
 using namespace tickora;
 using namespace Qt::StringLiterals;
 
@@ -90,6 +92,50 @@ private Q_SLOTS:
     }
 
     // The 6-month address ends in a double quote; the thumbnail is large above 800 pixels.
+    // Each market chart window keeps its name, caption, size, colour, picture area and place.
+    void marketChartWindows_data()
+    {
+        QTest::addColumn<MarketWindow>("chart");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QSize>("size"); ///< at 96 DPI
+        QTest::addColumn<QString>("background");
+        QTest::addColumn<QRect>("picture");
+        QTest::addColumn<bool>("fixedPlace");
+        QTest::newRow("Nikkei 6 months") << MarketWindow::NikkeiHalfYear << u"nikkeiHalfYearChart"_s
+                                         << u"日経平均 ６ヶ月チャート +ＲＳＩ\u3000+Ｗ％Ｒ"_s
+                                         << QSize(553, 393) << u"#ffffff"_s << QRect(8, 8, 537, 377) << true;
+        QTest::newRow("advance/decline ratio")
+            << MarketWindow::AdvanceDecline << u"advanceDeclineChart"_s << QString() << QSize(618, 419)
+            << u"system"_s << QRect(8, 8, 601, 401) << false;
+        QTest::newRow("New York Dow") << MarketWindow::Dow << u"dowChart"_s << u"ＮＹダウ\u30003ヶ月"_s
+                                      << QSize(783, 431) << u"#ffffff"_s << QRect(8, 8, 761, 409) << false;
+        QTest::newRow("dollar-yen") << MarketWindow::DollarYen << u"dollarYenChart"_s
+                                    << u"アメリカ/日本\u3000為替（1分)"_s << QSize(376, 377) << u"#808080"_s
+                                    << QRect(8, 8, 361, 361) << true;
+    }
+    void marketChartWindows()
+    {
+        QFETCH(MarketWindow, chart);
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QSize, size);
+        QFETCH(QString, background);
+        QFETCH(QRect, picture);
+        QFETCH(bool, fixedPlace);
+        MarketChartWindow w(chart, 96.0);
+        QCOMPARE(w.objectName(), name);
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(w.size(), size);
+        QCOMPARE(w.autoFillBackground() ? w.palette().color(QPalette::Window).name() : u"system"_s,
+                 background);
+        const auto* area = w.findChild<PictureBox*>(u"chartPicture"_s);
+        QVERIFY(area);
+        QCOMPARE(area->geometry(), picture);
+        QCOMPARE(w.standsAtFixedPlace(), fixedPlace);
+        QCOMPARE(w.chart(), chart);
+    }
+
     void addressesAndWindows()
     {
         Config c{u"/data/kabu"_s};
@@ -116,7 +162,7 @@ private Q_SLOTS:
         for (const auto& [text, code] :
              {std::pair{u"0072"_s, u"72"_s}, {u"285a"_s, u"285A"_s}, {u"72.0"_s, u"-"_s}})
             QCOMPARE(chartCodeFromText(text).value_or(u"-"_s), code);
-        Form3 w(96.0);
+        StockHalfYearChartWindow w(96.0);
         w.setPicture(quadrants(QSize(100, 60)));
         const QImage shown = w.grab().toImage(); // from the window's corner
         QCOMPARE(QList<QColor>({shown.pixelColor(0, 0), shown.pixelColor(99, 59)}),
@@ -127,8 +173,8 @@ private Q_SLOTS:
             QCOMPARE(w.picture().size(), size.boundedTo(w.screen()->size()));
         }
         // A picture area cuts a larger picture; auto-size follows it plus border, up to a maximum.
-        Form12 area(96.0);
-        PictureBox* box = area.findChild<PictureBox*>(u"Image1"_s);
+        MarketChartWindow area(MarketWindow::DollarYen, 96.0);
+        PictureBox* box = area.findChild<PictureBox*>(u"chartPicture"_s);
         const QSize areaSize = box->size();
         box->setPicture(quadrants(QSize(40, 20))); // without auto-size the area keeps its size
         QCOMPARE(box->size(), areaSize);
@@ -149,7 +195,7 @@ private Q_SLOTS:
         box->setMaximumSize(252, 152);
         box->setPicture(quadrants(QSize(4000, 3000)));
         QCOMPARE(QList<QSize>({box->size(), box->picture().size()}), QList<QSize>({{252, 152}, {250, 150}}));
-        QPointer<Form9> closing = new Form9(96.0);
+        QPointer<MarketChartWindow> closing = new MarketChartWindow(MarketWindow::Dow, 96.0);
         closing->show();
         QVERIFY(closing->close() && closing->isClosing());
         QTRY_VERIFY(closing.isNull());

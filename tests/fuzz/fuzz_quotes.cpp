@@ -7,7 +7,6 @@
 
 #include "exchange/numbertext.h"
 #include "fuzzcheck.h"
-#include "exchange/numbertext.h"
 #include "quotes/markuppage.h"
 #include "quotes/quotepage.h"
 #include "quotes/statepage.h"

@@ -148,7 +148,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         Window w;
         w.make();
-        w.cells(u"1,1=7203 12,12=12:34"_s, true);
+        w.put({{1, 1, u"7203"_s}, {12, 12, u"12:34"_s}});
         QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(w.grid());
         QVERIFY(grid && grid->tableInterface());
         QAccessibleInterface* cell = grid->tableInterface()->cellAt(row, col);
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(cell->text(QAccessible::Name), text);
         QCOMPARE(heard(w.grid()), u"株価一覧 | "_s);
         QCOMPARE(heard(w.box()), u"Code入力 | Code入力"_s); // its tooltip describes it too
-        QCOMPARE(heard(w.child<PictureBox>(u"Image1_0"_s)), u"チャート 1 | "_s);
+        QCOMPARE(heard(w.child<PictureBox>(u"thumbnail0"_s)), u"チャート 1 | "_s);
         QCOMPARE(heard(w.form->statusBar()), u"ステータス行 | "_s);
     }
 };

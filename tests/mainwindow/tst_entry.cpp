@@ -1,6 +1,5 @@
 // Code entry: the box and grid alone, and the window under real events.
-#include "support/files.h"
-#include "windowprobe.h"
+#include "entryfixture.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -20,44 +19,11 @@ namespace {
 
 const QStringList Pastes{u"Ctrl+V"_s, u"menu paste"_s, u"middle button"_s, u"drop"_s};
 
-const QStringList QuoteRow = {u"7203"_s,  u"トヨタ自動車"_s, u"2,150"_s, u"+15"_s,
-                              u"2,135"_s, u"1,234,500"_s,    u"2,140"_s, u"2,160"_s,
-                              u"2,130"_s, u"2100"_s,         u"2200"_s,  u"15:00"_s};
-
-// Sends text as typed keys; characters outside Latin-1 go as key events carrying only their text.
-void type(QWidget* w, const QString& text)
-{
-    for (QChar ch : text) {
-        if (ch.unicode() < 0x100)
-            QTest::keyClick(w, char(ch.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
-
 } // namespace
 
-class TestEntry : public QObject
+class TestEntry : public EntryTest
 {
     Q_OBJECT
-    std::unique_ptr<Window> m_w;
-    QuoteGrid* grid() const { return m_w->grid(); }
-    EntryBox* box() const { return m_w->box(); }
-    QString listPath() const { return m_w->fakes.config.dataFile(u"tousyou1.csv"_s); }
-    void fillRow(int row, const QStringList& cells)
-    {
-        for (int c = 0; c < cells.size(); ++c)
-            grid()->setCellText(row, c + 1, cells[c]);
-    }
-    /// Types `text` into the box at (row, col), presses Enter, and with `wait` lets the answers come.
-    void enter(int row, int col, const QString& text, bool wait = false)
-    {
-        m_w->select(row, col);
-        type(box(), text);
-        QTest::keyClick(box(), Qt::Key_Return);
-        if (wait)
-            m_w->drain();
-    }
     /// Pastes `text` into the box the way `how` names; false when the box offers no such way.
     bool paste(const QString& how, const QString& text)
     {
@@ -104,9 +70,11 @@ private Q_SLOTS:
         enter(1, grid::Code, u"7203"_s, true); // the list before the added codes
         enter(2, grid::Code, u"9a7a"_s, true);
         enter(3, grid::Code, u"285a"_s, true);
-        QCOMPARE(m_w->cells(u"1,2= 2,2= 3,1= 3,2="_s),
-                 QStringList({u"1,2=トヨタ自動車"_s, u"2,2=足した銘柄"_s, u"3,1=285A"_s,
-                              u"3,2=キオクシアホールディングス(株)"_s}));
+        QCOMPARE(m_w->read(Cells{{1, 2, {}}, {2, 2, {}}, {3, 1, {}}, {3, 2, {}}}),
+                 (Cells{{1, 2, u"トヨタ自動車"_s},
+                        {2, 2, u"足した銘柄"_s},
+                        {3, 1, u"285A"_s},
+                        {3, 2, u"キオクシアホールディングス(株)"_s}}));
         QCOMPARE(readFile(added), cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\"\r\n"
                                         "285A,\"キオクシアホールディングス(株)\"\r\n"_s));
         enter(4, grid::Code, u"285A"_s, true); // now from the added codes
@@ -114,7 +82,7 @@ private Q_SLOTS:
         http.setHolding(true);
         enter(6, grid::Code, u"286A"_s);
         enter(7, grid::Code, u"286A"_s, true);
-        QCOMPARE(m_w->cells(u"6,2= 7,2="_s), QStringList({u"6,2=二つ目"_s, u"7,2=二つ目"_s}));
+        QCOMPARE(m_w->read(Cells{{6, 2, {}}, {7, 2, {}}}), (Cells{{6, 2, u"二つ目"_s}, {7, 2, u"二つ目"_s}}));
         QCOMPARE(http.requests.size(), 2);
         QCOMPARE(http.requests[0].url.query(), u"code=285A"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 0);
@@ -125,7 +93,7 @@ private Q_SLOTS:
             enter(5, grid::Code, code, true);
         QCOMPARE(http.requests.size(), 6);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 5);
-        QCOMPARE(m_w->cells(u"5,1= 5,2="_s), QStringList({u"5,1="_s, u"5,2="_s}));
+        QCOMPARE(m_w->read(Cells{{5, 1, {}}, {5, 2, {}}}), (Cells{{5, 1, {}}, {5, 2, {}}}));
         QVERIFY(!said.isEmpty() && said.constLast().constFirst().toString().startsWith(u"取得制限中"_s));
     }
 
@@ -212,44 +180,44 @@ private Q_SLOTS:
         QCOMPARE(QPoint(g.row(), g.col()), before);
     }
 
-    void init()
-    {
-        m_w = std::make_unique<Window>();
-        // Quoted and bare names; a later line for the same code wins.
-        QVERIFY(writeFile(listPath(), cp932(u"1301,\"極洋\"\r\n7203,\"トヨタ自動車\"\r\n6758,\"ソニー\"\r\n"
-                                            "9984,ソフトバンクグループ\r\n6758,\"ソニーグループ\"\r\n"_s)));
-        m_w->make();
-    }
+    void init() { QVERIFY(makeWindow()); }
     void cleanup() { m_w.reset(); }
 
-    // "column row | keys | cell | beeps" in row 3 ("empty", "filled" or "wiped"); a paste brings "72 03".
+    // Keys typed or pasted into a cell of row 3; a paste brings "72 03".
     void keys_data()
     {
-        QTest::addColumn<QString>("scenario");
-        QTest::newRow("colon and blank refused") << u"1 empty | 72: 03 | 7203 | 2"_s;
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("rowState"); ///< "empty", "filled", or "wiped" by the first key
+        QTest::addColumn<QString>("keys");     ///< typed, or a way of pasting (once, or "twice")
+        QTest::addColumn<QString>("cell");     ///< the cell afterwards
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("colon and blank refused") << 1 << u"empty"_s << u"72: 03"_s << u"7203"_s << 2;
         QTest::newRow("name column takes kana and letters")
-            << u"2 empty | トヨタ自動車 ABC | トヨタ自動車 ABC | 0"_s;
-        QTest::newRow("first digit wipes a filled row") << u"3 wiped | 5 | 5 | 0"_s;
-        QTest::newRow("target column never wipes") << u"10 filled | 9 | 9 | 0"_s;
-        QTest::newRow("code letters in capitals, a refused one beeps") << u"1 empty | 285ab | 285A | 1"_s;
-        QTest::newRow("full-width code") << u"1 wiped | ９ａ７Ａ | 9A7A | 0"_s;
-        QTest::newRow("letters stay refused in a price column") << u"5 empty | 1a | 1 | 1"_s;
-        QTest::newRow("a second paste filtered too") << u"10 filled | Ctrl+V twice | 72037203 | 2"_s;
+            << 2 << u"empty"_s << u"トヨタ自動車 ABC"_s << u"トヨタ自動車 ABC"_s << 0;
+        QTest::newRow("first digit wipes a filled row") << 3 << u"wiped"_s << u"5"_s << u"5"_s << 0;
+        QTest::newRow("target column never wipes") << 10 << u"filled"_s << u"9"_s << u"9"_s << 0;
+        QTest::newRow("code letters in capitals, a refused one beeps")
+            << 1 << u"empty"_s << u"285ab"_s << u"285A"_s << 1;
+        QTest::newRow("full-width code") << 1 << u"wiped"_s << u"９ａ７Ａ"_s << u"9A7A"_s << 0;
+        QTest::newRow("letters stay refused in a price column") << 5 << u"empty"_s << u"1a"_s << u"1"_s << 1;
+        QTest::newRow("a second paste filtered too")
+            << 10 << u"filled"_s << u"Ctrl+V twice"_s << u"72037203"_s << 2;
         for (const QString& paste : Pastes) {
             QTest::addRow("%s wipes, then filters", qPrintable(paste))
-                << u"1 wiped | %1 | 7203 | 1"_s.arg(paste);
+                << 1 << u"wiped"_s << paste << u"7203"_s << 1;
             QTest::addRow("%s in the name column", qPrintable(paste))
-                << u"2 empty | %1 | 72 03 | 0"_s.arg(paste);
+                << 2 << u"empty"_s << paste << u"72 03"_s << 0;
             QTest::addRow("%s in a target column", qPrintable(paste))
-                << u"10 filled | %1 | 7203 | 1"_s.arg(paste);
+                << 10 << u"filled"_s << paste << u"7203"_s << 1;
         }
     }
     void keys()
     {
-        QFETCH(QString, scenario);
-        const QStringList part = scenario.split(u" | "_s);
-        const int col = part[0].section(u' ', 0, 0).toInt();
-        const QString rowState = part[0].section(u' ', 1), keys = part[1], cell = part[2];
+        QFETCH(int, col);
+        QFETCH(QString, rowState);
+        QFETCH(QString, keys);
+        QFETCH(QString, cell);
+        QFETCH(int, beeps);
         if (rowState != u"empty"_s)
             fillRow(3, QuoteRow);
         grid()->setCellText(3, col, QString());
@@ -269,7 +237,7 @@ private Q_SLOTS:
         row[col - 1] = cell;
         QCOMPARE(rowTexts(*grid(), 3), row);
         QCOMPARE(std::pair(box()->text(), box()->cursorPosition()), std::pair(cell, int(cell.size())));
-        QCOMPARE(m_w->fakes.sound.beeps, part[3].toInt());
+        QCOMPARE(m_w->fakes.sound.beeps, beeps);
     }
 
     void emptiedBoxWipesOnlyOnTheNextKey()
@@ -285,232 +253,6 @@ private Q_SLOTS:
         QTest::keyClick(box(), Qt::Key_Backspace);
         QCOMPARE(rowTexts(*grid(), 3), QStringList(12));
         QCOMPARE(m_w->fakes.sound.beeps, 0);
-    }
-
-    // Enter in the box: "at typed | cells before | after | current box | message"; 見つかりません: no list.
-    void enterInTheBox_data()
-    {
-        QTest::addColumn<QString>("scenario");
-        QTest::newRow("later duplicate wins")
-            << u"4,1 6758 | 5,1=1301 | 4,2=ソニーグループ 5,2= | 5,1 1301 |"_s;
-        QTest::newRow("row 11 looks row 12 up too")
-            << u"11,1 7203 | 12,1=9984 1,1=1301 | 11,2=トヨタ自動車 12,2=ソフトバンクグループ 1,2= | 1,1 1301 |"_s;
-        QTest::newRow("row 11, row 12 empty") << u"11,1 1301 | | 11,2=極洋 | 12,1 |"_s;
-        QTest::newRow("row 12 wraps") << u"12,1 7203 | 1,1=1301 | 12,2=トヨタ自動車 1,2= | 1,1 1301 |"_s;
-        QTest::newRow("column 5 goes to the next row's code")
-            << u"4,5 | 4,1=7203 4,5=2135 5,1=1301 5,5=299 | 4,2=トヨタ自動車 4,5=2135 5,5=299 | 5,1 1301 |"_s;
-        QTest::newRow("target column steps down")
-            << u"7,10 2500 | 8,10=1,000 | 7,10=2500 8,10=1,000 | 8,10 1,000 |"_s;
-        QTest::newRow("target column of row 12 stays") << u"12,10 2500 | | 12,10=2500 | 12,10 2500 |"_s;
-        QTest::newRow("code not in the list") << u"4,1 123 | | 4,1= | 5,1 | 該当なし"_s;
-        QTest::newRow("five digits, not in the list") << u"4,1 99999 | | 4,1= | 5,1 | 該当なし"_s;
-        QTest::newRow("edited code keeps its name")
-            << u"4,1 | 4,1=7200 4,2=トヨタ | 4,1=7200 4,2=トヨタ | 5,1 |"_s;
-        QTest::newRow("missing code list") << u"4,1 7203 | | 4,1=7203 4,2= | 5,1 | 見つかりません"_s;
-    }
-    void enterInTheBox()
-    {
-        QFETCH(QString, scenario);
-        const QStringList part = scenario.split(u'|');
-        const QStringList at = part[0].split(u' ', Qt::SkipEmptyParts) << QString();
-        const QStringList then = part[3].split(u' ', Qt::SkipEmptyParts) << QString();
-        const QString message = part[4].trimmed();
-        if (message == u"見つかりません"_s)
-            QVERIFY(QFile::remove(listPath()));
-        m_w->cells(part[1], true);
-        enter(at[0].section(u',', 0, 0).toInt(), at[0].section(u',', 1).toInt(), at[1]);
-        QCOMPARE(m_w->cells(part[2]), part[2].split(u' ', Qt::SkipEmptyParts));
-        QCOMPARE(m_w->state(),
-                 u"%1 label %2 box %3 shown %4 beeps 0 stopped"_s.arg(
-                     then[0], then[0].section(u',', 0, 0), then[1], QString::number(!message.isEmpty())));
-        QVERIFY(message.isEmpty() || m_w->fakes.dialogs.shown[0].text.contains(message));
-    }
-
-    // While the message is open a refresh packs the rows: only the rejected code may be emptied.
-    void rejectionWhileRowsMove()
-    {
-        m_w->cells(u"1,1=7203 2,1=6758 7,1=9984"_s, true);
-        m_w->fakes.dialogs.whileOpen = [this] {
-            m_w->cells(u"12,1=123 4,1=9984 7,1="_s, true);
-            m_w->select(4, grid::Code);
-        };
-        enter(4, grid::Code, u"123"_s);
-        QCOMPARE(m_w->fakes.dialogs.shown.size(), 1);
-        QCOMPARE(m_w->cells(u"1,1= 2,1= 12,1= 4,1="_s),
-                 QStringList({u"1,1=7203"_s, u"2,1=6758"_s, u"12,1="_s, u"4,1=9984"_s}));
-        m_w->fakes.dialogs.whileOpen = [this] {
-            m_w->cells(u"5,3=2,150"_s, true);
-            m_w->select(5, grid::Price); // another cell of the rejected row: the box shows it and keeps it
-        };
-        enter(5, grid::Code, u"123"_s);
-        QCOMPARE(m_w->cells(u"5,1= 5,3="_s), QStringList({u"5,1="_s, u"5,3=2,150"_s}));
-    }
-
-    // A tick while a message is open waits for it: nothing is asked, no box stacks on it; the
-    // message of a rejected code and that of a save alike.
-    void tickWaitsForAnOpenBox()
-    {
-        m_w->cells(u"1,1=7203"_s, true);
-        QList<qsizetype> asked;
-        m_w->fakes.dialogs.whileOpen = [this, &asked] {
-            const qsizetype before = m_w->fakes.http.requests.size();
-            m_w->tick();
-            asked << m_w->fakes.http.requests.size() - before;
-        };
-        enter(2, grid::Code, u"123"_s);
-        m_w->trigger(u"menu2"_s);
-        QCOMPARE(asked, QList<qsizetype>({0, 0}));
-        QCOMPARE(m_w->fakes.dialogs.shown.size(), 2);
-    }
-
-    // Enter in the grid writes the box into the cell and steps; from column 5 empty prices read 0.
-    void enterInTheGrid_data()
-    {
-        QTest::addColumn<QPoint>("at"); ///< (row, col)
-        QTest::addColumn<QPoint>("next");
-        QTest::newRow("column 5 fills zeros and steps down") << QPoint(3, 5) << QPoint(4, 6);
-        QTest::newRow("column 5 of row 12 continues at row 1") << QPoint(12, 5) << QPoint(1, 6);
-        QTest::newRow("column 12 stays") << QPoint(3, 12) << QPoint(3, 12);
-    }
-    void enterInTheGrid()
-    {
-        QFETCH(QPoint, at);
-        QFETCH(QPoint, next);
-        const int row = at.x(), col = at.y();
-        fillRow(row, {u"7203"_s, u"トヨタ自動車"_s, QString(), u" "_s});
-        grid()->setCellText(next.x(), next.y(), u"1,234"_s);
-        grid()->setCurrent(row, col);
-        box()->setText(u"2135"_s);
-        QTest::keyClick(grid(), Qt::Key_Return);
-        QCOMPARE(grid()->cellText(row, col), u"2135"_s);
-        QCOMPARE(grid()->cellText(row, grid::Price) + u'|' + grid()->cellText(row, grid::Change),
-                 col == grid::PrevClose ? u"0|0"_s : u"| "_s);
-        QCOMPARE(QPoint(grid()->row(), grid()->col()), next);
-        QCOMPARE(box()->text() + u'|' + grid()->cellText(next.x(), next.y()),
-                 next == at ? u"2135|2135"_s : u"1,234|1,234"_s);
-        QCOMPARE(m_w->fakes.sound.beeps, 0);
-    }
-
-    // A left press is a click wherever released, stopping and handing the pressed cell to the box.
-    void mouse_data()
-    {
-        QTest::addColumn<QString>("scenario");
-        const QString stopped = u" shown 0 beeps 0 stopped"_s;
-        QTest::newRow("released on another cell") << u"left 2,6 3,12 | 2,6 label 2 box 1,234,500"_s + stopped;
-        QTest::newRow("pressed on the current cell") << u"left 1,1 3,12 | 1,1 label 1 box 7203"_s + stopped;
-        QTest::newRow("on the first row") << u"left 1,6 1,6 | 1,6 label 1 box 1,234,500"_s + stopped;
-        QTest::newRow("on another row's code") << u"left 3,1 3,1 | 3,1 label 3 box 7203"_s + stopped;
-        // No cell is handed over: the box is left empty, attached to none.
-        QTest::newRow("on the header row") << u"left 0,3 0,3 | 1,1 label 1 box "_s + stopped;
-        QTest::newRow("right button") << u"right 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
-        QTest::newRow("right press, left release")
-            << u"right>left 2,6 2,6 | 1,1 label 1 box 7203 shown 0 beeps 0 running"_s;
-    }
-    void mouse()
-    {
-        QFETCH(QString, scenario);
-        const QStringList how = scenario.section(u" | "_s, 0, 0).split(u' ');
-        const QString state = scenario.section(u" | "_s, 1);
-        const auto buttonOf = [&](int end) {
-            return how[0].section(u'>', end, end) == u"left"_s ? Qt::LeftButton : Qt::RightButton;
-        };
-        const auto cell = [this](const QString& at) {
-            return m_w->cellCenter(at.section(u',', 0, 0).toInt(), at.section(u',', 1).toInt());
-        };
-        for (int r = 0; r <= 3; ++r)
-            fillRow(r, QuoteRow);
-        QVERIFY(m_w->showActive());
-        m_w->select(1, 1);
-        m_w->fakes.http.setHolding(true); // running, and no page answers
-        m_w->trigger(u"menu3"_s);
-        const QPoint to = cell(how[2]);
-        QSignalSpy focused(grid(), &QuoteGrid::focusReceived);
-        QTest::mousePress(grid()->viewport(), buttonOf(0), {}, cell(how[1]));
-        QTest::mouseMove(grid()->viewport(), to);
-        QTest::mouseRelease(grid()->viewport(), buttonOf(-1), {}, to);
-        QTest::qWait(10);
-        QCOMPARE(m_w->state(), state);
-        QCOMPARE(grid()->selectedItems(),
-                 QList<QTableWidgetItem*>{grid()->item(grid()->row(), grid()->col())});
-        QVERIFY(box()->hasFocus() && focused.size() == 1); // the click's focus is handed on once
-        for (int r = 0; r <= 3; ++r)                       // nothing written into a cell
-            QCOMPARE(rowTexts(*grid(), r), QuoteRow);
-    }
-
-    // ---- the box attached to the cell it was handed ----
-
-    // A click on the header row, the row numbers or below the rows hands no cell over: typing and
-    // Enter then write nothing (each key beeps); a click on a cell attaches the box again.
-    void clickBesideTheCellsThenTyping_data()
-    {
-        QTest::addColumn<QString>("where"); ///< "row,col" of a fixed cell, or "below"
-        QTest::newRow("the name caption") << u"0,2"_s;
-        QTest::newRow("the code caption") << u"0,1"_s;
-        QTest::newRow("a row number") << u"3,0"_s;
-        QTest::newRow("below the last row") << u"below"_s;
-    }
-    void clickBesideTheCellsThenTyping()
-    {
-        QFETCH(QString, where);
-        fillRow(1, {u"8306"_s, u"三菱UFJフィナンシャル・グループ(株)"_s, u"1,500"_s});
-        const QStringList row1 = rowTexts(*grid(), 1);
-        QVERIFY(m_w->showActive());
-        m_w->select(1, grid::Code);
-        QPoint at = where == u"below"_s
-                        ? QPoint(m_w->cellCenter(12, 3).x(), grid()->viewport()->height() - 2)
-                        : m_w->cellCenter(where.section(u',', 0, 0).toInt(), where.section(u',', 1).toInt());
-        QVERIFY(where != u"below"_s || !grid()->indexAt(at).isValid());
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::qWait(10);
-        type(QApplication::focusWidget(), u"4300"_s);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(rowTexts(*grid(), 1), row1);
-        QCOMPARE(rowTexts(*grid(), 2), QStringList(12));
-        QCOMPARE(m_w->state(), u"1,1 label 1 box  shown 0 beeps 5 stopped"_s);
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, m_w->cellCenter(2, grid::Code));
-        QTest::qWait(10);
-        type(QApplication::focusWidget(), u"7"_s);
-        QCOMPARE(m_w->cells(u"1,1= 2,1="_s), QStringList({u"1,1=8306"_s, u"2,1=7"_s}));
-    }
-
-    // With the box on row 4's code, something else moves the current cell or writes the cell:
-    // the box shows the cell current then, and a typed "2" lands there alone.
-    void boxFollowsTheCurrentCell_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("cells"); ///< after typing "2"
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("its cell written by another")
-            << u"write 4,1=8411"_s << u"4,1=84112 5,1=7203 5,10=500"_s << u"84112"_s;
-        QTest::newRow("moved by the program")
-            << u"move 5,10"_s << u"4,1=8306 5,1=7203 5,10=5002"_s << u"5002"_s;
-        QTest::newRow("moved by an arrow key") << u"down"_s << u"4,1=8306 5,1=72032 5,10=500"_s << u"72032"_s;
-        QTest::newRow("unattached, then made current again")
-            << u"beside 4,1"_s << u"4,1=83062 5,1=7203 5,10=500"_s << u"83062"_s;
-        QTest::newRow("moved to a fixed cell")
-            << u"move 0,1"_s << u"4,1=8306 5,1=7203 5,10=500"_s << QString();
-    }
-    void boxFollowsTheCurrentCell()
-    {
-        QFETCH(QString, change);
-        QFETCH(QString, cells);
-        QFETCH(QString, shown);
-        m_w->cells(u"4,1=8306 4,2=三菱UFJ 5,1=7203 5,2=トヨタ自動車 5,10=500"_s, true);
-        m_w->select(4, grid::Code);
-        const QString what = change.section(u' ', 0, 0), arg = change.section(u' ', 1);
-        if (what == u"beside"_s)
-            Q_EMIT grid()->clickedBesideCells();
-        if (what == u"write"_s)
-            m_w->cells(arg, true);
-        else if (what == u"move"_s || what == u"beside"_s)
-            grid()->setCurrent(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
-        else
-            QTest::keyClick(grid(), Qt::Key_Down);
-        QCOMPARE(box()->text(), m_w->grid()->row() > 0 ? grid()->text() : QString());
-        type(box(), u"2"_s);
-        QCOMPARE(m_w->cells(u"4,1= 5,1= 5,10="_s), cells.split(u' '));
-        QCOMPARE(box()->text(), shown);
-        QCOMPARE(m_w->cells(u"4,2= 5,2="_s), QStringList({u"4,2=三菱UFJ"_s, u"5,2=トヨタ自動車"_s}));
     }
 };
 

@@ -4,7 +4,7 @@
 
 #include "charts/picturebox.h"
 #include "mainwindow/entrybox.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/mainwindow.h"
 #include "mainwindow/quotegrid.h"
 #include "support/fakes.h"
 #include "support/sheet.h"
@@ -22,24 +22,76 @@ using Qt::Literals::StringLiterals::operator""_s;
 
 namespace tickora::test {
 
+/// A cell of the grid and its text.
+struct Cell
+{
+    int row = 0;
+    int col = 0;
+    QString text;
+    friend bool operator==(const Cell&, const Cell&) = default;
+};
+using Cells = QList<Cell>;
+
+inline QString cellText(const Cell& c)
+{
+    return u"%1,%2=\"%3\""_s.arg(c.row).arg(c.col).arg(c.text);
+}
+
+inline char* toString(const Cell& cell)
+{
+    return QTest::toString(cellText(cell));
+}
+
+inline char* toString(const Cells& cells)
+{
+    QStringList shown;
+    for (const Cell& c : cells)
+        shown << cellText(c);
+    return QTest::toString(shown.join(u", "_s));
+}
+
+/// What the user sees of the entry: the current cell, the row label, the box, the message boxes
+/// shown so far, the beeps, and whether the cycle is stopped.
+struct WindowState
+{
+    QPoint current; ///< (row, col)
+    QString rowLabel;
+    QString box;
+    qsizetype shown = 0;
+    int beeps = 0;
+    bool stopped = true;
+    friend bool operator==(const WindowState&, const WindowState&) = default;
+};
+
+inline char* toString(const WindowState& s)
+{
+    return QTest::toString(u"current %1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(s.current.x())
+                               .arg(s.current.y())
+                               .arg(s.rowLabel, s.box)
+                               .arg(s.shown)
+                               .arg(s.beeps)
+                               .arg(s.stopped ? u"stopped"_s : u"running"_s));
+}
+
 struct Window
 {
     FakeServices fakes;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 
-    Form1& make() { return make(fakes.services()); }
-    Form1& make(const Services& services) { return *(form = std::make_unique<Form1>(services)); }
+    MainWindow& make() { return make(fakes.services()); }
+    MainWindow& make(const Services& services) { return *(form = std::make_unique<MainWindow>(services)); }
 
     template <class T> T* child(const QString& name) const { return form->findChild<T*>(name); }
-    QuoteGrid* grid() const { return child<QuoteGrid>(u"MSFlexGrid1"_s); }
-    EntryBox* box() const { return child<EntryBox>(u"Text1"_s); }
+    QuoteGrid* grid() const { return child<QuoteGrid>(u"quoteGrid"_s); }
+    EntryBox* box() const { return child<EntryBox>(u"entryBox"_s); }
     QLabel* label(const QString& name) const { return child<QLabel>(name); }
-    QTimer* timer() const { return child<QTimer>(u"Timer1"_s); }
+    QTimer* timer() const { return child<QTimer>(u"refreshTimer"_s); }
     void trigger(const QString& action) const { child<QAction>(action)->trigger(); }
     void tick() const { QMetaObject::invokeMethod(timer(), "timeout"); }
     bool stopped() const
     {
-        return !timer()->isActive() && label(u"Label3"_s)->palette().color(QPalette::Window) == Qt::black;
+        return !timer()->isActive() &&
+               label(u"realTimeStatus"_s)->palette().color(QPalette::Window) == Qt::black;
     }
     /// Answers held requests, also those the answers start, until the work ends.
     void drain()
@@ -55,29 +107,27 @@ struct Window
         grid()->setCurrent(row, col);
         Q_EMIT grid()->focusReceived();
     }
-    /// Cells as "row,col=text": written when `put`, and read back.
-    QStringList cells(const QString& cellList, bool put = false) const
+    /// Writes each cell's text.
+    void put(const Cells& cells) const
     {
-        QStringList now;
-        for (const QString& cell : cellList.split(u' ', Qt::SkipEmptyParts)) {
-            const qsizetype eq = cell.indexOf(u'=');
-            const int row = cell.section(u',', 0, 0).toInt();
-            const int col = cell.left(eq).section(u',', 1).toInt();
-            if (put)
-                grid()->setCellText(row, col, cell.mid(eq + 1));
-            now << cell.left(eq + 1) + grid()->cellText(row, col);
-        }
-        return now;
+        for (const Cell& c : cells)
+            grid()->setCellText(c.row, c.col, c.text);
     }
-    /// The current cell, the row label, the box, the boxes shown so far, the beeps and the cycle.
-    QString state() const
+    /// The cells at the places of `cells`, with the texts they hold now.
+    Cells read(Cells cells) const
     {
-        return u"%1,%2 label %3 box %4 shown %5 beeps %6 %7"_s.arg(grid()->row())
-            .arg(grid()->col())
-            .arg(label(u"Label5"_s)->text(), box()->text())
-            .arg(fakes.dialogs.shown.size())
-            .arg(fakes.sound.beeps)
-            .arg(stopped() ? u"stopped"_s : u"running"_s);
+        for (Cell& c : cells)
+            c.text = grid()->cellText(c.row, c.col);
+        return cells;
+    }
+    WindowState state() const
+    {
+        return {QPoint(grid()->row(), grid()->col()),
+                label(u"currentRowLabel"_s)->text(),
+                box()->text(),
+                fakes.dialogs.shown.size(),
+                fakes.sound.beeps,
+                stopped()};
     }
     QPoint cellCenter(int row, int col) const
     {
@@ -92,3 +142,5 @@ struct Window
 };
 
 } // namespace tickora::test
+
+Q_DECLARE_METATYPE(tickora::test::Cell)

@@ -2,8 +2,8 @@
 
 #include "charts.h"
 #include "charts/seriesreader.h"
-#include "marketclient.h"
 #include "exchange/tradingcalendar.h"
+#include "marketclient.h"
 #include "server.h"
 
 #include <QTest>

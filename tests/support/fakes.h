@@ -160,7 +160,7 @@ public:
     bool free = true;
 };
 
-/// Every fake with a temporary data folder, ready to hand to a Form1.
+/// Every fake with a temporary data folder, ready to hand to a MainWindow.
 struct FakeServices
 {
     FakeServices();

@@ -1,10 +1,11 @@
 // Watch-list file, display settings, screen capture and printing.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "charts/picturebox.h"
 #include "entrybox.h"
 #include "files/capture.h"
 #include "files/watchlist.h"
+#include "platform/datafolder.h"
 #include "quotegrid.h"
 #include "settingswindow.h"
 #include "thumbcaption.h"
@@ -19,7 +20,7 @@ namespace {
 const QString AppTitle = u"Tickora"_s;
 } // namespace
 
-void Form1::showNoShiftJis()
+void MainWindow::showNoShiftJis()
 {
     m_services.dialogs->message(this, AppTitle,
                                 u"この環境には Shift_JIS（CP932）の文字コード変換がないため、"
@@ -27,7 +28,7 @@ void Form1::showNoShiftJis()
                                 Dialogs::Icon::Warning);
 }
 
-void Form1::saveWatchList()
+void MainWindow::saveWatchList()
 {
     // Without the converter no file can be written; say why instead of blaming a character.
     if (!m_services.shiftJisConverter)
@@ -43,18 +44,18 @@ void Form1::saveWatchList()
             row.append(m_grid->cellText(r, c));
         rows.append(row);
     }
-    const QString problem = tickora::saveWatchList(m_services.config.dataFile(u"dat.txt"_s), rows);
+    const QString problem = tickora::saveWatchList(m_services.config.dataFile(DataFolder::watchList()), rows);
     if (!problem.isEmpty()) {
         m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
         return;
     }
     m_services.dialogs->message(this, AppTitle, u"保存完了"_s, Dialogs::Icon::None);
     m_grid->setCurrent(grid::FirstRow, grid::Code);
-    m_rowLabel->setText(u"1"_s);
+    m_currentRowLabel->setText(u"1"_s);
     m_grid->setFocus();
 }
 
-void Form1::openWatchList()
+void MainWindow::openWatchList()
 {
     // Without the converter the file cannot be read: keep the grid as it is.
     if (!m_services.shiftJisConverter)
@@ -65,7 +66,7 @@ void Form1::openWatchList()
             m_grid->setCellText(r, c, QString());
         m_grid->setCellText(r, 0, QString::number(r));
     }
-    const WatchListLoad load = loadWatchList(m_services.config.dataFile(u"dat.txt"_s));
+    const WatchListLoad load = loadWatchList(m_services.config.dataFile(DataFolder::watchList()));
     for (qsizetype i = 0; i < load.content.rows.size(); ++i)
         for (int c = grid::Code; c <= grid::Time; ++c)
             m_grid->setCellText(grid::FirstRow + int(i), c, load.content.rows[i].value(c - 1));
@@ -73,7 +74,7 @@ void Form1::openWatchList()
 
     // Row 1's code cell becomes current and is handed to the box, which shows row 1's code.
     m_grid->setCurrent(grid::FirstRow, grid::Code);
-    m_rowLabel->setText(u"1"_s);
+    m_currentRowLabel->setText(u"1"_s);
     m_entry.handOver(grid::FirstRow, grid::Code);
 
     if (!load.error.isEmpty())
@@ -83,7 +84,7 @@ void Form1::openWatchList()
                                     Dialogs::Icon::Warning);
 }
 
-QStringList Form1::watchedCodes() const
+QStringList MainWindow::watchedCodes() const
 {
     QStringList codes;
     for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
@@ -91,20 +92,20 @@ QStringList Form1::watchedCodes() const
     return codes;
 }
 
-void Form1::clearThumbnailsOfChangedRows(const QStringList& codesBefore)
+void MainWindow::clearThumbnailsOfChangedRows(const QStringList& codesBefore)
 {
     // A thumbnail and its caption show the stock of their row: once the row holds another stock,
     // or none, they would show a stock that is no longer watched there.
     const QStringList codesNow = watchedCodes();
-    for (int k = 0; k < int(m_thumbs.size()); ++k) {
+    for (int k = 0; k < int(m_thumbnails.size()); ++k) {
         if (codesNow.value(k) == codesBefore.value(k))
             continue;
-        m_thumbs[k]->setPicture(QImage());
+        m_thumbnails[k]->setPicture(QImage());
         m_thumbCaptions[k]->setName(QString());
     }
 }
 
-void Form1::showSettings()
+void MainWindow::showSettings()
 {
     // Opening the settings empties the watch list: ask first when there is one to lose.
     const QStringList codesBefore = watchedCodes();
@@ -119,31 +120,33 @@ void Form1::showSettings()
     clearThumbnailsOfChangedRows(codesBefore);
     stopRealTime();
 
-    if (!m_form6) {
-        m_form6 = new Form6(m_dpi);
+    if (!m_settingsWindow) {
+        m_settingsWindow = new SettingsWindow(m_dpi);
         // Not a child (it has no owner), so it goes when the main window goes.
-        connect(this, &QObject::destroyed, m_form6.data(), [form = m_form6] { delete form.data(); });
+        connect(this, &QObject::destroyed, m_settingsWindow.data(),
+                [form = m_settingsWindow] { delete form.data(); });
     }
     const QSize screen = m_services.screen ? m_services.screen->sizePixels() : QSize();
-    m_form6->showResolution(QSizeF(screen));
-    m_form6->show();
-    m_form6->raise();
-    m_form6->activateWindow();
+    m_settingsWindow->showResolution(QSizeF(screen));
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
 }
 
-void Form1::closeSettingsWindow()
+void MainWindow::closeSettingsWindow()
 {
-    if (m_form6)
-        m_form6->close();
+    if (m_settingsWindow)
+        m_settingsWindow->close();
 }
 
-void Form1::captureScreen()
+void MainWindow::captureScreen()
 {
     // The picture is taken before anything of this command appears on the screen.
     const QImage shot = m_services.screen->grabDesktop();
     QString savedPath;
-    const QString problem = saveCapture(*m_services.pictures, shot, m_services.config.dataFile(u"pic"_s),
-                                        m_services.clock->today(), &savedPath);
+    const QString problem =
+        saveCapture(*m_services.pictures, shot, m_services.config.dataFile(DataFolder::captures()),
+                    m_services.clock->today(), &savedPath);
     if (!problem.isEmpty()) {
         m_services.dialogs->message(this, AppTitle, problem, Dialogs::Icon::Warning);
         return;

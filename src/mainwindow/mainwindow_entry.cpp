@@ -1,7 +1,8 @@
 // Code entry through the entry box and the grid's own events.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "entrybox.h"
+#include "platform/datafolder.h"
 #include "quotegrid.h"
 #include "quotes/quotefetch.h"
 
@@ -10,10 +11,10 @@ namespace tickora {
 using namespace Qt::StringLiterals;
 
 /// The window as code entry sees it.
-class Form1::EntryHost : public CodeEntryHost
+class MainWindow::EntryHost : public CodeEntryHost
 {
 public:
-    explicit EntryHost(Form1& window) : m_w(window) {}
+    explicit EntryHost(MainWindow& window) : m_w(window) {}
 
     QuoteSheet& sheet() override { return *m_w.m_grid; }
     int row() const override { return m_w.m_grid->row(); }
@@ -28,7 +29,7 @@ public:
         m_w.m_entryBox->setCursorPosition(int(m_w.m_entryBox->text().size()));
         m_w.m_entryBox->setFocus();
     }
-    void showRowNumber(int row) override { m_w.m_rowLabel->setText(QString::number(row)); }
+    void showRowNumber(int row) override { m_w.m_currentRowLabel->setText(QString::number(row)); }
     void alignNamesLeft() override
     {
         for (int r = grid::FirstRow; r <= grid::LastRow; ++r)
@@ -46,8 +47,11 @@ public:
             m_w.showNoShiftJis();
         return m_w.m_services.shiftJisConverter;
     }
-    QString codeListPath() const override { return m_w.m_services.config.dataFile(u"tousyou1.csv"_s); }
-    QString addedCodesPath() const override { return m_w.m_services.config.dataFile(u"codes-added.csv"_s); }
+    QString codeListPath() const override { return m_w.m_services.config.dataFile(DataFolder::codeList()); }
+    QString addedCodesPath() const override
+    {
+        return m_w.m_services.config.dataFile(DataFolder::addedCodes());
+    }
     void askQuotePage(const QString& code, std::function<void(std::optional<QString>)> done) override
     {
         const Config& config = m_w.m_services.config;
@@ -58,7 +62,7 @@ public:
                 &m_w, [done] { done(std::nullopt); }, Qt::QueuedConnection);
             return;
         }
-        Form1& w = m_w;
+        MainWindow& w = m_w;
         fetchPage(*w.m_services.http, url, &w, [&w, url, done](const PageFetch& result) {
             if (isOverloadStatus(result.status) &&
                 w.m_backoff.noteAnswer(url, result.status, result.retryAfter, w.now()))
@@ -76,20 +80,20 @@ public:
     }
 
 private:
-    Form1& m_w;
+    MainWindow& m_w;
 };
 
-std::unique_ptr<CodeEntryHost> Form1::makeEntryHost(Form1& window)
+std::unique_ptr<CodeEntryHost> MainWindow::makeEntryHost(MainWindow& window)
 {
     return std::make_unique<EntryHost>(window);
 }
 
-void Form1::showInBox(const QString& text)
+void MainWindow::showInBox(const QString& text)
 {
     m_entry.showInBox(text);
 }
 
-void Form1::connectEntry()
+void MainWindow::connectEntry()
 {
     // Everything that moves the current cell or writes into the box's cell keeps the two as one.
     connect(m_grid, &QuoteGrid::currentMoved, this, [this] { m_entry.currentMoved(); });
@@ -99,9 +103,9 @@ void Form1::connectEntry()
     connect(m_grid, &QuoteGrid::clickedBesideCells, this, [this] { m_entry.detach(); });
 }
 
-void Form1::gridClicked()
+void MainWindow::gridClicked()
 {
-    m_rowLabel->setText(QString::number(m_grid->row()));
+    m_currentRowLabel->setText(QString::number(m_grid->row()));
     stopRealTime();
 }
 

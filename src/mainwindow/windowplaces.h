@@ -2,7 +2,35 @@
 
 #include <QPoint>
 
+// Where every control of the main window stands, in twips (1/1440 inch) from the top-left corner
+// of its client area; the window turns them into pixels with the screen's DPI.
+
 namespace tickora {
+
+/// A control's rectangle in twips.
+struct TwipsRect
+{
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+namespace places {
+inline constexpr TwipsRect DateLabel{480, 360, 1095, 255};
+inline constexpr TwipsRect RealTimeStatus{1680, 360, 2175, 300};
+inline constexpr TwipsRect CurrentRowLabel{4120, 360, 250, 255};
+inline constexpr TwipsRect EntryBox{4440, 289, 855, 343};
+inline constexpr TwipsRect MuteBox{12000, 360, 735, 307};
+inline constexpr TwipsRect NikkeiLine{13680, 480, 4935, 255};
+inline constexpr TwipsRect QuoteGrid{840, 840, 12480, 3030};
+inline constexpr TwipsRect IndexChart{13680, 840, 3855, 3015};
+/// The three rules across the top of the window, one pixel high.
+inline constexpr TwipsRect Rules[] = {{0, 0, 18600, 0}, {0, 0, 19200, 0}, {0, 50, 19200, 0}};
+/// A thumbnail's size until its first picture, and the most it grows to.
+inline constexpr TwipsRect ThumbnailStart{0, 0, 4200, 2700};
+inline constexpr TwipsRect ThumbnailLimit{0, 0, 4500, 2720};
+} // namespace places
 
 /// The large thumbnail layout serves screens more than 800 pixels high.
 inline bool usesLargeThumbs(int screenPixelsY)

@@ -1,6 +1,6 @@
 // Refresh cycle: start, stop, the tick with its trading-hours questions, packing and thumbnail
 // layout.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "charts/chartsources.h"
 #include "charts/picturebox.h"
@@ -9,7 +9,7 @@
 #include "quotes/quotefetch.h"
 #include "quotes/refreshpass.h"
 #include "thumbcaption.h"
-#include "thumblayout.h"
+#include "windowplaces.h"
 
 namespace tickora {
 
@@ -21,10 +21,10 @@ constexpr quint32 Black = 0x00000000;
 } // namespace
 
 /// The window as the refresh cycle sees it.
-class Form1::CycleHost : public RefreshCycleHost
+class MainWindow::CycleHost : public RefreshCycleHost
 {
 public:
-    explicit CycleHost(Form1& window) : m_w(window) {}
+    explicit CycleHost(MainWindow& window) : m_w(window) {}
 
     bool firstRowEmpty() const override { return m_w.m_grid->cellText(grid::FirstRow, grid::Code).isEmpty(); }
     int openBoxes() const override { return m_w.m_dialogs->open(); }
@@ -35,12 +35,12 @@ public:
         return m_w.m_dialogs->question(&m_w, u"継続確認"_s, text);
     }
     void startTimer() override { m_w.enableTimer(); }
-    void stopTimer() override { m_w.m_timer->stop(); }
+    void stopTimer() override { m_w.m_refreshTimer->stop(); }
     void showRunning(bool running) override
     {
-        setBackground(m_w.m_statusBar, running ? Yellow : Black);
+        setBackground(m_w.m_realTimeStatus, running ? Yellow : Black);
         if (running)
-            m_w.m_statusBar->setText(u" リアルタイム株価表示中"_s);
+            m_w.m_realTimeStatus->setText(u" リアルタイム株価表示中"_s);
     }
     void closeSecondaryWindows() override { m_w.closeSecondaryWindows(); }
     void packRows() override { m_w.packRows(); }
@@ -61,31 +61,31 @@ public:
     void workEnded() override { m_w.m_http->clear(); }
 
 private:
-    Form1& m_w;
+    MainWindow& m_w;
 };
 
-std::unique_ptr<RefreshCycleHost> Form1::makeCycleHost(Form1& window)
+std::unique_ptr<RefreshCycleHost> MainWindow::makeCycleHost(MainWindow& window)
 {
     return std::make_unique<CycleHost>(window);
 }
 
-void Form1::stopRealTime()
+void MainWindow::stopRealTime()
 {
     m_cycle.stop();
 }
 
-void Form1::enableTimer()
+void MainWindow::enableTimer()
 {
-    if (!m_timer->isActive())
-        m_timer->start();
+    if (!m_refreshTimer->isActive())
+        m_refreshTimer->start();
 }
 
-void Form1::startRealTime()
+void MainWindow::startRealTime()
 {
     m_cycle.start();
 }
 
-void Form1::prefetchRefresh()
+void MainWindow::prefetchRefresh()
 {
     // The steps of a refresh run in their order (quotes, thumbnails, index chart, Nikkei line),
     // but their requests all start now; each step then takes its answer when it gets there.
@@ -108,10 +108,10 @@ void Form1::prefetchRefresh()
         m_http->prefetch(pageRequest(nikkeiPageUrl(config)));
 }
 
-void Form1::packRows()
+void MainWindow::packRows()
 {
     // Twelve sweeps move every filled row over all the empty rows above it.
-    for (int sweep = 0; sweep < 12; ++sweep) {
+    for (int sweep = 0; sweep < grid::WatchedRows; ++sweep) {
         for (int r = grid::FirstRow; r < grid::LastRow; ++r) {
             if (!m_grid->cellText(r, grid::Code).isEmpty() || m_grid->cellText(r + 1, grid::Code).isEmpty())
                 continue;
@@ -123,27 +123,27 @@ void Form1::packRows()
     }
 }
 
-void Form1::layOutThumbnails()
+void MainWindow::layOutThumbnails()
 {
     const bool large = usesLargeThumbs(m_screenPixelsY);
-    for (int k = 0; k < 12; ++k) { // every slot, so a row watched later finds its place ready
+    for (int k = 0; k < grid::WatchedRows; ++k) { // every slot, so a row watched later finds its place ready
         const ThumbPlace place = thumbPlace(k, large);
-        m_thumbs[k]->move(twips(place.picture.x(), place.picture.y(), 0, 0).topLeft());
-        m_thumbs[k]->setFlatBorder(true);
+        m_thumbnails[k]->move(twipsPoint(place.picture));
+        m_thumbnails[k]->setFlatBorder(true);
         // Drawn thumbnails all have one size: an empty slot takes it too, border included.
         if (const QSize drawn = m_charts.thumbnailSize(); drawn.isValid()) {
-            const int border = 2 * m_thumbs[k]->frameWidth();
-            m_thumbs[k]->resize(drawn + QSize(border, border));
+            const int border = 2 * m_thumbnails[k]->frameWidth();
+            m_thumbnails[k]->resize(drawn + QSize(border, border));
         }
-        m_thumbCaptions[k]->move(twips(place.caption.x(), place.caption.y(), 0, 0).topLeft());
+        m_thumbCaptions[k]->move(twipsPoint(place.caption));
         // The small layout gives a caption less room: its name is cut again to fit.
-        m_thumbCaptions[k]->setSlotWidth(twips(0, 0, captionSlotWidth(k, large), 0).width());
+        m_thumbCaptions[k]->setSlotWidth(twipsToPixels(captionSlotWidth(k, large), m_dpi));
     }
 }
 
-void Form1::refreshThumbnails(Then then)
+void MainWindow::refreshThumbnails(Then then)
 {
-    for (PictureBox* image : m_thumbs)
+    for (PictureBox* image : m_thumbnails)
         image->clearPicture();
     // The Nikkei 6-month window closes too: the thumbnail routine closes it first thing.
     m_charts.refreshThumbnails(std::move(then));

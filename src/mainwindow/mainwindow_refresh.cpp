@@ -1,7 +1,8 @@
 // Quote refresh pass and the Nikkei average line.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "exchange/securitycode.h"
+#include "platform/datafolder.h"
 #include "quotegrid.h"
 #include "quotes/pageverdict.h"
 #include "quotes/quotefetch.h"
@@ -24,10 +25,10 @@ const QString NikkeiPageCode = u"998407.O"_s;
 } // namespace
 
 /// The window as the refresh pass sees it.
-class Form1::RefreshHost : public RefreshPassHost
+class MainWindow::RefreshHost : public RefreshPassHost
 {
 public:
-    explicit RefreshHost(Form1& window) : m_w(window) {}
+    explicit RefreshHost(MainWindow& window) : m_w(window) {}
 
     QuoteSheet& sheet() override { return *m_w.m_grid; }
 
@@ -47,7 +48,8 @@ public:
     {
         const Services& s = m_w.m_services;
         if (s.sound)
-            s.sound->play(s.config.dataFile(chime == Chime::Sell ? u"chimes.wav"_s : u"chimesRow.wav"_s));
+            s.sound->play(
+                s.config.dataFile(chime == Chime::Sell ? DataFolder::sellChime() : DataFolder::buyChime()));
     }
 
     // A notification is silent, so the mute box, which silences the chimes, leaves it alone.
@@ -73,7 +75,7 @@ public:
         // Only asks for the focus: a minimised or inactive window simply gets it when it is
         // shown or activated again.
         m_w.m_grid->setFocus(Qt::OtherFocusReason);
-        m_w.m_rowLabel->setText(QString::number(row));
+        m_w.m_currentRowLabel->setText(QString::number(row));
     }
 
     void fetchFailed(int) override { m_w.showFetchFailure(); }
@@ -104,11 +106,11 @@ public:
     void marketMoment(const QDateTime& simulated) override { m_w.noteMarketMoment(simulated); }
 
 private:
-    Form1& m_w;
+    MainWindow& m_w;
     quint64 m_stopsAtStart = 0; ///< the window's stop count when the pass started
 };
 
-RefreshPass& Form1::refreshPass()
+RefreshPass& MainWindow::refreshPass()
 {
     if (!m_refreshPass) {
         const Config& config = m_services.config;
@@ -119,7 +121,7 @@ RefreshPass& Form1::refreshPass()
     return *m_refreshPass;
 }
 
-void Form1::showFetchFailure()
+void MainWindow::showFetchFailure()
 {
     // A failure ends its pass, and no pass starts while a box is open: one box at a time.
     if (m_services.dialogs)
@@ -127,26 +129,26 @@ void Form1::showFetchFailure()
                                     Dialogs::Icon::Exclamation);
 }
 
-QDateTime Form1::now() const
+QDateTime MainWindow::now() const
 {
     return m_services.clock ? m_services.clock->now() : QDateTime::currentDateTime();
 }
 
-QDateTime Form1::tradingMoment() const
+QDateTime MainWindow::tradingMoment() const
 {
     return m_simulatedMoment.isValid() ? m_simulatedMoment : japanTime(now());
 }
 
-void Form1::noteMarketMoment(const QDateTime& simulated)
+void MainWindow::noteMarketMoment(const QDateTime& simulated)
 {
     m_simulatedMoment = simulated.isValid() ? japanTime(simulated) : QDateTime();
 }
 
 /// The window's status line as its messages see it.
-class Form1::StatusHost : public StatusLineHost
+class MainWindow::StatusHost : public StatusLineHost
 {
 public:
-    explicit StatusHost(Form1& window) : m_w(window) {}
+    explicit StatusHost(MainWindow& window) : m_w(window) {}
     QString currentMessage() const override { return m_w.statusBar()->currentMessage(); }
     void showMessage(const QString& text, int timeoutMs) override
     {
@@ -155,25 +157,25 @@ public:
     void clearMessage() override { m_w.statusBar()->clearMessage(); }
 
 private:
-    Form1& m_w;
+    MainWindow& m_w;
 };
 
-std::unique_ptr<StatusLineHost> Form1::makeStatusHost(Form1& window)
+std::unique_ptr<StatusLineHost> MainWindow::makeStatusHost(MainWindow& window)
 {
     return std::make_unique<StatusHost>(window);
 }
 
-void Form1::showQuiet(const QString& text)
+void MainWindow::showQuiet(const QString& text)
 {
     m_status.showQuiet(text);
 }
 
-void Form1::showServiceHeld(const QDateTime& until)
+void MainWindow::showServiceHeld(const QDateTime& until)
 {
     m_status.showServiceHeld(until, now());
 }
 
-void Form1::markSimulated()
+void MainWindow::markSimulated()
 {
     if (m_simulatedMark)
         return;
@@ -191,22 +193,22 @@ void Form1::markSimulated()
     statusBar()->addPermanentWidget(m_simulatedMark);
 }
 
-void Form1::refreshQuotes(Then then)
+void MainWindow::refreshQuotes(Then then)
 {
     enableTimer();
     closeStockChartWindows();
     refreshPass().request(std::move(then));
 }
 
-void Form1::refreshNikkeiLine(Then then)
+void MainWindow::refreshNikkeiLine(Then then)
 {
-    m_heikinWaiting.append(std::move(then));
-    if (m_heikinRunning)
+    m_nikkeiLineWaiting.append(std::move(then));
+    if (m_nikkeiLineRunning)
         return;
-    m_heikinRunning = true;
+    m_nikkeiLineRunning = true;
     auto finish = [this] {
-        m_heikinRunning = false;
-        const QList<Then> waiting = std::exchange(m_heikinWaiting, {});
+        m_nikkeiLineRunning = false;
+        const QList<Then> waiting = std::exchange(m_nikkeiLineWaiting, {});
         for (const Then& t : waiting)
             if (t)
                 t();
@@ -241,7 +243,7 @@ void Form1::refreshNikkeiLine(Then then)
     });
 }
 
-void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
+void MainWindow::nikkeiLineFromSeries(const std::function<void()>& finish)
 {
     const HttpRequest request =
         daySeriesRequest(m_services.config.seriesBase, QString::fromUtf16(NikkeiSeriesSymbol));
@@ -265,22 +267,22 @@ void Form1::nikkeiLineFromSeries(const std::function<void()>& finish)
     });
 }
 
-void Form1::tellPageUnread(const QString& code, bool fromSeries)
+void MainWindow::tellPageUnread(const QString& code, bool fromSeries)
 {
     m_status.tellPageUnread(code, fromSeries, now().date());
 }
 
-void Form1::tellOtherCode(const QString& code, const QString& boardCode)
+void MainWindow::tellOtherCode(const QString& code, const QString& boardCode)
 {
     m_status.tellOtherCode(code, boardCode);
 }
 
-void Form1::notePageRead(const QString& code)
+void MainWindow::notePageRead(const QString& code)
 {
     m_status.notePageRead(code);
 }
 
-void Form1::noteSeriesAnswer(int status, bool holdStarted)
+void MainWindow::noteSeriesAnswer(int status, bool holdStarted)
 {
     m_status.noteSeriesAnswer(status, holdStarted);
 }

@@ -28,23 +28,28 @@ class QFrame;
 namespace tickora {
 
 class EntryBox;
-class Form6;
+class SettingsWindow;
+class StockYearChartWindow;
+class StockHalfYearChartWindow;
+class MarketChartWindow;
+enum class MarketWindow;
 class PictureBox;
 class QuoteGrid;
 class RefreshPass;
 class ThumbCaption;
+struct TwipsRect;
 
-/// The main window: quote grid, entry box, status bar, Nikkei line, thumbnails and menu bar.
-/// Every platform service arrives through the constructor. Long work (a refresh, a download)
-/// runs asynchronously; a step that continues later takes a `Then` that runs when it is done.
-class Form1 : public QMainWindow
+/// The main window (the old program's Form1): quote grid, entry box, status bar, Nikkei line, thumbnails and
+/// menu bar. Every platform service arrives through the constructor. Long work (a refresh, a download) runs
+/// asynchronously; a step that continues later takes a `Then` that runs when it is done.
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
     using Then = std::function<void()>;
 
-    explicit Form1(const Services& services, QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(const Services& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     /// Shows the refusal for a second running instance; false when this process must end.
     static bool claimSingleInstance(SingleInstance& instance, Dialogs& dialogs);
@@ -52,32 +57,33 @@ public:
     void showAtStart();
 
 private:
-    // ---- commands; each notes the design's name of its event ----
-    void quit();          ///< end1_Click
-    void openHelp();      ///< menu8_Click
-    void startRealTime(); ///< menu3_Click
-    /// menu4_Click, and the stop every other command makes: timer off, status bar black, caption
-    /// unchanged. It holds: a tick or start still working finishes its current step only.
+    // ---- commands ----
+    void quit();
+    void openHelp();
+    void startRealTime();
+    /// The stop command, and the stop every other command makes: timer off, status bar black,
+    /// caption unchanged. It holds: a tick or start still working finishes its current step only.
     void stopRealTime();
-    void showNikkeiSixMonthChart(); ///< menu5_Click
-    void showNyNikkeiChart();       ///< munu6_Click
-    void showDowChart();            ///< nyd_Click
-    void showAdvanceDeclineChart(); ///< menu7_Click
-    void showDollarYenChart();      ///< en_Click
-    void saveWatchList();           ///< menu2_Click
-    void openWatchList();           ///< menu11_Click
-    void showSettings();            ///< menu1_Click
-    void captureScreen();           ///< HDCOPY_Click
-    void gridClicked();             ///< MSFlexGrid1_Click
+    void showNikkeiSixMonthChart();
+    void showNyNikkeiChart();
+    void showDowChart();
+    void showAdvanceDeclineChart();
+    void showDollarYenChart();
+    void saveWatchList();
+    void openWatchList();
+    void showSettings();
+    void captureScreen();
+    void gridClicked();
 
     // ---- steps of a refresh ----
-    void packRows(); ///< PackRows
-    /// LayoutThumbs and LayoutThumbLabels: the first slot is always placed, the others up to the
-    /// number of watched rows.
+    /// Moves the filled rows up over the empty ones, keeping their order.
+    void packRows();
+    /// Places the thumbnails and their captions for the screen's layout: the first slot is always
+    /// placed, the others up to the number of watched rows.
     void layOutThumbnails();
     void refreshThumbnails(Then then);
     void refreshQuotes(Then then);
-    void refreshNikkeiLine(Then then); ///< heikin
+    void refreshNikkeiLine(Then then);
     /// Closes every secondary window of the program (chart windows, settings).
     void closeSecondaryWindows();
 
@@ -89,38 +95,45 @@ private:
     void buildThumbnails(QWidget* client);
     void buildLines(QWidget* client);
     void buildMenu();
-    void formLoad();
+    /// Fills the window as it first shows: date, header captions, column widths, row 1 current.
+    void showInitialState();
     void connectEvents();
     /// Adds to `menu` the action `name` that runs `command`.
-    void addCommand(QWidget* menu, const QString& name, const QString& caption, void (Form1::*command)());
-    QRect twips(int left, int top, int width, int height) const;
+    void addCommand(QWidget* menu, const QString& name, const QString& caption,
+                    void (MainWindow::*command)());
+    /// A rectangle of the window in twips, in pixels.
+    QRect twips(const TwipsRect& r) const;
+    /// A point of the window in twips, in pixels.
+    QPoint twipsPoint(QPoint twips) const;
 
     Services m_services;
     qreal m_dpi = 96.0;
 
     // ---- controls ----
-    QLabel* m_dateLabel = nullptr;                   ///< Label2: today's date
-    QLabel* m_statusBar = nullptr;                   ///< Label3: status of the refresh cycle
-    QLabel* m_nikkeiLine = nullptr;                  ///< Label4: Nikkei average line and chart titles
-    QLabel* m_rowLabel = nullptr;                    ///< Label5: number of the grid's current row
-    EntryBox* m_entryBox = nullptr;                  ///< Text1: the grid's only editor
-    QCheckBox* m_muteBox = nullptr;                  ///< Check1: mutes the price chimes
-    QTimer* m_timer = nullptr;                       ///< Timer1: the refresh clock
-    QuoteGrid* m_grid = nullptr;                     ///< MSFlexGrid1
-    PictureBox* m_marketChart = nullptr;             ///< Image2: market chart beside the grid
-    std::array<PictureBox*, 12> m_thumbs{};          ///< Image1: slot k shows grid row k + 1
-    std::array<ThumbCaption*, 12> m_thumbCaptions{}; ///< Label1
+    QLabel* m_dateLabel = nullptr;       ///< today's date (the old program's Label2)
+    QLabel* m_realTimeStatus = nullptr;  ///< status of the refresh cycle (the old program's Label3)
+    QLabel* m_nikkeiLine = nullptr;      ///< Nikkei average line and chart titles (the old program's Label4)
+    QLabel* m_currentRowLabel = nullptr; ///< number of the grid's current row (the old program's Label5)
+    EntryBox* m_entryBox = nullptr;      ///< the grid's only editor (the old program's Text1)
+    QCheckBox* m_muteBox = nullptr;      ///< mutes the price chimes (the old program's Check1)
+    QTimer* m_refreshTimer = nullptr;    ///< the refresh clock (the old program's Timer1)
+    QuoteGrid* m_grid = nullptr;         ///< the quote grid (the old program's MSFlexGrid1)
+    PictureBox* m_indexChart = nullptr;  ///< market chart beside the grid (the old program's Image2)
+    /// Slot k shows grid row k + 1 (the old program's Image1).
+    std::array<PictureBox*, grid::WatchedRows> m_thumbnails{};
+    /// The caption above each thumbnail (the old program's Label1).
+    std::array<ThumbCaption*, grid::WatchedRows> m_thumbCaptions{};
 
     // ---- fields shared by the parts ----
     qint16 m_watchCount = 0; ///< rows the last quote refresh covered
-    QStringList m_shortNames = QStringList(13);
+    QStringList m_shortNames = QStringList(grid::Rows);
     QString m_chartCode; ///< the code whose charts were asked for last
     qint16 m_screenPixelsY = 0;
     QString m_helpPath;
 
     // ---- state of the refresh cycle ----
     class CycleHost;
-    static std::unique_ptr<RefreshCycleHost> makeCycleHost(Form1& window);
+    static std::unique_ptr<RefreshCycleHost> makeCycleHost(MainWindow& window);
     void enableTimer();
     /// True when a stop came after `stopCount` was read: the work in progress must not go on.
     bool stoppedSince(quint64 stopCount) const { return m_cycle.stoppedSince(stopCount); }
@@ -153,7 +166,7 @@ private:
     void showQuiet(const QString& text);
     QDateTime m_simulatedMoment; ///< in Japan time; invalid while the clock is used
     class StatusHost;
-    static std::unique_ptr<StatusLineHost> makeStatusHost(Form1& window);
+    static std::unique_ptr<StatusLineHost> makeStatusHost(MainWindow& window);
     std::unique_ptr<StatusLineHost> m_statusHost;
     StatusMessages m_status; ///< the status line's messages
     /// Says once in the status line that a service is held until `until`.
@@ -168,30 +181,30 @@ private:
     /// The Nikkei line from the series, when its page answered but could not be read.
     void nikkeiLineFromSeries(const std::function<void()>& finish);
     QLabel* m_simulatedMark = nullptr; ///< "模擬相場" in the status line, once marked
-    bool m_heikinRunning = false;
-    QList<Then> m_heikinWaiting; ///< callers of refreshNikkeiLine served by the request in flight
+    bool m_nikkeiLineRunning = false;
+    QList<Then> m_nikkeiLineWaiting; ///< callers of refreshNikkeiLine served by the request in flight
 
     // ---- state of the charts ----
-    /// Closes the stock chart windows Form2 and Form3 if they are open.
+    /// Closes the two chart windows of a stock if they are open.
     void closeStockChartWindows();
     /// The chart window held in `slot`, made on first use (or after it was closed).
     template <class W> W* chartWindow(QPointer<W>& slot);
+    /// The window of the market chart `chart`, made on first use (or after it was closed).
+    MarketChartWindow* marketChartWindow(MarketWindow chart);
     /// Closes the chart window held in `slot` if it is open.
     template <class W> void closeChartWindow(QPointer<W>& slot);
-    QPointer<class Form2> m_form2;   ///< 1-year chart of a stock
-    QPointer<class Form3> m_form3;   ///< 6-month chart of a stock
-    QPointer<class Form5> m_form5;   ///< Nikkei 6 months
-    QPointer<class Form7> m_form7;   ///< advance/decline ratio
-    QPointer<class Form9> m_form9;   ///< New York Dow
-    QPointer<class Form12> m_form12; ///< dollar-yen
+    QPointer<StockYearChartWindow> m_stockYearChart;         ///< 1-year chart of a stock
+    QPointer<StockHalfYearChartWindow> m_stockHalfYearChart; ///< 6-month chart of a stock
+    /// The market chart windows while open, by MarketWindow.
+    std::array<QPointer<MarketChartWindow>, 4> m_marketCharts;
     class ChartsHost;
-    static std::unique_ptr<ChartRoutinesHost> makeChartsHost(Form1& window);
+    static std::unique_ptr<ChartRoutinesHost> makeChartsHost(MainWindow& window);
     std::unique_ptr<ChartRoutinesHost> m_chartsHost;
     ChartRoutines m_charts;
 
     // ---- state of code entry ----
     class EntryHost;
-    static std::unique_ptr<CodeEntryHost> makeEntryHost(Form1& window);
+    static std::unique_ptr<CodeEntryHost> makeEntryHost(MainWindow& window);
     /// Loads the box with a cell's text as it stands: no filter, no beep, nothing written back.
     void showInBox(const QString& text);
     /// Keeps the entry box attached to the grid's current cell.
@@ -201,7 +214,7 @@ private:
 
     // ---- state of files, settings, capture ----
     // (owned by the files code)
-    QPointer<Form6> m_form6; ///< the settings window while it is open
+    QPointer<SettingsWindow> m_settingsWindow; ///< the settings window while it is open
     /// The code cells of rows 1 to 12.
     QStringList watchedCodes() const;
     /// Empties the thumbnail and caption of every row whose code is no longer `codesBefore`'s.
