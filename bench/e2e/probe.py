@@ -42,10 +42,11 @@ class Pinger:
         self.ping_atom = self.d.intern_atom("_NET_WM_PING")
         self.window = self._main_window(pid)
         self.token = 0
-        # Qt sends its answer to the root window for the clients that selected SubstructureNotify
-        # or SubstructureRedirect there. Only SubstructureNotify is taken: SubstructureRedirect
-        # would make the probe the window manager and hold back every window the program maps.
-        self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        # Qt sends its answer to the root window for the clients that selected StructureNotify or
+        # SubstructureRedirect there (not SubstructureNotify, as window managers send theirs).
+        # StructureNotify is taken: SubstructureRedirect would make the probe the window manager,
+        # which holds back every window the program maps.
+        self.root.change_attributes(event_mask=X.StructureNotifyMask)
         self.d.sync()
 
     def _main_window(self, pid):

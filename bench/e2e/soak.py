@@ -187,11 +187,11 @@ def main():
                     since = max(since, counter.overloaded_at + hold)
                 check(time.monotonic() - since < 60, "no tick for a minute (at tick %d)" % counter.ticks)
                 if time.monotonic() - last_report > 30:
-                    raw, adjusted, _ = probe.worst(last_report)
+                    raw, adjusted, pings = probe.worst(last_report)
                     last_report = time.monotonic()
                     print("  tick %d: RSS %.1f MB, %d boxes answered, largest stall of the last 30 s %.1f ms "
-                          "(%.1f ms less CPU waits)" % (counter.ticks, rss_kib(app.pid) / 1024, answered,
-                                                        raw * 1e3, adjusted * 1e3))
+                          "(%.1f ms less CPU waits, %d pings)" % (counter.ticks, rss_kib(app.pid) / 1024, answered,
+                                                                  raw * 1e3, adjusted * 1e3, pings))
                     sys.stdout.flush()
                 time.sleep(0.05)
             ticking.append((began, time.monotonic()))
