@@ -25,7 +25,8 @@ on an idle machine (take figures from a release build; screenshots and logs stay
         --market build/release/market/tickora-market --display 90 --work /tmp/soak --ticks 1000
 
 (--tick-ms, --fault-rate and --fault-mix change the pace and the faults; e.g. --fault-mix
-huge:50,drip,hang,reset for the slow failures.)
+huge:50,drip,hang,reset for the slow failures. The market's default mix has status:503, and every
+503 answer stops the ticks for a minute: a day with it takes longer than with a mix without it.)
 """
 
 import os
