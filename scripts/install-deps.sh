@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6
   libcpp-httplib-dev zlib1g-dev libssl-dev libgtest-dev libbenchmark-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl
   xvfb xauth xdotool dbus x11-utils fonts-ipafont-gothic imagemagick python3 util-linux tzdata
-  at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0
+  at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 python3-xlib
   clang libclang-rt-14-dev clang-format git
   file lintian desktop-file-utils appstream
 )

@@ -13,18 +13,77 @@ ran without answering. While an answer is overdue the probe also notes what the 
 doing (/proc/PID/task/TID/stat and syscall: running, or blocked in fdatasync, futex, ...), so a
 stall comes with its cause.
 
-It uses the benchmarks' own X11 client (xclient.py).
+The X side is Debian's python3-xlib; run it with /usr/bin/python3 (as the end-to-end harness).
 """
 
 import os
+import select
 import subprocess
 import sys
 import threading
 import time
 
 sys.dont_write_bytecode = True  # keep the source folders clean
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xclient import XClient, XError  # noqa: E402
+try:
+    from Xlib import X, error
+    from Xlib.display import Display
+    from Xlib.protocol import event
+except ImportError:
+    sys.exit("probe.py needs Debian's python3-xlib: run it with /usr/bin/python3")
+
+
+class Pinger:
+    """_NET_WM_PING round trips to one of the program's windows on an X connection of its own."""
+
+    def __init__(self, display, pid):
+        self.d = Display(display)
+        self.root = self.d.screen().root
+        self.protocols = self.d.intern_atom("WM_PROTOCOLS")
+        self.ping_atom = self.d.intern_atom("_NET_WM_PING")
+        self.window = self._main_window(pid)
+        self.token = 0
+        # Qt sends its answer to the root window for the clients that selected StructureNotify or
+        # SubstructureRedirect there (not SubstructureNotify, as window managers send theirs).
+        # StructureNotify is taken: SubstructureRedirect would make the probe the window manager,
+        # which holds back every window the program maps.
+        self.root.change_attributes(event_mask=X.StructureNotifyMask)
+        self.d.sync()
+
+    def _main_window(self, pid):
+        """The shown top-level window of process `pid` that takes _NET_WM_PING and is no dialog's
+        (no WM_TRANSIENT_FOR): the main window. Qt's 1x1 client leader window bears the program's
+        name too but takes no ping."""
+        pid_atom = self.d.intern_atom("_NET_WM_PID")
+        transient = self.d.intern_atom("WM_TRANSIENT_FOR")
+        for w in self.root.query_tree().children:
+            try:
+                owner = w.get_full_property(pid_atom, X.AnyPropertyType)
+                protocols = w.get_full_property(self.protocols, X.AnyPropertyType)
+                if (owner and list(owner.value) == [pid] and protocols and self.ping_atom in protocols.value
+                        and not w.get_full_property(transient, X.AnyPropertyType)
+                        and w.get_attributes().map_state == X.IsViewable):
+                    return w
+            except error.BadWindow:
+                continue  # gone meanwhile
+        sys.exit("probe.py: no shown main window of process %d" % pid)
+
+    def ping(self, timeout, waiting=None):
+        """Sends _NET_WM_PING and returns the seconds until the program's answer, or None after
+        `timeout` seconds. `waiting(seconds)` is called about every 10 ms while the answer is due."""
+        self.token = (self.token + 1) & 0xFFFFFFFF
+        data = (32, [self.ping_atom, self.token, self.window.id, 0, 0])
+        message = event.ClientMessage(window=self.window, client_type=self.protocols, data=data)
+        t0 = time.monotonic()
+        self.window.send_event(message, event_mask=0)  # to the window's own client
+        self.d.flush()
+        while (left := t0 + timeout - time.monotonic()) > 0:
+            while self.d.pending_events():
+                e = self.d.next_event()
+                if (e.type == X.ClientMessage and e.client_type == self.protocols
+                        and list(e.data[1][:2]) == [self.ping_atom, self.token]):
+                    return time.monotonic() - t0
+            if not select.select([self.d], [], [], min(left, 0.01) if waiting else left)[0] and waiting:
+                waiting(time.monotonic() - t0)
 
 
 class StallProbe:
@@ -34,8 +93,8 @@ class StallProbe:
     def __init__(self, session, app):
         self.samples = []
         self.lock = threading.Lock()
-        self.proc = session.spawn([sys.executable, os.path.abspath(__file__), session.display, str(app.window),
-                                   str(app.pid), str(session.xvfb.pid)], log="probe.log", stdout=subprocess.PIPE)
+        self.proc = session.spawn([sys.executable, os.path.abspath(__file__), session.display, str(app.pid),
+                                   str(session.xvfb.pid)], log="probe.log", stdout=subprocess.PIPE)
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
 
@@ -97,9 +156,8 @@ def _doing(pid):
     return state  # R: on a CPU or waiting for one
 
 
-def probe_main(display, window, app_pid, xvfb_pid):
-    x = XClient(display)
-    x.select_root()
+def probe_main(display, app_pid, xvfb_pid):
+    x = Pinger(display, app_pid)
     me, my_tid = os.getpid(), threading.get_native_id()
     out = sys.stdout
 
@@ -116,7 +174,7 @@ def probe_main(display, window, app_pid, xvfb_pid):
                 seen[what] = seen.get(what, 0) + 1
 
         t0 = time.monotonic()
-        latency = x.ping(window, 120, waiting)
+        latency = x.ping(120, waiting)
         if latency is None:
             latency = 120.0
         waited, cpu = (waits() - waited0) / 1e9, (_schedstat(app_pid, app_pid)[0] - cpu0) / 1e9
@@ -132,8 +190,8 @@ def probe_main(display, window, app_pid, xvfb_pid):
         time.sleep(0.02)
 
 
-if __name__ == "__main__" and len(sys.argv) == 5:
+if __name__ == "__main__" and len(sys.argv) == 4:  # DISPLAY TICKORA_PID XVFB_PID
     try:
-        probe_main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]))
-    except (XError, BrokenPipeError, KeyboardInterrupt):
+        probe_main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]))
+    except (error.XError, error.ConnectionClosedError, BrokenPipeError, KeyboardInterrupt):
         pass
