@@ -66,51 +66,35 @@ private Q_SLOTS:
         bool readable = false; // the pages in a form the program reads
         w.fakes.http.setHandler([&](const HttpRequest& request) {
             const QString path = request.url.path();
-            if (readable &&
-                path.endsWith(u".T"_s)) // each code's own page: a board of another code is no read
-                return HttpResponse{200,
-                                    quotePage(path.endsWith(u"7203.T"_s) ? u"today/7203.html"_s
-                                                                         : u"today/2026/285A.T.html"_s),
-                                    "text/html",
-                                    {},
-                                    {}};
+            // Each code's own page: a board of another code is no read.
+            if (readable && path.endsWith(u".T"_s))
+                return okResponse(quotePage(path.endsWith(u"7203.T"_s) ? u"today/7203.html"_s
+                                                                       : u"today/2026/285A.T.html"_s),
+                                  "text/html");
             if (readable && path == u"/quote/998407.O"_s)
-                return HttpResponse{200,
-                                    "<script>\nwindow.__PRELOADED_STATE__ = {\"mainDomesticIndexPriceBoard\":"
-                                    "{\"indexPrices\":{\"price\":\"50,491.87\",\"japanUpdateTime\":\"15:30\","
-                                    "\"changePrice\":\"253.29\"}}};</script>",
-                                    "text/html",
-                                    {},
-                                    {}};
+                return okResponse("<script>\nwindow.__PRELOADED_STATE__ = {\"mainDomesticIndexPriceBoard\":"
+                                  "{\"indexPrices\":{\"price\":\"50,491.87\",\"japanUpdateTime\":\"15:30\","
+                                  "\"changePrice\":\"253.29\"}}};</script>",
+                                  "text/html");
             if (!path.startsWith(u"/v8/finance/chart/"_s))
-                return HttpResponse{200,
-                                    "<html><body><h2 hidden>株価詳細値</h2>新しい形式のページ</body></html>",
-                                    "text/html",
-                                    {},
-                                    {}};
+                return okResponse("<html><body><h2 hidden>株価詳細値</h2>新しい形式のページ</body></html>",
+                                  "text/html");
             seriesAsked.append(request.url.path(QUrl::FullyEncoded).mid(18) + u'?' + request.url.query());
             const QString price = path.endsWith(u"N225"_s) ? u"38412.7,\"previousClose\":38538.16"_s
                                                            : u"2648.5,\"previousClose\":2618"_s;
-            return HttpResponse{200,
-                                (u"{\"chart\":{\"result\":[{\"meta\":{\"regularMarketPrice\":"_s + price +
-                                 u",\"regularMarketTime\":1790470140}}]}}"_s)
-                                    .toUtf8(),
-                                "application/json",
-                                {},
-                                {}};
+            return okResponse((u"{\"chart\":{\"result\":[{\"meta\":{\"regularMarketPrice\":"_s + price +
+                               u",\"regularMarketTime\":1790470140}}]}}"_s)
+                                  .toUtf8(),
+                              "application/json");
         });
         w.make();
         QSignalSpy said(w.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
         QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {1, 11, u"2,600"_s}, {2, 1, u"285A"_s}}));
         w.drain();
         // The series' last trade (2026-09-27 9:49 in Japan) lies before the clock's day: its date shows.
-        QCOMPARE(w.read(Cells{{1, 2, {}}, {1, 3, {}}, {1, 4, {}}, {1, 5, {}}, {1, 12, {}}, {2, 2, {}}}),
-                 (Cells{{1, 2, u"トヨタ自動車"_s},
-                        {1, 3, u"2,648.5"_s},
-                        {1, 4, u"+30.5"_s},
-                        {1, 5, u"2,618"_s},
-                        {1, 12, u"9/27"_s},
-                        {2, 2, u"キオクシア"_s}}));
+        const Cells fromSeries = {{1, 2, u"トヨタ自動車"_s}, {1, 3, u"2,648.5"_s}, {1, 4, u"+30.5"_s},
+                                  {1, 5, u"2,618"_s},        {1, 12, u"9/27"_s},   {2, 2, u"キオクシア"_s}};
+        QCOMPARE(w.read(fromSeries), fromSeries);
         QCOMPARE(w.label(u"nikkeiLine"_s)->text(), u"日経平均 38,412.70 (9/27) -125.46"_s);
         QVERIFY(seriesAsked.contains(u"7203.T?range=1d&interval=5m"_s) &&
                 seriesAsked.contains(u"%5EN225?range=1d&interval=5m"_s));
@@ -166,12 +150,9 @@ private Q_SLOTS:
             const QString path = request.url.path();
             if (path.startsWith(u"/v8/"_s))
                 return HttpResponse{status, {}, "text/plain", {{"Retry-After", "90"}}, {}};
-            return HttpResponse{200,
-                                read && path.endsWith(u".T"_s) ? quotePage(u"today/7203.html"_s)
-                                                               : "<html>新しい形式</html>",
-                                "text/html",
-                                {},
-                                {}};
+            return okResponse(read && path.endsWith(u".T"_s) ? quotePage(u"today/7203.html"_s)
+                                                             : "<html>新しい形式</html>",
+                              "text/html");
         });
         h.make();
         QSignalSpy shown(h.child<QStatusBar>(u"statusLine"_s), &QStatusBar::messageChanged);
@@ -201,32 +182,20 @@ private Q_SLOTS:
             "\"15:30\",\"priceChange\":\"253.29\"}}};</script></html>");
         QVERIFY(
             start(w, Cells{{1, 1, u"7203"_s}, {1, 10, u"2,700"_s}, {2, 1, u"6758"_s}, {2, 11, u"3,400"_s}}));
-        QCOMPARE(w.read(Cells{{1, 2, {}},
-                              {1, 3, {}},
-                              {1, 4, {}},
-                              {1, 5, {}},
-                              {1, 6, {}},
-                              {1, 7, {}},
-                              {1, 8, {}},
-                              {1, 9, {}},
-                              {1, 12, {}},
-                              {2, 2, {}},
-                              {2, 3, {}},
-                              {2, 4, {}},
-                              {2, 12, {}}}),
-                 (Cells{{1, 2, u"トヨタ自動車(株)"_s},
-                        {1, 3, u"2,648.5"_s},
-                        {1, 4, u"-21.5"_s},
-                        {1, 5, u"2,670"_s},
-                        {1, 6, u"27,481,100"_s},
-                        {1, 7, u"2,660"_s},
-                        {1, 8, u"2,671"_s},
-                        {1, 9, u"2,640"_s},
-                        {1, 12, u"15:30"_s},
-                        {2, 2, u"ソニーグループ(株)"_s},
-                        {2, 3, u"3,412"_s},
-                        {2, 4, u"+58"_s},
-                        {2, 12, u"11:30"_s}}));
+        const Cells filled = {{1, 2, u"トヨタ自動車(株)"_s},
+                              {1, 3, u"2,648.5"_s},
+                              {1, 4, u"-21.5"_s},
+                              {1, 5, u"2,670"_s},
+                              {1, 6, u"27,481,100"_s},
+                              {1, 7, u"2,660"_s},
+                              {1, 8, u"2,671"_s},
+                              {1, 9, u"2,640"_s},
+                              {1, 12, u"15:30"_s},
+                              {2, 2, u"ソニーグループ(株)"_s},
+                              {2, 3, u"3,412"_s},
+                              {2, 4, u"+58"_s},
+                              {2, 12, u"11:30"_s}};
+        QCOMPARE(w.read(filled), filled);
         const QuoteGrid& g = *w.grid();
         QCOMPARE(QList<quint32>({g.cellForeColor(1, grid::Change), g.cellForeColor(1, grid::BuyTarget),
                                  g.cellForeColor(2, grid::Change), g.cellForeColor(2, grid::SellTarget)}),

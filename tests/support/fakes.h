@@ -67,10 +67,10 @@ public:
     ManualHttpClient() { setHolding(true); }
 };
 
-/// A 200 answer carrying `body` as a PNG picture.
-inline HttpResponse okResponse(const QByteArray& body)
+/// A 200 answer carrying `body`, a PNG picture unless told otherwise.
+inline HttpResponse okResponse(const QByteArray& body, const QByteArray& contentType = "image/png")
 {
-    return {200, body, "image/png", {}, {}};
+    return {200, body, contentType, {}, {}};
 }
 
 class FakeSound : public SoundPlayer
