@@ -64,32 +64,15 @@ private Q_SLOTS:
         Window w;
         serveOldPages(w);
         w.fakes.http.serve(u"/f?s=7203"_s, chartPng(QSize(200, 100), Qt::blue), 200, "image/png");
-        QVERIFY(start(w, Cells{{1, 1, u"7203"_s},
-                               {1, 11, u"5400"_s},
-                               {3, 1, u"6758"_s},
-                               {3, 12, u"10:00"_s},
-                               {4, 2, u"stray"_s},
-                               {5, 1, u"9999"_s},
-                               {5, 12, u"9:00"_s}}));
+        const Cells watched = {{1, 1, u"7203"_s},  {1, 11, u"5400"_s}, {3, 1, u"6758"_s}, {3, 12, u"10:00"_s},
+                               {4, 2, u"stray"_s}, {5, 1, u"9999"_s},  {5, 12, u"9:00"_s}};
+        QVERIFY(start(w, watched));
         w.drain();
         QCOMPARE(w.child<PictureBox>(u"thumbnail0"_s)->size(),
                  QSize(202, 102)); // a thumbnail takes its picture's size
-        QCOMPARE(w.read(Cells{{1, 3, {}},
-                              {2, 1, {}},
-                              {2, 4, {}},
-                              {3, 1, {}},
-                              {3, 12, {}},
-                              {4, 1, {}},
-                              {5, 1, {}},
-                              {5, 12, {}}}),
-                 (Cells{{1, 3, u"5,430"_s},
-                        {2, 1, u"6758"_s},
-                        {2, 4, u"-3"_s},
-                        {3, 1, u"9999"_s},
-                        {3, 12, u"9:00"_s},
-                        {4, 1, {}},
-                        {5, 1, {}},
-                        {5, 12, {}}}));
+        const Cells packed = {{1, 3, u"5,430"_s}, {2, 1, u"6758"_s}, {2, 4, u"-3"_s}, {3, 1, u"9999"_s},
+                              {3, 12, u"9:00"_s}, {4, 1, {}},        {5, 1, {}},      {5, 12, {}}};
+        QCOMPARE(w.read(packed), packed);
         QCOMPARE(w.state(), (WindowState{{2, 1}, u"2"_s, u"6758"_s, 1, 0, false})); // the box shows the cell
         QCOMPARE(w.fakes.sound.played, QStringList{w.fakes.config.dataFile(u"chimes.wav"_s)});
         QCOMPARE(w.label(u"nikkeiLine"_s)->text() + u'|' + w.fakes.dialogs.shown[0].text, // 9999 has no page
