@@ -196,7 +196,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QString before = u"取引開始前です（9:00 から）"_s, over = u"本日の取引は終了しました"_s;
         QTest::newRow("just after midnight") << at(QTime(0, 0, 1)) << before;
-        QTest::newRow("early morning") << at(QTime(7, 30)) << before;
         QTest::newRow("a moment before 9:00") << at(QTime(8, 59, 59, 999)) << before;
         QTest::newRow("the opening") << at(QTime(9, 0)) << QString();
         QTest::newRow("lunch") << at(QTime(12, 0)) << u"昼休み中"_s;
