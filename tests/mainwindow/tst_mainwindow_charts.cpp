@@ -21,9 +21,9 @@ private Q_SLOTS:
         const auto slot = [](ThumbCaption* c) { return std::pair(c->pos(), c->slotWidth()); };
         const auto before = slot(w.make().findChild<ThumbCaption*>(u"thumbnailCaption5"_s));
         for (const QString& symbol : {u"7203.T"_s, u"6758.T"_s, u"%5EN225"_s})
-            for (const int days : {0, 250})
-                w.fakes.http.serve(u"chart/%1?range=%2"_s.arg(symbol, days ? u"1y"_s : u"1d"_s),
-                                   seriesBody(symbol, days), 200, "application/json");
+            for (const bool intraday : {true, false})
+                w.fakes.http.serve(u"chart/%1?range=%2"_s.arg(symbol, intraday ? u"1d"_s : u"1y"_s),
+                                   seriesJson(symbol, intraday, w.fakes.clock.date), 200, "application/json");
         QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}}));
         w.tick();
         w.drain();

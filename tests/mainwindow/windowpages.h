@@ -3,7 +3,6 @@
 // Pages, series and steps the tests of the main window share: quote pages from the test data,
 // a refresh run to its end, and the settings windows open.
 
-#include "charts/seriesreader.h"
 #include "mainwindow/settingswindow.h"
 #include "mainwindow/thumbcaption.h"
 #include "platform/helpviewer.h"
@@ -12,8 +11,6 @@
 #include "support/files.h"
 #include "watch/drawncharts.h"
 #include "windowprobe.h"
-
-#include <QTimeZone>
 
 namespace tickora::test {
 
@@ -44,22 +41,6 @@ inline void serveOldPages(Window& w)
     w.fakes.http.serve(u"code=7203"_s, quotePage(u"detail_7203_realtime_up.html"_s));
     w.fakes.http.serve(u"code=6758"_s, quotePage(u"detail_6758_delayed_down.html"_s));
     w.fakes.http.serve(u"/nkave"_s, NikkeiPage.toUtf8());
-}
-
-/// A chart JSON body of `days` daily bars, or of 5-minute bars of 2013-03-05 from 9:00 (days 0).
-inline QByteArray seriesBody(const QString& symbol, int days)
-{
-    PriceSeries s;
-    s.symbol = symbol;
-    s.gmtOffset = TokyoGmtOffset;
-    s.previousClose = 5000;
-    const qint64 nine =
-        QDateTime(QDate(2013, 3, 5), QTime(9, 0), QTimeZone::utc()).toSecsSinceEpoch() - TokyoGmtOffset;
-    for (int i = 0; i < (days > 0 ? days : 6); ++i) {
-        const double p = 5000 + (i % 5) * 10;
-        s.bars.append({days > 0 ? nine - (days - i) * 86400 : nine + i * 300, p, p + 5, p - 5, p + 2, 100});
-    }
-    return chartJsonFromSeries(s);
 }
 
 inline QList<SettingsWindow*> settingsWindows()

@@ -1,13 +1,16 @@
 #pragma once
 
-// Chart pictures drawn by the tests, and pictures a hostile service may send.
+// Chart pictures and series drawn by the tests, and pictures a hostile service may send.
 
+#include "charts/dayprices.h"
+#include "charts/seriesreader.h"
 #include "support/fakes.h"
 
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QTimeZone>
 
 namespace tickora::test {
 
@@ -50,4 +53,21 @@ inline QByteArray svgPicture()
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4000\" height=\"4000\">"
            "<rect width=\"4000\" height=\"4000\" fill=\"red\"/></svg>";
 }
+/// A chart JSON body: the day from 9:00 to 9:25 in 5-minute bars, or a year of days before `day`.
+inline QByteArray seriesJson(const QString& symbol, bool intraday, QDate day)
+{
+    PriceSeries s;
+    s.symbol = symbol;
+    s.gmtOffset = TokyoGmtOffset;
+    s.previousClose = 1000;
+    for (int i = 0; i < (intraday ? 6 : 250); ++i) {
+        const QDateTime at = intraday ? QDateTime(day, QTime(9, 5 * i), QTimeZone::utc())
+                                      : QDateTime(day.addDays(i - 250), QTime(0, 0), QTimeZone::utc());
+        const qint64 t = at.toSecsSinceEpoch() - TokyoGmtOffset; // Tokyo time
+        const double p = 1000 + (i % 7) * 3;
+        s.bars.append({t, p, p + 2, p - 2, p + 1, 1000});
+    }
+    return chartJsonFromSeries(s);
+}
+
 } // namespace tickora::test

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QObject>
 #include <QTest>
-#include <QTimeZone>
 
 #include <map>
 
@@ -77,23 +76,6 @@ public:
     }
 };
 
-/// A chart JSON answer: the day from 9:00 to 9:25 in 5-minute bars, or a year of days before `day`.
-inline HttpResponse seriesAnswer(const QString& symbol, bool intraday, QDate day)
-{
-    PriceSeries s;
-    s.symbol = symbol;
-    s.gmtOffset = TokyoGmtOffset;
-    s.previousClose = 1000;
-    for (int i = 0; i < (intraday ? 6 : 250); ++i) {
-        const QDateTime at = intraday ? QDateTime(day, QTime(9, 5 * i), QTimeZone::utc())
-                                      : QDateTime(day.addDays(i - 250), QTime(0, 0), QTimeZone::utc());
-        const qint64 t = at.toSecsSinceEpoch() - TokyoGmtOffset; // Tokyo time
-        const double p = 1000 + (i % 7) * 3;
-        s.bars.append({t, p, p + 2, p - 2, p + 1, 1000});
-    }
-    return okResponse(chartJsonFromSeries(s));
-}
-
 /// The fakes, the host and the helpers of a chart routines test.
 class ChartRoutinesFixture : public QObject
 {
@@ -136,7 +118,7 @@ protected:
             if (!isSeries(r))
                 return okResponse(chartPng(QSize(120, 80), colourFor(r.url.toString())));
             const QString symbol = QUrl::fromPercentEncoding(r.url.path().mid(18).toUtf8());
-            return seriesAnswer(symbol, r.url.query().contains(u"range=1d"_s), m_host.clock.date());
+            return okResponse(seriesJson(symbol, r.url.query().contains(u"range=1d"_s), m_host.clock.date()));
         });
     }
 };

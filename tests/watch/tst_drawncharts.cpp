@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(left, (QList<std::pair<bool, bool>>{none, both, both, both, none, none}));
         // The Dow's and the comparison's pictures show the last three months of the year asked for.
         const auto year = [&](const QString& symbol) {
-            return *readChartJson(seriesAnswer(symbol, false, m_host.clock.date()).body);
+            return *readChartJson(seriesJson(symbol, false, m_host.clock.date()));
         };
         ChartOptions o{u"NYダウ工業株30種平均 (^DJI)  3ヶ月"_s, 2};
         o.windowDays = 92;
@@ -205,7 +205,7 @@ private Q_SLOTS:
         ChartRoutines charts(s, m_host);
         m_host.line = u"日経平均 999.00 (15:30) -1.00"_s; // the day before's, until the line's step
         QVERIFY(run([&](auto then) { charts.refreshIndexChart(then); }));
-        PriceSeries day = *readChartJson(seriesAnswer(u"^N225"_s, true, m_host.clock.date()).body);
+        PriceSeries day = *readChartJson(seriesJson(u"^N225"_s, true, m_host.clock.date()));
         QCOMPARE(day.previousClose, 1000.0); // the series' own, not the line's
         const ChartOptions o = intradayChartOptions(u"日経平均"_s);
         QCOMPARE(m_host.market, drawIntradayChart(day, drawnsize::IndexChart, o).image);
