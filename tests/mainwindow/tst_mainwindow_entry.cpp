@@ -332,8 +332,7 @@ private Q_SLOTS:
     // Row 1's code cell is current at start-up, shown and handed to the box: the first digit goes there.
     void startUpMakesRowOneCurrent()
     {
-        Window w;
-        w.make();
+        Window& w = *m_w;
         QuoteGrid* g = w.grid();
         QCOMPARE(QList<int>({g->row(), g->col(), g->currentRow(), g->currentColumn()}),
                  QList<int>({1, 1, 1, 1}));
