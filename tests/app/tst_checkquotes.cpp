@@ -1,6 +1,5 @@
 // tickora --check-quotes: the pages of the simulated market and of fakes, read once, as printed.
 #include "checkquotes.h"
-#include "commandline.h"
 #include "exchange/tradingcalendar.h"
 #include "platform/qthttpclient.h"
 #include "platform/transporterror.h"
@@ -40,21 +39,6 @@ class TestCheckQuotes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The option takes the codes that follow; without one it is refused.
-    void parses()
-    {
-        const CommandLine codes =
-            parseCommandLine({u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"627A"_s}, u"1"_s);
-        QCOMPARE(codes.action, CommandLine::Action::CheckQuotes);
-        QCOMPARE(codes.codes, QStringList({u"7203"_s, u"627A"_s}));
-        const CommandLine none = parseCommandLine({u"tickora"_s, u"--check-quotes"_s}, u"1"_s);
-        QVERIFY(none.action == CommandLine::Action::Fail && none.text.contains(u"--check-quotes"_s));
-        QCOMPARE(parseCommandLine({u"tickora"_s, u"7203"_s}, u"1"_s).action, CommandLine::Action::Fail);
-        const CommandLine both = parseCommandLine(
-            {u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"--import-codelist"_s, u"data_j.xls"_s}, u"1"_s);
-        QVERIFY(both.action == CommandLine::Action::Fail && both.text.contains(u"一緒に使えません"_s));
-    }
-
     // Against the market: a streamed stock page read, an unknown code told, the Nikkei from its state.
     void againstTheMarket()
     {

@@ -118,6 +118,10 @@ private Q_SLOTS:
             << u"--check-quotes 72O3"_s << QStringList() << false << u"「72O3」は銘柄コードではありません"_s;
         QTest::newRow("one bad among good") << u"--check-quotes 7203 abc"_s << QStringList() << false
                                             << u"「abc」は銘柄コードではありません"_s;
+        QTest::newRow("no code to check")
+            << u"--check-quotes"_s << QStringList() << false << u"--check-quotes"_s;
+        QTest::newRow("check and import") << u"--check-quotes 7203 --import-codelist a.xls"_s << QStringList()
+                                          << false << u"一緒に使えません"_s;
         QTest::newRow("import, forced")
             << u"--import-codelist a.xlsx --force"_s << QStringList() << true << QString();
         QTest::newRow("force alone") << u"--force"_s << QStringList() << false
