@@ -39,18 +39,20 @@ QList<double> ramp(int n, double from, double by)
     return v;
 }
 
-using Draw = std::function<DrawnChart(const PriceSeries&, QSize)>;
+using Draw = std::function<DrawnChart(const PriceSeries&, QSize, const ChartOptions&)>;
 
 QList<std::pair<const char*, Draw>> everyChart()
 {
+    using S = const PriceSeries&;
+    using O = const ChartOptions&;
     return {
-        {"intraday", [](const PriceSeries& s, QSize z) { return drawIntradayChart(s, z); }},
-        {"year", [](const PriceSeries& s, QSize z) { return drawYearChart(s, z); }},
-        {"index half year", [](const PriceSeries& s, QSize z) { return drawIndexHalfYearChart(s, z); }},
-        {"comparison", [](const PriceSeries& s, QSize z) { return drawComparisonChart(s, s, z); }},
-        {"line", [](const PriceSeries& s, QSize z) { return drawLineChart(s, z); }},
-        {"ratio",
-         [](const PriceSeries& s, QSize z) { return drawRatioChart(s, ramp(int(s.bars.size()), 90, 1), z); }},
+        {"intraday", [](S s, QSize z, O o) { return drawIntradayChart(s, z, o); }},
+        {"year", [](S s, QSize z, O o) { return drawYearChart(s, z, o); }},
+        {"half year", [](S s, QSize z, O o) { return drawHalfYearChart(s, z, o); }},
+        {"index half year", [](S s, QSize z, O o) { return drawIndexHalfYearChart(s, z, o); }},
+        {"comparison", [](S s, QSize z, O o) { return drawComparisonChart(s, s, z, o); }},
+        {"line", [](S s, QSize z, O o) { return drawLineChart(s, z, o); }},
+        {"ratio", [](S s, QSize z, O o) { return drawRatioChart(s, ramp(int(s.bars.size()), 90, 1), z, o); }},
     };
 }
 
@@ -115,7 +117,7 @@ private Q_SLOTS:
             series.previousClose = N;
             for (const QSize size : {QSize(150, 100), QSize(512, 400)}) {
                 for (const auto& [name, draw] : everyChart()) {
-                    const DrawnChart c = draw(series, size);
+                    const DrawnChart c = draw(series, size, {});
                     const bool intraday = QByteArray(name) == "intraday"; // keeps only the last day
                     QVERIFY2(c.image.size() == size && chartIsEmpty(c) == (shown == 0) &&
                                  (intraday || c.shownBars == shown),
@@ -395,20 +397,9 @@ private Q_SLOTS:
         const auto draw = [&](double r) {
             ChartOptions o;
             o.devicePixelRatio = r;
-            if (kind == u"intraday"_s)
-                return drawIntradayChart(s, size, o);
-            if (kind == u"year"_s)
-                return drawYearChart(s, size, o);
-            if (kind == u"half year"_s)
-                return drawHalfYearChart(s, size, o);
-            if (kind == u"index half year"_s)
-                return drawIndexHalfYearChart(s, size, o);
-            if (kind == u"comparison"_s)
-                return drawComparisonChart(s, s, size, o);
-            if (kind == u"line"_s)
-                return drawLineChart(s, size, o);
-            if (kind == u"ratio"_s)
-                return drawRatioChart(s, ramp(60, 90, 1), size, o);
+            for (const auto& [name, chart] : everyChart())
+                if (kind == QLatin1StringView(name))
+                    return chart(s, size, o);
             return drawEmptyChart(ChartKind::Year, size, u"トヨタ自動車"_s, r);
         };
         const DrawnChart one = draw(1), dense = draw(ratio);
