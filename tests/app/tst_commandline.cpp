@@ -1,6 +1,7 @@
 // The command line: what each argument list asks for, and what the program then prints and returns.
 #include "commandline.h"
 #include "platform/config.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 using namespace tickora;
+using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
 using Action = CommandLine::Action;
@@ -160,47 +162,41 @@ private Q_SLOTS:
             QVERIFY2(help.contains(part), qPrintable(part));
     }
 
-    // A list of far fewer issues than the current one is refused, naming both counts, until forced.
-    void importOfAShrunkenListAsksForForce()
-    {
-        QTemporaryDir dir;
-        const QString data = dir.filePath(u"kabu"_s);
-        QVERIFY(QDir().mkpath(data));
-        QFile list(data + u"/tousyou1.csv"_s);
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        for (int code = 1000; code < 1007; ++code)
-            list.write(QByteArray::number(code) + ",\"a\"\r\n");
-        list.close();
-        const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/data_j.xls");
-        const QStringList args{u"--data-dir"_s, data, u"--import-codelist"_s, xls};
-        const Ran refused = run(withoutDisplay(), args);
-        QVERIFY2(refused.code == 1 && refused.err.contains(u"3 銘柄"_s) &&
-                     refused.err.contains(u"7 銘柄"_s) && refused.err.contains(u"--force"_s) &&
-                     refused.out.isEmpty(),
-                 qPrintable(refused.err));
-        QVERIFY(!QFile::exists(data + u"/tousyou1.csv.bak"_s));
-        const Ran forced = run(withoutDisplay(), args + QStringList{u"--force"_s});
-        QVERIFY2(forced.code == 0 && forced.out.contains(u"3 銘柄"_s), qPrintable(forced.out + forced.err));
-        QVERIFY(QFile::exists(data + u"/tousyou1.csv.bak"_s));
-    }
-
     // The import runs without a display and writes the code list of the data folder named, from the
-    // list in each form the exchange has published it in.
+    // list in each form the exchange has published it in; a list of far fewer issues than the current
+    // one is refused, naming both counts, until forced.
     void importsTheCodeList_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("data_j.xlsx") << u"data_j.xlsx"_s;
-        QTest::newRow("data_j.xls") << u"data_j.xls"_s;
+        QTest::addColumn<bool>("shrinks"); ///< the folder holds a longer list already
+        QTest::newRow("data_j.xlsx") << u"data_j.xlsx"_s << false;
+        QTest::newRow("data_j.xls over a longer list") << u"data_j.xls"_s << true;
     }
     void importsTheCodeList()
     {
         QFETCH(QString, file);
+        QFETCH(bool, shrinks);
         QTemporaryDir dir;
         const QString data = dir.filePath(u"kabu"_s);
+        QByteArray longer;
+        for (int code = 1000; code < 1007; ++code)
+            longer += QByteArray::number(code) + ",\"a\"\r\n";
+        QVERIFY(!shrinks || (QDir().mkpath(data) && writeFile(data + u"/tousyou1.csv"_s, longer)));
         const QString xls = QString::fromUtf8(TICKORA_TEST_DATA_DIR "/files/data/") + file;
-        const Ran done = run(withoutDisplay(), {u"--data-dir"_s, data, u"--import-codelist"_s, xls});
+        QStringList args{u"--data-dir"_s, data, u"--import-codelist"_s, xls};
+        if (shrinks) {
+            const Ran refused = run(withoutDisplay(), args);
+            QVERIFY2(refused.code == 1 && refused.err.contains(u"3 銘柄"_s) &&
+                         refused.err.contains(u"7 銘柄"_s) && refused.err.contains(u"--force"_s) &&
+                         refused.out.isEmpty(),
+                     qPrintable(refused.err));
+            QVERIFY(!QFile::exists(data + u"/tousyou1.csv.bak"_s));
+            args << u"--force"_s;
+        }
+        const Ran done = run(withoutDisplay(), args);
         QVERIFY2(done.code == 0 && done.out.contains(u"3 銘柄"_s), qPrintable(done.out + done.err));
         QVERIFY(QFile::exists(data + u"/tousyou1.csv"_s));
+        QCOMPARE(QFile::exists(data + u"/tousyou1.csv.bak"_s), shrinks);
         const Ran refused = run(withoutDisplay(), {u"--data-dir"_s, data, u"--import-codelist"_s, data});
         QVERIFY2(refused.code == 1 && refused.err.contains(u"変更していません"_s), qPrintable(refused.err));
     }
