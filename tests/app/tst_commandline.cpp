@@ -163,7 +163,7 @@ private Q_SLOTS:
     }
 
     // The import runs without a display and writes the code list of the data folder named, from the
-    // list in each form the exchange has published it in; a list of far fewer issues than the current
+    // list in each form the exchange has published it in; a list of far fewer stocks than the current
     // one is refused, naming both counts, until forced.
     void importsTheCodeList_data()
     {
