@@ -1,6 +1,5 @@
 // tickora --check-quotes: the pages of the simulated market and of fakes, read once, as printed.
 #include "checkquotes.h"
-#include "commandline.h"
 #include "exchange/tradingcalendar.h"
 #include "platform/qthttpclient.h"
 #include "platform/transporterror.h"
@@ -40,25 +39,11 @@ class TestCheckQuotes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The option takes the codes that follow; without one it is refused.
-    void parses()
-    {
-        const CommandLine codes =
-            parseCommandLine({u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"627A"_s}, u"1"_s);
-        QCOMPARE(codes.action, CommandLine::Action::CheckQuotes);
-        QCOMPARE(codes.codes, QStringList({u"7203"_s, u"627A"_s}));
-        const CommandLine none = parseCommandLine({u"tickora"_s, u"--check-quotes"_s}, u"1"_s);
-        QVERIFY(none.action == CommandLine::Action::Fail && none.text.contains(u"--check-quotes"_s));
-        QCOMPARE(parseCommandLine({u"tickora"_s, u"7203"_s}, u"1"_s).action, CommandLine::Action::Fail);
-        const CommandLine both = parseCommandLine(
-            {u"tickora"_s, u"--check-quotes"_s, u"7203"_s, u"--import-codelist"_s, u"data_j.xls"_s}, u"1"_s);
-        QVERIFY(both.action == CommandLine::Action::Fail && both.text.contains(u"一緒に使えません"_s));
-    }
-
     // Against the market: a streamed stock page read, an unknown code told, the Nikkei from its state.
     void againstTheMarket()
     {
-        market::MarketServer server({{u"7203"_s, u"トヨタ自動車"_s}}, {});
+        market::MarketServer server(
+            {{u"7203"_s, u"トヨタ自動車"_s}, {u"285A"_s, u"キオクシアホールディングス"_s}}, {});
         const int port = server.startInBackground(0);
         QVERIFY(port > 0);
         const QString url = u"http://127.0.0.1:%1"_s.arg(port);
@@ -76,18 +61,23 @@ private Q_SLOTS:
                                   url + u"/quote/998407.O\n  状態 200  形式 state\n  日経平均 "_s),
                  qPrintable(printed));
         QVERIFY(printed.endsWith(u"\n  系列データ: 使いません\n"_s));
-        // Every page read: 0; the program itself, without a window, says the same.
+        // Every page read: 0; the program itself, without a window, says the same, and takes
+        // lower-case and full-width codes as the entry box does.
         QCOMPARE(check(http, configAt(url), {u"7203"_s}).first, 0);
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"TICKORA_MARKET_URL"_s, url);
         env.remove(u"DISPLAY"_s);
         program.setProcessEnvironment(env);
-        program.start(QString::fromUtf8(TICKORA_BIN), {u"--check-quotes"_s, u"7203"_s});
+        program.start(QString::fromUtf8(TICKORA_BIN), {u"--check-quotes"_s, u"285a"_s, u"７２０３"_s});
         QVERIFY(program.waitForFinished(30000));
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
-        QVERIFY2(program.exitCode() == 0 && out.contains(u"形式 streamed"_s) && out.contains(u"日経平均 "_s),
-                 qPrintable(out));
+        QVERIFY2(program.exitCode() == 0 && out.contains(u"形式 streamed"_s) &&
+                     out.contains(u"日経平均 "_s) &&
+                     out.startsWith(u"285A  "_s + url + u"/quote/285A.T\n"_s) &&
+                     out.contains(u"\n7203  "_s + url + u"/quote/7203.T\n"_s) &&
+                     !out.contains(u"該当する銘柄はありません"_s),
+                 qPrintable(out + QString::fromUtf8(program.readAllStandardError())));
     }
 
     // Read means this code's quote was found: an unknown form that says "株価詳細値" and a board of
@@ -207,28 +197,6 @@ private Q_SLOTS:
         QVERIFY2(printed.section(u'\n', 1, 1).startsWith(u"  取得できません: 接続を拒否されました"_s),
                  qPrintable(printed));
         QVERIFY2(!printed.contains(u"refused"_s, Qt::CaseInsensitive), qPrintable(printed));
-    }
-
-    // The program takes lower-case and full-width codes as the entry box does and reads their pages.
-    void programTakesCodesAsTyped()
-    {
-        market::MarketServer server(
-            {{u"7203"_s, u"トヨタ自動車"_s}, {u"285A"_s, u"キオクシアホールディングス"_s}}, {});
-        const int port = server.startInBackground(0);
-        QVERIFY(port > 0);
-        const QString url = u"http://127.0.0.1:%1"_s.arg(port);
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"TICKORA_MARKET_URL"_s, url);
-        env.remove(u"DISPLAY"_s);
-        program.setProcessEnvironment(env);
-        program.start(QString::fromUtf8(TICKORA_BIN), {u"--check-quotes"_s, u"285a"_s, u"７２０３"_s});
-        QVERIFY(program.waitForFinished(30000));
-        const QString out = QString::fromUtf8(program.readAllStandardOutput());
-        QVERIFY2(program.exitCode() == 0 && out.startsWith(u"285A  "_s + url + u"/quote/285A.T\n"_s) &&
-                     out.contains(u"\n7203  "_s + url + u"/quote/7203.T\n"_s) &&
-                     !out.contains(u"該当する銘柄はありません"_s),
-                 qPrintable(out + QString::fromUtf8(program.readAllStandardError())));
     }
 };
 

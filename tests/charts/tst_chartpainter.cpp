@@ -1,4 +1,5 @@
-// Exact pictures of every chart kind, and properties that hold for any series drawn.
+// Exact pictures of every chart kind, properties that hold for any series drawn, and charts drawn
+// at a screen's device pixel ratio.
 #include "charts/chartcanvas.h"
 #include "charts/chartpainter.h"
 
@@ -18,7 +19,7 @@ constexpr double N = std::numeric_limits<double>::quiet_NaN();
 constexpr qint64 Day = 86400;
 constexpr qint64 TokyoMidnight = 1758121200; // 2025-09-18 00:00 +09:00
 
-// Daily bars from 2025-09-18 in Tokyo; open is the previous close.
+// Bars from 2025-09-18 in Tokyo, `step` seconds apart; open is the previous close.
 PriceSeries daily(const QList<double>& closes, qint64 step = Day)
 {
     PriceSeries s{u"7203.T"_s, u"トヨタ自動車"_s, {}, N, N, 32400, {}};
@@ -38,18 +39,20 @@ QList<double> ramp(int n, double from, double by)
     return v;
 }
 
-using Draw = std::function<DrawnChart(const PriceSeries&, QSize)>;
+using Draw = std::function<DrawnChart(const PriceSeries&, QSize, const ChartOptions&)>;
 
 QList<std::pair<const char*, Draw>> everyChart()
 {
+    using S = const PriceSeries&;
+    using O = const ChartOptions&;
     return {
-        {"intraday", [](const PriceSeries& s, QSize z) { return drawIntradayChart(s, z); }},
-        {"year", [](const PriceSeries& s, QSize z) { return drawYearChart(s, z); }},
-        {"index half year", [](const PriceSeries& s, QSize z) { return drawIndexHalfYearChart(s, z); }},
-        {"comparison", [](const PriceSeries& s, QSize z) { return drawComparisonChart(s, s, z); }},
-        {"line", [](const PriceSeries& s, QSize z) { return drawLineChart(s, z); }},
-        {"ratio",
-         [](const PriceSeries& s, QSize z) { return drawRatioChart(s, ramp(int(s.bars.size()), 90, 1), z); }},
+        {"intraday", [](S s, QSize z, O o) { return drawIntradayChart(s, z, o); }},
+        {"year", [](S s, QSize z, O o) { return drawYearChart(s, z, o); }},
+        {"half year", [](S s, QSize z, O o) { return drawHalfYearChart(s, z, o); }},
+        {"index half year", [](S s, QSize z, O o) { return drawIndexHalfYearChart(s, z, o); }},
+        {"comparison", [](S s, QSize z, O o) { return drawComparisonChart(s, s, z, o); }},
+        {"line", [](S s, QSize z, O o) { return drawLineChart(s, z, o); }},
+        {"ratio", [](S s, QSize z, O o) { return drawRatioChart(s, ramp(int(s.bars.size()), 90, 1), z, o); }},
     };
 }
 
@@ -114,7 +117,7 @@ private Q_SLOTS:
             series.previousClose = N;
             for (const QSize size : {QSize(150, 100), QSize(512, 400)}) {
                 for (const auto& [name, draw] : everyChart()) {
-                    const DrawnChart c = draw(series, size);
+                    const DrawnChart c = draw(series, size, {});
                     const bool intraday = QByteArray(name) == "intraday"; // keeps only the last day
                     QVERIFY2(c.image.size() == size && chartIsEmpty(c) == (shown == 0) &&
                                  (intraday || c.shownBars == shown),
@@ -371,6 +374,69 @@ private Q_SLOTS:
         // Nothing but stray bars: the empty frame.
         day.bars = day.bars.mid(4);
         QCOMPARE(chartIsEmpty(drawIntradayChart(day, QSize(390, 200), o)), !drawn);
+    }
+
+    // At two pixels per unit every chart is drawn anew at twice the pixels, not enlarged: the same
+    // layout in units, a picture that says its ratio, and finer detail than the enlarged one has.
+    void highDensity_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("ratio");
+        for (const char* kind :
+             {"intraday", "year", "half year", "index half year", "comparison", "line", "ratio", "empty"})
+            for (const double ratio : {1.5, 2.0, 3.0})
+                QTest::addRow("%s at %.1f", kind, ratio) << QString::fromLatin1(kind) << ratio;
+    }
+    void highDensity()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, ratio);
+        PriceSeries s = daily(ramp(60, 1000, 3), kind == u"intraday"_s ? 600 : Day);
+        s.previousClose = 1050;
+        const QSize size(300, 200);
+        const auto draw = [&](double r) {
+            ChartOptions o;
+            o.devicePixelRatio = r;
+            for (const auto& [name, chart] : everyChart())
+                if (kind == QLatin1StringView(name))
+                    return chart(s, size, o);
+            return drawEmptyChart(ChartKind::Year, size, u"トヨタ自動車"_s, r);
+        };
+        const DrawnChart one = draw(1), dense = draw(ratio);
+        QCOMPARE(one.image.devicePixelRatio(), 1.0);
+        QCOMPARE(dense.image.size(), (QSizeF(size) * ratio).toSize());
+        QCOMPARE(dense.image.devicePixelRatio(), ratio);
+        QCOMPARE(dense.image.deviceIndependentSize().toSize(), size);
+        QCOMPARE(dense.layout.size, one.layout.size);
+        QCOMPARE(dense.lastText, one.lastText);
+        QCOMPARE(dense.empty, one.empty);
+        // Not the picture of one pixel per unit enlarged: that one has no detail within a unit.
+        const QImage enlarged =
+            one.image.scaled(dense.image.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        QVERIFY(dense.image.convertToFormat(enlarged.format()) != enlarged);
+    }
+
+    // The ratio a chart is drawn at: from 1 to 4, and 1 for nonsense.
+    void drawingRatios_data()
+    {
+        QTest::addColumn<double>("asked");
+        QTest::addColumn<double>("drawn");
+        QTest::newRow("1") << 1.0 << 1.0;
+        QTest::newRow("1.25") << 1.25 << 1.25;
+        QTest::newRow("2") << 2.0 << 2.0;
+        QTest::newRow("none") << 0.0 << 1.0;
+        QTest::newRow("below 1") << 0.5 << 1.0;
+        QTest::newRow("huge") << 1e9 << 4.0;
+        QTest::newRow("not a number") << N << 1.0;
+        QTest::newRow("infinite") << qInf() << 1.0;
+    }
+    void drawingRatios()
+    {
+        QFETCH(double, asked);
+        QFETCH(double, drawn);
+        QCOMPARE(drawingRatio(asked), drawn);
+        const DrawnChart empty = drawEmptyChart(ChartKind::Intraday, QSize(100, 60), u"x"_s, asked);
+        QCOMPARE(empty.image.size(), (QSizeF(100, 60) * drawn).toSize());
     }
 };
 

@@ -15,38 +15,29 @@ class TestCompression : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void acceptEncodingHeaders_data()
+    // Whether a client's Accept-Encoding takes gzip, and whether an answer's type is worth compressing.
+    void gzipDecisions_data()
     {
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("gzip") << u"gzip"_s << true;
-        QTest::newRow("gzip at a low weight, upper case") << u"deflate, GZIP;q=0.1"_s << true;
-        QTest::newRow("x-gzip") << u"x-gzip"_s << true;
-        QTest::newRow("any coding") << u"*"_s << true;
-        QTest::newRow("no header") << QString() << false;
-        QTest::newRow("gzip refused by a weight of zero") << u"gzip;q=0"_s << false;
-        QTest::newRow("other codings only") << u"deflate, br"_s << false;
-        QTest::newRow("a longer word") << u"gzipped"_s << false;
+        QTest::addColumn<bool>("isHeader"); ///< false: the text is a content type
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("gzip") << true << u"gzip"_s << true;
+        QTest::newRow("gzip at a low weight, upper case") << true << u"deflate, GZIP;q=0.1"_s << true;
+        QTest::newRow("x-gzip") << true << u"x-gzip"_s << true;
+        QTest::newRow("any coding") << true << u"*"_s << true;
+        QTest::newRow("no header") << true << QString() << false;
+        QTest::newRow("gzip refused by a weight of zero") << true << u"gzip;q=0"_s << false;
+        QTest::newRow("other codings only") << true << u"deflate, br"_s << false;
+        QTest::newRow("a longer word") << true << u"gzipped"_s << false;
+        QTest::newRow("JSON") << false << u"application/json; charset=utf-8"_s << true;
+        QTest::newRow("picture") << false << u"image/png"_s << false;
     }
-    void acceptEncodingHeaders()
+    void gzipDecisions()
     {
-        QFETCH(QString, header);
-        QFETCH(bool, accepted);
-        QCOMPARE(acceptsGzip(header.toStdString()), accepted);
-    }
-
-    void compressibleTypes_data()
-    {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<bool>("compressible");
-        QTest::newRow("JSON") << u"application/json; charset=utf-8"_s << true;
-        QTest::newRow("picture") << u"image/png"_s << false;
-    }
-    void compressibleTypes()
-    {
-        QFETCH(QString, type);
-        QFETCH(bool, compressible);
-        QCOMPARE(isCompressibleType(type.toStdString()), compressible);
+        QFETCH(bool, isHeader);
+        QFETCH(QString, text);
+        QFETCH(bool, yes);
+        QCOMPARE(isHeader ? acceptsGzip(text.toStdString()) : isCompressibleType(text.toStdString()), yes);
     }
 
     // What gzipCompress() writes inflates back to the text it was given.

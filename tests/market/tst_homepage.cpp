@@ -37,13 +37,8 @@ private Q_SLOTS:
         }
     }
 
-    // The page names the port it was given; a quote in an address stays escaped in the markup.
-    void pageNamesItsPort()
-    {
-        const QString page = homePage(8080);
-        QVERIFY(page.contains(u"TICKORA_MARKET_URL=http://127.0.0.1:8080 "_s));
-        QVERIFY(page.contains(u"&amp;c=&quot;\">"_s));
-    }
+    // A quote in an address stays escaped in the markup.
+    void addressesEscaped() { QVERIFY(homePage(8080).contains(u"&amp;c=&quot;\">"_s)); }
 };
 
 QTEST_MAIN(TestHomePage)

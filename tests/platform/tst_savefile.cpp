@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 using namespace tickora;
 using namespace tickora::test;
 using namespace Qt::StringLiterals;
@@ -26,55 +28,41 @@ class TestSaveFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A write cut short, buffered or not, leaves the old file and no temporary one.
-    void cutShort_data()
-    {
-        QTest::addColumn<bool>("synced");
-        QTest::addColumn<int>("size");
-        QTest::newRow("synced, small") << true << 1000;
-        QTest::newRow("synced, past the buffer") << true << 100000;
-        QTest::newRow("unsynced, small") << false << 1000;
-        QTest::newRow("unsynced, past the buffer") << false << 100000;
-    }
-    void cutShort()
-    {
-        QFETCH(bool, synced);
-        QFETCH(int, size);
-        const SaveFunction save = saveOf(synced);
-        QTemporaryDir saved;
-        const QString path = saved.filePath(u"target.bin"_s);
-        QVERIFY(save(path, "old", nullptr));
-        QString error;
-        {
-            FileSizeLimit limit(200);
-            QVERIFY(!save(path, QByteArray(size, 'x'), &error));
-        }
-        QVERIFY(!error.isEmpty() && readFile(path) == "old");
-        QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
-        QVERIFY(save(path, "new", nullptr) && readFile(path) == "new");
-    }
-
-    // A missing folder, or a folder in the file's place (the temporary file is made, only the
-    // rename fails): refused with a reason, and nothing left behind.
+    // A write cut short (buffered or not), a missing folder, or a folder in the file's place (the
+    // temporary file is made, only the rename fails): refused with a reason, the old file kept whole
+    // and nothing left behind.
     void refused_data()
     {
         QTest::addColumn<bool>("synced");
         QTest::addColumn<QString>("name");
-        QTest::newRow("synced, missing folder") << true << u"missing/x.bin"_s;
-        QTest::newRow("synced, folder in place") << true << u"folder"_s;
-        QTest::newRow("unsynced, missing folder") << false << u"missing/x.bin"_s;
-        QTest::newRow("unsynced, folder in place") << false << u"folder"_s;
+        QTest::addColumn<int>("size"); ///< bytes written; the disk takes 200 when saving to the old file
+        for (const bool synced : {true, false}) {
+            const char* kind = synced ? "synced" : "unsynced";
+            QTest::addRow("%s, cut short, small", kind) << synced << u"target.bin"_s << 1000;
+            QTest::addRow("%s, cut short past the buffer", kind) << synced << u"target.bin"_s << 100000;
+            QTest::addRow("%s, missing folder", kind) << synced << u"missing/x.bin"_s << 1;
+            QTest::addRow("%s, folder in place", kind) << synced << u"folder"_s << 1;
+        }
     }
     void refused()
     {
         QFETCH(bool, synced);
         QFETCH(QString, name);
+        QFETCH(int, size);
+        const SaveFunction save = saveOf(synced);
         QTemporaryDir saved;
-        QVERIFY(writeFile(saved.filePath(u"target.bin"_s), "old"));
-        QVERIFY(QDir(saved.path()).mkpath(u"folder"_s));
+        const QString path = saved.filePath(u"target.bin"_s);
+        QVERIFY(save(path, "old", nullptr) && QDir(saved.path()).mkpath(u"folder"_s));
         QString error;
-        QVERIFY(!saveOf(synced)(saved.filePath(name), "x", &error) && !error.isEmpty());
+        {
+            std::optional<FileSizeLimit> limit;
+            if (name == u"target.bin"_s)
+                limit.emplace(200);
+            QVERIFY(!save(saved.filePath(name), QByteArray(size, 'x'), &error));
+        }
+        QVERIFY(!error.isEmpty() && readFile(path) == "old");
         QCOMPARE(QDir(saved.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"target.bin"_s});
+        QVERIFY(save(path, "new", nullptr) && readFile(path) == "new");
     }
 };
 
