@@ -44,6 +44,11 @@ inline QString captures()
 {
     return QStringLiteral("pic");
 }
+/// The folder of the year series kept for drawn charts, one file per symbol and day.
+inline QString seriesCache()
+{
+    return QStringLiteral("series");
+}
 
 // The chart pictures, each downloaded to its own file.
 inline QString yearChartPicture()

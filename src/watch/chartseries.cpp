@@ -1,5 +1,6 @@
 #include "chartseries.h"
 
+#include "platform/datafolder.h"
 #include "platform/savefile.h"
 
 #include <QDir>
@@ -16,7 +17,8 @@ QString yearSeriesFile(const Config& config, const QString& symbol, QDate day)
     for (QChar& c : safe)
         if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'.' && c != u'-')
             c = u'_';
-    return config.dataFile(u"series/"_s + safe + u"-1y-"_s + day.toString(u"yyyyMMdd"_s) + u".json"_s);
+    return config.dataFile(DataFolder::seriesCache() + u'/' + safe + u"-1y-"_s + day.toString(u"yyyyMMdd"_s) +
+                           u".json"_s);
 }
 
 void ChartSeries::fetch(const QString& symbol, ChartRange range, ChartInterval interval, Done done)
