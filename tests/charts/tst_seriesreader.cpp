@@ -106,7 +106,8 @@ private Q_SLOTS:
         row("null close skips the bar", body("[100,200,300]", R"({"close":[1,null,3],"open":[1,null,3]})"),
             true, {1, 3});
         row("bad time skips the bar",
-            body(R"([0,"x",-5,1.5,253402300800,253402300799])", R"({"close":[1,2,3,4,5,6]})"), true, {1, 6});
+            body(R"([0,"x",-5,1.5,253402300800,1e300,253402300799])", R"({"close":[1,2,3,4,5,6,7]})"), true,
+            {1, 7});
         row("out of order and repeated times", body("[300,100,300,200]", R"({"close":[1,2,3,4]})"), true,
             {2, 4, 3});
         row("close shorter than timestamp", body("[100,200,300]", R"({"close":[1,2]})"), false);
