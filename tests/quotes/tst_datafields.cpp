@@ -64,6 +64,9 @@ private Q_SLOTS:
         QTest::newRow("large number without exponent")
             << QJsonValue(1e21) << true << u"1000000000000000000000"_s;
         QTest::newRow("small number without exponent") << QJsonValue(1e-7) << true << u"0.0000001"_s;
+        QTest::newRow("negative zero") << QJsonValue(-0.0) << true << u"0"_s;
+        QTest::newRow("number as long as a field")
+            << QJsonValue(1e255) << true << u"1"_s + QString(255, u'0');
         QTest::newRow("number too long for a field") << QJsonValue(1e300) << false << QString();
         QTest::newRow("object by its value") << QJsonValue(object(R"j({"value":"12"})j")) << true << u"12"_s;
         QTest::newRow("object's value read once")
@@ -113,6 +116,9 @@ private Q_SLOTS:
         QTest::newRow("separators not in threes") << QJsonValue(u"1,23"_s) << u"0"_s;
         QTest::newRow("undefined") << QJsonValue(u"$undefined"_s) << u"0"_s;
         QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << u"0"_s;
+        QTest::newRow("a control character after the digits") << QJsonValue(u"1,000\u0000"_s) << u"0"_s;
+        QTest::newRow("numeric and as long as a cell")
+            << QJsonValue(QString(256, u'1')) << QString(256, u'1');
         QTest::newRow("numeric but longer than a cell") << QJsonValue(QString(257, u'1')) << u"0"_s;
     }
     void numericField()

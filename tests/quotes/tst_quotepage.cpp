@@ -56,6 +56,8 @@ private Q_SLOTS:
             << statePage(state.chopped(1), old) << u"state"_s << false << QString();
         QTest::newRow("2012 page") << old << u"2012 markup"_s << true << u"1,234"_s;
         QTest::newRow("other page") << u"<html>】A株</html>"_s << u"none"_s << false << QString();
+        QTest::newRow("a script without the state")
+            << u"<script>window.other = {}</script>"_s << u"none"_s << false << QString();
     }
     void dispatch()
     {
