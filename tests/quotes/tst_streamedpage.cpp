@@ -13,10 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QuoteFields OrdinaryQuote{
-    u"ａｋｉｐｐａ"_s, true,       u"ａｋｉｐｐａ(株)"_s, u"1,637"_s, u"+300"_s, u"1,367"_s,
-    u"1,637"_s,        u"1,350"_s, u"27,485,000"_s,       u"1,337"_s, u"9:49"_s};
-const QString Ordinary = joined(OrdinaryQuote);
+const QString Ordinary =
+    u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|1,367|1,637|1,350|27,485,000|1,337|9:49"_s;
 const QString Fallbacks = u"|detail|||0|0|0|0|0||"_s;
 const QString NotDetail = u"|other|||||||||"_s;
 /// The board read, the day's figures missing.
@@ -89,7 +87,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("expected");
-        using Q = QuoteFields;
         const auto page = [](const QString& data) { return streamedPage({data}); };
         const QString undefinedBoard =
             uR"("name":"$undefined","price":{"value":"$undefined"},"priceChange":"$34:x","japanUpdateTime":null)"_s;
@@ -101,7 +98,7 @@ private Q_SLOTS:
         QTest::newRow("company forms and escapes")
             << page(stockStream(QString(OrdinaryBoard).replace(u"ａｋｉｐｐａ(株)"_s, u"A&B（株）<C>\\n"_s),
                                 OrdinaryIndicators))
-            << joinedWith(OrdinaryQuote, {{&Q::shortName, u"A&B<C>"_s}, {&Q::name, u"A&B（株）<C> "_s}});
+            << u"A&B<C>|detail|A&B（株）<C> |1,637|+300|1,367|1,637|1,350|27,485,000|1,337|9:49"_s;
         // Where the objects stand in the stream and how the pushes are written.
         const QString b = u"{%1}"_s.arg(OrdinaryBoard),
                       d = u"{\"indicators\":{%1}}"_s.arg(OrdinaryIndicators);
