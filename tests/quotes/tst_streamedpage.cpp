@@ -1,9 +1,9 @@
 // Quote pages whose data is streamed to their script.
+#include "builtpages.h"
 #include "quotes/quotepage.h"
 #include "quotes/streamedpage.h"
 #include "quotetext.h"
 #include "streamedpages.h"
-#include "support/files.h"
 
 #include <QTest>
 
@@ -19,11 +19,6 @@ const QString Fallbacks = u"|detail|||0|0|0|0|0||"_s;
 const QString NotDetail = u"|other|||||||||"_s;
 /// The board read, the day's figures missing.
 const QString BoardOnly = u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|0|0|0|0||9:49"_s;
-
-QString pageFile(const QString& name)
-{
-    return QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/2026/"_L1 + name));
-}
 
 } // namespace
 
@@ -50,7 +45,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(QString, fields);
-        const QuoteReading r = readQuotePage(pageFile(file));
+        const QuoteReading r = readQuotePage(quoteDataFile(u"today/2026/"_s + file));
         QCOMPARE(pageFormName(r.form), u"streamed"_s);
         QCOMPARE(joined(r.fields), fields);
     }
@@ -58,7 +53,7 @@ private Q_SLOTS:
     // Cut short anywhere in the stream: nothing, or the board before the day's figures, never the markup.
     void cutShortAnywhere()
     {
-        const QString page = pageFile(u"7203.T.html"_s);
+        const QString page = streamed7203();
         const QuoteFields whole = parseQuotePage(page);
         for (qsizetype n = page.indexOf(u"__next_f"_s) + 8; n < page.size(); n += 101) {
             const QuoteFields q = parseQuotePage(page.left(n));
