@@ -10,11 +10,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-/// The verdict as a row writes it, in the order of PageVerdict.
-QString verdictName(PageVerdict v)
+/// The verdict as a row writes it, the board's code after another code's.
+QString verdictName(PageVerdict v, const QString& boardCode)
 {
-    return QStringList{u"read"_s, u"other code"_s, u"no such code"_s, u"unread"_s, u"not detail"_s}.value(
-        int(v));
+    const QStringList names{u"read"_s, u"other code"_s, u"no such code"_s, u"unread"_s, u"not detail"_s};
+    return names.value(int(v)) + (v == PageVerdict::OtherCode ? u':' + boardCode : QString());
 }
 
 const QDate Sept18(2026, 9, 18);
@@ -102,10 +102,7 @@ private Q_SLOTS:
         QFETCH(QString, time);
         const JudgedQuote j =
             judgeQuotePage(page, code, today ? QuotePages::Today : QuotePages::Pages2012, Sept18);
-        QString got = verdictName(j.verdict);
-        if (j.verdict == PageVerdict::OtherCode)
-            got += u':' + j.reading.fields.boardCode;
-        QCOMPARE(got, verdict);
+        QCOMPARE(verdictName(j.verdict, j.reading.fields.boardCode), verdict);
         QCOMPARE(j.reading.fields.price, price);
         QCOMPARE(j.reading.fields.time, time);
     }
@@ -142,10 +139,7 @@ private Q_SLOTS:
         QFETCH(QString, verdict);
         QFETCH(QString, line);
         const JudgedIndex j = judgeIndexPage(page, today ? QuotePages::Today : QuotePages::Pages2012, Sept18);
-        QString got = verdictName(j.verdict);
-        if (j.verdict == PageVerdict::OtherCode)
-            got += u':' + j.reading.boardCode;
-        QCOMPARE(got, verdict);
+        QCOMPARE(verdictName(j.verdict, j.reading.boardCode), verdict);
         if (j.verdict == PageVerdict::Read)
             QCOMPARE(j.reading.line, line);
     }

@@ -92,9 +92,6 @@ private Q_SLOTS:
             << statePage(u'{' + older + u',' + domestic + u'}') << u"state"_s << true << line;
         QTest::newRow("state, older board")
             << statePage(u'{' + older + u'}', marked) << u"state"_s << true << oldLine;
-        QTest::newRow("state, domestic board without prices")
-            << statePage(u"{\"mainDomesticIndexPriceBoard\":{\"indexPrices\":\"$1\"},"_s + older + u'}')
-            << u"state"_s << true << oldLine;
         QTest::newRow("state, no number") << statePage(u"{\"mainIndexPriceBoard\":{\"price\":\"---\"}}"_s)
                                           << u"state"_s << false << u"日経平均 --- () "_s;
         QTest::newRow("streamed, domestic board")
