@@ -51,6 +51,8 @@ private Q_SLOTS:
         QTest::newRow("two decimals, volume rounded")
             << seriesJson(u"\"regularMarketPrice\":5,\"previousClose\":4.5,\"regularMarketVolume\":1234.6"_s)
             << 2 << QDate() << u"トヨタ|detail|トヨタ|5.00|+0.50|0|0|0|1,235|4.50|"_s;
+        QTest::newRow("no previous close: no change") << seriesJson(u"\"regularMarketPrice\":5"_s) << -1
+                                                      << QDate() << u"トヨタ|detail|トヨタ|5|0|0|0|0|0||"_s;
         // The same time cell as the pages: today's time, another day's date.
         const QString day = u"トヨタ|detail|トヨタ|2,648.5|+30.5|0|2,660|2,600.5|27,485,000|2,618|"_s;
         QTest::newRow("the quote's day")
