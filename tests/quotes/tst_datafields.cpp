@@ -20,6 +20,27 @@ QJsonObject object(const char* json)
 
 const QString Emoji = u"😀"_s; // one character outside the BMP: a surrogate pair
 
+/// The columns of a field's table: the value read and the text the field gives ("-" for none).
+void fieldColumns()
+{
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("text");
+}
+
+void checkField(QString (*field)(const QJsonValue&))
+{
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, text);
+    QCOMPARE(field(value), text);
+}
+
+void checkField(std::optional<QString> (*field)(const QJsonValue&))
+{
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, text);
+    QCOMPARE(field(value).value_or(u"-"_s), text);
+}
+
 } // namespace
 
 class TestDataFields : public QObject
@@ -49,63 +70,44 @@ private Q_SLOTS:
 
     void dataValueText_data()
     {
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<bool>("hasText");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("string as it stands") << QJsonValue(u" 2,648.5 "_s) << true << u" 2,648.5 "_s;
-        QTest::newRow("empty string") << QJsonValue(QString()) << true << QString();
-        QTest::newRow("stream's undefined") << QJsonValue(u"$undefined"_s) << false << QString();
-        QTest::newRow("stream's reference") << QJsonValue(u"$L25"_s) << false << QString();
-        QTest::newRow("integer exactly")
-            << QJsonValue(qint64(9007199254740993)) << true << u"9007199254740993"_s;
-        QTest::newRow("decimal") << QJsonValue(2648.5) << true << u"2648.5"_s;
-        QTest::newRow("shortest round-trip form")
-            << QJsonValue(0.1 + 0.2) << true << u"0.30000000000000004"_s;
-        QTest::newRow("large number without exponent")
-            << QJsonValue(1e21) << true << u"1000000000000000000000"_s;
-        QTest::newRow("small number without exponent") << QJsonValue(1e-7) << true << u"0.0000001"_s;
-        QTest::newRow("number too long for a field") << QJsonValue(1e300) << false << QString();
-        QTest::newRow("object by its value") << QJsonValue(object(R"j({"value":"12"})j")) << true << u"12"_s;
+        fieldColumns();
+        QTest::newRow("string as it stands") << QJsonValue(u" 2,648.5 "_s) << u" 2,648.5 "_s;
+        QTest::newRow("empty string") << QJsonValue(QString()) << QString();
+        QTest::newRow("stream's undefined") << QJsonValue(u"$undefined"_s) << u"-"_s;
+        QTest::newRow("stream's reference") << QJsonValue(u"$L25"_s) << u"-"_s;
+        QTest::newRow("integer exactly") << QJsonValue(qint64(9007199254740993)) << u"9007199254740993"_s;
+        QTest::newRow("decimal") << QJsonValue(2648.5) << u"2648.5"_s;
+        QTest::newRow("shortest round-trip form") << QJsonValue(0.1 + 0.2) << u"0.30000000000000004"_s;
+        QTest::newRow("large number without exponent") << QJsonValue(1e21) << u"1000000000000000000000"_s;
+        QTest::newRow("small number without exponent") << QJsonValue(1e-7) << u"0.0000001"_s;
+        QTest::newRow("negative zero") << QJsonValue(-0.0) << u"0"_s;
+        QTest::newRow("number as long as a field") << QJsonValue(1e255) << u"1"_s + QString(255, u'0');
+        QTest::newRow("number too long for a field") << QJsonValue(1e300) << u"-"_s;
+        QTest::newRow("object by its value") << QJsonValue(object(R"j({"value":"12"})j")) << u"12"_s;
         QTest::newRow("object's value read once")
-            << QJsonValue(object(R"j({"value":{"value":"1"}})j")) << false << QString();
-        QTest::newRow("object without value")
-            << QJsonValue(object(R"j({"text":"1"})j")) << false << QString();
-        QTest::newRow("true") << QJsonValue(true) << false << QString();
-        QTest::newRow("null") << QJsonValue() << false << QString();
-        QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << false << QString();
-        QTest::newRow("array") << QJsonValue(QJsonArray{u"1"_s}) << false << QString();
+            << QJsonValue(object(R"j({"value":{"value":"1"}})j")) << u"-"_s;
+        QTest::newRow("object without value") << QJsonValue(object(R"j({"text":"1"})j")) << u"-"_s;
+        QTest::newRow("true") << QJsonValue(true) << u"-"_s;
+        QTest::newRow("null") << QJsonValue() << u"-"_s;
+        QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << u"-"_s;
+        QTest::newRow("array") << QJsonValue(QJsonArray{u"1"_s}) << u"-"_s;
     }
-    void dataValueText()
-    {
-        QFETCH(QJsonValue, value);
-        QFETCH(bool, hasText);
-        QFETCH(QString, text);
-        const std::optional<QString> got = tickora::dataValueText(value);
-        QCOMPARE(got.has_value(), hasText);
-        QCOMPARE(got.value_or(QString()), text);
-    }
+    void dataValueText() { checkField(&tickora::dataValueText); }
 
     void textField_data()
     {
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<QString>("field");
+        fieldColumns();
         QTest::newRow("text") << QJsonValue(u"トヨタ"_s) << u"トヨタ"_s;
         QTest::newRow("line break becomes a blank") << QJsonValue(u"a\nb"_s) << u"a b"_s;
         QTest::newRow("long text cut") << QJsonValue(QString(257, u'x')) << QString(256, u'x');
         QTest::newRow("no text") << QJsonValue(u"$undefined"_s) << QString();
         QTest::newRow("number") << QJsonValue(12) << u"12"_s;
     }
-    void textField()
-    {
-        QFETCH(QJsonValue, value);
-        QFETCH(QString, field);
-        QCOMPARE(tickora::textField(value), field);
-    }
+    void textField() { checkField(&tickora::textField); }
 
     void numericField_data()
     {
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<QString>("field");
+        fieldColumns();
         QTest::newRow("numeric text") << QJsonValue(u"1,234"_s) << u"1,234"_s;
         QTest::newRow("number") << QJsonValue(27485000) << u"27485000"_s;
         QTest::newRow("object's numeric value") << QJsonValue(object(R"j({"value":"12.5"})j")) << u"12.5"_s;
@@ -113,46 +115,32 @@ private Q_SLOTS:
         QTest::newRow("separators not in threes") << QJsonValue(u"1,23"_s) << u"0"_s;
         QTest::newRow("undefined") << QJsonValue(u"$undefined"_s) << u"0"_s;
         QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << u"0"_s;
+        QTest::newRow("a control character after the digits") << QJsonValue(u"1,000\u0000"_s) << u"0"_s;
+        QTest::newRow("numeric and as long as a cell")
+            << QJsonValue(QString(256, u'1')) << QString(256, u'1');
         QTest::newRow("numeric but longer than a cell") << QJsonValue(QString(257, u'1')) << u"0"_s;
     }
-    void numericField()
-    {
-        QFETCH(QJsonValue, value);
-        QFETCH(QString, field);
-        QCOMPARE(tickora::numericField(value), field);
-    }
+    void numericField() { checkField(&tickora::numericField); }
 
     void changeField_data()
     {
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<bool>("hasChange");
-        QTest::addColumn<QString>("change");
-        QTest::newRow("rise given its sign") << QJsonValue(u"15"_s) << true << u"+15"_s;
-        QTest::newRow("rise as a number") << QJsonValue(850.21) << true << u"+850.21"_s;
-        QTest::newRow("fall") << QJsonValue(u"-3.5"_s) << true << u"-3.5"_s;
-        QTest::newRow("signed rise") << QJsonValue(u"+2"_s) << true << u"+2"_s;
-        QTest::newRow("zero keeps its form") << QJsonValue(u"0.0"_s) << true << u"0.0"_s;
-        QTest::newRow("not numeric") << QJsonValue(u"abc"_s) << false << QString();
-        QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << false << QString();
+        fieldColumns();
+        QTest::newRow("rise given its sign") << QJsonValue(u"15"_s) << u"+15"_s;
+        QTest::newRow("rise as a number") << QJsonValue(850.21) << u"+850.21"_s;
+        QTest::newRow("fall") << QJsonValue(u"-3.5"_s) << u"-3.5"_s;
+        QTest::newRow("signed rise") << QJsonValue(u"+2"_s) << u"+2"_s;
+        QTest::newRow("zero keeps its form") << QJsonValue(u"0.0"_s) << u"0.0"_s;
+        QTest::newRow("not numeric") << QJsonValue(u"abc"_s) << u"-"_s;
+        QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << u"-"_s;
         QTest::newRow("signed text of 256 characters")
-            << QJsonValue(QString(255, u'1')) << true << u"+"_s + QString(255, u'1');
-        QTest::newRow("signed text longer than a cell")
-            << QJsonValue(QString(256, u'1')) << false << QString();
+            << QJsonValue(QString(255, u'1')) << u"+"_s + QString(255, u'1');
+        QTest::newRow("signed text longer than a cell") << QJsonValue(QString(256, u'1')) << u"-"_s;
     }
-    void changeField()
-    {
-        QFETCH(QJsonValue, value);
-        QFETCH(bool, hasChange);
-        QFETCH(QString, change);
-        const std::optional<QString> got = tickora::changeField(value);
-        QCOMPARE(got.has_value(), hasChange);
-        QCOMPARE(got.value_or(QString()), change);
-    }
+    void changeField() { checkField(&tickora::changeField); }
 
     void timeField_data()
     {
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<QString>("time");
+        fieldColumns();
         QTest::newRow("time of day") << QJsonValue(u"10:47"_s) << u"10:47"_s;
         QTest::newRow("date once the day is over") << QJsonValue(u"2026/09/18"_s) << u"2026/09/18"_s;
         QTest::newRow("no colon nor slash") << QJsonValue(u"1047"_s) << QString();
@@ -161,12 +149,7 @@ private Q_SLOTS:
             << QJsonValue(QString(256, u'1') + u":00"_s) << QString();
         QTest::newRow("no text") << QJsonValue(u"$undefined"_s) << QString();
     }
-    void timeField()
-    {
-        QFETCH(QJsonValue, value);
-        QFETCH(QString, time);
-        QCOMPARE(tickora::timeField(value), time);
-    }
+    void timeField() { checkField(&tickora::timeField); }
 
     void boardCodeOf_data()
     {

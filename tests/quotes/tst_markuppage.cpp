@@ -1,8 +1,8 @@
 // The 2012 markup pages: a stock-detail page cut by its markers, and the Nikkei line of an index page.
+#include "builtpages.h"
 #include "quotes/markuppage.h"
 #include "quotes/quotepage.h"
 #include "quotetext.h"
-#include "support/files.h"
 
 #include <QTest>
 
@@ -11,11 +11,6 @@ using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString dataFile(const char* name)
-{
-    return QString::fromUtf8(readFile(TICKORA_TEST_DATA "/"_L1 + QLatin1StringView(name)));
-}
 
 const QString Padding298(298, u'x');
 /// A detail page without fields.
@@ -32,10 +27,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("fields"); ///< as joined() writes them
         QTest::newRow("recorded limit-up page")
-            << dataFile("detail_9984_limitup.html")
+            << quoteDataFile(u"detail_9984_limitup.html"_s)
             << u"ソフトバンク|detail|ソフトバンク(株)|1,500|+300|1,250|1,500|1,245|45,678,900|1,200|11:30"_s;
         QTest::newRow("recorded no-such-code page")
-            << dataFile("notfound_9999.html") << u"該当銘柄なし|other|||||||||"_s;
+            << quoteDataFile(u"notfound_9999.html"_s) << u"該当銘柄なし|other|||||||||"_s;
         QTest::newRow("short name: no 株 within 300 characters")
             << u"【1】"_s + Padding298 + u"x株"_s << u"|other|||||||||"_s;
         QTest::newRow("short name: 株 as the 300th character")

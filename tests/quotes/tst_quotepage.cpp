@@ -56,6 +56,8 @@ private Q_SLOTS:
             << statePage(state.chopped(1), old) << u"state"_s << false << QString();
         QTest::newRow("2012 page") << old << u"2012 markup"_s << true << u"1,234"_s;
         QTest::newRow("other page") << u"<html>】A株</html>"_s << u"none"_s << false << QString();
+        QTest::newRow("a script without the state")
+            << u"<script>window.other = {}</script>"_s << u"none"_s << false << QString();
     }
     void dispatch()
     {
@@ -90,9 +92,6 @@ private Q_SLOTS:
             << statePage(u'{' + older + u',' + domestic + u'}') << u"state"_s << true << line;
         QTest::newRow("state, older board")
             << statePage(u'{' + older + u'}', marked) << u"state"_s << true << oldLine;
-        QTest::newRow("state, domestic board without prices")
-            << statePage(u"{\"mainDomesticIndexPriceBoard\":{\"indexPrices\":\"$1\"},"_s + older + u'}')
-            << u"state"_s << true << oldLine;
         QTest::newRow("state, no number") << statePage(u"{\"mainIndexPriceBoard\":{\"price\":\"---\"}}"_s)
                                           << u"state"_s << false << u"日経平均 --- () "_s;
         QTest::newRow("streamed, domestic board")

@@ -134,8 +134,6 @@ private Q_SLOTS:
         const QByteArray otherBoard = readFile(TICKORA_TEST_DATA "/today/2026/7203.T.html"_L1);
         const QByteArray unknown = "<html><h2>株価詳細値</h2><div id=\"q\">1,000</div></html>";
         QTest::newRow("board of another code") << true << otherBoard << u"other 1301 7203"_s << u"kept"_s;
-        QTest::newRow("2012 pages: board of another code")
-            << false << otherBoard << u"other 1301 7203"_s << u"kept"_s;
         QTest::newRow("unknown form, series fails")
             << true << unknown << u"answer 404,unread 1301"_s << u"kept"_s;
         QTest::newRow("2012 pages: unknown form is a detail page")

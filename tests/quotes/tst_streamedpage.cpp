@@ -1,13 +1,10 @@
 // Quote pages whose data is streamed to their script.
+#include "builtpages.h"
 #include "quotes/quotepage.h"
 #include "quotes/streamedpage.h"
 #include "quotetext.h"
 #include "streamedpages.h"
-#include "support/files.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTest>
 
 using namespace tickora;
@@ -16,19 +13,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QuoteFields OrdinaryQuote{
-    u"ａｋｉｐｐａ"_s, true,       u"ａｋｉｐｐａ(株)"_s, u"1,637"_s, u"+300"_s, u"1,367"_s,
-    u"1,637"_s,        u"1,350"_s, u"27,485,000"_s,       u"1,337"_s, u"9:49"_s};
-const QString Ordinary = joined(OrdinaryQuote);
+const QString Ordinary =
+    u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|1,367|1,637|1,350|27,485,000|1,337|9:49"_s;
 const QString Fallbacks = u"|detail|||0|0|0|0|0||"_s;
 const QString NotDetail = u"|other|||||||||"_s;
 /// The board read, the day's figures missing.
 const QString BoardOnly = u"ａｋｉｐｐａ|detail|ａｋｉｐｐａ(株)|1,637|+300|0|0|0|0||9:49"_s;
-
-QString pageFile(const QString& name)
-{
-    return QString::fromUtf8(readFile(TICKORA_TEST_DATA "/today/2026/"_L1 + name));
-}
 
 } // namespace
 
@@ -55,7 +45,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(QString, fields);
-        const QuoteReading r = readQuotePage(pageFile(file));
+        const QuoteReading r = readQuotePage(quoteDataFile(u"today/2026/"_s + file));
         QCOMPARE(pageFormName(r.form), u"streamed"_s);
         QCOMPARE(joined(r.fields), fields);
     }
@@ -63,7 +53,7 @@ private Q_SLOTS:
     // Cut short anywhere in the stream: nothing, or the board before the day's figures, never the markup.
     void cutShortAnywhere()
     {
-        const QString page = pageFile(u"7203.T.html"_s);
+        const QString page = streamed7203();
         const QuoteFields whole = parseQuotePage(page);
         for (qsizetype n = page.indexOf(u"__next_f"_s) + 8; n < page.size(); n += 101) {
             const QuoteFields q = parseQuotePage(page.left(n));
@@ -71,15 +61,6 @@ private Q_SLOTS:
                          (q.name == whole.name && q.price == whole.price && q.time == whole.time),
                      qPrintable(joined(q)));
         }
-    }
-
-    // The recorded index page of the site carries its board in a state.
-    void recordedIndexPage()
-    {
-        const IndexReading index = readIndexPage(pageFile(u"998407.O.html"_s));
-        QCOMPARE(pageFormName(index.form), u"state"_s);
-        QVERIFY(index.found);
-        QCOMPARE(index.line, u"日経平均 38,412.76 (11:30) -125.40"_s);
     }
 
     // The stream re-split at every position, and blanks between a push's tokens.
@@ -101,77 +82,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("expected");
-        using JsonMembers = QMap<QString, QString>;
-        const auto row = [&](const char* name, const JsonMembers& boardMembers,
-                             const JsonMembers& indicatorMembers, const QString& expected) {
-            QJsonObject board = QJsonDocument::fromJson(u"{%1}"_s.arg(OrdinaryBoard).toUtf8()).object();
-            QJsonObject indicators =
-                QJsonDocument::fromJson(u"{%1}"_s.arg(OrdinaryIndicators).toUtf8()).object();
-            const auto replace = [](QJsonObject& o, const JsonMembers& members) {
-                for (auto it = members.cbegin(); it != members.cend(); ++it)
-                    o[it.key()] = QJsonDocument::fromJson(u"[%1]"_s.arg(it.value()).toUtf8()).array().at(0);
-            };
-            replace(board, boardMembers);
-            replace(indicators, indicatorMembers);
-            const auto members = [](const QJsonObject& o) {
-                const QByteArray t = QJsonDocument(o).toJson(QJsonDocument::Compact);
-                return QString::fromUtf8(t.mid(1, t.size() - 2));
-            };
-            QTest::newRow(name) << streamedPage({stockStream(members(board), members(indicators))})
-                                << expected;
-        };
-        for (const char* v : {"\"$undefined\"", "{\"value\":\"$undefined\"}",
-                              "\"$34:props:children:1:props:x\"", "{\"value\":\"$L25\"}", "null", "true",
-                              "[\"1\"]", "{\"name\":\"1\"}", "{\"value\":{\"value\":\"1\"}}"}) {
-            const QString json = QString::fromUtf8(v);
-            row(v,
-                {{u"name"_s, json},
-                 {u"price"_s, json},
-                 {u"priceChange"_s, json},
-                 {u"japanUpdateTime"_s, json}},
-                {{u"previousPrice"_s, json},
-                 {u"openPrice"_s, json},
-                 {u"highPrice"_s, json},
-                 {u"lowPrice"_s, json},
-                 {u"volume"_s, json}},
-                Fallbacks);
-        }
-        using Q = QuoteFields;
-        row("plain texts and numbers", {{u"price"_s, u"1637.5"_s}, {u"priceChange"_s, u"300"_s}},
-            {{u"openPrice"_s, uR"j({"value":1367})j"_s},
-             {u"volume"_s, u"27485000"_s},
-             {u"previousPrice"_s, u"1337"_s},
-             {u"highPrice"_s, uR"j("1,640")j"_s},
-             {u"lowPrice"_s, u"-0.0"_s}},
-            joinedWith(OrdinaryQuote, {{&Q::price, u"1637.5"_s},
-                                       {&Q::change, u"+300"_s},
-                                       {&Q::open, u"1367"_s},
-                                       {&Q::high, u"1,640"_s},
-                                       {&Q::low, u"0"_s},
-                                       {&Q::volume, u"27485000"_s},
-                                       {&Q::prevClose, u"1337"_s}}));
-        row("a fall and a zero keep their form", {{u"priceChange"_s, uR"j({"value":"-21"})j"_s}}, {},
-            joinedWith(OrdinaryQuote, {{&Q::change, u"-21"_s}}));
-        row("zero change", {{u"priceChange"_s, uR"j("0.0")j"_s}}, {},
-            joinedWith(OrdinaryQuote, {{&Q::change, u"0.0"_s}}));
-        row("no number", {{u"priceChange"_s, uR"j("---")j"_s}, {u"price"_s, uR"j("---")j"_s}},
-            {{u"openPrice"_s, uR"j("---")j"_s}},
-            joinedWith(OrdinaryQuote, {{&Q::price, u"---"_s}, {&Q::change, u"0"_s}, {&Q::open, u"0"_s}}));
-        row("a date for a time", {{u"japanUpdateTime"_s, uR"j("9/25")j"_s}}, {},
-            joinedWith(OrdinaryQuote, {{&Q::time, u"9/25"_s}}));
-        row("a time without a mark", {{u"japanUpdateTime"_s, uR"j("0949")j"_s}}, {},
-            joinedWith(OrdinaryQuote, {{&Q::time, QString()}}));
-        row("a mark past the cell's length",
-            {{u"japanUpdateTime"_s, u"\"9%1:49\""_s.arg(QString(300, u's'))}}, {},
-            joinedWith(OrdinaryQuote, {{&Q::time, QString()}}));
-        row("company forms and escapes", {{u"name"_s, uR"j("A\u0026B（株）\u003cC\u003e\n")j"_s}}, {},
-            joinedWith(OrdinaryQuote, {{&Q::shortName, u"A&B<C>"_s}, {&Q::name, u"A&B（株）<C> "_s}}));
-        row("limit up", {}, {{u"highPrice"_s, uR"j({"value":"1,637","stopLabel":{"text":"ストップ高"}})j"_s}},
-            Ordinary);
+        const auto page = [](const QString& data) { return streamedPage({data}); };
+        const QString undefinedBoard =
+            uR"("name":"$undefined","price":{"value":"$undefined"},"priceChange":"$34:x","japanUpdateTime":null)"_s;
+        const QString undefinedIndicators =
+            uR"("previousPrice":"$undefined","openPrice":"$undefined",)"
+            uR"("highPrice":true,"lowPrice":["1"],"volume":{"value":"$L25"})"_s;
+        QTest::newRow("values left undefined take the fallbacks")
+            << page(stockStream(undefinedBoard, undefinedIndicators)) << Fallbacks;
+        QTest::newRow("company forms and escapes")
+            << page(stockStream(QString(OrdinaryBoard).replace(u"ａｋｉｐｐａ(株)"_s, u"A&B（株）<C>\\n"_s),
+                                OrdinaryIndicators))
+            << u"A&B<C>|detail|A&B（株）<C> |1,637|+300|1,367|1,637|1,350|27,485,000|1,337|9:49"_s;
         // Where the objects stand in the stream and how the pushes are written.
         const QString b = u"{%1}"_s.arg(OrdinaryBoard),
                       d = u"{\"indicators\":{%1}}"_s.arg(OrdinaryIndicators);
-        const auto page = [](const QString& data) { return streamedPage({data}); };
         QTest::newRow("keys reordered, blanks, wrappers, other rows")
             << page(u"1:\"x\"\n7:[{\"a\":{\"detailData\"\r:\n "_s + d +
                     u"}}]\n9:{\"w\":[{\"priceBoard\": {\"board\" : "_s + b +
