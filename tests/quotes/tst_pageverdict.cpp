@@ -38,6 +38,9 @@ private Q_SLOTS:
         QTest::newRow("other code") << u"2107"_s << u"627A"_s << false;
         QTest::newRow("not codes, other") << u"^DJI"_s << u"^N225"_s << false;
         QTest::newRow("not codes, alike") << u"usdjpy=fx"_s << u"USDJPY=FX"_s << true;
+        QTest::newRow("not codes, blanks") << u" ^DJI "_s << u"^DJI"_s << true;
+        QTest::newRow("one digit, market suffix") << u"1.T"_s << u"1"_s << true;
+        QTest::newRow("a suffix alone is no code") << u".T"_s << QString() << false;
     }
     void sameCodes()
     {
