@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quotes/quotesheet.h"
+
 #include <array>
 
 class QLabel;
@@ -23,8 +25,8 @@ struct SpokenControls
     QLabel* realTimeStatus = nullptr;
     QLabel* currentRowLabel = nullptr;
     QLabel* nikkeiLine = nullptr;
-    std::array<PictureBox*, 12> thumbnails{};          ///< slot k shows the chart of grid row k + 1
-    std::array<ThumbCaption*, 12> thumbnailCaptions{}; ///< the name above slot k
+    std::array<PictureBox*, grid::WatchedRows> thumbnails{}; ///< slot k shows the chart of grid row k + 1
+    std::array<ThumbCaption*, grid::WatchedRows> thumbnailCaptions{}; ///< the name above slot k
 };
 
 /// Gives the controls the names a screen reader speaks, so that a user who cannot see the window,

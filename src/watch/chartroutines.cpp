@@ -110,7 +110,7 @@ void ChartRoutines::showDollarYenChart(Then then)
 
 void ChartRoutines::thumbnailClicked(int k)
 {
-    if (k < 0 || k >= 12)
+    if (k < 0 || k >= grid::WatchedRows)
         return;
     const int row = k + 1;
     const auto code = chartCodeFromText(m_host.sheet().cellText(row, grid::Code));
@@ -128,7 +128,7 @@ void ChartRoutines::thumbnailClicked(int k)
 
 void ChartRoutines::captionClicked(int k)
 {
-    if (k < 0 || k >= 12 || m_host.thumbCaption(k).isEmpty())
+    if (k < 0 || k >= grid::WatchedRows || m_host.thumbCaption(k).isEmpty())
         return;
     const int row = k + 1;
     const auto code = chartCodeFromText(m_host.sheet().cellText(row, grid::Code));

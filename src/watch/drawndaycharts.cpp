@@ -86,7 +86,7 @@ QSize DrawnCharts::thumbnailSize() const
 void DrawnCharts::refreshThumbnails(Then then)
 {
     const int run = ++m_thumbRun;
-    const int rows = qBound(0, m_host.watchCount(), 12);
+    const int rows = qBound(0, m_host.watchCount(), grid::WatchedRows);
     auto codes = std::make_shared<std::vector<std::optional<QString>>>();
     for (int k = 0; k < rows; ++k) {
         const int row = k + 1;

@@ -54,7 +54,7 @@ void ImageCharts::refreshThumbnails(Then then)
     run->id = ++m_thumbRun;
     run->then = std::move(then);
 
-    const int rows = qBound(0, m_host.watchCount(), 12);
+    const int rows = qBound(0, m_host.watchCount(), grid::WatchedRows);
     for (int k = 0; k < rows; ++k) {
         const int row = k + 1;
         ThumbSlot slot;

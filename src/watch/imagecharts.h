@@ -39,8 +39,8 @@ private:
     ChartRoutinesHost& m_host;
     ChartFiles& m_files;
     /// The last picture each thumbnail slot got from a successful download, and its address.
-    std::array<QUrl, 12> m_thumbUrls;
-    std::array<QImage, 12> m_thumbPictures;
+    std::array<QUrl, grid::WatchedRows> m_thumbUrls;
+    std::array<QImage, grid::WatchedRows> m_thumbPictures;
     /// Counts thumbnail refreshes, so answers of a superseded refresh change nothing.
     int m_thumbRun = 0;
 };

@@ -75,6 +75,35 @@ private Q_SLOTS:
             QCOMPARE(valueLabelDecimals(step, decimals), d);
     }
 
+    // A pane's value range: a bound missing or the bounds upside down give 0 to 1; a flat range is
+    // padded by 1% (at least 1); then the margin is added on both sides.
+    void valueRanges_data()
+    {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::addColumn<double>("margin");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("in order") << 10.0 << 20.0 << 0.0 << 10.0 << 20.0;
+        QTest::newRow("with a margin") << 10.0 << 20.0 << 0.1 << 9.0 << 21.0;
+        QTest::newRow("upside down") << 20.0 << 10.0 << 0.0 << 0.0 << 1.0;
+        QTest::newRow("no top") << 10.0 << N << 0.0 << 0.0 << 1.0;
+        QTest::newRow("no bottom") << N << 10.0 << 0.0 << 0.0 << 1.0;
+        QTest::newRow("flat") << 500.0 << 500.0 << 0.0 << 495.0 << 505.0;
+        QTest::newRow("flat at zero") << 0.0 << 0.0 << 0.0 << -1.0 << 1.0;
+    }
+    void valueRanges()
+    {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        QFETCH(double, margin);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        ChartPane pane;
+        chartdraw::setRange(pane, lo, hi, margin);
+        QCOMPARE(std::pair(pane.low, pane.high), std::pair(low, high));
+    }
+
     // Even in the smallest picture the panes lie apart between the title and the time labels, in order.
     void layout()
     {
@@ -192,7 +221,11 @@ private Q_SLOTS:
         QCOMPARE(year.lastText, u"終値 2,648.50 +48.50 (+1.87%)"_s);
         QCOMPARE(drawYearChart(s, QSize(512, 400), {{}, 0}).lastText,
                  u"終値 2,649 +49 (+1.87%)"_s); // as asked
-        s.gmtOffset = -4 * 3600;                // New York: the same instants fall on the day before
+        s.previousClose = 2000; // daily bars are told against the bar before, not a day's close
+        QCOMPARE(drawYearChart(s, QSize(512, 400)).lastText, year.lastText);
+        QCOMPARE(drawLineChart(s, QSize(512, 400)).lastText, year.lastText);
+        s.previousClose = N;
+        s.gmtOffset = -4 * 3600; // New York: the same instants fall on the day before
         QCOMPARE(drawLineChart(s, QSize(300, 200)).rangeText, u"2025/09/17～2025/09/18"_s);
         // One series is enough for a comparison; a ratio may be shorter than its bars.
         QVERIFY(!chartIsEmpty(drawComparisonChart(s, {}, QSize(300, 200))) &&

@@ -1,5 +1,6 @@
 // The chart routines with either strategy: what a failed chart shows.
 #include "chartroutinesfixture.h"
+#include "platform/datafolder.h"
 
 using namespace tickora;
 using namespace tickora::test;
@@ -62,6 +63,21 @@ private Q_SLOTS:
         QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }));
         QCOMPARE(QFile::exists(yearSeriesFile(s.config, u"7203.T"_s, m_host.clock.date())), drawn);
         QVERIFY(!QFile::exists(today));
+    }
+
+    // Without a downloader a chart file is not shown unless it is known to hold the chart asked for.
+    void imageChartsWithoutADownloader()
+    {
+        Services s = services(false);
+        s.downloader = nullptr;
+        ChartRoutines charts(s, m_host);
+        for (const QString& file : {DataFolder::yearChartPicture(), DataFolder::nikkeiSixMonthPicture()})
+            QVERIFY(writeFile(m_fakes->config.dataFile(file), chartPng(QSize(50, 50), Qt::blue)));
+        QVERIFY(run([&](auto then) { charts.showYearChart(u"7203"_s, then); }));
+        QVERIFY(m_host.shown.at(Window::Year).isNull());
+        // The Nikkei's six months file holds no other chart, so it is shown.
+        QVERIFY(run([&](auto then) { charts.showNikkeiSixMonthChart(then); }));
+        QCOMPARE(colourOf(m_host.shown.at(Window::NikkeiSixMonth)), QColor(Qt::blue));
     }
 };
 

@@ -79,6 +79,22 @@ private Q_SLOTS:
         QCOMPARE(colourOf(m_host.shown.at(Window::SixMonth)), colourFor(u"6758"_s));
         QCOMPARE(m_host.yearLine, u"short 1"_s);
     }
+
+    // Without a network every watched row's slot is still shown (empty, having no earlier picture)
+    // and the refresh ends, so the cycle goes on.
+    void thumbnailsWithoutANetwork()
+    {
+        Services s = m_fakes->services();
+        s.http = nullptr;
+        ChartRoutines charts(s, m_host);
+        m_host.fill({u"7203"_s, u"abc"_s, u"6758"_s});
+        m_host.thumbs.fill(QImage(1, 1, QImage::Format_RGB32));
+        int calls = 0;
+        charts.refreshThumbnails([&calls] { ++calls; });
+        QCOMPARE(calls, 1);
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(m_host.thumbs[k].isNull());
+    }
 };
 
 QTEST_MAIN(TestImageCharts)
