@@ -163,7 +163,7 @@ void MainWindow::buildLines(QWidget* client)
     for (int i = 0; i < int(std::size(places::Rules)); ++i) {
         const TwipsRect& rule = places::Rules[i];
         auto* f = new QFrame(client);
-        f->setObjectName(u"Line%1"_s.arg(i + 1));
+        f->setObjectName(u"topRule%1"_s.arg(i + 1)); // the old program's Line1 to Line3
         f->setFrameShape(QFrame::HLine);
         f->setFrameShadow(QFrame::Plain);
         f->setGeometry(

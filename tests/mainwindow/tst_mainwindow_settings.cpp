@@ -37,9 +37,9 @@ private Q_SLOTS:
         QTest::newRow("mute box") << u"muteBox"_s << QRect(800, 24, 49, 20);
         QTest::newRow("quote grid") << u"quoteGrid"_s << QRect(56, 56, 832, 202);
         QTest::newRow("index chart") << u"indexChart"_s << QRect(912, 56, 257, 201);
-        QTest::newRow("first rule") << u"Line1"_s << QRect(0, 0, 1240, 1);
-        QTest::newRow("second rule") << u"Line2"_s << QRect(0, 0, 1280, 1);
-        QTest::newRow("third rule") << u"Line3"_s << QRect(0, 3, 1280, 1);
+        QTest::newRow("first rule") << u"topRule1"_s << QRect(0, 0, 1240, 1);
+        QTest::newRow("second rule") << u"topRule2"_s << QRect(0, 0, 1280, 1);
+        QTest::newRow("third rule") << u"topRule3"_s << QRect(0, 3, 1280, 1);
     }
     void controlPlaces()
     {
@@ -86,7 +86,7 @@ private Q_SLOTS:
                 controls << c->objectName();
         QCOMPARE(controls, QStringList({u"dateLabel"_s, u"realTimeStatus"_s, u"currentRowLabel"_s,
                                         u"nikkeiLine"_s, u"entryBox"_s, u"muteBox"_s, u"quoteGrid"_s,
-                                        u"indexChart"_s, u"Line1"_s, u"Line2"_s, u"Line3"_s}));
+                                        u"indexChart"_s, u"topRule1"_s, u"topRule2"_s, u"topRule3"_s}));
         QList<int> widths; // at the fake screen's 96 DPI
         for (int c = 0; c <= grid::Time; ++c)
             widths << g->columnWidth(c);
