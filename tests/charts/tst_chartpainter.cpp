@@ -118,8 +118,10 @@ private Q_SLOTS:
         }
         QCOMPARE(roles, u"PRW"_s);
         QVERIFY(top <= l.timeAxis.top());
-        for (const int h : {61, 62}) // from 62 pixels high there is room for the title and time labels
-            QCOMPARE(chartLayout(ChartKind::NikkeiHalfYear, QSize(100, h)).title.isEmpty(), h < 62);
+        for (const int h : {61, 62}) { // from 62 pixels high there is room for the title and time labels
+            const ChartLayout sized = chartLayout(ChartKind::NikkeiHalfYear, QSize(100, h));
+            QCOMPARE(std::pair(sized.title.isEmpty(), sized.timeAxis.isEmpty()), std::pair(h < 62, h < 62));
+        }
     }
 
     // Data that cannot make a chart gives the empty frame; awkward data still draws.
@@ -308,6 +310,10 @@ private Q_SLOTS:
         late.bars.insert(16, {TokyoMidnight + (12 * 60 + 28) * 60, 0, 0, 0, 1300, 0});
         QCOMPARE(late.bars[15].time, TokyoMidnight + (11 * 60 + 30) * 60);
         QCOMPARE(inkAt(drawIntradayChart(late, QSize(390, 200), o), 12 * 60 + 10), std::pair(0, true));
+        // A session that ends before it starts, or past midnight, is none: the day is drawn as without.
+        const QImage noSession = drawIntradayChart(day, QSize(390, 200)).image;
+        for (const auto& [start, end] : {std::pair(9 * 60, 9 * 60), std::pair(9 * 60, 24 * 60 + 1)})
+            QCOMPARE(drawIntradayChart(day, QSize(390, 200), {{}, -1, start, end}).image, noSession);
     }
 
     // A day of the dollar-yen rate in 5-minute bars: dated by its last bar, the date never cut, hour

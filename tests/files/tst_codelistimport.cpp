@@ -72,6 +72,15 @@ private Q_SLOTS:
                                                      {u"25935"_s, u"伊藤園第１種優先株式"_s}}));
     }
 
+    // Fields and rows of a CSV text: the last row needs no line end, and a line end at the very end
+    // makes no empty row.
+    void csvRows()
+    {
+        using Rows = QList<QStringList>;
+        QCOMPARE(csvTable("a,\"b\"\"c\"\r\nd"), (Rows{{u"a"_s, u"b\"c"_s}, {u"d"_s}}));
+        QCOMPARE(csvTable("a\n"), (Rows{{u"a"_s}}));
+    }
+
     // A file that is no list is refused with its reason, and the code list stays as it was.
     void refusesWhatIsNoList_data()
     {

@@ -104,6 +104,8 @@ private Q_SLOTS:
             << u"nikkeiHalfYearCommand"_s << u"nikkeiHalfYearChart"_s << QKeySequence(u"Ctrl+W"_s) << true;
         QTest::newRow("Ctrl+W, ratio")
             << u"advanceDeclineCommand"_s << u"advanceDeclineChart"_s << QKeySequence(u"Ctrl+W"_s) << true;
+        QTest::newRow("the platform's close keys, the Dow")
+            << u"dowCommand"_s << u"dowChart"_s << QKeySequence(u"Ctrl+F4"_s) << true;
         QTest::newRow("W alone keeps it")
             << u"dowCommand"_s << u"dowChart"_s << QKeySequence(u"W"_s) << false;
         QTest::newRow("Enter keeps it")

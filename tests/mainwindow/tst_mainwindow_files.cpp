@@ -33,6 +33,12 @@ private Q_SLOTS:
         w.put(Cells{{2, 1, u"28B5"_s}}); // a failed save says so
         w.trigger(u"saveCommand"_s);
         QVERIFY(w.fakes.dialogs.shown.value(1).text.contains(u"保存できませんでした"_s));
+        for (int r = 1; r <= grid::WatchedRows; ++r) // a full list keeps its last row
+            fillRow(*g, r, QString::number(1000 + r), u"n"_s);
+        w.trigger(u"saveCommand"_s);
+        const QList<QByteArray> lines = readFile(w.fakes.config.dataFile(u"dat.txt"_s)).split('\n');
+        QCOMPARE(lines.size(), grid::WatchedRows + 1);
+        QVERIFY(lines[grid::WatchedRows - 1].startsWith("1012,"));
     }
 
     // Opening empties every row and loads the file, row 1's code current; colours stay.

@@ -2,6 +2,7 @@
 // the tick and the User-Agent, each setting checked and a refused value named.
 #include "platform/config.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace tickora;
@@ -35,6 +36,8 @@ private Q_SLOTS:
         QVERIFY(!bases.isEmpty());
         for (const QUrl& url : bases)
             QCOMPARE(url.scheme(), u"https"_s);
+        // The data folder is "kabu" in the home folder unless the environment names another.
+        QCOMPARE(configOf({}).dataDir, QDir::cleanPath(QDir::home().filePath(u"kabu"_s)));
     }
 
     // Pages and charts have defaults and take only their known values, else the value is named.

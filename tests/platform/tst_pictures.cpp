@@ -3,6 +3,7 @@
 #include "support/chartimages.h"
 #include "support/files.h"
 
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,10 @@ private Q_SLOTS:
         QVERIFY(QtPictures().load(dir.filePath(u"over.png"_s)).isNull());
         QString error;
         QVERIFY(!QtPictures().saveBmp(QImage(), dir.filePath(u"none.bmp"_s), &error) && !error.isEmpty());
+        // Whatever decodes pictures in this process is bounded once the pictures service exists.
+        QImageReader::setAllocationLimit(0);
+        const QtPictures bounded;
+        QCOMPARE(QImageReader::allocationLimit(), ImageAllocationLimitMiB);
     }
 };
 
