@@ -55,6 +55,16 @@ private Q_SLOTS:
         charts.refreshThumbnails({});
         answerLast(HttpResponse{500, {}, {}, {}});
         QVERIFY(m_host.thumbs[0].isNull());
+        // A picture that is written but does not decode takes no slot's memory: back on the earlier
+        // code, a failure still shows that code's last chart.
+        charts.refreshThumbnails({});
+        answerLast(okResponse(body(u"9984"_s).chopped(16)));
+        QVERIFY(m_host.thumbs[0].isNull());
+        m_host.fill({u"7203"_s});
+        charts.refreshThumbnails({});
+        answerLast(HttpResponse{500, {}, {}, {}});
+        QCOMPARE(colourOf(m_host.thumbs[0]), colourFor(u"7203"_s));
+        m_host.fill({u"9984"_s});
         // Of two refreshes in flight, the older one's later answer changes nothing.
         charts.refreshThumbnails([&calls] { ++calls; });
         charts.refreshThumbnails({});
