@@ -91,7 +91,10 @@ private Q_SLOTS:
         for (int c = 0; c <= grid::Time; ++c)
             widths << g->columnWidth(c);
         QCOMPARE(widths, QList<int>({27, 53, 133, 59, 59, 59, 73, 59, 59, 59, 59, 59, 59}));
-        QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code)); // grey to its end
+        // Every other row grey from its code to its time, the last row included.
+        QCOMPARE(g->cellBackground(12, grid::Code), QColor(0xE0, 0xE0, 0xE0));
+        QCOMPARE(g->cellBackground(12, grid::Time), g->cellBackground(12, grid::Code));
+        QVERIFY(g->cellBackground(11, grid::Code) != g->cellBackground(12, grid::Code));
         w.select(1, 1);
         QCOMPARE(g->item(12, grid::Name)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
         w.put(Cells{{12, 1, u"7203"_s}, {12, 12, u"15:00"_s}});

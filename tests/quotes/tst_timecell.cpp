@@ -42,6 +42,8 @@ private Q_SLOTS:
         QTest::newRow("four parts") << u"15:30:00:00"_s << u""_s;
         QTest::newRow("month 13") << u"13/01"_s << u""_s;
         QTest::newRow("february 30") << u"2/30"_s << u""_s;
+        QTest::newRow("day alone with a time") << u"18 15:30"_s << u""_s;
+        QTest::newRow("four-part date") << u"9/18/1/1 15:30"_s << u""_s;
         QTest::newRow("trailing slash") << u"9/4/"_s << u""_s;
         QTest::newRow("two-digit year") << u"26/09/18 15:30"_s << u""_s;
         QTest::newRow("dashed date") << u"2026-09-18 15:30"_s << u""_s;
