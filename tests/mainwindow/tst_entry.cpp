@@ -78,11 +78,12 @@ private Q_SLOTS:
         QCOMPARE(readFile(added), cp932(u"9A7A,\"足した銘柄\"\r\n7203,\"別名\"\r\n"
                                         "285A,\"キオクシアホールディングス(株)\"\r\n"_s));
         enter(4, grid::Code, u"285A"_s, true); // now from the added codes
-        // Two rows waiting for the same page: one request, and the page names both.
+        // Two rows waiting for the same page: one request, and the page names both and no other row.
         http.setHolding(true);
         enter(6, grid::Code, u"286A"_s);
         enter(7, grid::Code, u"286A"_s, true);
-        QCOMPARE(m_w->read(Cells{{6, 2, {}}, {7, 2, {}}}), (Cells{{6, 2, u"二つ目"_s}, {7, 2, u"二つ目"_s}}));
+        QCOMPARE(m_w->read(Cells{{6, 2, {}}, {7, 2, {}}, {8, 2, {}}}),
+                 (Cells{{6, 2, u"二つ目"_s}, {7, 2, u"二つ目"_s}, {8, 2, {}}}));
         QCOMPARE(http.requests.size(), 2);
         QCOMPARE(http.requests[0].url.query(), u"code=285A"_s);
         QCOMPARE(m_w->fakes.dialogs.shown.size(), 0);
@@ -167,6 +168,7 @@ private Q_SLOTS:
         g.setCurrent(0, 1);
         QVERIFY(g.currentRow() == 3 && g.selectedItems().isEmpty());
         g.setCellForeColor(2, grid::SellTarget, cellcolor::Red);
+        QCOMPARE(g.item(2, grid::SellTarget)->foreground().color(), QColor(255, 0, 0));
         g.setCellForeColor(2, grid::SellTarget, cellcolor::Default); // drawn in the default colour again
         QCOMPARE(g.item(2, grid::SellTarget)->data(Qt::ForegroundRole), QVariant());
         g.setCurrent(grid::Rows + 5, grid::Cols + 5); // held to the last cell

@@ -62,6 +62,7 @@ private Q_SLOTS:
             return done;
         };
         QVERIFY(tick());
+        QCOMPARE(m_host.code, u"1302"_s);         // the last watched code is the one a chart is shown for
         QCOMPARE(seriesRequests(), held ? 2 : 3); // the thumbnails' all at once, before the first answer
         QCOMPARE(m_host.held, held ? QList<QDateTime>({m_host.clock.addSecs(120)}) : QList<QDateTime>());
         // Each answer is told, a hold started by the first 429 only.
