@@ -63,42 +63,48 @@ class TestCommandLine : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // Qt's options dropped with their values; the parse's action and text, which the program prints.
+    void parses_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("expect"); ///< the data folder of a run, else a part of the text
+        QTest::newRow("Qt's options and their values")
+            << u"--platform xcb -style=fusion -style windows -reverse -display :1 -geometry 10x10 -nograb "
+               "-qwindowgeometry 5x5+1+1 -qwindowtitle T -name n --data-dir /opt/kabu"_s
+            << Action::Run << u"/opt/kabu"_s;
+        QTest::newRow("a value that looks like an option")
+            << u"-platformtheme --help"_s << Action::Run << u"/env/kabu"_s;
+        QTest::newRow("an option without its value") << u"-platform"_s << Action::Run << u"/env/kabu"_s;
+        QTest::newRow("longer than a Qt option") << u"-reversed"_s << Action::Fail << u": -reversed\n"_s;
+        QTest::newRow("a value to a longer name") << u"-stylex=1"_s << Action::Fail << u": -stylex\n"_s;
+        QTest::newRow("a value to a Qt option") << u"-platform=xcb"_s << Action::Fail << u": -platform\n"_s;
+        QTest::newRow("an unknown option after help") << u"--help --bogus"_s << Action::Fail << u"--bogus"_s;
+        QTest::newRow("empty data folder") << u"--data-dir="_s << Action::Fail << u"data-dir"_s;
+        QTest::newRow("empty import") << u"--import-codelist="_s << Action::Fail << u"import-codelist"_s;
+        QTest::newRow("a stray argument") << u"dat.txt"_s << Action::Fail << u"dat.txt"_s;
+        QTest::newRow("help") << u"-style fusion --help"_s << Action::ShowHelp << u"TICKORA_DATA_DIR"_s;
+        QTest::newRow("version") << u"-v"_s << Action::ShowVersion << u"tickora 9.8.7\n"_s;
+    }
     void parses()
     {
-        const std::tuple<const char*, Action, QString> cases[] = {
-            {"--platform xcb -style=fusion -style windows -reverse -display :1 -geometry 10x10 -nograb "
-             "-qwindowgeometry 5x5+1+1 -qwindowtitle T -name n --data-dir /opt/kabu",
-             Action::Run, u"/opt/kabu"_s},
-            {"-platformtheme --help", Action::Run, u"/env/kabu"_s}, // a value that looks like an option
-            {"-platform", Action::Run, u"/env/kabu"_s},
-            {"-reversed", Action::Fail, u": -reversed\n"_s},
-            {"-stylex=1", Action::Fail, u": -stylex\n"_s},
-            {"-platform=xcb", Action::Fail, u": -platform\n"_s},
-            {"--help --bogus", Action::Fail, u"--bogus"_s},
-            {"--data-dir=", Action::Fail, u"data-dir"_s},
-            {"--import-codelist=", Action::Fail, u"import-codelist"_s},
-            {"dat.txt", Action::Fail, u"dat.txt"_s},
-            {"-style fusion --help", Action::ShowHelp, u"TICKORA_DATA_DIR"_s},
-            {"-v", Action::ShowVersion, u"tickora 9.8.7\n"_s},
-        };
+        QFETCH(QString, line);
+        QFETCH(Action, action);
+        QFETCH(QString, expect);
         QProcessEnvironment env;
         env.insert(u"TICKORA_DATA_DIR"_s, u"/env/kabu"_s);
-        for (const auto& [line, action, expect] : cases) {
-            const QStringList args = QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
-            const QStringList arguments =
-                tickora::withoutQtOptions(QStringList{u"/usr/bin/tickora"_s} + args);
-            const CommandLine cli = parseCommandLine(arguments, u"9.8.7"_s);
-            QCOMPARE(cli.action, action);
-            if (action == Action::Run) {
-                QCOMPARE(Config::fromEnvironment(cli.environment(env)).dataDir, expect);
-                continue;
-            }
-            QVERIFY2(cli.text.contains(expect), qPrintable(cli.text));
-            const Ran r = run(withoutDisplay(), args);
-            QCOMPARE(r.code, action == Action::Fail ? CommandLine::ExitUsage : 0);
-            QCOMPARE(action == Action::Fail ? r.err : r.out,
-                     parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION)).text);
+        const QStringList args = line.split(u' ', Qt::SkipEmptyParts);
+        const QStringList arguments = tickora::withoutQtOptions(QStringList{u"/usr/bin/tickora"_s} + args);
+        const CommandLine cli = parseCommandLine(arguments, u"9.8.7"_s);
+        QCOMPARE(cli.action, action);
+        if (action == Action::Run) {
+            QCOMPARE(Config::fromEnvironment(cli.environment(env)).dataDir, expect);
+            return;
         }
+        QVERIFY2(cli.text.contains(expect), qPrintable(cli.text));
+        const Ran r = run(withoutDisplay(), args);
+        QCOMPARE(r.code, action == Action::Fail ? CommandLine::ExitUsage : 0);
+        QCOMPARE(action == Action::Fail ? r.err : r.out,
+                 parseCommandLine(arguments, QString::fromUtf8(TICKORA_VERSION)).text);
     }
 
     // Codes to check are taken as the entry box takes them; what is no code is refused by name;

@@ -78,65 +78,89 @@ private Q_SLOTS:
     }
 
     // A text cell never stops a save: a character CP932 lacks is written as "?", a line break as a blank.
+    void textCells_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("field"); ///< its bytes in the file
+        QTest::addColumn<QString>("readBack"); ///< the text read back
+        QTest::addColumn<QString>("lacked");   ///< the first character CP932 lacks, if any
+        const QString quotes = u"\"q\" a\",\"b,\"\""_s, controls = u"ア\x1A\x1C\x7Fイ"_s, lone(QChar(0xD800));
+        QTest::newRow("quotes doubled")
+            << quotes << QByteArray("\"\"q\"\" a\"\",\"\"b,\"\"\"\"") << quotes << QString();
+        QTest::newRow("half-width kana") << u"ﾃｽ"_s << QByteArray("\xC3\xBD") << u"ﾃｽ"_s << QString();
+        QTest::newRow("moved control codes")
+            << controls << QByteArray("\x83\x41\x1A\x1C\x7F\x83\x43") << controls << QString();
+        QTest::newRow("emoji") << u"株😀"_s << QByteArray("\x8A\x94?") << u"株?"_s << u"😀"_s;
+        QTest::newRow("lone surrogate") << lone << QByteArray("?") << u"?"_s << lone;
+        QTest::newRow("line breaks") << u"a\r\nb\nc"_s << QByteArray("a  b c") << u"a  b c"_s << QString();
+    }
     void textCells()
     {
-        // Each text, its bytes in the file, the text read back, and the first character CP932 lacks.
-        const QString quotes = u"\"q\" a\",\"b,\"\""_s, controls = u"ア\x1A\x1C\x7Fイ"_s, lone(QChar(0xD800));
-        for (const auto& [text, field, readBack, bad] :
-             {std::tuple{quotes, QByteArray("\"\"q\"\" a\"\",\"\"b,\"\"\"\""), quotes, QString()},
-              {u"ﾃｽ"_s, QByteArray("\xC3\xBD"), u"ﾃｽ"_s, QString()},
-              {controls, QByteArray("\x83\x41\x1A\x1C\x7F\x83\x43"), controls, QString()},
-              {u"株😀"_s, QByteArray("\x8A\x94?"), u"株?"_s, u"😀"_s},
-              {lone, QByteArray("?"), u"?"_s, lone},
-              {u"a\r\nb\nc"_s, QByteArray("a  b c"), u"a  b c"_s, QString()}}) {
-            const WatchListBytes written = formatWatchList({row(u"1"_s, text)});
-            QCOMPARE(written.bytes, line("1", field));
-            QCOMPARE(parseWatchList(written.bytes).rows, QList<WatchRow>{row(u"1"_s, readBack)});
-            QByteArray bytes;
-            QString found;
-            QCOMPARE(std::pair(encodeCp932(text, &bytes, &found), found), std::pair(bad.isEmpty(), bad));
-        }
+        QFETCH(QString, text);
+        QFETCH(QByteArray, field);
+        QFETCH(QString, readBack);
+        QFETCH(QString, lacked);
+        const WatchListBytes written = formatWatchList({row(u"1"_s, text)});
+        QCOMPARE(written.bytes, line("1", field));
+        QCOMPARE(parseWatchList(written.bytes).rows, QList<WatchRow>{row(u"1"_s, readBack)});
+        QByteArray bytes;
+        QString found;
+        QCOMPARE(std::pair(encodeCp932(text, &bytes, &found), found), std::pair(lacked.isEmpty(), lacked));
+    }
+    void loneSurrogateAtTheLineEnd()
+    {
         WatchRow last = row(u"1"_s, u"a"_s);
-        last.back() = lone; // at the very end of its line
+        last.back() = QString(QChar(0xD800));
         QVERIFY(formatWatchList({last}).bytes.endsWith("\"?\"\r\n"));
     }
 
-    // Each file: code|name of each row read, and the lines skipped.
+    // Damaged and foreign files: the code|name of each row read, and the lines skipped.
+    void readsDamagedAndForeignFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QList<int>>("skipped");
+        const QByteArray a = line("1001", "a"), b = line("1002", "b"), bom = "\xEF\xBB\xBF";
+        QTest::newRow("short, long, open quote, text after a quote, bad codes, bad bytes")
+            << QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n" +
+                          line("3", "x").chopped(3) + "\r\n3,\"a\"x" + Empties.mid(3) + "\r\n" +
+                          line("abc", "a") + line("\"\"", "a") + line("28B5", "a") + line("3", "\xFF\xFE") +
+                          b)
+            << QStringList{u"1001|a"_s, u"1002|b"_s} << QList<int>{2, 3, 4, 5, 6, 7, 8, 9};
+        QTest::newRow("blank lines, codes at the edges")
+            << "\r\n" + line("-5", "a") + "   \r\n" + line("285a", "b") + line("25935", "c") + "\r\n"
+            << QStringList{u"285A|b"_s, u"25935|c"_s} << QList<int>{1, 2, 3, 6};
+        QTest::newRow("a blank LF line, a last line without an end")
+            << "\n" + line("1003", "c").chopped(2) << QStringList{u"1003|c"_s} << QList<int>{1};
+        QTest::newRow("hand-made: quoted code, unquoted cells, a fraction")
+            << QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n")
+            << QStringList{u"42|name"_s} << QList<int>{2};
+        QTest::newRow("CP932 and UTF-8 lines, LF and no line end")
+            << line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
+                   line("3", u"é\u30A2"_s.toUtf8()).chopped(2)
+            << QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s} << QList<int>();
+        // After a signature C3 BD is ý, not CP932 ﾃｽ, and a CP932 line is skipped.
+        QTest::newRow("UTF-8 signature")
+            << bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") + line("3", cp932(u"イ"_s))
+            << QStringList{u"2|ý"_s, u"3|イ"_s} << QList<int>{1};
+        QTest::newRow("a bad line takes no place")
+            << "x\r\n" + line("1", "n").repeated(15) << QStringList(12, u"1|n"_s) << QList<int>{1};
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12) << QStringList()
+                                << QList<int>{1, 2};
+        QTest::newRow("not ASCII, nor UTF-8, nor CP932")
+            << line("4", "\x80") << QStringList() << QList<int>{1};
+    }
     void readsDamagedAndForeignFiles()
     {
-        const QByteArray a = line("1001", "a"), b = line("1002", "b"), bom = "\xEF\xBB\xBF";
-        for (const auto& [bytes, rows, skipped] :
-             {// Short, long, open quote, text after a quote, bad codes, bytes neither UTF-8 nor CP932.
-              std::tuple{QByteArray(a + "3,\"a\",\"b\"\r\n" + line("3", "x").chopped(2) + ",\"\"\r\n" +
-                                    line("3", "x").chopped(3) + "\r\n3,\"a\"x" + Empties.mid(3) + "\r\n" +
-                                    line("abc", "a") + line("\"\"", "a") + line("28B5", "a") +
-                                    line("3", "\xFF\xFE") + b),
-                         QStringList{u"1001|a"_s, u"1002|b"_s}, QList<int>{2, 3, 4, 5, 6, 7, 8, 9}},
-              // Blank lines, codes at the edges.
-              {"\r\n" + line("-5", "a") + "   \r\n" + line("285a", "b") + line("25935", "c") + "\r\n",
-               QStringList{u"285A|b"_s, u"25935|c"_s}, QList<int>{1, 2, 3, 6}},
-              // A blank LF line, then a last line without an end.
-              {"\n" + line("1003", "c").chopped(2), QStringList{u"1003|c"_s}, QList<int>{1}},
-              // Hand-made: quoted code, unquoted cells; a fraction is no code.
-              {QByteArray("\"0042\",name,1,2,3,4,5,6,7,8,9,10\r\n7203.5,,,,,,,,,,,\r\n"),
-               QStringList{u"42|name"_s}, QList<int>{2}},
-              // CP932 and UTF-8 lines, LF and no line end.
-              {line("1", cp932(u"トヨタ"_s)) + line("2", u"ソニー"_s.toUtf8()).chopped(2) + "\n" +
-                   line("3", u"é\u30A2"_s.toUtf8()).chopped(2),
-               QStringList{u"1|トヨタ"_s, u"2|ソニー"_s, u"3|é\u30A2"_s}, QList<int>()},
-              // After a signature C3 BD is ý, not CP932 ﾃｽ, and a CP932 line is skipped.
-              {bom + line("1", cp932(u"ア"_s)) + line("2", "\xC3\xBD") + line("3", cp932(u"イ"_s)),
-               QStringList{u"2|ý"_s, u"3|イ"_s}, QList<int>{1}},
-              // A bad line does not take a place.
-              {"x\r\n" + line("1", "n").repeated(15), QStringList(12, u"1|n"_s), QList<int>{1}},
-              {QByteArray("\x00\x01\x02\x80\x81\n\x89PNG\r\n", 12), QStringList(), QList<int>{1, 2}},
-              {line("4", "\x80"), QStringList(), QList<int>{1}}}) { // not ASCII, nor UTF-8, nor CP932
-            const WatchListContent content = parseWatchList(bytes);
-            QStringList got;
-            for (const WatchRow& r : content.rows)
-                got.append(r.size() == WatchListFields ? r[0] + u'|' + r[1] : u"wrong size"_s);
-            QCOMPARE(std::pair(got, content.skippedLines), std::pair(rows, skipped));
-        }
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, rows);
+        QFETCH(QList<int>, skipped);
+        const WatchListContent content = parseWatchList(bytes);
+        QStringList got;
+        for (const WatchRow& r : content.rows)
+            got.append(r.size() == WatchListFields ? r[0] + u'|' + r[1] : u"wrong size"_s);
+        QCOMPARE(got, rows);
+        QCOMPARE(content.skippedLines, skipped);
     }
 
     // A code field longer than five characters (in the form codes are compared in) is a damaged
