@@ -52,26 +52,35 @@ private Q_SLOTS:
         for (const auto& [cell, minute] : times)
             QCOMPARE(tradeTimeOf(cell, Day).value_or(-1),
                      minute < 0 ? -1 : at(Day, minute / 60, minute % 60));
-        // The Nikkei line's value and change ("nan" when the line has none); nothing without a value.
-        const std::pair<QString, QString> lines[] = {
-            {u"日経平均 12,283.62 (+193.16) 12,283.62"_s, u"12283.62 193.16"_s},
-            {u"日経平均 22,126.09 (9:00) -257.22"_s, u"22126.09 -257.22"_s},
-            {u"日経平均 22,155.52 (9:02) +130.44"_s, u"22155.52 130.44"_s},
-            {u"日経平均 22,155.52 (15:30) 0.00"_s, u"22155.52 0"_s},
-            {u"日経平均 22,155.52 (9:02) "_s, u"22155.52 nan"_s},
-            {u"日経平均 22,155.52 (9:02) ---"_s, u"22155.52 nan"_s},
-            {u"日経平均 22,155.52 () +130.44"_s, u"22155.52 nan"_s},
-            {u"日経平均 22,155.52 (前日比) +130.44"_s, u"22155.52 nan"_s},
-            {u"日経平均 22,155.52"_s, u"22155.52 nan"_s},
-            {u"日経平均  () "_s, QString()},
-            {u"日経平均 1,23 (+1.5)"_s, QString()},
-            {u"日経平均 22,155.52 (+1,30) 22,155.52"_s, u"22155.52 nan"_s}};
-        for (const auto& [line, expected] : lines) {
-            const auto got = indexLineValue(line);
-            QCOMPARE(got ? QString::number(got->value, 'g', 10) + u' ' + QString::number(got->change, 'g', 10)
-                         : QString(),
-                     expected);
-        }
+    }
+
+    // The Nikkei line's value and change ("nan" when the line has none); nothing without a value.
+    void indexLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("2012 form") << u"日経平均 12,283.62 (+193.16) 12,283.62"_s << u"12283.62 193.16"_s;
+        QTest::newRow("time, fall") << u"日経平均 22,126.09 (9:00) -257.22"_s << u"22126.09 -257.22"_s;
+        QTest::newRow("time, rise") << u"日経平均 22,155.52 (9:02) +130.44"_s << u"22155.52 130.44"_s;
+        QTest::newRow("no change") << u"日経平均 22,155.52 (15:30) 0.00"_s << u"22155.52 0"_s;
+        QTest::newRow("change missing") << u"日経平均 22,155.52 (9:02) "_s << u"22155.52 nan"_s;
+        QTest::newRow("change dashes") << u"日経平均 22,155.52 (9:02) ---"_s << u"22155.52 nan"_s;
+        QTest::newRow("empty brackets") << u"日経平均 22,155.52 () +130.44"_s << u"22155.52 nan"_s;
+        QTest::newRow("a word in brackets") << u"日経平均 22,155.52 (前日比) +130.44"_s << u"22155.52 nan"_s;
+        QTest::newRow("value alone") << u"日経平均 22,155.52"_s << u"22155.52 nan"_s;
+        QTest::newRow("no value") << u"日経平均  () "_s << QString();
+        QTest::newRow("value badly grouped") << u"日経平均 1,23 (+1.5)"_s << QString();
+        QTest::newRow("change badly grouped")
+            << u"日経平均 22,155.52 (+1,30) 22,155.52"_s << u"22155.52 nan"_s;
+    }
+    void indexLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        const auto got = indexLineValue(line);
+        QCOMPARE(got ? QString::number(got->value, 'g', 10) + u' ' + QString::number(got->change, 'g', 10)
+                     : QString(),
+                 expected);
     }
 
     // The fetched bars first, then the later samples, whose previous close and last price win.

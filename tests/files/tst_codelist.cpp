@@ -14,28 +14,38 @@ class TestCodeList : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // One line: code|name of the record it gives, empty when it is none; then a whole file.
-    void linesAndWholeFile()
+    // One line: code|name of the record it gives, empty when it is none.
+    void lines_data()
     {
-        for (const auto& [line, record] :
-             {std::pair{u"7203,\"トヨタ自動車\""_s, u"7203|トヨタ自動車"_s},
-              {u"9984 ,  ソフトバンク \t"_s, u"9984|ソフトバンク"_s}, // a bare name loses its blanks
-              {u"6752,　Ａ　"_s, u"6752|　Ａ　"_s},                   // but not full-width ones
-              {u" \"07203\",\"x\""_s, u"7203|x"_s},
-              {u"1234,\"A,B\""_s, u"1234|A,B"_s},
-              {u"8306,三菱,extra"_s, u"8306|三菱"_s},
-              {u"1234,\"open"_s, u"1234|open"_s},
-              {u"25935,"_s, u"25935|"_s}, // five digits: past the old 16-bit limit
-              {u"1301,,極洋"_s, u"1301|"_s},
-              {u"1332,\"\""_s, u"1332|"_s}, // an empty name in quotes
-              {u"285a,\"キオクシア\""_s, u"285A|キオクシア"_s},
-              {u"28B5,\"x\""_s, QString()},
-              {u",\"x\""_s, QString()}, // a line starting with a comma
-              {u"7203"_s, QString()}}) {
-            const auto entry = parseCodeListLine(line);
-            QCOMPARE(entry ? entry->code + u'|' + entry->name : QString(), record);
-        }
-        // Blank lines first and later, mixed line ends, a header, no final line end, a broken DBCS byte.
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("record");
+        QTest::newRow("quoted name") << u"7203,\"トヨタ自動車\""_s << u"7203|トヨタ自動車"_s;
+        QTest::newRow("a bare name loses its blanks")
+            << u"9984 ,  ソフトバンク \t"_s << u"9984|ソフトバンク"_s;
+        QTest::newRow("but not full-width ones") << u"6752,　Ａ　"_s << u"6752|　Ａ　"_s;
+        QTest::newRow("quoted code, leading zero") << u" \"07203\",\"x\""_s << u"7203|x"_s;
+        QTest::newRow("comma in quotes") << u"1234,\"A,B\""_s << u"1234|A,B"_s;
+        QTest::newRow("a third field") << u"8306,三菱,extra"_s << u"8306|三菱"_s;
+        QTest::newRow("open quote") << u"1234,\"open"_s << u"1234|open"_s;
+        QTest::newRow("five digits, past the old 16-bit limit") << u"25935,"_s << u"25935|"_s;
+        QTest::newRow("empty second field") << u"1301,,極洋"_s << u"1301|"_s;
+        QTest::newRow("an empty name in quotes") << u"1332,\"\""_s << u"1332|"_s;
+        QTest::newRow("lower-case letter") << u"285a,\"キオクシア\""_s << u"285A|キオクシア"_s;
+        QTest::newRow("B is never a code letter") << u"28B5,\"x\""_s << QString();
+        QTest::newRow("a line starting with a comma") << u",\"x\""_s << QString();
+        QTest::newRow("code alone") << u"7203"_s << QString();
+    }
+    void lines()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, record);
+        const auto entry = parseCodeListLine(line);
+        QCOMPARE(entry ? entry->code + u'|' + entry->name : QString(), record);
+    }
+
+    // Blank lines first and later, mixed line ends, a header, no final line end, a broken DBCS byte.
+    void wholeFile()
+    {
         QList<CodeListEntry> entries = parseCodeList(
             QByteArray(cp932(u"\n1301,\"極洋\"\r\nコード,銘柄\r\n7203,\"トヨタ\",東証\n\r\n1111,\""_s) +
                        "\x81" + cp932(u"\r\n6758,\"ソニー\"\n6758,\"ソニーグループ\""_s)));

@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include <optional>
-#include <tuple>
 
 using namespace tickora;
 using namespace tickora::test;
@@ -215,29 +214,38 @@ private Q_SLOTS:
     }
 
     // Whatever stops a write, the old file stays whole; a load of the same place says what is wrong.
+    void failedSavesKeepTheOldFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("saveMention");
+        QTest::addColumn<QString>("loadMention"); ///< empty: the old file loads
+        QTest::newRow("the disk fills part-way") << u"dat.txt"_s << u"そのまま残っています"_s << QString();
+        QTest::newRow("a folder in the file's place")
+            << u"dir/dat.txt"_s << u"同じ名前のフォルダー"_s << u"フォルダーのため"_s;
+        QTest::newRow("a file in the folder's place")
+            << u"dat.txt/dat.txt"_s << u"作成することもできません"_s << u"データフォルダー"_s;
+    }
     void failedSavesKeepTheOldFile()
     {
+        QFETCH(QString, file);
+        QFETCH(QString, saveMention);
+        QFETCH(QString, loadMention);
         const QList<WatchRow> rows(12, row(u"1234"_s, u"とても長い銘柄の名前"_s));
-        for (const auto& [file, saveMention, loadMention] :
-             {std::tuple{u"dat.txt"_s, u"そのまま残っています"_s, QString()},
-              {u"dir/dat.txt"_s, u"同じ名前のフォルダー"_s, u"フォルダーのため"_s},
-              {u"dat.txt/dat.txt"_s, u"作成することもできません"_s, u"データフォルダー"_s}}) {
-            QTemporaryDir tmp;
-            QVERIFY(writeFile(tmp.filePath(u"dat.txt"_s), line("7203", "old")));
-            QVERIFY(QDir().mkpath(tmp.filePath(u"dir/dat.txt"_s)));
-            std::optional<FileSizeLimit> limit;
-            if (file == u"dat.txt"_s)
-                limit.emplace(200); // the disk fills part-way through the list
-            const QString problem = saveWatchList(tmp.filePath(file), rows);
-            limit.reset();
-            QVERIFY2(problem.contains(u"保存できませんでした"_s) && problem.contains(saveMention),
-                     qPrintable(problem));
-            QCOMPARE(readFile(tmp.filePath(u"dat.txt"_s)), line("7203", "old"));
-            const WatchListLoad load = loadWatchList(tmp.filePath(file));
-            QVERIFY2(load.error.contains(loadMention) &&
-                         load.content.rows.size() == (loadMention.isEmpty() ? 1 : 0),
-                     qPrintable(load.error));
-        }
+        QTemporaryDir tmp;
+        QVERIFY(writeFile(tmp.filePath(u"dat.txt"_s), line("7203", "old")));
+        QVERIFY(QDir().mkpath(tmp.filePath(u"dir/dat.txt"_s)));
+        std::optional<FileSizeLimit> limit;
+        if (file == u"dat.txt"_s)
+            limit.emplace(200);
+        const QString problem = saveWatchList(tmp.filePath(file), rows);
+        limit.reset();
+        QVERIFY2(problem.contains(u"保存できませんでした"_s) && problem.contains(saveMention),
+                 qPrintable(problem));
+        QCOMPARE(readFile(tmp.filePath(u"dat.txt"_s)), line("7203", "old"));
+        const WatchListLoad load = loadWatchList(tmp.filePath(file));
+        QVERIFY2(load.error.contains(loadMention) &&
+                     load.content.rows.size() == (loadMention.isEmpty() ? 1 : 0),
+                 qPrintable(load.error));
     }
 };
 
