@@ -76,6 +76,8 @@ private Q_SLOTS:
         row("williams 3", wr, {10, 8, 9, 12, 9, 11, 11, 7, 8, 13, 10, 13}, 3, {N, N, -80, 0});
         row("williams 1", wr, {10, 8, 9}, 1, {-50});
         row("williams without range", wr, {5, 5, 5, 5, 5, 5}, 2, {N, -50});
+        row("williams without a low", wr, {10, 8, 9, 11, N, 10}, 2, {N, N});
+        row("williams without a high", wr, {10, 8, 9, N, 7, 10}, 1, {-50, N});
         row("percent", pct, {200, 210, 190}, 0, {0, 5, -5});
         row("percent from first finite", pct, {N, 50, 75}, 0, {N, 0, 50});
         row("percent of zero", pct, {0, 1}, 0, {N, N});
