@@ -62,17 +62,50 @@ class TestChartPainter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Label steps of 1, 2, 2.5 or 5 times a power of ten; digits enough for the step.
+    // Label steps of 1, 2, 2.5 or 5 times a power of ten.
+    void valueAxisSteps_data()
+    {
+        QTest::addColumn<double>("range");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<double>("step");
+        QTest::newRow("2") << 10.0 << 5 << 2.0;
+        QTest::newRow("2.5") << 10.0 << 4 << 2.5;
+        QTest::newRow("5") << 9.0 << 2 << 5.0;
+        QTest::newRow("2.5 for 7.5") << 7.5 << 3 << 2.5;
+        QTest::newRow("10") << 10.0 << 1 << 10.0;
+        QTest::newRow("a tenth") << 0.3 << 3 << 0.1;
+        QTest::newRow("no range") << 0.0 << 5 << 1.0;
+        QTest::newRow("no ticks") << 5.0 << 0 << 1.0;
+    }
     void valueAxisSteps()
     {
-        const std::tuple<double, int, double> steps[] = {{10, 5, 2},  {10, 4, 2.5},  {9, 2, 5}, {7.5, 3, 2.5},
-                                                         {10, 1, 10}, {0.3, 3, 0.1}, {0, 5, 1}, {5, 0, 1}};
-        for (const auto& [range, ticks, step] : steps)
-            QCOMPARE(niceStep(range, ticks), step);
-        const std::tuple<double, int, int> digits[] = {{2.5, 2, 2}, {2.5, -1, 0},  {2, 2, 0},   {1, 2, 0},
-                                                       {0.5, 0, 1}, {0.025, 2, 2}, {1e-9, 0, 6}};
-        for (const auto& [step, decimals, d] : digits)
-            QCOMPARE(valueLabelDecimals(step, decimals), d);
+        QFETCH(double, range);
+        QFETCH(int, ticks);
+        QFETCH(double, step);
+        QCOMPARE(niceStep(range, ticks), step);
+    }
+
+    // Digits after the point: enough for a step under 1; the prices' own where a step of 1 or more
+    // is not whole; at most six.
+    void valueLabelDigits_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("priceDecimals"); ///< -1: not known
+        QTest::addColumn<int>("digits");
+        QTest::newRow("2.5, prices of two digits") << 2.5 << 2 << 2;
+        QTest::newRow("2.5, prices' digits not known") << 2.5 << -1 << 0;
+        QTest::newRow("whole step 2") << 2.0 << 2 << 0;
+        QTest::newRow("whole step 1") << 1.0 << 2 << 0;
+        QTest::newRow("0.5") << 0.5 << 0 << 1;
+        QTest::newRow("0.025") << 0.025 << 2 << 2;
+        QTest::newRow("a tiny step, six at most") << 1e-9 << 0 << 6;
+    }
+    void valueLabelDigits()
+    {
+        QFETCH(double, step);
+        QFETCH(int, priceDecimals);
+        QFETCH(int, digits);
+        QCOMPARE(valueLabelDecimals(step, priceDecimals), digits);
     }
 
     // A pane's value range: a bound missing or the bounds upside down give 0 to 1; a flat range is
