@@ -3,6 +3,7 @@
 #include "charts/chartwindows.h"
 #include "charts/picturebox.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
@@ -23,6 +24,18 @@ QImage quadrants(QSize size)
     QPainter(&image).fillRect(QRect(QPoint(size.width() / 2, size.height() / 2), size), Qt::yellow);
     return image;
 }
+
+/// Counts the paint events of the object it watches.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -167,6 +180,15 @@ private Q_SLOTS:
         const QImage shown = w.grab().toImage(); // from the window's corner
         QCOMPARE(QList<QColor>({shown.pixelColor(0, 0), shown.pixelColor(99, 59)}),
                  QList<QColor>({quadrants(QSize(100, 60)).pixelColor(0, 0), Qt::yellow}));
+        // A new picture in a window on the screen is drawn at once.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QApplication::processEvents();
+        PaintCounter counter;
+        w.installEventFilter(&counter);
+        w.setPicture(quadrants(QSize(50, 50)));
+        QTRY_VERIFY(counter.paints > 0);
+        w.removeEventFilter(&counter);
         // Nothing beyond the screen is kept, on either side.
         for (const QSize size : {QSize(4000, 4000), QSize(100, 4000), QSize(4000, 100)}) {
             w.setPicture(quadrants(size));

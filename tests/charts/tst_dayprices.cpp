@@ -43,8 +43,12 @@ private Q_SLOTS:
     // Prices and trade times of the grid's cells, -1 where the cell holds none; the Nikkei line.
     void cells()
     {
-        const std::pair<QString, double> prices[] = {
-            {u" 23,381.56 "_s, 23381.56}, {u"---"_s, -1}, {u"0"_s, -1}, {u"inf"_s, -1}, {u"1,23"_s, -1}};
+        const std::pair<QString, double> prices[] = {{u" 23,381.56 "_s, 23381.56},
+                                                     {u"1"_s, 1},
+                                                     {u"---"_s, -1},
+                                                     {u"0"_s, -1},
+                                                     {u"inf"_s, -1},
+                                                     {u"1,23"_s, -1}};
         for (const auto& [text, price] : prices)
             QCOMPARE(priceFromText(text).value_or(-1), price);
         const std::pair<QString, int> times[] = {{u"9:59"_s, 599}, {u"23:00"_s, 1380}, {u"12/04"_s, -1},

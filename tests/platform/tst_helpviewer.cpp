@@ -93,6 +93,9 @@ private Q_SLOTS:
         QVERIFY(!viewer.open(dir.filePath(u"missing.html"_s)));
         QCOMPARE(viewer.window(), window);
         QVERIFY(window->toPlainText().contains(u"missing.html"_s));
+        for (const QString& notAFile : {dir.path(), u"/dev/null"_s}) // a folder, a device
+            QVERIFY2(!viewer.open(notAFile) && window->toPlainText().contains(notAFile),
+                     qPrintable(notAFile));
         for (const QString& scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"file"_s})
             QDesktopServices::unsetUrlHandler(scheme);
         // Closing the window destroys it; the next call makes a new one.
