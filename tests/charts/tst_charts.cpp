@@ -176,6 +176,7 @@ private Q_SLOTS:
              {std::pair{u"0072"_s, u"72"_s}, {u"285a"_s, u"285A"_s}, {u"72.0"_s, u"-"_s}})
             QCOMPARE(chartCodeFromText(text).value_or(u"-"_s), code);
         StockHalfYearChartWindow w(96.0);
+        QVERIFY(!w.testAttribute(Qt::WA_QuitOnClose)); // left open, it keeps no program running
         w.setPicture(quadrants(QSize(100, 60)));
         const QImage shown = w.grab().toImage(); // from the window's corner
         QCOMPARE(QList<QColor>({shown.pixelColor(0, 0), shown.pixelColor(99, 59)}),
