@@ -275,6 +275,9 @@ private Q_SLOTS:
         repeated.bars[1].time = repeated.bars[0].time; // a time given twice is still in order
         const DrawnChart noRatio = drawRatioChart(repeated, {}, QSize(300, 200));
         QCOMPARE(noRatio.shownBars, 185);
+        ChartOptions lastDay; // a window asked for, however short, is kept
+        lastDay.windowDays = 1;
+        QCOMPARE(drawRatioChart(repeated, {}, QSize(300, 200), lastDay).shownBars, 2);
         // The ratio is cut with its bars: of ratios 1 to 300, the last 185 are drawn.
         const DrawnChart rising = drawRatioChart(repeated, ramp(300, 1, 1), QSize(300, 200));
         QVERIFY(rising.layout.pane(PaneRole::Ratio)->low > 1 &&

@@ -138,6 +138,7 @@ private Q_SLOTS:
         QTest::newRow("same code kept") << 0 << true;
         QTest::newRow("another code cleared") << 1 << false;
         QTest::newRow("emptied row cleared") << 2 << false;
+        QTest::newRow("emptied last row cleared") << 11 << false;
     }
     void openClearsThumbnailsOfChangedRows()
     {
@@ -149,7 +150,10 @@ private Q_SLOTS:
         QVERIFY(writeFile(w.fakes.config.dataFile(u"dat.txt"_s),
                           cp932(u"7203,\"トヨタ自動車(株)\""_s) + Empties + "\r\n" +
                               cp932(u"9984,\"ソフトバンク\""_s) + Empties + "\r\n"));
-        QVERIFY(start(w, Cells{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}, {3, 1, u"7203"_s}}));
+        Cells watched{{1, 1, u"7203"_s}, {2, 1, u"6758"_s}};
+        for (int row = 3; row <= grid::LastRow; ++row)
+            watched.append({row, 1, u"7203"_s});
+        QVERIFY(start(w, watched));
         w.drain();
         const auto* picture = w.child<PictureBox>(u"thumbnail%1"_s.arg(slot));
         const auto* caption = w.child<ThumbCaption>(u"thumbnailCaption%1"_s.arg(slot));

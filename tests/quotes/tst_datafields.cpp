@@ -164,6 +164,7 @@ private Q_SLOTS:
             << QByteArray(R"j({"code":" ","codeWithMarketExtension":"1301.T"})j") << u"1301"_s;
         QTest::newRow("code before the extended one")
             << QByteArray(R"j({"code":"1301","codeWithMarketExtension":"7203.T"})j") << u"1301"_s;
+        QTest::newRow("a one-character code") << QByteArray(R"j({"code":"7.T"})j") << u"7"_s;
         QTest::newRow("only the last suffix goes") << QByteArray(R"j({"code":"1.2.T"})j") << u"1.2"_s;
         QTest::newRow("a suffix alone kept, naming no code") << QByteArray(R"j({"code":".T"})j") << u".T"_s;
         QTest::newRow("none") << QByteArray("{}") << QString();
