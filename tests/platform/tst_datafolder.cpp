@@ -39,6 +39,8 @@ private Q_SLOTS:
     {
         QTemporaryDir blocked;
         QVERIFY(writeFile(blocked.filePath(u"pic"_s), {}));
+        QVERIFY(!makePrivateFolder(blocked.filePath(u"pic/kabu"_s))); // its parent is a file
+        QVERIFY(!makePrivateFolder(blocked.filePath(u"pic"_s)));      // it is a file
         QStringList problems = installSuppliedFiles(Config{blocked.filePath(u"pic/kabu"_s)});
         QVERIFY(problems.size() == 1 && problems[0].contains(u"データフォルダー"_s));
         problems = installSuppliedFiles(Config{blocked.path()});
