@@ -31,6 +31,7 @@ private Q_SLOTS:
         QTest::newRow("fraction") << QByteArray("1.5") << qint64(60);
         QTest::newRow("an hour") << QByteArray("3600") << qint64(3600);
         QTest::newRow("past an hour") << QByteArray("3601") << qint64(3600);
+        QTest::newRow("nine digits, leading zeros") << QByteArray("000000120") << qint64(120);
         QTest::newRow("past any clock") << QByteArray("99999999999999") << qint64(3600);
         QTest::newRow("a date ahead") << QByteArray("Mon, 07 Dec 2026 10:02:30 GMT") << qint64(150);
         QTest::newRow("a date gone") << QByteArray("Mon, 07 Dec 2026 09:00:00 GMT") << qint64(0);
