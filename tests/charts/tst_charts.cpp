@@ -149,6 +149,22 @@ private Q_SLOTS:
         QCOMPARE(w.chart(), chart);
     }
 
+    // The code of a cell in canonical form, or none ("-").
+    void chartCodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("leading zeros") << u"0072"_s << u"72"_s;
+        QTest::newRow("small letter") << u"285a"_s << u"285A"_s;
+        QTest::newRow("decimal point") << u"72.0"_s << u"-"_s;
+    }
+    void chartCodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, code);
+        QCOMPARE(chartCodeFromText(text).value_or(u"-"_s), code);
+    }
+
     void addressesAndWindows()
     {
         Config c{u"/data/kabu"_s};
@@ -171,10 +187,6 @@ private Q_SLOTS:
                                        advanceDeclineChart(c), dowChart(c), dollarYenChart(c)})
             holdsOne += QString::number(d.fileHoldsOneChart);
         QCOMPARE(holdsOne, u"111101"_s);
-        // The code of a cell in canonical form, or none.
-        for (const auto& [text, code] :
-             {std::pair{u"0072"_s, u"72"_s}, {u"285a"_s, u"285A"_s}, {u"72.0"_s, u"-"_s}})
-            QCOMPARE(chartCodeFromText(text).value_or(u"-"_s), code);
         StockHalfYearChartWindow w(96.0);
         QVERIFY(!w.testAttribute(Qt::WA_QuitOnClose)); // left open, it keeps no program running
         w.setPicture(quadrants(QSize(100, 60)));

@@ -40,22 +40,42 @@ class TestDayPrices : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Prices and trade times of the grid's cells, -1 where the cell holds none; the Nikkei line.
-    void cells()
+    // The price a grid cell holds, -1 where it holds none.
+    void cellPrices_data()
     {
-        const std::pair<QString, double> prices[] = {{u" 23,381.56 "_s, 23381.56},
-                                                     {u"1"_s, 1},
-                                                     {u"---"_s, -1},
-                                                     {u"0"_s, -1},
-                                                     {u"inf"_s, -1},
-                                                     {u"1,23"_s, -1}};
-        for (const auto& [text, price] : prices)
-            QCOMPARE(priceFromText(text).value_or(-1), price);
-        const std::pair<QString, int> times[] = {{u"9:59"_s, 599}, {u"23:00"_s, 1380}, {u"12/04"_s, -1},
-                                                 {u"24:00"_s, -1}, {u"9:60"_s, -1},    {u":30"_s, -1}};
-        for (const auto& [cell, minute] : times)
-            QCOMPARE(tradeTimeOf(cell, Day).value_or(-1),
-                     minute < 0 ? -1 : at(Day, minute / 60, minute % 60));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("price");
+        QTest::newRow("grouped, with blanks") << u" 23,381.56 "_s << 23381.56;
+        QTest::newRow("one yen") << u"1"_s << 1.0;
+        QTest::newRow("dashes") << u"---"_s << -1.0;
+        QTest::newRow("zero") << u"0"_s << -1.0;
+        QTest::newRow("infinity") << u"inf"_s << -1.0;
+        QTest::newRow("misplaced comma") << u"1,23"_s << -1.0;
+    }
+    void cellPrices()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, price);
+        QCOMPARE(priceFromText(text).value_or(-1), price);
+    }
+
+    // The trade time a time cell stands for on the given day, -1 where it holds none.
+    void cellTimes_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("minute"); ///< of the day, -1 for none
+        QTest::newRow("9:59") << u"9:59"_s << 599;
+        QTest::newRow("23:00") << u"23:00"_s << 1380;
+        QTest::newRow("a date") << u"12/04"_s << -1;
+        QTest::newRow("hour 24") << u"24:00"_s << -1;
+        QTest::newRow("minute 60") << u"9:60"_s << -1;
+        QTest::newRow("no hour") << u":30"_s << -1;
+    }
+    void cellTimes()
+    {
+        QFETCH(QString, cell);
+        QFETCH(int, minute);
+        QCOMPARE(tradeTimeOf(cell, Day).value_or(-1), minute < 0 ? -1 : at(Day, minute / 60, minute % 60));
     }
 
     // The Nikkei line's value and change ("nan" when the line has none); nothing without a value.

@@ -83,15 +83,29 @@ private Q_SLOTS:
         row("percent of zero", pct, {0, 1}, 0, {N, N});
     }
 
+    void requestPath_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<ChartRange>("range");
+        QTest::addColumn<ChartInterval>("interval");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("a day in 5-minute bars")
+            << u"7203.T"_s << ChartRange::OneDay << ChartInterval::FiveMinutes
+            << u"7203.T?range=1d&interval=5m"_s;
+        QTest::newRow("half a year, caret escaped")
+            << u"^N225"_s << ChartRange::SixMonths << ChartInterval::OneDay
+            << u"%5EN225?range=6mo&interval=1d"_s;
+        QTest::newRow("a year, reserved characters escaped")
+            << u"a/b?c&d=X"_s << ChartRange::OneYear << ChartInterval::OneDay
+            << u"a%2Fb%3Fc%26d%3DX?range=1y&interval=1d"_s;
+    }
     void requestPath()
     {
-        const std::tuple<QString, ChartRange, ChartInterval, QString> cases[] = {
-            {u"7203.T"_s, ChartRange::OneDay, ChartInterval::FiveMinutes, u"7203.T?range=1d&interval=5m"_s},
-            {u"^N225"_s, ChartRange::SixMonths, ChartInterval::OneDay, u"%5EN225?range=6mo&interval=1d"_s},
-            {u"a/b?c&d=X"_s, ChartRange::OneYear, ChartInterval::OneDay,
-             u"a%2Fb%3Fc%26d%3DX?range=1y&interval=1d"_s}};
-        for (const auto& [symbol, range, interval, query] : cases)
-            QCOMPARE(chartRequestPath(symbol, range, interval), u"/v8/finance/chart/"_s + query);
+        QFETCH(QString, symbol);
+        QFETCH(ChartRange, range);
+        QFETCH(ChartInterval, interval);
+        QFETCH(QString, query);
+        QCOMPARE(chartRequestPath(symbol, range, interval), u"/v8/finance/chart/"_s + query);
     }
 
     // Each body: read or not, and the closes of the bars read.
