@@ -33,6 +33,15 @@ QByteArray zipOf(const Parts& parts)
     return bytes;
 }
 
+/// `zip` with its closing record saying the archive holds no entries (a zip of no comment).
+QByteArray withoutEntries(QByteArray zip)
+{
+    const qsizetype end = zip.size() - 22;
+    for (qsizetype at : {end + 8, end + 10, end + 12, end + 13, end + 14, end + 15})
+        zip[at] = 0;
+    return zip;
+}
+
 const QByteArray Main = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
                         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
 const QByteArray RelType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
@@ -139,6 +148,8 @@ private Q_SLOTS:
         QTest::newRow("too many entries") << zipOf(many) << QString() << u"部品が多すぎます（100 個まで）"_s;
         QTest::newRow("no workbook") << zipOf({{u"hello.txt"_s, "hi"}}) << QString()
                                      << u"部品「xl/workbook.xml」がありません"_s;
+        QTest::newRow("a directory of no entries") << withoutEntries(zipOf({{u"a"_s, "x"}})) << QString()
+                                                   << u"部品「xl/workbook.xml」がありません"_s;
         QTest::newRow("zip magic, then garbage")
             << QByteArray("PK\x03\x04garbage", 11) << QString() << u"として読めません"_s;
         QTest::newRow("no sheet") << zipOf(replaced(workbook(Header), 1,
