@@ -117,6 +117,10 @@ private Q_SLOTS:
                        "<si><r><t>極</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">洋 </t></r>"
                        "<rPh sb=\"0\" eb=\"2\"><t>キョクヨウ</t></rPh><phoneticPr fontId=\"1\"/></si>"))
             << u"コード|銘柄名/|極洋 "_s << QString();
+        QTest::newRow("formulas and extensions around the values")
+            << zipOf(workbook("<row><c><f>1+2</f><v>3</v></c><c t=\"inlineStr\"><is><t>極洋</t></is>"
+                              "<extLst><ext uri=\"x\"/></extLst></c></row>"))
+            << u"3|極洋"_s << QString();
         QTest::newRow("cells and rows placed by reference")
             << zipOf(workbook(
                    "<row r=\"1\"><c r=\"C1\"><v>3</v></c></row><row r=\"3\"><c><v>1</v></c><c><v>2</v>"
