@@ -10,6 +10,20 @@ using namespace tickora;
 using namespace tickora::test;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+/// The first row of `image` that holds a dark pixel (text), or its height when none does.
+int firstDarkRow(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                return y;
+    return image.height();
+}
+
+} // namespace
+
 class TestMainWindowSettings : public QObject
 {
     Q_OBJECT
@@ -105,6 +119,10 @@ private Q_SLOTS:
         QPointer<SettingsWindow> form = settingsWindows().value(0);
         QVERIFY(form && form->isVisible() && !form->testAttribute(Qt::WA_QuitOnClose));
         QVERIFY(form->findChild<QLabel*>(u"smallScreenNote"_s)->wordWrap()); // its long text takes two lines
+        // The heading's one line stands at the top of its taller box.
+        const QImage heading = form->findChild<QLabel*>(u"settingsHeading"_s)->grab().toImage();
+        const int firstInk = firstDarkRow(heading);
+        QVERIFY2(firstInk < heading.height() / 5, qPrintable(QString::number(firstInk)));
         // Grey, its font, its texts in their places (at the fake screen's 96 DPI), the resolution.
         QCOMPARE(form->grab().toImage().pixelColor(1, 1), QColor(0xE0, 0xE0, 0xE0));
         QList<int> places{form->width(), form->height()};
