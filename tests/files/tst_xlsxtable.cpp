@@ -126,6 +126,9 @@ private Q_SLOTS:
                    "<row r=\"1\"><c r=\"C1\"><v>3</v></c></row><row r=\"3\"><c><v>1</v></c><c><v>2</v>"
                    "</c><c r=\"E3\"><v>5</v></c></row><row><c r=\"A4\"><v>4</v></c></row>"))
             << u"||3//1|2|||5/4"_s << QString();
+        QTest::newRow("a reference with a zero")
+            << zipOf(workbook("<row r=\"10\"><c r=\"A10\"><v>10</v></c></row>")) << u"/////////10"_s
+            << QString();
         QTest::newRow("columns past the cap left out")
             << zipOf(workbook(
                    "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"AG1\"><v>33</v></c><c r=\"XFD1\"><v>x</v>"
