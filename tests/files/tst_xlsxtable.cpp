@@ -1,4 +1,5 @@
 // The first sheet of an .xlsx workbook read as a table, and the bounds on hostile archives.
+#include "files/xlsxparts.h"
 #include "files/xlsxtable.h"
 
 #include <QBuffer>
@@ -223,6 +224,23 @@ private Q_SLOTS:
         limits.maxPartBytes = sheet.size() - 1;
         QVERIFY(xlsxTable(bytes, limits)
                     .error.contains(u"「xl/worksheets/sheet1.xml」は展開すると大きすぎます"_s));
+    }
+
+    // An archive refused as a whole gives no part, not even one it holds; a part needs a name.
+    void partsOfARefusedArchive()
+    {
+        const QByteArray bytes = zipOf({{u"a.xml"_s, "<a/>"}, {u"b.xml"_s, "<b/>"}});
+        QByteArray out = "left over";
+        XlsxLimits limits;
+        XlsxParts whole(bytes, limits);
+        QCOMPARE(whole.read(u"A.XML"_s, &out), XlsxParts::Status::Ok);
+        QCOMPARE(out, QByteArray("<a/>"));
+        QCOMPARE(whole.read(QString(), &out), XlsxParts::Status::Missing);
+        QVERIFY(out.isEmpty());
+        limits.maxEntries = 1;
+        XlsxParts refused(bytes, limits);
+        QVERIFY(!refused.error().isEmpty());
+        QCOMPARE(refused.read(u"a.xml"_s, &out), XlsxParts::Status::Missing);
     }
 };
 
