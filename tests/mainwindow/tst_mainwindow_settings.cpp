@@ -1,9 +1,11 @@
 // The main window on fakes: its look at start-up, the settings window and help.
 #include "windowpages.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTextBrowser>
 
 using namespace tickora;
@@ -145,6 +147,22 @@ private Q_SLOTS:
         QVERIFY(form && form->isVisible());
         w.form.reset();
         QVERIFY(form.isNull());
+    }
+
+    // The windows' fonts keep their sizes whatever size the desktop's default font has.
+    void fontSizesWhateverTheDesktop()
+    {
+        const QFont desktop = QApplication::font();
+        QApplication::setFont(QFont(desktop.family(), 14));
+        const auto restore = qScopeGuard([&] { QApplication::setFont(desktop); });
+        Window w;
+        w.make();
+        QList<qreal> sizes; // the grid's, the Nikkei line's, the entry box's and the settings window's
+        for (const QWidget* c : std::initializer_list<QWidget*>{w.form->findChild<QuoteGrid*>(),
+                                                                w.label(u"nikkeiLine"_s), w.box()})
+            sizes << c->font().pointSizeF();
+        sizes << SettingsWindow(96.0).font().pointSizeF();
+        QCOMPARE(sizes, QList<qreal>({9, 9.75, 11.25, 9}));
     }
 
     // "設定" asks before it empties a grid holding codes; いいえ leaves grid and cycle; an empty grid
