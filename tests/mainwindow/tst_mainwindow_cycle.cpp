@@ -21,16 +21,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chart");   ///< the path of the chart the command asks for, if any
         QTest::addColumn<bool>("emptiesGrid");
         QTest::addColumn<bool>("opensHelp");
-        QTest::newRow("stop") << u"stopRealTimeCommand"_s << QString() << false << false;
-        QTest::newRow("click on the grid") << u"click"_s << QString() << false << false;
-        QTest::newRow("help") << u"helpCommand"_s << QString() << false << true;
-        QTest::newRow("settings") << u"settingsCommand"_s << QString() << true << false;
+        QTest::addColumn<QString>("nikkeiLine"); ///< the line's title after the command; empty: unchanged
+        QTest::newRow("stop") << u"stopRealTimeCommand"_s << QString() << false << false << QString();
+        QTest::newRow("click on the grid") << u"click"_s << QString() << false << false << QString();
+        QTest::newRow("help") << u"helpCommand"_s << QString() << false << true << QString();
+        QTest::newRow("settings") << u"settingsCommand"_s << QString() << true << false << QString();
         QTest::newRow("advance/decline ratio")
-            << u"advanceDeclineCommand"_s << u"/Pics/Stock/Day/K001881.GIF"_s << false << false;
-        QTest::newRow("Nikkei 6 months") << u"nikkeiHalfYearCommand"_s << u"/z"_s << false << false;
-        QTest::newRow("NY and Nikkei") << u"nyNikkeiCommand"_s << u"/chart/nka_l.gif"_s << false << false;
-        QTest::newRow("the Dow") << u"dowCommand"_s << u"/rakutensecj/common/analytic.jsp"_s << false
-                                 << false;
+            << u"advanceDeclineCommand"_s << u"/Pics/Stock/Day/K001881.GIF"_s << false << false << QString();
+        QTest::newRow("Nikkei 6 months")
+            << u"nikkeiHalfYearCommand"_s << u"/z"_s << false << false << QString();
+        QTest::newRow("NY and Nikkei")
+            << u"nyNikkeiCommand"_s << u"/chart/nka_l.gif"_s << false << false << u"ＮＹ日経比較"_s;
+        QTest::newRow("the Dow") << u"dowCommand"_s << u"/rakutensecj/common/analytic.jsp"_s << false << false
+                                 << QString();
     }
     void stopHolds()
     {
@@ -38,6 +41,7 @@ private Q_SLOTS:
         QFETCH(QString, chart);
         QFETCH(bool, emptiesGrid);
         QFETCH(bool, opensHelp);
+        QFETCH(QString, nikkeiLine);
         Window w;
         w.fakes.http.setHolding(true);
         w.make();
@@ -46,10 +50,12 @@ private Q_SLOTS:
         QCOMPARE(w.fakes.http.requests.size(), 6);
         w.trigger(u"startRealTimeCommand"_s);
         const qsizetype before = w.fakes.http.requests.size();
+        const QString lineBefore = w.label(u"nikkeiLine"_s)->text();
         command == u"click"_s ? Q_EMIT w.grid()->clicked() : w.trigger(command);
         const auto& asked = w.fakes.http.requests; // a chart command asks for its chart
         QCOMPARE(asked.size() > before ? asked[before].url.path() : QString(), chart);
         QVERIFY(w.stopped());
+        QCOMPARE(w.label(u"nikkeiLine"_s)->text(), nikkeiLine.isEmpty() ? lineBefore : nikkeiLine);
         w.drain();
         QVERIFY(w.stopped());
         if (!emptiesGrid)
