@@ -61,6 +61,8 @@ private Q_SLOTS:
             << u"<strong>1</strong></div>x<strong>2</strong>"_s << u"v>x"_s << QString();
         QTest::newRow("label runs into the first delimiter")
             << u"</div>x<strong>2</strong>"_s << u"v>x"_s << QString();
+        QTest::newRow("a cut label after a whole one")
+            << u"v>x<strong>4</strong></div>y</div>x"_s << u"v>x"_s << u"4"_s;
         QTest::newRow("a delimiter just before the label too")
             << u"</div>a</div><strong>1</strong>"_s << u"a<"_s << QString();
         QTest::newRow("label at the first character")
